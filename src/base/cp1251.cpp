@@ -1,0 +1,61 @@
+#include "base/cp1251.h"
+
+#include <array>
+
+namespace velmora::base {
+namespace {
+
+constexpr unsigned char U(char c) { return static_cast<unsigned char>(c); }
+
+constexpr std::array<unsigned char, 256> MakeLowerTable() {
+    std::array<unsigned char, 256> t{};
+    for (int i = 0; i < 256; ++i) t[i] = static_cast<unsigned char>(i);
+    for (int i = 'A'; i <= 'Z'; ++i) t[i] = static_cast<unsigned char>(i + 32);
+    for (int i = 0xC0; i <= 0xDF; ++i) t[i] = static_cast<unsigned char>(i + 32);
+    // Capitals of the upper half that do not sit 0x20 below their small letter.
+    constexpr std::pair<int, int> kPairs[] = {
+        {0x80, 0x90}, {0x81, 0x83}, {0x8A, 0x9A}, {0x8C, 0x9C}, {0x8D, 0x9D},
+        {0x8E, 0x9E}, {0x8F, 0x9F}, {0xA1, 0xA2}, {0xA3, 0xBC}, {0xA5, 0xB4},
+        {0xA8, 0xB8}, {0xAA, 0xBA}, {0xAF, 0xBF}, {0xB2, 0xB3}, {0xBD, 0xBE},
+    };
+    for (auto [upper, lower] : kPairs) t[upper] = static_cast<unsigned char>(lower);
+    return t;
+}
+
+constexpr std::array<unsigned char, 256> kLower = MakeLowerTable();
+
+}  // namespace
+
+bool IsCapital1251(char c) {
+    const unsigned char b = U(c);
+    return (b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDF);
+}
+
+bool IsLetter1251(char c) {
+    const unsigned char b = U(c);
+    return (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || b >= 0xC0;
+}
+
+char ToolkitLower1251(char c) {
+    if (U(c) == 0xA8) return static_cast<char>(0xB8);
+    if (IsLetter1251(c)) return static_cast<char>(U(c) | 0x20);
+    return c;
+}
+
+char ToLower1251(char c) { return static_cast<char>(kLower[U(c)]); }
+
+std::string LowerText1251(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = ToLower1251(c);
+    return out;
+}
+
+bool EqualsNoCase1251(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (kLower[U(a[i])] != kLower[U(b[i])]) return false;
+    }
+    return true;
+}
+
+}  // namespace velmora::base

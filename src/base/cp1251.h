@@ -1,0 +1,27 @@
+// Case rules of code page 1251 text. Game text is held as 1251 bytes in
+// std::string everywhere; these functions never consult the C locale.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace velmora::base {
+
+// A–Z or А–Я (0xC0–0xDF). Ё does not count: the toolkit marks capitals by this class.
+bool IsCapital1251(char c);
+
+// A–Z, a–z, or any byte from 0xC0 up: the letters the toolkit lower-cases.
+bool IsLetter1251(char c);
+
+// The toolkit's lower case: a letter gets bit 0x20, Ё becomes ё, other bytes stay.
+char ToolkitLower1251(char c);
+
+// The system's lower case of code page 1251: Latin, Russian and the other
+// Cyrillic letters of the code page (Ё→ё, Ў→ў, Є→є, …).
+char ToLower1251(char c);
+std::string LowerText1251(std::string_view text);
+
+// Equal without regard to letter case under ToLower1251.
+bool EqualsNoCase1251(std::string_view a, std::string_view b);
+
+}  // namespace velmora::base

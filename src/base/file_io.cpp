@@ -1,0 +1,105 @@
+#include "base/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "base/file_error.h"
+#include "base/paths.h"
+
+namespace fs = std::filesystem;
+
+namespace velmora::base {
+namespace {
+
+// Closes a descriptor on every path out.
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    int release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+
+private:
+    int fd_;
+};
+
+[[noreturn]] void Fail(const fs::path& path, const std::string& what, int err) {
+    throw FileError(DisplayPath(path), what + ": " + std::strerror(err));
+}
+
+}  // namespace
+
+std::string ReadWholeFile(const fs::path& path) {
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) Fail(path, "cannot open", errno);
+    std::string data;
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            Fail(path, "cannot read", errno);
+        }
+        if (n == 0) break;
+        data.append(buf, static_cast<size_t>(n));
+    }
+    return data;
+}
+
+StagedFile::StagedFile(fs::path target, std::string_view bytes) : target_(std::move(target)) {
+    std::string pattern = target_.string() + ".tmp-XXXXXX";
+    Fd fd(::mkstemp(pattern.data()));
+    if (fd.get() < 0) Fail(target_, "cannot create a temporary file", errno);
+    temp_ = pattern;
+    pending_ = true;  // from here on the destructor removes the temporary file
+    // The old file's mode, or what a new file usually gets, not mkstemp's 0600.
+    struct stat old {};
+    ::fchmod(fd.get(), ::stat(target_.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
+    const char* p = bytes.data();
+    size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd.get(), p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            Fail(target_, "cannot write", errno);
+        }
+        p += n;
+        left -= static_cast<size_t>(n);
+    }
+    if (::fsync(fd.get()) != 0) Fail(target_, "cannot write", errno);
+    if (::close(fd.release()) != 0) Fail(target_, "cannot write", errno);
+}
+
+StagedFile::StagedFile(StagedFile&& other) noexcept
+    : target_(std::move(other.target_)), temp_(std::move(other.temp_)), pending_(other.pending_) {
+    other.pending_ = false;
+}
+
+StagedFile::~StagedFile() {
+    if (pending_) ::unlink(temp_.c_str());
+}
+
+void StagedFile::Commit() {
+    if (!pending_) return;
+    if (::rename(temp_.c_str(), target_.c_str()) != 0) Fail(target_, "cannot replace", errno);
+    pending_ = false;
+}
+
+void WriteFileAtomic(const fs::path& path, std::string_view bytes) {
+    StagedFile file(path, bytes);
+    file.Commit();
+}
+
+}  // namespace velmora::base

@@ -1,0 +1,40 @@
+// Loading a project, and saving and loading the state of a game, through the
+// key-line files. Every operation either completes or throws base::FileError
+// naming the file and the problem, leaving the running game as it was.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string_view>
+
+#include "world/game_project.h"
+
+namespace velmora::world {
+
+// Moves a project or a state between the records and the files
+// root + prefix + "game.ini" and root + prefix + "map<k>.ini", k = mapIndex + 1.
+// `stateOnly` false: the project itself; true: the state of a game. Returns
+// false when reading and the game file does not exist; nothing happens then.
+// A map file that does not exist reads as an empty map (for a state: no change).
+bool TransferGameFiles(GameProject& gp, const std::filesystem::path& root,
+                       std::string_view prefix, bool stateOnly, bool reading);
+
+// The project of gp.folders, read in full (false when its game.ini is missing).
+bool LoadProject(GameProject& gp);
+
+// The prefix of a slot's files: "Saves\<n>-".
+std::string SlotPrefix(int32_t slot);
+inline constexpr std::string_view kWorkingStatePrefix = "Saves\\cur-";
+
+// The state of the game into slot n, creating the Saves folder when missing.
+void SaveSlot(GameProject& gp, int32_t slot);
+// The state of slot n into the game, then relinked; false when the slot is empty.
+bool LoadSlot(GameProject& gp, int32_t slot);
+
+// Leaves the loaded map for map index n: the state of the map left and the hero
+// go to the working state, map n is loaded from the project, and the hero and
+// whatever state map n had when it was last left come back. Announcing the
+// map is left to the caller.
+void ChangeMap(GameProject& gp, int32_t mapIndex);
+
+}  // namespace velmora::world

@@ -1,0 +1,83 @@
+// The key-line file format shared by adventure projects and saved games:
+// lines "<name>=<value>" in code page 1251, plain or scrambled with 0x9D,
+// looked up by name without regard to letter case, first line first.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora::world {
+
+inline constexpr unsigned char kScrambleByte = 0x9D;
+
+// True when the bytes start as a plain project or state file ("Gam", "Map", "Her").
+bool IsPlainKeyLines(std::string_view bytes);
+
+// Every byte combined with 0x9D; applying it twice gives the bytes back.
+std::string Scramble(std::string_view bytes);
+
+// The plain text of a file: unscrambled unless it starts plain, cut at the first zero byte.
+std::string PlainKeyLines(std::string_view bytes);
+
+// Text value escaping: backslash doubled, CR as "\n", other control characters dropped.
+std::string EscapeValue(std::string_view text);
+// "\n" gives CR LF, "\\" one backslash, a backslash with anything else (or at the end) nothing.
+std::string UnescapeValue(std::string_view value);
+
+// A decimal integer (optional leading spaces and sign); anything else, or a
+// number outside 32 bits, gives `fallback`.
+int32_t ParseInt32(std::string_view text, int32_t fallback);
+
+// The lines of one file. Lookups go through a hash index on the lower-cased
+// name, so reading a whole file is linear in its size while giving exactly
+// what a scan from the first line would give.
+class TMyIniList {
+public:
+    TMyIniList() = default;
+
+    // Splits plain text into lines at CR, LF or CR LF.
+    static TMyIniList FromText(std::string_view plainText);
+    // Reads a file's bytes: plain or scrambled, up to the first zero byte.
+    static TMyIniList FromFileBytes(std::string_view bytes) {
+        return FromText(PlainKeyLines(bytes));
+    }
+
+    size_t LineCount() const { return lines_.size(); }
+    std::string_view Line(size_t i) const;
+
+    // The value of the first line whose name equals `name` without regard to
+    // case; false when there is none.
+    bool Find(std::string_view name, std::string_view& value) const;
+
+    // Replaces the first line named `name` in place, or appends a new line.
+    void Set(std::string_view name, std::string_view value);
+
+    // The lines joined with CR LF after each line.
+    std::string ToText() const;
+    // The text as the program writes files: scrambled.
+    std::string ToFileBytes() const { return Scramble(ToText()); }
+
+private:
+    struct LineRef {
+        size_t offset;   // into text_
+        size_t length;   // the whole line
+        size_t nameEnd;  // length of the name (the first '='), or kNoName
+    };
+    static constexpr size_t kNoName = SIZE_MAX;
+    static constexpr size_t kEmptySlot = SIZE_MAX;
+
+    void AddLine(size_t offset, size_t length);
+    void IndexLine(size_t line);
+    void Grow();
+    std::string_view NameOf(const LineRef& ref) const;
+    size_t Lookup(std::string_view name) const;
+
+    std::string text_;            // line bytes; replaced lines leave their old bytes behind
+    std::vector<LineRef> lines_;
+    std::vector<size_t> slots_;  // open addressing: the line that first carries a name
+    size_t indexed_ = 0;
+};
+
+}  // namespace velmora::world
