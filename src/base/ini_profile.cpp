@@ -94,7 +94,7 @@ int32_t ParseInt(std::string_view text) {
     }
     const int64_t n = negative ? -magnitude : magnitude;
     return static_cast<int32_t>(std::clamp<int64_t>(n, std::numeric_limits<int32_t>::min(),
-                                                     std::numeric_limits<int32_t>::max()));
+                                                    std::numeric_limits<int32_t>::max()));
 }
 
 }  // namespace
@@ -118,8 +118,8 @@ void IniProfile::SplitLines(std::string_view bytes) {
     for (size_t i = 0; i < bytes.size(); ++i) {
         if (bytes[i] != '\r' && bytes[i] != '\n') continue;
         const size_t len = bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n' ? 2 : 1;
-        lines_.push_back({std::string(bytes.substr(start, i - start)),
-                          std::string(bytes.substr(i, len))});
+        lines_.push_back(
+            {std::string(bytes.substr(start, i - start)), std::string(bytes.substr(i, len))});
         i += len - 1;
         start = i + 1;
     }
@@ -173,8 +173,7 @@ std::string IniProfile::GetString(std::string_view section, std::string_view key
     return std::string(FindValue(section, key).value_or(fallback));
 }
 
-int32_t IniProfile::GetInt(std::string_view section, std::string_view key,
-                           int32_t fallback) const {
+int32_t IniProfile::GetInt(std::string_view section, std::string_view key, int32_t fallback) const {
     // Windows reads the value as text first, and no text gives the default.
     const std::optional<std::string_view> value = FindValue(section, key);
     if (!value || value->empty()) return fallback;
@@ -188,8 +187,7 @@ void IniProfile::InsertLine(size_t at, std::string text) {
                   Line{std::move(text), newline_});
 }
 
-void IniProfile::SetString(std::string_view section, std::string_view key,
-                           std::string_view value) {
+void IniProfile::SetString(std::string_view section, std::string_view key, std::string_view value) {
     section = Trim(section);
     key = Trim(key);
     CheckNames(section, key);
@@ -228,8 +226,8 @@ void IniProfile::Save() const {
     WriteFileAtomic(path_, Bytes());
 }
 
-std::string GetProfileString(const fs::path& path, std::string_view section,
-                             std::string_view key, std::string_view fallback) {
+std::string GetProfileString(const fs::path& path, std::string_view section, std::string_view key,
+                             std::string_view fallback) {
     return IniProfile::Load(path).GetString(section, key, fallback);
 }
 

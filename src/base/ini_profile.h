@@ -56,8 +56,7 @@ private:
     // Index of the first header of the section, or lines_.size().
     size_t FindSection(std::string_view name) const;
     size_t SectionEnd(size_t header) const;
-    std::optional<std::string_view> FindValue(std::string_view section,
-                                              std::string_view key) const;
+    std::optional<std::string_view> FindValue(std::string_view section, std::string_view key) const;
     void InsertLine(size_t at, std::string text);
 
     std::filesystem::path path_;

@@ -134,6 +134,15 @@ bool ReadState(MMap& map, THero& hero, RuleVariables& vars, const fs::path& root
     return true;
 }
 
+void CreateFolderOf(const fs::path& file) {
+    std::error_code ec;
+    fs::create_directories(file.parent_path(), ec);
+    if (ec) {
+        throw base::FileError(base::DisplayPath(file.parent_path()),
+                              "cannot create the folder: " + ec.message());
+    }
+}
+
 fs::path WritablePath(const fs::path& root, std::string_view relative) {
     auto path = base::PathForWriting(root, relative);
     if (!path) throw base::FileError(std::string(relative), "the name leads outside its folder");
@@ -153,18 +162,14 @@ void Write(GameProject& gp, const fs::path& root, std::string_view prefix, bool 
     } else {
         TransferGameSection(gp.game, gameKeys);
     }
-    // Both files are written in full before either replaces its old version.
+    CreateFolderOf(gamePath);
+    CreateFolderOf(mapPath);
+    // Both files are written in full before either replaces its old version;
+    // the game file, which marks a slot as used, goes last.
     base::StagedFile game(gamePath, gameLines.ToFileBytes());
     base::StagedFile map(mapPath, mapLines.ToFileBytes());
-    game.Commit();
     map.Commit();
-}
-
-void EnsureSavesFolder(const fs::path& stateRoot) {
-    const fs::path saves = WritablePath(stateRoot, "Saves");
-    std::error_code ec;
-    fs::create_directories(saves, ec);
-    if (ec) throw base::FileError(base::DisplayPath(saves), "cannot create: " + ec.message());
+    game.Commit();
 }
 
 }  // namespace
@@ -189,7 +194,6 @@ bool LoadProject(GameProject& gp) {
 std::string SlotPrefix(int32_t slot) { return "Saves\\" + std::to_string(slot) + "-"; }
 
 void SaveSlot(GameProject& gp, int32_t slot) {
-    EnsureSavesFolder(gp.folders.state);
     TransferGameFiles(gp, gp.folders.state, SlotPrefix(slot), true, false);
 }
 
@@ -200,7 +204,6 @@ bool LoadSlot(GameProject& gp, int32_t slot) {
 }
 
 void ChangeMap(GameProject& gp, int32_t mapIndex) {
-    EnsureSavesFolder(gp.folders.state);
     TransferGameFiles(gp, gp.folders.state, kWorkingStatePrefix, true, false);
     auto staged = StageFullLoad(gp, gp.folders.program, gp.folders.projectPath, mapIndex);
     if (!staged) {

@@ -26,7 +26,9 @@ bool LoadProject(GameProject& gp);
 std::string SlotPrefix(int32_t slot);
 inline constexpr std::string_view kWorkingStatePrefix = "Saves\\cur-";
 
-// The state of the game into slot n, creating the Saves folder when missing.
+// Writing creates the folders of the files when they are missing.
+
+// The state of the game into slot n.
 void SaveSlot(GameProject& gp, int32_t slot);
 // The state of slot n into the game, then relinked; false when the slot is empty.
 bool LoadSlot(GameProject& gp, int32_t slot);

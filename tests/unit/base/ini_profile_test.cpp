@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <stdexcept>
 
 #include "base/file_error.h"
@@ -12,158 +13,83 @@ namespace {
 
 using test::TestFolder;
 
-// "Цвета" / "цвета" and "Привет, мир" in code page 1251.
-constexpr char kColorsUpper[] = "\xD6\xE2\xE5\xF2\xE0";
-constexpr char kColorsLower[] = "\xF6\xE2\xE5\xF2\xE0";
-constexpr char kGreeting[] = "\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0";
+// "Цвета", "цвета" and "Привет, мир" in code page 1251.
+const std::string kColors = "\xD6\xE2\xE5\xF2\xE0";
+const std::string kColorsLower = "\xF6\xE2\xE5\xF2\xE0";
+const std::string kGreeting = "\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0";
 
-TEST(IniProfile, MatchesNamesWithoutCaseAndFirstMatchWins) {
+TEST(IniProfile, FindsValuesAsWindowsDoes) {
     TestFolder folder;
-    const auto path = folder.Write("main.ini",
-                                   "Orphan=1\r\n"
-                                   "[Proj]\r\n"
-                                   "Width=5\r\n"
-                                   "width=6\r\n"
-                                   "[" + std::string(kColorsUpper) + "]\r\n"
-                                   "Fon=black\r\n"
-                                   "[PROJ]\r\n"
-                                   "Width=7\r\n"
-                                   "Height=9\r\n");
+    const std::string text =
+        "Orphan=1\r\n[ Proj ]\r\n  Width =  5 \nwidth=6\r; Hidden=1\r"
+        "just text\nQ=\" padded \"\nS='x'\nU=\"x'\n[" +
+        kColors + "]\nFon=black\n[PROJ]\nHeight=9\nLast=end";
+    const auto path = folder.Write("main.ini", text);
     const IniProfile ini = IniProfile::Load(path);
     EXPECT_EQ(ini.GetString("proj", "WIDTH", "-"), "5");
     EXPECT_EQ(ini.GetString(kColorsLower, "fon", "-"), "black");
-    // Only the first section of a name is searched, as Windows does.
-    EXPECT_EQ(ini.GetString("Proj", "Height", "-"), "-");
-    // Keys before any section belong to none.
-    EXPECT_EQ(ini.GetString("", "Orphan", "-"), "-");
-    EXPECT_EQ(GetProfileInt(path, " proj ", " width ", 0), 5);
-}
-
-TEST(IniProfile, ReadsLinesAsWindowsDoes) {
-    TestFolder folder;
-    const auto path = folder.Write("main.ini",
-                                   "[ Proj ]\n"
-                                   "  Title =  The Cave  \r"
-                                   "Quoted=\"  padded  \"\r\n"
-                                   "Single='x'\n"
-                                   "Uneven=\"x'\n"
-                                   "; Hidden=1\n"
-                                   "just text\n"
-                                   "Empty=\n"
-                                   "[Next]\n"
-                                   "Last=end");
-    const IniProfile ini = IniProfile::Load(path);
-    EXPECT_EQ(ini.GetString("Proj", "Title", "-"), "The Cave");
-    EXPECT_EQ(ini.GetString("Proj", "Quoted", "-"), "  padded  ");
-    EXPECT_EQ(ini.GetString("Proj", "Single", "-"), "x");
-    EXPECT_EQ(ini.GetString("Proj", "Uneven", "-"), "\"x'");
+    EXPECT_EQ(ini.GetString("Proj", "Q", "-"), " padded ");
+    EXPECT_EQ(ini.GetString("Proj", "S", "-"), "x");
+    EXPECT_EQ(ini.GetString("Proj", "U", "-"), "\"x'");
     EXPECT_EQ(ini.GetString("Proj", "; Hidden", "-"), "-");
     EXPECT_EQ(ini.GetString("Proj", "just text", "-"), "-");
-    EXPECT_EQ(ini.GetString("Proj", "Empty", "-"), "");
-    EXPECT_EQ(ini.GetString("Next", "Last", "-"), "end");
-}
+    // Only the first section of a name is searched; keys before any section belong to none.
+    EXPECT_EQ(ini.GetString("Proj", "Height", "-"), "-");
+    EXPECT_EQ(ini.GetString("", "Orphan", "-"), "-");
 
-TEST(IniProfile, MissingOrUnreadableGivesDefault) {
-    TestFolder folder;
-    folder.Write("main.ini", "[Proj]\r\nWidth=5\r\n");
-    const auto path = folder.path() / "main.ini";
-    EXPECT_EQ(GetProfileString(folder.path() / "none.ini", "Proj", "Width", "d"), "d");
-    EXPECT_EQ(GetProfileString(folder.path() / "no" / "main.ini", "Proj", "Width", "d"), "d");
     EXPECT_EQ(GetProfileString(path, "Other", "Width", "d"), "d");
-    EXPECT_EQ(GetProfileString(path, "Proj", "Height", "d"), "d");
-    EXPECT_EQ(GetProfileInt(path, "Proj", "Height", -3), -3);
-    // A folder where the file should be reads as no file.
-    EXPECT_EQ(GetProfileInt(folder.path(), "Proj", "Width", 8), 8);
+    EXPECT_EQ(GetProfileString(folder.path() / "none.ini", "Proj", "Width", "d"), "d");
+    EXPECT_EQ(GetProfileInt(folder.path(), "Proj", "Width", 8), 8);  // a folder reads as no file
 }
 
 TEST(IniProfile, ParsesIntegersAsWindowsDoes) {
     TestFolder folder;
-    const auto path = folder.Write("main.ini",
-                                   "[N]\n"
-                                   "a=12abc\nb=abc\nc=-7\nd=+3\ne=\nf='42'\n"
-                                   "g=99999999999\nh=-99999999999\ni=-2147483648\nj=-\n");
-    const IniProfile ini = IniProfile::Load(path);
+    const IniProfile ini = IniProfile::Load(
+        folder.Write("main.ini",
+                     "[N]\na=12abc\nb=abc\nc=-7\ne=\nf='42'\ng=99999999999999999999999\n"
+                     "h=-99999999999999999999999\ni=-2147483648\n"));
     EXPECT_EQ(ini.GetInt("N", "a", 1), 12);
     EXPECT_EQ(ini.GetInt("N", "b", 1), 0);
     EXPECT_EQ(ini.GetInt("N", "c", 1), -7);
-    EXPECT_EQ(ini.GetInt("N", "d", 1), 3);
     EXPECT_EQ(ini.GetInt("N", "e", 1), 1);
     EXPECT_EQ(ini.GetInt("N", "f", 1), 42);
     EXPECT_EQ(ini.GetInt("N", "g", 1), 2147483647);
     EXPECT_EQ(ini.GetInt("N", "h", 1), -2147483647 - 1);
     EXPECT_EQ(ini.GetInt("N", "i", 1), -2147483647 - 1);
-    EXPECT_EQ(ini.GetInt("N", "j", 1), 0);
     EXPECT_EQ(ini.GetInt("N", "missing", 1), 1);
 }
 
-TEST(IniProfile, UpdatesInPlaceKeepingOtherBytes) {
+TEST(IniProfile, WritesOnlyTheLinesItChanges) {
     TestFolder folder;
-    const std::string before =
-        "; made by hand\n"
-        "[Proj]\n"
-        "  Width = 5 \n"
-        "odd line\n"
-        "Height=2\n"
-        "[proj]\n"
-        "Width=1\n";
-    const auto path = folder.Write("main.ini", before);
+    const auto path = folder.Write(
+        "main.ini", "; by hand\n[Proj]\n  Width = 5 \nodd line\nHeight=2\n[proj]\nWidth=1\n");
     WriteProfileString(path, "PROJ", "width", "640");
     EXPECT_EQ(folder.Read("main.ini"),
-              "; made by hand\n"
-              "[Proj]\n"
-              "Width=640\n"
-              "odd line\n"
-              "Height=2\n"
-              "[proj]\n"
-              "Width=1\n");
-    EXPECT_EQ(GetProfileInt(path, "Proj", "Width", 0), 640);
-}
+              "; by hand\n[Proj]\nWidth=640\nodd line\nHeight=2\n[proj]\nWidth=1\n");
 
-TEST(IniProfile, AddsKeysAfterTheLastKeyOfTheirSection) {
-    TestFolder folder;
-    const auto path = folder.Write("main.ini",
-                                   "[Proj]\r\n"
-                                   "A=1\r\n"
-                                   "; note\r\n"
-                                   "\r\n"
-                                   "[Empty]\r\n"
-                                   "[Tail]\r\n"
-                                   "T=1");
-    IniProfile ini = IniProfile::Load(path);
+    IniProfile ini = IniProfile::Load(
+        folder.Write("add.ini", "[Proj]\r\nA=1\r\n; note\r\n\r\n[Empty]\r\n[Tail]\r\nT=1"));
     ini.SetString("Proj", "B", "2");
     ini.SetString("Empty", "E", "3");
     ini.SetString("Tail", "U", "4");
     ini.SetString("New", "N", "5");
     ini.Save();
-    EXPECT_EQ(folder.Read("main.ini"),
-              "[Proj]\r\nA=1\r\nB=2\r\n; note\r\n\r\n"
-              "[Empty]\r\nE=3\r\n"
-              "[Tail]\r\nT=1\r\nU=4\r\n"
+    EXPECT_EQ(folder.Read("add.ini"),
+              "[Proj]\r\nA=1\r\nB=2\r\n; note\r\n\r\n[Empty]\r\nE=3\r\n[Tail]\r\nT=1\r\nU=4\r\n"
               "[New]\r\nN=5\r\n");
-}
 
-TEST(IniProfile, KeepsOrMendsTheFileLineEnds) {
-    TestFolder folder;
-    const auto lf = folder.Write("lf.ini", "[A]\nx=1\n");
-    WriteProfileString(lf, "A", "y", "2");
-    WriteProfileString(lf, "B", "z", "3");
-    EXPECT_EQ(folder.Read("lf.ini"), "[A]\nx=1\ny=2\n[B]\nz=3\n");
-
-    const auto mixed = folder.Write("mixed.ini", "[A]\nx=1\r\n");
-    WriteProfileString(mixed, "A", "y", "2");
+    // New lines follow the file's own line ends, or CR LF when they are mixed.
+    WriteProfileString(folder.Write("lf.ini", "[A]\nx=1\n"), "B", "y", "2");
+    EXPECT_EQ(folder.Read("lf.ini"), "[A]\nx=1\n[B]\ny=2\n");
+    WriteProfileString(folder.Write("mixed.ini", "[A]\nx=1\r\n"), "A", "y", "2");
     EXPECT_EQ(folder.Read("mixed.ini"), "[A]\nx=1\r\ny=2\r\n");
-
-    const auto cr = folder.Write("cr.ini", "[A]\rx=1\r");
-    WriteProfileString(cr, "A", "x", "9");
-    EXPECT_EQ(folder.Read("cr.ini"), "[A]\rx=9\r");
 }
 
 TEST(IniProfile, CreatesTheFileAndRoundTripsValues) {
     TestFolder folder;
     const auto path = folder.path() / "colors.ini";
-    WriteProfileString(path, kColorsUpper, "Fon", kGreeting);
-    EXPECT_EQ(folder.Read("colors.ini"), "[" + std::string(kColorsUpper) + "]\r\nFon=" +
-                                             std::string(kGreeting) + "\r\n");
+    WriteProfileString(path, kColors, "Fon", kGreeting);
+    EXPECT_EQ(folder.Read("colors.ini"), "[" + kColors + "]\r\nFon=" + kGreeting + "\r\n");
     EXPECT_EQ(GetProfileString(path, kColorsLower, "FON", "-"), kGreeting);
 
     // Values that reading would trim, unquote or split still come back intact.
@@ -181,19 +107,17 @@ TEST(IniProfile, CreatesTheFileAndRoundTripsValues) {
 TEST(IniProfile, RefusesUnsafeWrites) {
     TestFolder folder;
     EXPECT_THROW(WriteProfileString(folder.path() / "no" / "main.ini", "P", "k", "v"), FileError);
-    folder.Write("file", "x");
-    EXPECT_THROW(WriteProfileString(folder.path() / "file" / "main.ini", "P", "k", "v"),
-                 FileError);
-    // Something unreadable in the file's place is never replaced.
-    folder.Write("main.ini/inside", "keep");
-    EXPECT_THROW(WriteProfileString(folder.path() / "main.ini", "P", "k", "v"), FileError);
-    EXPECT_EQ(folder.Read("main.ini/inside"), "keep");
+    EXPECT_THROW(WriteProfileString(folder.path(), "P", "k", "v"), FileError);
+    // A file that exists but cannot be read is never replaced, though a rename
+    // would succeed over this link to itself.
+    const auto loop = folder.path() / "loop.ini";
+    std::filesystem::create_symlink("loop.ini", loop);
+    EXPECT_EQ(GetProfileString(loop, "P", "k", "d"), "d");
+    EXPECT_THROW(WriteProfileString(loop, "P", "k", "v"), FileError);
+    EXPECT_TRUE(std::filesystem::is_symlink(loop));
 
     IniProfile ini = IniProfile::Load(folder.path() / "new.ini");
-    EXPECT_THROW(ini.SetString("", "k", "v"), std::invalid_argument);
-    EXPECT_THROW(ini.SetString("P", " ", "v"), std::invalid_argument);
     EXPECT_THROW(ini.SetString("P", "a=b", "v"), std::invalid_argument);
-    EXPECT_THROW(ini.SetString("P", ";k", "v"), std::invalid_argument);
     EXPECT_THROW(ini.SetString("P\r\nk=v", "k", "v"), std::invalid_argument);
     EXPECT_EQ(ini.Bytes(), "");
 }

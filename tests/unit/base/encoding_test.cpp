@@ -1,0 +1,34 @@
+#include "base/encoding.h"
+
+#include <gtest/gtest.h>
+
+namespace velmora::base {
+namespace {
+
+TEST(Encoding, RoundTripsRussianText) {
+    const std::string utf8 = "Под этим номером ничего не записано! Ёж, ё, №5 «кавычки» — тире";
+    const std::string cp = Utf8ToCp1251(utf8);
+    EXPECT_EQ(cp.size(), 63u);  // one byte per character
+    EXPECT_EQ(static_cast<unsigned char>(cp[0]), 0xCF);  // П
+    EXPECT_EQ(Cp1251ToUtf8(cp), utf8);
+    EXPECT_TRUE(FitsCp1251(utf8));
+}
+
+TEST(Encoding, EveryDefinedByteSurvivesTheRoundTrip) {
+    std::string all;
+    for (int b = 1; b < 256; ++b) {
+        if (b != 0x98) all += static_cast<char>(b);
+    }
+    EXPECT_EQ(Utf8ToCp1251(Cp1251ToUtf8(all)), all);
+}
+
+TEST(Encoding, UnconvertibleInputIsReplacedNotLost) {
+    EXPECT_EQ(Cp1251ToUtf8("a\x98" "b"), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(Utf8ToCp1251("a\xE4\xB8\xAD" "b"), "a?b");  // a Chinese character
+    EXPECT_EQ(Utf8ToCp1251("a\xFF" "b"), "a?b");           // broken UTF-8
+    EXPECT_EQ(Utf8ToCp1251("a\xD0"), "a?");                // cut-off sequence
+    EXPECT_FALSE(FitsCp1251("\xE4\xB8\xAD"));
+}
+
+}  // namespace
+}  // namespace velmora::base

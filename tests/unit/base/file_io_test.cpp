@@ -1,0 +1,73 @@
+#include "base/file_io.h"
+
+#include <gtest/gtest.h>
+
+#include "base/file_error.h"
+#include "unit/test_folder.h"
+
+namespace fs = std::filesystem;
+
+namespace velmora::base {
+namespace {
+
+using test::TestFolder;
+
+TEST(FileIo, ReadsWholeFilesWithZeroBytesAndNamesMissingOnes) {
+    TestFolder dir;
+    const std::string bytes("a\0b\r\nc", 6);
+    dir.Write("f.bin", bytes);
+    EXPECT_EQ(ReadWholeFile(dir.path() / "f.bin"), bytes);
+    try {
+        ReadWholeFile(dir.path() / "missing.ini");
+        FAIL() << "no error";
+    } catch (const FileError& e) {
+        EXPECT_NE(e.file().find("missing.ini"), std::string::npos);
+        EXPECT_NE(e.problem().find("cannot open"), std::string::npos);
+    }
+}
+
+TEST(FileIo, StagedFilesReplaceOnlyOnCommit) {
+    TestFolder dir;
+    dir.Write("slot.ini", "old");
+    {
+        StagedFile staged(dir.path() / "slot.ini", "new");
+        EXPECT_EQ(dir.Read("slot.ini"), "old");
+        staged.Commit();
+    }
+    EXPECT_EQ(dir.Read("slot.ini"), "new");
+    {
+        StagedFile abandoned(dir.path() / "slot.ini", "lost");
+    }
+    EXPECT_EQ(dir.Read("slot.ini"), "new");
+    // No temporary file is left behind either way.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}
+
+TEST(FileIo, AFailedWriteSaysWhichFileAndWhy) {
+    TestFolder dir;
+    dir.Write("plain-file", "x");
+    try {
+        WriteFileAtomic(dir.path() / "plain-file/slot.ini", "new");
+        FAIL() << "no error";
+    } catch (const FileError& e) {
+        EXPECT_NE(e.file().find("plain-file/slot.ini"), std::string::npos);
+        EXPECT_NE(e.problem().find("Not a directory"), std::string::npos);
+    }
+    EXPECT_THROW(WriteFileAtomic(dir.path() / "no/such/folder/x.ini", "x"), FileError);
+    EXPECT_EQ(dir.Read("plain-file"), "x");
+}
+
+TEST(FileIo, WriteKeepsTheModeOfTheFileItReplaces) {
+    TestFolder dir;
+    const fs::path file = dir.Write("main.ini", "a");
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    WriteFileAtomic(file, "b");
+    EXPECT_EQ(fs::status(file).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    WriteFileAtomic(dir.path() / "new.ini", "c");
+    EXPECT_NE(fs::status(dir.path() / "new.ini").permissions() & fs::perms::others_read,
+              fs::perms::none);
+}
+
+}  // namespace
+}  // namespace velmora::base
