@@ -96,7 +96,19 @@ void KeyAccessor::List(std::string_view key, std::vector<std::string>& lines) {
         return;
     }
     const int32_t count = ReadCount(base + "Cnt");
-    for (int32_t i = 0; i < count; ++i) lines.push_back(ReadText(base + std::to_string(i)));
+    for (int32_t i = 0; i < count; ++i) {
+        std::string_view value;
+        if (list_.Find(Name(base + std::to_string(i)), value)) {
+            lines.push_back(UnescapeValue(value));
+            continue;
+        }
+        if (++missingItems_ > kMaxMissingItems) {
+            throw base::FileError(fileName_, "more than " + std::to_string(kMaxMissingItems) +
+                                                 " list items are missing (the last one " +
+                                                 name_ + ")");
+        }
+        lines.emplace_back();
+    }
 }
 
 void KeyAccessor::WholeText(std::string_view key, std::vector<std::string>& lines) {

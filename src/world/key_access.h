@@ -15,6 +15,10 @@ namespace velmora::world {
 
 // No count read from a file may ask for more items than this.
 inline constexpr int32_t kMaxCount = 65535;
+// Counted lists may name items that are missing (they read as empty texts);
+// more than this many in one file means the file is damaged. It keeps a short
+// file from asking for billions of empty texts through many large counts.
+inline constexpr int64_t kMaxMissingItems = 65535;
 
 // Splits a text into lines at CR, LF or CR LF; a final line break adds no empty line.
 std::vector<std::string> SplitLines(std::string_view text);
@@ -59,6 +63,7 @@ private:
     bool writing_;
     std::string fileName_;
     std::string name_;  // reused buffer for section + key
+    int64_t missingItems_ = 0;
 };
 
 }  // namespace velmora::world

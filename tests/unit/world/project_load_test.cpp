@@ -204,6 +204,17 @@ TEST(ProjectLoad, ACountAboveTheLimitIsRefusedWithoutChangingTheWorld) {
         EXPECT_EQ(f.gp.map.screens.size(), 3u);
         EXPECT_EQ(f.gp.game.InitHealth, 70);
     }
+    // Many large counts whose items are all missing would ask for billions of texts.
+    std::string manyCounts = "MapScrCount=3000\r\n";
+    for (int i = 0; i < 3000; ++i) manyCounts += "Scr" + std::to_string(i) + "DescrCnt=65535\r\n";
+    f.WriteProject("map1.ini", manyCounts);
+    try {
+        LoadProject(f.gp);
+        FAIL() << "no error for missing items";
+    } catch (const base::FileError& e) {
+        EXPECT_NE(e.problem().find("list items are missing"), std::string::npos) << e.problem();
+    }
+    EXPECT_EQ(f.gp.map.screens.size(), 3u);
     // Exactly the limit is allowed (empty records).
     f.WriteProject("map1.ini", PlainFile({"MapCmdCount=65535"}));
     ASSERT_TRUE(LoadProject(f.gp));
