@@ -16,6 +16,7 @@ namespace velmora::world {
 // `stateOnly` false: the project itself; true: the state of a game. Returns
 // false when reading and the game file does not exist; nothing happens then.
 // A map file that does not exist reads as an empty map (for a state: no change).
+// Writing makes the folders of the files when they are missing.
 bool TransferGameFiles(GameProject& gp, const std::filesystem::path& root,
                        std::string_view prefix, bool stateOnly, bool reading);
 
@@ -26,9 +27,7 @@ bool LoadProject(GameProject& gp);
 std::string SlotPrefix(int32_t slot);
 inline constexpr std::string_view kWorkingStatePrefix = "Saves\\cur-";
 
-// Writing creates the folders of the files when they are missing.
-
-// The state of the game into slot n.
+// The state of the game into slot n (the Saves folder is made when missing).
 void SaveSlot(GameProject& gp, int32_t slot);
 // The state of slot n into the game, then relinked; false when the slot is empty.
 bool LoadSlot(GameProject& gp, int32_t slot);
