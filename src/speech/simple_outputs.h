@@ -1,0 +1,41 @@
+// The outputs that need no engine: printing each text as a line, and silence.
+#pragma once
+
+#include <cstdio>
+#include <functional>
+
+#include "speech/speech_output.h"
+
+namespace velmora::speech {
+
+// Each text as one UTF-8 line; cues and rate changes as bracketed lines. It
+// behaves like a reader: every text is finished once it is written.
+class PrintOutput : public SpeechOutput {
+public:
+    PrintOutput(std::FILE* out, PostSpeechEvent post) : out_(out), post_(std::move(post)) {}
+    SpeechOutputKind Kind() const override { return SpeechOutputKind::soReader; }
+    void Speak(const std::string& text) override;
+    void Cue(int number) override;
+    void SetRate(int setting) override;
+
+private:
+    std::FILE* out_;
+    PostSpeechEvent post_;
+};
+
+// Says nothing; cues become the beep it is given.
+class NoneOutput : public SpeechOutput {
+public:
+    explicit NoneOutput(std::function<void()> beep) : beep_(std::move(beep)) {}
+    SpeechOutputKind Kind() const override { return SpeechOutputKind::soNone; }
+    void Speak(const std::string&) override {}
+    void Cue(int) override {
+        if (beep_) beep_();
+    }
+    void SetRate(int) override {}
+
+private:
+    std::function<void()> beep_;
+};
+
+}  // namespace velmora::speech

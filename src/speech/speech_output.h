@@ -1,0 +1,42 @@
+// One speech output: an engine that speaks texts. The router decides what to
+// say; an output only says it. Outputs that run threads of their own report
+// back only through the post callback they were given, which must be safe to
+// call from any thread; the core then calls the router on its own thread.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace velmora::speech {
+
+// How an output behaves towards the router.
+enum class SpeechOutputKind {
+    soNone,    // says nothing
+    soReader,  // a separate speaker: takes texts, cues and the rate, reports each end
+    soJaws,    // speaks at once and never reports an end
+    soSapi,    // an in-process voice: cut off by the next text, reports every stop
+};
+
+// What an output reports from its own thread.
+enum class SpeechEvent {
+    SpeechEnded,   // a reader-like output finished a text
+    VoiceStopped,  // a voice stopped, whether it finished or was reset
+};
+using PostSpeechEvent = std::function<void(SpeechEvent)>;
+
+class SpeechOutput {
+public:
+    virtual ~SpeechOutput() = default;
+    virtual SpeechOutputKind Kind() const = 0;
+    // A trimmed, non-empty code page 1251 text.
+    virtual void Speak(const std::string& text) = 0;
+    // A numbered cue; outputs without cues of their own beep.
+    virtual void Cue(int number) = 0;
+    // The rate setting of the shell (0 to 120, 60 by default).
+    virtual void SetRate(int setting) = 0;
+    // A voice: whether it is still speaking, and cutting it off.
+    virtual bool Speaking() const { return false; }
+    virtual void AudioReset() {}
+};
+
+}  // namespace velmora::speech
