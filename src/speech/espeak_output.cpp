@@ -1,0 +1,148 @@
+#include "speech/espeak_output.h"
+
+#include <espeak-ng/speak_lib.h>
+
+#include <algorithm>
+
+#include "base/cp1251.h"
+#include "base/encoding.h"
+
+namespace velmora::speech {
+namespace {
+
+// espeak-ng is one per process; its callback finds the output through this.
+std::atomic<EspeakOutput*> g_active{nullptr};
+
+int SynthCallback(short* wav, int samples, espeak_EVENT* events) {
+    EspeakOutput* out = g_active.load();
+    if (out == nullptr || events == nullptr) return 1;
+    bool terminated = wav == nullptr;
+    void* userData = events->user_data;
+    for (espeak_EVENT* e = events; e->type != espeakEVENT_LIST_TERMINATED; ++e) {
+        if (e->type == espeakEVENT_MSG_TERMINATED) terminated = true;
+    }
+    return out->OnSynth(wav, samples, userData, terminated);
+}
+
+bool IsRussian(const std::string& language) {
+    return language == "ru" || language.rfind("ru-", 0) == 0;
+}
+
+}  // namespace
+
+std::vector<EspeakVoice> ListEspeakVoices() {
+    std::vector<EspeakVoice> voices;
+    const espeak_VOICE** list = espeak_ListVoices(nullptr);
+    for (; list != nullptr && *list != nullptr; ++list) {
+        const espeak_VOICE* v = *list;
+        EspeakVoice voice;
+        voice.name = v->name ? v->name : "";
+        voice.identifier = v->identifier ? v->identifier : "";
+        // Pairs of a priority byte and a language name, ended by a zero priority.
+        for (const char* p = v->languages; p != nullptr && *p != 0;) {
+            ++p;
+            const std::string language(p);
+            voice.languages.push_back(language);
+            p += language.size() + 1;
+        }
+        voices.push_back(std::move(voice));
+    }
+    return voices;
+}
+
+std::string ChooseEspeakVoice(const std::vector<EspeakVoice>& voices,
+                              const std::string& wantedName) {
+    std::string fallback;
+    for (const EspeakVoice& v : voices) {
+        if (!wantedName.empty() && (base::EqualsNoCase1251(v.name, wantedName) ||
+                                    base::EqualsNoCase1251(v.identifier, wantedName))) {
+            return v.name;
+        }
+        if (std::any_of(v.languages.begin(), v.languages.end(), IsRussian)) fallback = v.name;
+    }
+    return fallback;
+}
+
+int EspeakRateFor(int setting) { return 80 + 2 * std::clamp(setting, 0, 120); }
+
+int64_t EspeakOutput::Now() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+std::unique_ptr<EspeakOutput> EspeakOutput::Open(const std::string& voiceName,
+                                                 PostSpeechEvent post,
+                                                 std::function<void()> beep, bool withAudio) {
+    if (g_active.load() != nullptr) return nullptr;  // one voice per process
+    // Short buffers: the first one reaches the stream sooner.
+    const int rate = espeak_Initialize(AUDIO_OUTPUT_RETRIEVAL, 20, nullptr,
+                                       espeakINITIALIZE_DONT_EXIT);
+    if (rate <= 0) return nullptr;
+    auto out = std::make_unique<EspeakOutput>(std::move(post), std::move(beep));
+    out->sampleRate_ = rate;
+    out->voice_ = ChooseEspeakVoice(ListEspeakVoices(), voiceName);
+    if (out->voice_.empty() || espeak_SetVoiceByName(out->voice_.c_str()) != EE_OK) {
+        espeak_Terminate();
+        return nullptr;
+    }
+    if (withAudio) {
+        EspeakOutput* self = out.get();
+        out->stream_ = PcmStream::Open(rate, out->queue_, [self] {
+            if (self->post_) self->post_(SpeechEvent::VoiceStopped);
+        });
+        if (!out->stream_) {
+            espeak_Terminate();
+            return nullptr;
+        }
+        out->stream_->onFirstSample = [self] { self->timings_.firstSample = Now(); };
+    }
+    espeak_SetSynthCallback(&SynthCallback);
+    g_active = out.get();
+    out->SetRate(60);
+    return out;
+}
+
+EspeakOutput::~EspeakOutput() {
+    ++generation_;
+    espeak_Cancel();
+    stream_.reset();  // no more device callbacks
+    g_active = nullptr;
+    espeak_Terminate();
+}
+
+void EspeakOutput::Speak(const std::string& text) {
+    const uintptr_t gen = ++generation_;
+    queue_.Begin();
+    timings_.firstBuffer = 0;
+    timings_.firstSample = 0;
+    timings_.spoken = Now();
+    const std::string utf8 = base::Cp1251ToUtf8(text);
+    espeak_Synth(utf8.c_str(), utf8.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr,
+                 reinterpret_cast<void*>(gen));
+}
+
+int EspeakOutput::OnSynth(short* wav, int samples, void* userData, bool terminated) {
+    if (reinterpret_cast<uintptr_t>(userData) != generation_.load()) return 1;  // cut off
+    if (wav != nullptr && samples > 0) {
+        if (timings_.firstBuffer == 0) timings_.firstBuffer = Now();
+        samplesMade_ += static_cast<uint64_t>(samples);
+        if (stream_) queue_.Append(wav, static_cast<size_t>(samples));
+    }
+    if (terminated && queue_.Finish() && post_) post_(SpeechEvent::VoiceStopped);
+    return 0;
+}
+
+void EspeakOutput::Cue(int) {
+    if (beep_) beep_();
+}
+
+void EspeakOutput::SetRate(int setting) { espeak_SetParameter(espeakRATE, EspeakRateFor(setting), 0); }
+
+void EspeakOutput::AudioReset() {
+    ++generation_;
+    espeak_Cancel();
+    if (queue_.Clear() && post_) post_(SpeechEvent::VoiceStopped);
+}
+
+}  // namespace velmora::speech

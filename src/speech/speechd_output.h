@@ -1,0 +1,59 @@
+// speech-dispatcher: the desktop's speech service speaks our texts, takes the
+// rate and reports the end of each text. Its callbacks arrive on libspeechd's
+// own thread, where no spd_* call may be made: they only post events.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "speech/speech_output.h"
+
+namespace velmora::speech {
+
+// The rate setting 0…120 (60 by default) on speech-dispatcher's -100…100.
+int SpeechdRateFor(int setting);
+
+// What a notification of speech-dispatcher means to the router. Message
+// numbers only grow. The end or cancel of our latest text ends speech, and so
+// does that of a newer one whose number spd_say has not returned yet; while a
+// text is being handed over (`handing`), the latest known one is being
+// superseded, and its cancel is not an end.
+enum class SpeechdNotice { Begin, End, Cancel };
+bool SpeechdNoticeEndsSpeech(SpeechdNotice notice, long long messageId, long long latestId,
+                             bool handing);
+
+class SpeechdOutput : public SpeechOutput {
+public:
+    // Connects to a running daemon; with autospawn, starts one and waits for
+    // it at most timeoutMs in all. Null when there is none.
+    static std::unique_ptr<SpeechdOutput> Open(bool autospawn, int timeoutMs, PostSpeechEvent post,
+                                               std::function<void(int)> cue);
+    // connection: libspeechd's SPDConnection (kept opaque so its header stays inside).
+    SpeechdOutput(void* connection, PostSpeechEvent post, std::function<void(int)> cue)
+        : connection_(connection), post_(std::move(post)), cue_(std::move(cue)) {}
+    ~SpeechdOutput() override;
+    SpeechdOutput(const SpeechdOutput&) = delete;
+    SpeechdOutput& operator=(const SpeechdOutput&) = delete;
+
+    SpeechOutputKind Kind() const override { return SpeechOutputKind::soReader; }
+    void Speak(const std::string& text) override;
+    void Cue(int number) override;
+    void SetRate(int setting) override;
+
+    // For measurements: when the last text was handed over and when the daemon began it.
+    std::atomic<int64_t> spokenAt{0};
+    std::atomic<int64_t> beganAt{0};
+
+    void OnNotice(SpeechdNotice notice, size_t messageId);  // from libspeechd's thread
+
+private:
+    void* connection_;
+    PostSpeechEvent post_;
+    std::function<void(int)> cue_;
+    std::atomic<long long> latest_{0};
+    std::atomic<bool> handing_{false};
+};
+
+}  // namespace velmora::speech
