@@ -12,7 +12,7 @@ std::unique_ptr<PcmStream> PcmStream::Open(int sampleRate, PcmQueue& queue,
     want.freq = sampleRate;
     want.format = AUDIO_S16SYS;
     want.channels = 1;
-    want.samples = 512;  // about 23 ms at 22050 Hz: short enough to cut off quickly
+    want.samples = 256;  // about 12 ms at 22050 Hz: heard soon, cut off quickly
     want.callback = &PcmStream::Callback;
     want.userdata = stream.get();
     SDL_AudioSpec have{};

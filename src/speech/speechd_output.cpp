@@ -2,7 +2,16 @@
 
 #include <libspeechd.h>
 
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstring>
+#include <string_view>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -31,12 +40,68 @@ void OnCancel(size_t id, size_t, SPDNotificationType) {
     if (SpeechdOutput* o = g_active.load()) o->OnNotice(SpeechdNotice::Cancel, id);
 }
 
-SPDConnection* Connect(bool autospawn) {
+// The daemon's local socket, where libspeechd looks for it by default.
+std::string DefaultSocketPath() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime != nullptr && *runtime != 0) {
+        return std::string(runtime) + "/speech-dispatcher/speechd.sock";
+    }
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    if (cache != nullptr && *cache != 0) return std::string(cache) + "/speech-dispatcher/speechd.sock";
+    const char* home = std::getenv("HOME");
+    return std::string(home ? home : "") + "/.cache/speech-dispatcher/speechd.sock";
+}
+
+// Whether a daemon answers on its socket within the time. libspeechd waits
+// for an answer without limit, and a daemon that hangs (seen while one was
+// shutting down) would hang the game's start with it.
+bool DaemonAnswers(int timeoutMs) {
+    const char* address = std::getenv("SPEECHD_ADDRESS");
+    if (address != nullptr && std::string_view(address).rfind("unix_socket", 0) != 0) {
+        return true;  // an address we do not probe: leave it to libspeechd
+    }
+    std::string path = DefaultSocketPath();
+    if (address != nullptr && std::string_view(address).size() > 12) path = address + 12;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return false;
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    if (path.size() >= sizeof addr.sun_path) {
+        ::close(fd);
+        return false;
+    }
+    std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+    bool answered = false;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
+        static const char kHelp[] = "HELP\r\n";
+        if (::send(fd, kHelp, sizeof kHelp - 1, MSG_NOSIGNAL) == static_cast<ssize_t>(sizeof kHelp - 1)) {
+            pollfd p{fd, POLLIN, 0};
+            char reply[64];
+            answered = ::poll(&p, 1, timeoutMs) == 1 && ::recv(fd, reply, sizeof reply, 0) > 0;
+        }
+    }
+    ::close(fd);
+    return answered;
+}
+
+SPDConnection* Connect() {
+    if (!DaemonAnswers(1000)) return nullptr;
     char* error = nullptr;
-    SPDConnection* c = spd_open2("velmora", "main", nullptr, SPD_MODE_THREADED, nullptr,
-                                 autospawn ? 1 : 0, &error);
+    SPDConnection* c =
+        spd_open2("velmora", "main", nullptr, SPD_MODE_THREADED, nullptr, 0, &error);
     std::free(error);
     return c;
+}
+
+// Starts the daemon the way libspeechd would, but without waiting on it:
+// "speech-dispatcher --spawn" forks the daemon and returns.
+pid_t SpawnDaemon() {
+    char arg0[] = "speech-dispatcher";
+    char arg1[] = "--spawn";
+    char* argv[] = {arg0, arg1, nullptr};
+    pid_t pid = -1;
+    if (::posix_spawnp(&pid, arg0, nullptr, nullptr, argv, environ) != 0) return -1;
+    return pid;
 }
 
 SPDConnection* Conn(void* c) { return static_cast<SPDConnection*>(c); }
@@ -59,14 +124,17 @@ std::unique_ptr<SpeechdOutput> SpeechdOutput::Open(bool autospawn, int timeoutMs
                                                    std::function<void(int)> cue) {
     if (g_active.load() != nullptr) return nullptr;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    SPDConnection* c = Connect(false);
+    SPDConnection* c = Connect();
     if (c == nullptr && autospawn) {
-        c = Connect(true);
-        // A daemon just started may need a moment before it answers.
-        while (c == nullptr && std::chrono::steady_clock::now() < deadline) {
+        pid_t child = SpawnDaemon();
+        const bool spawned = child > 0;
+        // A daemon just started needs a moment before it answers.
+        while (c == nullptr && spawned && std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            c = Connect(false);
+            if (child > 0 && ::waitpid(child, nullptr, WNOHANG) == child) child = 0;
+            c = Connect();
         }
+        if (child > 0) ::waitpid(child, nullptr, WNOHANG);
     }
     if (c == nullptr) return nullptr;
     auto out = std::make_unique<SpeechdOutput>(c, std::move(post), std::move(cue));

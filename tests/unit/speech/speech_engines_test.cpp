@@ -154,3 +154,21 @@ TEST(Espeak, PlaysThroughTheStreamAndIsCutOffWithoutAFalseEnd) {
 
 }  // namespace
 }  // namespace velmora::speech
+
+namespace velmora::speech {
+namespace {
+
+TEST(Speechd, AStartedDaemonBeginsOurText) {
+    auto out = SpeechdOutput::Open(true, 10000, nullptr, nullptr);
+    if (!out) GTEST_SKIP() << "speech-dispatcher could not be started here";
+    out->Speak(base::Utf8ToCp1251("Проверка"));
+    // Without an audio sink the daemon reports the beginning but never the end.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (out->beganAt == 0 && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_GT(out->beganAt.load(), out->spokenAt.load());
+}
+
+}  // namespace
+}  // namespace velmora::speech

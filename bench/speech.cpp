@@ -1,0 +1,107 @@
+// How soon a spoken menu entry is heard: SayText to the first synthesised
+// buffer, and SayText to the first sample handed to the audio device, for
+// espeak-ng; and SayText to the daemon's start of speech for
+// speech-dispatcher when a daemon can be reached. Medians over many runs.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "base/encoding.h"
+#include "speech/espeak_output.h"
+#include "speech/speech_router.h"
+#include "speech/speechd_output.h"
+
+using namespace velmora;
+using namespace velmora::speech;
+
+namespace {
+
+const std::string& MenuEntry() {
+    static const std::string text = base::Utf8ToCp1251("Осмотреть предмет");
+    return text;
+}
+
+std::map<std::string, std::vector<double>> g_samples;  // milliseconds per measure
+
+void Record(const std::string& what, int64_t from, int64_t to) {
+    g_samples[what].push_back(static_cast<double>(to - from) / 1e6);
+}
+
+// Waits until an atomic time stamp is set, or gives up after a second.
+bool WaitStamp(const std::atomic<int64_t>& stamp) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (stamp.load() == 0) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
+    }
+    return true;
+}
+
+void BM_EspeakFirstBufferAndSample(benchmark::State& state) {
+    SpeechRouter router;
+    auto voice = EspeakOutput::Open("", nullptr, nullptr);
+    if (!voice) {
+        state.SkipWithError("espeak-ng with a Russian voice, or audio output, is missing");
+        return;
+    }
+    EspeakOutput* raw = voice.get();
+    router.OpenSpeech(std::move(voice));
+    for (auto _ : state) {
+        router.SayText(MenuEntry());
+        const bool buffer = WaitStamp(raw->timings().firstBuffer);
+        const bool sample = WaitStamp(raw->timings().firstSample);
+        const int64_t spoken = raw->timings().spoken;
+        if (buffer) Record("espeak-ng: SayText to first synthesised buffer", spoken,
+                           raw->timings().firstBuffer);
+        if (sample) Record("espeak-ng: SayText to first sample to the device", spoken,
+                           raw->timings().firstSample);
+        state.SetIterationTime(static_cast<double>(raw->timings().firstSample - spoken) / 1e9);
+        raw->AudioReset();
+        router.IgnoreNextStop = false;
+    }
+}
+BENCHMARK(BM_EspeakFirstBufferAndSample)->UseManualTime()->Iterations(100)->Unit(benchmark::kMillisecond);
+
+void BM_SpeechdBegin(benchmark::State& state) {
+    auto out = SpeechdOutput::Open(true, 10000, nullptr, nullptr);
+    if (!out) {
+        state.SkipWithError("no speech-dispatcher daemon could be reached");
+        return;
+    }
+    for (auto _ : state) {
+        out->Speak(MenuEntry());
+        if (!WaitStamp(out->beganAt)) {
+            // Without an audio sink the daemon begins its first text and never
+            // finishes it; later texts then never begin.
+            state.SkipWithError("speech-dispatcher stopped beginning texts (no audio sink?)");
+            return;
+        }
+        Record("speech-dispatcher: SayText to start of speech", out->spokenAt, out->beganAt);
+        state.SetIterationTime(static_cast<double>(out->beganAt - out->spokenAt) / 1e9);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+BENCHMARK(BM_SpeechdBegin)->UseManualTime()->Iterations(30)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Without a sound card, the dummy driver paces playback in real time.
+    setenv("SDL_AUDIODRIVER", std::getenv("SDL_AUDIODRIVER") ? std::getenv("SDL_AUDIODRIVER") : "dummy", 1);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::printf("\nMedians (goal: first buffer under 2 ms, first sample under 20 ms):\n");
+    for (auto& [what, ms] : g_samples) {
+        std::sort(ms.begin(), ms.end());
+        std::printf("  %-55s %8.3f ms  (%zu runs)\n", what.c_str(), ms[ms.size() / 2], ms.size());
+    }
+    return 0;
+}
