@@ -195,7 +195,9 @@ void IniProfile::SetString(std::string_view section, std::string_view key, std::
 
     const size_t header = FindSection(section);
     if (header == lines_.size()) {
-        InsertLine(lines_.size(), "[" + std::string(section) + "]");
+        std::string headerLine = "[";
+        headerLine.append(section).append("]");
+        InsertLine(lines_.size(), std::move(headerLine));
         InsertLine(lines_.size(), std::string(key) + "=" + stored);
         return;
     }

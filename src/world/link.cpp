@@ -22,6 +22,14 @@ int32_t IndexOfNumber(const std::vector<std::unique_ptr<Record>>& records, int32
     return records[static_cast<size_t>(n)]->no == number ? static_cast<int32_t>(n) : -1;
 }
 
+// The lookups give a number back unchanged for an empty list; only a position
+// inside the list names a record.
+template <typename Record>
+Record* RecordAt(const std::vector<std::unique_ptr<Record>>& records, int32_t at) {
+    if (at < 0 || static_cast<size_t>(at) >= records.size()) return nullptr;
+    return records[static_cast<size_t>(at)].get();
+}
+
 }  // namespace
 
 bool BuildMapGrid(MMap& map) {
@@ -71,6 +79,18 @@ int32_t CommandIndexOf(const MMap& map, int32_t number) {
     return IndexOfNumber(map.commands, map.CmdCount, number);
 }
 
+MScreen* ScreenByNumber(const MMap& map, int32_t number) {
+    return RecordAt(map.screens, ScreenIndexOf(map, number));
+}
+
+MObj* ObjectByNumber(const MMap& map, int32_t number) {
+    return RecordAt(map.objects, ObjectIndexOf(map, number));
+}
+
+MScript* CommandByNumber(const MMap& map, int32_t number) {
+    return RecordAt(map.commands, CommandIndexOf(map, number));
+}
+
 void PlaceObjects(MMap& map, THero& hero) {
     for (auto& s : map.screens) s->objectsHere.clear();
     hero.carried.clear();
@@ -79,8 +99,7 @@ void PlaceObjects(MMap& map, THero& hero) {
         if (o->ScrWhere == kCarried) {
             hero.carried.push_back(o.get());
         } else if (o->ScrWhere >= 0) {
-            const int32_t at = ScreenIndexOf(map, o->ScrWhere);
-            if (at >= 0) map.screens[static_cast<size_t>(at)]->objectsHere.push_back(o.get());
+            if (MScreen* s = ScreenByNumber(map, o->ScrWhere)) s->objectsHere.push_back(o.get());
         }
     }
 }
@@ -89,8 +108,7 @@ void AttachCommands(MMap& map) {
     for (auto& o : map.objects) o->objectCommands.clear();
     for (auto& c : map.commands) {
         if (c->cObj1 < 0) continue;
-        const int32_t at = ObjectIndexOf(map, c->cObj1);
-        if (at >= 0) map.objects[static_cast<size_t>(at)]->objectCommands.push_back(c.get());
+        if (MObj* o = ObjectByNumber(map, c->cObj1)) o->objectCommands.push_back(c.get());
     }
 }
 

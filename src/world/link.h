@@ -25,6 +25,11 @@ int32_t ScreenIndexOf(const MMap& map, int32_t number);
 int32_t ObjectIndexOf(const MMap& map, int32_t number);
 int32_t CommandIndexOf(const MMap& map, int32_t number);
 
+// The record whose `no` equals number, or null; never a position outside the list.
+MScreen* ScreenByNumber(const MMap& map, int32_t number);
+MObj* ObjectByNumber(const MMap& map, int32_t number);
+MScript* CommandByNumber(const MMap& map, int32_t number);
+
 // Puts visible objects on their screens or into the hero's hands.
 void PlaceObjects(MMap& map, THero& hero);
 // Binds each command to its first object.

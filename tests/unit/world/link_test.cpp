@@ -150,6 +150,24 @@ TEST(Linking, CommandsBelongToTheirFirstObjectOnly) {
     EXPECT_TRUE(map.objects[1]->objectCommands.empty());
 }
 
+TEST(Linking, NumbersIntoEmptyListsLeadNowhere) {
+    // The lookups give the number back for an empty list; linking must not take it as a position.
+    MMap map;
+    THero hero;
+    AddObject(map, 0, 0);       // on screen 0, but there are no screens
+    AddCommand(map, 1, 0, 0);   // first object 0 exists
+    AddCommand(map, 2, 3, 3);   // first object 3 does not
+    LinkWorld(map, hero);
+    EXPECT_EQ(map.objects[0]->objectCommands.size(), 1u);
+    MMap noObjects;
+    AddCommand(noObjects, 1, 0, 0);
+    LinkWorld(noObjects, hero);
+    EXPECT_EQ(ScreenByNumber(noObjects, 0), nullptr);
+    EXPECT_EQ(ObjectByNumber(noObjects, 0), nullptr);
+    EXPECT_EQ(CommandByNumber(noObjects, 1), noObjects.commands[0].get());
+    EXPECT_EQ(CommandByNumber(noObjects, 5), nullptr);
+}
+
 TEST(Linking, StartWorldPutsTheHeroOnTheFirstScreen) {
     MMap map;
     THero hero;
