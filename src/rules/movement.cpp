@@ -1,0 +1,168 @@
+// Exits, walking, describing screens, death and entering a map.
+#include <limits>
+
+#include "base/encoding.h"
+#include "base/file_error.h"
+#include "base/paths.h"
+#include "rules/rules.h"
+#include "rules/texts.h"
+#include "world/game_files.h"
+#include "world/link.h"
+
+namespace velmora::rules {
+
+int Rules::ListExits(std::vector<Exit>& exits) {
+    exits.clear();
+    const world::MScreen* s = Screen();
+    if (s == nullptr) return 0;
+    struct Direction {
+        int32_t exit;
+        int32_t dx, dy;
+        const std::string& alt;
+        const std::string& name;
+        int bit;
+    };
+    const Direction directions[] = {
+        {s->North, 0, 1, s->AltN, texts::North(), kNorthBit},
+        {s->South, 0, -1, s->AltS, texts::South(), kSouthBit},
+        {s->West, -1, 0, s->AltW, texts::West(), kWestBit},
+        {s->East, 1, 0, s->AltE, texts::East(), kEastBit},
+    };
+    int plain = 0;
+    for (const Direction& d : directions) {
+        if (d.exit == world::kExitNone) continue;
+        int32_t target = d.exit;
+        if (target < 0) {
+            // Neighbours beyond the coordinates' range do not exist.
+            const int64_t x = int64_t{s->x} + d.dx;
+            const int64_t y = int64_t{s->y} + d.dy;
+            if (x < std::numeric_limits<int32_t>::min() || x > std::numeric_limits<int32_t>::max() ||
+                y < std::numeric_limits<int32_t>::min() || y > std::numeric_limits<int32_t>::max()) {
+                continue;
+            }
+            target = world::CellAt(gp.map, static_cast<int32_t>(x), static_cast<int32_t>(y));
+            if (target < 0) continue;
+        }
+        if (!d.alt.empty()) {
+            exits.push_back({d.alt, target});
+        } else {
+            exits.push_back({d.name, target});
+            plain |= d.bit;
+        }
+    }
+    return plain;
+}
+
+bool Rules::GoToScreen(int32_t target) {
+    if (target < 0 || static_cast<size_t>(target) >= gp.map.screens.size()) return true;
+    const uint64_t generation = worldGeneration;
+    if (Screen() != nullptr && !Screen()->OnAnyAct.empty()) RunScript(Screen()->OnAnyAct);
+    if (generation != worldGeneration) return true;  // the script changed the map
+    if (CheckForced() || CheckWaited(-1)) return true;
+    if (generation != worldGeneration) return true;
+
+    world::THero& hero = gp.hero;
+    world::MScreen& screen = *gp.map.screens[static_cast<size_t>(target)];
+    hero.currentScreen = &screen;
+    hero.CurScrNo = target;
+    hero.fRest = 0;
+    const int64_t health = int64_t{hero.Health} - gp.game.GoDecHealth;
+    hero.Health = static_cast<int32_t>(std::clamp<int64_t>(
+        health, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+    ShowHeroStatus();
+    if (hero.Health < 1) {
+        DieWithLine(0, -1);
+        return false;
+    }
+    const std::string description = screen.DescrOnState != 0
+                                         ? MessageAt(screen.Descr, screen.State)
+                                         : NextMessage(screen.Descr);
+    view_.SetGameText(description);
+    hero.LastMessage = description;
+    ShowScreenPicture(target, screen.ScrFrame);
+    speech_.SayText(texts::ScreenPrefix() + screen.Title + " " + description);
+    if (!screen.OnEnter.empty()) RunScript(screen.OnEnter);
+    return true;
+}
+
+bool Rules::WalkTo(int32_t target) {
+    gp.vars.glob_goingto = target;
+    const uint64_t generation = worldGeneration;
+    if (Screen() != nullptr && !Screen()->OnGo.empty() && !RunScript(Screen()->OnGo)) {
+        gp.vars.glob_goingto = -1;
+        return true;
+    }
+    if (generation != worldGeneration) {
+        gp.vars.glob_goingto = -1;
+        return true;
+    }
+    const bool alive = GoToScreen(target);
+    if (alive) gp.vars.glob_goingto = -1;
+    return alive;
+}
+
+void Rules::ShowScreenPicture(int32_t n, int32_t frame) {
+    std::string name = "gif\\" + std::to_string(n);
+    if (frame != 0) name += "-" + std::to_string(frame);
+    name += ".gif";
+    if (auto file = base::FindPath(ProjectFolder(), name)) view_.LoadGamePicture(*file);
+}
+
+void Rules::DieWithLine(int64_t deathIndex, int32_t picture) {
+    DieWithText(MessageAt(gp.game.Death, deathIndex), picture);
+}
+
+void Rules::DieWithText(const std::string& message, int32_t picture) {
+    if (picture >= 0) {
+        if (auto file = base::FindPath(ProjectFolder(), "gif\\d" + std::to_string(picture) + ".gif")) {
+            view_.LoadGamePicture(*file);
+        }
+    }
+    SayMessage(message);
+    WaitKey();
+    GameOver();
+}
+
+void Rules::GameOver() {
+    sound_.StopMusic();
+    speech_.SayText("");
+    view_.ShowPageView();
+    if (auto file = base::FindPath(gp.folders.program, "gif\\gameover.gif")) {
+        view_.LoadPagePicture(*file);
+    }
+    view_.ClearPageText();
+    view_.AppendPageLine(texts::GameOverText());
+    sound_.PlaySoundFile("viv_hit1.mp3", true);
+    speech_.SayText(texts::GameOverText());
+    WaitKey();
+    view_.OpenMainMenu();
+    PlayProjectMusic("menu.mid");
+}
+
+void Rules::PlayProjectMusic(std::string_view name) {
+    // Found in any letter case; a missing file is still remembered for Ctrl+M.
+    std::filesystem::path file = sound_.ProjectFile(name);
+    if (file.empty()) file = ProjectFolder() / std::string(name);
+    sound_.PlayMusic(file);
+    sound_.SetMusicVolume(sound_.AppliedVolume);
+}
+
+void Rules::EnterMap() {
+    SayMessage(gp.map.FirstMessage);
+    ShowScreenPicture(0, 0);
+    PlayProjectMusic("map1.mid");
+}
+
+void Rules::ChangeMap(int32_t mapIndex) {
+    try {
+        world::ChangeMap(gp, mapIndex);
+    } catch (const base::FileError& e) {
+        // The game goes on in the map it was in.
+        view_.ReportError(e.file(), e.problem());
+        return;
+    }
+    ++worldGeneration;
+    EnterMap();
+}
+
+}  // namespace velmora::rules

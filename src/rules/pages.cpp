@@ -1,0 +1,117 @@
+// Page sequences and the three waits.
+#include "base/cp1251.h"
+#include "base/paths.h"
+#include "rules/rules.h"
+#include "world/key_access.h"
+#include "world/key_lines.h"
+
+namespace velmora::rules {
+namespace {
+
+constexpr int kEscape = 27;
+constexpr int kAlt = 18;
+
+}  // namespace
+
+void Rules::OnKeyDown(int /*key*/) { waits.keyHeld = true; }
+
+bool Rules::OnKeyUp(int key) {
+    waits.keyHeld = false;
+    if (!waits.waiting) return false;
+    waits.waiting = false;
+    if (key == kEscape || key == kAlt) waits.abort = true;
+    return true;
+}
+
+void Rules::OnTick() {
+    if (waits.TickCountdown > 0) --waits.TickCountdown;
+}
+
+// Turns the event loop until `more` says the wait is over or no events are left.
+void Rules::Wait(bool (*more)(const Rules&)) {
+    while (!waits.ended && more(*this)) {
+        if (!events_.DispatchNext()) waits.ended = true;
+    }
+}
+
+void Rules::WaitKey() {
+    Wait([](const Rules& r) { return r.waits.keyHeld; });
+    waits.waiting = true;
+    Wait([](const Rules& r) { return r.waits.waiting; });
+    waits.waiting = false;
+}
+
+void Rules::WaitTicks(int32_t ticks) {
+    Wait([](const Rules& r) { return r.waits.keyHeld; });
+    waits.waiting = true;
+    waits.TickCountdown = ticks;
+    Wait([](const Rules& r) { return r.waits.waiting && r.waits.TickCountdown > 0; });
+    waits.waiting = false;
+}
+
+void Rules::WaitPage() {
+    Wait([](const Rules& r) { return r.waits.keyHeld; });
+    if (speech_.Output() == speech::SpeechOutputKind::soJaws) {
+        WaitTicks(30);
+        return;
+    }
+    waits.waiting = true;
+    Wait([](const Rules& r) { return r.waits.waiting && r.speech_.SpeechBusy; });
+}
+
+void Rules::PlayPages(int64_t index) {
+    speech_.SetSpeechRate(40);
+    view_.ReleasePagePicture();
+    waits.abort = false;
+    const std::vector<std::string> lines = world::SplitLines(MessageAt(gp.game.Intros, index));
+    const PageLayout layout = view_.ShowPageView();
+    view_.ClearPageText();
+    bool spoken = false;
+    const std::filesystem::path project = ProjectFolder();
+    for (const std::string& line : lines) {
+        if (waits.abort || waits.ended) break;
+        if (line.size() < 2 || line[0] != '#') {
+            view_.AppendPageLine(line);
+            spoken = false;
+            continue;
+        }
+        const size_t space = line.find(' ');
+        const std::string keyword = base::LowerText1251(
+            line.substr(1, space == std::string::npos ? std::string::npos : space - 1));
+        const std::string argument = space == std::string::npos ? std::string() : line.substr(space + 1);
+        const int32_t number = world::ParseInt32(argument, keyword == "vol" ? 0 : 10);
+        if (keyword == "image") {
+            if (auto file = base::FindPath(project, "gif\\" + argument)) {
+                if (auto size = view_.LoadPagePicture(*file)) {
+                    const int w = static_cast<int>(size->width * layout.PageScale);
+                    const int h = static_cast<int>(size->height * layout.PageScale);
+                    view_.PlacePagePicture((layout.PageScreenWidth - w) / 2,
+                                           (layout.windowHeight * 3 / 4 - h) / 2, w, h);
+                }
+            }
+        } else if (keyword == "page") {
+            if (!spoken) speech_.SayText(view_.PageText());
+            WaitPage();
+            WaitTicks(number);
+            view_.ClearPageText();
+            spoken = false;
+        } else if (keyword == "wait") {
+            if (!spoken) {
+                speech_.SayText(view_.PageText());
+                spoken = true;
+            }
+            WaitTicks(number);
+        } else if (keyword == "play") {
+            if (auto file = base::FindPath(project, argument)) {
+                sound_.PlayMusic(*file);
+                sound_.SetMusicVolume(sound_.AppliedVolume);
+            }
+        } else if (keyword == "snd") {
+            sound_.PlaySoundFile(argument, true);
+        } else if (keyword == "vol") {
+            sound_.SetMusicVolume(number);
+        }
+    }
+}
+
+}  // namespace velmora::rules

@@ -1,0 +1,127 @@
+// The rules of the game: messages, the script language, movement, object
+// actions, rest, page sequences and the waits. One instance for the program,
+// on the core's thread.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "rules/outside.h"
+#include "sound/sound_system.h"
+#include "speech/speech_router.h"
+#include "world/game_project.h"
+
+namespace velmora::rules {
+
+// Scripts may call scripts; deeper than this, a run does nothing and fails.
+inline constexpr int kMaxScriptDepth = 64;
+// Neither the load nor health after a rest goes above this.
+inline constexpr int32_t kLimit = 100;
+
+// The flags that the waits share with the shell's key and timer handling.
+struct WaitFlags {
+    bool keyHeld = false;
+    bool waiting = false;
+    bool abort = false;
+    int32_t TickCountdown = 0;
+    bool ended = false;  // no more events will come
+};
+
+struct Exit {
+    std::string label;
+    int32_t target = 0;
+};
+
+// Bits of the exits that carry their direction's own name.
+inline constexpr int kNorthBit = 1;
+inline constexpr int kSouthBit = 2;
+inline constexpr int kWestBit = 4;
+inline constexpr int kEastBit = 8;
+
+class Rules {
+public:
+    Rules(world::GameProject& gp, speech::SpeechRouter& speech, sound::SoundSystem& sound,
+          RulesView& view, EventPump& events);
+
+    // Messages and script entry.
+    void SayMessage(std::string_view text, bool keepLast = false);
+    std::string NextMessage(world::MessageList& list);
+    std::string NextMessageThenRandom(world::MessageList& list);
+    static std::string MessageAt(const world::MessageList& list, int64_t index);
+    bool RunScript(std::string_view text);
+    bool CheckForced();
+    bool CheckWaited(int32_t number);
+
+    // The script language.
+    static std::vector<std::string> SplitWords(std::string_view line);
+    bool RunBlock(world::MScript& owner, const std::vector<std::string>& lines);
+    bool TestCondition(std::string_view condition);
+    bool RunStatement(world::MScript& owner, std::string_view line);
+
+    // Movement and screen entry.
+    int ListExits(std::vector<Exit>& exits);
+    bool GoToScreen(int32_t target);
+    // A walk chosen in the go menu: glob_goingto and OnGo around GoToScreen.
+    bool WalkTo(int32_t target);
+    void ShowScreenPicture(int32_t n, int32_t frame);
+    void DieWithLine(int64_t deathIndex, int32_t picture);
+    void DieWithText(const std::string& message, int32_t picture);
+    void GameOver();
+    void EnterMap();
+    // The statement `map`: the file steps, then the map is announced.
+    void ChangeMap(int32_t mapIndex);
+
+    // Object actions and rest.
+    void ExamineObject(world::MObj& object);
+    bool TakeObject(int32_t index, bool quiet);
+    void DropObject(int32_t index, bool quiet);
+    bool SingleCommandFor(const world::MObj& object, int32_t screenNo) const;
+    bool UseObjects(world::MObj& first, int32_t secondNo, int32_t screenNo);
+    bool TryCommand(world::MScript& command);
+    void Rest();
+    void SayHeroState();
+    void ShowHeroStatus();
+
+    // Pages and waits.
+    void PlayPages(int64_t index);
+    void WaitKey();
+    void WaitTicks(int32_t ticks);
+    void WaitPage();
+    // The shell passes every key and tick here first. OnKeyUp is true when the
+    // release ended a wait and is to be swallowed.
+    void OnKeyDown(int key);
+    bool OnKeyUp(int key);
+    void OnTick();
+
+    world::GameProject& gp;
+    bool suppressNext = false;
+    bool soundPlayed = false;
+    WaitFlags waits;
+    // Counts loads that replaced the records of the map; a rule that ran a
+    // script checks it before it touches a record again.
+    uint64_t worldGeneration = 0;
+    std::mt19937 random{std::random_device{}()};
+
+    std::filesystem::path ProjectFolder() const;
+
+private:
+    world::MScreen* Screen() const { return gp.hero.currentScreen; }
+    world::MObj* ObjectByTitle(std::string_view title) const;
+    bool RunEventScript(const std::string& script);
+    bool Opening(bool dropOrder);
+    void Wait(bool (*more)(const Rules&));
+    void SpeakAndShow(const std::string& text);
+    void PlayProjectMusic(std::string_view name);
+
+    speech::SpeechRouter& speech_;
+    sound::SoundSystem& sound_;
+    RulesView& view_;
+    EventPump& events_;
+    int depth_ = 0;
+};
+
+}  // namespace velmora::rules

@@ -1,0 +1,144 @@
+// Lines and words of scripts, if/else/endif blocks and the five conditions.
+#include "base/cp1251.h"
+#include "rules/rules.h"
+#include "world/key_lines.h"
+#include "world/link.h"
+
+namespace velmora::rules {
+namespace {
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+bool StartsWith(std::string_view s, std::string_view prefix) {
+    return s.substr(0, prefix.size()) == prefix;
+}
+
+// Counts the depth of the runs in progress; too deep, and the run fails.
+class DepthGuard {
+public:
+    explicit DepthGuard(int& depth) : depth_(depth) { ++depth_; }
+    ~DepthGuard() { --depth_; }
+    DepthGuard(const DepthGuard&) = delete;
+    DepthGuard& operator=(const DepthGuard&) = delete;
+    bool TooDeep() const { return depth_ > kMaxScriptDepth; }
+
+private:
+    int& depth_;
+};
+
+// A number argument, or the fallback when it is missing or not a number.
+int32_t Number(const std::vector<std::string>& words, size_t i, int32_t fallback) {
+    return i < words.size() ? world::ParseInt32(words[i], fallback) : fallback;
+}
+
+}  // namespace
+
+std::vector<std::string> Rules::SplitWords(std::string_view line) {
+    std::vector<std::string> words;
+    line = Trim(line);
+    size_t i = 0;
+    while (i < line.size() && words.size() < 9) {
+        while (i < line.size() && line[i] == ' ') ++i;
+        if (i == line.size()) break;
+        const size_t end = std::min(line.find(' ', i), line.size());
+        words.emplace_back(line.substr(i, end - i));
+        i = end;
+    }
+    return words;
+}
+
+bool Rules::RunBlock(world::MScript& owner, const std::vector<std::string>& lines) {
+    DepthGuard guard(depth_);
+    if (guard.TooDeep()) return false;
+    if (lines.empty()) return true;
+    bool ran = false;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view line = Trim(lines[i]);
+        if (line.empty()) continue;
+        if (!StartsWith(line, "if ")) {
+            if (!RunStatement(owner, line)) return false;
+            ran = true;
+            continue;
+        }
+        // The block's own lines are recognised only at the first column.
+        int depth = 1;
+        size_t elseLine = 0;
+        size_t endLine = 0;
+        for (size_t j = i + 1; j < lines.size(); ++j) {
+            const std::string_view raw = lines[j];
+            if (StartsWith(raw, "if ")) ++depth;
+            if (StartsWith(raw, "endif")) --depth;
+            if (StartsWith(raw, "else") && elseLine == 0 && depth == 1) elseLine = j;
+            if (depth == 0) {
+                endLine = j;
+                break;
+            }
+        }
+        if (endLine == 0) return false;  // no endif: the script stops
+        const bool holds = TestCondition(line.substr(2));
+        size_t from = 0;
+        size_t to = 0;  // the branch is lines [from, to)
+        if (holds) {
+            from = i + 1;
+            to = elseLine != 0 ? elseLine : endLine;
+        } else if (elseLine != 0) {
+            from = elseLine + 1;
+            to = endLine;
+        }
+        i = endLine;
+        if (to <= from) continue;
+        bool result;
+        if (to - from == 1) {
+            result = RunStatement(owner, Trim(lines[from]));
+        } else {
+            result = RunBlock(owner, std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(from),
+                                                              lines.begin() + static_cast<std::ptrdiff_t>(to)));
+        }
+        if (!result) return false;
+        ran = true;
+    }
+    return ran;
+}
+
+world::MObj* Rules::ObjectByTitle(std::string_view title) const {
+    for (const auto& o : gp.map.objects) {
+        if (base::EqualsNoCase1251(o->Title, title)) return o.get();
+    }
+    return nullptr;
+}
+
+bool Rules::TestCondition(std::string_view condition) {
+    const std::vector<std::string> words = SplitWords(condition);
+    if (words.empty()) return false;
+    const std::string keyword = base::LowerText1251(words[0]);
+    constexpr int32_t kNotANumber = INT32_MIN;
+    if (keyword == "done") {
+        const int32_t n = Number(words, 1, kNotANumber);
+        if (n == kNotANumber) return false;
+        const world::MScript* c = world::CommandByNumber(gp.map, n);
+        return c != nullptr && c->used > 0;
+    }
+    if (keyword == "curss") {
+        const int32_t n = Number(words, 1, kNotANumber);
+        return n != kNotANumber && Screen() != nullptr && Screen()->State == n;
+    }
+    if (keyword == "ostat") {
+        const world::MObj* o = words.size() > 1 ? ObjectByTitle(words[1]) : nullptr;
+        const int32_t s = Number(words, 2, kNotANumber);
+        return o != nullptr && s != kNotANumber && o->State == s;
+    }
+    if (keyword == "going") return gp.vars.glob_goingto == Number(words, 1, -1);
+    if (keyword == "carry") {
+        const world::MObj* o = words.size() > 1 ? ObjectByTitle(words[1]) : nullptr;
+        return o != nullptr && o->ScrWhere == world::kCarried;
+    }
+    return false;
+}
+
+}  // namespace velmora::rules
