@@ -168,7 +168,7 @@ void WriteProject(const fs::path& root) {
 // first line, which is what the index in TMyIniList exists to avoid.
 class LinearKeyLines {
 public:
-    explicit LinearKeyLines(std::string_view fileBytes) : text_(world::PlainKeyLines(fileBytes)) {
+    explicit LinearKeyLines(std::string_view fileBytes) : text_(world::PlainKeyLines(std::string(fileBytes))) {
         const std::string_view text = text_;
         size_t start = 0;
         for (size_t i = 0; i < text.size(); ++i) {

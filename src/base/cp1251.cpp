@@ -22,9 +22,23 @@ constexpr std::array<unsigned char, 256> MakeLowerTable() {
     return t;
 }
 
-constexpr std::array<unsigned char, 256> kLower = MakeLowerTable();
+constexpr std::array<unsigned char, 256> kLowerTable = MakeLowerTable();
 
 }  // namespace
+
+const unsigned char kLower1251[256] = {
+#define VELMORA_ROW(i)                                                                    \
+    kLowerTable[i], kLowerTable[i + 1], kLowerTable[i + 2], kLowerTable[i + 3],           \
+        kLowerTable[i + 4], kLowerTable[i + 5], kLowerTable[i + 6], kLowerTable[i + 7]
+    VELMORA_ROW(0),   VELMORA_ROW(8),   VELMORA_ROW(16),  VELMORA_ROW(24),  VELMORA_ROW(32),
+    VELMORA_ROW(40),  VELMORA_ROW(48),  VELMORA_ROW(56),  VELMORA_ROW(64),  VELMORA_ROW(72),
+    VELMORA_ROW(80),  VELMORA_ROW(88),  VELMORA_ROW(96),  VELMORA_ROW(104), VELMORA_ROW(112),
+    VELMORA_ROW(120), VELMORA_ROW(128), VELMORA_ROW(136), VELMORA_ROW(144), VELMORA_ROW(152),
+    VELMORA_ROW(160), VELMORA_ROW(168), VELMORA_ROW(176), VELMORA_ROW(184), VELMORA_ROW(192),
+    VELMORA_ROW(200), VELMORA_ROW(208), VELMORA_ROW(216), VELMORA_ROW(224), VELMORA_ROW(232),
+    VELMORA_ROW(240), VELMORA_ROW(248),
+#undef VELMORA_ROW
+};
 
 bool IsCapital1251(char c) {
     const unsigned char b = U(c);
@@ -42,20 +56,11 @@ char ToolkitLower1251(char c) {
     return c;
 }
 
-char ToLower1251(char c) { return static_cast<char>(kLower[U(c)]); }
-
 std::string LowerText1251(std::string_view text) {
     std::string out(text);
     for (char& c : out) c = ToLower1251(c);
     return out;
 }
 
-bool EqualsNoCase1251(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (kLower[U(a[i])] != kLower[U(b[i])]) return false;
-    }
-    return true;
-}
 
 }  // namespace velmora::base

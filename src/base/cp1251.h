@@ -18,10 +18,19 @@ char ToolkitLower1251(char c);
 
 // The system's lower case of code page 1251: Latin, Russian and the other
 // Cyrillic letters of the code page (Ё→ё, Ў→ў, Є→є, …).
-char ToLower1251(char c);
+extern const unsigned char kLower1251[256];
+inline char ToLower1251(char c) {
+    return static_cast<char>(kLower1251[static_cast<unsigned char>(c)]);
+}
 std::string LowerText1251(std::string_view text);
 
 // Equal without regard to letter case under ToLower1251.
-bool EqualsNoCase1251(std::string_view a, std::string_view b);
+inline bool EqualsNoCase1251(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i] && ToLower1251(a[i]) != ToLower1251(b[i])) return false;
+    }
+    return true;
+}
 
 }  // namespace velmora::base

@@ -44,17 +44,25 @@ private:
 std::string ReadWholeFile(const fs::path& path) {
     Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) Fail(path, "cannot open", errno);
-    std::string data;
-    char buf[65536];
+    // Read straight into a string of the file's size; a file that grows
+    // meanwhile is read to its end all the same.
+    struct stat st {};
+    size_t capacity = ::fstat(fd.get(), &st) == 0 && st.st_size > 0
+                          ? static_cast<size_t>(st.st_size) + 1
+                          : 65536;
+    std::string data(capacity, '\0');
+    size_t size = 0;
     for (;;) {
-        const ssize_t n = ::read(fd.get(), buf, sizeof buf);
+        if (size == data.size()) data.resize(data.size() * 2);
+        const ssize_t n = ::read(fd.get(), data.data() + size, data.size() - size);
         if (n < 0) {
             if (errno == EINTR) continue;
             Fail(path, "cannot read", errno);
         }
         if (n == 0) break;
-        data.append(buf, static_cast<size_t>(n));
+        size += static_cast<size_t>(n);
     }
+    data.resize(size);
     return data;
 }
 

@@ -19,7 +19,7 @@ bool IsPlainKeyLines(std::string_view bytes);
 std::string Scramble(std::string_view bytes);
 
 // The plain text of a file: unscrambled unless it starts plain, cut at the first zero byte.
-std::string PlainKeyLines(std::string_view bytes);
+std::string PlainKeyLines(std::string bytes);
 
 // Text value escaping: backslash doubled, CR as "\n", other control characters dropped.
 std::string EscapeValue(std::string_view text);
@@ -38,10 +38,10 @@ public:
     TMyIniList() = default;
 
     // Splits plain text into lines at CR, LF or CR LF.
-    static TMyIniList FromText(std::string_view plainText);
+    static TMyIniList FromText(std::string plainText);
     // Reads a file's bytes: plain or scrambled, up to the first zero byte.
-    static TMyIniList FromFileBytes(std::string_view bytes) {
-        return FromText(PlainKeyLines(bytes));
+    static TMyIniList FromFileBytes(std::string bytes) {
+        return FromText(PlainKeyLines(std::move(bytes)));
     }
 
     size_t LineCount() const { return lines_.size(); }
@@ -61,23 +61,36 @@ public:
 
 private:
     struct LineRef {
-        size_t offset;   // into text_
-        size_t length;   // the whole line
-        size_t nameEnd;  // length of the name (the first '='), or kNoName
+        size_t offset;     // into text_
+        size_t length;     // the whole line
+        size_t nameEnd;    // length of the name (up to the first '='), or kNoName
+        uint32_t hash;     // of the lower-cased name
+        bool first;        // no earlier line has this name: a lookup may answer with it
     };
     static constexpr size_t kNoName = SIZE_MAX;
-    static constexpr size_t kEmptySlot = SIZE_MAX;
+    static constexpr size_t kNotFound = SIZE_MAX;
 
     void AddLine(size_t offset, size_t length);
-    void IndexLine(size_t line);
+    void SortNames();
+    void Index(size_t line);
     void Grow();
     std::string_view NameOf(const LineRef& ref) const;
-    size_t Lookup(std::string_view name) const;
+    size_t LookupHinted(std::string_view name) const;
+    size_t Lookup(std::string_view name, uint32_t hash) const;
 
-    std::string text_;            // line bytes; replaced lines leave their old bytes behind
+    std::string text_;  // line bytes; replaced lines leave their old bytes behind
     std::vector<LineRef> lines_;
-    std::vector<size_t> slots_;  // open addressing: the line that first carries a name
+    // The lines read from text, as hash (high half) and line (low half),
+    // sorted by hash and then line: built in a few sequential passes, and
+    // equal names stand together, the first one first.
+    std::vector<uint64_t> sorted_;
+    // Lines added by Set: open addressing, each slot the hash (high half) and
+    // line + 1 (low half; 0 is an empty slot) of the first line of a name.
+    std::vector<uint64_t> slots_;
     size_t indexed_ = 0;
+    // Readers ask for keys in the order files hold them: the line after the
+    // last one found is tried before the table.
+    mutable size_t hint_ = 0;
 };
 
 }  // namespace velmora::world
