@@ -179,10 +179,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
 
     Check(Scramble(Scramble(bytes)) == bytes, "scrambling twice does not give the bytes back");
-    const std::string plain = PlainKeyLines(bytes);
+    const std::string plain = PlainKeyLines(std::string(bytes));
     Check(plain.find('\0') == kNone, "plain text keeps a zero byte");
 
-    TMyIniList list = TMyIniList::FromFileBytes(bytes);
+    TMyIniList list = TMyIniList::FromFileBytes(std::string(bytes));
     Model model = Model::FromText(plain);
     CheckLines(list, model, "the lines differ from the text split at line breaks");
 
@@ -222,7 +222,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The scrambled form reads back unless it happens to start like a plain file.
     const std::string fileBytes = list.ToFileBytes();
     if (text.find('\0') == kNone && !IsPlainKeyLines(fileBytes)) {
-        CheckLines(TMyIniList::FromFileBytes(fileBytes), model,
+        CheckLines(TMyIniList::FromFileBytes(std::string(fileBytes)), model,
                    "reading ToFileBytes() back changes the lines");
     }
 

@@ -76,7 +76,7 @@ const fs::path& Root() {
 }
 
 bool HasSlowCount(std::string_view fileBytes) {
-    const world::TMyIniList lines = world::TMyIniList::FromFileBytes(fileBytes);
+    const world::TMyIniList lines = world::TMyIniList::FromFileBytes(std::string(fileBytes));
     for (size_t i = 0; i < lines.LineCount(); ++i) {
         const std::string_view line = lines.Line(i);
         const size_t eq = line.find('=');
