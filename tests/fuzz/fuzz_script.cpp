@@ -8,6 +8,7 @@
 
 #include "rules/rules.h"
 #include "speech/simple_outputs.h"
+#include "world/key_access.h"
 #include "world/link.h"
 
 using namespace velmora;
