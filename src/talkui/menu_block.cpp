@@ -1,0 +1,55 @@
+#include "talkui/menu_block.h"
+
+#include <algorithm>
+
+namespace velmora::talkui {
+
+int TMenuEntry::ChoiceTotal() const {
+    if (!Choices) return 0;
+    const int size = static_cast<int>(Choices->size());
+    return ChoiceCount > 0 ? std::min(ChoiceCount, size) : size;
+}
+
+const std::string* TMenuEntry::ChoiceAt(int index) const {
+    if (index < 0 || index >= ChoiceTotal()) return nullptr;
+    return &(*Choices)[static_cast<size_t>(index)];
+}
+
+int TMenuBlock::EntryCount() const {
+    int n = 0;
+    while (n < static_cast<int>(Entries.size()) && Entries[static_cast<size_t>(n)].Caption) ++n;
+    return n;
+}
+
+TMenuEntry& TMenuBlock::AddEntry(std::string caption, TEntryType type, int32_t code) {
+    ownTexts_.push_back(std::move(caption));
+    TMenuEntry& entry = Entries.emplace_back();
+    entry.Caption = &ownTexts_.back();
+    entry.Type = type;
+    entry.Code = code;
+    return entry;
+}
+
+std::unique_ptr<TMenuBlock> BuildMenuBlock(TMenuLine*, int extra, const std::vector<std::string>& list,
+                                           TEntryType type, TMenuBlock* link, int32_t* value,
+                                           const std::vector<std::string>* choices, int32_t flags,
+                                           ChooseHook onChoose, MenuHandler handler,
+                                           ValueTextHook valueText) {
+    auto block = std::make_unique<TMenuBlock>();
+    block->Entries.resize(list.size() + static_cast<size_t>(std::max(extra, 0)));
+    for (size_t i = 0; i < list.size(); ++i) {
+        TMenuEntry& entry = block->Entries[i];
+        entry.Caption = &list[i];
+        entry.Type = type;
+        entry.Link = link;
+        entry.IntValue = value;
+        entry.Choices = choices;
+        entry.Flags = flags;
+        entry.OnChoose = onChoose;
+        entry.Handler = handler;
+        entry.ValueText = valueText;
+    }
+    return block;
+}
+
+}  // namespace velmora::talkui

@@ -1,0 +1,115 @@
+// Menu blocks and their entries: the content of a talking menu. Static blocks
+// (tables of a program) and blocks built at run time look alike; the toolkit
+// never frees a block.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velmora::talkui {
+
+class TMenuLine;
+struct TMenuBlock;
+struct TMenuEntry;
+
+enum TEntryType : int8_t {
+    etSubmenu = 0,      // enters Link
+    etCommand = 1,      // hands Code to the command handler
+    etAction = 2,       // only OnChoose
+    etSwitch = 3,       // toggles IntValue between 0 and 1
+    etValue = 4,        // edits IntValue (kind "d") or TextValue in an editor line
+    etReaderValue = 5,  // edits TextValue in the reader program's input window
+    etTextWindow = 6,   // edits TextValue in the shell's text window
+    etChoice = 7,       // picks IntValue from the choices
+    etHandler = 8,      // calls the menu's handler
+};
+
+enum EntryFlags : int32_t {
+    efValueHook = 1,
+    efUnavailable = 2,
+    efCaptionHook = 4,
+};
+
+// Command codes: bits 0-13 the command, bit 14 "meant for the active line".
+constexpr int32_t kCommandMask = 0x3FFF;
+constexpr int32_t kLineCommand = 0x4000;
+
+// What a handler is called for: a chosen etHandler entry, Back at the
+// handler's own block, or Escape.
+struct HandlerArg {
+    enum Kind { Choice, Back, Escape };
+    Kind kind = Choice;
+    TMenuEntry* entry = nullptr;
+};
+
+// Results: 1 accept and close, 3 stop; anything else goes on.
+using ChooseHook = std::function<int(TMenuLine& menu, TMenuEntry& entry)>;
+// From Escape and Back: 3 stop, 4 uninstall, else go on.
+// From a choice: 2 Back, 1 accept, 4 uninstall.
+using MenuHandler = std::function<int(TMenuLine& menu, const HandlerArg& arg)>;
+using ValueTextHook = std::function<void(TMenuLine& menu, TMenuEntry& entry, std::string& text)>;
+using CaptionHookFn = std::function<void(TMenuLine& menu, TMenuEntry& entry, std::string& caption)>;
+
+struct TMenuEntry {
+    // The caller's text, not a copy; null ends the block.
+    const std::string* Caption = nullptr;
+    // etValue: the kind letter ('d' number, 's' text, 'f' file path, 'l' list);
+    // etAction: the key text spoken after " клавиша ".
+    std::string Aux;
+    // etChoice: the number of fixed choices in Choices; 0: all of Choices.
+    int32_t ChoiceCount = 0;
+    TEntryType Type = etSubmenu;
+    int32_t Code = 0;
+    TMenuBlock* Link = nullptr;  // etSubmenu: the child; otherwise data for the handler
+    std::optional<std::string> Description;
+    std::optional<std::string> Prompt;
+    CaptionHookFn CaptionHook;  // with efCaptionHook
+    int32_t* IntValue = nullptr;
+    std::string* TextValue = nullptr;
+    const std::vector<std::string>* Choices = nullptr;
+    int32_t Flags = 0;
+    ChooseHook OnChoose;  // first, when the entry is chosen
+    MenuHandler Handler;  // becomes the menu's handler when the entry is chosen
+    ValueTextHook ValueText;  // with efValueHook
+
+    // How many choices there are: ChoiceCount bounded by the list, or the list.
+    int ChoiceTotal() const;
+    const std::string* ChoiceAt(int index) const;
+};
+
+struct TMenuBlock {
+    TMenuBlock* Parent = nullptr;  // set when entered; null at the top
+    int32_t Count = 0;
+    int32_t SavedIndex = 0;  // the entry a child was last entered from
+    int32_t Number = 0;      // spoken when the block is entered
+    std::optional<std::string> Title;
+    std::optional<std::string> Help;
+    std::vector<TMenuEntry> Entries;
+
+    // The entries before the first without a caption.
+    int EntryCount() const;
+
+    // For static tables: an entry whose caption the block keeps itself.
+    TMenuEntry& AddEntry(std::string caption, TEntryType type, int32_t code = 0);
+
+private:
+    std::deque<std::string> ownTexts_;  // stable addresses
+};
+
+// A block of n + extra entries for the n texts of list (their captions point
+// into list, which must stay unchanged while the block is used), each with the
+// given type, link, value, choices, flags and hooks. The extra entries stay
+// empty for the caller to fill; an empty entry ends the block.
+std::unique_ptr<TMenuBlock> BuildMenuBlock(TMenuLine* menu, int extra,
+                                           const std::vector<std::string>& list, TEntryType type,
+                                           TMenuBlock* link, int32_t* value,
+                                           const std::vector<std::string>* choices, int32_t flags,
+                                           ChooseHook onChoose, MenuHandler handler,
+                                           ValueTextHook valueText);
+
+}  // namespace velmora::talkui

@@ -1,0 +1,252 @@
+// Choosing an entry of a talking menu: its hook, then the action of its type.
+#include <limits>
+
+#include "talkui/flag_scope.h"
+#include "talkui/menu_line.h"
+#include "talkui/texts.h"
+
+namespace velmora::talkui {
+namespace {
+
+// The whole text as a 32-bit decimal number, or 0.
+int32_t ParseDecimal(const std::string& text) {
+    size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    if (i == text.size()) return 0;
+    int64_t value = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9') return 0;
+        value = value * 10 + (text[i] - '0');
+        if (value > int64_t{std::numeric_limits<int32_t>::max()} + 1) return 0;
+    }
+    if (negative) value = -value;
+    if (value > std::numeric_limits<int32_t>::max()) return 0;
+    return static_cast<int32_t>(value);
+}
+
+std::string ValueText(const TMenuEntry& entry, char kind) {
+    if (kind == 'd') return std::to_string(entry.IntValue ? *entry.IntValue : 0);
+    return entry.TextValue ? *entry.TextValue : std::string();
+}
+
+}  // namespace
+
+void TMenuLine::Choose(char ch) {
+    Search.clear();
+    if (ChoiceMode) {
+        ChooseValue();
+        return;
+    }
+    if (Current < 0) {
+        Back();
+        return;
+    }
+    TMenuEntry* entry = RowEntry(Current);
+    if (!entry) return;
+    Kit().ChosenEntry = entry;
+    if (entry->OnChoose) {
+        const ChooseHook hook = entry->OnChoose;
+        int result = 0;
+        {
+            FlagScope quiet(NoRepaint);
+            result = hook(*this, *entry);
+        }
+        if (result == 1) {
+            Accept();
+            return;
+        }
+        if (result == 3) return;
+    }
+    if (entry->Handler) {
+        Handler = entry->Handler;
+        HandlerData = entry->Link;
+    }
+    switch (entry->Type) {
+        case etSubmenu:
+            EnterSubmenu(*entry, ch);
+            break;
+        case etCommand:
+            RunCommand(entry->Code);
+            break;
+        case etSwitch:
+            ToggleSwitch(*entry);
+            break;
+        case etValue:
+            EditValue(*entry);
+            break;
+        case etReaderValue:
+            EditInReader(*entry);
+            break;
+        case etTextWindow:
+            EditInTextWindow(*entry);
+            break;
+        case etChoice:
+            ListChoices(*entry);
+            break;
+        case etHandler:
+            CallHandler(*entry);
+            break;
+        default:
+            break;
+    }
+}
+
+void TMenuLine::ChooseValue() {
+    const int index = ValidRow(Current) ? Captions.IndexOf(RowText(Current)) : -1;
+    // Without a row there is nothing to store, and the value stays.
+    if (index >= 0 && ChoiceEntry.IntValue) *ChoiceEntry.IntValue = index;
+    if (ChoiceEntry.Handler) {
+        const MenuHandler handler = ChoiceEntry.Handler;
+        if (handler(*this, HandlerArg{HandlerArg::Choice, Kit().ChosenEntry}) == 0) return;
+    }
+    Back();
+}
+
+void TMenuLine::EnterSubmenu(TMenuEntry& entry, char ch) {
+    TMenuBlock* child = entry.Link;
+    if (!child) return;
+    const int oldDepth = Depth++;
+    if (oldDepth >= 1 && oldDepth <= static_cast<int>(Path.size())) {
+        Path[static_cast<size_t>(oldDepth - 1)] = static_cast<uint8_t>(Current & 0xFF);
+    }
+    if (ValidRow(Current)) CurrentBlock->SavedIndex = Captions.IndexOf(RowText(Current));
+    Current = -1;
+    child->Parent = CurrentBlock;
+    Prefix += *entry.Caption + "\\";
+    std::string announcement = ch != 0 ? std::string() : *entry.Caption;
+    LoadBlock(*child);
+    SelectCurrent(true);
+    NoRepaint = false;
+    Repaint();
+    if (child->Number != 0) announcement += std::to_string(child->Number) + " " + Kit().UnitNoun;
+    if (child->Title) announcement += " " + *child->Title;
+    Kit().Speak(announcement);
+}
+
+void TMenuLine::RunCommand(int32_t code) {
+    const int32_t command = code & kCommandMask;
+    const bool forLine = (code & kLineCommand) != 0;
+    if (Kit().CommandHook) {
+        const auto hook = Kit().CommandHook;
+        if (hook(command, forLine)) return;
+    }
+    if (!forLine) return;
+    // A command for the line this menu was opened from: the menu closes and
+    // the line performs it.
+    TSpLine* line = Parent;
+    if (!line) {
+        Kit().Signal(kCueBoundary);
+        return;
+    }
+    Accept();
+    if (!line->Command(command)) Kit().Signal(kCueBoundary);
+}
+
+void TMenuLine::ToggleSwitch(TMenuEntry& entry) {
+    if (!entry.IntValue) {
+        Kit().Signal(kCueBoundary);
+        return;
+    }
+    *entry.IntValue = (*entry.IntValue & 1) == 0 ? 1 : 0;
+    SelectCurrent(true);
+    Kit().Speak(*entry.IntValue != 0 ? Texts().Yes : Texts().No);
+    Repaint();
+}
+
+void TMenuLine::EditValue(TMenuEntry& entry) {
+    const char kind = entry.Aux.empty() ? '\0' : entry.Aux[0];
+    const std::string value = ValueText(entry, kind);
+    Kit().Speak(value + " " + entry.Prompt.value_or(std::string()));
+    if (!Kit().EditorHook) {
+        Kit().Signal(kCueBoundary);
+        return;
+    }
+    TMenuEntry* target = &entry;
+    CompletionFn edited = [this, target, kind](const std::string& text) {
+        // Escape gives an empty text: the value stays.
+        if (text.empty()) return;
+        if (kind == 'd') {
+            if (target->IntValue) *target->IntValue = ParseDecimal(text);
+        } else if (target->TextValue) {
+            *target->TextValue = text;
+        }
+        Repaint();
+    };
+    const auto hook = Kit().EditorHook;
+    hook(kind, std::string(), value, std::move(edited));
+    Edit->SetFocus();
+}
+
+void TMenuLine::EditInReader(TMenuEntry& entry) {
+    const std::string value = entry.TextValue ? *entry.TextValue : std::string();
+    bool sent = false;
+    if (Kit().ReaderRequestHook) {
+        const auto hook = Kit().ReaderRequestHook;
+        sent = hook(value);
+    }
+    if (!sent) {
+        Kit().Signal(kCueBoundary);
+        return;
+    }
+    TMenuEntry* target = &entry;
+    Kit().ReaderReplyHook = [this, target](const std::string& text) {
+        if (target->TextValue) *target->TextValue = text;
+        Repaint();
+        Kit().Beep();
+    };
+}
+
+void TMenuLine::EditInTextWindow(TMenuEntry& entry) {
+    if (!TextWindow || !entry.TextValue) {
+        Kit().Signal(kCueBoundary);
+        return;
+    }
+    Kit().Speak(Texts().TextWindowHint + entry.Prompt.value_or(std::string()));
+    TextWindow->SetText(*entry.TextValue);
+    TMenuEntry* target = &entry;
+    TextWindow->SetCompletion([this, target] {
+        *target->TextValue = TextWindow->Text();
+        List->SetFocus();
+        Repaint();
+        Kit().Beep();
+    });
+    TextWindow->TakeFocus();
+}
+
+void TMenuLine::ListChoices(TMenuEntry& entry) {
+    const int count = entry.ChoiceTotal();
+    // Back from the choices comes to this entry again.
+    if (CurrentBlock && ValidRow(Current)) CurrentBlock->SavedIndex = Captions.IndexOf(RowText(Current));
+    Current = entry.IntValue ? *entry.IntValue : -1;
+    {
+        FlagScope quiet(NoRepaint);
+        if (Current < 0 || Current >= count) Current = 0;
+        List->Clear();
+        SavedCaptions = Captions;
+        Captions.Clear();
+        for (int i = 0; i < count; ++i) Captions.Add(*entry.ChoiceAt(i));
+        FlagScope guard(SelectGuard);
+        ChoiceEntry = entry;
+        FillRows();
+        Search.clear();
+        ChoiceMode = true;
+    }
+    if (count == 0) Kit().Signal(kCueBoundary);
+    SelectCurrent(true);
+}
+
+void TMenuLine::CallHandler(TMenuEntry& entry) {
+    if (!Handler) return;
+    const MenuHandler handler = Handler;
+    const int result = handler(*this, HandlerArg{HandlerArg::Choice, &entry});
+    if (result == 2) {
+        Back();
+    } else if (result == 1) {
+        Accept();
+    } else if (result == 4) {
+        Handler = nullptr;
+    }
+}
+
+}  // namespace velmora::talkui

@@ -1,0 +1,116 @@
+// The state that all talking lines share: the hooks through which they speak,
+// sound cues and reach the shell, the active line, the key lock, bookmarks.
+// The shell keeps one Toolkit for the life of the program; tests make their own.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/edit.h"
+#include "ui/list_box.h"
+#include "ui/text_measure.h"
+
+namespace velmora::talkui {
+
+class TSpLine;
+class TSpLinePropBag;
+class ContextBlocks;
+struct TMenuBlock;
+struct TMenuEntry;
+
+// Sound cues the toolkit gives.
+constexpr int kCueLineClosed = 3;
+constexpr int kCueBoundary = 13;  // boundary or refusal
+constexpr int kCueOneMatch = 14;
+constexpr int kCueNoMatch = 31;
+constexpr int kCueCapsOn = 35;
+constexpr int kCueCapsOff = 36;
+constexpr int kCueCapital = 37;
+
+// Called with a line's final text when it closes.
+using CompletionFn = std::function<void(const std::string& text)>;
+
+// Depth and the cursor index at each of the first nine levels.
+struct MenuBookmark {
+    uint8_t Depth = 0;
+    std::array<uint8_t, 9> Path{};
+};
+
+// Folder bookmarks hold paths of up to this many characters.
+constexpr size_t kMaxBookmarkPath = 259;
+
+class Toolkit {
+public:
+    Toolkit();
+    ~Toolkit();
+    Toolkit(const Toolkit&) = delete;
+    Toolkit& operator=(const Toolkit&) = delete;
+
+    // Installed by the shell (in tests: recorders). A hook left empty does nothing.
+    std::function<void(const std::string& text)> SpeakHook;
+    std::function<void(int cue)> SignalHook;
+    std::function<void()> BeepHook;                // the system beep
+    std::function<void(int hz, int ms)> ToneHook;  // a plain tone
+    // Handles pending events for about ms milliseconds (the click wait).
+    std::function<void(int ms)> WaitHook;
+    // Opens a value editor of kind 'd', 's', 'f' or 'l' as a child of ActiveLine.
+    std::function<void(char kind, const std::string& title, const std::string& text,
+                       CompletionFn completion)>
+        EditorHook;
+    // True closes the menu.
+    std::function<bool(const std::string& help)> HelpHook;
+    // Hands a text to the reader program's input window; false if it cannot.
+    std::function<bool(const std::string& text)> ReaderRequestHook;
+    // Set by a menu while it waits for the reader's reply; the shell calls it.
+    std::function<void(const std::string& text)> ReaderReplyHook;
+    // A menu command: its code, and whether it is meant for the active line.
+    // True when the shell performed it; otherwise a line command goes to the
+    // line the menu was opened from.
+    std::function<bool(int code, bool forLine)> CommandHook;
+
+    // Spoken name of each character (by byte); each one itself at start.
+    std::array<std::string, 256> CharNames;
+    TSpLine* ActiveLine = nullptr;
+    bool KeyLock = false;
+    std::string UnitNoun;
+    TMenuBlock* BookmarkRoot = nullptr;
+    std::array<MenuBookmark, 10> Bookmarks{};
+    TMenuEntry* ChosenEntry = nullptr;
+    // Ten folder bookmarks for the digit keys and an eleventh that no key sets.
+    std::array<std::string, 11> FolderBookmarks;
+
+    // The shell's shared controls and settings, for lines given these slots.
+    std::shared_ptr<ui::Edit> Edit;
+    std::shared_ptr<ui::ListBox> List;
+    std::shared_ptr<TSpLinePropBag> Settings;
+
+    // Where Settings/colors.ini is looked for.
+    std::filesystem::path ProgramFolder;
+    const ui::TextMeasure* Measure = &ui::DefaultTextMeasure();
+
+    void Speak(const std::string& text) const;
+    void Signal(int cue) const;
+    void Beep() const;
+    void Tone(int hz, int ms) const;
+    void Wait(int ms) const;
+    // The spoken name of a character: the name of its lower case.
+    const std::string& CharName(char c) const;
+
+    ContextBlocks& Contexts();
+
+    // Lines register themselves, so that a line going away leaves no line
+    // pointing at it.
+    void Register(TSpLine* line);
+    void Unregister(TSpLine* line);
+
+private:
+    std::unique_ptr<ContextBlocks> contexts_;
+    std::vector<TSpLine*> lines_;
+};
+
+}  // namespace velmora::talkui

@@ -1,0 +1,302 @@
+#include "talkui/menu_line.h"
+
+#include <gtest/gtest.h>
+
+#include "talkui/editor_lines.h"
+#include "unit/talkui/harness.h"
+
+namespace velmora::talkui::test {
+namespace {
+
+ui::ShiftState Alt() { return {.Alt = true}; }
+ui::ShiftState Ctrl() { return {.Ctrl = true}; }
+
+struct MenuTest : ::testing::Test {
+    Harness h;
+    TMenuBlock root, game;
+    std::vector<std::string> things = {T("меч"), T("щит"), T("лук")};
+    std::vector<std::string> nothing;
+    std::vector<std::string> colours = {T("красный"), T("зелёный"), T("синий")};
+    std::unique_ptr<TMenuBlock> built;
+    int32_t sound = 0, speed = 60, colour = 1;
+    std::vector<std::string> acted;  // choice hooks that ran
+    std::unique_ptr<TMenuLine> menu = h.MakeList<TMenuLine>();
+
+    MenuTest() {
+        root.AddEntry(T("Идти"), etCommand).OnChoose = [this](TMenuLine&, TMenuEntry&) {
+            acted.push_back("go");
+            return 0;
+        };
+        // Like the game's verbs: the hook builds the block it enters.
+        root.AddEntry(T("Осмотреть"), etSubmenu).OnChoose = [this](TMenuLine& m, TMenuEntry& e) {
+            h.kit.UnitNoun = T("предметов");
+            built = BuildMenuBlock(&m, 0, things, etCommand, nullptr, nullptr, nullptr, 0,
+                                   [this](TMenuLine&, TMenuEntry& chosen) {
+                                       acted.push_back(base::Cp1251ToUtf8(*chosen.Caption));
+                                       return 0;
+                                   },
+                                   nullptr, nullptr);
+            built->Title = T("на полу");
+            e.Link = built.get();
+            return 0;
+        };
+        root.AddEntry(T("Игра"), etSubmenu).Link = &game;
+        TMenuEntry& toggle = root.AddEntry(T("Звук"), etSwitch);
+        toggle.IntValue = &sound;
+        toggle.Description = T("музыка и шумы");
+        TMenuEntry& value = root.AddEntry(T("Скорость"), etValue);
+        value.Aux = "d";
+        value.IntValue = &speed;
+        value.Prompt = T("введите число");
+        TMenuEntry& choice = root.AddEntry(T("Цвет"), etChoice);
+        choice.Choices = &colours;
+        choice.IntValue = &colour;
+        root.Title = T("главное");
+        game.AddEntry(T("Сохранить"), etAction).Aux = "F5";
+        game.AddEntry(T("Загрузить"), etCommand);
+        h.kit.BookmarkRoot = &root;
+        h.focus = h.kit.List.get();
+    }
+
+    void Open(TMenuBlock& block) {
+        menu->OpenBlock(block);
+        h.Take();
+    }
+    void MoveTo(int row) {
+        menu->Current = row;
+        menu->SelectCurrent(false);
+    }
+};
+
+TEST_F(MenuTest, OpeningSaysNothingAndTheFirstKeysSayEntryZero) {
+    menu->OpenBlock(root);
+    EXPECT_TRUE(h.Take().empty());
+    EXPECT_EQ(h.kit.ActiveLine, menu.get());
+    h.ArrowDown();
+    EXPECT_EQ(h.Take(), (Heard{"say: Идти. "}));
+    Open(root);
+    h.ArrowUp();
+    EXPECT_EQ(h.Take(), (Heard{"cue: 13", "say: Идти. "}));
+    h.Press(ui::vk::F1);  // no description: nothing to add
+    EXPECT_EQ(h.Take(), (Heard{"say: "}));
+}
+
+TEST_F(MenuTest, EnteringAnnouncesTheCountUnitNounAndTitle) {
+    Open(root);
+    MoveTo(1);
+    h.Enter();
+    EXPECT_EQ(h.Take(), (Heard{"say: 3 предметов на полу"}));
+    EXPECT_EQ(menu->CurrentBlock, built.get());
+    EXPECT_EQ(base::Cp1251ToUtf8(menu->Prefix), "Осмотреть\\");
+    EXPECT_EQ(menu->Depth, 2);
+    h.Press(ui::vk::F1);  // no entry under the cursor: the block's title
+    EXPECT_EQ(h.Take(), (Heard{"say: на полу"}));
+
+    // Nothing under the cursor yet: Enter goes back, to the entry left.
+    h.Enter();
+    EXPECT_EQ(h.Take(), (Heard{"say: Осмотреть. "}));
+    EXPECT_EQ(menu->CurrentBlock, &root);
+    EXPECT_EQ(menu->Prefix, "");
+    EXPECT_EQ(menu->Depth, 1);
+
+    menu->Choose('\0');  // chosen without a key: the caption comes first
+    EXPECT_EQ(h.Take(), (Heard{"say: Осмотреть3 предметов на полу"}));
+
+    menu->Back();
+    things.clear();  // an empty list builds an empty block: only its title is said
+    MoveTo(1);
+    h.Take();
+    h.Enter();
+    EXPECT_EQ(h.Take(), (Heard{"say:  на полу"}));
+    h.ArrowDown();
+    EXPECT_EQ(h.Take(), (Heard{"cue: 13"}));
+}
+
+TEST_F(MenuTest, BackReturnsToTheFirstEntryOfTheSameCaption) {
+    TMenuBlock twins;
+    twins.AddEntry(T("Ключ"), etCommand);
+    twins.AddEntry(T("Дверь"), etSubmenu).Link = &game;
+    twins.AddEntry(T("Дверь"), etSubmenu).Link = &game;
+    Open(twins);
+    MoveTo(2);
+    h.Enter();
+    h.Take();
+    h.Backspace();
+    EXPECT_EQ(h.Take(), (Heard{"say: Дверь. "}));
+    EXPECT_EQ(menu->Current, 1);
+}
+
+TEST_F(MenuTest, TheTopRefusesBackAndEscapeClearsASearchFirst) {
+    Open(root);
+    h.Backspace();
+    h.Escape();
+    EXPECT_EQ(h.Take(), (Heard{"cue: 13", "cue: 13"}));
+    EXPECT_EQ(menu->CurrentBlock, &root);
+    EXPECT_EQ(h.kit.ActiveLine, menu.get());
+
+    MoveTo(2);
+    h.Enter();
+    h.Type("з");
+    EXPECT_EQ(h.Take(), (Heard{"say: 2 ", "say: Загрузить. ", "cue: 14"}));
+    h.Escape();  // the search goes first, the block stays
+    EXPECT_EQ(h.Take(), (Heard{"cue: 13"}));
+    EXPECT_EQ(menu->CurrentBlock, &game);
+    EXPECT_EQ(menu->Search, "");
+    h.Escape();
+    EXPECT_EQ(h.Take(), (Heard{"say: Игра. "}));
+}
+
+TEST_F(MenuTest, HeldKeysActOnce) {
+    Open(root);
+    MoveTo(1);
+    h.Enter();
+    h.Take();
+    h.Down(ui::vk::Escape, 27);
+    h.Down(ui::vk::Escape, 27);
+    h.Down(ui::vk::Escape, 27);
+    h.Up(ui::vk::Escape);
+    EXPECT_EQ(h.Take(), (Heard{"say: Осмотреть. "}));
+    EXPECT_EQ(menu->CurrentBlock, &root);
+
+    MoveTo(0);
+    h.Down(ui::vk::Return, '\r');
+    h.Down(ui::vk::Return, '\r');
+    h.Up(ui::vk::Return);
+    EXPECT_EQ(acted, (std::vector<std::string>{"go"}));
+}
+
+TEST_F(MenuTest, SwitchesToggleWithEnterAndSpace) {
+    Open(root);
+    MoveTo(3);
+    h.Enter();
+    EXPECT_EQ(h.Take(), (Heard{"say: Звук да. музыка и шумы", "say: да"}));
+    EXPECT_EQ(sound, 1);
+    h.Space();  // the space's own name, then Space chooses on release
+    EXPECT_EQ(h.Take(), (Heard{"say:  ", "say: Звук нет. музыка и шумы", "say: нет"}));
+    EXPECT_EQ(sound, 0);
+    h.Press(ui::vk::F1);
+    EXPECT_EQ(h.Take(), (Heard{"say: музыка и шумы"}));
+    EXPECT_EQ(h.kit.ChosenEntry, &root.Entries[3]);
+}
+
+TEST_F(MenuTest, ValueEditorTakesNumbersOnlyAndEscapeKeepsTheValue) {
+    EditorLines editors(h.kit, h.panel);
+    editors.Install();
+    Open(root);
+    MoveTo(4);
+    h.Enter();
+    EXPECT_EQ(h.Take(), (Heard{"say: 60 введите число"}));
+    ASSERT_EQ(h.kit.ActiveLine, editors.TextLine());
+    EXPECT_EQ(editors.TextLine()->Parent, menu.get());
+    EXPECT_TRUE(h.kit.Edit->Focused());
+    EXPECT_EQ(h.kit.Edit->SelText(), "60");
+    h.Type("1x2");
+    EXPECT_EQ(h.Take(), (Heard{"say: 1", "cue: 13", "say: 2"}));
+    h.Enter();  // the menu shows itself again with its cue
+    EXPECT_EQ(h.Take(), (Heard{"cue: 13"}));
+    EXPECT_EQ(speed, 12);
+    EXPECT_EQ(h.kit.ActiveLine, menu.get());
+    h.ArrowUp();
+    h.ArrowDown();
+    EXPECT_EQ(h.Take()[1], "say: Скорость значение 12 строка для ввода числа . ");
+
+    h.Enter();
+    h.Type("9");
+    h.Take();
+    h.Escape();
+    EXPECT_EQ(h.Take(), (Heard{"cue: 13"}));
+    EXPECT_EQ(speed, 12);
+
+    h.Enter();
+    h.Type("99999999999");  // beyond 32 bits: not a number
+    h.Enter();
+    EXPECT_EQ(speed, 0);
+}
+
+TEST_F(MenuTest, ChoicesListAndStoreTheValue) {
+    Open(root);
+    MoveTo(4);
+    h.ArrowDown();
+    EXPECT_EQ(h.Take(), (Heard{"say: Цвет значение зелёный. "}));
+    h.Enter();
+    EXPECT_EQ(h.Take(), (Heard{"say: зелёный"}));
+    EXPECT_TRUE(menu->ChoiceMode);
+    h.ArrowDown();
+    h.Enter();
+    EXPECT_EQ(h.Take(), (Heard{"say: синий", "say: Цвет"}));
+    EXPECT_EQ(colour, 2);
+    EXPECT_FALSE(menu->ChoiceMode);
+    EXPECT_EQ(menu->Current, 5);
+
+    h.Enter();
+    h.ArrowUp();
+    h.Escape();  // leaves the choices without storing
+    EXPECT_EQ(colour, 2);
+    EXPECT_EQ(menu->Current, 5);
+    EXPECT_EQ(menu->Captions.Count(), 6);
+}
+
+TEST_F(MenuTest, BookmarksReturnToAPlace) {
+    Open(root);
+    MoveTo(1);
+    h.Enter();
+    h.ArrowDown();
+    h.ArrowDown();
+    h.Take();
+    h.Press('1', 0, Alt());
+    EXPECT_EQ(h.Take(), (Heard{"cue: 13"}));
+    h.Backspace();
+    MoveTo(5);
+    h.Take();
+
+    h.Press('1', 0, Ctrl());
+    EXPECT_EQ(h.Take(), (Heard{"say: Осмотреть3 предметов на полу", "say: щит. "}));
+    EXPECT_EQ(menu->CurrentBlock, built.get());
+    EXPECT_TRUE(acted.empty());
+    h.Press('2', 0, Ctrl());
+    EXPECT_EQ(h.Take(), (Heard{"say: пустая закладка меню."}));
+
+    h.Press('1', 0, ui::ShiftState{.Shift = true, .Ctrl = true});  // and chosen
+    EXPECT_EQ(acted, (std::vector<std::string>{"щит"}));
+}
+
+TEST_F(MenuTest, HookResultsAndHandlers) {
+    int stopAt = 3;
+    root.Entries[2].OnChoose = [&](TMenuLine&, TMenuEntry&) { return stopAt; };
+    Open(root);
+    MoveTo(2);
+    h.Enter();
+    EXPECT_EQ(menu->CurrentBlock, &root);  // 3: stays
+    stopAt = 1;
+    h.Take();
+    h.Enter();  // 1: the menu accepts and closes
+    EXPECT_EQ(h.Take(), (Heard{"cue: 3"}));
+    EXPECT_EQ(h.kit.ActiveLine, nullptr);
+
+    // A handler installed by the entry that enters its block.
+    TMenuBlock settings;
+    settings.AddEntry(T("Применить"), etHandler);
+    TMenuBlock top;
+    TMenuEntry& opener = top.AddEntry(T("Настройки"), etSubmenu);
+    opener.Link = &settings;
+    std::vector<std::string> calls;
+    int answer = 3;
+    opener.Handler = [&](TMenuLine&, const HandlerArg& arg) {
+        calls.push_back(arg.kind == HandlerArg::Choice ? "choice" : arg.kind == HandlerArg::Back ? "back" : "escape");
+        return answer;
+    };
+    Open(top);
+    MoveTo(0);
+    h.Enter();
+    h.Backspace();  // the handler says stop
+    h.Escape();
+    EXPECT_EQ(menu->CurrentBlock, &settings);
+    answer = 2;
+    h.ArrowDown();
+    h.Enter();  // 2 from a choice: Back
+    EXPECT_EQ(menu->CurrentBlock, &top);
+    EXPECT_EQ(calls, (std::vector<std::string>{"back", "escape", "choice", "back"}));
+}
+
+}  // namespace
+}  // namespace velmora::talkui::test
