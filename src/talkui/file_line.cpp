@@ -266,10 +266,12 @@ void TFileLine::ToggleTyping() {
         Edit->SetText(TypedPath);
         Edit->SetSel(static_cast<int>(TypedPath.size()), 0);
         Edit->ReadOnly = false;
+        Edit->SetFocus();  // the typed characters go into the edit
         Kit().Speak(Texts().TypingPrompt);
         return;
     }
     TypingMode = false;
+    List->SetFocus();
     TypedPath = Edit->Text();
     Prefix = TypedPath;
     Search.clear();

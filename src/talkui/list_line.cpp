@@ -52,6 +52,8 @@ void TListLine::Show(bool speak) {
         List->SetVisible(true);
         Owner.Notify(2);
         ListShown = true;
+    } else if (Settings->ListStyle != 0) {
+        List->SetVisible(true);  // a context menu of an edit line may have hidden it
     }
     if (Settings->ListStyle >= 3) ApplyRowHeights();
     if (speak) Filter(Current, 0);

@@ -215,12 +215,12 @@ void TMenuLine::KeyPress(char& ch) {
         TListLine::KeyPress(ch);
         return;
     }
-    // Holding Escape goes back once.
+    // Holding Escape goes back once (a key up under the key lock clears nothing).
     if (KeyHeld) {
         ch = 0;
         return;
     }
-    KeyHeld = true;
+    if (!Kit().KeyLock) KeyHeld = true;
     if (HandlerStops(HandlerArg::Escape)) return;
     ch = 0;
     if (!Search.empty()) {

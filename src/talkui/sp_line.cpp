@@ -85,6 +85,18 @@ void TSpLine::KeyDown(int& key, ui::ShiftState shift) {
         return;
     }
     if (key == ui::vk::Capital) kit_.Signal(shift.CapsLockOn ? kCueCapsOn : kCueCapsOff);
+    if (key == ui::vk::Delete && !Edit->ReadOnly) {
+        // Named like Backspace: what the edit is about to delete.
+        const std::string& text = Edit->Text();
+        const int caret = Edit->SelStart();
+        if (Edit->SelLength() > 1) {
+            kit_.Speak(Edit->SelText());
+        } else if (caret < static_cast<int>(text.size())) {
+            SpeakCharName(text[static_cast<size_t>(caret)]);
+        } else {
+            kit_.Signal(kCueBoundary);
+        }
+    }
 }
 
 void TSpLine::KeyPress(char& ch) {

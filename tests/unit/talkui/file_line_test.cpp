@@ -200,6 +200,20 @@ TEST_F(FileLineTest, RowsAreColouredByMarkFolderAndExtension) {
     EXPECT_EQ(colour(3), s.CursorFont);
 }
 
+TEST_F(FileLineTest, TypingModeGoesToTheTypedPath) {
+    Open(Root());
+    line->Command(7);
+    EXPECT_EQ(h.Take(), (Heard{"say: введите путь"}));
+    h.Type("b_dir");
+    EXPECT_EQ(h.Take().size(), 5u);  // each typed character is named
+    h.Enter();
+    EXPECT_FALSE(line->TypingMode);
+    EXPECT_EQ(Prefix(), Root() + "b_dir/");
+    EXPECT_EQ(h.Take(), (Heard{"say: " + Root() + "b_dir/"}));
+    h.ArrowDown();  // a list again
+    EXPECT_EQ(h.Take(), (Heard{"cue: 13"}));
+}
+
 TEST_F(FileLineTest, TheContextMenuActsOnTheNavigator) {
     Open(Root());
     h.ArrowDown();

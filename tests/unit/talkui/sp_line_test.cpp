@@ -90,6 +90,17 @@ TEST_F(SpLineTest, BackspaceNamesWhatItDeletes) {
     h.Backspace();
     EXPECT_EQ(h.Take(), (Heard{"say: xyz"}));
     EXPECT_EQ(EditText(), "");
+
+    Open("Кот");  // Delete names the character after the caret
+    h.Press(ui::vk::Home);
+    h.Take();
+    h.Press(ui::vk::Delete);
+    EXPECT_EQ(h.Take(), (Heard{"say: к"}));
+    h.Press(ui::vk::End);
+    h.Take();
+    h.Press(ui::vk::Delete);
+    EXPECT_EQ(h.Take(), (Heard{"cue: 13"}));
+    EXPECT_EQ(EditText(), "от");
 }
 
 TEST_F(SpLineTest, EnterAndEscapeCloseWithTheirTexts) {
@@ -118,6 +129,19 @@ TEST_F(SpLineTest, CapsLockCuesAndKeyLock) {
     h.Press(ui::vk::Left);
     EXPECT_TRUE(h.Take().empty());
     EXPECT_EQ(EditText(), "");
+}
+
+TEST_F(SpLineTest, ALineGoingAwayLeavesNothingPointingAtIt) {
+    auto child = std::make_unique<TSpLine>(h.kit, h.panel, &h.kit.Edit, &h.kit.Settings);
+    child->Parent = line.get();
+    Open("x");
+    line.reset();
+    EXPECT_EQ(child->Parent, nullptr);
+    EXPECT_EQ(h.kit.ActiveLine, nullptr);
+    h.Type("a");  // the edit's keys reach no line
+    OpenLine(*child, "y", nullptr);
+    h.Enter();
+    EXPECT_EQ(h.Take(), (Heard{"cue: 3"}));
 }
 
 TEST_F(SpLineTest, ContextMenuCommandsActOnTheLine) {
