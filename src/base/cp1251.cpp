@@ -56,6 +56,13 @@ char ToolkitLower1251(char c) {
     return c;
 }
 
+std::string_view TrimBlanks(std::string_view text) {
+    auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
 std::string LowerText1251(std::string_view text) {
     std::string out(text);
     for (char& c : out) c = ToLower1251(c);

@@ -24,6 +24,9 @@ inline char ToLower1251(char c) {
 }
 std::string LowerText1251(std::string_view text);
 
+// Without leading and trailing spaces and control characters (bytes up to 32).
+std::string_view TrimBlanks(std::string_view text);
+
 // Equal without regard to letter case under ToLower1251.
 inline bool EqualsNoCase1251(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;

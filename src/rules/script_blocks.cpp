@@ -7,14 +7,6 @@
 namespace velmora::rules {
 namespace {
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-    return s;
-}
-
 bool StartsWith(std::string_view s, std::string_view prefix) {
     return s.substr(0, prefix.size()) == prefix;
 }
@@ -41,7 +33,7 @@ int32_t Number(const std::vector<std::string>& words, size_t i, int32_t fallback
 
 std::vector<std::string> Rules::SplitWords(std::string_view line) {
     std::vector<std::string> words;
-    line = Trim(line);
+    line = base::TrimBlanks(line);
     size_t i = 0;
     while (i < line.size() && words.size() < 9) {
         while (i < line.size() && line[i] == ' ') ++i;
@@ -59,7 +51,7 @@ bool Rules::RunBlock(world::MScript& owner, const std::vector<std::string>& line
     if (lines.empty()) return true;
     bool ran = false;
     for (size_t i = 0; i < lines.size(); ++i) {
-        const std::string_view line = Trim(lines[i]);
+        const std::string_view line = base::TrimBlanks(lines[i]);
         if (line.empty()) continue;
         if (!StartsWith(line, "if ")) {
             if (!RunStatement(owner, line)) return false;
@@ -95,7 +87,7 @@ bool Rules::RunBlock(world::MScript& owner, const std::vector<std::string>& line
         if (to <= from) continue;
         bool result;
         if (to - from == 1) {
-            result = RunStatement(owner, Trim(lines[from]));
+            result = RunStatement(owner, base::TrimBlanks(lines[from]));
         } else {
             result = RunBlock(owner, std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(from),
                                                               lines.begin() + static_cast<std::ptrdiff_t>(to)));

@@ -7,6 +7,7 @@
 #include <system_error>
 #include <utility>
 
+#include "base/cp1251.h"
 #include "base/paths.h"
 #include "sound/cue_sounds.h"
 
@@ -19,13 +20,6 @@ namespace {
 constexpr std::array<const char*, 4> kEffectFiles = {"chimes.wav", "start.wav", "recycle.wav",
                                                      "show.wav"};
 constexpr std::array<int, 4> kPreloadOrder = {2, 0, 1, 3};
-
-std::string_view Trim(std::string_view s) {
-    auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
-    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
-    return s;
-}
 
 bool Inside(const fs::path& root, const fs::path& file) {
     auto [r, f] = std::mismatch(root.begin(), root.end(), file.begin(), file.end());
@@ -150,7 +144,7 @@ bool SoundSystem::PlaySoundFile(std::string_view name, bool wait) {
 }
 
 fs::path SoundSystem::ResolveSoundFile(std::string_view name) const {
-    const std::string_view trimmed = Trim(name);
+    const std::string_view trimmed = base::TrimBlanks(name);
     if (trimmed.empty() || !base::SplitRelativePath(trimmed)) return {};
     fs::path found = FileUnder(projectFolder_, "Snd\\" + std::string(trimmed));
     if (found.empty()) found = FileUnder(mediaFolder_, trimmed);
@@ -158,7 +152,7 @@ fs::path SoundSystem::ResolveSoundFile(std::string_view name) const {
 }
 
 fs::path SoundSystem::ProjectFile(std::string_view name) const {
-    const std::string_view trimmed = Trim(name);
+    const std::string_view trimmed = base::TrimBlanks(name);
     if (trimmed.empty()) return {};
     return FileUnder(projectFolder_, trimmed);
 }

@@ -3,17 +3,6 @@
 #include "base/cp1251.h"
 
 namespace velmora::speech {
-namespace {
-
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
-
-}  // namespace
 
 void SpeechRouter::OpenSpeech(std::unique_ptr<SpeechOutput> output) {
     PendingPrefix.clear();
@@ -36,7 +25,7 @@ void SpeechRouter::SayText(std::string_view text) {
     // "0" is what a missing message line gives; nothing is said, and busy stays
     // set until the next end of speech, as with an empty text.
     if (full == "0") return;
-    const std::string_view trimmed = Trim(full);
+    const std::string_view trimmed = base::TrimBlanks(full);
     if (trimmed.empty()) return;
     switch (Output()) {
         case SpeechOutputKind::soJaws:
