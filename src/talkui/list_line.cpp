@@ -198,7 +198,7 @@ void TListLine::Layout() {
     TSpLine::Layout();
     List->SetBounds(0, 0, Owner.Width(), std::max(Owner.ClientHeight() - Edit->Height(), 0));
     List->Font.Size = Settings->FontSize;
-    ui::FontSpec font = List->Font;
+    ui::FontInfo font = List->Font;
     font.Size = Settings->FontSize + 20;
     CursorRowHeight = Kit().Measure->TextHeight(font, "1");
     font.Size = Settings->FontSize;

@@ -61,7 +61,7 @@ public:
     void SetAlign(Align align);
     Anchors Anchoring;
 
-    FontSpec Font;
+    FontInfo Font;
     Colour Color = kBlack;
     bool Enabled = true;
 

@@ -34,7 +34,7 @@ struct Rect {
 constexpr int kDefaultCharset = 1;
 constexpr int kRussianCharset = 204;
 
-struct FontSpec {
+struct FontInfo {
     std::string Name = "MS Sans Serif";
     int Charset = kDefaultCharset;
     int Size = 8;  // points

@@ -4,7 +4,7 @@
 
 namespace velmora::ui {
 
-int FixedTextMeasure::TextHeight(const FontSpec& font, std::string_view) const {
+int FixedTextMeasure::TextHeight(const FontInfo& font, std::string_view) const {
     const int size = std::clamp(font.Size, 0, 10000);
     return (size * 4 + 1) / 3;
 }

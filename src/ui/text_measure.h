@@ -12,13 +12,13 @@ class TextMeasure {
 public:
     virtual ~TextMeasure() = default;
     // Height in pixels of the text written in the font.
-    virtual int TextHeight(const FontSpec& font, std::string_view text) const = 0;
+    virtual int TextHeight(const FontInfo& font, std::string_view text) const = 0;
 };
 
 // Points at 96 dots per inch, whatever the text: size × 4 ÷ 3, rounded.
 class FixedTextMeasure : public TextMeasure {
 public:
-    int TextHeight(const FontSpec& font, std::string_view text) const override;
+    int TextHeight(const FontInfo& font, std::string_view text) const override;
 };
 
 // The rule used when no front end has given one.

@@ -218,7 +218,7 @@ TEST(Components, RichEditLinesAndEditing) {
 }
 
 TEST(Components, FixedMeasureIsPointsAtNinetySixDots) {
-    FontSpec font;
+    FontInfo font;
     font.Size = 18;
     EXPECT_EQ(DefaultTextMeasure().TextHeight(font, "1"), 24);
     font.Size = 38;
