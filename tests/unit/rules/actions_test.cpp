@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "unit/rules/rules_fixture.h"
+#include "world/game_files.h"
 
 namespace velmora::rules::test {
 namespace {
@@ -265,6 +266,62 @@ TEST_F(ActionsTest, AnAwaitedCommandGoesOnAndAnythingElseRunsTheStatement) {
     rules->Rest();
     EXPECT_EQ(Said(), (Lines{"twelve", "instead"}));
     EXPECT_EQ(gp.hero.fRest, 0);
+}
+
+}  // namespace
+}  // namespace velmora::rules::test
+
+namespace velmora::rules::test {
+namespace {
+
+// Two maps on disk: the statement `map` replaces the records while a script runs.
+struct MapChangeTest : RulesFixture, ::testing::Test {
+    MapChangeTest() {
+        auto file = [](std::initializer_list<std::string> lines) {
+            std::string text;
+            for (const auto& l : lines) text += Ru(l) + "\r\n";
+            return text;
+        };
+        root.Write("Projects/Test/game.ini", file({"GameInitHealth=50"}));
+        root.Write("Projects/Test/map1.ini",
+                   file({"MapFirstMessage=Первая карта", "MapScrCount=1", "Scr0no=0",
+                         "Scr0Title=Двор", "MapObjCount=1", "Obj0no=0", "Obj0Title=ключ",
+                         "Obj0ScrWhere=-1", "Obj0Visible=1", "Obj0Takable=1", "MapCmdCount=1",
+                         "Cmd0no=1", "Cmd0cScr=-2", "Cmd0cObj1=0", "Cmd0cObj2=0",
+                         "Cmd0MaxOnce=1", "Cmd0Enabled=1", "Cmd0Message=Дверь открылась.",
+                         "Cmd0list->Text=map 1\\nsay ушли\\n"}));
+        root.Write("Projects/Test/map2.ini",
+                   file({"MapFirstMessage=Вторая карта", "MapScrCount=1", "Scr0no=0",
+                         "Scr0Title=Подвал"}));
+        root.Write("Projects/Test/gif/0.gif", "GIF");
+        world::LoadProject(gp);
+        world::StartWorld(gp.map, gp.hero);
+    }
+};
+
+TEST_F(MapChangeTest, ACommandThatChangesTheMapStillSaysItsMessageAndGivesExperience) {
+    world::MObj& key = *gp.map.objects[0];
+    EXPECT_TRUE(rules->UseObjects(key, 0, 0));
+    EXPECT_EQ(gp.map.mapIndex, 1);
+    EXPECT_EQ(gp.map.screens[0]->Title, Ru("Подвал"));
+    EXPECT_EQ(gp.hero.Level, 1);
+    // The new map is announced, the script goes on, its say swallows the message.
+    EXPECT_EQ(Said(), (Lines{"Вторая карта", "ушли"}));
+    EXPECT_EQ(rules->worldGeneration, 1u);
+    EXPECT_EQ(transcript.With("picture ").back(), "0.gif");
+    // Back on the first map, the command's use was saved before it counted.
+    rules->ChangeMap(0);
+    EXPECT_EQ(gp.map.commands[0]->used, 0);
+}
+
+TEST_F(MapChangeTest, AMapThatCannotBeLoadedIsReportedAndTheGameStays) {
+    root.Write("Projects/Test/map3.ini", "MapScrCount=70000\r\n");
+    EXPECT_TRUE(RunLines({"map 2", "say still here"}));
+    EXPECT_EQ(gp.map.mapIndex, 0);
+    EXPECT_EQ(rules->worldGeneration, 0u);
+    ASSERT_EQ(transcript.With("error ").size(), 1u);
+    EXPECT_NE(transcript.With("error ")[0].find("map3.ini"), std::string::npos);
+    EXPECT_EQ(Said().back(), "still here");
 }
 
 }  // namespace
