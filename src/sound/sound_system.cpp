@@ -76,6 +76,7 @@ void SoundSystem::InitSound() {
 }
 
 bool SoundSystem::PlayMusic(const fs::path& path) {
+    if (observer) observer->Music(path);
     CurrentMusicFile = path;
     if (LibraryAvailable) {
         if (MusicPlaying && song_) driver_->StopSong(*song_);
@@ -92,6 +93,7 @@ bool SoundSystem::PlayMusic(const fs::path& path) {
 
 bool SoundSystem::StopMusic() {
     if (!MusicPlaying) return true;
+    if (observer) observer->MusicStop();
     MusicPlaying = false;
     if (LibraryAvailable) {
         const bool stopped = song_ ? driver_->StopSong(*song_) : true;
@@ -103,6 +105,7 @@ bool SoundSystem::StopMusic() {
 }
 
 void SoundSystem::SetMusicVolume(int percent) {
+    if (observer) observer->Volume(percent);
     AppliedVolume = percent;
     const auto line = driver_->MusicVolume();
     if (!line) return;
@@ -118,16 +121,21 @@ void SoundSystem::SetMusicVolume(int percent) {
 
 void SoundSystem::PlayEffect(int number) {
     if (number < 0 || number > 3) return;
+    if (observer) observer->Effect(number);
     if (LibraryAvailable) {
         if (effects_[number]) driver_->PlaySample(*effects_[number]);
         return;
     }
+    // The effect's file is played as a sound file; it is reported as the effect.
+    SoundObserver* const told = std::exchange(observer, nullptr);
     PlaySoundFile(kEffectFiles[number], false);
+    observer = told;
 }
 
 bool SoundSystem::PlaySoundFile(std::string_view name, bool wait) {
     const fs::path path = ResolveSoundFile(name);
     if (path.empty()) return false;
+    if (observer) observer->Sound(base::TrimBlanks(name));
     if (!LibraryAvailable) return driver_->PlayFileToEnd(path);
 
     currentSound_.reset();

@@ -28,6 +28,18 @@ ChannelVolume ScaledMusicVolume(std::uint32_t waveVolume, int percent);
 // Waits the given number of timer ticks; a key release ends it early.
 using WaitTicksHook = std::function<void(int ticks)>;
 
+// Told what the game asks of the sound layer, as the player would notice it;
+// the headless front end writes it into its transcript.
+class SoundObserver {
+public:
+    virtual ~SoundObserver() = default;
+    virtual void Effect(int number) = 0;
+    virtual void Sound(std::string_view name) = 0;  // a sound file found, as the project names it
+    virtual void Music(const std::filesystem::path& file) = 0;
+    virtual void MusicStop() = 0;
+    virtual void Volume(int percent) = 0;
+};
+
 class SoundSystem {
 public:
     // mediaFolder is the program folder's Media/. A null driver means silence.
@@ -71,6 +83,7 @@ public:
 
     const SoundDriver& Driver() const { return *driver_; }
 
+    SoundObserver* observer = nullptr;  // not owned
     bool LibraryAvailable = false;
     // Set by PlayMusic, cleared only by StopMusic (not when a piece ends).
     bool MusicPlaying = false;

@@ -1,0 +1,98 @@
+#include "frontend/headless/headless_run.h"
+
+#include "shell/form1.h"
+#include "sound/sound_driver.h"
+
+namespace velmora::frontend {
+
+using shell::Event;
+
+void ScriptEvents::Post(const Event& event) {
+    std::lock_guard lock(postedMutex_);
+    posted_.push_back(event);
+}
+
+void ScriptEvents::Deliver(const KeyStep& step) {
+    shell::Event e;
+    e.shift.Shift = (step.modifiers & kShift) != 0;
+    e.shift.Ctrl = (step.modifiers & kCtrl) != 0;
+    e.shift.Alt = (step.modifiers & kAlt) != 0;
+    e.key = step.key;
+    switch (step.kind) {
+        case KeyStep::Kind::Wait:
+            for (int ms = 0; ms + 100 <= step.waitMs; ms += 100) queue_.push_back({Event::Kind::Tick});
+            return;
+        case KeyStep::Kind::Up:
+            e.kind = Event::Kind::KeyUp;
+            queue_.push_back(e);
+            return;
+        case KeyStep::Kind::Down:
+        case KeyStep::Kind::Press:
+            e.kind = Event::Kind::KeyDown;
+            queue_.push_back(e);
+            if (step.typed) {
+                Event press;
+                press.kind = Event::Kind::KeyPress;
+                press.ch = *step.typed;
+                queue_.push_back(press);
+            }
+            if (step.kind == KeyStep::Kind::Press) {
+                e.kind = Event::Kind::KeyUp;
+                queue_.push_back(e);
+            }
+            return;
+    }
+}
+
+std::optional<Event> ScriptEvents::Next() {
+    if (!started_) {
+        started_ = true;
+        return Event{Event::Kind::Tick};  // the timer's first tick starts the program
+    }
+    // A step written with '!' comes before anything settles.
+    if (queue_.empty() && next_ < steps_.size() && !steps_[next_].settle) Deliver(steps_[next_++]);
+    if (!queue_.empty()) {
+        const Event e = queue_.front();
+        queue_.pop_front();
+        return e;
+    }
+    {
+        std::lock_guard lock(postedMutex_);
+        if (!posted_.empty()) {
+            const Event e = posted_.front();
+            posted_.pop_front();
+            return e;
+        }
+    }
+    if (timedWaitRunning_ && timedWaitRunning_()) return Event{Event::Kind::Tick};
+    if (next_ == steps_.size()) return std::nullopt;
+    Deliver(steps_[next_++]);
+    return Next();
+}
+
+int RunHeadless(const HeadlessOptions& options) {
+    TranscriptWriter transcript(options.transcript, options.programFolder);
+    shell::TForm1* form = nullptr;
+    ScriptEvents events(options.steps, [&form] {
+        return form != nullptr && form->Rules().waits.waiting && form->Rules().waits.TickCountdown > 0;
+    });
+    auto speech = std::make_unique<TranscriptSpeech>(transcript, [&events](speech::SpeechEvent e) {
+        events.Post({e == speech::SpeechEvent::SpeechEnded ? Event::Kind::SpeechEnded
+                                                           : Event::Kind::VoiceStopped});
+    });
+    TranscriptSound sound(transcript);
+    TranscriptFrontEnd frontEnd(transcript);
+    shell::ShellOptions shellOptions;
+    shellOptions.programFolder = options.programFolder;
+    shellOptions.stateFolder = options.stateFolder;
+    shellOptions.nomenu = options.nomenu;
+    shellOptions.seed = 1;  // the same run gives the same transcript
+    shell::TForm1 window(shellOptions, events, frontEnd, std::move(speech),
+                         std::make_unique<sound::NoneDriver>(), &sound);
+    form = &window;
+    window.Run();
+    window.FormClose();
+    return 0;
+}
+
+}  // namespace velmora::frontend

@@ -1,0 +1,100 @@
+// A whole game played from a key script, with everything the player would
+// hear or see change written to a transcript.
+#pragma once
+
+#include <cstdio>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+#include "frontend/headless/key_script.h"
+#include "frontend/headless/transcript.h"
+#include "shell/events.h"
+#include "sound/sound_system.h"
+#include "speech/speech_output.h"
+
+namespace velmora::frontend {
+
+// Events from a key script on a virtual clock. Before each step the program
+// settles: posted events are handled, and a timed wait in progress gets its
+// ticks, as if the player let it run out.
+class ScriptEvents : public shell::EventSource {
+public:
+    // timedWaitRunning tells whether a timed wait is counting down.
+    ScriptEvents(std::vector<KeyStep> steps, std::function<bool()> timedWaitRunning)
+        : steps_(std::move(steps)), timedWaitRunning_(std::move(timedWaitRunning)) {}
+
+    std::optional<shell::Event> Next() override;
+    void Post(const shell::Event& event) override;
+
+private:
+    void Deliver(const KeyStep& step);
+
+    std::vector<KeyStep> steps_;
+    size_t next_ = 0;
+    std::function<bool()> timedWaitRunning_;
+    std::deque<shell::Event> queue_;   // the current step's events
+    std::mutex postedMutex_;
+    std::deque<shell::Event> posted_;  // from speech and sound
+    bool started_ = false;
+};
+
+// Speech as a reader would take it: each text written and ended at once.
+class TranscriptSpeech : public speech::SpeechOutput {
+public:
+    TranscriptSpeech(TranscriptWriter& t, speech::PostSpeechEvent post)
+        : t_(t), post_(std::move(post)) {}
+    speech::SpeechOutputKind Kind() const override { return speech::SpeechOutputKind::soReader; }
+    void Speak(const std::string& text) override {
+        t_.Say(text);
+        post_(speech::SpeechEvent::SpeechEnded);
+    }
+    void Cue(int number) override { t_.Cue(number); }
+    void SetRate(int rate) override { t_.Rate(rate); }
+
+private:
+    TranscriptWriter& t_;
+    speech::PostSpeechEvent post_;
+};
+
+class TranscriptSound : public sound::SoundObserver {
+public:
+    explicit TranscriptSound(TranscriptWriter& t) : t_(t) {}
+    void Effect(int number) override { t_.Effect(number); }
+    void Sound(std::string_view name) override { t_.Sound(name); }
+    void Music(const std::filesystem::path& file) override { t_.Music(file); }
+    void MusicStop() override { t_.MusicStop(); }
+    void Volume(int percent) override { t_.Volume(percent); }
+
+private:
+    TranscriptWriter& t_;
+};
+
+class TranscriptFrontEnd : public shell::FrontEnd {
+public:
+    explicit TranscriptFrontEnd(TranscriptWriter& t) : t_(t) {}
+    void PictureLoaded(const char* component, const std::filesystem::path& file) override {
+        t_.Picture(component, file);
+    }
+    void ViewChanged(const char* view) override { t_.View(view); }
+    void Beep() override { t_.Beep(); }
+    void Tone(int hz, int ms) override { t_.Tone(hz, ms); }
+    std::string KeyboardLayout() override { return "00000419"; }
+
+private:
+    TranscriptWriter& t_;
+};
+
+struct HeadlessOptions {
+    std::filesystem::path programFolder;
+    std::filesystem::path stateFolder;
+    std::vector<KeyStep> steps;
+    std::FILE* transcript = stdout;
+    bool nomenu = false;
+};
+
+// Plays until the script is used up or the game is left; the exit status.
+int RunHeadless(const HeadlessOptions& options);
+
+}  // namespace velmora::frontend

@@ -1,0 +1,366 @@
+// Start-up, the timer, the views and the window's side of the rules.
+#include "shell/form1.h"
+
+#include <chrono>
+#include <system_error>
+
+#include "base/cp1251.h"
+#include "base/encoding.h"
+#include "base/file_error.h"
+#include "base/ini_profile.h"
+#include "base/paths.h"
+#include "shell/shell_texts.h"
+#include "talkui/editor_lines.h"
+#include "talkui/prop_bag.h"
+#include "world/game_files.h"
+#include "world/link.h"
+
+namespace fs = std::filesystem;
+
+namespace velmora::shell {
+
+// The message area as the menu's text window: the menu edits long texts in it.
+class TForm1::TextWindow : public talkui::TextWindowPort {
+public:
+    TextWindow(ui::Form& form, ui::RichEdit& edit) : form_(form), edit_(edit) {
+        edit_.OnExit = [this] { Done(); };
+        edit_.OnKeyDown = [this](int& key, ui::ShiftState shift) {
+            if (key == ui::vk::Return && shift.Ctrl) {
+                key = 0;
+                Done();
+            }
+        };
+    }
+    void SetText(const std::string& text) override { edit_.SetText(text); }
+    std::string Text() const override { return edit_.Text(); }
+    void SetCompletion(std::function<void()> done) override { done_ = std::move(done); }
+    void TakeFocus() override { form_.Focus(&edit_); }
+
+private:
+    void Done() {
+        if (auto done = std::exchange(done_, nullptr)) done();
+    }
+    ui::Form& form_;
+    ui::RichEdit& edit_;
+    std::function<void()> done_;
+};
+
+TForm1::TForm1(ShellOptions options, EventSource& events, FrontEnd& frontEnd,
+               std::unique_ptr<speech::SpeechOutput> speechOutput,
+               std::unique_ptr<sound::SoundDriver> soundDriver,
+               sound::SoundObserver* soundObserver)
+    : options_(std::move(options)),
+      events_(events),
+      frontEnd_(frontEnd),
+      pendingOutput_(std::move(speechOutput)) {
+    BuildComponents();
+    gp_.folders.program = options_.programFolder;
+    gp_.folders.state = options_.stateFolder;
+    Configure();
+    sound_ = std::make_unique<sound::SoundSystem>(
+        projectFolder_, options_.programFolder / "Media", std::move(soundDriver),
+        [this](int ticks) { rules_->WaitTicks(ticks); });
+    sound_->observer = soundObserver;
+    rules_ = std::make_unique<rules::Rules>(gp_, speech_, *sound_, *this, *this);
+    rules_->random.seed(options_.seed ? *options_.seed
+                                      : static_cast<uint32_t>(std::chrono::system_clock::now()
+                                                                  .time_since_epoch()
+                                                                  .count()));
+    world::StartWorld(gp_.map, gp_.hero);
+    sound_->InitSound();
+    BuildActionMenu();
+    speech_.onSpeechEnding = [this] {
+        if (rules_->waits.waiting) sound_->PlayEffect(2);
+    };
+    speech_.onSpeechEnded = [this] { AdvanceReading(); };
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::BuildComponents() {
+    form_.SetBounds(0, 0, 1920, 1080);
+    form_.OnKeyDown = [this](int& key, ui::ShiftState shift) { FormKeyDown(key, shift); };
+    form_.OnKeyPress = [this](char& ch) { FormKeyPress(ch); };
+    form_.OnKeyUp = [this](int& key, ui::ShiftState shift) { FormKeyUp(key, shift); };
+    GamePanel.SetParent(&form_);
+    GamePanel.SetAlign(ui::Align::Client);
+    GamePanel.SetVisible(false);
+    ImagePanel.SetParent(&GamePanel);
+    ImagePanel.SetAlign(ui::Align::Top);
+    Image1.SetParent(&ImagePanel);
+    MenuPanel.SetParent(&GamePanel);
+    MenuPanel.SetAlign(ui::Align::Client);
+    RightPanel.SetParent(&MenuPanel);
+    RightPanel.SetAlign(ui::Align::Right);
+    RichEdit1.SetParent(&MenuPanel);
+    RichEdit1.SetAlign(ui::Align::Client);
+    IndiPanel.SetParent(&RightPanel);
+    IndiPanel.SetAlign(ui::Align::Top);
+    IndiPanel.SetHeight(46);
+    Image3.SetParent(&IndiPanel);
+    Image3.SetAlign(ui::Align::Top);
+    Image3.SetHeight(26);
+    for (ui::Label* l : {&Label1, &Label2, &Label3}) {
+        l->SetParent(&IndiPanel);
+        l->SetBounds(0, 26, 60, 20);
+    }
+    IkPanel.SetParent(&RightPanel);
+    IkPanel.SetAlign(ui::Align::Client);
+    kit_.Edit = std::make_shared<ui::Edit>("Edit1");
+    kit_.Edit->SetParent(&IkPanel);
+    kit_.List = std::make_shared<ui::ListBox>("ListBox1");
+    kit_.List->SetParent(&IkPanel);
+    KinPanel.SetParent(&form_);
+    KinPanel.SetAlign(ui::Align::Client);
+    Image2.SetParent(&KinPanel);
+    Image2.SetAlign(ui::Align::Client);
+    RichEdit2.SetParent(&KinPanel);
+    RichEdit2.SetAlign(ui::Align::Bottom);
+    RichEdit2.SetHeight(49);
+    RichEdit2.SetVisible(false);
+    RichEdit2.ReadOnly = true;
+    RichEdit2.OnKeyUp = [this](int& key, ui::ShiftState shift) { RichEdit2KeyUp(key, shift); };
+    Resize();
+}
+
+void TForm1::Resize() {
+    ImagePanel.SetHeight(form_.Height() / 2);
+    RightPanel.SetWidth(form_.Width() / 3);
+    Image1.SetBounds(10, 10, ImagePanel.Width() - 20, ImagePanel.Height() - 20);
+    const int w = IndiPanel.Width();
+    Label1.SetLeft(w / 6 - 10);
+    Label2.SetLeft(w / 2 - 10);
+    Label3.SetLeft(w * 5 / 6 - 10);
+    kit_.List->SetBounds(0, 0, IkPanel.Width(), IkPanel.Height() - kit_.Edit->Height());
+    kit_.Edit->SetBounds(0, IkPanel.Height() - kit_.Edit->Height(), IkPanel.Width(),
+                         kit_.Edit->Height());
+}
+
+// main.ini, the project (or Projects\Default), the project folder.
+void TForm1::Configure() {
+    // Settings changed by the player live in the writable folder; a copy that
+    // ships with the game is read until the player changes something.
+    mainIni_ = options_.stateFolder / "main.ini";
+    fs::path readFrom = mainIni_;
+    if (!fs::exists(readFrom)) {
+        if (auto shipped = base::FindPath(options_.programFolder, "main.ini")) readFrom = *shipped;
+    }
+    const base::IniProfile ini = base::IniProfile::Load(readFrom);
+    projectPath_ = ini.GetString("Proj", "Current", "");
+    speed_ = ini.GetInt("User", "Speed", 60);
+    midiVol_ = ini.GetInt("User", "MidiVol", 35);
+    while (!projectPath_.empty() && (projectPath_.back() == '\\' || projectPath_.back() == '/')) {
+        projectPath_.pop_back();
+    }
+    const std::string prefix = projectPath_.empty() ? std::string() : projectPath_ + "\\";
+    gp_.folders.projectPath = prefix;
+    bool loaded = false;
+    if (base::FindPath(options_.programFolder, prefix + "game.ini")) {
+        try {
+            loaded = world::LoadProject(gp_);
+        } catch (const base::FileError& e) {
+            // A damaged project is reported once speech is open.
+            startupError_ = e;
+        }
+    }
+    if (!loaded && !startupError_) {
+        projectPath_ = "Projects\\Default";
+        gp_.folders.projectPath = projectPath_ + "\\";
+        std::error_code ec;  // a read-only game root keeps an empty world all the same
+        if (auto folder = base::PathForWriting(options_.programFolder, projectPath_)) {
+            fs::create_directories(*folder, ec);
+        }
+        // The adventure that ships in Default is loaded too, so that its
+        // introduction and menu play at the first start.
+        try {
+            world::LoadProject(gp_);
+        } catch (const base::FileError& e) {
+            startupError_ = e;
+        }
+    }
+    auto found = base::FindPath(options_.programFolder, gp_.folders.projectPath);
+    projectFolder_ = found ? *found : options_.programFolder / base::Cp1251ToUtf8(projectPath_);
+}
+
+void TForm1::Run() {
+    while (!closed_ && DispatchNext()) {
+    }
+}
+
+bool TForm1::DispatchNext() {
+    if (closed_) return false;
+    const std::optional<Event> event = events_.Next();
+    if (!event) return false;
+    Dispatch(*event);
+    return true;
+}
+
+void TForm1::Dispatch(const Event& e) {
+    using K = Event::Kind;
+    switch (e.kind) {
+        case K::Tick:
+            OnTimer();
+            break;
+        case K::KeyDown:
+            rules_->OnKeyDown(e.key);
+            form_.DeliverKeyDown(e.key, e.shift);
+            break;
+        case K::KeyPress:
+            form_.DeliverKeyPress(e.ch);
+            break;
+        case K::KeyUp:
+            form_.DeliverKeyUp(e.key, e.shift);
+            break;
+        case K::SpeechEnded:
+            speech_.Handle(speech::SpeechEvent::SpeechEnded);
+            break;
+        case K::VoiceStopped:
+            speech_.Handle(speech::SpeechEvent::VoiceStopped);
+            break;
+        case K::MusicEnded:
+            sound_->Handle(sound::SoundEvent::MusicFinished);
+            break;
+    }
+}
+
+void TForm1::OnTimer() {
+    if (firstTick_) FirstTick();
+    const std::string layout = frontEnd_.KeyboardLayout();
+    if (layout != keyboardLayout_) {
+        keyboardLayout_ = layout;
+        speech_.PlayCue(layout.find("409") != std::string::npos   ? 0
+                        : layout.find("419") != std::string::npos ? 1
+                                                                  : 2);
+    }
+    rules_->OnTick();
+}
+
+void TForm1::FirstTick() {
+    firstTick_ = false;
+    speech_.OpenSpeech(std::move(pendingOutput_));
+    kit_.SpeakHook = [this](const std::string& text) { speech_.SayText(text); };
+    kit_.SignalHook = [this](int cue) { speech_.PlayCue(cue); };
+    kit_.BeepHook = [this] { frontEnd_.Beep(); };
+    kit_.ToneHook = [this](int hz, int ms) { frontEnd_.Tone(hz, ms); };
+    kit_.WaitHook = [this](int ms) { rules_->WaitTicks(ms / 100); };
+    kit_.CommandHook = [](int, bool forLine) { return !forLine; };
+    kit_.ProgramFolder = options_.stateFolder;
+    textWindow_ = std::make_unique<TextWindow>(form_, RichEdit1);
+    keyboardLayout_ = frontEnd_.KeyboardLayout();
+    kit_.BookmarkRoot = &actionBlock_;
+    if (!menu_) {
+        menu_ = std::make_unique<talkui::TMenuLine>(kit_, IkPanel, &kit_.Edit, &kit_.List,
+                                                    &kit_.Settings);
+        menu_->TextWindow = textWindow_.get();
+    }
+    editors_ = std::make_unique<talkui::EditorLines>(kit_, IkPanel);
+    editors_->Install();
+    if (auto indi = base::FindPath(options_.programFolder, "gif\\indi.gif")) {
+        LoadPicture(Image3, "Image3", *indi);
+    }
+    speech_.SetSpeechRate(speed_);
+    sound_->AppliedVolume = midiVol_;
+    if (startupError_) {
+        ReportError(startupError_->file(), startupError_->problem());
+        startupError_.reset();
+    }
+    if (options_.nomenu) {
+        ShowGameView();
+        NewGame();
+        return;
+    }
+    rules_->PlayPages(0);
+    PlayProjectMusic("menu.mid", midiVol_);
+    ShowPictureScreen("menu", texts::MainMenuTitle());
+}
+
+void TForm1::FormClose() {
+    if (closed_) return;
+    sound_->StopMusic();
+    sound_->SetMusicVolume(0);
+    closed_ = true;
+}
+
+void TForm1::PlayProjectMusic(const char* name, int volume) {
+    fs::path file = sound_->ProjectFile(name);
+    if (file.empty()) file = projectFolder_ / name;
+    sound_->PlayMusic(file);
+    sound_->SetMusicVolume(volume);
+}
+
+void TForm1::LoadPicture(ui::Image& image, const char* name, const fs::path& file) {
+    image.LoadPicture(file);
+    frontEnd_.PictureLoaded(name, file);
+}
+
+void TForm1::SetView(ViewMode mode, const char* name) {
+    viewMode_ = mode;
+    frontEnd_.ViewChanged(name);
+}
+
+// The rules' side of the window.
+
+void TForm1::SetGameText(const std::string& text) { RichEdit1.SetText(text); }
+void TForm1::ClearPageText() { RichEdit2.Clear(); }
+void TForm1::AppendPageLine(const std::string& line) { RichEdit2.AddLine(line); }
+std::string TForm1::PageText() const { return RichEdit2.Text(); }
+void TForm1::LoadGamePicture(const fs::path& file) { LoadPicture(Image1, "Image1", file); }
+
+std::optional<rules::PictureSize> TForm1::LoadPagePicture(const fs::path& file) {
+    LoadPicture(Image2, "Image2", file);
+    // The window front end measures pictures; headless they count as 640 by 480.
+    return rules::PictureSize{640, 480};
+}
+
+void TForm1::ReleasePagePicture() { Image2.SetAlign(ui::Align::None); }
+
+void TForm1::PlacePagePicture(int left, int top, int width, int height) {
+    Image2.SetBounds(left, top, width, height);
+}
+
+rules::PageLayout TForm1::ShowPageView() {
+    SetView(vmPage, "page");
+    GamePanel.SetVisible(false);
+    KinPanel.SetVisible(true);
+    RichEdit2.SetVisible(true);
+    const int width = form_.Width();
+    rules::PageLayout layout;
+    layout.PageScreenWidth = width;
+    layout.PageScale = width > 1536 ? 5 : width > 1280 ? 4 : width > 1024 ? 3 : 2;
+    layout.windowHeight = form_.Height();
+    Image2.SetTop(100);
+    RichEdit2.SetHeight(form_.Height() / 4);
+    return layout;
+}
+
+void TForm1::ShowGameView() {
+    RichEdit2.SetVisible(false);
+    KinPanel.SetVisible(false);
+    Image2.SetAlign(ui::Align::Client);
+    GamePanel.SetVisible(true);
+    Image1.SetVisible(true);
+    RichEdit1.SetVisible(true);
+    SetView(vmGame, "game");
+    if (menu_) menu_->OpenBlock(actionBlock_);
+    if (kit_.List->Visible()) form_.Focus(kit_.List.get());
+}
+
+void TForm1::OpenMainMenu() {
+    ShowPictureScreen("menu", texts::MainMenuTitle());
+    pictureCursor_ = -1;
+}
+
+void TForm1::ShowHeroStatus(int32_t health, int32_t load, int32_t experience) {
+    Label1.Caption = std::to_string(health);
+    Label2.Caption = std::to_string(load);
+    Label3.Caption = std::to_string(experience);
+}
+
+void TForm1::ReportError(const std::string& fileUtf8, const std::string& problemUtf8) {
+    // The player hears which file failed and why; the game goes on.
+    const std::string text = texts::ErrorPrefix() + base::Utf8ToCp1251(fileUtf8 + ": " + problemUtf8);
+    RichEdit1.SetText(text);
+    speech_.SayText(text);
+}
+
+}  // namespace velmora::shell

@@ -1,0 +1,211 @@
+// TForm1: the one window of the program and everything it owns — the world,
+// the rules, speech, sound, the talking menu — with its start-up, timer,
+// views, keys, main menu, action menus and saved-game slots.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/file_error.h"
+#include "rules/rules.h"
+#include "shell/events.h"
+#include "sound/sound_system.h"
+#include "speech/speech_router.h"
+#include "talkui/menu_block.h"
+#include "talkui/menu_line.h"
+#include "talkui/toolkit.h"
+#include "ui/edit.h"
+#include "ui/form.h"
+#include "ui/list_box.h"
+#include "ui/panel.h"
+#include "ui/rich_edit.h"
+#include "world/game_project.h"
+
+namespace velmora::talkui {
+class EditorLines;
+}
+
+namespace velmora::shell {
+
+enum ViewMode : uint8_t { vmPicture = 0, vmPage = 1, vmGame = 2, vmReading = 3 };
+
+struct ShellOptions {
+    std::filesystem::path programFolder;  // the game root
+    std::filesystem::path stateFolder;    // where main.ini, Saves/ and Settings/ are written
+    bool nomenu = false;
+    std::optional<uint32_t> seed;         // the message picker's; none: from the clock
+};
+
+class TForm1 : public rules::RulesView, public rules::EventPump {
+public:
+    // Construction: configuration, the project, the world, sound. Nothing is spoken.
+    TForm1(ShellOptions options, EventSource& events, FrontEnd& frontEnd,
+           std::unique_ptr<speech::SpeechOutput> speechOutput,
+           std::unique_ptr<sound::SoundDriver> soundDriver, sound::SoundObserver* soundObserver);
+    ~TForm1() override;
+    TForm1(const TForm1&) = delete;
+    TForm1& operator=(const TForm1&) = delete;
+
+    // Runs until no event comes any more or the window is closed.
+    void Run();
+    void Dispatch(const Event& event);
+    bool Closed() const { return closed_; }
+    void FormClose();
+
+    // rules::EventPump
+    bool DispatchNext() override;
+    // rules::RulesView
+    void SetGameText(const std::string& text) override;
+    void ClearPageText() override;
+    void AppendPageLine(const std::string& line) override;
+    std::string PageText() const override;
+    void LoadGamePicture(const std::filesystem::path& file) override;
+    std::optional<rules::PictureSize> LoadPagePicture(const std::filesystem::path& file) override;
+    void ReleasePagePicture() override;
+    void PlacePagePicture(int left, int top, int width, int height) override;
+    rules::PageLayout ShowPageView() override;
+    void ShowGameView() override;
+    void OpenMainMenu() override;
+    void ShowHeroStatus(int32_t health, int32_t load, int32_t experience) override;
+    void ReportError(const std::string& fileUtf8, const std::string& problemUtf8) override;
+
+    // Views and the main menu.
+    void ShowPictureScreen(const std::string& name, const std::string& title);
+    void MainMenuAction(int index);
+    void SpeakPosition();
+
+    // Saved-game slots.
+    bool LoadOrSaveSlot(int32_t n);
+    void NewGame();
+
+    // Read access for tests and front ends.
+    world::GameProject& Project() { return gp_; }
+    rules::Rules& Rules() { return *rules_; }
+    speech::SpeechRouter& Speech() { return speech_; }
+    sound::SoundSystem& Sound() { return *sound_; }
+    talkui::TMenuLine* Menu() { return menu_.get(); }
+    ViewMode View() const { return viewMode_; }
+    int32_t Speed() const { return speed_; }
+    int32_t MidiVol() const { return midiVol_; }
+    const std::filesystem::path& ProjectFolder() const { return projectFolder_; }
+    ui::Form& Form() { return form_; }
+
+private:
+    void BuildComponents();
+    void Resize();
+    void Configure();
+    void OnTimer();
+    void FirstTick();
+    void LoadPicture(ui::Image& image, const char* name, const std::filesystem::path& file);
+    void SetView(ViewMode mode, const char* name);
+
+    // Keys.
+    void FormKeyDown(int& key, ui::ShiftState shift);
+    void FormKeyPress(char& ch);
+    void FormKeyUp(int& key, ui::ShiftState shift);
+    void RichEdit2KeyUp(int& key, ui::ShiftState shift);
+    void SpeedStep(int delta);
+    void VolumeStep(int delta);
+    void ToggleMusic();
+    void DigitDown(int n);
+    void DigitUp(int n);
+    void WriteUserSetting(const char* key, int32_t value);
+
+    // Instructions.
+    void OpenInstructions();
+    void ReadInstructionLine();
+    void AdvanceReading();
+    void LeaveInstructions();
+
+    // Action menus.
+    void BuildActionMenu();
+    talkui::TMenuBlock& Built(std::unique_ptr<talkui::TMenuBlock> block);
+    int GoHook(talkui::TMenuEntry& entry);
+    int ObjectListHook(talkui::TMenuEntry& entry, const std::vector<world::MObj*>& objects,
+                       world::MessageList& whenEmpty, talkui::ChooseHook choice);
+    void BuildGameBlocks();
+    int UseHook(talkui::TMenuEntry& entry);
+    int GiveHook(talkui::TMenuEntry& entry);
+    // The first position of the chosen entry's caption in the list shown, or -1.
+    int ChosenIndex(const std::vector<std::string>& shown) const;
+    void QuietBack(int times);
+    void PlayProjectMusic(const char* name, int volume);
+
+    ShellOptions options_;
+    EventSource& events_;
+    FrontEnd& frontEnd_;
+
+    // Components, named as the window's designer named them.
+    ui::Form form_{"Form1"};
+    ui::Panel GamePanel{"GamePanel"};
+    ui::Panel ImagePanel{"ImagePanel"};
+    ui::Image Image1{"Image1"};
+    ui::Panel MenuPanel{"MenuPanel"};
+    ui::RichEdit RichEdit1{"RichEdit1"};
+    ui::Panel RightPanel{"RightPanel"};
+    ui::Panel IndiPanel{"IndiPanel"};
+    ui::Image Image3{"Image3"};
+    ui::Label Label1{"Label1"};
+    ui::Label Label2{"Label2"};
+    ui::Label Label3{"Label3"};
+    ui::Panel IkPanel{"IkPanel"};
+    ui::Panel KinPanel{"KinPanel"};
+    ui::Image Image2{"Image2"};
+    ui::RichEdit RichEdit2{"RichEdit2"};
+
+    world::GameProject gp_;
+    speech::SpeechRouter speech_;
+    std::unique_ptr<speech::SpeechOutput> pendingOutput_;
+    std::unique_ptr<sound::SoundSystem> sound_;
+    std::unique_ptr<rules::Rules> rules_;
+    talkui::Toolkit kit_;
+    std::unique_ptr<talkui::TMenuLine> menu_;
+    std::unique_ptr<talkui::EditorLines> editors_;
+    class TextWindow;
+    std::unique_ptr<TextWindow> textWindow_;
+
+    // Configuration and folders.
+    std::string projectPath_;  // 1251, relative to the program folder
+    std::filesystem::path projectFolder_;
+    std::filesystem::path mainIni_;
+    int32_t speed_ = 60;
+    int32_t midiVol_ = 35;
+
+    // Shell state.
+    ViewMode viewMode_ = vmPicture;
+    bool firstTick_ = true;
+    bool closed_ = false;
+    std::string keyboardLayout_;
+    std::vector<std::string> pictureLines_;
+    int32_t pictureCursor_ = -1;
+    bool slotChooser_ = false;
+    bool slotModeLoad_ = false;
+    int32_t pendingDigit_ = 0;
+    bool anyKeyDown_ = false;
+    bool swallowNextChar_ = false;
+    int32_t readingPos_ = -1;
+    int32_t readingChars_ = 0;
+    std::optional<base::FileError> startupError_;
+
+    // Menus: the static blocks, and the blocks and lists built for the verbs.
+    talkui::TMenuBlock actionBlock_;
+    talkui::TMenuBlock gameBlock_;
+    talkui::TMenuBlock slotBlock_;
+    std::deque<std::unique_ptr<talkui::TMenuBlock>> builtBlocks_;
+    std::vector<std::string> exitLabels_;
+    std::vector<int32_t> exitTargets_;
+    std::vector<std::string> objectCaptions_;
+    std::vector<world::MObj*> objectList_;
+    std::vector<std::string> giftCaptions_;
+    std::vector<world::MObj*> giftList_;
+    std::vector<std::string> receiverCaptions_;
+    bool useSecondStage_ = false;
+    int32_t useFirstNo_ = 0;
+};
+
+}  // namespace velmora::shell

@@ -1,0 +1,185 @@
+// The window's own keys: speed, volume, music, reading, picture screens,
+// help and position, and the digit quick-select of the game's menu.
+#include <system_error>
+
+#include "base/file_error.h"
+#include "base/ini_profile.h"
+#include "base/paths.h"
+#include "shell/form1.h"
+#include "shell/shell_texts.h"
+
+namespace fs = std::filesystem;
+
+namespace velmora::shell {
+namespace {
+
+constexpr int kNumPlus = 107, kNumMinus = 109, kNumMultiply = 106, kNumDivide = 111;
+constexpr int kKeyM = 77;
+constexpr int kDigit1 = 49, kF2 = 113, kF3 = 114;
+
+int DigitValue(int key) { return key == ui::vk::Digit0 ? 10 : key - ui::vk::Digit0; }
+
+}  // namespace
+
+void TForm1::FormKeyDown(int& key, ui::ShiftState shift) {
+    if (shift.Ctrl) {
+        if (key == kNumPlus) SpeedStep(10);
+        if (key == kNumMinus) SpeedStep(-10);
+        if (key == kNumMultiply) VolumeStep(5);
+        if (key == kNumDivide) VolumeStep(-5);
+        if (key == kKeyM) {
+            ToggleMusic();
+            key = 0;
+            swallowNextChar_ = true;
+            return;
+        }
+    }
+    const bool jaws = speech_.Output() == speech::SpeechOutputKind::soJaws;
+    if (viewMode_ == vmReading && !jaws) {
+        if (key == ui::vk::Down) {
+            ++readingPos_;
+            ReadInstructionLine();
+        } else if (key == ui::vk::Up) {
+            readingPos_ = std::max(readingPos_ - 2, 0);
+            ReadInstructionLine();
+        }
+        return;
+    }
+    if (viewMode_ != vmGame) return;
+    if (ui::IsDigitKey(key) && !shift.Ctrl && !shift.Alt) {
+        const int n = DigitValue(key);
+        key = 0;
+        swallowNextChar_ = true;  // the digit is a choice, not a search letter
+        DigitDown(n);
+    } else {
+        pendingDigit_ = 0;
+    }
+}
+
+void TForm1::FormKeyPress(char& ch) {
+    if (swallowNextChar_) {
+        swallowNextChar_ = false;
+        ch = 0;
+        return;
+    }
+    anyKeyDown_ = true;
+    if (rules_->waits.waiting) ch = 0;
+}
+
+void TForm1::FormKeyUp(int& key, ui::ShiftState shift) {
+    anyKeyDown_ = false;
+    if (rules_->OnKeyUp(key)) {  // the release ended a wait
+        key = 0;
+        return;
+    }
+    if (viewMode_ == vmPicture) {
+        const int count = static_cast<int>(pictureLines_.size());
+        if (key >= kDigit1 && key < kDigit1 + count && key <= ui::vk::Digit9) {
+            MainMenuAction(key - kDigit1);
+        } else if (key == ui::vk::Down || key == ui::vk::Up) {
+            if (count == 0) {
+                frontEnd_.Beep();
+                return;
+            }
+            pictureCursor_ += key == ui::vk::Down ? 1 : -1;
+            if (pictureCursor_ >= count || pictureCursor_ < 0) {
+                pictureCursor_ = pictureCursor_ < 0 ? 0 : count - 1;
+                frontEnd_.Beep();
+            }
+            rules_->SayMessage(pictureLines_[static_cast<size_t>(pictureCursor_)]);
+        } else if (key == ui::vk::Return && pictureCursor_ >= 0) {
+            MainMenuAction(pictureCursor_);
+        }
+        return;
+    }
+    if (viewMode_ != vmGame) return;
+    if (key == ui::vk::F1) {
+        rules_->SayMessage(texts::HelpText(), true);
+    } else if (key == kF2) {
+        rules_->SayHeroState();
+    } else if (key == kF3) {
+        SpeakPosition();
+    } else if (ui::IsDigitKey(key) && !shift.Ctrl && !shift.Alt) {
+        const int n = DigitValue(key);
+        key = 0;
+        DigitUp(n);
+    }
+}
+
+void TForm1::DigitDown(int n) {
+    kit_.KeyLock = true;
+    if (n == pendingDigit_ || !menu_) return;  // the key repeats while held
+    const int entries = menu_->CurrentBlock ? menu_->CurrentBlock->EntryCount() : kit_.List->Count();
+    if (entries < n) {
+        speech_.PlayCue(13);
+        speech_.SayText(texts::Only() + std::to_string(entries) + texts::Items());
+        return;
+    }
+    pendingDigit_ = n;
+    if (!menu_->Search.empty()) {
+        menu_->Search.clear();
+        menu_->Filter(n - 1, 0);
+        menu_->SelectCurrent(true);
+    } else if (kit_.List->Count() > n - 1) {
+        menu_->Current = n - 1;
+        menu_->SelectCurrent(true);
+    }
+}
+
+void TForm1::DigitUp(int n) {
+    if (n == pendingDigit_ && menu_) menu_->Enter(0);
+    kit_.KeyLock = false;
+    pendingDigit_ = 0;
+}
+
+void TForm1::SpeedStep(int delta) {
+    if ((delta > 0 && speed_ > 110) || (delta < 0 && speed_ < 10)) return;
+    speed_ += delta;
+    speech_.SetSpeechRate(speed_);
+    speech_.PlayCue(13);
+    WriteUserSetting("Speed", speed_);
+}
+
+void TForm1::VolumeStep(int delta) {
+    if ((delta > 0 && midiVol_ > 95) || (delta < 0 && midiVol_ < 5)) return;
+    midiVol_ += delta;
+    sound_->SetMusicVolume(midiVol_);
+    speech_.PlayCue(13);
+    WriteUserSetting("MidiVol", midiVol_);
+}
+
+void TForm1::ToggleMusic() {
+    speech_.PlayCue(13);
+    if (!sound_->MusicPlaying) {
+        sound_->PlayMusic(sound_->CurrentMusicFile);
+        sound_->SetMusicVolume(sound_->AppliedVolume);
+    } else if (!sound_->StopMusic()) {
+        rules_->WaitTicks(5);
+        sound_->StopMusic();
+    }
+}
+
+void TForm1::WriteUserSetting(const char* key, int32_t value) {
+    try {
+        // The first change copies the settings that ship with the game.
+        if (!fs::exists(mainIni_)) {
+            if (auto shipped = base::FindPath(options_.programFolder, "main.ini")) {
+                std::error_code ec;
+                fs::create_directories(mainIni_.parent_path(), ec);
+                fs::copy_file(*shipped, mainIni_, ec);
+            }
+        }
+        base::WriteProfileString(mainIni_, "User", key, std::to_string(value));
+    } catch (const base::FileError& e) {
+        ReportError(e.file(), e.problem());
+    }
+}
+
+void TForm1::RichEdit2KeyUp(int& key, ui::ShiftState) {
+    if (key == ui::vk::Escape && viewMode_ == vmReading) {
+        key = 0;
+        LeaveInstructions();
+    }
+}
+
+}  // namespace velmora::shell

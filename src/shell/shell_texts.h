@@ -1,0 +1,46 @@
+// The shell's own texts, in the game's code page.
+#pragma once
+
+#include <string>
+
+namespace velmora::shell::texts {
+
+const std::string& MainMenuTitle();   // "Главное меню"
+const std::string& ChooserTitle();    // "Выберите отгрузку"
+const std::string& HelpText();
+const std::string& Credits();
+const std::string& Only();            // "Только "
+const std::string& Items();           // " пунктов"
+const std::string& ScreenPrefix();    // "Экран: "
+const std::string& LastMessage();     // ", последнее сообщение: "
+const std::string& ReadingEnd();      // "конец"
+const std::string& EmptySlot();       // "Под этим номером ничего не записано!"
+const std::string& Go();
+const std::string& Rest();
+const std::string& Examine();
+const std::string& Carried();
+const std::string& Use();
+const std::string& Take();
+const std::string& Drop();
+const std::string& Talk();
+const std::string& Give();
+const std::string& Game();
+const std::string& Directions();      // "направлений"
+const std::string& Things();          // "предметов"
+const std::string& Actions();         // "действий"
+const std::string& Saves();           // "отгрузок"
+const std::string& CanGo();           // "Можно идти"
+const std::string& AllFour();         // " на все четыре стороны"
+const std::string& What();            // "Что? "
+const std::string& OnWhat();          // "На что?"
+const std::string& NoOneToGive();     // "некому отдавать"
+const std::string& ToWhom();          // "кому?"
+const std::string& DoesNotWork();     // "не получается."
+const std::string& LoadGame();
+const std::string& SaveGame();
+const std::string& NewGame();
+const std::string& LeaveToMenu();
+const std::string& Slot(int n);       // "1 (пе<рвая игра)" …
+const std::string& ErrorPrefix();     // "Ошибка: "
+
+}  // namespace velmora::shell::texts

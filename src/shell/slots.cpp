@@ -1,0 +1,89 @@
+// The game block: loading and saving in five slots, a new game, leaving.
+#include "base/file_error.h"
+#include "shell/form1.h"
+#include "shell/shell_texts.h"
+#include "world/game_files.h"
+#include "world/link.h"
+
+namespace velmora::shell {
+
+void TForm1::BuildGameBlocks() {
+    gameBlock_.Title = std::string();
+    gameBlock_.Help = std::string();
+    slotBlock_.Title = std::string();
+    slotBlock_.Help = std::string();
+    auto slotMenu = [this](const std::string& caption, bool load) {
+        talkui::TMenuEntry& e = gameBlock_.AddEntry(caption, talkui::etSubmenu);
+        e.Link = &slotBlock_;
+        e.OnChoose = [this, load](talkui::TMenuLine&, talkui::TMenuEntry&) {
+            kit_.UnitNoun = texts::Saves();
+            slotModeLoad_ = load;
+            return 0;
+        };
+    };
+    slotMenu(texts::LoadGame(), true);
+    slotMenu(texts::SaveGame(), false);
+    talkui::TMenuEntry& fresh = gameBlock_.AddEntry(texts::NewGame(), talkui::etAction);
+    fresh.OnChoose = [this](talkui::TMenuLine&, talkui::TMenuEntry&) {
+        QuietBack(1);
+        menu_->Current = -1;
+        NewGame();
+        return 0;
+    };
+    talkui::TMenuEntry& leave = gameBlock_.AddEntry(texts::LeaveToMenu(), talkui::etAction);
+    leave.OnChoose = [this](talkui::TMenuLine&, talkui::TMenuEntry&) {
+        sound_->StopMusic();
+        ShowPictureScreen("menu", texts::MainMenuTitle());
+        PlayProjectMusic("menu.mid", sound_->AppliedVolume);
+        pictureCursor_ = -1;
+        return 0;
+    };
+    for (int n = 1; n <= 5; ++n) {
+        talkui::TMenuEntry& slot = slotBlock_.AddEntry(texts::Slot(n), talkui::etAction, n);
+        slot.OnChoose = [this, n](talkui::TMenuLine&, talkui::TMenuEntry&) {
+            QuietBack(2);
+            menu_->Current = -1;
+            LoadOrSaveSlot(n);
+            return 0;
+        };
+    }
+}
+
+bool TForm1::LoadOrSaveSlot(int32_t n) {
+    bool done = false;
+    try {
+        if (slotModeLoad_) {
+            done = world::LoadSlot(gp_, n);
+        } else {
+            world::SaveSlot(gp_, n);
+            done = true;
+        }
+    } catch (const base::FileError& e) {
+        ReportError(e.file(), e.problem());
+        return false;
+    }
+    if (!slotModeLoad_) return done;
+    if (!done) {
+        speech_.SayText(texts::EmptySlot());
+        return false;
+    }
+    if (const world::MScreen* s = gp_.hero.currentScreen) {
+        rules_->ShowScreenPicture(gp_.hero.CurScrNo, s->ScrFrame);
+    }
+    rules_->ShowHeroStatus();
+    SpeakPosition();
+    return true;
+}
+
+void TForm1::NewGame() {
+    try {
+        world::LoadProject(gp_);
+    } catch (const base::FileError& e) {
+        ReportError(e.file(), e.problem());
+    }
+    world::StartWorld(gp_.map, gp_.hero);
+    rules_->EnterMap();
+    rules_->ShowHeroStatus();
+}
+
+}  // namespace velmora::shell
