@@ -76,16 +76,22 @@ void SoundSystem::InitSound() {
 }
 
 bool SoundSystem::PlayMusic(const fs::path& path) {
-    if (observer) observer->Music(path);
     CurrentMusicFile = path;
     if (LibraryAvailable) {
         if (MusicPlaying && song_) driver_->StopSong(*song_);
         song_.reset();
+        if (observer) observer->Music(path);
         song_ = driver_->LoadSong(path);
         MusicPlaying = song_ && driver_->PlaySong(*song_);
         return MusicPlaying;
     }
-    if (MusicPlaying) StopMusic();
+    if (MusicPlaying) {
+        // A new piece replaces the old one; only the new one is reported.
+        SoundObserver* const told = std::exchange(observer, nullptr);
+        StopMusic();
+        observer = told;
+    }
+    if (observer) observer->Music(path);
     if (!driver_->OpenMusic(path)) return false;
     MusicPlaying = true;
     return true;

@@ -7,6 +7,19 @@ namespace velmora::frontend {
 
 using shell::Event;
 
+namespace {
+
+// No audio, but music and sound files behave as if they played, so that the
+// transcript follows the game's music state (Ctrl+M, stopping at death).
+class PretendSoundDriver : public sound::NoneDriver {
+public:
+    const char* Name() const override { return "headless"; }
+    bool PlayFileToEnd(const std::filesystem::path&) override { return true; }
+    bool OpenMusic(const std::filesystem::path&) override { return true; }
+};
+
+}  // namespace
+
 void ScriptEvents::Post(const Event& event) {
     std::lock_guard lock(postedMutex_);
     posted_.push_back(event);
@@ -88,7 +101,7 @@ int RunHeadless(const HeadlessOptions& options) {
     shellOptions.nomenu = options.nomenu;
     shellOptions.seed = 1;  // the same run gives the same transcript
     shell::TForm1 window(shellOptions, events, frontEnd, std::move(speech),
-                         std::make_unique<sound::NoneDriver>(), &sound);
+                         std::make_unique<PretendSoundDriver>(), &sound);
     form = &window;
     window.Run();
     window.FormClose();
