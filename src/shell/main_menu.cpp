@@ -32,6 +32,9 @@ void TForm1::ShowPictureScreen(const std::string& name, const std::string& title
     pictureCursor_ = 0;
     std::string said = title + ": ";
     for (const std::string& line : pictureLines_) said += line + "\r\n";
+    // A menu is never the standard message that a script's say replaces: after
+    // a script ends the game with a line and `exit`, the player still hears it.
+    rules_->suppressNext = false;
     rules_->SayMessage(said);
 }
 
