@@ -1,32 +1,25 @@
 #include "rules/texts.h"
 
 #include "base/encoding.h"
+#include "base/own_text.h"
 
 namespace velmora::rules::texts {
 
-#define VELMORA_TEXT(Name, Utf8)                                   \
-    const std::string& Name() {                                    \
-        static const std::string text = base::Utf8ToCp1251(Utf8);  \
-        return text;                                               \
-    }
-
-VELMORA_TEXT(NotSet, "не задано")
-VELMORA_TEXT(North, "Север")
-VELMORA_TEXT(South, "Юг")
-VELMORA_TEXT(West, "Запад")
-VELMORA_TEXT(East, "Восток")
-VELMORA_TEXT(ScreenPrefix, "Экран: ")
-VELMORA_TEXT(GameOverText,
+VELMORA_OWN_TEXT(NotSet, "не задано")
+VELMORA_OWN_TEXT(North, "Север")
+VELMORA_OWN_TEXT(South, "Юг")
+VELMORA_OWN_TEXT(West, "Запад")
+VELMORA_OWN_TEXT(East, "Восток")
+VELMORA_OWN_TEXT(ScreenPrefix, "Экран: ")
+VELMORA_OWN_TEXT(GameOverText,
              "Твоя игра окончена, хранитель! Теперь никто не помешает мне, великому и ужасному "
              "Черному Властелину, завладеть всем миром!")
-VELMORA_TEXT(HealthPrefix, "Здоровье - ")
-VELMORA_TEXT(LoadPrefix, ", нагрузка - ")
-VELMORA_TEXT(LevelPrefix, ", опыт - ")
-VELMORA_TEXT(NorthWord, "север")
-VELMORA_TEXT(SouthWord, "юг")
-VELMORA_TEXT(EastWord, "восток")
-VELMORA_TEXT(WestWord, "запад")
-
-#undef VELMORA_TEXT
+VELMORA_OWN_TEXT(HealthPrefix, "Здоровье - ")
+VELMORA_OWN_TEXT(LoadPrefix, ", нагрузка - ")
+VELMORA_OWN_TEXT(LevelPrefix, ", опыт - ")
+VELMORA_OWN_TEXT(NorthWord, "север")
+VELMORA_OWN_TEXT(SouthWord, "юг")
+VELMORA_OWN_TEXT(EastWord, "восток")
+VELMORA_OWN_TEXT(WestWord, "запад")
 
 }  // namespace velmora::rules::texts
