@@ -19,6 +19,9 @@ namespace velmora::rules {
 
 // Scripts may call scripts; deeper than this, a run does nothing and fails.
 inline constexpr int kMaxScriptDepth = 64;
+// Statements one action may run in all: scripts that call each other more
+// than once each would otherwise run for ever within the depth limit.
+inline constexpr int64_t kMaxStatementsPerAction = 100000;
 // Neither the load nor health after a rest goes above this.
 inline constexpr int32_t kLimit = 100;
 
@@ -122,6 +125,7 @@ private:
     RulesView& view_;
     EventPump& events_;
     int depth_ = 0;
+    int64_t statementsLeft_ = 0;
 };
 
 }  // namespace velmora::rules

@@ -46,6 +46,7 @@ std::vector<std::string> Rules::SplitWords(std::string_view line) {
 }
 
 bool Rules::RunBlock(world::MScript& owner, const std::vector<std::string>& lines) {
+    if (depth_ == 0) statementsLeft_ = kMaxStatementsPerAction;
     DepthGuard guard(depth_);
     if (guard.TooDeep()) return false;
     if (lines.empty()) return true;
@@ -53,6 +54,7 @@ bool Rules::RunBlock(world::MScript& owner, const std::vector<std::string>& line
     for (size_t i = 0; i < lines.size(); ++i) {
         const std::string_view line = base::TrimBlanks(lines[i]);
         if (line.empty()) continue;
+        if (--statementsLeft_ < 0) return false;  // the action has run long enough
         if (!StartsWith(line, "if ")) {
             if (!RunStatement(owner, line)) return false;
             ran = true;

@@ -212,6 +212,17 @@ TEST_F(ScriptTest, ScriptsThatCallThemselvesEndAtTheDepthLimit) {
     EXPECT_EQ(Said().back(), "done");
 }
 
+TEST_F(ScriptTest, ScriptsThatCallThemselvesTwiceEndWithinABudget) {
+    // Two calls a level make 2^64 runs within the depth limit; the budget ends them.
+    Here().Scripts.lines = {Ru("state 1\r\ncall 1\r\ncall 1")};
+    EXPECT_FALSE(RunLines({"call 1", "say never"}));  // the whole action stops
+    EXPECT_TRUE(Said().empty());
+    EXPECT_EQ(Here().State, 1);
+    // The next action has its whole budget again.
+    EXPECT_TRUE(RunLines({"say again"}));
+    EXPECT_EQ(Said().back(), "again");
+}
+
 TEST_F(ScriptTest, ANestedRunDoesNotReplaceTheOuterLines) {
     Here().Scripts.lines = {Ru("say inner one\r\nsay inner two")};
     EXPECT_TRUE(RunLines({"say outer one", "call 1", "say outer two"}));
