@@ -68,7 +68,7 @@ int Info(const fs::path& dir) {
     for (int32_t k : maps.empty() ? std::vector<int32_t>{1} : maps) {
         gp.map.mapIndex = k - 1;
         if (!world::LoadProject(gp)) {
-            throw base::FileError(base::DisplayPath(dir / "game.ini"), "no such file");
+            throw base::FileError(base::DisplayPath(dir / "game.ini"), "нет такого файла");
         }
         if (!world::LinkWorld(gp.map, gp.hero)) {
             std::cerr << "warning: map" << k << ".ini: the screens' coordinates span "

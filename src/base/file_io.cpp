@@ -35,15 +35,30 @@ private:
     int fd_;
 };
 
+// The system's reason in the players' language, for the reasons a player meets.
+std::string Reason(int err) {
+    switch (err) {
+        case ENOENT: return "нет такого файла или папки";
+        case EACCES:
+        case EPERM: return "нет доступа";
+        case ENOSPC: return "на диске нет места";
+        case EDQUOT: return "превышена квота диска";
+        case EROFS: return "диск только для чтения";
+        case ENOTDIR: return "часть пути не папка";
+        case EISDIR: return "это папка";
+        default: return std::strerror(err);
+    }
+}
+
 [[noreturn]] void Fail(const fs::path& path, const std::string& what, int err) {
-    throw FileError(DisplayPath(path), what + ": " + std::strerror(err));
+    throw FileError(DisplayPath(path), what + ": " + Reason(err));
 }
 
 }  // namespace
 
 std::string ReadWholeFile(const fs::path& path) {
     Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) Fail(path, "cannot open", errno);
+    if (fd.get() < 0) Fail(path, "не открывается", errno);
     // Read straight into a string of the file's size; a file that grows
     // meanwhile is read to its end all the same.
     struct stat st {};
@@ -57,7 +72,7 @@ std::string ReadWholeFile(const fs::path& path) {
         const ssize_t n = ::read(fd.get(), data.data() + size, data.size() - size);
         if (n < 0) {
             if (errno == EINTR) continue;
-            Fail(path, "cannot read", errno);
+            Fail(path, "не читается", errno);
         }
         if (n == 0) break;
         size += static_cast<size_t>(n);
@@ -69,7 +84,7 @@ std::string ReadWholeFile(const fs::path& path) {
 StagedFile::StagedFile(fs::path target, std::string_view bytes) : target_(std::move(target)) {
     std::string pattern = target_.string() + ".tmp-XXXXXX";
     Fd fd(::mkstemp(pattern.data()));
-    if (fd.get() < 0) Fail(target_, "cannot create a temporary file", errno);
+    if (fd.get() < 0) Fail(target_, "не создаётся временный файл", errno);
     temp_ = pattern;
     pending_ = true;  // from here on the destructor removes the temporary file
     // The old file's mode, or what a new file usually gets, not mkstemp's 0600.
@@ -81,13 +96,13 @@ StagedFile::StagedFile(fs::path target, std::string_view bytes) : target_(std::m
         const ssize_t n = ::write(fd.get(), p, left);
         if (n < 0) {
             if (errno == EINTR) continue;
-            Fail(target_, "cannot write", errno);
+            Fail(target_, "не записывается", errno);
         }
         p += n;
         left -= static_cast<size_t>(n);
     }
-    if (::fsync(fd.get()) != 0) Fail(target_, "cannot write", errno);
-    if (::close(fd.release()) != 0) Fail(target_, "cannot write", errno);
+    if (::fsync(fd.get()) != 0) Fail(target_, "не записывается", errno);
+    if (::close(fd.release()) != 0) Fail(target_, "не записывается", errno);
 }
 
 StagedFile::StagedFile(StagedFile&& other) noexcept
@@ -101,7 +116,7 @@ StagedFile::~StagedFile() {
 
 void StagedFile::Commit() {
     if (!pending_) return;
-    if (::rename(temp_.c_str(), target_.c_str()) != 0) Fail(target_, "cannot replace", errno);
+    if (::rename(temp_.c_str(), target_.c_str()) != 0) Fail(target_, "не заменяется", errno);
     pending_ = false;
 }
 

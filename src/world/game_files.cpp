@@ -96,14 +96,15 @@ void CheckState(const MMap& map, ReadFile& mapFile, ReadFile& gameFile) {
             const char* key;
             size_t have;
             const char* what;
-        } lists[] = {{"ScrCount", map.screens.size(), "screens"},
-                     {"ObjCount", map.objects.size(), "objects"},
-                     {"CmdCount", map.commands.size(), "commands"}};
+        } lists[] = {{"ScrCount", map.screens.size(), "экранов"},
+                     {"ObjCount", map.objects.size(), "предметов"},
+                     {"CmdCount", map.commands.size(), "команд"}};
         for (const auto& list : lists) {
             const int32_t saved = keys.ReadCount(list.key);
             if (saved > static_cast<int64_t>(list.have)) {
-                throw base::FileError(mapFile.name, "the saved game has " + std::to_string(saved) +
-                                                        " " + list.what + ", the map has only " +
+                throw base::FileError(mapFile.name, std::string("в сохранённой игре ") + list.what + " " +
+                                                        std::to_string(saved) +
+                                                        ", а на карте только " +
                                                         std::to_string(list.have));
             }
         }
@@ -112,8 +113,8 @@ void CheckState(const MMap& map, ReadFile& mapFile, ReadFile& gameFile) {
     keys.currentSection = "Hero";
     const int32_t at = keys.ReadInt("CurScrNo");
     if (!map.screens.empty() && (at < 0 || static_cast<size_t>(at) >= map.screens.size())) {
-        throw base::FileError(gameFile.name, "the hero stands on screen " + std::to_string(at) +
-                                                 ", the map has screens 0 to " +
+        throw base::FileError(gameFile.name, "герой стоит на экране " + std::to_string(at) +
+                                                 ", а на карте экраны от 0 до " +
                                                  std::to_string(map.screens.size() - 1));
     }
 }
@@ -139,13 +140,13 @@ void CreateFolderOf(const fs::path& file) {
     fs::create_directories(file.parent_path(), ec);
     if (ec) {
         throw base::FileError(base::DisplayPath(file.parent_path()),
-                              "cannot create the folder: " + ec.message());
+                              "папка не создаётся: " + ec.message());
     }
 }
 
 fs::path WritablePath(const fs::path& root, std::string_view relative) {
     auto path = base::PathForWriting(root, relative);
-    if (!path) throw base::FileError(std::string(relative), "the name leads outside its folder");
+    if (!path) throw base::FileError(std::string(relative), "имя ведёт за пределы своей папки");
     return *path;
 }
 
@@ -208,7 +209,7 @@ void ChangeMap(GameProject& gp, int32_t mapIndex) {
     auto staged = StageFullLoad(gp, gp.folders.program, gp.folders.projectPath, mapIndex);
     if (!staged) {
         throw base::FileError(ShownName(gp.folders.program, GameFileName(gp.folders.projectPath)),
-                              "the project's game file is missing");
+                              "нет файла игры проекта");
     }
     ReadState(staged->map, staged->hero, staged->vars, gp.folders.state, kWorkingStatePrefix);
     LinkWorld(staged->map, staged->hero);

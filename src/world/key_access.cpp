@@ -73,8 +73,8 @@ void KeyAccessor::Text(std::string_view key, std::string& value) {
 int32_t KeyAccessor::ReadCount(std::string_view key) {
     const int32_t value = ReadInt(key);
     if (value > kMaxCount) {
-        throw base::FileError(fileName_, "the count " + std::string(Name(key)) + "=" +
-                                             std::to_string(value) + " is more than " +
+        throw base::FileError(fileName_, "счётчик " + std::string(Name(key)) + "=" +
+                                             std::to_string(value) + " больше " +
                                              std::to_string(kMaxCount));
     }
     return value;
@@ -103,9 +103,9 @@ void KeyAccessor::List(std::string_view key, std::vector<std::string>& lines) {
             continue;
         }
         if (++missingItems_ > kMaxMissingItems) {
-            throw base::FileError(fileName_, "more than " + std::to_string(kMaxMissingItems) +
-                                                 " list items are missing (the last one " +
-                                                 name_ + ")");
+            throw base::FileError(fileName_, "не хватает больше " +
+                                                 std::to_string(kMaxMissingItems) +
+                                                 " элементов списков (последний " + name_ + ")");
         }
         lines.emplace_back();
     }

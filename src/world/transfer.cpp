@@ -15,9 +15,9 @@ void TransferExits(MScreen& s, KeyAccessor& keys) {
 }
 
 const char* RecordWord(const std::string& section) {
-    if (section == "Scr") return "screens";
-    if (section == "Obj") return "objects";
-    return "commands";
+    if (section == "Scr") return "экранов";
+    if (section == "Obj") return "предметов";
+    return "команд";
 }
 
 // One list of records: its count, the author's highest number (project
@@ -34,9 +34,9 @@ void TransferRecords(std::vector<std::unique_ptr<Record>>& records, const std::s
     keys.Count(section + "Count", count);
     if (!stateOnly) keys.Int(section + "MaxNumber", maxNumber);
     if (stateRead && count > static_cast<int64_t>(records.size())) {
-        throw base::FileError(keys.fileName(), "the saved game has " + std::to_string(count) +
-                                                   " " + RecordWord(section) +
-                                                   ", the map has only " +
+        throw base::FileError(keys.fileName(), "в сохранённой игре " + std::string(RecordWord(section)) +
+                                                   " " + std::to_string(count) +
+                                                   ", а на карте только " +
                                                    std::to_string(records.size()));
     }
     const int64_t n = keys.writing() ? std::min<int64_t>(count, records.size()) : count;

@@ -40,5 +40,5 @@ grep -q '^error: .*damaged/map1.ini: .*Scr0DescrCnt' "$tmp/err" || fail "damaged
 "$tool" info "$tmp" 2> "$tmp/err" && fail "info on an empty folder succeeded"
 grep -q '^error: .*game.ini' "$tmp/err" || fail "empty folder message: $(cat "$tmp/err")"
 "$tool" unscramble "$tmp/none.ini" 2> "$tmp/err" && fail "unscramble of a missing file succeeded"
-grep -q '^error: .*none.ini: cannot open' "$tmp/err" || fail "missing file message"
+grep -q '^error: .*none.ini: не открывается' "$tmp/err" || fail "missing file message"
 echo "velmora-tool: all checks passed"

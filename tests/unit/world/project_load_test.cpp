@@ -198,7 +198,7 @@ TEST(ProjectLoad, ACountAboveTheLimitIsRefusedWithoutChangingTheWorld) {
             FAIL() << "no error for " << bad;
         } catch (const base::FileError& e) {
             EXPECT_NE(e.file().find("map1.ini"), std::string::npos);
-            EXPECT_NE(e.problem().find("more than 65535"), std::string::npos) << e.problem();
+            EXPECT_NE(e.problem().find("больше 65535"), std::string::npos) << e.problem();
         }
         EXPECT_EQ(f.gp.map.Title, Ru("Замок"));
         EXPECT_EQ(f.gp.map.screens.size(), 3u);
@@ -212,7 +212,7 @@ TEST(ProjectLoad, ACountAboveTheLimitIsRefusedWithoutChangingTheWorld) {
         LoadProject(f.gp);
         FAIL() << "no error for missing items";
     } catch (const base::FileError& e) {
-        EXPECT_NE(e.problem().find("list items are missing"), std::string::npos) << e.problem();
+        EXPECT_NE(e.problem().find("элементов списков"), std::string::npos) << e.problem();
     }
     EXPECT_EQ(f.gp.map.screens.size(), 3u);
     // Exactly the limit is allowed (empty records).
