@@ -62,25 +62,29 @@ std::optional<Event> ScriptEvents::Next() {
         started_ = true;
         return Event{Event::Kind::Tick};  // the timer's first tick starts the program
     }
-    // A step written with '!' comes before anything settles.
-    if (queue_.empty() && next_ < steps_.size() && !steps_[next_].settle) Deliver(steps_[next_++]);
-    if (!queue_.empty()) {
-        const Event e = queue_.front();
-        queue_.pop_front();
-        return e;
-    }
-    {
-        std::lock_guard lock(postedMutex_);
-        if (!posted_.empty()) {
-            const Event e = posted_.front();
-            posted_.pop_front();
+    // A loop, not a recursion: steps that give no events ("wait 0") may be many.
+    for (;;) {
+        // A step written with '!' comes before anything settles.
+        if (queue_.empty() && next_ < steps_.size() && !steps_[next_].settle) {
+            Deliver(steps_[next_++]);
+        }
+        if (!queue_.empty()) {
+            const Event e = queue_.front();
+            queue_.pop_front();
             return e;
         }
+        {
+            std::lock_guard lock(postedMutex_);
+            if (!posted_.empty()) {
+                const Event e = posted_.front();
+                posted_.pop_front();
+                return e;
+            }
+        }
+        if (timedWaitRunning_ && timedWaitRunning_()) return Event{Event::Kind::Tick};
+        if (next_ == steps_.size()) return std::nullopt;
+        Deliver(steps_[next_++]);
     }
-    if (timedWaitRunning_ && timedWaitRunning_()) return Event{Event::Kind::Tick};
-    if (next_ == steps_.size()) return std::nullopt;
-    Deliver(steps_[next_++]);
-    return Next();
 }
 
 int RunHeadless(const HeadlessOptions& options) {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "base/encoding.h"
+#include "frontend/headless/headless_run.h"
 #include "frontend/headless/key_script.h"
 #include "frontend/headless/transcript.h"
 
@@ -89,6 +90,17 @@ TEST(KeyScript, MalformedLinesNameTheFileAndLine) {
             EXPECT_EQ(std::string(e.what()), std::string("error: ") + message) << script;
         }
     }
+}
+
+TEST(ScriptEvents, ManyStepsWithoutEventsNeitherRecurseNorStop) {
+    std::string script;
+    for (int i = 0; i < 200000; ++i) script += "wait 0\n";
+    script += "wait 200\nEnter\n";
+    ScriptEvents events(ParseKeyScript(script, "k"), nullptr);
+    std::vector<shell::Event::Kind> kinds;
+    while (auto e = events.Next()) kinds.push_back(e->kind);
+    using K = shell::Event::Kind;
+    EXPECT_EQ(kinds, (std::vector<K>{K::Tick, K::Tick, K::Tick, K::KeyDown, K::KeyPress, K::KeyUp}));
 }
 
 TEST(Transcript, LinesForEveryEvent) {
