@@ -136,21 +136,21 @@ void Rules::GameOver() {
     speech_.SayText(texts::GameOverText());
     WaitKey();
     view_.OpenMainMenu();
-    PlayProjectMusic("menu.mid");
+    PlayProjectMusic("menu.mid", sound_.AppliedVolume);
 }
 
-void Rules::PlayProjectMusic(std::string_view name) {
+void Rules::PlayProjectMusic(std::string_view name, int volume) {
     // Found in any letter case; a missing file is still remembered for Ctrl+M.
     std::filesystem::path file = sound_.ProjectFile(name);
     if (file.empty()) file = ProjectFolder() / std::string(name);
     sound_.PlayMusic(file);
-    sound_.SetMusicVolume(sound_.AppliedVolume);
+    sound_.SetMusicVolume(volume);
 }
 
 void Rules::EnterMap() {
     SayMessage(gp.map.FirstMessage);
     ShowScreenPicture(0, 0);
-    PlayProjectMusic("map1.mid");
+    PlayProjectMusic("map1.mid", sound_.AppliedVolume);
 }
 
 void Rules::ChangeMap(int32_t mapIndex) {

@@ -75,6 +75,8 @@ public:
     void DieWithText(const std::string& message, int32_t picture);
     void GameOver();
     void EnterMap();
+    // A music file of the project (found in any letter case) at a volume.
+    void PlayProjectMusic(std::string_view name, int volume);
     // The statement `map`: the file steps, then the map is announced.
     void ChangeMap(int32_t mapIndex);
 
@@ -118,7 +120,6 @@ private:
     bool Opening(bool dropOrder);
     void Wait(bool (*more)(const Rules&));
     void SpeakAndShow(const std::string& text);
-    void PlayProjectMusic(std::string_view name);
 
     speech::SpeechRouter& speech_;
     sound::SoundSystem& sound_;

@@ -173,7 +173,7 @@ bool Rules::RunStatement(world::MScript& /*owner*/, std::string_view line) {
         return false;
     } else if (keyword == "exit") {
         view_.OpenMainMenu();
-        PlayProjectMusic("menu.mid");
+        PlayProjectMusic("menu.mid", sound_.AppliedVolume);
         return false;
     } else if (keyword == "snd") {
         soundPlayed = sound_.PlaySoundFile(line.size() > 3 ? line.substr(3) : std::string_view(), true);

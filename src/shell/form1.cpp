@@ -270,7 +270,7 @@ void TForm1::FirstTick() {
         return;
     }
     rules_->PlayPages(0);
-    PlayProjectMusic("menu.mid", midiVol_);
+    rules_->PlayProjectMusic("menu.mid", midiVol_);
     ShowPictureScreen("menu", texts::MainMenuTitle());
 }
 
@@ -279,13 +279,6 @@ void TForm1::FormClose() {
     sound_->StopMusic();
     sound_->SetMusicVolume(0);
     closed_ = true;
-}
-
-void TForm1::PlayProjectMusic(const char* name, int volume) {
-    fs::path file = sound_->ProjectFile(name);
-    if (file.empty()) file = projectFolder_ / name;
-    sound_->PlayMusic(file);
-    sound_->SetMusicVolume(volume);
 }
 
 void TForm1::LoadPicture(ui::Image& image, const char* name, const fs::path& file) {

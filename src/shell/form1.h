@@ -134,7 +134,6 @@ private:
     // The first position of the chosen entry's caption in the list shown, or -1.
     int ChosenIndex(const std::vector<std::string>& shown) const;
     void QuietBack(int times);
-    void PlayProjectMusic(const char* name, int volume);
 
     ShellOptions options_;
     EventSource& events_;

@@ -47,7 +47,7 @@ void TForm1::MainMenuAction(int index) {
         }
         ShowGameView();
         slotModeLoad_ = true;
-        PlayProjectMusic("map1.mid", sound_->AppliedVolume);
+        rules_->PlayProjectMusic("map1.mid", sound_->AppliedVolume);
         if (!LoadOrSaveSlot(index + 1)) NewGame();
         return;
     }
@@ -66,7 +66,7 @@ void TForm1::MainMenuAction(int index) {
         case 3:
             rules_->PlayPages(0);
             speech_.SetSpeechRate(speed_);
-            PlayProjectMusic("menu.mid", midiVol_);
+            rules_->PlayProjectMusic("menu.mid", midiVol_);
             ShowPictureScreen("menu", texts::MainMenuTitle());
             break;
         case 4:

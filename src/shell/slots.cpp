@@ -34,7 +34,7 @@ void TForm1::BuildGameBlocks() {
     leave.OnChoose = [this](talkui::TMenuLine&, talkui::TMenuEntry&) {
         sound_->StopMusic();
         ShowPictureScreen("menu", texts::MainMenuTitle());
-        PlayProjectMusic("menu.mid", sound_->AppliedVolume);
+        rules_->PlayProjectMusic("menu.mid", sound_->AppliedVolume);
         pictureCursor_ = -1;
         return 0;
     };
