@@ -1,4 +1,7 @@
 // Page sequences and the three waits.
+#include <algorithm>
+#include <utility>
+
 #include "base/cp1251.h"
 #include "base/paths.h"
 #include "rules/rules.h"
@@ -10,6 +13,19 @@ namespace {
 
 constexpr int kEscape = 27;
 constexpr int kAlt = 18;
+
+// Counts the waits in progress; a wait may nest in another (a key handled
+// during a wait can play a sound that waits).
+class WaitScope {
+public:
+    explicit WaitScope(int& depth) : depth_(depth) { ++depth_; }
+    ~WaitScope() { --depth_; }
+    WaitScope(const WaitScope&) = delete;
+    WaitScope& operator=(const WaitScope&) = delete;
+
+private:
+    int& depth_;
+};
 
 }  // namespace
 
@@ -23,8 +39,13 @@ bool Rules::OnKeyUp(int key) {
     return true;
 }
 
-void Rules::OnTick() {
-    if (waits.TickCountdown > 0) --waits.TickCountdown;
+void Rules::OnTick(int32_t ticks) {
+    if (ticks > 0) waits.TickCountdown -= std::min(waits.TickCountdown, ticks);
+    if (waits.TickCountdown < 0) waits.TickCountdown = 0;
+}
+
+int32_t Rules::TimedWaitTicksLeft() const {
+    return timedWait_ && waits.waiting ? waits.TickCountdown : 0;
 }
 
 // Turns the event loop until `more` says the wait is over or no events are left.
@@ -35,6 +56,7 @@ void Rules::Wait(bool (*more)(const Rules&)) {
 }
 
 void Rules::WaitKey() {
+    WaitScope scope(waitDepth_);
     Wait([](const Rules& r) { return r.waits.keyHeld; });
     waits.waiting = true;
     Wait([](const Rules& r) { return r.waits.waiting; });
@@ -42,14 +64,18 @@ void Rules::WaitKey() {
 }
 
 void Rules::WaitTicks(int32_t ticks) {
+    WaitScope scope(waitDepth_);
     Wait([](const Rules& r) { return r.waits.keyHeld; });
     waits.waiting = true;
-    waits.TickCountdown = ticks;
+    waits.TickCountdown = std::max(ticks, 0);
+    const bool outer = std::exchange(timedWait_, true);
     Wait([](const Rules& r) { return r.waits.waiting && r.waits.TickCountdown > 0; });
+    timedWait_ = outer;
     waits.waiting = false;
 }
 
 void Rules::WaitPage() {
+    WaitScope scope(waitDepth_);
     Wait([](const Rules& r) { return r.waits.keyHeld; });
     if (speech_.Output() == speech::SpeechOutputKind::soJaws) {
         WaitTicks(30);

@@ -100,7 +100,15 @@ public:
     // release ended a wait and is to be swallowed.
     void OnKeyDown(int key);
     bool OnKeyUp(int key);
-    void OnTick();
+    // `ticks` 100 ms ticks have passed (a virtual clock may give many at once).
+    void OnTick(int32_t ticks = 1);
+    // True from the start to the end of a wait (key, ticks, page): a key then
+    // only ends the wait; it never reaches the game's menus.
+    bool InWait() const { return waitDepth_ > 0; }
+    // The ticks a running timed wait still counts down, or 0.
+    int32_t TimedWaitTicksLeft() const;
+    // Loading a game or starting a new one replaced the records.
+    void WorldReplaced() { ++worldGeneration; }
 
     world::GameProject& gp;
     bool suppressNext = false;
@@ -127,6 +135,8 @@ private:
     EventPump& events_;
     int depth_ = 0;
     int64_t statementsLeft_ = 0;
+    int waitDepth_ = 0;
+    bool timedWait_ = false;
 };
 
 }  // namespace velmora::rules

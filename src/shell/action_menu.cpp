@@ -6,9 +6,6 @@
 namespace velmora::shell {
 namespace {
 
-// Built blocks kept alive: the menu may still stand in one built a little earlier.
-constexpr size_t kKeptBlocks = 8;
-
 std::vector<std::string> Titles(const std::vector<world::MObj*>& objects) {
     std::vector<std::string> titles;
     titles.reserve(objects.size());
@@ -18,11 +15,15 @@ std::vector<std::string> Titles(const std::vector<world::MObj*>& objects) {
 
 }  // namespace
 
-talkui::TMenuBlock& TForm1::Built(std::unique_ptr<talkui::TMenuBlock> block) {
-    builtBlocks_.push_back(std::move(block));
-    if (builtBlocks_.size() > kKeptBlocks) builtBlocks_.pop_front();
-    return *builtBlocks_.back();
-}
+// What a built list of objects was built from. Each block keeps its own, so a
+// block still reachable after another verb built a list acts on what it shows.
+struct TForm1::ObjectList {
+    std::vector<world::MObj*> objects;
+    std::vector<std::string> captions;
+    uint64_t generation = 0;  // the world the objects belong to
+    bool secondStage = false;  // the use list: the second object is being chosen
+    int32_t firstNo = 0;
+};
 
 void TForm1::QuietBack(int times) {
     speech_.MuteSpeech();
@@ -39,6 +40,21 @@ int TForm1::ChosenIndex(const std::vector<std::string>& shown) const {
     return -1;
 }
 
+std::shared_ptr<TForm1::ObjectList> TForm1::MakeObjectList(std::vector<world::MObj*> objects) {
+    auto list = std::make_shared<ObjectList>();
+    list->captions = Titles(objects);
+    list->objects = std::move(objects);
+    list->generation = rules_->worldGeneration;
+    return list;
+}
+
+// The chosen object of a list, or -1. A list whose objects were replaced by a
+// load since it was built is never acted on: the objects are gone.
+int TForm1::ChosenObject(const ObjectList& list) const {
+    if (list.generation != rules_->worldGeneration) return -1;
+    return ChosenIndex(list.captions);
+}
+
 void TForm1::BuildActionMenu() {
     actionBlock_.Title = std::string();
     actionBlock_.Help = std::string();
@@ -50,49 +66,32 @@ void TForm1::BuildActionMenu() {
     using talkui::etCommand;
     using talkui::etSubmenu;
     world::MGame& g = gp_.game;
+    auto here = [this] {
+        return gp_.hero.currentScreen ? gp_.hero.currentScreen->objectsHere
+                                      : std::vector<world::MObj*>{};
+    };
+    auto examine = [this](size_t, world::MObj& object) { rules_->ExamineObject(object); };
     verb(texts::Go(), etSubmenu, [this](talkui::TMenuEntry& e) { return GoHook(e); });
     verb(texts::Rest(), etCommand, [this](talkui::TMenuEntry&) {
         rules_->Rest();
         return 0;
     });
-    verb(texts::Examine(), etSubmenu, [this, &g](talkui::TMenuEntry& e) {
-        const auto here = gp_.hero.currentScreen ? gp_.hero.currentScreen->objectsHere
-                                                 : std::vector<world::MObj*>{};
-        return ObjectListHook(e, here, g.NotInter, [this](talkui::TMenuLine&, talkui::TMenuEntry&) {
-            const int i = ChosenIndex(objectCaptions_);
-            if (i >= 0) rules_->ExamineObject(*objectList_[static_cast<size_t>(i)]);
-            QuietBack(1);
-            return 0;
-        });
+    verb(texts::Examine(), etSubmenu, [this, &g, here, examine](talkui::TMenuEntry& e) {
+        return ObjectListHook(e, here(), g.NotInter, examine);
     });
-    verb(texts::Carried(), etSubmenu, [this, &g](talkui::TMenuEntry& e) {
-        return ObjectListHook(e, gp_.hero.carried, g.IHaveNot,
-                              [this](talkui::TMenuLine&, talkui::TMenuEntry&) {
-                                  const int i = ChosenIndex(objectCaptions_);
-                                  if (i >= 0) rules_->ExamineObject(*objectList_[static_cast<size_t>(i)]);
-                                  QuietBack(1);
-                                  return 0;
-                              });
+    verb(texts::Carried(), etSubmenu, [this, &g, examine](talkui::TMenuEntry& e) {
+        return ObjectListHook(e, gp_.hero.carried, g.IHaveNot, examine);
     });
     verb(texts::Use(), etSubmenu, [this](talkui::TMenuEntry& e) { return UseHook(e); });
-    verb(texts::Take(), etSubmenu, [this, &g](talkui::TMenuEntry& e) {
-        const auto here = gp_.hero.currentScreen ? gp_.hero.currentScreen->objectsHere
-                                                 : std::vector<world::MObj*>{};
-        return ObjectListHook(e, here, g.NoTake, [this](talkui::TMenuLine&, talkui::TMenuEntry&) {
-            const int i = ChosenIndex(objectCaptions_);
-            if (i >= 0) rules_->TakeObject(i, false);
-            QuietBack(1);
-            return 0;
+    verb(texts::Take(), etSubmenu, [this, &g, here](talkui::TMenuEntry& e) {
+        return ObjectListHook(e, here(), g.NoTake, [this](size_t i, world::MObj&) {
+            rules_->TakeObject(static_cast<int32_t>(i), false);
         });
     });
     verb(texts::Drop(), etSubmenu, [this, &g](talkui::TMenuEntry& e) {
-        return ObjectListHook(e, gp_.hero.carried, g.NoDrop,
-                              [this](talkui::TMenuLine&, talkui::TMenuEntry&) {
-                                  const int i = ChosenIndex(objectCaptions_);
-                                  if (i >= 0) rules_->DropObject(i, false);
-                                  QuietBack(1);
-                                  return 0;
-                              });
+        return ObjectListHook(e, gp_.hero.carried, g.NoDrop, [this](size_t i, world::MObj&) {
+            rules_->DropObject(static_cast<int32_t>(i), false);
+        });
     });
     verb(texts::Talk(), etCommand, [this](talkui::TMenuEntry&) {
         kit_.UnitNoun = texts::Things();
@@ -111,17 +110,21 @@ void TForm1::BuildActionMenu() {
 }
 
 int TForm1::ObjectListHook(talkui::TMenuEntry& entry, const std::vector<world::MObj*>& objects,
-                           world::MessageList& whenEmpty, talkui::ChooseHook choice) {
+                           world::MessageList& whenEmpty, ObjectAction action) {
     kit_.UnitNoun = texts::Things();
     if (objects.empty()) {
         rules_->SayMessage(rules_->NextMessage(whenEmpty));
         return 3;
     }
-    objectList_ = objects;
-    objectCaptions_ = Titles(objects);
-    entry.Link = &Built(talkui::BuildMenuBlock(menu_.get(), 0, objectCaptions_, talkui::etCommand,
-                                               nullptr, nullptr, nullptr, 0, std::move(choice),
-                                               nullptr, nullptr));
+    auto list = MakeObjectList(objects);
+    entry.Attach(talkui::BuildOwnedBlock(
+        list->captions, talkui::etCommand,
+        [this, list, action](talkui::TMenuLine&, talkui::TMenuEntry&) {
+            const int i = ChosenObject(*list);
+            if (i >= 0) action(static_cast<size_t>(i), *list->objects[static_cast<size_t>(i)]);
+            QuietBack(1);
+            return 0;
+        }));
     return 0;
 }
 
@@ -141,72 +144,69 @@ int TForm1::GoHook(talkui::TMenuEntry& entry) {
         for (const rules::Exit& e : exits) said += e.label + ", ";
     }
     rules_->SayMessage(said);
-    exitLabels_.clear();
-    exitTargets_.clear();
+    auto labels = std::make_shared<std::vector<std::string>>();
+    auto targets = std::make_shared<std::vector<int32_t>>();
     for (const rules::Exit& e : exits) {
-        exitLabels_.push_back(e.label);
-        exitTargets_.push_back(e.target);
+        labels->push_back(e.label);
+        targets->push_back(e.target);
     }
-    entry.Link = &Built(talkui::BuildMenuBlock(
-        menu_.get(), 0, exitLabels_, talkui::etCommand, nullptr, nullptr, nullptr, 0,
-        [this](talkui::TMenuLine&, talkui::TMenuEntry&) {
-            const int i = ChosenIndex(exitLabels_);
+    entry.Attach(talkui::BuildOwnedBlock(
+        *labels, talkui::etCommand,
+        [this, labels, targets](talkui::TMenuLine&, talkui::TMenuEntry&) {
+            const int i = ChosenIndex(*labels);
             if (i < 0) {
                 QuietBack(1);
                 return 0;
             }
             // A death leaves the main menu showing: nothing more to do here.
-            if (rules_->WalkTo(exitTargets_[static_cast<size_t>(i)])) QuietBack(1);
+            if (rules_->WalkTo((*targets)[static_cast<size_t>(i)])) QuietBack(1);
             return 0;
-        },
-        nullptr, nullptr));
+        }));
     return 0;
 }
 
 int TForm1::UseHook(talkui::TMenuEntry& entry) {
     kit_.UnitNoun = texts::Things();
-    useSecondStage_ = false;
-    std::vector<world::MObj*> list = gp_.hero.carried;
+    std::vector<world::MObj*> objects = gp_.hero.carried;
     if (gp_.hero.currentScreen) {
         const auto& here = gp_.hero.currentScreen->objectsHere;
-        list.insert(list.end(), here.begin(), here.end());
+        objects.insert(objects.end(), here.begin(), here.end());
     }
-    if (list.empty()) {
+    if (objects.empty()) {
         rules_->SayMessage(rules_->NextMessage(gp_.game.IHaveNot));
         return 3;
     }
-    objectList_ = list;
-    objectCaptions_ = Titles(list);
-    entry.Link = &Built(talkui::BuildMenuBlock(
-        menu_.get(), 0, objectCaptions_, talkui::etCommand, nullptr, nullptr, nullptr, 0,
-        [this](talkui::TMenuLine& menu, talkui::TMenuEntry&) {
-            const int i = ChosenIndex(objectCaptions_);
+    auto list = MakeObjectList(std::move(objects));
+    entry.Attach(talkui::BuildOwnedBlock(
+        list->captions, talkui::etCommand,
+        [this, list](talkui::TMenuLine& menu, talkui::TMenuEntry&) {
+            const int i = ChosenObject(*list);
             if (i < 0) {
                 QuietBack(1);
                 return 0;
             }
-            world::MObj& chosen = *objectList_[static_cast<size_t>(i)];
+            world::MObj& chosen = *list->objects[static_cast<size_t>(i)];
             const int32_t screenNo = gp_.hero.currentScreen ? gp_.hero.currentScreen->no : -1;
-            if (!useSecondStage_) {
-                useFirstNo_ = chosen.no;
+            if (!list->secondStage) {
+                list->firstNo = chosen.no;
                 if (rules_->SingleCommandFor(chosen, screenNo)) {
                     QuietBack(1);
                     rules_->UseObjects(chosen, chosen.no, screenNo);
                 } else {
-                    useSecondStage_ = true;
+                    list->secondStage = true;
                     menu.Search.clear();
                     menu.Filter(0, 0);
                     speech_.SayText(texts::OnWhat());
                 }
                 return 0;
             }
+            const int32_t secondNo = chosen.no;
             QuietBack(2);
-            if (world::MObj* first = world::ObjectByNumber(gp_.map, useFirstNo_)) {
-                rules_->UseObjects(*first, chosen.no, screenNo);
+            if (world::MObj* first = world::ObjectByNumber(gp_.map, list->firstNo)) {
+                rules_->UseObjects(*first, secondNo, screenNo);
             }
             return 0;
-        },
-        nullptr, nullptr));
+        }));
     speech_.PendingPrefix = texts::What();
     return 0;
 }
@@ -217,13 +217,11 @@ int TForm1::GiveHook(talkui::TMenuEntry& entry) {
         rules_->SayMessage(rules_->NextMessage(gp_.game.IHaveNot));
         return 3;
     }
-    giftList_ = gp_.hero.carried;
-    giftCaptions_ = Titles(giftList_);
-    entry.Link = &Built(talkui::BuildMenuBlock(
-        menu_.get(), 0, giftCaptions_, talkui::etSubmenu, nullptr, nullptr, nullptr, 0,
-        [this](talkui::TMenuLine&, talkui::TMenuEntry& gift) {
+    auto gifts = std::make_shared<std::vector<std::string>>(Titles(gp_.hero.carried));
+    entry.Attach(talkui::BuildOwnedBlock(
+        *gifts, talkui::etSubmenu, [this, gifts](talkui::TMenuLine&, talkui::TMenuEntry& gift) {
             kit_.UnitNoun = texts::Things();
-            if (ChosenIndex(giftCaptions_) < 0) {
+            if (ChosenIndex(*gifts) < 0) {
                 QuietBack(1);
                 return 0;
             }
@@ -233,22 +231,20 @@ int TForm1::GiveHook(talkui::TMenuEntry& entry) {
                 rules_->SayMessage(texts::NoOneToGive());
                 return 3;
             }
-            receiverCaptions_ = Titles(here);
-            gift.Link = &Built(talkui::BuildMenuBlock(
-                menu_.get(), 0, receiverCaptions_, talkui::etCommand, nullptr, nullptr, nullptr,
-                0,
-                [this](talkui::TMenuLine&, talkui::TMenuEntry&) {
-                    const bool found = ChosenIndex(receiverCaptions_) >= 0;
+            auto receivers = std::make_shared<std::vector<std::string>>(Titles(here));
+            // The gift block stands while its entry takes the new receivers' block.
+            gift.Attach(talkui::BuildOwnedBlock(
+                *receivers, talkui::etCommand,
+                [this, receivers](talkui::TMenuLine&, talkui::TMenuEntry&) {
+                    const bool found = ChosenIndex(*receivers) >= 0;
                     QuietBack(2);
                     // Giving never changes the world.
                     if (found) rules_->SayMessage(texts::DoesNotWork());
                     return 0;
-                },
-                nullptr, nullptr));
+                }));
             speech_.SayText(texts::ToWhom());
             return 0;
-        },
-        nullptr, nullptr));
+        }));
     speech_.PendingPrefix = texts::What();
     return 0;
 }

@@ -2,6 +2,7 @@
 // reports that speech and sound post from their own threads.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -16,6 +17,7 @@ struct Event {
     int key = 0;
     ui::ShiftState shift{};
     char ch = 0;  // KeyPress: the character, code page 1251
+    int32_t ticks = 1;  // Tick: how many 100 ms ticks passed (a virtual clock may skip ahead)
 };
 
 class EventSource {

@@ -199,17 +199,28 @@ void TForm1::Dispatch(const Event& e) {
     using K = Event::Kind;
     switch (e.kind) {
         case K::Tick:
-            OnTimer();
+            OnTimer(e.ticks);
             break;
+        // While the rules wait, a key only ends the wait: it never chooses,
+        // walks, jumps to a bookmark or types, so nothing can start a second
+        // action inside the first one.
         case K::KeyDown:
             rules_->OnKeyDown(e.key);
-            form_.DeliverKeyDown(e.key, e.shift);
+            if (rules_->InWait()) {
+                KeyDownInWait(e.key, e.shift);
+            } else {
+                form_.DeliverKeyDown(e.key, e.shift);
+            }
             break;
         case K::KeyPress:
-            form_.DeliverKeyPress(e.ch);
+            if (!rules_->InWait()) form_.DeliverKeyPress(e.ch);
             break;
         case K::KeyUp:
-            form_.DeliverKeyUp(e.key, e.shift);
+            if (rules_->InWait()) {
+                rules_->OnKeyUp(e.key);
+            } else {
+                form_.DeliverKeyUp(e.key, e.shift);
+            }
             break;
         case K::SpeechEnded:
             speech_.Handle(speech::SpeechEvent::SpeechEnded);
@@ -223,7 +234,7 @@ void TForm1::Dispatch(const Event& e) {
     }
 }
 
-void TForm1::OnTimer() {
+void TForm1::OnTimer(int32_t ticks) {
     if (firstTick_) FirstTick();
     const std::string layout = frontEnd_.KeyboardLayout();
     if (layout != keyboardLayout_) {
@@ -232,7 +243,7 @@ void TForm1::OnTimer() {
                         : layout.find("419") != std::string::npos ? 1
                                                                   : 2);
     }
-    rules_->OnTick();
+    rules_->OnTick(ticks);
 }
 
 void TForm1::FirstTick() {

@@ -4,7 +4,7 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
+#include <functional>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -99,12 +99,14 @@ private:
     void BuildComponents();
     void Resize();
     void Configure();
-    void OnTimer();
+    void OnTimer(int32_t ticks);
     void FirstTick();
     void LoadPicture(ui::Image& image, const char* name, const std::filesystem::path& file);
     void SetView(ViewMode mode, const char* name);
 
     // Keys.
+    bool SettingKey(int key, ui::ShiftState shift);
+    void KeyDownInWait(int key, ui::ShiftState shift);
     void FormKeyDown(int& key, ui::ShiftState shift);
     void FormKeyPress(char& ch);
     void FormKeyUp(int& key, ui::ShiftState shift);
@@ -123,16 +125,19 @@ private:
     void LeaveInstructions();
 
     // Action menus.
+    struct ObjectList;
+    using ObjectAction = std::function<void(size_t index, world::MObj& object)>;
     void BuildActionMenu();
-    talkui::TMenuBlock& Built(std::unique_ptr<talkui::TMenuBlock> block);
     int GoHook(talkui::TMenuEntry& entry);
     int ObjectListHook(talkui::TMenuEntry& entry, const std::vector<world::MObj*>& objects,
-                       world::MessageList& whenEmpty, talkui::ChooseHook choice);
+                       world::MessageList& whenEmpty, ObjectAction action);
     void BuildGameBlocks();
     int UseHook(talkui::TMenuEntry& entry);
     int GiveHook(talkui::TMenuEntry& entry);
+    std::shared_ptr<ObjectList> MakeObjectList(std::vector<world::MObj*> objects);
     // The first position of the chosen entry's caption in the list shown, or -1.
     int ChosenIndex(const std::vector<std::string>& shown) const;
+    int ChosenObject(const ObjectList& list) const;
     void QuietBack(int times);
 
     ShellOptions options_;
@@ -185,26 +190,17 @@ private:
     bool slotChooser_ = false;
     bool slotModeLoad_ = false;
     int32_t pendingDigit_ = 0;
-    bool anyKeyDown_ = false;
+    bool togglingMusic_ = false;
     bool swallowNextChar_ = false;
     int32_t readingPos_ = -1;
     int32_t readingChars_ = 0;
     std::optional<base::FileError> startupError_;
 
-    // Menus: the static blocks, and the blocks and lists built for the verbs.
+    // Menus: the static blocks; the verbs' lists are built into blocks that
+    // their entries own.
     talkui::TMenuBlock actionBlock_;
     talkui::TMenuBlock gameBlock_;
     talkui::TMenuBlock slotBlock_;
-    std::deque<std::unique_ptr<talkui::TMenuBlock>> builtBlocks_;
-    std::vector<std::string> exitLabels_;
-    std::vector<int32_t> exitTargets_;
-    std::vector<std::string> objectCaptions_;
-    std::vector<world::MObj*> objectList_;
-    std::vector<std::string> giftCaptions_;
-    std::vector<world::MObj*> giftList_;
-    std::vector<std::string> receiverCaptions_;
-    bool useSecondStage_ = false;
-    int32_t useFirstNo_ = 0;
 };
 
 }  // namespace velmora::shell

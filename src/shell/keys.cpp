@@ -6,6 +6,7 @@
 #include "base/ini_profile.h"
 #include "base/paths.h"
 #include "shell/form1.h"
+#include "talkui/flag_scope.h"
 #include "shell/shell_texts.h"
 
 namespace fs = std::filesystem;
@@ -21,18 +22,28 @@ int DigitValue(int key) { return key == ui::vk::Digit0 ? 10 : key - ui::vk::Digi
 
 }  // namespace
 
+// Speech rate, music volume and music on or off: true when the key was Ctrl+M.
+bool TForm1::SettingKey(int key, ui::ShiftState shift) {
+    if (!shift.Ctrl) return false;
+    if (key == kNumPlus) SpeedStep(10);
+    if (key == kNumMinus) SpeedStep(-10);
+    if (key == kNumMultiply) VolumeStep(5);
+    if (key == kNumDivide) VolumeStep(-5);
+    if (key != kKeyM) return false;
+    ToggleMusic();
+    return true;
+}
+
+// During a wait only the settings keys act (they change nothing in the game,
+// and a player slowing down a long narration should not have to sit it out);
+// their release ends the wait like any other key.
+void TForm1::KeyDownInWait(int key, ui::ShiftState shift) { SettingKey(key, shift); }
+
 void TForm1::FormKeyDown(int& key, ui::ShiftState shift) {
-    if (shift.Ctrl) {
-        if (key == kNumPlus) SpeedStep(10);
-        if (key == kNumMinus) SpeedStep(-10);
-        if (key == kNumMultiply) VolumeStep(5);
-        if (key == kNumDivide) VolumeStep(-5);
-        if (key == kKeyM) {
-            ToggleMusic();
-            key = 0;
-            swallowNextChar_ = true;
-            return;
-        }
+    if (SettingKey(key, shift)) {
+        key = 0;
+        swallowNextChar_ = true;
+        return;
     }
     const bool jaws = speech_.Output() == speech::SpeechOutputKind::soJaws;
     if (viewMode_ == vmReading && !jaws) {
@@ -62,12 +73,10 @@ void TForm1::FormKeyPress(char& ch) {
         ch = 0;
         return;
     }
-    anyKeyDown_ = true;
     if (rules_->waits.waiting) ch = 0;
 }
 
 void TForm1::FormKeyUp(int& key, ui::ShiftState shift) {
-    anyKeyDown_ = false;
     if (rules_->OnKeyUp(key)) {  // the release ended a wait
         key = 0;
         return;
@@ -149,6 +158,10 @@ void TForm1::VolumeStep(int delta) {
 }
 
 void TForm1::ToggleMusic() {
+    // The retry below waits; Ctrl+M pressed again during that wait is not a
+    // second toggle inside the first.
+    if (togglingMusic_) return;
+    const talkui::FlagScope busy(togglingMusic_);
     speech_.PlayCue(13);
     if (!sound_->MusicPlaying) {
         sound_->PlayMusic(sound_->CurrentMusicFile);

@@ -63,6 +63,7 @@ bool TForm1::LoadOrSaveSlot(int32_t n) {
         return false;
     }
     if (!slotModeLoad_) return done;
+    if (done) rules_->WorldReplaced();
     if (!done) {
         speech_.SayText(texts::EmptySlot());
         return false;
@@ -81,6 +82,7 @@ void TForm1::NewGame() {
     } catch (const base::FileError& e) {
         ReportError(e.file(), e.problem());
     }
+    rules_->WorldReplaced();
     world::StartWorld(gp_.map, gp_.hero);
     rules_->EnterMap();
     rules_->ShowHeroStatus();

@@ -15,6 +15,11 @@ const std::string* TMenuEntry::ChoiceAt(int index) const {
     return &(*Choices)[static_cast<size_t>(index)];
 }
 
+void TMenuEntry::Attach(std::shared_ptr<TMenuBlock> child) {
+    Link = child.get();
+    OwnedLink = std::move(child);
+}
+
 int TMenuBlock::EntryCount() const {
     int n = 0;
     while (n < static_cast<int>(Entries.size()) && Entries[static_cast<size_t>(n)].Caption) ++n;
@@ -49,6 +54,14 @@ std::unique_ptr<TMenuBlock> BuildMenuBlock(TMenuLine*, int extra, const std::vec
         entry.Handler = handler;
         entry.ValueText = valueText;
     }
+    return block;
+}
+
+std::shared_ptr<TMenuBlock> BuildOwnedBlock(std::vector<std::string> captions, TEntryType type,
+                                            const ChooseHook& onChoose) {
+    auto block = std::make_shared<TMenuBlock>();
+    block->Entries.reserve(captions.size());
+    for (std::string& caption : captions) block->AddEntry(std::move(caption), type).OnChoose = onChoose;
     return block;
 }
 

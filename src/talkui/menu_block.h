@@ -1,6 +1,7 @@
 // Menu blocks and their entries: the content of a talking menu. Static blocks
-// (tables of a program) and blocks built at run time look alike; the toolkit
-// never frees a block.
+// (tables of a program) and blocks built at run time look alike. A block built
+// at run time is shared: its parent entry owns it, and a menu that stands in it
+// or runs one of its hooks holds it, so it lives as long as anything reaches it.
 #pragma once
 
 #include <cstdint>
@@ -66,6 +67,7 @@ struct TMenuEntry {
     TEntryType Type = etSubmenu;
     int32_t Code = 0;
     TMenuBlock* Link = nullptr;  // etSubmenu: the child; otherwise data for the handler
+    std::shared_ptr<TMenuBlock> OwnedLink;  // a built child that this entry keeps alive
     std::optional<std::string> Description;
     std::optional<std::string> Prompt;
     CaptionHookFn CaptionHook;  // with efCaptionHook
@@ -80,9 +82,11 @@ struct TMenuEntry {
     // How many choices there are: ChoiceCount bounded by the list, or the list.
     int ChoiceTotal() const;
     const std::string* ChoiceAt(int index) const;
+    // Makes a built block the child, owned by this entry from now on.
+    void Attach(std::shared_ptr<TMenuBlock> child);
 };
 
-struct TMenuBlock {
+struct TMenuBlock : std::enable_shared_from_this<TMenuBlock> {
     TMenuBlock* Parent = nullptr;  // set when entered; null at the top
     int32_t Count = 0;
     int32_t SavedIndex = 0;  // the entry a child was last entered from
@@ -94,8 +98,10 @@ struct TMenuBlock {
     // The entries before the first without a caption.
     int EntryCount() const;
 
-    // For static tables: an entry whose caption the block keeps itself.
+    // An entry whose caption the block keeps itself.
     TMenuEntry& AddEntry(std::string caption, TEntryType type, int32_t code = 0);
+    // Held by a shared pointer when it was built at run time; null for a static table.
+    std::shared_ptr<TMenuBlock> Shared() { return weak_from_this().lock(); }
 
 private:
     std::deque<std::string> ownTexts_;  // stable addresses
@@ -111,5 +117,10 @@ std::unique_ptr<TMenuBlock> BuildMenuBlock(TMenuLine* menu, int extra,
                                            const std::vector<std::string>* choices, int32_t flags,
                                            ChooseHook onChoose, MenuHandler handler,
                                            ValueTextHook valueText);
+
+// A block built at run time that keeps its own captions: one entry of the
+// given type and choice hook for each text.
+std::shared_ptr<TMenuBlock> BuildOwnedBlock(std::vector<std::string> captions, TEntryType type,
+                                            const ChooseHook& onChoose);
 
 }  // namespace velmora::talkui

@@ -33,6 +33,9 @@ std::string ValueText(const TMenuEntry& entry, char kind) {
 }  // namespace
 
 void TMenuLine::Choose(char ch) {
+    // The entry's block and its parents live until the choice is done, even
+    // when a hook builds new blocks or moves the menu elsewhere.
+    const std::vector<std::shared_ptr<TMenuBlock>> keep = held_;
     Search.clear();
     if (ChoiceMode) {
         ChooseValue();
@@ -61,6 +64,7 @@ void TMenuLine::Choose(char ch) {
     if (entry->Handler) {
         Handler = entry->Handler;
         HandlerData = entry->Link;
+        heldHandlerData_ = entry->Link ? entry->Link->Shared() : nullptr;
     }
     switch (entry->Type) {
         case etSubmenu:

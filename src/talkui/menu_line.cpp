@@ -65,10 +65,24 @@ void TMenuLine::LoadBlock(TMenuBlock& block) {
     }
     ResetFilter();
     CurrentBlock = &block;
+    HoldPath();
     block.Count = count;
     Current = remembered < count ? remembered : -1;
     if (Current >= 0) MoveSelection();
     ChoiceMode = false;
+}
+
+void TMenuLine::HoldPath() {
+    std::vector<std::shared_ptr<TMenuBlock>> held;
+    std::vector<const TMenuBlock*> seen;
+    // Parents are set as blocks are entered, so a table that links back to an
+    // ancestor can make the chain a loop: each block is visited once.
+    for (TMenuBlock* b = CurrentBlock; b != nullptr; b = b->Parent) {
+        if (std::find(seen.begin(), seen.end(), b) != seen.end()) break;
+        seen.push_back(b);
+        if (auto shared = b->Shared()) held.push_back(std::move(shared));
+    }
+    held_ = std::move(held);
 }
 
 void TMenuLine::RecordPath() {

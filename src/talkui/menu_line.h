@@ -6,8 +6,10 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "talkui/list_line.h"
 #include "talkui/menu_block.h"
@@ -77,6 +79,11 @@ private:
     // Runs the handler for Back or Escape; true when it said stop.
     bool HandlerStops(HandlerArg::Kind kind);
     void RecordPath();
+    // Keeps the built blocks of the current path alive while the menu stands in them.
+    void HoldPath();
+
+    std::vector<std::shared_ptr<TMenuBlock>> held_;
+    std::shared_ptr<TMenuBlock> heldHandlerData_;
 };
 
 }  // namespace velmora::talkui

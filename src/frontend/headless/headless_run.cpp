@@ -33,7 +33,11 @@ void ScriptEvents::Deliver(const KeyStep& step) {
     e.key = step.key;
     switch (step.kind) {
         case KeyStep::Kind::Wait:
-            for (int ms = 0; ms + 100 <= step.waitMs; ms += 100) queue_.push_back({Event::Kind::Tick});
+            if (step.waitMs >= 100) {
+                Event tick{Event::Kind::Tick};
+                tick.ticks = step.waitMs / 100;
+                queue_.push_back(tick);
+            }
             return;
         case KeyStep::Kind::Up:
             e.kind = Event::Kind::KeyUp;
@@ -69,8 +73,16 @@ std::optional<Event> ScriptEvents::Next() {
             Deliver(steps_[next_++]);
         }
         if (!queue_.empty()) {
-            const Event e = queue_.front();
+            Event e = queue_.front();
             queue_.pop_front();
+            // The ticks after a timed wait ends come after whatever the wait let run.
+            const int32_t left = TimedWaitTicksLeft();
+            if (e.kind == Event::Kind::Tick && left > 0 && left < e.ticks) {
+                Event rest = e;
+                rest.ticks = e.ticks - left;
+                queue_.push_front(rest);
+                e.ticks = left;
+            }
             return e;
         }
         {
@@ -81,7 +93,11 @@ std::optional<Event> ScriptEvents::Next() {
                 return e;
             }
         }
-        if (timedWaitRunning_ && timedWaitRunning_()) return Event{Event::Kind::Tick};
+        if (const int32_t left = TimedWaitTicksLeft(); left > 0) {
+            Event tick{Event::Kind::Tick};
+            tick.ticks = left;
+            return tick;
+        }
         if (next_ == steps_.size()) return std::nullopt;
         Deliver(steps_[next_++]);
     }
@@ -91,7 +107,7 @@ int RunHeadless(const HeadlessOptions& options) {
     TranscriptWriter transcript(options.transcript, options.programFolder);
     shell::TForm1* form = nullptr;
     ScriptEvents events(options.steps, [&form] {
-        return form != nullptr && form->Rules().waits.waiting && form->Rules().waits.TickCountdown > 0;
+        return form != nullptr ? form->Rules().TimedWaitTicksLeft() : 0;
     });
     auto speech = std::make_unique<TranscriptSpeech>(transcript, [&events](speech::SpeechEvent e) {
         events.Post({e == speech::SpeechEvent::SpeechEnded ? Event::Kind::SpeechEnded

@@ -18,12 +18,14 @@ namespace velmora::frontend {
 
 // Events from a key script on a virtual clock. Before each step the program
 // settles: posted events are handled, and a timed wait in progress gets its
-// ticks, as if the player let it run out.
+// ticks, as if the player let it run out. Time skips ahead: the ticks of a
+// script's wait, or of a timed wait, come as one event (split where a timed
+// wait ends), so a long wait costs nothing.
 class ScriptEvents : public shell::EventSource {
 public:
-    // timedWaitRunning tells whether a timed wait is counting down.
-    ScriptEvents(std::vector<KeyStep> steps, std::function<bool()> timedWaitRunning)
-        : steps_(std::move(steps)), timedWaitRunning_(std::move(timedWaitRunning)) {}
+    // timedWaitTicksLeft tells how many ticks a running timed wait still counts.
+    ScriptEvents(std::vector<KeyStep> steps, std::function<int32_t()> timedWaitTicksLeft)
+        : steps_(std::move(steps)), timedWaitTicksLeft_(std::move(timedWaitTicksLeft)) {}
 
     std::optional<shell::Event> Next() override;
     void Post(const shell::Event& event) override;
@@ -33,7 +35,9 @@ private:
 
     std::vector<KeyStep> steps_;
     size_t next_ = 0;
-    std::function<bool()> timedWaitRunning_;
+    int32_t TimedWaitTicksLeft() const { return timedWaitTicksLeft_ ? timedWaitTicksLeft_() : 0; }
+
+    std::function<int32_t()> timedWaitTicksLeft_;
     std::deque<shell::Event> queue_;   // the current step's events
     std::mutex postedMutex_;
     std::deque<shell::Event> posted_;  // from speech and sound

@@ -98,9 +98,41 @@ TEST(ScriptEvents, ManyStepsWithoutEventsNeitherRecurseNorStop) {
     script += "wait 200\nEnter\n";
     ScriptEvents events(ParseKeyScript(script, "k"), nullptr);
     std::vector<shell::Event::Kind> kinds;
-    while (auto e = events.Next()) kinds.push_back(e->kind);
+    std::vector<int32_t> ticks;
+    while (auto e = events.Next()) {
+        kinds.push_back(e->kind);
+        if (e->kind == shell::Event::Kind::Tick) ticks.push_back(e->ticks);
+    }
     using K = shell::Event::Kind;
-    EXPECT_EQ(kinds, (std::vector<K>{K::Tick, K::Tick, K::Tick, K::KeyDown, K::KeyPress, K::KeyUp}));
+    EXPECT_EQ(kinds, (std::vector<K>{K::Tick, K::Tick, K::KeyDown, K::KeyPress, K::KeyUp}));
+    EXPECT_EQ(ticks, (std::vector<int32_t>{1, 2}));  // the start, then the wait's two ticks at once
+}
+
+// Time skips ahead: a long wait is one event, split where a timed wait of the
+// program ends, and a timed wait still running when the script settles gets
+// all its ticks at once.
+TEST(ScriptEvents, LongWaitsCostOneEventEachAndStopWhereATimedWaitEnds) {
+    int32_t timedLeft = 0;
+    ScriptEvents events(ParseKeyScript("Enter\n!wait 1000\nwait 999999999\n", "k"),
+                        [&] { return timedLeft; });
+    using K = shell::Event::Kind;
+    ASSERT_EQ(events.Next()->ticks, 1);  // the first tick
+    EXPECT_EQ(events.Next()->kind, K::KeyDown);
+    EXPECT_EQ(events.Next()->kind, K::KeyPress);
+    EXPECT_EQ(events.Next()->kind, K::KeyUp);
+    timedLeft = 3;  // the Enter began a wait of 3 ticks; the next step comes before it settles
+    auto e = events.Next();
+    ASSERT_EQ(e->kind, K::Tick);
+    EXPECT_EQ(e->ticks, 3);
+    timedLeft = 0;
+    EXPECT_EQ(events.Next()->ticks, 7);  // the rest of the script's second
+    EXPECT_EQ(events.Next()->ticks, 9999999);
+    timedLeft = 2000000000;  // a very long timed wait runs when the script ends
+    e = events.Next();
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->ticks, 2000000000);
+    timedLeft = 0;
+    EXPECT_FALSE(events.Next());
 }
 
 TEST(Transcript, LinesForEveryEvent) {
