@@ -2,6 +2,7 @@
 // are played headless from a key script.
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -74,6 +75,9 @@ fs::path StateFolder(const fs::path& root) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A limit on file size then fails the write like a full disk, which the
+    // game reports and survives, instead of killing the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     std::string root, frontendName = "headless", speechName = "auto", keysFile, transcriptFile;
     bool nomenu = false;
     for (int i = 1; i < argc; ++i) {

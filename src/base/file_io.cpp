@@ -43,6 +43,7 @@ std::string Reason(int err) {
         case EPERM: return "нет доступа";
         case ENOSPC: return "на диске нет места";
         case EDQUOT: return "превышена квота диска";
+        case EFBIG: return "файл больше, чем разрешено";
         case EROFS: return "диск только для чтения";
         case ENOTDIR: return "часть пути не папка";
         case EISDIR: return "это папка";
@@ -86,14 +87,26 @@ StagedFile::StagedFile(fs::path target, std::string_view bytes) : target_(std::m
     Fd fd(::mkstemp(pattern.data()));
     if (fd.get() < 0) Fail(target_, "не создаётся временный файл", errno);
     temp_ = pattern;
+    // A constructor that throws runs no destructor: a failed write or flush
+    // (a full disk) removes the temporary file here.
+    try {
+        WriteAll(fd.get(), bytes);
+        if (::close(fd.release()) != 0) Fail(target_, "не записывается", errno);
+    } catch (...) {
+        ::unlink(temp_.c_str());
+        throw;
+    }
     pending_ = true;  // from here on the destructor removes the temporary file
+}
+
+void StagedFile::WriteAll(int fd, std::string_view bytes) const {
     // The old file's mode, or what a new file usually gets, not mkstemp's 0600.
     struct stat old {};
-    ::fchmod(fd.get(), ::stat(target_.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
+    ::fchmod(fd, ::stat(target_.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
     const char* p = bytes.data();
     size_t left = bytes.size();
     while (left > 0) {
-        const ssize_t n = ::write(fd.get(), p, left);
+        const ssize_t n = ::write(fd, p, left);
         if (n < 0) {
             if (errno == EINTR) continue;
             Fail(target_, "не записывается", errno);
@@ -101,8 +114,7 @@ StagedFile::StagedFile(fs::path target, std::string_view bytes) : target_(std::m
         p += n;
         left -= static_cast<size_t>(n);
     }
-    if (::fsync(fd.get()) != 0) Fail(target_, "не записывается", errno);
-    if (::close(fd.release()) != 0) Fail(target_, "не записывается", errno);
+    if (::fsync(fd) != 0) Fail(target_, "не записывается", errno);
 }
 
 StagedFile::StagedFile(StagedFile&& other) noexcept

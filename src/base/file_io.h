@@ -29,6 +29,8 @@ public:
     void Commit();
 
 private:
+    void WriteAll(int fd, std::string_view bytes) const;
+
     std::filesystem::path target_;
     std::filesystem::path temp_;
     bool pending_ = false;

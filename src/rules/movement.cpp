@@ -153,16 +153,22 @@ void Rules::EnterMap() {
     PlayProjectMusic("map1.mid", sound_.AppliedVolume);
 }
 
-void Rules::ChangeMap(int32_t mapIndex) {
+bool Rules::ChangeMap(int32_t mapIndex) {
+    if (depth_ > 0 && mapChangesLeft_-- <= 0) {
+        StopAction("сменило карту больше " + std::to_string(kMaxMapChangesPerAction) + " раз");
+        return false;
+    }
     try {
         world::ChangeMap(gp, mapIndex);
     } catch (const base::FileError& e) {
         // The game goes on in the map it was in.
         view_.ReportError(e.file(), e.problem());
-        return;
+        ++errorsReported_;
+        return false;
     }
     ++worldGeneration;
     EnterMap();
+    return true;
 }
 
 }  // namespace velmora::rules

@@ -22,6 +22,9 @@ inline constexpr int kMaxScriptDepth = 64;
 // Statements one action may run in all: scripts that call each other more
 // than once each would otherwise run for ever within the depth limit.
 inline constexpr int64_t kMaxStatementsPerAction = 100000;
+// Map changes one action may make: each saves the working state to disk, so
+// scripts that change maps and call each other would otherwise write for minutes.
+inline constexpr int kMaxMapChangesPerAction = 8;
 // Neither the load nor health after a rest goes above this.
 inline constexpr int32_t kLimit = 100;
 
@@ -77,8 +80,10 @@ public:
     void EnterMap();
     // A music file of the project (found in any letter case) at a volume.
     void PlayProjectMusic(std::string_view name, int volume);
-    // The statement `map`: the file steps, then the map is announced.
-    void ChangeMap(int32_t mapIndex);
+    // The statement `map`: the file steps, then the map is announced. False
+    // when the map could not be changed (the player heard why) or the action
+    // has changed maps too often; the game stays in the map it was in.
+    bool ChangeMap(int32_t mapIndex);
 
     // Object actions and rest.
     void ExamineObject(world::MObj& object);
@@ -135,6 +140,12 @@ private:
     EventPump& events_;
     int depth_ = 0;
     int64_t statementsLeft_ = 0;
+    // Stops the running action for good, telling the author once why.
+    void StopAction(const std::string& why);
+
+    int mapChangesLeft_ = 0;
+    bool actionStopped_ = false;
+    uint64_t errorsReported_ = 0;  // errors the player heard
     int waitDepth_ = 0;
     bool timedWait_ = false;
 };

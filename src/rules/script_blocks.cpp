@@ -1,4 +1,7 @@
 // Lines and words of scripts, if/else/endif blocks and the five conditions.
+#include <cstdio>
+#include <string>
+
 #include "base/cp1251.h"
 #include "rules/rules.h"
 #include "world/key_lines.h"
@@ -45,8 +48,21 @@ std::vector<std::string> Rules::SplitWords(std::string_view line) {
     return words;
 }
 
+void Rules::StopAction(const std::string& why) {
+    statementsLeft_ = 0;
+    if (actionStopped_) return;
+    actionStopped_ = true;
+    const std::string text = "velmora: одно действие " + why +
+                             "; оно остановлено (скрипты вызывают друг друга?)\n";
+    std::fputs(text.c_str(), stderr);
+}
+
 bool Rules::RunBlock(world::MScript& owner, const std::vector<std::string>& lines) {
-    if (depth_ == 0) statementsLeft_ = kMaxStatementsPerAction;
+    if (depth_ == 0) {
+        statementsLeft_ = kMaxStatementsPerAction;
+        mapChangesLeft_ = kMaxMapChangesPerAction;
+        actionStopped_ = false;
+    }
     DepthGuard guard(depth_);
     if (guard.TooDeep()) return false;
     if (lines.empty()) return true;
@@ -54,7 +70,10 @@ bool Rules::RunBlock(world::MScript& owner, const std::vector<std::string>& line
     for (size_t i = 0; i < lines.size(); ++i) {
         const std::string_view line = base::TrimBlanks(lines[i]);
         if (line.empty()) continue;
-        if (--statementsLeft_ < 0) return false;  // the action has run long enough
+        if (--statementsLeft_ < 0) {
+            StopAction("выполнило больше " + std::to_string(kMaxStatementsPerAction) + " строк скриптов");
+            return false;
+        }
         if (!StartsWith(line, "if ")) {
             if (!RunStatement(owner, line)) return false;
             ran = true;

@@ -155,7 +155,9 @@ bool Rules::RunStatement(world::MScript& /*owner*/, std::string_view line) {
         ShowHeroStatus();
         if (hero.Health < 1) DieWithLine(0, -1);
     } else if (keyword == "map") {
-        ChangeMap(Number(words, 1, 0));
+        // A map that cannot be entered stops the script, so a command whose
+        // script it is does not count as done and can be tried again.
+        if (!ChangeMap(Number(words, 1, 0))) return false;
     } else if (keyword == "inter") {
         const int32_t n = Number(words, 1, 0);
         if (n >= 1 && static_cast<size_t>(n) <= gp.game.Intros.lines.size()) {

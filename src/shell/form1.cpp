@@ -360,11 +360,15 @@ void TForm1::ShowHeroStatus(int32_t health, int32_t load, int32_t experience) {
     Label3.Caption = std::to_string(experience);
 }
 
-void TForm1::ReportError(const std::string& fileUtf8, const std::string& problemUtf8) {
-    // The player hears which file failed and why; the game goes on.
+std::string TForm1::ShowError(const std::string& fileUtf8, const std::string& problemUtf8) {
     const std::string text = texts::ErrorPrefix() + base::Utf8ToCp1251(fileUtf8 + ": " + problemUtf8);
     RichEdit1.SetText(text);
-    speech_.SayText(text);
+    return text;
+}
+
+void TForm1::ReportError(const std::string& fileUtf8, const std::string& problemUtf8) {
+    // The player hears which file failed and why; the game goes on.
+    speech_.SayText(ShowError(fileUtf8, problemUtf8));
 }
 
 }  // namespace velmora::shell

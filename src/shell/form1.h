@@ -80,7 +80,9 @@ public:
     void SpeakPosition();
 
     // Saved-game slots.
-    bool LoadOrSaveSlot(int32_t n);
+    enum class SlotResult { Done, Empty, Failed };
+    // A failure is shown, and spoken unless the caller speaks it itself.
+    SlotResult LoadOrSaveSlot(int32_t n, bool speakError = true);
     void NewGame();
 
     // Read access for tests and front ends.
@@ -102,6 +104,8 @@ private:
     void OnTimer(int32_t ticks);
     void FirstTick();
     void LoadPicture(ui::Image& image, const char* name, const std::filesystem::path& file);
+    // "Ошибка: FILE: problem" into the message area; the text shown.
+    std::string ShowError(const std::string& fileUtf8, const std::string& problemUtf8);
     void SetView(ViewMode mode, const char* name);
 
     // Keys.

@@ -48,7 +48,16 @@ void TForm1::MainMenuAction(int index) {
         ShowGameView();
         slotModeLoad_ = true;
         rules_->PlayProjectMusic("map1.mid", sound_->AppliedVolume);
-        if (!LoadOrSaveSlot(index + 1)) NewGame();
+        const SlotResult result = LoadOrSaveSlot(index + 1, false);
+        if (result == SlotResult::Empty) NewGame();
+        if (result == SlotResult::Failed) {
+            // A damaged slot starts nothing: the player hears why, then the
+            // chooser again, in one utterance so that neither cuts the other off.
+            speech_.PendingPrefix = RichEdit1.Text() + " ";
+            rules_->PlayProjectMusic("menu.mid", sound_->AppliedVolume);
+            slotChooser_ = true;
+            ShowPictureScreen("gmenu", texts::ChooserTitle());
+        }
         return;
     }
     switch (index) {

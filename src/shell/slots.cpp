@@ -49,7 +49,7 @@ void TForm1::BuildGameBlocks() {
     }
 }
 
-bool TForm1::LoadOrSaveSlot(int32_t n) {
+TForm1::SlotResult TForm1::LoadOrSaveSlot(int32_t n, bool speakError) {
     bool done = false;
     try {
         if (slotModeLoad_) {
@@ -59,26 +59,30 @@ bool TForm1::LoadOrSaveSlot(int32_t n) {
             done = true;
         }
     } catch (const base::FileError& e) {
-        ReportError(e.file(), e.problem());
-        return false;
+        // A damaged slot or a failed write: the game is as it was.
+        const std::string text = ShowError(e.file(), e.problem());
+        if (speakError) speech_.SayText(text);
+        return SlotResult::Failed;
     }
-    if (!slotModeLoad_) return done;
-    if (done) rules_->WorldReplaced();
+    if (!slotModeLoad_) return SlotResult::Done;
     if (!done) {
         speech_.SayText(texts::EmptySlot());
-        return false;
+        return SlotResult::Empty;
     }
+    rules_->WorldReplaced();
     if (const world::MScreen* s = gp_.hero.currentScreen) {
         rules_->ShowScreenPicture(gp_.hero.CurScrNo, s->ScrFrame);
     }
     rules_->ShowHeroStatus();
     SpeakPosition();
-    return true;
+    return SlotResult::Done;
 }
 
 void TForm1::NewGame() {
     try {
-        world::LoadProject(gp_);
+        // A new game starts on the first map, and no map takes back a state
+        // that an earlier game left in the working files.
+        if (world::LoadProjectMap(gp_, 0)) world::ForgetWorkingState(gp_);
     } catch (const base::FileError& e) {
         ReportError(e.file(), e.problem());
     }

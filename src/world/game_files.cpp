@@ -1,13 +1,16 @@
 #include "world/game_files.h"
 
 #include <optional>
+#include <vector>
 #include <system_error>
 
 #include "base/file_error.h"
+#include "base/cp1251.h"
 #include "base/file_io.h"
 #include "base/paths.h"
 #include "world/key_access.h"
 #include "world/link.h"
+#include "world/state_check.h"
 #include "world/transfer.h"
 
 namespace fs = std::filesystem;
@@ -87,45 +90,18 @@ void Commit(GameProject& gp, Staged&& s) {
     gp.vars = std::move(s.vars);
 }
 
-// A saved state must fit the map it is applied to; checked before anything changes.
-void CheckState(const MMap& map, ReadFile& mapFile, ReadFile& gameFile) {
-    if (mapFile.exists) {
-        KeyAccessor keys(mapFile.lines, false, mapFile.name);
-        keys.currentSection = "Map";
-        const struct {
-            const char* key;
-            size_t have;
-            const char* what;
-        } lists[] = {{"ScrCount", map.screens.size(), "экранов"},
-                     {"ObjCount", map.objects.size(), "предметов"},
-                     {"CmdCount", map.commands.size(), "команд"}};
-        for (const auto& list : lists) {
-            const int32_t saved = keys.ReadCount(list.key);
-            if (saved > static_cast<int64_t>(list.have)) {
-                throw base::FileError(mapFile.name, std::string("в сохранённой игре ") + list.what + " " +
-                                                        std::to_string(saved) +
-                                                        ", а на карте только " +
-                                                        std::to_string(list.have));
-            }
-        }
-    }
-    KeyAccessor keys(gameFile.lines, false, gameFile.name);
-    keys.currentSection = "Hero";
-    const int32_t at = keys.ReadInt("CurScrNo");
-    if (!map.screens.empty() && (at < 0 || static_cast<size_t>(at) >= map.screens.size())) {
-        throw base::FileError(gameFile.name, "герой стоит на экране " + std::to_string(at) +
-                                                 ", а на карте экраны от 0 до " +
-                                                 std::to_string(map.screens.size() - 1));
-    }
-}
-
+// Reads a state over the map and hero given. The state is checked whole
+// first; once it passes, applying it cannot fail, so a damaged state changes
+// nothing. A map file that is missing or holds no line carries no map state.
 bool ReadState(MMap& map, THero& hero, RuleVariables& vars, const fs::path& root,
                std::string_view prefix) {
     ReadFile game = Read(root, GameFileName(prefix));
     if (!game.exists) return false;
     ReadFile mapFile = Read(root, MapFileName(prefix, map.mapIndex));
-    CheckState(map, mapFile, game);
-    if (mapFile.exists) {
+    const bool mapState = mapFile.exists && !HoldsNoLines(mapFile.lines);
+    CheckSavedHero(game.lines, game.name, map);
+    if (mapState) CheckSavedMap(mapFile.lines, mapFile.name, map);
+    if (mapState) {
         KeyAccessor mapKeys(mapFile.lines, false, mapFile.name);
         TransferMapFile(map, vars, mapKeys, true);
     }
@@ -133,6 +109,61 @@ bool ReadState(MMap& map, THero& hero, RuleVariables& vars, const fs::path& root
     TransferHero(hero, gameKeys);
     PlaceHero(map, hero);
     return true;
+}
+
+// The project's file of a map; a map that the project lacks cannot be entered.
+void RequireProjectMap(const GameProject& gp, int32_t mapIndex) {
+    const std::string name = MapFileName(gp.folders.projectPath, mapIndex);
+    if (!base::FindPath(gp.folders.program, name)) {
+        throw base::FileError(ShownName(gp.folders.program, name), "нет такого файла карты");
+    }
+}
+
+Staged StageProjectMap(const GameProject& gp, int32_t mapIndex) {
+    auto staged = StageFullLoad(gp, gp.folders.program, gp.folders.projectPath, mapIndex);
+    if (!staged) {
+        throw base::FileError(ShownName(gp.folders.program, GameFileName(gp.folders.projectPath)),
+                              "нет файла игры проекта");
+    }
+    return std::move(*staged);
+}
+
+// "<prefix>map<k>.ini" in any letter case: k - 1, or nothing.
+std::optional<int32_t> MapIndexOfStateFile(const std::string& fileName, const std::string& prefix) {
+    const std::string name = base::LowerText1251(fileName);
+    const std::string head = prefix + "map";
+    const std::string tail = ".ini";
+    if (name.size() <= head.size() + tail.size() || name.compare(0, head.size(), head) != 0 ||
+        name.compare(name.size() - tail.size(), tail.size(), tail) != 0) {
+        return std::nullopt;
+    }
+    const std::string digits = name.substr(head.size(), name.size() - head.size() - tail.size());
+    if (digits.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+    const std::optional<int32_t> k = TryParseInt32(digits);
+    if (!k || *k < 1) return std::nullopt;
+    return *k - 1;
+}
+
+// The map a slot was saved on: the map of its newest map file, or nothing
+// when it has none.
+std::optional<int32_t> SavedMapIndex(const fs::path& root, int32_t slot) {
+    const auto saves = base::FindPath(root, "Saves");
+    if (!saves) return std::nullopt;
+    const std::string prefix = std::to_string(slot) + "-";
+    std::optional<int32_t> best;
+    fs::file_time_type newest{};
+    std::error_code ec;
+    for (const fs::directory_entry& entry : fs::directory_iterator(*saves, ec)) {
+        const auto index = MapIndexOfStateFile(entry.path().filename().string(), prefix);
+        if (!index) continue;
+        const fs::file_time_type written = entry.last_write_time(ec);
+        if (ec) continue;
+        if (!best || written > newest) {
+            best = index;
+            newest = written;
+        }
+    }
+    return best;
 }
 
 void CreateFolderOf(const fs::path& file) {
@@ -192,6 +223,32 @@ bool LoadProject(GameProject& gp) {
     return TransferGameFiles(gp, gp.folders.program, gp.folders.projectPath, false, true);
 }
 
+bool LoadProjectMap(GameProject& gp, int32_t mapIndex) {
+    auto staged = StageFullLoad(gp, gp.folders.program, gp.folders.projectPath, mapIndex);
+    if (!staged) return false;
+    Commit(gp, std::move(*staged));
+    return true;
+}
+
+void ForgetWorkingState(const GameProject& gp) {
+    const auto saves = base::FindPath(gp.folders.state, "Saves");
+    if (!saves) return;
+    std::error_code ec;
+    std::vector<fs::path> doomed;
+    for (const fs::directory_entry& entry : fs::directory_iterator(*saves, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (base::LowerText1251(name) == "cur-game.ini" || MapIndexOfStateFile(name, "cur-")) {
+            doomed.push_back(entry.path());
+        }
+    }
+    if (ec) throw base::FileError(base::DisplayPath(*saves), "папка не читается: " + ec.message());
+    for (const fs::path& file : doomed) {
+        if (!fs::remove(file, ec) && ec) {
+            throw base::FileError(base::DisplayPath(file), "не удаляется: " + ec.message());
+        }
+    }
+}
+
 std::string SlotPrefix(int32_t slot) { return "Saves\\" + std::to_string(slot) + "-"; }
 
 void SaveSlot(GameProject& gp, int32_t slot) {
@@ -199,21 +256,33 @@ void SaveSlot(GameProject& gp, int32_t slot) {
 }
 
 bool LoadSlot(GameProject& gp, int32_t slot) {
-    if (!TransferGameFiles(gp, gp.folders.state, SlotPrefix(slot), true, true)) return false;
-    LinkWorld(gp.map, gp.hero);
+    const std::string prefix = SlotPrefix(slot);
+    if (!base::FindPath(gp.folders.state, GameFileName(prefix))) return false;
+    // A slot is applied to the map it was saved on, which need not be the one
+    // loaded now (after a restart the first map is): that map is loaded aside,
+    // the state read over it, and only a whole result replaces the game.
+    const int32_t mapIndex = SavedMapIndex(gp.folders.state, slot).value_or(gp.map.mapIndex);
+    if (mapIndex == gp.map.mapIndex) {
+        if (!TransferGameFiles(gp, gp.folders.state, prefix, true, true)) return false;
+        LinkWorld(gp.map, gp.hero);
+        return true;
+    }
+    RequireProjectMap(gp, mapIndex);
+    Staged staged = StageProjectMap(gp, mapIndex);
+    if (!ReadState(staged.map, staged.hero, staged.vars, gp.folders.state, prefix)) return false;
+    LinkWorld(staged.map, staged.hero);
+    Commit(gp, std::move(staged));
     return true;
 }
 
 void ChangeMap(GameProject& gp, int32_t mapIndex) {
+    // A map the project lacks is refused before anything is written.
+    RequireProjectMap(gp, mapIndex);
     TransferGameFiles(gp, gp.folders.state, kWorkingStatePrefix, true, false);
-    auto staged = StageFullLoad(gp, gp.folders.program, gp.folders.projectPath, mapIndex);
-    if (!staged) {
-        throw base::FileError(ShownName(gp.folders.program, GameFileName(gp.folders.projectPath)),
-                              "нет файла игры проекта");
-    }
-    ReadState(staged->map, staged->hero, staged->vars, gp.folders.state, kWorkingStatePrefix);
-    LinkWorld(staged->map, staged->hero);
-    Commit(gp, std::move(*staged));
+    Staged staged = StageProjectMap(gp, mapIndex);
+    ReadState(staged.map, staged.hero, staged.vars, gp.folders.state, kWorkingStatePrefix);
+    LinkWorld(staged.map, staged.hero);
+    Commit(gp, std::move(staged));
 }
 
 }  // namespace velmora::world

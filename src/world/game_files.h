@@ -22,6 +22,12 @@ bool TransferGameFiles(GameProject& gp, const std::filesystem::path& root,
 
 // The project of gp.folders, read in full (false when its game.ini is missing).
 bool LoadProject(GameProject& gp);
+// The same with map index n: what a new game starts from.
+bool LoadProjectMap(GameProject& gp, int32_t mapIndex);
+
+// Removes the working state (Saves/cur-*): a new game must not take back the
+// state that an earlier game left in the maps it entered.
+void ForgetWorkingState(const GameProject& gp);
 
 // The prefix of a slot's files: "Saves\<n>-".
 std::string SlotPrefix(int32_t slot);
@@ -30,9 +36,13 @@ inline constexpr std::string_view kWorkingStatePrefix = "Saves\\cur-";
 // The state of the game into slot n (the Saves folder is made when missing).
 void SaveSlot(GameProject& gp, int32_t slot);
 // The state of slot n into the game, then relinked; false when the slot is empty.
+// The slot is applied to the map it was saved on (its newest map file), which
+// is loaded from the project first when another map is loaded now. A damaged
+// slot throws base::FileError and changes nothing.
 bool LoadSlot(GameProject& gp, int32_t slot);
 
-// Leaves the loaded map for map index n: the state of the map left and the hero
+// Leaves the loaded map for map index n (a map the project lacks throws
+// base::FileError before anything is written): the state of the map left and the hero
 // go to the working state, map n is loaded from the project, and the hero and
 // whatever state map n had when it was last left come back. Announcing the
 // map is left to the caller.

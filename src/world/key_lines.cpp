@@ -78,21 +78,25 @@ std::string UnescapeValue(std::string_view value) {
     return out;
 }
 
-int32_t ParseInt32(std::string_view text, int32_t fallback) {
+std::optional<int32_t> TryParseInt32(std::string_view text) {
     size_t i = 0;
     while (i < text.size() && text[i] == ' ') ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-    if (i == text.size()) return fallback;
+    if (i == text.size()) return std::nullopt;
     int64_t value = 0;
     for (; i < text.size(); ++i) {
-        if (text[i] < '0' || text[i] > '9') return fallback;
+        if (text[i] < '0' || text[i] > '9') return std::nullopt;
         value = value * 10 + (text[i] - '0');
-        if (value > int64_t{std::numeric_limits<int32_t>::max()} + 1) return fallback;
+        if (value > int64_t{std::numeric_limits<int32_t>::max()} + 1) return std::nullopt;
     }
     if (negative) value = -value;
-    if (value > std::numeric_limits<int32_t>::max()) return fallback;
+    if (value > std::numeric_limits<int32_t>::max()) return std::nullopt;
     return static_cast<int32_t>(value);
+}
+
+int32_t ParseInt32(std::string_view text, int32_t fallback) {
+    return TryParseInt32(text).value_or(fallback);
 }
 
 TMyIniList TMyIniList::FromText(std::string plainText) {

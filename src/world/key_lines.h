@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,8 @@ std::string UnescapeValue(std::string_view value);
 // A decimal integer (optional leading spaces and sign); anything else, or a
 // number outside 32 bits, gives `fallback`.
 int32_t ParseInt32(std::string_view text, int32_t fallback);
+// The same number, or nothing when the text is not one.
+std::optional<int32_t> TryParseInt32(std::string_view text);
 
 // The lines of one file. Lookups go through a hash index on the lower-cased
 // name, so reading a whole file is linear in its size while giving exactly

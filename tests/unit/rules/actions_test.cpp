@@ -314,14 +314,63 @@ TEST_F(MapChangeTest, ACommandThatChangesTheMapStillSaysItsMessageAndGivesExperi
     EXPECT_EQ(gp.map.commands[0]->used, 0);
 }
 
-TEST_F(MapChangeTest, AMapThatCannotBeLoadedIsReportedAndTheGameStays) {
+// A map that cannot be entered (damaged, missing, or the working state cannot
+// be written) fails the statement: the script stops, the game stays where it
+// was, and the player hears the error.
+TEST_F(MapChangeTest, AMapThatCannotBeEnteredIsReportedAndStopsTheScript) {
+    // A map file the project lacks: nothing is written, the hero stays.
+    EXPECT_FALSE(RunLines({"map 7", "say still here"}));
+    ASSERT_EQ(transcript.With("error ").size(), 1u);
+    EXPECT_NE(transcript.With("error ")[0].find("map8.ini"), std::string::npos);
+    EXPECT_FALSE(root.Exists("Saves/cur-game.ini"));
+    EXPECT_EQ(gp.map.mapIndex, 0);
+    EXPECT_EQ(gp.map.screens[0]->Title, Ru("Двор"));
+    EXPECT_TRUE(Said().empty());
+
     root.Write("Projects/Test/map3.ini", "MapScrCount=70000\r\n");
-    EXPECT_TRUE(RunLines({"map 2", "say still here"}));
+    EXPECT_FALSE(RunLines({"map 2", "say still here"}));
     EXPECT_EQ(gp.map.mapIndex, 0);
     EXPECT_EQ(rules->worldGeneration, 0u);
+    ASSERT_EQ(transcript.With("error ").size(), 2u);
+    EXPECT_NE(transcript.With("error ")[1].find("map3.ini"), std::string::npos);
+    EXPECT_TRUE(Said().empty());
+}
+
+TEST_F(MapChangeTest, ACommandWhoseMapChangeFailsIsNotUsedUpAndCanBeTriedAgain) {
+    // The working state cannot be written: a file stands where its folder goes.
+    root.Write("Saves", "not a folder");
+    world::MObj& key = *gp.map.objects[0];
+    EXPECT_FALSE(rules->UseObjects(key, 0, 0));
+    EXPECT_EQ(gp.map.mapIndex, 0);
+    EXPECT_EQ(gp.map.commands[0]->used, 0);
+    EXPECT_EQ(gp.hero.Level, 0);
     ASSERT_EQ(transcript.With("error ").size(), 1u);
-    EXPECT_NE(transcript.With("error ")[0].find("map3.ini"), std::string::npos);
-    EXPECT_EQ(Said().back(), "still here");
+    // The error is the answer: no success message and no refusal spoken over it.
+    EXPECT_TRUE(Said().empty());
+    EXPECT_TRUE(soundLog->Take().empty());
+
+    std::filesystem::remove(root.path() / "Saves");
+    transcript.lines.clear();
+    EXPECT_TRUE(rules->UseObjects(*gp.map.objects[0], 0, 0));
+    EXPECT_EQ(gp.map.mapIndex, 1);
+    EXPECT_EQ(gp.hero.Level, 1);
+}
+
+// Scripts that change maps and call each other: one action changes maps only
+// a few times, then stops, instead of writing the working state for minutes.
+TEST_F(MapChangeTest, OneActionChangesMapsOnlyAFewTimes) {
+    root.Write("Projects/Test/map1.ini",
+               "MapScrCount=1\r\nScr0no=0\r\nScr0ScriptsCnt=1\r\n"
+               "Scr0Scripts0=map 0\\ncall 1\\ncall 1\r\n");
+    world::LoadProject(gp);
+    world::StartWorld(gp.map, gp.hero);
+    EXPECT_FALSE(RunLines({"call 1", "say after"}));
+    EXPECT_EQ(rules->worldGeneration, static_cast<uint64_t>(kMaxMapChangesPerAction));
+    EXPECT_TRUE(transcript.With("error ").empty());
+    for (const std::string& line : Said()) EXPECT_NE(line, "after");
+    // The next action has its own allowance.
+    EXPECT_FALSE(RunLines({"map 0", "map 0", "ret"}));
+    EXPECT_EQ(rules->worldGeneration, static_cast<uint64_t>(kMaxMapChangesPerAction) + 2);
 }
 
 }  // namespace

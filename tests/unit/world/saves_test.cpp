@@ -1,6 +1,9 @@
 // Saved games and the change of map: the exact files, and restoring play state.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+
 #include "base/file_error.h"
 #include "unit/world/world_files.h"
 #include "world/game_files.h"
@@ -128,13 +131,23 @@ TEST(SavedGames, SaveAndLoadInOneMapRestoresThePlayedState) {
     EXPECT_EQ(f.gp.vars.glob_waited_act_cmd, "say 9");
 }
 
+// A hero's file as the game writes it.
+std::string HeroFile(int32_t health, int32_t at) {
+    return PlainFile({"HeroHealth=" + std::to_string(health), "HeroBagFull=0", "HeroLevel=0",
+                      "HeroCurScrNo=" + std::to_string(at), "HerofRest=0", "HeroLastMessage="});
+}
+
 TEST(SavedGames, EmptySlotAndSmallerSavedCounts) {
     SavedGame f;
     EXPECT_FALSE(LoadSlot(f.gp, 4));
     // A state saved with fewer records updates those and keeps the counts of the map.
-    f.root.Write("Saves/2-game.ini", PlainFile({"HeroHealth=5", "HeroCurScrNo=1"}));
+    f.root.Write("Saves/2-game.ini", HeroFile(5, 1));
     f.root.Write("Saves/2-map1.ini",
-                 PlainFile({"MapScrCount=1", "Scr0State=9", "Scr0North=4", "MapObjCount=0"}));
+                 PlainFile({"Mapglob_forced=0", "Mapglob_goingto=-1", "Mapglob_waited_act=0",
+                            "Mapglob_waited_act_cmd=", "MapScrCount=1", "Scr0State=9",
+                            "Scr0ScrFrame=0", "Scr0Descr.notfirst=-1", "Scr0North=4",
+                            "Scr0South=-2", "Scr0East=-1", "Scr0West=-2", "MapObjCount=0",
+                            "MapCmdCount=0"}));
     ASSERT_TRUE(LoadSlot(f.gp, 2));
     EXPECT_EQ(f.gp.map.screens[0]->State, 9);
     EXPECT_EQ(f.gp.map.screens[0]->North, 4);
@@ -143,6 +156,73 @@ TEST(SavedGames, EmptySlotAndSmallerSavedCounts) {
     EXPECT_EQ(f.gp.map.ObjCount, 2);
     EXPECT_EQ(f.gp.hero.Health, 5);
     EXPECT_EQ(f.gp.hero.currentScreen, f.gp.map.screens[1].get());
+}
+
+// A saved state that the game cannot have written is refused whole, naming
+// the file and the problem, and the running game stays exactly as it was.
+TEST(SavedGames, ADamagedSaveIsRefusedAndChangesNothing) {
+    SavedGame f;
+    f.Play();
+    SaveSlot(f.gp, 5);
+    const std::string game = f.root.Read("Saves/5-game.ini");
+    const std::string map = f.root.Read("Saves/5-map1.ini");
+    const std::string plainGame = PlainKeyLines(game);
+    const std::string plainMap = PlainKeyLines(map);
+    f.gp.hero.Health = 33;
+    f.gp.map.screens[0]->State = 8;
+    f.gp.map.objects[1]->ScrWhere = 5;
+    f.gp.vars.glob_forced = 0;
+    auto replaced = [](std::string text, const std::string& from, const std::string& to) {
+        const size_t at = text.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        return text.replace(at, from.size(), to);
+    };
+    const struct {
+        std::string game, map, problem;
+    } damaged[] = {
+        {"", map, "HeroHealth"},                                          // empty
+        {game.substr(0, game.size() / 2), map, "Hero"},                   // cut off
+        {std::string("\0", 1) + game, map, "HeroHealth"},                 // starts with a zero byte
+        {"\x13\x37garbage\xff\xfe random bytes", map, "HeroHealth"},     // not a save at all
+        {replaced(plainGame, "HeroCurScrNo=2", "HeroCurScrNo=abc"), map, "HeroCurScrNo=abc"},
+        {replaced(plainGame, "HeroCurScrNo=2", "HeroCurScrNo="), map, "HeroCurScrNo="},
+        {replaced(plainGame, "HeroCurScrNo=2", "HeroCurScrNo=99999999999"), map, "99999999999"},
+        {replaced(plainGame, "HeroCurScrNo=2", "HeroCurScrNo=3"), map, "3"},  // beyond the screens
+        {replaced(plainGame, "HeroCurScrNo=2", "HeroCurScrNo=-1"), map, "-1"},
+        {game, plainMap.substr(0, plainMap.size() - 30), "Cmd"},          // map file cut off
+        {game, replaced(plainMap, "Obj1ScrWhere=1", "Obj1ScrWhere=x"), "Obj1ScrWhere=x"},
+        {game, replaced(plainMap, "MapScrCount=3", "MapScrCount=4"), "экранов 4"},
+        {game, replaced(plainMap, "MapObjCount=2", "MapObjCount=-1"), "MapObjCount=-1"},
+        {game, replaced(plainMap, "MapCmdCount=2", "MapCmdCount=70000"), "70000"},
+        {game, std::string("\0\0\0", 3), "glob_forced"},               // zero bytes only
+    };
+    for (const auto& d : damaged) {
+        f.root.Write("Saves/5-game.ini", d.game);
+        f.root.Write("Saves/5-map1.ini", d.map);
+        try {
+            LoadSlot(f.gp, 5);
+            ADD_FAILURE() << "no error for " << d.problem;
+        } catch (const base::FileError& e) {
+            EXPECT_NE(e.file().find("Saves/5-"), std::string::npos) << e.what();
+            EXPECT_NE(e.problem().find(d.problem), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(f.gp.hero.Health, 33);
+        EXPECT_EQ(f.gp.map.screens[0]->State, 8);
+        EXPECT_EQ(f.gp.map.screens[0]->North, 7);
+        EXPECT_EQ(f.gp.map.objects[1]->ScrWhere, 5);
+        EXPECT_EQ(f.gp.vars.glob_forced, 0);
+    }
+    // Every file the game writes is taken: a save, and an empty map file of
+    // a map not yet visited, which carries no map state.
+    f.root.Write("Saves/5-game.ini", game);
+    f.root.Write("Saves/5-map1.ini", "");
+    ASSERT_TRUE(LoadSlot(f.gp, 5));
+    EXPECT_EQ(f.gp.hero.Health, 61);
+    EXPECT_EQ(f.gp.map.screens[0]->State, 8);
+    f.root.Write("Saves/5-map1.ini", map);
+    ASSERT_TRUE(LoadSlot(f.gp, 5));
+    EXPECT_EQ(f.gp.map.screens[0]->State, 0);
+    EXPECT_EQ(f.gp.map.objects[1]->ScrWhere, 1);
 }
 
 TEST(SavedGames, AStateThatDoesNotFitIsRefusedWhole) {
@@ -187,14 +267,51 @@ TEST(SavedGames, AFailedSaveLeavesTheOldSlot) {
     EXPECT_EQ(f.root.Read("Saves/1-game.ini"), before);
 }
 
-TEST(SavedGames, ASlotOfAnotherMapRestoresOnlyTheHeroWhenItsMapFileIsMissing) {
+TEST(SavedGames, ASlotWithoutAMapFileRestoresOnlyTheHero) {
     SavedGame f;
-    f.root.Write("Saves/1-game.ini", PlainFile({"HeroHealth=12", "HeroCurScrNo=0"}));
+    f.root.Write("Saves/1-game.ini", HeroFile(12, 0));
     f.gp.vars.glob_goingto = -1;
     ASSERT_TRUE(LoadSlot(f.gp, 1));
     EXPECT_EQ(f.gp.hero.Health, 12);
     EXPECT_EQ(f.gp.vars.glob_goingto, -1);
     EXPECT_FALSE(f.root.Exists("Saves/1-map1.ini"));
+}
+
+// A slot saved on the second map, loaded when the first is loaded (after a
+// restart): the second map is loaded and the slot applied to it.
+TEST(SavedGames, ASlotIsLoadedIntoTheMapItWasSavedOn) {
+    SavedGame f;
+    f.gp.map.screens[0]->State = 4;  // a state of map 1 saved in slot 2 earlier
+    SaveSlot(f.gp, 2);
+    ChangeMap(f.gp, 1);
+    f.Play();
+    f.gp.vars = {};
+    SaveSlot(f.gp, 2);  // now on map 2: the newer map file of the slot
+    ASSERT_TRUE(f.root.Exists("Saves/2-map1.ini"));
+
+    SavedGame restarted;
+    restarted.root.Write("Saves/2-game.ini", f.root.Read("Saves/2-game.ini"));
+    restarted.root.Write("Saves/2-map1.ini", f.root.Read("Saves/2-map1.ini"));
+    restarted.root.Write("Saves/2-map2.ini", f.root.Read("Saves/2-map2.ini"));
+    std::filesystem::last_write_time(restarted.root.path() / "Saves/2-map1.ini",
+                                     std::filesystem::file_time_type::clock::now() -
+                                         std::chrono::hours(1));
+    ASSERT_TRUE(LoadSlot(restarted.gp, 2));
+    const MMap& m = restarted.gp.map;
+    EXPECT_EQ(m.mapIndex, 1);
+    EXPECT_EQ(m.Title, "two");
+    EXPECT_EQ(m.screens[0]->North, 7);
+    EXPECT_EQ(m.screens[1]->State, 3);
+    EXPECT_EQ(restarted.gp.hero.Health, 61);
+    EXPECT_EQ(restarted.gp.hero.currentScreen, m.screens[2].get());
+    EXPECT_EQ(restarted.gp.hero.carried, std::vector<MObj*>{m.objects[0].get()});
+
+    // A slot of a map the project lacks is refused, and the game stays.
+    restarted.root.Write("Saves/3-game.ini", HeroFile(9, 0));
+    restarted.root.Write("Saves/3-map7.ini", "");
+    EXPECT_THROW(LoadSlot(restarted.gp, 3), base::FileError);
+    EXPECT_EQ(restarted.gp.map.Title, "two");
+    EXPECT_EQ(restarted.gp.hero.Health, 61);
 }
 
 TEST(ChangingMaps, TheStateTravelsThroughTheWorkingFiles) {
@@ -238,6 +355,28 @@ TEST(ChangingMaps, AMapTheHeroCannotStandOnLeavesTheGameAsItWas) {
     EXPECT_EQ(f.gp.map.Title, "one");
     EXPECT_EQ(f.gp.hero.currentScreen, f.gp.map.screens[2].get());
     EXPECT_EQ(f.gp.hero.Health, 80);
+}
+
+// A new game forgets the working state that an earlier game left.
+TEST(ChangingMaps, ANewGameStartsOnTheFirstMapWithAFreshWorkingState) {
+    SavedGame f;
+    f.Play();
+    ChangeMap(f.gp, 1);
+    SaveSlot(f.gp, 1);
+    ASSERT_TRUE(f.root.Exists("Saves/cur-map1.ini"));
+    ASSERT_TRUE(LoadProjectMap(f.gp, 0));
+    ForgetWorkingState(f.gp);
+    EXPECT_EQ(f.gp.map.mapIndex, 0);
+    EXPECT_EQ(f.gp.map.Title, "one");
+    EXPECT_FALSE(f.root.Exists("Saves/cur-game.ini"));
+    EXPECT_FALSE(f.root.Exists("Saves/cur-map1.ini"));
+    EXPECT_TRUE(f.root.Exists("Saves/1-game.ini"));  // slots stay
+    StartWorld(f.gp.map, f.gp.hero);
+    ChangeMap(f.gp, 1);
+    ChangeMap(f.gp, 0);
+    EXPECT_EQ(f.gp.map.screens[0]->North, -2);  // the earlier game's opened exit is gone
+    ForgetWorkingState(f.gp);                   // nothing to forget is no error
+    ForgetWorkingState(f.gp);
 }
 
 }  // namespace
