@@ -18,6 +18,7 @@ std::filesystem::path Rules::ProjectFolder() const {
 }
 
 void Rules::SayMessage(std::string_view text, bool keepLast) {
+    if (errorAnswered_) return;
     if (suppressNext) {
         suppressNext = false;
         return;

@@ -112,6 +112,9 @@ public:
     bool InWait() const { return waitDepth_ > 0; }
     // The ticks a running timed wait still counts down, or 0.
     int32_t TimedWaitTicksLeft() const;
+    // A key starts what the player does next: messages are spoken again
+    // after an error answered the last action.
+    void ActionStarts() { errorAnswered_ = false; }
     // Loading a game or starting a new one replaced the records.
     void WorldReplaced() { ++worldGeneration; }
 
@@ -146,6 +149,7 @@ private:
     int mapChangesLeft_ = 0;
     bool actionStopped_ = false;
     uint64_t errorsReported_ = 0;  // errors the player heard
+    bool errorAnswered_ = false;   // the running action's answer was an error
     int waitDepth_ = 0;
     bool timedWait_ = false;
 };

@@ -209,6 +209,7 @@ void TForm1::Dispatch(const Event& e) {
             if (rules_->InWait()) {
                 KeyDownInWait(e.key, e.shift);
             } else {
+                rules_->ActionStarts();
                 form_.DeliverKeyDown(e.key, e.shift);
             }
             break;

@@ -81,8 +81,7 @@ public:
 
     // Saved-game slots.
     enum class SlotResult { Done, Empty, Failed };
-    // A failure is shown, and spoken unless the caller speaks it itself.
-    SlotResult LoadOrSaveSlot(int32_t n, bool speakError = true);
+    SlotResult LoadOrSaveSlot(int32_t n);
     void NewGame();
 
     // Read access for tests and front ends.
@@ -127,6 +126,11 @@ private:
     void ReadInstructionLine();
     void AdvanceReading();
     void LeaveInstructions();
+
+    // Saved-game slots: the files, then what the player hears of a load. A
+    // failure is shown, and spoken unless the caller speaks it itself.
+    SlotResult TransferSlot(int32_t n, bool speakError);
+    void ShowLoadedSlot(SlotResult result);
 
     // Action menus.
     struct ObjectList;

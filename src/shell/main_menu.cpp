@@ -45,19 +45,20 @@ void TForm1::MainMenuAction(int index) {
             ShowPictureScreen("menu", texts::MainMenuTitle());
             return;
         }
-        ShowGameView();
         slotModeLoad_ = true;
-        rules_->PlayProjectMusic("map1.mid", sound_->AppliedVolume);
-        const SlotResult result = LoadOrSaveSlot(index + 1, false);
-        if (result == SlotResult::Empty) NewGame();
+        const SlotResult result = TransferSlot(index + 1, false);
         if (result == SlotResult::Failed) {
             // A damaged slot starts nothing: the player hears why, then the
             // chooser again, in one utterance so that neither cuts the other off.
             speech_.PendingPrefix = RichEdit1.Text() + " ";
-            rules_->PlayProjectMusic("menu.mid", sound_->AppliedVolume);
             slotChooser_ = true;
             ShowPictureScreen("gmenu", texts::ChooserTitle());
+            return;
         }
+        ShowGameView();
+        rules_->PlayProjectMusic("map1.mid", sound_->AppliedVolume);
+        ShowLoadedSlot(result);
+        if (result == SlotResult::Empty) NewGame();
         return;
     }
     switch (index) {

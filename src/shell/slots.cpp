@@ -49,33 +49,40 @@ void TForm1::BuildGameBlocks() {
     }
 }
 
-TForm1::SlotResult TForm1::LoadOrSaveSlot(int32_t n, bool speakError) {
-    bool done = false;
+TForm1::SlotResult TForm1::TransferSlot(int32_t n, bool speakError) {
     try {
-        if (slotModeLoad_) {
-            done = world::LoadSlot(gp_, n);
-        } else {
+        if (!slotModeLoad_) {
             world::SaveSlot(gp_, n);
-            done = true;
+            return SlotResult::Done;
         }
+        if (!world::LoadSlot(gp_, n)) return SlotResult::Empty;
     } catch (const base::FileError& e) {
         // A damaged slot or a failed write: the game is as it was.
         const std::string text = ShowError(e.file(), e.problem());
         if (speakError) speech_.SayText(text);
         return SlotResult::Failed;
     }
-    if (!slotModeLoad_) return SlotResult::Done;
-    if (!done) {
-        speech_.SayText(texts::EmptySlot());
-        return SlotResult::Empty;
-    }
     rules_->WorldReplaced();
+    return SlotResult::Done;
+}
+
+void TForm1::ShowLoadedSlot(SlotResult result) {
+    if (result == SlotResult::Empty) {
+        speech_.SayText(texts::EmptySlot());
+        return;
+    }
+    if (result != SlotResult::Done || !slotModeLoad_) return;
     if (const world::MScreen* s = gp_.hero.currentScreen) {
         rules_->ShowScreenPicture(gp_.hero.CurScrNo, s->ScrFrame);
     }
     rules_->ShowHeroStatus();
     SpeakPosition();
-    return SlotResult::Done;
+}
+
+TForm1::SlotResult TForm1::LoadOrSaveSlot(int32_t n) {
+    const SlotResult result = TransferSlot(n, true);
+    ShowLoadedSlot(result);
+    return result;
 }
 
 void TForm1::NewGame() {

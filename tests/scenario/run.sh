@@ -10,14 +10,32 @@ here=$(cd "$(dirname "$0")" && pwd)
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 cp -R "$here/castle" "$tmp/root"
+# The key script's first comment lines may set up the run:
+#   "# args: -nomenu"            arguments of velmora
+#   "# overlay: NAME"            overlays/NAME copied over the castle (changed
+#                                project files, saved games already there)
+#   "# file-size-limit: BLOCKS"  no file may grow beyond this (a full disk)
+header() { sed -n "/^[^#]/q; s/^# $1: //p" "$here/$name.keys"; }
+args=$(header args)
+overlay=$(header overlay)
+limit=$(header file-size-limit)
+if [ -n "$overlay" ]; then cp -R "$here/overlays/$overlay/." "$tmp/root/"; fi
 (cd "$tmp/root" && find . -type f | sort) > "$tmp/before"
-# The first line of the key script may give arguments: "# args: -nomenu".
-args=$(sed -n '1s/^# args: //p' "$here/$name.keys")
-# shellcheck disable=SC2086
-"$velmora" --root "$tmp/root" --keys "$here/$name.keys" $args > "$tmp/out" 2> "$tmp/err" || {
-  echo "velmora failed ($?):"; cat "$tmp/err"; exit 1; }
+play() {
+  # shellcheck disable=SC2086
+  "$velmora" --root "$tmp/root" --keys "$here/$name.keys" $args
+}
+if [ -z "$limit" ]; then
+  play > "$tmp/out" 2> "$tmp/err" || { echo "velmora failed ($?):"; cat "$tmp/err"; exit 1; }
+else
+  # The limit holds for files only: the transcript goes through a pipe.
+  : > "$tmp/err"
+  (ulimit -f "$limit"; play 2>&1) | cat > "$tmp/out" || { echo "velmora failed:"; cat "$tmp/out"; exit 1; }
+fi
 {
-  cat "$tmp/out"
+  # Errors name files by their full path: the temporary root is left out.
+  sed "s|$tmp/root/||g" "$tmp/out"
+  if [ -s "$tmp/err" ]; then echo "== stderr =="; sed "s|$tmp/root/||g" "$tmp/err"; fi
   echo "== files written =="
   (cd "$tmp/root" && find . -type f | sort) | comm -13 "$tmp/before" - 
   if [ -f "$tmp/root/main.ini" ]; then echo "== main.ini =="; tr -d '\r' < "$tmp/root/main.ini"; fi
