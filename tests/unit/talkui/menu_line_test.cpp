@@ -298,5 +298,70 @@ TEST_F(MenuTest, HookResultsAndHandlers) {
     EXPECT_EQ(calls, (std::vector<std::string>{"back", "escape", "choice", "back"}));
 }
 
+// Blocks built at run time are owned by the entries that link them and held
+// by the menu while it stands in them or runs their hooks: a hook may replace
+// the very block it runs in, or its parent's, again and again, and the menu
+// still goes back through blocks that nothing else reaches any more.
+TEST(MenuLifetime, BuiltBlocksLiveWhileTheMenuCanReachThem) {
+    Harness h;
+    TMenuBlock root;
+    std::weak_ptr<TMenuBlock> firstGifts;
+    int builds = 0;
+    std::vector<std::string> chosen;
+    auto menu = h.MakeList<TMenuLine>();
+    // "give": a list of gifts; choosing a gift builds its receivers as that
+    // gift's child, and rebuilds the gift list itself under the menu's feet.
+    TMenuEntry& give = root.AddEntry(T("Отдать"), etSubmenu);
+    std::function<std::shared_ptr<TMenuBlock>()> gifts;
+    gifts = [&]() {
+        ++builds;
+        return BuildOwnedBlock({T("ключ"), T("меч")}, etSubmenu, [&](TMenuLine&, TMenuEntry& gift) {
+            give.Attach(gifts());  // the block of this very entry is replaced
+            gift.Attach(BuildOwnedBlock({T("страж")}, etCommand, [&](TMenuLine& m, TMenuEntry& e) {
+                chosen.push_back(base::Cp1251ToUtf8(*e.Caption));
+                m.Back();
+                m.Back();
+                return 0;
+            }));
+            return 0;
+        });
+    };
+    give.OnChoose = [&](TMenuLine&, TMenuEntry& e) {
+        e.Attach(gifts());
+        if (firstGifts.expired()) firstGifts = e.OwnedLink;
+        return 0;
+    };
+    h.kit.BookmarkRoot = &root;
+    h.focus = h.kit.List.get();
+    menu->OpenBlock(root);
+    for (int round = 0; round < 20; ++round) {
+        menu->Current = 0;
+        menu->Choose('\0');  // into the gifts
+        menu->Current = 0;
+        menu->Choose('\0');  // a gift: into its receivers
+        ASSERT_EQ(menu->Depth, 3);
+        menu->Current = 0;
+        menu->Choose('\0');  // the receiver: back twice, to the top
+        ASSERT_EQ(menu->Depth, 1);
+        ASSERT_EQ(menu->CurrentBlock, &root);
+    }
+    EXPECT_EQ(chosen.size(), 20u);
+    EXPECT_EQ(builds, 40);
+    // Nothing reaches the first gift list any more: it is gone, not kept for ever.
+    EXPECT_TRUE(firstGifts.expired());
+
+    // In a gift list whose entry was rebuilt by a later choice, Back still
+    // finds the parent; leaving frees the list.
+    menu->Current = 0;
+    menu->Choose('\0');
+    std::weak_ptr<TMenuBlock> standing = menu->CurrentBlock->Shared();
+    give.Attach(gifts());  // the list the menu stands in is no longer linked
+    ASSERT_FALSE(standing.expired());
+    h.Take();
+    menu->Back();
+    EXPECT_EQ(menu->CurrentBlock, &root);
+    EXPECT_TRUE(standing.expired());
+}
+
 }  // namespace
 }  // namespace velmora::talkui::test

@@ -1,0 +1,143 @@
+// The whole shell on a small project in a temporary game root, driven by a
+// queue of events and heard through a recording speech output.
+#pragma once
+
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/encoding.h"
+#include "shell/form1.h"
+#include "sound/sound_driver.h"
+#include "speech/speech_output.h"
+#include "ui/keys.h"
+#include "unit/test_folder.h"
+
+namespace velmora::shell::test {
+
+inline std::string Ru(const std::string& utf8) { return base::Utf8ToCp1251(utf8); }
+
+// Lines of a plain key-line file, written in the game's code page.
+inline std::string KeyLines(std::initializer_list<std::string> lines) {
+    std::string text;
+    for (const std::string& line : lines) text += Ru(line) + "\r\n";
+    return text;
+}
+
+// Events given before the run; when they are used up, none come any more.
+class QueuedEvents : public EventSource {
+public:
+    std::optional<Event> Next() override {
+        std::deque<Event>& from = !posted.empty() ? posted : queue;
+        if (from.empty()) return std::nullopt;
+        const Event e = from.front();
+        from.pop_front();
+        return e;
+    }
+    void Post(const Event& e) override { posted.push_back(e); }
+
+    void Down(int key, char ch = 0, ui::ShiftState shift = {}) {
+        queue.push_back({Event::Kind::KeyDown, key, shift});
+        if (ch != 0) queue.push_back({Event::Kind::KeyPress, 0, {}, ch});
+    }
+    void Up(int key, ui::ShiftState shift = {}) { queue.push_back({Event::Kind::KeyUp, key, shift}); }
+    void Press(int key, char ch = 0, ui::ShiftState shift = {}) {
+        Down(key, ch, shift);
+        Up(key, shift);
+    }
+    void Digit(int n) { Press('0' + n, static_cast<char>('0' + n)); }
+    void Ticks(int32_t n) {
+        Event tick{Event::Kind::Tick};
+        tick.ticks = n;
+        queue.push_back(tick);
+    }
+
+    std::deque<Event> queue;
+    std::deque<Event> posted;
+};
+
+// Each text is written down and ends at once, as a reader program reports it.
+class HeardSpeech : public speech::SpeechOutput {
+public:
+    HeardSpeech(std::vector<std::string>& heard, QueuedEvents& events)
+        : heard_(heard), events_(events) {}
+    speech::SpeechOutputKind Kind() const override { return speech::SpeechOutputKind::soReader; }
+    void Speak(const std::string& text) override {
+        heard_.push_back(base::Cp1251ToUtf8(text));
+        events_.Post({Event::Kind::SpeechEnded});
+    }
+    void Cue(int number) override { heard_.push_back("cue " + std::to_string(number)); }
+    void SetRate(int rate) override { heard_.push_back("rate " + std::to_string(rate)); }
+
+private:
+    std::vector<std::string>& heard_;
+    QueuedEvents& events_;
+};
+
+class QuietFrontEnd : public FrontEnd {
+public:
+    void PictureLoaded(const char*, const std::filesystem::path&) override {}
+    void ViewChanged(const char*) override {}
+    void Beep() override {}
+    void Tone(int, int) override {}
+    std::string KeyboardLayout() override { return "00000419"; }
+};
+
+// A gate (north to a yard) with a stone and a key lying there.
+struct ShellFixture {
+    velmora::test::TestFolder root;
+    QueuedEvents events;
+    QuietFrontEnd frontEnd;
+    std::vector<std::string> heard;
+    std::unique_ptr<TForm1> form;
+
+    explicit ShellFixture(const std::string& stoneOnExam, int32_t health = 12) {
+        root.Write("Projects/Default/game.ini",
+                   KeyLines({"GameInitHealth=" + std::to_string(health), "GameGoDecHealth=2",
+                             "GameNotInterCnt=1", "GameNotInter0=Ничего интересного.",
+                             "GameDeathCnt=1", "GameDeath0=Силы оставили тебя."}));
+        root.Write("Projects/Default/map1.ini",
+                   KeyLines({"MapFirstMessage=Ты у ворот.", "MapScrCount=2", "Scr0no=0",
+                             "Scr0Title=Ворота", "Scr0North=-1", "Scr0South=-2", "Scr0East=-2",
+                             "Scr0West=-2", "Scr1no=1", "Scr1Title=Двор", "Scr1y=1",
+                             "Scr1North=-2", "Scr1South=-1", "Scr1East=-2", "Scr1West=-2",
+                             "MapObjCount=2", "Obj0no=0", "Obj0Title=камень", "Obj0ScrWhere=0",
+                             "Obj0Visible=1", "Obj0OnExam=" + stoneOnExam, "Obj1no=1",
+                             "Obj1Title=ключ", "Obj1ScrWhere=0", "Obj1Visible=1",
+                             "Obj1Takable=1", "Obj1Weight=1"}));
+        root.Write("Projects/Default/menu.txt", KeyLines({"Новая игра", "Выход"}));
+        events.queue.push_back({Event::Kind::Tick});  // the first tick starts the game
+    }
+
+    // Plays every queued event; the game starts at once (no menu).
+    void Play() {
+        if (!form) {
+            ShellOptions options;
+            options.programFolder = root.path();
+            options.stateFolder = root.path();
+            options.nomenu = true;
+            options.seed = 1;
+            form = std::make_unique<TForm1>(options, events, frontEnd,
+                                            std::make_unique<HeardSpeech>(heard, events),
+                                            std::make_unique<sound::NoneDriver>(), nullptr);
+        }
+        form->Run();
+    }
+
+    // What was heard, one line each, for failure messages.
+    std::string Heard() const {
+        std::string text;
+        for (const std::string& line : heard) text += line + "\n";
+        return text;
+    }
+
+    int Count(const std::string& text) const {
+        int n = 0;
+        for (const std::string& line : heard) n += line == text ? 1 : 0;
+        return n;
+    }
+};
+
+}  // namespace velmora::shell::test

@@ -1,0 +1,118 @@
+// While the rules wait, a key only ends the wait: nothing the player presses
+// then can choose, walk, type or start a game inside the running action.
+#include <gtest/gtest.h>
+
+#include "unit/shell/shell_harness.h"
+
+namespace velmora::shell::test {
+namespace {
+
+constexpr ui::ShiftState kAlt{.Alt = true};
+constexpr ui::ShiftState kCtrl{.Ctrl = true};
+constexpr ui::ShiftState kCtrlShift{.Shift = true, .Ctrl = true};
+
+// Every kind of key held down during a wait: arrows, a letter that would
+// search, Escape that would go back, Enter that would choose, a digit that
+// would quick-select, bookmark keys. The first release ends the wait.
+void HoldEveryKind(QueuedEvents& e) {
+    e.Down(ui::vk::Down);
+    e.Down('K', Ru("к")[0]);
+    e.Down(ui::vk::Escape, 27);
+    e.Down(ui::vk::Return, '\r');
+    e.Down('2', '2');
+    e.Down('1', 0, kAlt);
+    e.Down('1', 0, kCtrlShift);
+}
+
+TEST(ShellWaits, KeysDuringAWaitOnlyEndIt) {
+    ShellFixture f("anykey");
+    f.events.Digit(3);  // examine
+    f.events.Digit(1);  // the stone: its script waits for a key
+    HoldEveryKind(f.events);
+    f.events.Up(ui::vk::Down);
+    f.Play();
+    EXPECT_EQ(f.heard, (std::vector<std::string>{"rate 60", "Ты у ворот.", "Осмотреть.",
+                                                  "Осмотреть2 предметов", "камень.",
+                                                  "Ничего интересного."}));
+    EXPECT_EQ(f.form->Menu()->Depth, 1);
+    EXPECT_TRUE(f.form->Menu()->Search.empty());
+}
+
+// The key that chose an action is still held when its wait begins. Digits
+// pressed and released before it is let go would choose the stone again (an
+// examine inside the examine), and with it any entry, "new game" included.
+TEST(ShellWaits, KeysWhileTheChoosingKeyIsHeldDoNotChooseAgain) {
+    ShellFixture f("anykey");
+    f.events.Digit(3);
+    f.events.Press(ui::vk::Down);
+    f.Play();
+    world::MObj* stone = f.form->Project().map.objects[0].get();
+    const uint64_t generation = f.form->Rules().worldGeneration;
+    f.heard.clear();
+    f.events.Down(ui::vk::Return, '\r');  // examine the stone, and hold Enter
+    f.events.Digit(1);
+    f.events.Digit(1);
+    f.events.Up(ui::vk::Return);
+    f.events.Press(ui::vk::Space, ' ');  // ends the wait
+    f.Play();
+    EXPECT_EQ(f.Count("Ничего интересного."), 1) << f.Heard();
+    EXPECT_EQ(f.Count("камень."), 0) << f.Heard();
+    EXPECT_EQ(f.form->Project().map.objects[0].get(), stone);
+    EXPECT_EQ(f.form->Rules().worldGeneration, generation);
+}
+
+// Death waits twice (its line, then the game-over page): keys there neither
+// walk again nor choose; afterwards the main menu works.
+TEST(ShellWaits, KeysDuringDeathsWaitsDoNotWalkAgain) {
+    ShellFixture f("", 3);
+    f.events.Digit(1);
+    f.events.Digit(1);  // north: health 1
+    f.events.Digit(1);
+    f.events.Down('1', '1');
+    f.events.Up('1');  // south: health -1, death
+    for (int wait = 0; wait < 2; ++wait) {
+        HoldEveryKind(f.events);
+        f.events.Down('1', '1');
+        f.events.Up('1');
+    }
+    f.Play();
+    EXPECT_EQ(f.Count("Силы оставили тебя."), 1) << f.Heard();
+    EXPECT_EQ(f.Count("Экран: Двор Пустой двор.") + f.Count("Экран: Ворота"), 0);
+    EXPECT_EQ(f.form->View(), vmPicture);
+    EXPECT_EQ(f.form->Project().hero.CurScrNo, 0);
+    // The main menu's first line starts a new game.
+    f.events.Digit(1);
+    f.Play();
+    EXPECT_EQ(f.form->View(), vmGame);
+    EXPECT_EQ(f.form->Project().hero.Health, 3);
+}
+
+// Speech rate and music volume still change during a wait (a player slowing
+// down a narration need not sit it out); their release ends the wait.
+TEST(ShellWaits, SettingsKeysActDuringAWait) {
+    ShellFixture f("anykey");
+    f.events.Digit(3);
+    f.events.Digit(1);
+    f.events.Down(107, '+', kCtrl);  // Ctrl+NumPlus
+    f.events.Up(107, kCtrl);
+    f.events.Digit(2);  // after the wait: rest
+    f.Play();
+    EXPECT_EQ(f.form->Speed(), 70) << f.Heard();
+    EXPECT_EQ(f.Count("rate 70"), 1);
+    EXPECT_EQ(f.Count("Ничего интересного."), 1);
+    EXPECT_EQ(f.form->Project().hero.fRest, 1);
+}
+
+// A timed wait of two billion ticks ends with one event that brings them all.
+TEST(ShellWaits, AVeryLongTimedWaitCostsOneEvent) {
+    ShellFixture f("say before\\n#\\nok");
+    f.Play();
+    f.events.Ticks(2000000000);
+    f.form->Rules().WaitTicks(2000000000);
+    EXPECT_TRUE(f.events.queue.empty());
+    EXPECT_EQ(f.form->Rules().TimedWaitTicksLeft(), 0);
+    EXPECT_FALSE(f.form->Rules().InWait());
+}
+
+}  // namespace
+}  // namespace velmora::shell::test
