@@ -155,7 +155,7 @@ void Rules::EnterMap() {
 
 bool Rules::ChangeMap(int32_t mapIndex) {
     if (depth_ > 0 && mapChangesLeft_-- <= 0) {
-        StopAction("сменило карту больше " + std::to_string(kMaxMapChangesPerAction) + " раз");
+        StopAction("сменило карту больше " + std::to_string(mapChangeBudget) + " раз");
         return false;
     }
     try {

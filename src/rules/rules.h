@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <string>
 #include <string_view>
@@ -125,6 +126,13 @@ public:
     // Counts loads that replaced the records of the map; a rule that ran a
     // script checks it before it touches a record again.
     uint64_t worldGeneration = 0;
+    // Statements and map changes one action may run (the limits above; a
+    // fuzzer lowers them to try more inputs a second).
+    int64_t statementBudget = kMaxStatementsPerAction;
+    int mapChangeBudget = kMaxMapChangesPerAction;
+    // Where a note for the project's author goes (an action stopped at a
+    // limit): standard error unless replaced.
+    std::function<void(const std::string&)> AuthorNote;
     std::mt19937 random{std::random_device{}()};
 
     std::filesystem::path ProjectFolder() const;

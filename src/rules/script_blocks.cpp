@@ -53,14 +53,18 @@ void Rules::StopAction(const std::string& why) {
     if (actionStopped_) return;
     actionStopped_ = true;
     const std::string text = "velmora: одно действие " + why +
-                             "; оно остановлено (скрипты вызывают друг друга?)\n";
-    std::fputs(text.c_str(), stderr);
+                             "; оно остановлено (скрипты вызывают друг друга?)";
+    if (AuthorNote) {
+        AuthorNote(text);
+    } else {
+        std::fprintf(stderr, "%s\n", text.c_str());
+    }
 }
 
 bool Rules::RunBlock(world::MScript& owner, const std::vector<std::string>& lines) {
     if (depth_ == 0) {
-        statementsLeft_ = kMaxStatementsPerAction;
-        mapChangesLeft_ = kMaxMapChangesPerAction;
+        statementsLeft_ = statementBudget;
+        mapChangesLeft_ = mapChangeBudget;
         actionStopped_ = false;
     }
     DepthGuard guard(depth_);
@@ -71,7 +75,7 @@ bool Rules::RunBlock(world::MScript& owner, const std::vector<std::string>& line
         const std::string_view line = base::TrimBlanks(lines[i]);
         if (line.empty()) continue;
         if (--statementsLeft_ < 0) {
-            StopAction("выполнило больше " + std::to_string(kMaxStatementsPerAction) + " строк скриптов");
+            StopAction("выполнило больше " + std::to_string(statementBudget) + " строк скриптов");
             return false;
         }
         if (!StartsWith(line, "if ")) {

@@ -120,6 +120,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     rules::Rules rules(gp, speech, sound, view, events);
     current = &rules;
     events.rules = &rules;
+    // Small limits: an input that loops is cut short, so thousands run a second.
+    rules.statementBudget = 2000;
+    rules.mapChangeBudget = 2;
+    rules.AuthorNote = [](const std::string&) {};
 
     const std::string script(reinterpret_cast<const char*>(data), size);
     auto command = std::make_unique<world::MScript>();
