@@ -4,6 +4,7 @@
 
 #include "base/cp1251.h"
 #include "base/paths.h"
+#include "rules/nesting.h"
 #include "rules/rules.h"
 #include "world/key_access.h"
 #include "world/key_lines.h"
@@ -13,19 +14,6 @@ namespace {
 
 constexpr int kEscape = 27;
 constexpr int kAlt = 18;
-
-// Counts the waits in progress; a wait may nest in another (a key handled
-// during a wait can play a sound that waits).
-class WaitScope {
-public:
-    explicit WaitScope(int& depth) : depth_(depth) { ++depth_; }
-    ~WaitScope() { --depth_; }
-    WaitScope(const WaitScope&) = delete;
-    WaitScope& operator=(const WaitScope&) = delete;
-
-private:
-    int& depth_;
-};
 
 }  // namespace
 
@@ -56,7 +44,7 @@ void Rules::Wait(bool (*more)(const Rules&)) {
 }
 
 void Rules::WaitKey() {
-    WaitScope scope(waitDepth_);
+    const Nesting wait(waitDepth_);  // a wait may nest in another
     Wait([](const Rules& r) { return r.waits.keyHeld; });
     waits.waiting = true;
     Wait([](const Rules& r) { return r.waits.waiting; });
@@ -64,7 +52,7 @@ void Rules::WaitKey() {
 }
 
 void Rules::WaitTicks(int32_t ticks) {
-    WaitScope scope(waitDepth_);
+    const Nesting wait(waitDepth_);  // a wait may nest in another
     Wait([](const Rules& r) { return r.waits.keyHeld; });
     waits.waiting = true;
     waits.TickCountdown = std::max(ticks, 0);
@@ -75,7 +63,7 @@ void Rules::WaitTicks(int32_t ticks) {
 }
 
 void Rules::WaitPage() {
-    WaitScope scope(waitDepth_);
+    const Nesting wait(waitDepth_);  // a wait may nest in another
     Wait([](const Rules& r) { return r.waits.keyHeld; });
     if (speech_.Output() == speech::SpeechOutputKind::soJaws) {
         WaitTicks(30);

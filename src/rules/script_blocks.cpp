@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/cp1251.h"
+#include "rules/nesting.h"
 #include "rules/rules.h"
 #include "world/key_lines.h"
 #include "world/link.h"
@@ -13,19 +14,6 @@ namespace {
 bool StartsWith(std::string_view s, std::string_view prefix) {
     return s.substr(0, prefix.size()) == prefix;
 }
-
-// Counts the depth of the runs in progress; too deep, and the run fails.
-class DepthGuard {
-public:
-    explicit DepthGuard(int& depth) : depth_(depth) { ++depth_; }
-    ~DepthGuard() { --depth_; }
-    DepthGuard(const DepthGuard&) = delete;
-    DepthGuard& operator=(const DepthGuard&) = delete;
-    bool TooDeep() const { return depth_ > kMaxScriptDepth; }
-
-private:
-    int& depth_;
-};
 
 // A number argument, or the fallback when it is missing or not a number.
 int32_t Number(const std::vector<std::string>& words, size_t i, int32_t fallback) {
@@ -67,8 +55,8 @@ bool Rules::RunBlock(world::MScript& owner, const std::vector<std::string>& line
         mapChangesLeft_ = mapChangeBudget;
         actionStopped_ = false;
     }
-    DepthGuard guard(depth_);
-    if (guard.TooDeep()) return false;
+    const Nesting run(depth_);
+    if (run.Depth() > kMaxScriptDepth) return false;  // too deep: the run fails
     if (lines.empty()) return true;
     bool ran = false;
     for (size_t i = 0; i < lines.size(); ++i) {
