@@ -27,12 +27,12 @@ bool SpeechdNoticeEndsSpeech(SpeechdNotice notice, long long messageId, long lon
 class SpeechdOutput : public SpeechOutput {
 public:
     // Connects to a running daemon; with autospawn, starts one and waits for
-    // it at most timeoutMs in all. Null when there is none.
+    // it at most timeoutMs. Null when there is none, or when it does not
+    // answer: no call to the daemon waits longer than a moment for its answer.
     static std::unique_ptr<SpeechdOutput> Open(bool autospawn, int timeoutMs, PostSpeechEvent post,
                                                std::function<void(int)> cue);
     // connection: libspeechd's SPDConnection (kept opaque so its header stays inside).
-    SpeechdOutput(void* connection, PostSpeechEvent post, std::function<void(int)> cue)
-        : connection_(connection), post_(std::move(post)), cue_(std::move(cue)) {}
+    SpeechdOutput(void* connection, PostSpeechEvent post, std::function<void(int)> cue);
     ~SpeechdOutput() override;
     SpeechdOutput(const SpeechdOutput&) = delete;
     SpeechdOutput& operator=(const SpeechdOutput&) = delete;
@@ -48,12 +48,21 @@ public:
 
     void OnNotice(SpeechdNotice notice, size_t messageId);  // from libspeechd's thread
 
+    // The daemon stopped answering and was let go: texts end at once, unspoken.
+    bool Lost() const { return lost_.load(); }
+
 private:
+    struct Guard;
+    // Runs one call to the daemon within its bound; false when it failed to.
+    bool Call(const std::function<void()>& call);
+
     void* connection_;
     PostSpeechEvent post_;
     std::function<void(int)> cue_;
     std::atomic<long long> latest_{0};
     std::atomic<bool> handing_{false};
+    std::atomic<bool> lost_{false};
+    std::unique_ptr<Guard> guard_;  // null for a daemon we cannot watch (a network address)
 };
 
 }  // namespace velmora::speech

@@ -1,11 +1,27 @@
-// The speech outputs' own rules, and espeak-ng for real (no sound card needed).
+// The speech outputs' own rules, espeak-ng for real (no sound card needed), and
+// speech-dispatcher, faked and for real, each in a home of its own.
 #include <gtest/gtest.h>
 
+#include <poll.h>
+#include <signal.h>
+#include <strings.h>
+#include <sys/socket.h>
+#include <sys/syscall.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <mutex>
+#include <optional>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "base/cp1251.h"
@@ -15,6 +31,7 @@
 #include "speech/pcm_queue.h"
 #include "speech/speech_router.h"
 #include "speech/speechd_output.h"
+#include "unit/test_folder.h"
 
 namespace velmora::speech {
 namespace {
@@ -158,14 +175,366 @@ TEST(Espeak, PlaysThroughTheStreamAndIsCutOffWithoutAFalseEnd) {
 namespace velmora::speech {
 namespace {
 
-TEST(Speechd, AStartedDaemonBeginsOurText) {
-    auto out = SpeechdOutput::Open(true, 10000, nullptr, nullptr);
-    if (!out) GTEST_SKIP() << "speech-dispatcher could not be started here";
+using std::chrono::milliseconds;
+using Clock = std::chrono::steady_clock;
+
+class Fd {
+public:
+    explicit Fd(int fd = -1) : fd_(fd) {}
+    Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    Fd& operator=(Fd&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            fd_ = std::exchange(other.fd_, -1);
+        }
+        return *this;
+    }
+    ~Fd() { Reset(); }
+    int Get() const { return fd_; }
+    bool Valid() const { return fd_ >= 0; }
+    void Reset() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+
+private:
+    int fd_;
+};
+
+// Sets variables for one test and puts the old values back.
+class ScopedEnv {
+public:
+    ScopedEnv() = default;
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+    ~ScopedEnv() {
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+            if (it->second) {
+                ::setenv(it->first.c_str(), it->second->c_str(), 1);
+            } else {
+                ::unsetenv(it->first.c_str());
+            }
+        }
+    }
+    void Set(const std::string& name, const std::string& value) {
+        const char* old = std::getenv(name.c_str());
+        saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+        ::setenv(name.c_str(), value.c_str(), 1);
+    }
+
+private:
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+// Every process whose environment names this runtime folder: a daemon
+// started there, its modules, anything they started. Pidfds, so that a
+// number freed and taken again meanwhile is never signalled.
+std::vector<Fd> ProcessesOf(const std::string& runtimeDir) {
+    const std::string mark = "XDG_RUNTIME_DIR=" + runtimeDir;
+    std::vector<Fd> found;
+    std::error_code error;  // no throwing: this runs in a destructor
+    for (std::filesystem::directory_iterator it("/proc", error), last; !error && it != last;
+         it.increment(error)) {
+        const std::filesystem::directory_entry& entry = *it;
+        char* end = nullptr;
+        const std::string name = entry.path().filename().string();
+        const long pid = std::strtol(name.c_str(), &end, 10);
+        if (end == name.c_str() || *end != 0 || pid == ::getpid()) continue;
+        Fd process(static_cast<int>(::syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0)));
+        if (!process.Valid()) continue;
+        std::ifstream in(entry.path() / "environ", std::ios::binary);
+        std::string variable;
+        while (std::getline(in, variable, '\0')) {
+            if (variable == mark) {
+                found.push_back(std::move(process));
+                break;
+            }
+        }
+    }
+    return found;
+}
+
+// speech-dispatcher without a sound device may hang on its way out and
+// ignore SIGTERM: what does not end soon is killed. Every wait is bounded.
+void EndProcessesOf(const std::string& runtimeDir) {
+    for (const int signal : {SIGTERM, SIGKILL}) {
+        std::vector<Fd> processes = ProcessesOf(runtimeDir);
+        if (processes.empty()) return;
+        for (const Fd& p : processes) {
+            ::syscall(SYS_pidfd_send_signal, p.Get(), signal, nullptr, 0);
+        }
+        const auto until = Clock::now() + std::chrono::seconds(3);
+        for (const Fd& p : processes) {
+            // A pidfd turns readable when its process has ended.
+            pollfd ended{p.Get(), POLLIN, 0};
+            const auto left = std::chrono::duration_cast<milliseconds>(until - Clock::now());
+            ::poll(&ended, 1, static_cast<int>(std::max<long long>(left.count(), 0)));
+            // The launcher is our child: reaped, it leaves no zombie.
+            siginfo_t info{};
+            ::waitid(P_PIDFD, static_cast<id_t>(p.Get()), &info, WEXITED | WNOHANG);
+        }
+    }
+}
+
+// A home of its own for the daemons a test starts or fakes: their socket, pid
+// file and logs stay in a temporary folder, a daemon left running elsewhere
+// (on the usual socket, perhaps stuck) is never talked to, and whatever was
+// started here is ended with the test.
+class DaemonHome {
+public:
+    DaemonHome() {
+        const std::filesystem::path& root = folder_.path();
+        for (const char* sub : {"run", "config", "cache", "data", "state"}) {
+            std::filesystem::create_directory(root / sub);
+        }
+        std::filesystem::permissions(root / "run", std::filesystem::perms::owner_all);
+        env_.Set("HOME", root.string());
+        env_.Set("XDG_RUNTIME_DIR", Runtime());
+        env_.Set("XDG_CONFIG_HOME", (root / "config").string());
+        env_.Set("XDG_CACHE_HOME", (root / "cache").string());
+        env_.Set("XDG_DATA_HOME", (root / "data").string());
+        env_.Set("XDG_STATE_HOME", (root / "state").string());
+        env_.Set("TMPDIR", root.string());
+        // libspeechd keeps the runtime folder it saw first; the address it reads each time.
+        env_.Set("SPEECHD_ADDRESS", "unix_socket:" + Socket());
+    }
+    ~DaemonHome() { EndProcessesOf(Runtime()); }
+    DaemonHome(const DaemonHome&) = delete;
+    DaemonHome& operator=(const DaemonHome&) = delete;
+
+    std::string Runtime() const { return (folder_.path() / "run").string(); }
+    std::string Socket() const { return Runtime() + "/speech-dispatcher/speechd.sock"; }
+    std::string Path(const std::string& name) const { return (folder_.path() / name).string(); }
+
+private:
+    test::TestFolder folder_;
+    ScopedEnv env_;
+};
+
+// Answers like speech-dispatcher, every text beginning and ending at once,
+// until the command it is told to hang at; from then on that connection gets
+// no answer. It gives up by itself after a while, closing everything, so a
+// client that would wait for ever cannot hang the test: that it had to give
+// up is the failure.
+class FakeDaemon {
+public:
+    FakeDaemon(const std::string& path, std::string hangAt, bool accepting = true)
+        : path_(path), hangAt_(std::move(hangAt)), accepting_(accepting) {
+        listener_ = Fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        if (path.size() < sizeof addr.sun_path) {
+            std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+        }
+        ready_ = ::bind(listener_.Get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+                 ::listen(listener_.Get(), 0) == 0;
+        thread_ = std::thread([this] { Serve(); });
+    }
+    ~FakeDaemon() {
+        stop_ = true;
+        thread_.join();
+        std::error_code ignored;
+        std::filesystem::remove(path_, ignored);
+    }
+    FakeDaemon(const FakeDaemon&) = delete;
+    FakeDaemon& operator=(const FakeDaemon&) = delete;
+
+    bool Ready() const { return ready_; }
+    bool GaveUp() const { return gaveUp_; }
+    int Connections() const { return accepted_; }
+    // Whether every client has closed its connection, within the bound.
+    bool ClientsGone(milliseconds bound) const {
+        const auto until = Clock::now() + bound;
+        while (closed_ < accepted_ && Clock::now() < until) {
+            std::this_thread::sleep_for(milliseconds(10));
+        }
+        return closed_ == accepted_;
+    }
+
+private:
+    struct Client {
+        Fd fd;
+        std::string in;
+        bool data = false;
+        bool silent = false;
+    };
+
+    static bool StartsWith(std::string_view line, std::string_view word) {
+        return line.size() >= word.size() &&
+               ::strncasecmp(line.data(), word.data(), word.size()) == 0;
+    }
+
+    void Send(Client& c, const std::string& text) {
+        ::send(c.fd.Get(), text.data(), text.size(), MSG_NOSIGNAL);
+    }
+
+    void Answer(Client& c, std::string_view line) {
+        if (c.silent) return;
+        if (c.data) {
+            if (line == ".") {
+                const std::string id = std::to_string(++messages_);
+                Send(c, "225-" + id + "\r\n225 OK MESSAGE QUEUED\r\n");
+                Send(c, "701-" + id + "\r\n701-1\r\n701 BEGIN\r\n");
+                Send(c, "702-" + id + "\r\n702-1\r\n702 END\r\n");
+                c.data = false;
+            }
+            return;
+        }
+        if (!hangAt_.empty() && StartsWith(line, hangAt_)) {
+            c.silent = true;
+        } else if (StartsWith(line, "SPEAK")) {
+            Send(c, "230 OK RECEIVING DATA\r\n");
+            c.data = true;
+        } else {
+            Send(c, "200 OK\r\n");
+        }
+    }
+
+    void Serve() {
+        const auto giveUpAt = Clock::now() + std::chrono::seconds(15);
+        std::vector<Client> clients;
+        while (!stop_) {
+            if (Clock::now() >= giveUpAt) {
+                gaveUp_ = true;
+                break;
+            }
+            std::vector<pollfd> fds;
+            fds.push_back({accepting_ ? listener_.Get() : -1, POLLIN, 0});
+            for (const Client& c : clients) fds.push_back({c.fd.Get(), POLLIN, 0});
+            if (::poll(fds.data(), fds.size(), 20) <= 0) continue;
+            for (size_t i = 1; i < fds.size(); ++i) {
+                if (fds[i].revents == 0) continue;
+                Client& c = clients[i - 1];
+                char buffer[4096];
+                const ssize_t got = ::recv(c.fd.Get(), buffer, sizeof buffer, 0);
+                if (got <= 0) {
+                    if (got < 0 && errno == EAGAIN) continue;
+                    c.fd.Reset();
+                    ++closed_;
+                    continue;
+                }
+                c.in.append(buffer, static_cast<size_t>(got));
+                for (size_t end; (end = c.in.find("\r\n")) != std::string::npos;) {
+                    const std::string line = c.in.substr(0, end);
+                    c.in.erase(0, end + 2);
+                    Answer(c, line);
+                }
+            }
+            std::erase_if(clients, [](const Client& c) { return !c.fd.Valid(); });
+            if (fds[0].revents != 0) {
+                Fd client(
+                    ::accept4(listener_.Get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+                if (client.Valid()) {
+                    clients.emplace_back();
+                    clients.back().fd = std::move(client);
+                    ++accepted_;
+                }
+            }
+        }
+        // Closing ends every wait on us, a connect waiting for room included.
+        listener_.Reset();
+        clients.clear();
+    }
+
+    std::string path_;
+    std::string hangAt_;
+    bool accepting_;
+    bool ready_ = false;
+    Fd listener_;
+    int messages_ = 0;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> gaveUp_{false};
+    std::atomic<int> accepted_{0};
+    std::atomic<int> closed_{0};
+    std::thread thread_;
+};
+
+TEST(Speechd, ATextBeginsAndEndsByTheDaemonsNotices) {
+    DaemonHome home;
+    FakeDaemon daemon(home.Socket(), "");
+    ASSERT_TRUE(daemon.Ready());
+    Events events;
+    auto out = SpeechdOutput::Open(false, 0, events.Post(), nullptr);
+    ASSERT_NE(out, nullptr);
     out->Speak(base::Utf8ToCp1251("Проверка"));
+    ASSERT_TRUE(events.WaitFor(1));
+    EXPECT_EQ(events.got[0], SpeechEvent::SpeechEnded);
+    EXPECT_GT(out->beganAt.load(), out->spokenAt.load());
+    EXPECT_FALSE(out->Lost());
+    out.reset();
+    EXPECT_TRUE(daemon.ClientsGone(milliseconds(2000)));
+    EXPECT_FALSE(daemon.GaveUp());
+}
+
+TEST(Speechd, ADaemonThatStopsAnsweringNeverHoldsUsUp) {
+    DaemonHome home;
+    {
+        // It accepts no one, and its queue of connections is full: a plain
+        // connect would wait for room for ever.
+        FakeDaemon daemon(home.Socket(), "", /*accepting=*/false);
+        ASSERT_TRUE(daemon.Ready());
+        std::vector<Fd> queued;
+        bool full = false;
+        for (int i = 0; i < 64 && !full; ++i) {
+            Fd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+            sockaddr_un addr{};
+            addr.sun_family = AF_UNIX;
+            std::memcpy(addr.sun_path, home.Socket().c_str(), home.Socket().size() + 1);
+            full = ::connect(fd.Get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 &&
+                   errno == EAGAIN;
+            queued.push_back(std::move(fd));
+        }
+        ASSERT_TRUE(full);
+        EXPECT_EQ(SpeechdOutput::Open(false, 0, nullptr, nullptr), nullptr);
+        EXPECT_FALSE(daemon.GaveUp());
+    }
+    {
+        // It answers the probe, then hangs at the greeting.
+        FakeDaemon daemon(home.Socket(), "SET SELF CLIENT_NAME");
+        ASSERT_TRUE(daemon.Ready());
+        EXPECT_EQ(SpeechdOutput::Open(false, 0, nullptr, nullptr), nullptr);
+        EXPECT_FALSE(daemon.GaveUp());
+        EXPECT_EQ(daemon.Connections(), 2);  // the probe and libspeechd's
+        EXPECT_TRUE(daemon.ClientsGone(milliseconds(2000)));
+    }
+    {
+        // It takes us on, then hangs at our text: the text ends unspoken, the
+        // game goes on, and later calls do not wait again.
+        FakeDaemon daemon(home.Socket(), "SET SELF PRIORITY");
+        ASSERT_TRUE(daemon.Ready());
+        Events events;
+        auto out = SpeechdOutput::Open(false, 0, events.Post(), nullptr);
+        ASSERT_NE(out, nullptr);
+        out->Speak(base::Utf8ToCp1251("Проверка"));
+        EXPECT_TRUE(out->Lost());
+        EXPECT_FALSE(daemon.GaveUp());
+        out->SetRate(90);
+        out->Speak(base::Utf8ToCp1251("Ещё"));
+        ASSERT_TRUE(events.WaitFor(2));
+        EXPECT_EQ(events.got, std::vector<SpeechEvent>(2, SpeechEvent::SpeechEnded));
+        EXPECT_EQ(out->beganAt.load(), 0);
+        out.reset();
+        EXPECT_TRUE(daemon.ClientsGone(milliseconds(2000)));
+        EXPECT_EQ(daemon.Connections(), 2);
+        EXPECT_FALSE(daemon.GaveUp());
+    }
+}
+
+TEST(Speechd, AStartedDaemonBeginsOurText) {
+    DaemonHome home;  // the daemon started here is ended with it
+    auto out = SpeechdOutput::Open(true, 10000, nullptr, nullptr);
+    if (!out) GTEST_SKIP() << "speech-dispatcher could not be started here, or did not answer";
+    out->Speak(base::Utf8ToCp1251("Проверка"));
+    if (out->Lost()) GTEST_SKIP() << "speech-dispatcher stopped answering";
     // Without an audio sink the daemon reports the beginning but never the end.
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (out->beganAt == 0 && std::chrono::steady_clock::now() < end) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const auto end = Clock::now() + std::chrono::seconds(10);
+    while (out->beganAt == 0 && Clock::now() < end) {
+        std::this_thread::sleep_for(milliseconds(10));
+    }
+    if (out->beganAt == 0) {
+        out->SetRate(60);  // a round trip: does it still answer at all?
+        if (out->Lost()) GTEST_SKIP() << "speech-dispatcher stopped answering";
     }
     EXPECT_GT(out->beganAt.load(), out->spokenAt.load());
 }
