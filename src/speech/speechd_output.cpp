@@ -319,6 +319,7 @@ SPDConnection* Conn(void* c) { return static_cast<SPDConnection*>(c); }
 }  // namespace
 
 struct SpeechdOutput::Guard {
+    explicit Guard(UniqueFd fd) : witness(std::move(fd)) {}
     UniqueFd witness;  // before the watch, which cuts through it
     CallWatch watch{[fd = witness.Get()] { ::shutdown(fd, SHUT_RDWR); }};
 };

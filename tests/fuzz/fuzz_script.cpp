@@ -121,7 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     current = &rules;
     events.rules = &rules;
     // Small limits: an input that loops is cut short, so thousands run a second.
-    rules.statementBudget = 2000;
+    rules.statementBudget = 500;
     rules.mapChangeBudget = 2;
     rules.AuthorNote = [](const std::string&) {};
 
