@@ -56,7 +56,7 @@ class KeyGenerator:
         rng = self.rng
         r = rng.random()
         if r < 0.22:
-            lines = [rng.choice(["Down", "Down", "Up"])] * rng.choice([1, 1, 1, 2, 3, 5])
+            lines = [rng.choice(["Down", "Up"])] * rng.choice([1, 1, 1, 2, 3, 5])
         elif r < 0.32:
             lines = ["Enter"]
         elif r < 0.37:
@@ -115,7 +115,9 @@ class KeyGenerator:
             return self.rng.choice([0, 50, 100, 100, 200, 300])
         if r < 0.9:
             return self.rng.randint(0, 20) * 100
-        return self.rng.randint(0, 6000)
+        if r < 0.99:
+            return self.rng.randint(0, 6000)
+        return self.rng.choice([60000, 600000, 999999999])  # the player walked away
 
     def held_step(self):
         rng = self.rng

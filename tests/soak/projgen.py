@@ -70,12 +70,10 @@ class ProjectGenerator:
         return str(self.small(low, high))
 
     def ticks_text(self):
-        # Timed waits stay short: the headless clock runs a wait out before the
-        # next key, so a wait of years would read as a hang.
         r = self.rng.random()
         if r < 0.9:
             return str(self.rng.randint(-2, 30))
-        return self.rng.choice(["", "x", "99999999999", "-2147483648", "-"])
+        return self.rng.choice(["", "x", "99999999999", "-2147483648", "2147483647", "-"])
 
     # Scripts.
 

@@ -59,7 +59,7 @@ def own_frame(stderr):
     return ""
 
 
-def classify(returncode, stderr, timed_out, runaway):
+def classify(returncode, stderr, timed_out, runaway, speaking=False):
     """(kind, frame) of a failed run, or None when the run ended well."""
     m = re.search(r"ERROR: (AddressSanitizer|LeakSanitizer): ([\w-]+)", stderr)
     if m:
@@ -82,7 +82,7 @@ def classify(returncode, stderr, timed_out, runaway):
     if m:
         return "uncaught " + m.group(1), own_frame(stderr)
     if timed_out:
-        return "hang", ""
+        return ("hang, still speaking" if speaking else "hang, silent"), ""
     if runaway:
         return "runaway output", ""
     if returncode < 0:
@@ -120,6 +120,7 @@ class Runner:
             with open(out_path, "wb") as out, open(err_path, "wb") as err:
                 proc = subprocess.Popen(args, stdin=subprocess.DEVNULL, stdout=out, stderr=err,
                                         env=env, cwd=work, start_new_session=True)
+                sizes = []  # the transcript's size at each look, for how a hang looks
                 while True:
                     left = timeout - (time.monotonic() - start)
                     try:
@@ -127,14 +128,17 @@ class Runner:
                         break
                     except subprocess.TimeoutExpired:
                         pass
+                    sizes.append(os.path.getsize(out_path))
                     if time.monotonic() - start >= timeout:
                         timed_out = True
-                    elif os.path.getsize(out_path) > MAX_TRANSCRIPT:
+                    elif sizes[-1] > MAX_TRANSCRIPT:
                         runaway = True
                     if timed_out or runaway:
                         os.killpg(proc.pid, signal.SIGKILL)
                         proc.wait()
                         break
+            # A game that still speaks runs scripts without end; a silent one is stuck.
+            speaking = len(sizes) >= 4 and sizes[-1] > sizes[-4]
             seconds = time.monotonic() - start
             with open(err_path, "rb") as f:
                 stderr = f.read().decode("utf-8", "replace")
@@ -144,9 +148,9 @@ class Runner:
                 tail = f.read().decode("utf-8", "replace")
             if "unknown step" in stderr or "unknown key" in stderr or "no key types" in stderr:
                 raise RuntimeError("the key script does not parse: " + stderr.strip())
-            found = classify(proc.returncode, stderr, timed_out, runaway)
+            found = classify(proc.returncode, stderr, timed_out, runaway, speaking)
             if found is None:
-                return Outcome(True, seconds=seconds, transcript_tail=tail)
+                return Outcome(True, seconds=seconds, stderr=stderr, transcript_tail=tail)
             return Outcome(False, found[0], found[1], seconds, stderr, tail, proc.returncode)
         finally:
             shutil.rmtree(work, ignore_errors=True)

@@ -83,6 +83,15 @@ class Soak:
             return 120.0
         return max(10.0, 20 * statistics.median(recent))
 
+    def calibrate(self):
+        """The normal time of a run on this machine, before any run of the soak:
+        a few plays of the shipped game."""
+        runs = [Run("shipped", "calibration", i, self.o.run_keys) for i in range(3)]
+        with ThreadPoolExecutor(self.o.jobs) as pool:
+            for outcome in pool.map(self.play, runs):
+                if outcome.ok:
+                    self.durations.append(outcome.seconds)
+
     def play(self, run, lines=None):
         return self.runner.play(self.root_for(run), run.lines if lines is None else lines,
                                 run.nomenu, self.timeout())
@@ -297,7 +306,7 @@ def parse(argv):
                    help="the player to soak (default: build-asan/src/app/velmora)")
     p.add_argument("--jobs", type=int, default=os.cpu_count() or 1,
                    help="plays at a time (default: the number of cores)")
-    p.add_argument("--run-keys", type=int, default=2000, help="keys in one run (default 2000)")
+    p.add_argument("--run-keys", type=int, default=3000, help="keys in one run (default 3000)")
     p.add_argument("--timeout", type=float, default=0,
                    help="seconds before a run counts as hung (default: 20 times the median run)")
     p.add_argument("--shrink-time", type=float, default=300,
@@ -319,6 +328,7 @@ def parse(argv):
         p.error("--replay needs one --game")
     if o.keys < 1 or o.run_keys < 1 or o.jobs < 1:
         p.error("--keys, --run-keys and --jobs are at least 1")
+    o.binary = os.path.abspath(o.binary)
     if not os.access(o.binary, os.X_OK):
         p.error("no player at %s (scripts/test --sanitize builds it)" % o.binary)
     name = "seed-" + o.seed + ("" if o.replay is None else "-run-%d" % o.replay)
@@ -331,6 +341,7 @@ def main(argv):
     clear_findings(o.out)
     soak = Soak(o)
     try:
+        soak.calibrate()
         if o.replay is not None:
             run = Run(o.game[0], o.seed, o.replay, o.run_keys)
             say("replaying " + run.describe())
