@@ -37,16 +37,19 @@ class Outcome:
         return "%s in %s" % (self.kind, self.frame) if self.frame else self.kind
 
 
-FRAME = re.compile(r"^\s*#\d+ 0x[0-9a-f]+ in (.*?) (/\S+?):(\d+)(?::\d+)?\s*$")
+FRAME = re.compile(r"^\s*#\d+ 0x[0-9a-f]+ in (.*?) (\S+?):(\d+)(?::\d+)?\s*$")
 
 
 def own_frame(stderr):
     """The first stack frame in the project's sources: 'function (src/file:line)'."""
     for line in stderr.splitlines():
         m = FRAME.match(line)
-        if not m or m.group(2).startswith("/usr/"):
+        if not m:
             continue
-        at = m.group(2).rfind("/src/")
+        path = m.group(2)
+        if path.startswith(("/usr/", "..")) or "libsanitizer" in path:
+            continue
+        at = path.rfind("/src/") + 1 if "/src/" in path else (0 if path.startswith("src/") else -1)
         if at < 0:
             continue
         function = m.group(1)
@@ -55,38 +58,41 @@ def own_frame(stderr):
         while cut > 0 and function.startswith("operator()", cut - len("operator")):
             cut = function.find("(", cut + 2)
         name = function[:cut] if cut > 0 else function
-        return "%s (%s:%s)" % (name, m.group(2)[at + 1:], m.group(3))
+        return "%s (%s:%s)" % (name, path[at:], m.group(3))
     return ""
 
 
 def classify(returncode, stderr, timed_out, runaway, speaking=False):
     """(kind, frame) of a failed run, or None when the run ended well."""
-    m = re.search(r"ERROR: (AddressSanitizer|LeakSanitizer): ([\w-]+)", stderr)
-    if m:
-        kind = "memory leak" if m.group(1) == "LeakSanitizer" else m.group(2)
-        if kind == "memory leak":
-            # The leak's stack, not the frames of whatever ran first.
-            at = stderr.find("Direct leak")
-            frame = own_frame(stderr[at:] if at >= 0 else stderr)
-        else:
-            frame = own_frame(stderr)
-        return kind, frame
-    m = re.search(r"^(\S+?):(\d+):\d+: runtime error: (.*)$", stderr, re.M)
-    if m:
-        # Numbers in the message change from run to run; the place does not.
-        what = re.sub(r"-?\d+", "N", m.group(3))
-        what = re.sub(r"0x[0-9a-f]+", "P", what)
-        frame = own_frame(stderr) or "%s:%s" % (os.path.basename(m.group(1)), m.group(2))
-        return "runtime error: " + what, frame
+    # An uncaught exception ends in abort, which AddressSanitizer reports too;
+    # the exception's type says more.
     m = re.search(r"terminate called after throwing an instance of '([^']+)'", stderr)
     if m:
         return "uncaught " + m.group(1), own_frame(stderr)
+    m = re.search(r"ERROR: (AddressSanitizer|LeakSanitizer): ([\w-]+)", stderr)
+    if m:
+        if m.group(1) == "LeakSanitizer":
+            # The leak's stack, not the frames of whatever ran first.
+            at = stderr.find("Direct leak")
+            return "memory leak", own_frame(stderr[at:] if at >= 0 else stderr)
+        return m.group(2), own_frame(stderr)
+    m = re.search(r"^(\S+?):(\d+):\d+: runtime error: (.*)$", stderr, re.M)
+    if m:
+        # Numbers in the message change from run to run; the place does not.
+        what = re.sub(r"0x[0-9a-f]+", "P", m.group(3))
+        what = re.sub(r"-?\d+", "N", what)
+        frame = own_frame(stderr) or "%s:%s" % (os.path.basename(m.group(1)), m.group(2))
+        return "runtime error: " + what, frame
     if timed_out:
         return ("hang, still speaking" if speaking else "hang, silent"), ""
     if runaway:
         return "runaway output", ""
     if returncode < 0:
-        return "signal " + signal.Signals(-returncode).name, own_frame(stderr)
+        try:
+            name = signal.Signals(-returncode).name
+        except ValueError:
+            name = str(-returncode)
+        return "signal " + name, own_frame(stderr)
     if returncode != 0:
         return "exit status %d" % returncode, ""
     return None

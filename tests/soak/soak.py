@@ -209,6 +209,8 @@ class Soak:
             write_repro(folder, self.o.binary, run.nomenu)
             replay = "scripts/soak --game %s --seed %s --replay %s --run-keys %d" % (
                 run.target, self.o.seed, run.id.rsplit("-", 1)[1], run.keys)
+            if self.o.binary != default_binary():
+                replay += " --binary " + self.o.binary
             with open(os.path.join(folder, "finding.txt"), "w", encoding="utf-8") as f:
                 f.write("failure: %s\n" % signature)
                 f.write("first seen: %s, seed %s\n" % (run.describe(), self.o.seed))
@@ -279,6 +281,10 @@ HOME="$tmp/home" XDG_DATA_HOME="$tmp/home/data" %s \\
     os.chmod(path, 0o755)
 
 
+def default_binary():
+    return os.path.join(SOURCE_ROOT, "build-asan", "src", "app", "velmora")
+
+
 def scratch_parent():
     # Thousands of copies of a game root: memory is faster than the disk.
     if os.path.isdir("/dev/shm") and os.access("/dev/shm", os.W_OK):
@@ -295,26 +301,30 @@ def parse(argv):
         prog="scripts/soak",
         description="Plays random key scripts under the AddressSanitizer build and reports "
                     "crashes, sanitizer reports and hangs with shrunk key scripts.")
-    p.add_argument("--keys", type=int, default=20000, help="keys in all (default 20000)")
+    p.add_argument("--keys", type=int, default=20000, metavar="N",
+                   help="keys in all (default 20000)")
     p.add_argument("--seed", default=None, help="the seed of the runs (default: from the clock)")
-    p.add_argument("--budget", type=float, default=0,
+    p.add_argument("--budget", type=float, default=0, metavar="SECONDS",
                    help="stop starting runs after this many seconds (default: no limit)")
     p.add_argument("--game", action="append", metavar="DIR",
                    help="a game root, or 'shipped' or 'generated'; may repeat "
                         "(default: both built-in targets, taking turns)")
-    p.add_argument("--binary", default=os.path.join(SOURCE_ROOT, "build-asan/src/app/velmora"),
+    p.add_argument("--binary", default=default_binary(), metavar="PATH",
                    help="the player to soak (default: build-asan/src/app/velmora)")
     p.add_argument("--jobs", type=int, default=os.cpu_count() or 1,
                    help="plays at a time (default: the number of cores)")
     p.add_argument("--run-keys", type=int, default=3000, help="keys in one run (default 3000)")
     p.add_argument("--timeout", type=float, default=0,
-                   help="seconds before a run counts as hung (default: 20 times the median run)")
+                   help="seconds before a run counts as hung (default: 20 times the median "
+                        "run, at least 10)")
     p.add_argument("--shrink-time", type=float, default=300,
                    help="seconds to spend shrinking each kind of failure (default 300)")
     p.add_argument("--out", default=None,
                    help="where findings go (default: build-asan/soak/seed-SEED)")
     p.add_argument("--replay", type=int, metavar="INDEX",
                    help="play only run INDEX of the seed, on the one --game")
+    p.add_argument("--self-test", action="store_true",
+                   help="only check the soak's own parts (needs no player)")
     o = p.parse_args(argv)
     if o.seed is None:
         o.seed = str(int(time.time()) % 1000000)
@@ -336,12 +346,21 @@ def parse(argv):
     return o
 
 
+def self_test():
+    import unittest
+    suite = unittest.defaultTestLoader.loadTestsFromName("test_soak")
+    return 0 if unittest.TextTestRunner(verbosity=1).run(suite).wasSuccessful() else 2
+
+
 def main(argv):
+    if "--self-test" in argv:
+        return self_test()
     o = parse(argv)
     clear_findings(o.out)
     soak = Soak(o)
     try:
-        soak.calibrate()
+        if not o.timeout:
+            soak.calibrate()
         if o.replay is not None:
             run = Run(o.game[0], o.seed, o.replay, o.run_keys)
             say("replaying " + run.describe())
