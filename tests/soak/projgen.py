@@ -293,6 +293,51 @@ class ProjectGenerator:
         f.messages("GameIntros", intros)
         return f.data()
 
+    # Saved games lying in the root before the first key: slots to load, and
+    # the state of maps left earlier, read again on the way back.
+
+    def save_file(self, path, name, keys):
+        folder = os.path.join(path, "Saves")
+        os.makedirs(folder, exist_ok=True)
+        with open(os.path.join(folder, name), "wb") as out:
+            out.write(keys.data())
+
+    def saved_map(self, m, index, path):
+        rng = self.rng
+        for prefix in rng.sample(["1-", "2-", "3-", "cur-"], rng.randint(1, 2)):
+            f = KeyFile()
+            f.put("Mapglob_forced", self.small(0, 4))
+            f.put("Mapglob_goingto", self.small(-1, 4))
+            f.put("Mapglob_waited_act", self.small(0, 4))
+            f.text("Mapglob_waited_act_cmd", self.script(m, 0.5))
+            for kind, records, fields in (
+                    ("Scr", m["screens"], ("State", "ScrFrame", "Descr.notfirst", "North", "South",
+                                           "East", "West")),
+                    ("Obj", m["objects"], ("NotExam", "State", "ScrWhere", "Takable", "Visible",
+                                           "Weight")),
+                    ("Cmd", m["commands"], ("used", "Enabled"))):
+                count = len(records)
+                if rng.random() < 0.1:
+                    count = rng.choice([0, count + 1, 2147483647, -1])
+                f.put("Map%sCount" % kind, count)
+                for i in range(min(len(records), max(count, 0))):
+                    for field in fields:
+                        if rng.random() < 0.9:
+                            f.put("%s%d%s" % (kind, i, field), self.small(-2, len(m["screens"])))
+            self.save_file(path, "%smap%d.ini" % (prefix, index + 1), f)
+
+    def saved_heroes(self, path, screens):
+        rng = self.rng
+        for slot in rng.sample(range(1, 6), rng.randint(1, 3)):
+            f = KeyFile()
+            f.put("HeroHealth", rng.choice([1, 10, 0, -5, 2147483647]))
+            f.put("HeroBagFull", rng.choice([0, 5, 100, -1]))
+            f.put("HeroLevel", self.small(0, 5))
+            f.put("HeroCurScrNo", self.small(0, screens - 1))
+            f.put("HerofRest", rng.choice([0, 1]))
+            f.text("HeroLastMessage", self.phrase())
+            self.save_file(path, "%d-game.ini" % slot, f)
+
     def root(self, path):
         rng = self.rng
         maps = rng.randint(2, 4)
@@ -314,10 +359,14 @@ class ProjectGenerator:
                        for i, n in enumerate(names)]
             m = {"screens": screens, "objects": objects,
                  "commands": range(rng.randint(0, 6)), "maps": maps, "intros": len(intros)}
+            if rng.random() < 0.4:
+                self.saved_map(m, index, path)
             if index > 0 and rng.random() < 0.1:
                 continue  # a map the scripts name but no file holds
             with open(os.path.join(project, "map%d.ini" % (index + 1)), "wb") as out:
                 out.write(self.fill_map(m, index))
+        if rng.random() < 0.4:
+            self.saved_heroes(path, max(len(m["screens"]), 1))
         with open(os.path.join(project, "game.ini"), "wb") as out:
             out.write(self.game_file(intros))
         menus = {"menu.txt": ["Новая игра", "Загрузить игру", "Инструкция", "Вступление",
