@@ -21,8 +21,10 @@ namespace velmora::rules {
 // Scripts may call scripts; deeper than this, a run does nothing and fails.
 inline constexpr int kMaxScriptDepth = 64;
 // Statements one action may run in all: scripts that call each other more
-// than once each would otherwise run for ever within the depth limit.
-inline constexpr int64_t kMaxStatementsPerAction = 100000;
+// than once each would otherwise run for ever within the depth limit. A real
+// script runs a handful; each statement may walk, die or page, so the limit
+// keeps a runaway action to a fraction of a second.
+inline constexpr int64_t kMaxStatementsPerAction = 10000;
 // Map changes one action may make: each saves the working state to disk, so
 // scripts that change maps and call each other would otherwise write for minutes.
 inline constexpr int kMaxMapChangesPerAction = 8;
