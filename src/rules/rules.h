@@ -24,7 +24,7 @@ inline constexpr int kMaxScriptDepth = 64;
 // than once each would otherwise run for ever within the depth limit. A real
 // script runs a handful; each statement may walk, die or page, so the limit
 // keeps a runaway action to a fraction of a second.
-inline constexpr int64_t kMaxStatementsPerAction = 10000;
+inline constexpr int64_t kMaxStatementsPerAction = 2000;
 // Map changes one action may make: each saves the working state to disk, so
 // scripts that change maps and call each other would otherwise write for minutes.
 inline constexpr int kMaxMapChangesPerAction = 8;
