@@ -218,7 +218,7 @@ void TForm1::Dispatch(const Event& e) {
             break;
         case K::KeyUp:
             if (rules_->InWait()) {
-                rules_->OnKeyUp(e.key);
+                KeyUpInWait(e.key);
             } else {
                 form_.DeliverKeyUp(e.key, e.shift);
             }

@@ -110,6 +110,7 @@ private:
     // Keys.
     bool SettingKey(int key, ui::ShiftState shift);
     void KeyDownInWait(int key, ui::ShiftState shift);
+    void KeyUpInWait(int key);
     void FormKeyDown(int& key, ui::ShiftState shift);
     void FormKeyPress(char& ch);
     void FormKeyUp(int& key, ui::ShiftState shift);

@@ -7,6 +7,7 @@
 #include "base/paths.h"
 #include "shell/form1.h"
 #include "talkui/flag_scope.h"
+#include "talkui/sp_line.h"
 #include "shell/shell_texts.h"
 
 namespace fs = std::filesystem;
@@ -38,6 +39,15 @@ bool TForm1::SettingKey(int key, ui::ShiftState shift) {
 // and a player slowing down a long narration should not have to sit it out);
 // their release ends the wait like any other key.
 void TForm1::KeyDownInWait(int key, ui::ShiftState shift) { SettingKey(key, shift); }
+
+// A release that ends a wait, or comes while one runs, reaches no control;
+// the key is let go all the same, or the next key would count as held.
+void TForm1::KeyUpInWait(int key) {
+    rules_->OnKeyUp(key);
+    pendingDigit_ = 0;
+    kit_.KeyLock = false;
+    if (kit_.ActiveLine) kit_.ActiveLine->KeyHeld = false;
+}
 
 void TForm1::FormKeyDown(int& key, ui::ShiftState shift) {
     if (SettingKey(key, shift)) {

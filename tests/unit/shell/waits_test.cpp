@@ -54,11 +54,31 @@ TEST(ShellWaits, KeysWhileTheChoosingKeyIsHeldDoNotChooseAgain) {
     f.events.Digit(1);
     f.events.Up(ui::vk::Return);
     f.events.Press(ui::vk::Space, ' ');  // ends the wait
+    // The releases the wait took still let go of their keys: the next Enter
+    // is heard at once (back on the verbs, it opens the examine list again).
+    f.events.Down(ui::vk::Return, '\r');
     f.Play();
     EXPECT_EQ(f.Count("Ничего интересного."), 1) << f.Heard();
     EXPECT_EQ(f.Count("камень."), 0) << f.Heard();
+    EXPECT_EQ(f.Count("2 предметов"), 1) << f.Heard();
     EXPECT_EQ(f.form->Project().map.objects[0].get(), stone);
     EXPECT_EQ(f.form->Rules().worldGeneration, generation);
+}
+
+// The release of the key that chose the action falls inside the action's
+// wait: the key is let go all the same, so the first key after the wait is
+// not lost (Enter on the verbs opens the examine list again).
+TEST(ShellWaits, AReleaseTakenByAWaitStillLetsGoOfTheKey) {
+    ShellFixture f("anykey");
+    f.events.Digit(3);
+    f.events.Press(ui::vk::Down);
+    f.events.Down(ui::vk::Return, '\r');
+    f.events.Up(ui::vk::Return);
+    f.events.Press(ui::vk::Space, ' ');  // ends the wait
+    f.events.Down(ui::vk::Return, '\r');
+    f.Play();
+    EXPECT_EQ(f.Count("Ничего интересного."), 1) << f.Heard();
+    EXPECT_EQ(f.Count("2 предметов"), 1) << f.Heard();
 }
 
 // Death waits twice (its line, then the game-over page): keys there neither
