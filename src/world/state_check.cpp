@@ -28,11 +28,13 @@ public:
     void Ints(const std::string& section, std::initializer_list<const char*> keys) const {
         for (const char* key : keys) Int(section + key);
     }
-    // A count of records that the map must have at least.
+    // A count of records that the map must have at least. A negative count
+    // (a project may give one, and the game writes it back as it is) names
+    // no records.
     int32_t Count(const char* key, size_t have, const char* what) const {
         const std::string name = std::string("Map") + key;
         const int32_t saved = Int(name);
-        if (saved < 0) Fail("в строке " + name + "=" + std::to_string(saved) + " счётчик меньше нуля");
+        if (saved < 0) return 0;
         if (saved > static_cast<int64_t>(have)) {
             Fail(std::string("в сохранённой игре ") + what + " " + std::to_string(saved) +
                  ", а на карте только " + std::to_string(have));

@@ -250,7 +250,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fs::remove_all(root / "Saves", ec);
     fs::remove(root / "map1.ini", ec);
     WriteBytes(root / "game.ini", game);
-    if (cut != std::string_view::npos) WriteBytes(root / "map1.ini", map);
+    // Both maps exist (the first may be empty): a map the project lacks
+    // cannot be entered, and the map is left for the second and entered again.
+    WriteBytes(root / "map1.ini", cut != std::string_view::npos ? map : std::string_view());
+    WriteBytes(root / "map2.ini", "MapTitle=second\r\n");
 
     world::GameProject gp;
     gp.folders = {root, root, ""};

@@ -192,7 +192,6 @@ TEST(SavedGames, ADamagedSaveIsRefusedAndChangesNothing) {
         {game, plainMap.substr(0, plainMap.size() - 30), "Cmd"},          // map file cut off
         {game, replaced(plainMap, "Obj1ScrWhere=1", "Obj1ScrWhere=x"), "Obj1ScrWhere=x"},
         {game, replaced(plainMap, "MapScrCount=3", "MapScrCount=4"), "экранов 4"},
-        {game, replaced(plainMap, "MapObjCount=2", "MapObjCount=-1"), "MapObjCount=-1"},
         {game, replaced(plainMap, "MapCmdCount=2", "MapCmdCount=70000"), "70000"},
         {game, std::string("\0\0\0", 3), "glob_forced"},               // zero bytes only
     };
@@ -223,6 +222,12 @@ TEST(SavedGames, ADamagedSaveIsRefusedAndChangesNothing) {
     ASSERT_TRUE(LoadSlot(f.gp, 5));
     EXPECT_EQ(f.gp.map.screens[0]->State, 0);
     EXPECT_EQ(f.gp.map.objects[1]->ScrWhere, 1);
+    // A project's negative count is written back as it is and names no records.
+    f.gp.map.objects[1]->ScrWhere = 5;
+    f.root.Write("Saves/5-map1.ini", replaced(plainMap, "MapObjCount=2", "MapObjCount=-3"));
+    ASSERT_TRUE(LoadSlot(f.gp, 5));
+    EXPECT_EQ(f.gp.map.objects[1]->ScrWhere, 5);
+    EXPECT_EQ(f.gp.map.screens[0]->State, 0);
 }
 
 TEST(SavedGames, AStateThatDoesNotFitIsRefusedWhole) {
