@@ -9,31 +9,12 @@
 
 #include "base/file_error.h"
 #include "base/paths.h"
+#include "base/unique_fd.h"
 
 namespace fs = std::filesystem;
 
 namespace velmora::base {
 namespace {
-
-// Closes a descriptor on every path out.
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    int release() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-
-private:
-    int fd_;
-};
 
 // The system's reason in the players' language, for the reasons a player meets.
 std::string Reason(int err) {
@@ -58,19 +39,19 @@ std::string Reason(int err) {
 }  // namespace
 
 std::string ReadWholeFile(const fs::path& path) {
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) Fail(path, "не открывается", errno);
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.Get() < 0) Fail(path, "не открывается", errno);
     // Read straight into a string of the file's size; a file that grows
     // meanwhile is read to its end all the same.
     struct stat st {};
-    size_t capacity = ::fstat(fd.get(), &st) == 0 && st.st_size > 0
+    size_t capacity = ::fstat(fd.Get(), &st) == 0 && st.st_size > 0
                           ? static_cast<size_t>(st.st_size) + 1
                           : 65536;
     std::string data(capacity, '\0');
     size_t size = 0;
     for (;;) {
         if (size == data.size()) data.resize(data.size() * 2);
-        const ssize_t n = ::read(fd.get(), data.data() + size, data.size() - size);
+        const ssize_t n = ::read(fd.Get(), data.data() + size, data.size() - size);
         if (n < 0) {
             if (errno == EINTR) continue;
             Fail(path, "не читается", errno);
@@ -84,14 +65,14 @@ std::string ReadWholeFile(const fs::path& path) {
 
 StagedFile::StagedFile(fs::path target, std::string_view bytes) : target_(std::move(target)) {
     std::string pattern = target_.string() + ".tmp-XXXXXX";
-    Fd fd(::mkstemp(pattern.data()));
-    if (fd.get() < 0) Fail(target_, "не создаётся временный файл", errno);
+    UniqueFd fd(::mkstemp(pattern.data()));
+    if (fd.Get() < 0) Fail(target_, "не создаётся временный файл", errno);
     temp_ = pattern;
     // A constructor that throws runs no destructor: a failed write or flush
     // (a full disk) removes the temporary file here.
     try {
-        WriteAll(fd.get(), bytes);
-        if (::close(fd.release()) != 0) Fail(target_, "не записывается", errno);
+        WriteAll(fd.Get(), bytes);
+        if (::close(fd.Release()) != 0) Fail(target_, "не записывается", errno);
     } catch (...) {
         ::unlink(temp_.c_str());
         throw;

@@ -59,18 +59,6 @@ bool WaitFor(pid_t pid, int* status, int options) {
 
 }  // namespace
 
-UniqueFd::~UniqueFd() {
-    if (fd_ >= 0) ::close(fd_);
-}
-
-UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
-    if (this != &other) {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = other.Release();
-    }
-    return *this;
-}
-
 ChildProcess ChildProcess::Start(const fs::path& program, const std::vector<std::string>& args,
                                  int stdinFd) {
     ChildProcess child;

@@ -9,26 +9,11 @@
 #include <string_view>
 #include <vector>
 
+#include "base/unique_fd.h"
+
 namespace velmora::sound {
 
-// A file descriptor closed when dropped.
-class UniqueFd {
-public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd) : fd_(fd) {}
-    ~UniqueFd();
-    UniqueFd(UniqueFd&& other) noexcept : fd_(other.Release()) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept;
-    int get() const { return fd_; }
-    int Release() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-
-private:
-    int fd_ = -1;
-};
+using base::UniqueFd;
 
 class ChildProcess {
 public:

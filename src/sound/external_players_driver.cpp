@@ -98,14 +98,14 @@ bool ExternalPlayersDriver::PlaySample(Sample& sample) {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) return false;
     UniqueFd ours(fds[0]);
     UniqueFd theirs(fds[1]);
-    ChildProcess child = ChildProcess::Start(players_.wavPlayer, WavArgs(nullptr), theirs.get());
+    ChildProcess child = ChildProcess::Start(players_.wavPlayer, WavArgs(nullptr), theirs.Get());
     if (!child.Started()) return false;
     theirs = UniqueFd();
     // A socket, not a pipe: MSG_NOSIGNAL keeps a player that died early from
     // raising SIGPIPE here, and MSG_DONTWAIT keeps the core from blocking.
     std::size_t sent = 0;
     while (sent < wave->bytes.size()) {
-        const ssize_t n = ::send(ours.get(), wave->bytes.data() + sent, wave->bytes.size() - sent,
+        const ssize_t n = ::send(ours.Get(), wave->bytes.data() + sent, wave->bytes.size() - sent,
                                  MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;  // a cut-off cue is better than a stalled game

@@ -27,6 +27,7 @@
 #include <utility>
 
 #include "base/encoding.h"
+#include "base/unique_fd.h"
 
 namespace velmora::speech {
 namespace {
@@ -57,29 +58,7 @@ void OnCancel(size_t id, size_t, SPDNotificationType) {
     if (SpeechdOutput* o = g_active.load()) o->OnNotice(SpeechdNotice::Cancel, id);
 }
 
-class UniqueFd {
-public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd) : fd_(fd) {}
-    UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            fd_ = std::exchange(other.fd_, -1);
-        }
-        return *this;
-    }
-    ~UniqueFd() { Reset(); }
-    int Get() const { return fd_; }
-    bool Valid() const { return fd_ >= 0; }
-
-private:
-    void Reset() {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
-    }
-    int fd_ = -1;
-};
+using base::UniqueFd;
 
 // The daemon's local socket, where libspeechd looks for it: SPEECHD_ADDRESS,
 // else glib's runtime folder. None for a network address.

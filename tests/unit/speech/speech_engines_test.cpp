@@ -26,6 +26,7 @@
 
 #include "base/cp1251.h"
 #include "base/encoding.h"
+#include "base/unique_fd.h"
 #include "speech/espeak_output.h"
 #include "speech/open_speech.h"
 #include "speech/pcm_queue.h"
@@ -178,28 +179,7 @@ namespace {
 using std::chrono::milliseconds;
 using Clock = std::chrono::steady_clock;
 
-class Fd {
-public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    Fd& operator=(Fd&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            fd_ = std::exchange(other.fd_, -1);
-        }
-        return *this;
-    }
-    ~Fd() { Reset(); }
-    int Get() const { return fd_; }
-    bool Valid() const { return fd_ >= 0; }
-    void Reset() {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
-    }
-
-private:
-    int fd_;
-};
+using Fd = base::UniqueFd;
 
 // Sets variables for one test and puts the old values back.
 class ScopedEnv {
