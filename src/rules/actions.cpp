@@ -125,7 +125,6 @@ bool Rules::SingleCommandFor(const world::MObj& object, int32_t screenNo) const 
 
 bool Rules::UseObjects(world::MObj& first, int32_t secondNo, int32_t screenNo) {
     const uint64_t generation = worldGeneration;
-    const uint64_t errors = errorsReported_;
     if (Screen() != nullptr) RunEventScript(Screen()->OnAnyAct);
     if (generation != worldGeneration || CheckForced()) return false;
     const world::MObj* second = world::ObjectByNumber(gp.map, secondNo);
@@ -141,7 +140,7 @@ bool Rules::UseObjects(world::MObj& first, int32_t secondNo, int32_t screenNo) {
     if (generation != worldGeneration) return false;
     // A command that failed with an error (a map that could not be entered):
     // the error is the answer, not a refusal spoken over it.
-    if (errors != errorsReported_) return false;
+    if (errorAnswered_) return false;
     if (CheckWaited(-1)) return false;
     SayMessage(NextMessageThenRandom(gp.game.ICant));
     sound_.PlayEffect(1);

@@ -164,7 +164,6 @@ bool Rules::ChangeMap(int32_t mapIndex) {
         // The game goes on in the map it was in. The error is the answer to
         // the action: no message of it is spoken over the error.
         view_.ReportError(e.file(), e.problem());
-        ++errorsReported_;
         errorAnswered_ = true;
         return false;
     }

@@ -28,8 +28,7 @@ bool Rules::OnKeyUp(int key) {
 }
 
 void Rules::OnTick(int32_t ticks) {
-    if (ticks > 0) waits.TickCountdown -= std::min(waits.TickCountdown, ticks);
-    if (waits.TickCountdown < 0) waits.TickCountdown = 0;
+    waits.TickCountdown = std::max(waits.TickCountdown - std::max(ticks, 0), 0);
 }
 
 int32_t Rules::TimedWaitTicksLeft() const {

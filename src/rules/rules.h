@@ -146,6 +146,8 @@ private:
     bool Opening(bool dropOrder);
     void Wait(bool (*more)(const Rules&));
     void SpeakAndShow(const std::string& text);
+    // Stops the running action for good, telling the author once why.
+    void StopAction(const std::string& why);
 
     speech::SpeechRouter& speech_;
     sound::SoundSystem& sound_;
@@ -153,13 +155,9 @@ private:
     EventPump& events_;
     int depth_ = 0;
     int64_t statementsLeft_ = 0;
-    // Stops the running action for good, telling the author once why.
-    void StopAction(const std::string& why);
-
     int mapChangesLeft_ = 0;
     bool actionStopped_ = false;
-    uint64_t errorsReported_ = 0;  // errors the player heard
-    bool errorAnswered_ = false;   // the running action's answer was an error
+    bool errorAnswered_ = false;  // the running action's answer was an error
     int waitDepth_ = 0;
     bool timedWait_ = false;
 };

@@ -18,6 +18,13 @@ struct Event {
     ui::ShiftState shift{};
     char ch = 0;  // KeyPress: the character, code page 1251
     int32_t ticks = 1;  // Tick: how many 100 ms ticks passed (a virtual clock may skip ahead)
+
+    static Event Ticks(int32_t n) {
+        Event tick;
+        tick.kind = Kind::Tick;
+        tick.ticks = n;
+        return tick;
+    }
 };
 
 class EventSource {

@@ -6,9 +6,9 @@
 #include "base/ini_profile.h"
 #include "base/paths.h"
 #include "shell/form1.h"
+#include "shell/shell_texts.h"
 #include "talkui/flag_scope.h"
 #include "talkui/sp_line.h"
-#include "shell/shell_texts.h"
 
 namespace fs = std::filesystem;
 

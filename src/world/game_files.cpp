@@ -90,6 +90,14 @@ void Commit(GameProject& gp, Staged&& s) {
     gp.vars = std::move(s.vars);
 }
 
+// A full load of map index n, replacing the records only once it is complete.
+bool LoadInFull(GameProject& gp, const fs::path& root, std::string_view prefix, int32_t mapIndex) {
+    auto staged = StageFullLoad(gp, root, prefix, mapIndex);
+    if (!staged) return false;
+    Commit(gp, std::move(*staged));
+    return true;
+}
+
 // Reads a state over the map and hero given. The state is checked whole
 // first; once it passes, applying it cannot fail, so a damaged state changes
 // nothing. A map file that is missing or holds no line carries no map state.
@@ -213,10 +221,7 @@ bool TransferGameFiles(GameProject& gp, const fs::path& root, std::string_view p
         return true;
     }
     if (stateOnly) return ReadState(gp.map, gp.hero, gp.vars, root, prefix);
-    auto staged = StageFullLoad(gp, root, prefix, gp.map.mapIndex);
-    if (!staged) return false;
-    Commit(gp, std::move(*staged));
-    return true;
+    return LoadInFull(gp, root, prefix, gp.map.mapIndex);
 }
 
 bool LoadProject(GameProject& gp) {
@@ -224,10 +229,7 @@ bool LoadProject(GameProject& gp) {
 }
 
 bool LoadProjectMap(GameProject& gp, int32_t mapIndex) {
-    auto staged = StageFullLoad(gp, gp.folders.program, gp.folders.projectPath, mapIndex);
-    if (!staged) return false;
-    Commit(gp, std::move(*staged));
-    return true;
+    return LoadInFull(gp, gp.folders.program, gp.folders.projectPath, mapIndex);
 }
 
 void ForgetWorkingState(const GameProject& gp) {

@@ -33,11 +33,7 @@ void ScriptEvents::Deliver(const KeyStep& step) {
     e.key = step.key;
     switch (step.kind) {
         case KeyStep::Kind::Wait:
-            if (step.waitMs >= 100) {
-                Event tick{Event::Kind::Tick};
-                tick.ticks = step.waitMs / 100;
-                queue_.push_back(tick);
-            }
+            if (step.waitMs >= 100) queue_.push_back(Event::Ticks(step.waitMs / 100));
             return;
         case KeyStep::Kind::Up:
             e.kind = Event::Kind::KeyUp;
@@ -93,11 +89,7 @@ std::optional<Event> ScriptEvents::Next() {
                 return e;
             }
         }
-        if (const int32_t left = TimedWaitTicksLeft(); left > 0) {
-            Event tick{Event::Kind::Tick};
-            tick.ticks = left;
-            return tick;
-        }
+        if (const int32_t left = TimedWaitTicksLeft(); left > 0) return Event::Ticks(left);
         if (next_ == steps_.size()) return std::nullopt;
         Deliver(steps_[next_++]);
     }

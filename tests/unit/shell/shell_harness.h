@@ -48,11 +48,7 @@ public:
         Up(key, shift);
     }
     void Digit(int n) { Press('0' + n, static_cast<char>('0' + n)); }
-    void Ticks(int32_t n) {
-        Event tick{Event::Kind::Tick};
-        tick.ticks = n;
-        queue.push_back(tick);
-    }
+    void Ticks(int32_t n) { queue.push_back(Event::Ticks(n)); }
 
     std::deque<Event> queue;
     std::deque<Event> posted;
