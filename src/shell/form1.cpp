@@ -232,6 +232,17 @@ void TForm1::Dispatch(const Event& e) {
         case K::MusicEnded:
             sound_->Handle(sound::SoundEvent::MusicFinished);
             break;
+        case K::Quit:
+            // Every wait ends with it: no event is dispatched once closed.
+            FormClose();
+            break;
+        case K::Resize:
+            form_.SetBounds(0, 0, e.width, e.height);
+            Resize();
+            break;
+        case K::MouseClick:
+        case K::MouseDoubleClick:
+            break;
     }
 }
 
