@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <system_error>
 #include <utility>
 
 #include "sound/cue_sounds.h"
@@ -129,6 +130,10 @@ bool ExternalPlayersDriver::PlayFileToEnd(const fs::path& path) {
 
 bool ExternalPlayersDriver::OpenMusic(const fs::path& path) {
     CloseMusic();
+    // A player started on a missing file would count as music playing, and
+    // the music key would then stop nothing instead of starting the music.
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) return false;
     std::vector<std::string> args;
     fs::path program;
     switch (KindOf(path)) {

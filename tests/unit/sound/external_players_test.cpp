@@ -93,6 +93,16 @@ TEST(ExternalPlayers, MusicRunsUntilClosedWithTheVolume) {
     // Dropping the driver ends it too.
 }
 
+TEST(ExternalPlayers, AMissingMusicFileStartsNoPlayer) {
+    FakePlayers fake;
+    fake.Add("timidity", "exec sleep 600");
+    ExternalPlayersDriver driver(FindExternalPlayers(fake.Bin(), ""));
+    EXPECT_FALSE(driver.OpenMusic(fake.folder.path() / "missing.mid"));
+    EXPECT_FALSE(driver.OpenMusic(fake.folder.path()));  // a folder is no music either
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(fake.Log("timidity"), "");
+}
+
 TEST(ExternalPlayers, CuesGoToThePlayersInput) {
     FakePlayers fake;
     fake.Add("aplay", "cat > \"" + (fake.folder.path() / "heard.wav").string() + "\"");
