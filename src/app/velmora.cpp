@@ -1,75 +1,63 @@
-// velmora: the player. Until the window and terminal front ends arrive, games
-// are played headless from a key script.
+// velmora: the player. Builds the program from its command line: the game
+// folders, the front end, the speech and sound outputs.
 #include <unistd.h>
 
 #include <csignal>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <memory>
 #include <string>
+#include <vector>
 
-#include "base/cp1251.h"
+#include "app/command_line.h"
+#include "app/game_folders.h"
+#include "app/tty_run.h"
 #include "frontend/headless/headless_run.h"
 #include "frontend/headless/key_script.h"
 
-namespace fs = std::filesystem;
 using namespace velmora;
 
 namespace {
 
-constexpr const char* kVersion = "0.1";
+constexpr const char* kVersion = "0.2";
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using OwnedFile = std::unique_ptr<std::FILE, FileCloser>;
 
 int Usage(const std::string& problem) {
-    if (!problem.empty()) std::cerr << "velmora: " << problem << '\n';
-    std::cerr << "usage: velmora [--root DIR] [--frontend window|tty|headless]\n"
-                 "               [--speech auto|speechd|espeak|print|none] [--keys FILE]\n"
-                 "               [--transcript FILE] [-nomenu | /nomenu] [--help] [--version]\n";
+    std::cerr << "velmora: " << problem << '\n' << app::UsageText("");
     return 2;
 }
 
-fs::path ExecutableFolder() {
-    std::error_code ec;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    return ec ? fs::current_path() : exe.parent_path();
-}
-
-bool LooksLikeGameRoot(const fs::path& dir) {
-    return fs::exists(dir / "Projects") || fs::exists(dir / "main.ini");
-}
-
-// The game root: --root, the executable's folder when it holds a game, the
-// installed data, or the game folder of a source checkout.
-fs::path GameRoot(const std::string& given) {
-    if (!given.empty()) return fs::absolute(given);
-    const fs::path exe = ExecutableFolder();
-    if (LooksLikeGameRoot(exe)) return exe;
-    if (fs::exists("/usr/share/velmora")) return "/usr/share/velmora";
-    for (fs::path dir = exe; !dir.empty() && dir != dir.root_path(); dir = dir.parent_path()) {
-        if (LooksLikeGameRoot(dir / "game")) return dir / "game";
+// The key script's steps, or the problem reported and no value.
+std::optional<std::vector<frontend::KeyStep>> ReadKeys(const std::string& file) {
+    std::string script;
+    if (file == "-") {
+        script.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+    } else {
+        std::ifstream in(file, std::ios::binary);
+        if (!in) {
+            std::cerr << "error: " << file << ": cannot open\n";
+            return std::nullopt;
+        }
+        script.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
-    return exe;
-}
-
-bool InsideGitWorkTree(fs::path dir) {
-    for (; !dir.empty() && dir != dir.root_path(); dir = dir.parent_path()) {
-        if (fs::exists(dir / ".git")) return true;
+    try {
+        return frontend::ParseKeyScript(script, file);
+    } catch (const frontend::KeyScriptError& e) {
+        std::cerr << e.what() << '\n';
+        return std::nullopt;
     }
-    return false;
 }
 
-// Settings and saved games go beside the game unless it is read-only or a
-// source checkout, whose work tree is never changed by playing.
-fs::path StateFolder(const fs::path& root) {
-    if (!InsideGitWorkTree(root) && ::access(root.c_str(), W_OK) == 0) return root;
-    const char* xdg = std::getenv("XDG_DATA_HOME");
-    const char* home = std::getenv("HOME");
-    const fs::path base = xdg && *xdg ? fs::path(xdg) : fs::path(home ? home : "/tmp") / ".local/share";
-    fs::path state = base / "velmora";
-    std::error_code ec;
-    fs::create_directories(state, ec);
-    return state;
+bool DisplayAvailable() {
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 && *x11) || (wayland && *wayland);
 }
 
 }  // namespace
@@ -78,81 +66,68 @@ int main(int argc, char** argv) {
     // A limit on file size then fails the write like a full disk, which the
     // game reports and survives, instead of killing the program.
     std::signal(SIGXFSZ, SIG_IGN);
-    std::string root, frontendName = "headless", speechName = "auto", keysFile, transcriptFile;
-    bool nomenu = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        auto value = [&](std::string& into) {
-            if (i + 1 >= argc) return false;
-            into = argv[++i];
-            return true;
-        };
-        if (arg == "--help") {
-            Usage("");
-            return 0;
-        }
-        if (arg == "--version") {
-            std::cout << "velmora " << kVersion << '\n';
-            return 0;
-        }
-        if ((arg[0] == '-' || arg[0] == '/') && base::LowerText1251(arg.substr(1)) == "nomenu") {
-            nomenu = true;
-        } else if (arg == "--root") {
-            if (!value(root)) return Usage("--root needs a folder");
-        } else if (arg == "--frontend") {
-            if (!value(frontendName)) return Usage("--frontend needs a name");
-        } else if (arg == "--speech") {
-            if (!value(speechName)) return Usage("--speech needs a name");
-        } else if (arg == "--keys") {
-            if (!value(keysFile)) return Usage("--keys needs a file");
-        } else if (arg == "--transcript") {
-            if (!value(transcriptFile)) return Usage("--transcript needs a file");
-        } else {
-            return Usage("unknown argument '" + arg + "'");
-        }
+    std::string problem;
+    const auto cl = app::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), &problem);
+    if (!cl) return Usage(problem);
+    if (cl->help) {
+        std::cout << app::UsageText(app::TtyHelp());
+        return 0;
     }
-    if (frontendName == "window" || frontendName == "tty") {
-        std::cerr << "velmora: the " << frontendName << " front end is not available yet\n";
-        return 2;
-    }
-    if (frontendName != "headless") return Usage("unknown front end '" + frontendName + "'");
-    if (speechName != "auto" && speechName != "speechd" && speechName != "espeak" &&
-        speechName != "print" && speechName != "none") {
-        return Usage("unknown speech output '" + speechName + "'");
+    if (cl->version) {
+        std::cout << "velmora " << kVersion << '\n';
+        return 0;
     }
 
-    frontend::HeadlessOptions options;
-    options.programFolder = GameRoot(root);
-    options.stateFolder = StateFolder(options.programFolder);
-    options.nomenu = nomenu;
-    std::string script;
-    const std::string scriptName = keysFile.empty() || keysFile == "-" ? "-" : keysFile;
-    if (scriptName == "-") {
-        script.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-    } else {
-        std::ifstream in(keysFile, std::ios::binary);
-        if (!in) {
-            std::cerr << "error: " << keysFile << ": cannot open\n";
+    // With a key script and no front end named, the game is played headless,
+    // as the scenario tests expect.
+    app::FrontEndChoice frontEnd = app::FrontEndChoice::Headless;
+    if (cl->frontEnd) {
+        frontEnd = *cl->frontEnd;
+    } else if (cl->keysFile.empty()) {
+        // The window arrives later; until then a display is played in its terminal.
+        (void)DisplayAvailable();
+        frontEnd = app::FrontEndChoice::Tty;
+        if (!app::TerminalAvailable()) {
+            std::cerr << "velmora: no window and no terminal to play in\n";
             return 2;
         }
-        script.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
-    try {
-        options.steps = frontend::ParseKeyScript(script, scriptName);
-    } catch (const frontend::KeyScriptError& e) {
-        std::cerr << e.what() << '\n';
+    if (frontEnd == app::FrontEndChoice::Window) {
+        std::cerr << "velmora: the window front end is not available yet\n";
         return 2;
     }
-    std::FILE* out = stdout;
-    if (!transcriptFile.empty()) {
-        out = std::fopen(transcriptFile.c_str(), "w");
-        if (out == nullptr) {
-            std::cerr << "error: " << transcriptFile << ": cannot write\n";
+
+    std::optional<std::vector<frontend::KeyStep>> keys;
+    if (!cl->keysFile.empty() || frontEnd == app::FrontEndChoice::Headless) {
+        keys = ReadKeys(cl->keysFile.empty() ? "-" : cl->keysFile);
+        if (!keys) return 2;
+    }
+    OwnedFile transcript;
+    if (!cl->transcriptFile.empty()) {
+        transcript.reset(std::fopen(cl->transcriptFile.c_str(), "w"));
+        if (!transcript) {
+            std::cerr << "error: " << cl->transcriptFile << ": cannot write\n";
             return 2;
         }
     }
-    options.transcript = out;
-    const int status = frontend::RunHeadless(options);
-    if (out != stdout) std::fclose(out);
-    return status;
+
+    const std::filesystem::path root = app::GameRoot(cl->root);
+    const std::filesystem::path state = app::StateFolder(root);
+    if (frontEnd == app::FrontEndChoice::Headless) {
+        frontend::HeadlessOptions options;
+        options.programFolder = root;
+        options.stateFolder = state;
+        options.nomenu = cl->nomenu;
+        options.steps = std::move(*keys);
+        options.transcript = transcript ? transcript.get() : stdout;
+        return frontend::RunHeadless(options);
+    }
+    app::InteractiveOptions options;
+    options.programFolder = root;
+    options.stateFolder = state;
+    options.nomenu = cl->nomenu;
+    options.speech = cl->speech;
+    options.sound = cl->sound;
+    options.transcript = transcript.get();
+    return app::RunTty(options, std::move(keys));
 }

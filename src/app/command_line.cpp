@@ -1,0 +1,88 @@
+#include "app/command_line.h"
+
+#include "base/cp1251.h"
+
+namespace velmora::app {
+
+std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
+                                            std::string* problem) {
+    CommandLine cl;
+    auto fail = [&](const std::string& why) {
+        *problem = why;
+        return std::nullopt;
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        std::string value;
+        auto take = [&] {
+            if (i + 1 >= args.size()) return false;
+            value = args[++i];
+            return true;
+        };
+        if (arg == "--help") {
+            cl.help = true;
+        } else if (arg == "--version") {
+            cl.version = true;
+        } else if (arg.size() > 1 && (arg[0] == '-' || arg[0] == '/') &&
+                   base::LowerText1251(arg.substr(1)) == "nomenu") {
+            cl.nomenu = true;
+        } else if (arg == "--root") {
+            if (!take()) return fail("--root needs a folder");
+            cl.root = value;
+        } else if (arg == "--frontend") {
+            if (!take()) return fail("--frontend needs a name");
+            if (value == "window") {
+                cl.frontEnd = FrontEndChoice::Window;
+            } else if (value == "tty") {
+                cl.frontEnd = FrontEndChoice::Tty;
+            } else if (value == "headless") {
+                cl.frontEnd = FrontEndChoice::Headless;
+            } else {
+                return fail("unknown front end '" + value + "'");
+            }
+        } else if (arg == "--speech") {
+            if (!take()) return fail("--speech needs a name");
+            const auto choice = speech::ParseSpeechChoice(value);
+            if (!choice) return fail("unknown speech output '" + value + "'");
+            cl.speech = *choice;
+        } else if (arg == "--sound") {
+            if (!take()) return fail("--sound needs a name");
+            const auto choice = ParseSoundChoice(value);
+            if (!choice) return fail("unknown sound output '" + value + "'");
+            cl.sound = *choice;
+        } else if (arg == "--keys") {
+            if (!take()) return fail("--keys needs a file");
+            cl.keysFile = value;
+        } else if (arg == "--transcript") {
+            if (!take()) return fail("--transcript needs a file");
+            cl.transcriptFile = value;
+        } else {
+            return fail("unknown argument '" + arg + "'");
+        }
+    }
+    return cl;
+}
+
+std::string UsageText(const std::string& extra) {
+    std::string text =
+        "usage: velmora [--root DIR] [--frontend window|tty|headless]\n"
+        "               [--speech auto|speechd|espeak|print|none]\n"
+        "               [--sound auto|sdl|players|none] [--keys FILE]\n"
+        "               [--transcript FILE] [-nomenu | /nomenu] [--help] [--version]\n"
+        "\n"
+        "  --root DIR        the game folder (default: beside the program, or installed)\n"
+        "  --frontend NAME   window when a display is available, else tty; with --keys\n"
+        "                    and no --frontend, headless\n"
+        "  --speech NAME     auto: a running speech-dispatcher, else espeak-ng, else\n"
+        "                    speech-dispatcher started for the game; none leaves the\n"
+        "                    speaking to a screen reader (the terminal prints every text)\n"
+        "  --sound NAME      auto: SDL_mixer, else external players, else none\n"
+        "  --keys FILE       play a key script ('-': standard input); headless, or in\n"
+        "                    real time with --frontend tty\n"
+        "  --transcript FILE write what is heard and shown, line by line\n"
+        "  -nomenu           start a new game at once\n";
+    if (!extra.empty()) text += "\n" + extra;
+    return text;
+}
+
+}  // namespace velmora::app

@@ -1,0 +1,34 @@
+// The player's command line.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/outputs.h"
+#include "speech/open_speech.h"
+
+namespace velmora::app {
+
+enum class FrontEndChoice { Window, Tty, Headless };
+
+struct CommandLine {
+    std::string root;                         // --root; empty: found
+    std::optional<FrontEndChoice> frontEnd;   // --frontend; none: chosen
+    speech::SpeechChoice speech = speech::SpeechChoice::Auto;
+    SoundChoice sound = SoundChoice::Auto;
+    std::string keysFile;                     // --keys; "-" is standard input
+    std::string transcriptFile;               // --transcript
+    bool nomenu = false;
+    bool help = false;
+    bool version = false;
+};
+
+// The parsed line, or the problem in *problem.
+std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
+                                            std::string* problem);
+
+// The usage text; extra is appended (the terminal's own keys).
+std::string UsageText(const std::string& extra);
+
+}  // namespace velmora::app

@@ -1,0 +1,88 @@
+#include "app/interactive_run.h"
+
+#include <iostream>
+#include <optional>
+
+#include "app/transcript_tee.h"
+#include "base/ini_profile.h"
+#include "base/paths.h"
+#include "frontend/headless/headless_run.h"
+#include "shell/form1.h"
+
+namespace fs = std::filesystem;
+
+namespace velmora::app {
+
+using shell::Event;
+
+std::string ConfiguredVoice(const fs::path& programFolder, const fs::path& stateFolder) {
+    fs::path ini = stateFolder / "main.ini";
+    std::error_code ec;
+    if (!fs::exists(ini, ec)) {
+        auto shipped = base::FindPath(programFolder, "main.ini");
+        if (!shipped) return {};
+        ini = *shipped;
+    }
+    return base::IniProfile::Load(ini).GetString("User", "Voice", "");
+}
+
+int RunInteractive(const InteractiveOptions& options, shell::EventSource& events,
+                   shell::FrontEnd& frontEnd, GameSounds* sounds) {
+    // Speech and sound report from their own threads through the events.
+    auto postSpeech = [&events](speech::SpeechEvent e) {
+        events.Post(Event::Of(e == speech::SpeechEvent::SpeechEnded ? Event::Kind::SpeechEnded
+                                                                   : Event::Kind::VoiceStopped));
+    };
+    auto postSound = [&events](sound::SoundEvent e) {
+        if (e == sound::SoundEvent::MusicFinished) events.Post(Event::Of(Event::Kind::MusicEnded));
+    };
+
+    // Cues and the beep go through the game's sound system, which the shell
+    // builds; they are only played once the game runs.
+    shell::TForm1* form = nullptr;
+    speech::SpeechSetup setup;
+    setup.choice = options.speech;
+    setup.voiceName = ConfiguredVoice(options.programFolder, options.stateFolder);
+    setup.post = postSpeech;
+    setup.cue = [&form](int number) {
+        if (form) form->Sound().PlayCueSound(number);
+    };
+    setup.beep = [&form] {
+        if (form) form->Sound().Beep();
+    };
+    std::unique_ptr<speech::SpeechOutput> speech = OpenSpeech(setup, std::cerr);
+    if (options.wrapSpeech) speech = options.wrapSpeech(std::move(speech));
+
+    std::optional<frontend::TranscriptWriter> transcript;
+    std::optional<frontend::TranscriptSound> transcriptSound;
+    std::optional<TeeFrontEnd> tee;
+    shell::FrontEnd* shownTo = &frontEnd;
+    if (options.transcript) {
+        transcript.emplace(options.transcript, options.programFolder);
+        speech = std::make_unique<TeeSpeech>(*transcript, std::move(speech));
+        transcriptSound.emplace(*transcript);
+        tee.emplace(*transcript, frontEnd);
+        shownTo = &*tee;
+    }
+
+    shell::ShellOptions shellOptions;
+    shellOptions.programFolder = options.programFolder;
+    shellOptions.stateFolder = options.stateFolder;
+    shellOptions.nomenu = options.nomenu;
+    shell::TForm1 window(shellOptions, events, *shownTo, std::move(speech),
+                         OpenSound(options.sound, postSound, std::cerr),
+                         transcriptSound ? &*transcriptSound : nullptr);
+    form = &window;
+    if (sounds) {
+        sounds->beep = [&window] { window.Sound().Beep(); };
+        // A tone is heard as the beep: the device plays made sounds only.
+        sounds->tone = [&window](int, int) { window.Sound().Beep(); };
+    }
+    window.Run();
+    window.FormClose();
+    if (sounds) *sounds = {};
+    form = nullptr;
+    return 0;
+}
+
+}  // namespace velmora::app

@@ -1,0 +1,44 @@
+// A game played by a person through an interactive front end: the real speech
+// output and sound driver, an optional transcript, and the shell.
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "app/outputs.h"
+#include "shell/events.h"
+#include "speech/open_speech.h"
+#include "speech/speech_output.h"
+
+namespace velmora::app {
+
+struct InteractiveOptions {
+    std::filesystem::path programFolder;
+    std::filesystem::path stateFolder;
+    bool nomenu = false;
+    speech::SpeechChoice speech = speech::SpeechChoice::Auto;
+    SoundChoice sound = SoundChoice::Auto;
+    std::FILE* transcript = nullptr;  // not owned; none when null
+    // Wraps the chosen speech output (the terminal prints every text).
+    std::function<std::unique_ptr<speech::SpeechOutput>(std::unique_ptr<speech::SpeechOutput>)>
+        wrapSpeech;
+};
+
+// The hooks a front end needs that only exist once the game is built: the
+// beep and tone through the sound device. Valid during RunInteractive.
+struct GameSounds {
+    std::function<void()> beep;
+    std::function<void(int hz, int ms)> tone;
+};
+
+// Plays until the events end or the game is closed; the exit status.
+int RunInteractive(const InteractiveOptions& options, shell::EventSource& events,
+                   shell::FrontEnd& frontEnd, GameSounds* sounds = nullptr);
+
+// [User] Voice of main.ini: the player's file, else the one shipped.
+std::string ConfiguredVoice(const std::filesystem::path& programFolder,
+                            const std::filesystem::path& stateFolder);
+
+}  // namespace velmora::app

@@ -1,0 +1,55 @@
+#include "app/tty_run.h"
+
+#include <iostream>
+
+#include "frontend/tty/key_decoder.h"
+#include "frontend/tty/printing_speech.h"
+#include "frontend/tty/terminal.h"
+#include "frontend/tty/tty_events.h"
+#include "frontend/tty/tty_front_end.h"
+
+namespace velmora::app {
+
+bool TerminalAvailable() {
+    std::string why;
+    return frontend::Terminal::Open(&why).has_value();
+}
+
+std::string TtyHelp() { return frontend::TtyKeysHelp(); }
+
+namespace {
+
+int Play(InteractiveOptions options, frontend::TtyEvents& events,
+         frontend::PrintingSpeech::LineWriter print) {
+    GameSounds sounds;
+    frontend::TtyFrontEnd frontEnd(
+        events, [&sounds] { if (sounds.beep) sounds.beep(); },
+        [&sounds](int hz, int ms) { if (sounds.tone) sounds.tone(hz, ms); });
+    options.wrapSpeech = [print](std::unique_ptr<speech::SpeechOutput> inner) {
+        return std::make_unique<frontend::PrintingSpeech>(print, std::move(inner));
+    };
+    return RunInteractive(options, events, frontEnd, &sounds);
+}
+
+}  // namespace
+
+int RunTty(const InteractiveOptions& options, std::optional<std::vector<frontend::KeyStep>> keys) {
+    if (keys) {
+        // A script in real time: the terminal is not read, and the lines go
+        // to standard output, wherever it leads.
+        frontend::TtyEvents events(std::move(*keys));
+        return Play(options, events, [](std::string_view line) {
+            std::cout << line << '\n' << std::flush;
+        });
+    }
+    std::string why;
+    std::optional<frontend::Terminal> term = frontend::Terminal::Open(&why);
+    if (!term) {
+        std::cerr << "velmora: " << why << '\n';
+        return 2;
+    }
+    frontend::TtyEvents events(*term);
+    return Play(options, events, [&term](std::string_view line) { term->WriteLine(line); });
+}
+
+}  // namespace velmora::app
