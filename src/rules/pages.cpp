@@ -70,6 +70,11 @@ void Rules::WaitPage() {
     }
     waits.waiting = true;
     Wait([](const Rules& r) { return r.waits.waiting && r.speech_.SpeechBusy; });
+    // Ended by the voice with no key down: no release is owed to this wait,
+    // so the player's next key must not be taken as one. A key still held
+    // keeps the flag, and its release is swallowed as the wait's own. (A
+    // page's timed wait that follows sets the flag again either way.)
+    if (!waits.keyHeld) waits.waiting = false;
 }
 
 void Rules::PlayPages(int64_t index) {

@@ -116,8 +116,13 @@ public:
     // The ticks a running timed wait still counts down, or 0.
     int32_t TimedWaitTicksLeft() const;
     // A key starts what the player does next: messages are spoken again
-    // after an error answered the last action.
-    void ActionStarts() { errorAnswered_ = false; }
+    // after an error answered the last action, and a line a script said in
+    // the last action (a screen's OnEnter says one with no standard message
+    // after it) replaces no message of this one.
+    void ActionStarts() {
+        errorAnswered_ = false;
+        suppressNext = false;
+    }
     // Loading a game or starting a new one replaced the records.
     void WorldReplaced() { ++worldGeneration; }
 

@@ -25,6 +25,11 @@ struct TForm1::ObjectList {
     int32_t firstNo = 0;
 };
 
+// Never past the action menu: the second choice of a use is made on the
+// same list, one level down, so its second Back, and the Back after a walk
+// whose interlude already reopened the action menu, would stand at the top
+// and give the boundary cue 13. Muting silences speech, not cues, and after
+// a success that cue would sound like a refusal.
 void TForm1::QuietBack(int times) {
     speech_.MuteSpeech();
     for (int i = 0; i < times && menu_->Depth > 1; ++i) menu_->Back();

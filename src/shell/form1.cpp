@@ -205,6 +205,9 @@ void TForm1::Dispatch(const Event& e) {
         // walks, jumps to a bookmark or types, so nothing can start a second
         // action inside the first one.
         case K::KeyDown:
+            // Only the character of the keystroke that set it is eaten: a key
+            // that types none (Ctrl+M on Linux) must not eat the next key's.
+            swallowNextChar_ = false;
             rules_->OnKeyDown(e.key);
             if (rules_->InWait()) {
                 KeyDownInWait(e.key, e.shift);
@@ -217,6 +220,7 @@ void TForm1::Dispatch(const Event& e) {
             if (!rules_->InWait()) form_.DeliverKeyPress(e.ch);
             break;
         case K::KeyUp:
+            swallowNextChar_ = false;
             if (rules_->InWait()) {
                 KeyUpInWait(e.key);
             } else {

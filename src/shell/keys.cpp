@@ -67,7 +67,19 @@ void TForm1::FormKeyDown(int& key, ui::ShiftState shift) {
         return;
     }
     if (viewMode_ != vmGame) return;
-    if (ui::IsDigitKey(key) && !shift.Ctrl && !shift.Alt) {
+    // The talking menu keeps the focus in the game view: Tab would leave the
+    // list for a control that speaks nothing. Only the text window of an
+    // entry being edited there is left with Tab, which ends the edit.
+    if (key == ui::vk::Tab && form_.ActiveControl() != &RichEdit1) {
+        key = 0;
+        swallowNextChar_ = true;
+        pendingDigit_ = 0;
+        return;
+    }
+    // Every digit is the window's quick-select, with modifiers or without:
+    // the menu's bookmark keys (Alt, Ctrl, Ctrl+Shift with a digit) never
+    // reach it in this program.
+    if (ui::IsDigitKey(key)) {
         const int n = DigitValue(key);
         key = 0;
         swallowNextChar_ = true;  // the digit is a choice, not a search letter
@@ -86,7 +98,7 @@ void TForm1::FormKeyPress(char& ch) {
     if (rules_->waits.waiting) ch = 0;
 }
 
-void TForm1::FormKeyUp(int& key, ui::ShiftState shift) {
+void TForm1::FormKeyUp(int& key, ui::ShiftState) {
     if (rules_->OnKeyUp(key)) {  // the release ended a wait
         key = 0;
         return;
@@ -118,7 +130,7 @@ void TForm1::FormKeyUp(int& key, ui::ShiftState shift) {
         rules_->SayHeroState();
     } else if (key == kF3) {
         SpeakPosition();
-    } else if (ui::IsDigitKey(key) && !shift.Ctrl && !shift.Alt) {
+    } else if (ui::IsDigitKey(key)) {
         const int n = DigitValue(key);
         key = 0;
         DigitUp(n);

@@ -26,7 +26,14 @@ void ScriptEvents::Post(const Event& event) {
 }
 
 void ScriptEvents::Deliver(const KeyStep& step) {
+    // The lock turns over as its key goes down, as a keyboard's does; every
+    // key event then carries it.
+    if (step.key == kVkCapsLock &&
+        (step.kind == KeyStep::Kind::Down || step.kind == KeyStep::Kind::Press)) {
+        capsLock_ = !capsLock_;
+    }
     shell::Event e;
+    e.shift.CapsLockOn = capsLock_;
     e.shift.Shift = (step.modifiers & kShift) != 0;
     e.shift.Ctrl = (step.modifiers & kCtrl) != 0;
     e.shift.Alt = (step.modifiers & kAlt) != 0;
@@ -46,6 +53,7 @@ void ScriptEvents::Deliver(const KeyStep& step) {
             if (step.typed) {
                 Event press;
                 press.kind = Event::Kind::KeyPress;
+                press.shift.CapsLockOn = capsLock_;
                 press.ch = *step.typed;
                 queue_.push_back(press);
             }

@@ -42,6 +42,7 @@ private:
     std::mutex postedMutex_;
     std::deque<shell::Event> posted_;  // from speech and sound
     bool started_ = false;
+    bool capsLock_ = false;  // the keyboard's Caps Lock, off at start
 };
 
 // Speech as a reader would take it: each text written and ended at once.

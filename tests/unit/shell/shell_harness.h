@@ -2,6 +2,7 @@
 // queue of events and heard through a recording speech output.
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -20,10 +21,16 @@ namespace velmora::shell::test {
 inline std::string Ru(const std::string& utf8) { return base::Utf8ToCp1251(utf8); }
 
 // Lines of a plain key-line file, written in the game's code page.
-inline std::string KeyLines(std::initializer_list<std::string> lines) {
+inline std::string KeyLines(const std::vector<std::string>& lines) {
     std::string text;
     for (const std::string& line : lines) text += Ru(line) + "\r\n";
     return text;
+}
+
+inline std::vector<std::string> Joined(std::vector<std::string> lines,
+                                       const std::vector<std::string>& more) {
+    lines.insert(lines.end(), more.begin(), more.end());
+    return lines;
 }
 
 // Events given before the run; when they are used up, none come any more.
@@ -54,15 +61,16 @@ public:
     std::deque<Event> posted;
 };
 
-// Each text is written down and ends at once, as a reader program reports it.
+// Each text is written down and ends at once, as a reader program reports it
+// (or, with endsAtOnce cleared, when a test queues the end of speech).
 class HeardSpeech : public speech::SpeechOutput {
 public:
-    HeardSpeech(std::vector<std::string>& heard, QueuedEvents& events)
-        : heard_(heard), events_(events) {}
+    HeardSpeech(std::vector<std::string>& heard, QueuedEvents& events, const bool& endsAtOnce)
+        : heard_(heard), events_(events), endsAtOnce_(endsAtOnce) {}
     speech::SpeechOutputKind Kind() const override { return speech::SpeechOutputKind::soReader; }
     void Speak(const std::string& text) override {
         heard_.push_back(base::Cp1251ToUtf8(text));
-        events_.Post({Event::Kind::SpeechEnded});
+        if (endsAtOnce_) events_.Post({Event::Kind::SpeechEnded});
     }
     void Cue(int number) override { heard_.push_back("cue " + std::to_string(number)); }
     void SetRate(int rate) override { heard_.push_back("rate " + std::to_string(rate)); }
@@ -70,6 +78,7 @@ public:
 private:
     std::vector<std::string>& heard_;
     QueuedEvents& events_;
+    const bool& endsAtOnce_;
 };
 
 class QuietFrontEnd : public FrontEnd {
@@ -81,28 +90,34 @@ public:
     std::string KeyboardLayout() override { return "00000419"; }
 };
 
-// A gate (north to a yard) with a stone and a key lying there.
+// A gate (north to a yard) with a stone and a key lying there; more lines of
+// the map or of game.ini may be given (a yard's OnEnter, commands, intros).
 struct ShellFixture {
     velmora::test::TestFolder root;
     QueuedEvents events;
     QuietFrontEnd frontEnd;
     std::vector<std::string> heard;
+    bool speechEndsAtOnce = true;
     std::unique_ptr<TForm1> form;
 
-    explicit ShellFixture(const std::string& stoneOnExam, int32_t health = 12) {
+    explicit ShellFixture(const std::string& stoneOnExam, int32_t health = 12,
+                          const std::vector<std::string>& moreMap = {},
+                          const std::vector<std::string>& moreGame = {}) {
         root.Write("Projects/Default/game.ini",
-                   KeyLines({"GameInitHealth=" + std::to_string(health), "GameGoDecHealth=2",
-                             "GameNotInterCnt=1", "GameNotInter0=Ничего интересного.",
-                             "GameDeathCnt=1", "GameDeath0=Силы оставили тебя."}));
+                   KeyLines(Joined({"GameInitHealth=" + std::to_string(health), "GameGoDecHealth=2",
+                                    "GameNotInterCnt=1", "GameNotInter0=Ничего интересного.",
+                                    "GameDeathCnt=1", "GameDeath0=Силы оставили тебя."},
+                                   moreGame)));
         root.Write("Projects/Default/map1.ini",
-                   KeyLines({"MapFirstMessage=Ты у ворот.", "MapScrCount=2", "Scr0no=0",
+                   KeyLines(Joined({"MapFirstMessage=Ты у ворот.", "MapScrCount=2", "Scr0no=0",
                              "Scr0Title=Ворота", "Scr0North=-1", "Scr0South=-2", "Scr0East=-2",
                              "Scr0West=-2", "Scr1no=1", "Scr1Title=Двор", "Scr1y=1",
                              "Scr1North=-2", "Scr1South=-1", "Scr1East=-2", "Scr1West=-2",
                              "MapObjCount=2", "Obj0no=0", "Obj0Title=камень", "Obj0ScrWhere=0",
                              "Obj0Visible=1", "Obj0OnExam=" + stoneOnExam, "Obj1no=1",
                              "Obj1Title=ключ", "Obj1ScrWhere=0", "Obj1Visible=1",
-                             "Obj1Takable=1", "Obj1Weight=1"}));
+                             "Obj1Takable=1", "Obj1Weight=1"},
+                                   moreMap)));
         root.Write("Projects/Default/menu.txt", KeyLines({"Новая игра", "Выход"}));
         events.queue.push_back({Event::Kind::Tick});  // the first tick starts the game
     }
@@ -116,7 +131,7 @@ struct ShellFixture {
             options.nomenu = true;
             options.seed = 1;
             form = std::make_unique<TForm1>(options, events, frontEnd,
-                                            std::make_unique<HeardSpeech>(heard, events),
+                                            std::make_unique<HeardSpeech>(heard, events, speechEndsAtOnce),
                                             std::make_unique<sound::NoneDriver>(), nullptr);
         }
         form->Run();
@@ -127,6 +142,12 @@ struct ShellFixture {
         std::string text;
         for (const std::string& line : heard) text += line + "\n";
         return text;
+    }
+
+    // What was heard after the last time the text was heard (all of it when never).
+    std::vector<std::string> HeardAfter(const std::string& text) const {
+        auto it = std::find(heard.rbegin(), heard.rend(), text);
+        return std::vector<std::string>(it.base(), heard.end());
     }
 
     int Count(const std::string& text) const {

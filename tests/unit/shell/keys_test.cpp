@@ -1,0 +1,156 @@
+// The window's keys in the game view: what each key leaves behind for the
+// next one, the focus, the digits with modifiers, and the quiet returns to
+// the action menu.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "unit/shell/shell_harness.h"
+
+namespace velmora::shell::test {
+namespace {
+
+constexpr ui::ShiftState kAlt{.Alt = true};
+constexpr ui::ShiftState kCtrl{.Ctrl = true};
+constexpr ui::ShiftState kCtrlShift{.Shift = true, .Ctrl = true};
+constexpr int kF2 = 113, kF3 = 114, kKeyM = 77;
+const std::string kState = "Здоровье - 10, нагрузка - 0, опыт - 0";
+
+bool Heard(const std::vector<std::string>& lines, const std::string& text) {
+    return std::find(lines.begin(), lines.end(), text) != lines.end();
+}
+
+void WalkNorth(QueuedEvents& e) {
+    e.Digit(1);
+    e.Digit(1);
+}
+
+// A line a script says replaces the standard message of its own action only:
+// after a yard's OnEnter said one, F2 and F3 are heard.
+TEST(ShellKeys, AScriptsLineReplacesOnlyItsOwnActionsMessage) {
+    ShellFixture f("say Камень холодный.", 12, {"Scr1OnEnter=say Во дворе тихо."});
+    f.events.Digit(3);
+    f.events.Digit(1);  // examine the stone: its line replaces "Ничего интересного."
+    WalkNorth(f.events);
+    f.events.Press(kF2);
+    f.events.Press(kF3);
+    f.Play();
+    EXPECT_EQ(f.Count("Камень холодный."), 1) << f.Heard();
+    EXPECT_EQ(f.Count("Ничего интересного."), 0) << f.Heard();
+    EXPECT_EQ(f.Count("Во дворе тихо."), 1) << f.Heard();
+    EXPECT_EQ(f.Count(kState), 1) << f.Heard();
+    EXPECT_EQ(f.Count("Экран: Двор, последнее сообщение:  Во дворе тихо."), 1) << f.Heard();
+}
+
+// A script's `wait` that the voice ends owes no key release: the next key
+// acts. A key pressed during the wait still does nothing when it comes up
+// after the voice ended (Space would choose "Идти" again).
+TEST(ShellKeys, AWaitForTheVoiceLeavesTheNextKeyAlone) {
+    ShellFixture f("", 12, {"Scr1OnEnter=say Во дворе тихо.\\nwait"});
+    WalkNorth(f.events);
+    f.events.Press(kF2);
+    f.Play();
+    EXPECT_EQ(f.Count(kState), 1) << f.Heard();
+    EXPECT_FALSE(f.form->Rules().waits.waiting);
+
+    ShellFixture held("", 12, {"Scr1OnEnter=say Во дворе тихо.\\nwait"});
+    held.speechEndsAtOnce = false;
+    WalkNorth(held.events);
+    held.events.Down(ui::vk::Space, ' ');  // during the wait
+    held.events.queue.push_back({Event::Kind::SpeechEnded});
+    held.events.Up(ui::vk::Space);
+    held.events.Press(kF2);
+    held.Play();
+    EXPECT_EQ(held.Count("Можно идти: Юг,"), 0) << held.Heard();
+    EXPECT_EQ(held.Count(kState), 1) << held.Heard();
+    EXPECT_EQ(held.form->Menu()->Depth, 1);
+}
+
+// Ctrl+M eats the character of its own keystroke only: on Linux it types
+// none, and the next key's Enter still chooses; where it types one (a
+// carriage return), that one is eaten.
+TEST(ShellKeys, CtrlMEatsOnlyItsOwnCharacter) {
+    ShellFixture f("");
+    f.events.Press(ui::vk::Down);
+    f.events.Press(kKeyM, 0, kCtrl);
+    f.events.Press(ui::vk::Return, '\r');
+    f.Play();
+    EXPECT_EQ(f.Count("Можно идти: Север,"), 1) << f.Heard();
+    EXPECT_EQ(f.form->Menu()->Depth, 2);
+
+    ShellFixture typed("");
+    typed.events.Press(ui::vk::Down);
+    typed.events.Press(kKeyM, '\r', kCtrl);
+    typed.Play();
+    EXPECT_EQ(typed.Count("Можно идти: Север,"), 0) << typed.Heard();
+    EXPECT_EQ(typed.form->Menu()->Depth, 1);
+}
+
+// Tab leaves the talking menu its focus: arrows, letters, Enter and Escape
+// are heard after it.
+TEST(ShellKeys, TabKeepsTheMenuFocused) {
+    ShellFixture f("");
+    f.events.Press(ui::vk::Tab, '\t');
+    f.events.Press(ui::vk::Down);
+    f.events.Press(ui::vk::Tab, '\t', {.Shift = true});
+    f.events.Press(ui::vk::Return, '\r');
+    f.events.Press(ui::vk::Escape, 27);
+    f.events.Press('V', Ru("в")[0]);  // "Взять"
+    f.Play();
+    EXPECT_TRUE(Heard(f.heard, "Идти.")) << f.Heard();
+    EXPECT_TRUE(Heard(f.heard, "Можно идти: Север,")) << f.Heard();
+    EXPECT_TRUE(Heard(f.heard, "Взять.")) << f.Heard();
+    EXPECT_EQ(f.form->Menu()->Depth, 1);
+    EXPECT_EQ(f.form->Form().ActiveControl(), f.form->Menu()->List.get());
+}
+
+// Digits with Alt, Ctrl or Ctrl+Shift are the window's quick-select like
+// plain digits: no bookmark is set or replayed.
+TEST(ShellKeys, DigitsWithModifiersQuickSelect) {
+    ShellFixture f("");
+    f.events.Press('3', 0, kAlt);  // examine
+    f.events.Press(ui::vk::Escape, 27);
+    f.events.Press('4', 0, kCtrl);  // carried: nothing
+    f.events.Press('3', 0, kCtrlShift);
+    f.Play();
+    EXPECT_EQ(f.Count("Осмотреть2 предметов"), 2) << f.Heard();
+    EXPECT_EQ(f.Count("Что с собой."), 1) << f.Heard();
+    EXPECT_EQ(f.Count("пустая закладка меню."), 0) << f.Heard();
+    EXPECT_EQ(f.form->Menu()->Depth, 2);
+    for (const talkui::MenuBookmark& mark : f.form->Menu()->Kit().Bookmarks) {
+        EXPECT_EQ(mark.Depth, 0);
+    }
+}
+
+// A successful use of two objects, and a walk into an interlude, end on the
+// action menu without the boundary cue that a refusal gives.
+TEST(ShellKeys, SuccessesReturnWithoutTheBoundaryCue) {
+    ShellFixture f("", 12,
+                   {"MapCmdCount=1", "Cmd0no=0", "Cmd0Title=разбить", "Cmd0cScr=-2", "Cmd0cObj1=1",
+                    "Cmd0cObj2=0", "Cmd0cObj1Carry=0", "Cmd0cObj2Carry=0", "Cmd0MaxOnce=1",
+                    "Cmd0Enabled=1", "Cmd0Message=Камень раскололся.", "Scr1OnEnter=inter 1"},
+                   {"GameIntrosCnt=1", "GameIntros0=Глава вторая.\\n#page 1"});
+    f.events.Digit(5);  // use: the stone, the key
+    f.events.Digit(2);  // the key
+    f.Play();
+    ASSERT_TRUE(Heard(f.heard, "На что?")) << f.Heard();
+    f.events.Digit(1);  // on the stone
+    f.Play();
+    std::vector<std::string> after = f.HeardAfter("На что?");
+    EXPECT_TRUE(Heard(after, "Камень раскололся.")) << f.Heard();
+    EXPECT_FALSE(Heard(after, "cue 13")) << f.Heard();
+    EXPECT_EQ(f.form->Menu()->Depth, 1);
+
+    WalkNorth(f.events);
+    f.events.Ticks(1);  // the page's timed wait
+    f.Play();
+    EXPECT_FALSE(f.form->Rules().waits.ended);
+    after = f.HeardAfter("Глава вторая.");
+    ASSERT_EQ(f.Count("Глава вторая."), 1) << f.Heard();
+    EXPECT_FALSE(Heard(after, "cue 13")) << f.Heard();
+    EXPECT_EQ(f.form->View(), vmGame);
+    EXPECT_EQ(f.form->Menu()->Depth, 1);
+}
+
+}  // namespace
+}  // namespace velmora::shell::test
