@@ -1,0 +1,73 @@
+#include "frontend/tty/printing_speech.h"
+
+#include "base/encoding.h"
+
+namespace velmora::frontend {
+
+using speech::SpeechOutputKind;
+
+std::string PrintableLine(std::string_view text1251) {
+    std::string line;
+    line.reserve(text1251.size());
+    bool lineBreak = false;
+    for (const char c : text1251) {
+        if (c == '\r' || c == '\n') {
+            lineBreak = true;
+            continue;
+        }
+        if (lineBreak) {
+            // One line of a menu after another: a pause, as speech makes one.
+            lineBreak = false;
+            while (!line.empty() && line.back() == ' ') line.pop_back();
+            if (!line.empty()) {
+                const char last = line.back();
+                const bool ended = last == '.' || last == ',' || last == ';' || last == ':' ||
+                                   last == '!' || last == '?';
+                line += ended ? " " : ", ";
+            }
+        }
+        const auto b = static_cast<unsigned char>(c);
+        line += b < 0x20 || b == 0x7f ? ' ' : c;
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    return base::Cp1251ToUtf8(line);
+}
+
+PrintingSpeech::PrintingSpeech(LineWriter print, std::unique_ptr<speech::SpeechOutput> inner)
+    : print_(std::move(print)), inner_(std::move(inner)) {}
+
+PrintingSpeech::PrintingSpeech(Terminal& term, std::unique_ptr<speech::SpeechOutput> inner)
+    : PrintingSpeech([&term](std::string_view line) { term.WriteLine(line); }, std::move(inner)) {}
+
+// The router hands no text to an output of kind soNone. A reader that never
+// reports an end gets every text and behaves as soNone does everywhere else:
+// the router's busy flag stays set, so a page waits for a key (the console's
+// reader is still reading it), and the instructions are read line by line with
+// the arrows. soJaws would also get the texts, but the game then leaves the
+// reading of instructions and pages to the screen reader, which only sees
+// what is printed.
+SpeechOutputKind PrintingSpeech::Kind() const {
+    const SpeechOutputKind inner = inner_ ? inner_->Kind() : SpeechOutputKind::soNone;
+    return inner == SpeechOutputKind::soNone ? SpeechOutputKind::soReader : inner;
+}
+
+void PrintingSpeech::Speak(const std::string& text) {
+    if (print_) print_(PrintableLine(text));
+    if (inner_ && inner_->Kind() != SpeechOutputKind::soNone) inner_->Speak(text);
+}
+
+void PrintingSpeech::Cue(int number) {
+    if (inner_) inner_->Cue(number);
+}
+
+void PrintingSpeech::SetRate(int setting) {
+    if (inner_ && inner_->Kind() != SpeechOutputKind::soNone) inner_->SetRate(setting);
+}
+
+bool PrintingSpeech::Speaking() const { return inner_ && inner_->Speaking(); }
+
+void PrintingSpeech::AudioReset() {
+    if (inner_) inner_->AudioReset();
+}
+
+}  // namespace velmora::frontend

@@ -1,0 +1,43 @@
+// Speech that is also printed: every text the game speaks becomes one UTF-8
+// line on the terminal, for the console's screen reader and braille display,
+// and goes on to the real output.
+//
+//   auto speech = std::make_unique<PrintingSpeech>(*term, speech::OpenSpeechOutput(setup));
+//   shell::TForm1 form(options, events, frontEnd, std::move(speech), ...);
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "frontend/tty/terminal.h"
+#include "speech/speech_output.h"
+
+namespace velmora::frontend {
+
+// A code page 1251 text as one printable UTF-8 line: line breaks joined,
+// control characters (which could drive the terminal) made spaces.
+std::string PrintableLine(std::string_view text1251);
+
+class PrintingSpeech : public speech::SpeechOutput {
+public:
+    using LineWriter = std::function<void(std::string_view utf8Line)>;
+
+    // `inner` may be null: printing alone, as with an output of kind soNone.
+    PrintingSpeech(LineWriter print, std::unique_ptr<speech::SpeechOutput> inner);
+    PrintingSpeech(Terminal& term, std::unique_ptr<speech::SpeechOutput> inner);
+
+    speech::SpeechOutputKind Kind() const override;
+    void Speak(const std::string& text) override;
+    void Cue(int number) override;
+    void SetRate(int setting) override;
+    bool Speaking() const override;
+    void AudioReset() override;
+
+private:
+    LineWriter print_;
+    std::unique_ptr<speech::SpeechOutput> inner_;
+};
+
+}  // namespace velmora::frontend

@@ -1,0 +1,223 @@
+#include "frontend/tty/terminal.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
+#include <utility>
+
+namespace velmora::frontend {
+namespace {
+
+constexpr int kQuitSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// What the signal handlers and the exit handler need, set before they can run.
+// Only plain data: a handler may not allocate or lock.
+struct Saved {
+    int fd = -1;
+    termios mode{};
+    char keypadOff[64] = {};
+    size_t keypadOffLength = 0;
+    int signalPipe = -1;
+};
+Saved g_saved;
+volatile std::sig_atomic_t g_active = 0;
+volatile std::sig_atomic_t g_signals = 0;
+struct sigaction g_oldQuit[std::size(kQuitSignals)];
+struct sigaction g_oldAbort;
+bool g_abortInstalled = false;
+bool g_atExitRegistered = false;
+
+// Async-signal-safe: write and tcsetattr only.
+void RestoreNow() {
+    if (!g_active) return;
+    if (g_saved.keypadOffLength > 0) {
+        const ssize_t ignored = ::write(g_saved.fd, g_saved.keypadOff, g_saved.keypadOffLength);
+        (void)ignored;
+    }
+    ::tcsetattr(g_saved.fd, TCSANOW, &g_saved.mode);
+}
+
+extern "C" void OnQuitSignal(int sig) {
+    const int savedErrno = errno;
+    // The game did not end after the first: it may be stuck, so end it here.
+    if (g_signals != 0) {
+        RestoreNow();
+        ::_exit(128 + sig);
+    }
+    g_signals = 1;
+    const unsigned char byte = static_cast<unsigned char>(sig);
+    const ssize_t ignored = ::write(g_saved.signalPipe, &byte, 1);
+    (void)ignored;
+    errno = savedErrno;
+}
+
+extern "C" void OnAbort(int sig) {
+    RestoreNow();
+    ::signal(sig, SIG_DFL);
+    ::raise(sig);
+}
+
+extern "C" void RestoreAtExit() { RestoreNow(); }
+
+std::string Errno(const std::string& what) { return what + ": " + std::strerror(errno); }
+
+}  // namespace
+
+std::optional<Terminal> Terminal::Open(std::string* why) {
+    if (::isatty(STDIN_FILENO)) {
+        if (::isatty(STDOUT_FILENO)) return Setup({}, STDIN_FILENO, STDOUT_FILENO, why, {});
+        // Output redirected: the lines still go to the player's screen.
+        base::UniqueFd tty(::open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY));
+        const int out = tty.Valid() ? tty.Get() : STDIN_FILENO;
+        return Setup(std::move(tty), STDIN_FILENO, out, why, {});
+    }
+    base::UniqueFd tty(::open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY));
+    if (!tty.Valid()) {
+        if (why) *why = Errno("no terminal: standard input is not one, and /dev/tty cannot be opened");
+        return std::nullopt;
+    }
+    const int fd = tty.Get();
+    return Setup(std::move(tty), fd, fd, why, {});
+}
+
+std::optional<Terminal> Terminal::OpenOn(int fd, std::string* why, const std::string& term) {
+    return Setup({}, fd, fd, why, term);
+}
+
+std::optional<Terminal> Terminal::Setup(base::UniqueFd owned, int in, int out, std::string* why,
+                                        const std::string& termName) {
+    if (g_active) {
+        if (why) *why = "the terminal is already in use";
+        return std::nullopt;
+    }
+    termios saved{};
+    if (::tcgetattr(in, &saved) != 0) {
+        if (why) *why = Errno("cannot read the terminal's mode");
+        return std::nullopt;
+    }
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) {
+        if (why) *why = Errno("cannot make a pipe for signals");
+        return std::nullopt;
+    }
+    Terminal t;
+    t.owned_ = std::move(owned);
+    t.in_ = in;
+    t.out_ = out;
+    // Where output processing adds the CR itself, a CR of ours would be doubled.
+    t.newline_ = (saved.c_oflag & OPOST) && (saved.c_oflag & ONLCR) ? "\n" : "\r\n";
+    t.signalRead_ = base::UniqueFd(fds[0]);
+    t.signalWrite_ = base::UniqueFd(fds[1]);
+    const char* envTerm = std::getenv("TERM");
+    const std::string name = !termName.empty() ? termName : envTerm ? envTerm : "";
+    // Without a terminfo entry the common xterm and console sequences still work.
+    t.keys_ = TermKeys::Load(name).value_or(TermKeys{name, {}, {}, {}});
+
+    g_saved.fd = in;
+    g_saved.mode = saved;
+    g_saved.keypadOffLength = 0;
+    if (t.keys_.keypadOff.size() <= sizeof g_saved.keypadOff) {
+        std::memcpy(g_saved.keypadOff, t.keys_.keypadOff.data(), t.keys_.keypadOff.size());
+        g_saved.keypadOffLength = t.keys_.keypadOff.size();
+    }
+    g_saved.signalPipe = t.signalWrite_.Get();
+    g_signals = 0;
+
+    // Handlers first: a signal between raw mode and them would leave the terminal raw.
+    struct sigaction quit{};
+    quit.sa_handler = OnQuitSignal;
+    quit.sa_flags = SA_RESTART;
+    sigemptyset(&quit.sa_mask);
+    for (int sig : kQuitSignals) sigaddset(&quit.sa_mask, sig);
+    for (size_t i = 0; i < std::size(kQuitSignals); ++i) {
+        ::sigaction(kQuitSignals[i], &quit, &g_oldQuit[i]);
+    }
+    // abort() restores too, unless someone (a sanitizer) already watches it.
+    struct sigaction current{};
+    ::sigaction(SIGABRT, nullptr, &current);
+    g_abortInstalled = current.sa_handler == SIG_DFL;
+    if (g_abortInstalled) {
+        struct sigaction abortAction{};
+        abortAction.sa_handler = OnAbort;
+        sigemptyset(&abortAction.sa_mask);
+        ::sigaction(SIGABRT, &abortAction, &g_oldAbort);
+    }
+    if (!g_atExitRegistered) {
+        g_atExitRegistered = std::atexit(RestoreAtExit) == 0;
+    }
+
+    termios raw = saved;
+    raw.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON);
+    // ISIG off: Ctrl+C, Ctrl+Z and Ctrl+\ arrive as keys. Output processing
+    // stays, so the screen reader's lines end as usual.
+    raw.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    raw.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB);
+    raw.c_cflag |= CS8;
+    raw.c_cc[VMIN] = 1;
+    raw.c_cc[VTIME] = 0;
+    g_active = 1;
+    t.active_ = true;
+    if (::tcsetattr(in, TCSANOW, &raw) != 0) {
+        if (why) *why = Errno("cannot set the terminal's mode");
+        t.Restore();
+        return std::nullopt;
+    }
+    t.Write(t.keys_.keypadOn);
+    return t;
+}
+
+Terminal::Terminal(Terminal&& other) noexcept
+    : owned_(std::move(other.owned_)),
+      in_(other.in_),
+      out_(other.out_),
+      signalRead_(std::move(other.signalRead_)),
+      signalWrite_(std::move(other.signalWrite_)),
+      keys_(std::move(other.keys_)),
+      newline_(other.newline_),
+      active_(std::exchange(other.active_, false)) {}
+
+Terminal::~Terminal() { Restore(); }
+
+void Terminal::Restore() {
+    if (!active_) return;
+    active_ = false;
+    RestoreNow();
+    g_active = 0;
+    for (size_t i = 0; i < std::size(kQuitSignals); ++i) {
+        ::sigaction(kQuitSignals[i], &g_oldQuit[i], nullptr);
+    }
+    if (g_abortInstalled) ::sigaction(SIGABRT, &g_oldAbort, nullptr);
+    g_abortInstalled = false;
+    g_saved.signalPipe = -1;
+}
+
+void Terminal::Write(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(out_, bytes.data(), bytes.size());
+        if (n > 0) {
+            bytes.remove_prefix(static_cast<size_t>(n));
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // Someone made the terminal non-blocking: wait a little for room.
+            pollfd p{out_, POLLOUT, 0};
+            if (::poll(&p, 1, 1000) > 0) continue;
+        }
+        return;  // hung up or stuck: the line is lost, the game goes on
+    }
+}
+
+void Terminal::WriteLine(std::string_view utf8) {
+    std::string line(utf8);
+    line += newline_;
+    Write(line);
+}
+
+}  // namespace velmora::frontend

@@ -1,0 +1,68 @@
+// The player's terminal in raw mode for as long as the game runs.
+//
+//   std::string why;
+//   std::optional<Terminal> term = Terminal::Open(&why);
+//   if (!term) { std::cerr << "velmora: " << why << '\n'; return 2; }
+//   term->WriteLine("Привет");  // UTF-8, one line
+//
+// Keys arrive as bytes (no echo, no line editing; Ctrl+C is a byte too).
+// SIGINT, SIGTERM and SIGHUP become a byte on SignalFd(), for the event loop
+// to end the game normally; a second one restores the terminal and exits at
+// once. The terminal is restored when the object goes, at exit(), and on abort().
+// One terminal can be open at a time.
+#pragma once
+
+#include <termios.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "base/unique_fd.h"
+#include "frontend/tty/key_decoder.h"
+
+namespace velmora::frontend {
+
+class Terminal {
+public:
+    // The controlling terminal: standard input when it is one, else /dev/tty.
+    // No value when there is none, or it cannot be set up; why says what failed.
+    static std::optional<Terminal> Open(std::string* why);
+    // The terminal on `fd` (not owned, used for input and output); for tests on a pty.
+    // `term` names its terminfo entry; empty: $TERM.
+    static std::optional<Terminal> OpenOn(int fd, std::string* why, const std::string& term = {});
+
+    Terminal(Terminal&& other) noexcept;
+    Terminal& operator=(Terminal&&) = delete;
+    Terminal(const Terminal&) = delete;
+    Terminal& operator=(const Terminal&) = delete;
+    ~Terminal();
+
+    int InputFd() const { return in_; }
+    // Readable when a signal asked the game to end; read it to clear.
+    int SignalFd() const { return signalRead_.Get(); }
+    const TermKeys& Keys() const { return keys_; }
+
+    // Writes a line and a line break; output errors (a hung-up terminal) are ignored.
+    void WriteLine(std::string_view utf8);
+    void Write(std::string_view bytes);
+
+    // Back to the saved mode now (the destructor does it too).
+    void Restore();
+
+private:
+    Terminal() = default;
+    static std::optional<Terminal> Setup(base::UniqueFd owned, int in, int out, std::string* why,
+                                         const std::string& term);
+
+    base::UniqueFd owned_;  // /dev/tty when opened here
+    int in_ = -1;
+    int out_ = -1;
+    base::UniqueFd signalRead_;
+    base::UniqueFd signalWrite_;
+    TermKeys keys_;
+    const char* newline_ = "\r\n";
+    bool active_ = false;
+};
+
+}  // namespace velmora::frontend

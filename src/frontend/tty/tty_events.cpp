@@ -1,0 +1,198 @@
+#include "frontend/tty/tty_events.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <system_error>
+
+namespace velmora::frontend {
+
+using shell::Event;
+
+namespace {
+
+base::UniqueFd MakePipe(base::UniqueFd& write) {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) {
+        throw std::system_error(errno, std::generic_category(), "cannot make the event pipe");
+    }
+    write = base::UniqueFd(fds[1]);
+    return base::UniqueFd(fds[0]);
+}
+
+void Drain(int fd) {
+    char buf[64];
+    while (::read(fd, buf, sizeof buf) > 0) {
+    }
+}
+
+bool IsLetter(unsigned char b) {
+    return (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || b >= 0xC0 || b == 0xA8 || b == 0xB8;
+}
+
+}  // namespace
+
+TtyEvents::TtyEvents(Terminal& term, std::optional<std::vector<KeyStep>> script)
+    : term_(&term), script_(std::move(script)), decoder_(term.Keys()) {
+    wakeRead_ = MakePipe(wakeWrite_);
+}
+
+TtyEvents::TtyEvents(std::vector<KeyStep> script) : script_(std::move(script)) {
+    wakeRead_ = MakePipe(wakeWrite_);
+}
+
+void TtyEvents::Post(const Event& event) {
+    {
+        std::lock_guard lock(postedMutex_);
+        posted_.push_back(event);
+    }
+    // A full pipe already wakes the loop; the byte is only a wake-up.
+    const char byte = 1;
+    const ssize_t ignored = ::write(wakeWrite_.Get(), &byte, 1);
+    (void)ignored;
+}
+
+std::string TtyEvents::KeyboardLayout() const {
+    return lastCyrillic_.value_or(true) ? "00000419" : "00000409";
+}
+
+void TtyEvents::Queue(const KeyEvent& key) {
+    // Ctrl+C ends the game, as closing the window does.
+    if (key.key == 'C' && key.shift.Ctrl && !key.shift.Alt && !key.shift.Shift) {
+        quitPending_ = true;
+        return;
+    }
+    Event e;
+    e.kind = Event::Kind::KeyDown;
+    e.key = key.key;
+    e.shift = key.shift;
+    queue_.push_back(e);
+    if (key.typed) {
+        Event press;
+        press.kind = Event::Kind::KeyPress;
+        press.ch = *key.typed;
+        queue_.push_back(press);
+    }
+    e.kind = Event::Kind::KeyUp;
+    queue_.push_back(e);
+}
+
+void TtyEvents::Deliver(const KeyStep& step) {
+    if (step.kind == KeyStep::Kind::Wait) {
+        waitUntil_ = Clock::now() + std::chrono::milliseconds(step.waitMs);
+        return;
+    }
+    if (step.typed && IsLetter(static_cast<unsigned char>(*step.typed))) {
+        lastCyrillic_ = static_cast<unsigned char>(*step.typed) >= 0x80;
+    }
+    Event e;
+    e.key = step.key;
+    e.shift.Shift = (step.modifiers & kShift) != 0;
+    e.shift.Ctrl = (step.modifiers & kCtrl) != 0;
+    e.shift.Alt = (step.modifiers & kAlt) != 0;
+    if (step.kind != KeyStep::Kind::Up) {
+        e.kind = Event::Kind::KeyDown;
+        queue_.push_back(e);
+        if (step.typed) {
+            Event press;
+            press.kind = Event::Kind::KeyPress;
+            press.ch = *step.typed;
+            queue_.push_back(press);
+        }
+    }
+    if (step.kind != KeyStep::Kind::Down) {
+        e.kind = Event::Kind::KeyUp;
+        queue_.push_back(e);
+    }
+}
+
+void TtyEvents::ReadTerminal() {
+    char buf[256];
+    const ssize_t n = ::read(term_->InputFd(), buf, sizeof buf);
+    if (n > 0) {
+        for (const KeyEvent& k : decoder_.Feed(std::string_view(buf, static_cast<size_t>(n)), Clock::now())) {
+            Queue(k);
+        }
+        if (auto cyrillic = decoder_.LastLetterCyrillic()) lastCyrillic_ = cyrillic;
+        return;
+    }
+    if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) return;
+    quitPending_ = true;  // the terminal hung up: nobody is left to play
+}
+
+void TtyEvents::WaitForInput(Clock::time_point until) {
+    pollfd fds[3];
+    nfds_t count = 0;
+    fds[count++] = {wakeRead_.Get(), POLLIN, 0};
+    const bool readKeys = term_ != nullptr && !script_;
+    if (term_ != nullptr) fds[count++] = {term_->SignalFd(), POLLIN, 0};
+    if (readKeys) fds[count++] = {term_->InputFd(), POLLIN, 0};
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now());
+    const int timeout = static_cast<int>(std::clamp<int64_t>(left.count(), 0, 1000));
+    if (::poll(fds, count, timeout) <= 0) return;  // the deadline, or a signal
+    if (fds[0].revents != 0) Drain(wakeRead_.Get());
+    if (term_ != nullptr && fds[1].revents != 0) {
+        Drain(term_->SignalFd());
+        quitPending_ = true;
+    }
+    if (readKeys && fds[2].revents != 0) ReadTerminal();
+}
+
+std::optional<Event> TtyEvents::Next() {
+    if (!started_) {
+        started_ = true;
+        tickBase_ = Clock::now();
+        return Event::Ticks(0);  // the timer's first event starts the program
+    }
+    if (ended_) return std::nullopt;
+    for (;;) {
+        const auto now = Clock::now();
+        if (quitPending_) {
+            ended_ = true;
+            return Event::Of(Event::Kind::Quit);
+        }
+        // Ticks that passed while the game was busy come as one event.
+        if (const auto due = (now - tickBase_) / kTick; due > 0) {
+            tickBase_ += due * kTick;
+            return Event::Ticks(static_cast<int32_t>(std::min<int64_t>(due, INT32_MAX)));
+        }
+        if (!queue_.empty()) {
+            const Event e = queue_.front();
+            queue_.pop_front();
+            return e;
+        }
+        {
+            std::lock_guard lock(postedMutex_);
+            if (!posted_.empty()) {
+                const Event e = posted_.front();
+                posted_.pop_front();
+                return e;
+            }
+        }
+        if (auto deadline = decoder_.Deadline(); deadline && now >= *deadline) {
+            for (const KeyEvent& k : decoder_.Flush(now)) Queue(k);
+            continue;
+        }
+        if (script_) {
+            if (waitUntil_ && now >= *waitUntil_) waitUntil_.reset();
+            if (!waitUntil_) {
+                if (nextStep_ >= script_->size()) {
+                    ended_ = true;
+                    return std::nullopt;
+                }
+                Deliver((*script_)[nextStep_++]);
+                continue;
+            }
+        }
+        Clock::time_point until = tickBase_ + kTick;
+        if (auto deadline = decoder_.Deadline()) until = std::min(until, *deadline);
+        if (waitUntil_) until = std::min(until, *waitUntil_);
+        WaitForInput(until);
+    }
+}
+
+}  // namespace velmora::frontend

@@ -1,0 +1,86 @@
+#include "frontend/tty/printing_speech.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "base/encoding.h"
+#include "speech/simple_outputs.h"
+#include "speech/speech_router.h"
+
+namespace velmora::frontend {
+namespace {
+
+using speech::SpeechOutputKind;
+
+std::string Cp(const char* utf8) { return base::Utf8ToCp1251(utf8); }
+
+class RecordingOutput : public speech::SpeechOutput {
+public:
+    RecordingOutput(SpeechOutputKind kind, std::vector<std::string>* log) : kind_(kind), log_(log) {}
+    SpeechOutputKind Kind() const override { return kind_; }
+    void Speak(const std::string& text) override { log_->push_back("say " + base::Cp1251ToUtf8(text)); }
+    void Cue(int n) override { log_->push_back("cue " + std::to_string(n)); }
+    void SetRate(int r) override { log_->push_back("rate " + std::to_string(r)); }
+    bool Speaking() const override { return true; }
+    void AudioReset() override { log_->push_back("reset"); }
+
+private:
+    SpeechOutputKind kind_;
+    std::vector<std::string>* log_;
+};
+
+TEST(PrintingSpeech, EachTextIsOneSafeLine) {
+    EXPECT_EQ(PrintableLine(Cp("Главное меню: Новая игра\r\nЗагрузить игру\r\nВыход")),
+              "Главное меню: Новая игра, Загрузить игру, Выход");
+    EXPECT_EQ(PrintableLine(Cp("Как играть.\r\n\r\nСтрелки выбирают.\n")), "Как играть. Стрелки выбирают.");
+    EXPECT_EQ(PrintableLine(Cp("\r\nПусто \r\n")), "Пусто");
+    // A text from a game file cannot send the terminal commands.
+    EXPECT_EQ(PrintableLine("a\x1b]0;title\x07z"), "a ]0;title z");
+    EXPECT_EQ(PrintableLine("\x98"), "\xef\xbf\xbd");
+}
+
+TEST(PrintingSpeech, WithSilentSpeechTheRouterStillHandsOverEveryText) {
+    std::vector<std::string> lines;
+    int beeps = 0;
+    speech::SpeechRouter router;
+    router.OpenSpeech(std::make_unique<PrintingSpeech>(
+        [&lines](std::string_view line) { lines.emplace_back(line); },
+        std::make_unique<speech::NoneOutput>([&beeps] { ++beeps; })));
+    // It takes texts as a reader that never reports an end: as with no speech
+    // at all, speech stays busy and a page waits for a key.
+    EXPECT_EQ(router.Output(), SpeechOutputKind::soReader);
+    router.SayText(Cp("Новая игра"));
+    router.SayText(Cp("Выход"));
+    router.PlayCue(13);
+    router.SetSpeechRate(80);
+    EXPECT_EQ(lines, (std::vector<std::string>{"Новая игра", "Выход"}));
+    EXPECT_TRUE(router.SpeechBusy);
+    EXPECT_EQ(beeps, 1);
+
+    PrintingSpeech alone([&lines](std::string_view line) { lines.emplace_back(line); }, nullptr);
+    EXPECT_EQ(alone.Kind(), SpeechOutputKind::soReader);
+    alone.Speak("x");
+    alone.Cue(1);
+    EXPECT_FALSE(alone.Speaking());
+    EXPECT_EQ(lines.back(), "x");
+}
+
+TEST(PrintingSpeech, ARealOutputGetsEverythingAsWell) {
+    for (SpeechOutputKind kind : {SpeechOutputKind::soReader, SpeechOutputKind::soSapi}) {
+        std::vector<std::string> lines, log;
+        PrintingSpeech speech([&lines](std::string_view line) { lines.emplace_back(line); },
+                              std::make_unique<RecordingOutput>(kind, &log));
+        EXPECT_EQ(speech.Kind(), kind);
+        speech.Speak(Cp("Вельмора"));
+        speech.Cue(2);
+        speech.SetRate(40);
+        EXPECT_TRUE(speech.Speaking());
+        speech.AudioReset();
+        EXPECT_EQ(lines, std::vector<std::string>{"Вельмора"});
+        EXPECT_EQ(log, (std::vector<std::string>{"say Вельмора", "cue 2", "rate 40", "reset"}));
+    }
+}
+
+}  // namespace
+}  // namespace velmora::frontend
