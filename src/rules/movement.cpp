@@ -103,7 +103,8 @@ bool Rules::WalkTo(int32_t target) {
 
 void Rules::ShowScreenPicture(int32_t n, int32_t frame) {
     std::string name = "gif\\" + std::to_string(n);
-    if (frame != 0) name += "-" + std::to_string(frame);
+    // Appended piece by piece: GCC 12 at -O3 takes "-" + string for an overlapping copy.
+    if (frame != 0) name.append("-").append(std::to_string(frame));
     name += ".gif";
     if (auto file = base::FindPath(ProjectFolder(), name)) view_.LoadGamePicture(*file);
 }

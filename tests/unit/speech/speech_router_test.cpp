@@ -66,7 +66,7 @@ TEST_F(RouterTest, PrefixIsSpokenOnceAndWaitsOutTheMute) {
     router.SayText("next");
     EXPECT_EQ(log, (std::vector<std::string>{"say Which?", "say next"}));
     // A prefix in front of "0" makes a text that is said.
-    router.PendingPrefix = "1";
+    router.PendingPrefix = std::string(1, '1');  // GCC 12 -O3 takes = "1" for an overlapping copy
     router.SayText("0");
     EXPECT_EQ(log.back(), "say 10");
 }
