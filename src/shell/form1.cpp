@@ -1,6 +1,7 @@
 // Start-up, the timer, the views and the window's side of the rules.
 #include "shell/form1.h"
 
+#include <algorithm>
 #include <chrono>
 #include <system_error>
 
@@ -11,6 +12,7 @@
 #include "base/paths.h"
 #include "shell/shell_texts.h"
 #include "talkui/editor_lines.h"
+#include "talkui/list_line.h"
 #include "talkui/prop_bag.h"
 #include "world/game_files.h"
 #include "world/link.h"
@@ -78,7 +80,9 @@ TForm1::TForm1(ShellOptions options, EventSource& events, FrontEnd& frontEnd,
 TForm1::~TForm1() = default;
 
 void TForm1::BuildComponents() {
-    form_.SetBounds(0, 0, 1920, 1080);
+    kit_.Measure = &frontEnd_.TextMeasure();
+    const WindowSize size = frontEnd_.InitialWindowSize();
+    form_.SetBounds(0, 0, size.width, size.height);
     form_.OnKeyDown = [this](int& key, ui::ShiftState shift) { FormKeyDown(key, shift); };
     form_.OnKeyPress = [this](char& ch) { FormKeyPress(ch); };
     form_.OnKeyUp = [this](int& key, ui::ShiftState shift) { FormKeyUp(key, shift); };
@@ -124,8 +128,13 @@ void TForm1::BuildComponents() {
 }
 
 void TForm1::Resize() {
+    // A control's new size moves only its own children: the panels beside
+    // it are laid out again by hand, or the menu's panel would keep the
+    // place it had at width 0 (off the right edge of the window).
     ImagePanel.SetHeight(form_.Height() / 2);
+    GamePanel.Realign();
     RightPanel.SetWidth(form_.Width() / 3);
+    MenuPanel.Realign();
     Image1.SetBounds(10, 10, ImagePanel.Width() - 20, ImagePanel.Height() - 20);
     const int w = IndiPanel.Width();
     Label1.SetLeft(w / 6 - 10);
@@ -134,6 +143,7 @@ void TForm1::Resize() {
     kit_.List->SetBounds(0, 0, IkPanel.Width(), IkPanel.Height() - kit_.Edit->Height());
     kit_.Edit->SetBounds(0, IkPanel.Height() - kit_.Edit->Height(), IkPanel.Width(),
                          kit_.Edit->Height());
+    MarkChanged();
 }
 
 // main.ini, the project (or Projects\Default), the project folder.
@@ -189,6 +199,8 @@ void TForm1::Run() {
 
 bool TForm1::DispatchNext() {
     if (closed_) return false;
+    // What a running action changed so far is drawn before it waits.
+    FlushChanges();
     const std::optional<Event> event = events_.Next();
     if (!event) return false;
     Dispatch(*event);
@@ -246,7 +258,63 @@ void TForm1::Dispatch(const Event& e) {
             break;
         case K::MouseClick:
         case K::MouseDoubleClick:
+            // Like a key during a wait, a click then does nothing at all.
+            if (!rules_->InWait()) ListClick(e.x, e.y, e.kind == K::MouseDoubleClick);
             break;
+    }
+    FlushChanges();
+}
+
+int32_t TForm1::TimedWaitTicksLeft() const { return rules_->TimedWaitTicksLeft(); }
+
+TForm1::ToolkitShown TForm1::ShownByToolkit() const {
+    const ui::Edit& edit = *kit_.Edit;
+    const ui::ListBox& list = *kit_.List;
+    return {form_.ActiveControl(), edit.Text(),      edit.SelStart(),  edit.SelLength(),
+            edit.Showing(),        list.Showing(),   list.Count(),     list.ItemIndex(),
+            list.TopIndex(),       list.PaintRequests()};
+}
+
+void TForm1::FlushChanges() {
+    if (!dirty_ && ShownByToolkit() == lastShown_) return;
+    dirty_ = false;
+    frontEnd_.Changed();
+    // After the front end drew (and took the list's repaint requests).
+    lastShown_ = ShownByToolkit();
+}
+
+int TForm1::ListRowAt(int x, int y) const {
+    const ui::ListBox& list = *kit_.List;
+    if (!list.Showing()) return -1;
+    for (const ui::Control* c = &list; c != nullptr && c != &form_; c = c->Parent()) {
+        x -= c->Left();
+        y -= c->Top();
+    }
+    if (x < 0 || y < 0 || x >= list.Width() || y >= list.Height()) return -1;
+    for (const auto& [row, box] : list.VisibleRows()) {
+        if (y >= box.Top && y < box.Bottom) return row;
+    }
+    return -1;
+}
+
+// A click speaks its row at once, as the arrow keys would, and a double
+// click chooses it as Enter does. The toolkit's own click first waits about
+// 200 ms for a double click before it speaks; here the front end tells a
+// double click apart itself, and a wait of the rules would end at the next
+// tick, well before a double click's second press.
+void TForm1::ListClick(int x, int y, bool twice) {
+    if (viewMode_ != vmGame) return;
+    auto* line = dynamic_cast<talkui::TListLine*>(kit_.ActiveLine);
+    if (line == nullptr || line->List != kit_.List) return;
+    const int row = ListRowAt(x, y);
+    if (row < 0) return;
+    rules_->ActionStarts();
+    if (twice) {
+        line->DoubleClick(row);
+    } else {
+        line->ClickPending = false;
+        line->Current = row;
+        line->SelectCurrent(true);
     }
 }
 
@@ -272,6 +340,7 @@ void TForm1::FirstTick() {
     kit_.WaitHook = [this](int ms) { rules_->WaitTicks(ms / 100); };
     kit_.CommandHook = [](int, bool forLine) { return !forLine; };
     kit_.ProgramFolder = options_.stateFolder;
+    MarkChanged();  // the menu, its edit and list, the indicator strip
     textWindow_ = std::make_unique<TextWindow>(form_, RichEdit1);
     keyboardLayout_ = frontEnd_.KeyboardLayout();
     kit_.BookmarkRoot = &actionBlock_;
@@ -311,31 +380,55 @@ void TForm1::FormClose() {
 void TForm1::LoadPicture(ui::Image& image, const char* name, const fs::path& file) {
     image.LoadPicture(file);
     frontEnd_.PictureLoaded(name, file);
+    MarkChanged();
 }
 
 void TForm1::SetView(ViewMode mode, const char* name) {
     viewMode_ = mode;
     frontEnd_.ViewChanged(name);
+    MarkChanged();
 }
 
 // The rules' side of the window.
 
-void TForm1::SetGameText(const std::string& text) { RichEdit1.SetText(text); }
-void TForm1::ClearPageText() { RichEdit2.Clear(); }
-void TForm1::AppendPageLine(const std::string& line) { RichEdit2.AddLine(line); }
+void TForm1::SetGameText(const std::string& text) {
+    RichEdit1.SetText(text);
+    MarkChanged();
+}
+
+void TForm1::ClearPageText() {
+    RichEdit2.Clear();
+    MarkChanged();
+}
+
+void TForm1::AppendPageLine(const std::string& line) {
+    RichEdit2.AddLine(line);
+    MarkChanged();
+}
+
 std::string TForm1::PageText() const { return RichEdit2.Text(); }
 void TForm1::LoadGamePicture(const fs::path& file) { LoadPicture(Image1, "Image1", file); }
 
+// The size as the front end measured it; none when it could not, and the
+// rules then leave the picture where it was.
 std::optional<rules::PictureSize> TForm1::LoadPagePicture(const fs::path& file) {
     LoadPicture(Image2, "Image2", file);
-    // The window front end measures pictures; headless they count as 640 by 480.
-    return rules::PictureSize{640, 480};
+    const std::optional<WindowSize> size = frontEnd_.MeasurePicture(file);
+    if (!size) return std::nullopt;
+    // A GIF is at most 65535 pixels each way; the scaled size stays an int.
+    constexpr int kMaxSide = 65535;
+    return rules::PictureSize{std::clamp(size->width, 0, kMaxSide),
+                              std::clamp(size->height, 0, kMaxSide)};
 }
 
-void TForm1::ReleasePagePicture() { Image2.SetAlign(ui::Align::None); }
+void TForm1::ReleasePagePicture() {
+    Image2.SetAlign(ui::Align::None);
+    MarkChanged();
+}
 
 void TForm1::PlacePagePicture(int left, int top, int width, int height) {
     Image2.SetBounds(left, top, width, height);
+    MarkChanged();
 }
 
 rules::PageLayout TForm1::ShowPageView() {
@@ -374,11 +467,13 @@ void TForm1::ShowHeroStatus(int32_t health, int32_t load, int32_t experience) {
     Label1.Caption = std::to_string(health);
     Label2.Caption = std::to_string(load);
     Label3.Caption = std::to_string(experience);
+    MarkChanged();
 }
 
 std::string TForm1::ShowError(const std::string& fileUtf8, const std::string& problemUtf8) {
     const std::string text = texts::ErrorPrefix() + base::Utf8ToCp1251(fileUtf8 + ": " + problemUtf8);
     RichEdit1.SetText(text);
+    MarkChanged();
     return text;
 }
 

@@ -53,7 +53,13 @@ public:
 
     // Runs until no event comes any more or the window is closed.
     void Run();
+    // Handles one event; the front end hears Changed() once if anything it
+    // shows changed.
     void Dispatch(const Event& event);
+    // A timed wait of the rules is counting down, and the ticks it still
+    // counts (0 when none runs): a virtual clock skips ahead by them.
+    bool TimedWaitRunning() const { return TimedWaitTicksLeft() > 0; }
+    int32_t TimedWaitTicksLeft() const;
     bool Closed() const { return closed_; }
     void FormClose();
 
@@ -106,6 +112,13 @@ private:
     // "Ошибка: FILE: problem" into the message area; the text shown.
     std::string ShowError(const std::string& fileUtf8, const std::string& problemUtf8);
     void SetView(ViewMode mode, const char* name);
+    // Something the front end draws changed; it hears of it once per event.
+    void MarkChanged() { dirty_ = true; }
+    void FlushChanges();
+    // A click on the talking menu's list: the row is selected and spoken,
+    // or chosen on a double click. Elsewhere nothing happens.
+    void ListClick(int x, int y, bool twice);
+    int ListRowAt(int x, int y) const;
 
     // Keys.
     bool SettingKey(int key, ui::ShiftState shift);
@@ -204,6 +217,20 @@ private:
     int32_t readingPos_ = -1;
     int32_t readingChars_ = 0;
     std::optional<base::FileError> startupError_;
+
+    // What the toolkit shows in its shared edit and list, as last drawn: the
+    // talking lines change them on their own, so they are compared, not told.
+    struct ToolkitShown {
+        const ui::Control* focus = nullptr;
+        std::string editText;
+        int selStart = 0, selLength = 0;
+        bool editShowing = false, listShowing = false;
+        int rows = 0, itemIndex = -1, topIndex = 0, paintRequests = 0;
+        bool operator==(const ToolkitShown&) const = default;
+    };
+    ToolkitShown ShownByToolkit() const;
+    bool dirty_ = false;
+    ToolkitShown lastShown_;
 
     // Menus: the static blocks; the verbs' lists are built into blocks that
     // their entries own.

@@ -140,6 +140,7 @@ void TForm1::AdvanceReading() {
     ReadInstructionLine();
     RichEdit2.SetSelStart(readingChars_);
     RichEdit2.ScrollCaret();
+    MarkChanged();
 }
 
 void TForm1::LeaveInstructions() {

@@ -107,7 +107,7 @@ int RunHeadless(const HeadlessOptions& options) {
     TranscriptWriter transcript(options.transcript, options.programFolder);
     shell::TForm1* form = nullptr;
     ScriptEvents events(options.steps, [&form] {
-        return form != nullptr ? form->Rules().TimedWaitTicksLeft() : 0;
+        return form != nullptr ? form->TimedWaitTicksLeft() : 0;
     });
     auto speech = std::make_unique<TranscriptSpeech>(transcript, [&events](speech::SpeechEvent e) {
         events.Post({e == speech::SpeechEvent::SpeechEnded ? Event::Kind::SpeechEnded

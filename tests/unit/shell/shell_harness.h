@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -81,21 +82,51 @@ private:
     const bool& endsAtOnce_;
 };
 
-class QuietFrontEnd : public FrontEnd {
+// Writes down what the shell asks of it, and answers as it is told.
+class RecordingFrontEnd : public FrontEnd {
 public:
-    void PictureLoaded(const char*, const std::filesystem::path&) override {}
-    void ViewChanged(const char*) override {}
-    void Beep() override {}
-    void Tone(int, int) override {}
-    std::string KeyboardLayout() override { return "00000419"; }
+    void PictureLoaded(const char* component, const std::filesystem::path& file) override {
+        calls.push_back(std::string("picture ") + component + " " + file.filename().string());
+    }
+    void ViewChanged(const char* view) override { calls.push_back(std::string("view ") + view); }
+    void Beep() override { calls.push_back("beep"); }
+    void Tone(int hz, int ms) override {
+        calls.push_back("tone " + std::to_string(hz) + " " + std::to_string(ms));
+    }
+    // Asked on every timer tick.
+    std::string KeyboardLayout() override {
+        if (onTick) onTick();
+        return layout;
+    }
+    WindowSize InitialWindowSize() override { return windowSize; }
+    std::optional<WindowSize> MeasurePicture(const std::filesystem::path&) override {
+        return pictureSize;
+    }
+    void Changed() override { ++changed; }
+
+    std::vector<std::string> calls;
+    std::string layout = "00000419";
+    WindowSize windowSize{1920, 1080};
+    std::optional<WindowSize> pictureSize = WindowSize{640, 480};
+    int changed = 0;
+    std::function<void()> onTick;
 };
+
+// A control of the window by its designer's name, or null.
+inline ui::Control* FindControl(ui::Control& in, const std::string& name) {
+    if (in.Name() == name) return &in;
+    for (ui::Control* child : in.Children()) {
+        if (ui::Control* found = FindControl(*child, name)) return found;
+    }
+    return nullptr;
+}
 
 // A gate (north to a yard) with a stone and a key lying there; more lines of
 // the map or of game.ini may be given (a yard's OnEnter, commands, intros).
 struct ShellFixture {
     velmora::test::TestFolder root;
     QueuedEvents events;
-    QuietFrontEnd frontEnd;
+    RecordingFrontEnd frontEnd;
     std::vector<std::string> heard;
     bool speechEndsAtOnce = true;
     std::unique_ptr<TForm1> form;
