@@ -86,6 +86,12 @@ std::optional<Terminal> Terminal::Open(std::string* why) {
     return Setup(std::move(tty), fd, fd, why, {});
 }
 
+bool Terminal::Available() {
+    if (::isatty(STDIN_FILENO)) return true;
+    const base::UniqueFd tty(::open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY));
+    return tty.Valid();
+}
+
 std::optional<Terminal> Terminal::OpenOn(int fd, std::string* why, const std::string& term) {
     return Setup({}, fd, fd, why, term);
 }

@@ -28,6 +28,8 @@ public:
     // The controlling terminal: standard input when it is one, else /dev/tty.
     // No value when there is none, or it cannot be set up; why says what failed.
     static std::optional<Terminal> Open(std::string* why);
+    // Whether Open would find a terminal, without changing its mode.
+    static bool Available();
     // The terminal on `fd` (not owned, used for input and output); for tests on a pty.
     // `term` names its terminfo entry; empty: $TERM.
     static std::optional<Terminal> OpenOn(int fd, std::string* why, const std::string& term = {});
