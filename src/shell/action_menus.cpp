@@ -1,5 +1,5 @@
-// The action menu of a game: the ten verbs and what each choice does.
-#include "shell/form1.h"
+#include "shell/action_menus.h"
+
 #include "shell/shell_texts.h"
 #include "world/link.h"
 
@@ -17,7 +17,7 @@ std::vector<std::string> Titles(const std::vector<world::MObj*>& objects) {
 
 // What a built list of objects was built from. Each block keeps its own, so a
 // block still reachable after another verb built a list acts on what it shows.
-struct TForm1::ObjectList {
+struct ActionMenus::ObjectList {
     std::vector<world::MObj*> objects;
     std::vector<std::string> captions;
     uint64_t generation = 0;  // the world the objects belong to
@@ -30,13 +30,14 @@ struct TForm1::ObjectList {
 // whose interlude already reopened the action menu, would stand at the top
 // and give the boundary cue 13. Muting silences speech, not cues, and after
 // a success that cue would sound like a refusal.
-void TForm1::QuietBack(int times) {
+void ActionMenus::QuietBack(int times) {
+    if (menu_ == nullptr) return;
     speech_.MuteSpeech();
     for (int i = 0; i < times && menu_->Depth > 1; ++i) menu_->Back();
     speech_.UnmuteSpeech();
 }
 
-int TForm1::ChosenIndex(const std::vector<std::string>& shown) const {
+int ActionMenus::ChosenIndex(const std::vector<std::string>& shown) const {
     const talkui::TMenuEntry* entry = kit_.ChosenEntry;
     if (entry == nullptr || entry->Caption == nullptr) return -1;
     for (size_t i = 0; i < shown.size(); ++i) {
@@ -45,22 +46,34 @@ int TForm1::ChosenIndex(const std::vector<std::string>& shown) const {
     return -1;
 }
 
-std::shared_ptr<TForm1::ObjectList> TForm1::MakeObjectList(std::vector<world::MObj*> objects) {
+std::shared_ptr<ActionMenus::ObjectList> ActionMenus::MakeObjectList(std::vector<world::MObj*> objects) {
     auto list = std::make_shared<ObjectList>();
     list->captions = Titles(objects);
     list->objects = std::move(objects);
-    list->generation = rules_->worldGeneration;
+    list->generation = rules_.worldGeneration;
     return list;
 }
 
 // The chosen object of a list, or -1. A list whose objects were replaced by a
 // load since it was built is never acted on: the objects are gone.
-int TForm1::ChosenObject(const ObjectList& list) const {
-    if (list.generation != rules_->worldGeneration) return -1;
+int ActionMenus::ChosenObject(const ObjectList& list) const {
+    if (list.generation != rules_.worldGeneration) return -1;
     return ChosenIndex(list.captions);
 }
 
-void TForm1::BuildActionMenu() {
+ActionMenus::ActionMenus(Host& host, world::GameProject& gp, rules::Rules& rules,
+                         speech::SpeechRouter& speech, talkui::Toolkit& kit)
+    : host_(host), gp_(gp), rules_(rules), speech_(speech), kit_(kit) {
+    BuildActionMenu();
+    BuildGameBlocks();
+}
+
+std::vector<world::MObj*> ActionMenus::ObjectsHere() const {
+    return gp_.hero.currentScreen ? gp_.hero.currentScreen->objectsHere
+                                  : std::vector<world::MObj*>{};
+}
+
+void ActionMenus::BuildActionMenu() {
     actionBlock_.Title = std::string();
     actionBlock_.Help = std::string();
     auto verb = [this](const std::string& caption, talkui::TEntryType type,
@@ -71,14 +84,11 @@ void TForm1::BuildActionMenu() {
     using talkui::etCommand;
     using talkui::etSubmenu;
     world::MGame& g = gp_.game;
-    auto here = [this] {
-        return gp_.hero.currentScreen ? gp_.hero.currentScreen->objectsHere
-                                      : std::vector<world::MObj*>{};
-    };
-    auto examine = [this](size_t, world::MObj& object) { rules_->ExamineObject(object); };
+    auto here = [this] { return ObjectsHere(); };
+    auto examine = [this](size_t, world::MObj& object) { rules_.ExamineObject(object); };
     verb(texts::Go(), etSubmenu, [this](talkui::TMenuEntry& e) { return GoHook(e); });
     verb(texts::Rest(), etCommand, [this](talkui::TMenuEntry&) {
-        rules_->Rest();
+        rules_.Rest();
         return 0;
     });
     verb(texts::Examine(), etSubmenu, [this, &g, here, examine](talkui::TMenuEntry& e) {
@@ -90,17 +100,17 @@ void TForm1::BuildActionMenu() {
     verb(texts::Use(), etSubmenu, [this](talkui::TMenuEntry& e) { return UseHook(e); });
     verb(texts::Take(), etSubmenu, [this, &g, here](talkui::TMenuEntry& e) {
         return ObjectListHook(e, here(), g.NoTake, [this](size_t i, world::MObj&) {
-            rules_->TakeObject(static_cast<int32_t>(i), false);
+            rules_.TakeObject(static_cast<int32_t>(i), false);
         });
     });
     verb(texts::Drop(), etSubmenu, [this, &g](talkui::TMenuEntry& e) {
         return ObjectListHook(e, gp_.hero.carried, g.NoDrop, [this](size_t i, world::MObj&) {
-            rules_->DropObject(static_cast<int32_t>(i), false);
+            rules_.DropObject(static_cast<int32_t>(i), false);
         });
     });
     verb(texts::Talk(), etCommand, [this](talkui::TMenuEntry&) {
         kit_.UnitNoun = texts::Things();
-        rules_->SayMessage(rules_->NextMessage(gp_.game.NoSpeak));
+        rules_.SayMessage(rules_.NextMessage(gp_.game.NoSpeak));
         QuietBack(1);
         return 0;
     });
@@ -111,14 +121,53 @@ void TForm1::BuildActionMenu() {
         kit_.UnitNoun = texts::Actions();
         return 0;
     };
-    BuildGameBlocks();
 }
 
-int TForm1::ObjectListHook(talkui::TMenuEntry& entry, const std::vector<world::MObj*>& objects,
+// The game block: loading and saving in five slots, a new game, leaving.
+void ActionMenus::BuildGameBlocks() {
+    gameBlock_.Title = std::string();
+    gameBlock_.Help = std::string();
+    slotBlock_.Title = std::string();
+    slotBlock_.Help = std::string();
+    auto slotMenu = [this](const std::string& caption, bool load) {
+        talkui::TMenuEntry& e = gameBlock_.AddEntry(caption, talkui::etSubmenu);
+        e.Link = &slotBlock_;
+        e.OnChoose = [this, load](talkui::TMenuLine&, talkui::TMenuEntry&) {
+            kit_.UnitNoun = texts::Saves();
+            host_.SetSlotModeLoad(load);
+            return 0;
+        };
+    };
+    slotMenu(texts::LoadGame(), true);
+    slotMenu(texts::SaveGame(), false);
+    talkui::TMenuEntry& fresh = gameBlock_.AddEntry(texts::NewGame(), talkui::etAction);
+    fresh.OnChoose = [this](talkui::TMenuLine& menu, talkui::TMenuEntry&) {
+        QuietBack(1);
+        menu.Current = -1;
+        host_.NewGame();
+        return 0;
+    };
+    talkui::TMenuEntry& leave = gameBlock_.AddEntry(texts::LeaveToMenu(), talkui::etAction);
+    leave.OnChoose = [this](talkui::TMenuLine&, talkui::TMenuEntry&) {
+        host_.LeaveToMainMenu();
+        return 0;
+    };
+    for (int n = 1; n <= 5; ++n) {
+        talkui::TMenuEntry& slot = slotBlock_.AddEntry(texts::Slot(n), talkui::etAction, n);
+        slot.OnChoose = [this, n](talkui::TMenuLine& menu, talkui::TMenuEntry&) {
+            QuietBack(2);
+            menu.Current = -1;
+            host_.LoadOrSaveSlotChosen(n);
+            return 0;
+        };
+    }
+}
+
+int ActionMenus::ObjectListHook(talkui::TMenuEntry& entry, const std::vector<world::MObj*>& objects,
                            world::MessageList& whenEmpty, ObjectAction action) {
     kit_.UnitNoun = texts::Things();
     if (objects.empty()) {
-        rules_->SayMessage(rules_->NextMessage(whenEmpty));
+        rules_.SayMessage(rules_.NextMessage(whenEmpty));
         return 3;
     }
     auto list = MakeObjectList(objects);
@@ -133,12 +182,12 @@ int TForm1::ObjectListHook(talkui::TMenuEntry& entry, const std::vector<world::M
     return 0;
 }
 
-int TForm1::GoHook(talkui::TMenuEntry& entry) {
+int ActionMenus::GoHook(talkui::TMenuEntry& entry) {
     kit_.UnitNoun = texts::Directions();
     std::vector<rules::Exit> exits;
-    const int plain = rules_->ListExits(exits);
+    const int plain = rules_.ListExits(exits);
     if (exits.empty()) {
-        rules_->SayMessage(rules_->NextMessage(gp_.game.NoGo));
+        rules_.SayMessage(rules_.NextMessage(gp_.game.NoGo));
         return 3;
     }
     std::string said = texts::CanGo();
@@ -148,7 +197,7 @@ int TForm1::GoHook(talkui::TMenuEntry& entry) {
         said += ": ";
         for (const rules::Exit& e : exits) said += e.label + ", ";
     }
-    rules_->SayMessage(said);
+    rules_.SayMessage(said);
     auto labels = std::make_shared<std::vector<std::string>>();
     auto targets = std::make_shared<std::vector<int32_t>>();
     for (const rules::Exit& e : exits) {
@@ -164,13 +213,13 @@ int TForm1::GoHook(talkui::TMenuEntry& entry) {
                 return 0;
             }
             // A death leaves the main menu showing: nothing more to do here.
-            if (rules_->WalkTo((*targets)[static_cast<size_t>(i)])) QuietBack(1);
+            if (rules_.WalkTo((*targets)[static_cast<size_t>(i)])) QuietBack(1);
             return 0;
         }));
     return 0;
 }
 
-int TForm1::UseHook(talkui::TMenuEntry& entry) {
+int ActionMenus::UseHook(talkui::TMenuEntry& entry) {
     kit_.UnitNoun = texts::Things();
     std::vector<world::MObj*> objects = gp_.hero.carried;
     if (gp_.hero.currentScreen) {
@@ -178,7 +227,7 @@ int TForm1::UseHook(talkui::TMenuEntry& entry) {
         objects.insert(objects.end(), here.begin(), here.end());
     }
     if (objects.empty()) {
-        rules_->SayMessage(rules_->NextMessage(gp_.game.IHaveNot));
+        rules_.SayMessage(rules_.NextMessage(gp_.game.IHaveNot));
         return 3;
     }
     auto list = MakeObjectList(std::move(objects));
@@ -194,9 +243,9 @@ int TForm1::UseHook(talkui::TMenuEntry& entry) {
             const int32_t screenNo = gp_.hero.currentScreen ? gp_.hero.currentScreen->no : -1;
             if (!list->secondStage) {
                 list->firstNo = chosen.no;
-                if (rules_->SingleCommandFor(chosen, screenNo)) {
+                if (rules_.SingleCommandFor(chosen, screenNo)) {
                     QuietBack(1);
-                    rules_->UseObjects(chosen, chosen.no, screenNo);
+                    rules_.UseObjects(chosen, chosen.no, screenNo);
                 } else {
                     list->secondStage = true;
                     menu.Search.clear();
@@ -208,7 +257,7 @@ int TForm1::UseHook(talkui::TMenuEntry& entry) {
             const int32_t secondNo = chosen.no;
             QuietBack(2);
             if (world::MObj* first = world::ObjectByNumber(gp_.map, list->firstNo)) {
-                rules_->UseObjects(*first, secondNo, screenNo);
+                rules_.UseObjects(*first, secondNo, screenNo);
             }
             return 0;
         }));
@@ -216,10 +265,10 @@ int TForm1::UseHook(talkui::TMenuEntry& entry) {
     return 0;
 }
 
-int TForm1::GiveHook(talkui::TMenuEntry& entry) {
+int ActionMenus::GiveHook(talkui::TMenuEntry& entry) {
     kit_.UnitNoun = texts::Things();
     if (gp_.hero.carried.empty()) {
-        rules_->SayMessage(rules_->NextMessage(gp_.game.IHaveNot));
+        rules_.SayMessage(rules_.NextMessage(gp_.game.IHaveNot));
         return 3;
     }
     auto gifts = std::make_shared<std::vector<std::string>>(Titles(gp_.hero.carried));
@@ -230,10 +279,9 @@ int TForm1::GiveHook(talkui::TMenuEntry& entry) {
                 QuietBack(1);
                 return 0;
             }
-            const auto here = gp_.hero.currentScreen ? gp_.hero.currentScreen->objectsHere
-                                                     : std::vector<world::MObj*>{};
+            const std::vector<world::MObj*> here = ObjectsHere();
             if (here.empty()) {
-                rules_->SayMessage(texts::NoOneToGive());
+                rules_.SayMessage(texts::NoOneToGive());
                 return 3;
             }
             auto receivers = std::make_shared<std::vector<std::string>>(Titles(here));
@@ -244,7 +292,7 @@ int TForm1::GiveHook(talkui::TMenuEntry& entry) {
                     const bool found = ChosenIndex(*receivers) >= 0;
                     QuietBack(2);
                     // Giving never changes the world.
-                    if (found) rules_->SayMessage(texts::DoesNotWork());
+                    if (found) rules_.SayMessage(texts::DoesNotWork());
                     return 0;
                 }));
             speech_.SayText(texts::ToWhom());

@@ -8,7 +8,6 @@
 #include "base/cp1251.h"
 #include "base/encoding.h"
 #include "base/file_error.h"
-#include "base/ini_profile.h"
 #include "base/paths.h"
 #include "shell/shell_texts.h"
 #include "talkui/editor_lines.h"
@@ -54,8 +53,11 @@ TForm1::TForm1(ShellOptions options, EventSource& events, FrontEnd& frontEnd,
     : options_(std::move(options)),
       events_(events),
       frontEnd_(frontEnd),
-      pendingOutput_(std::move(speechOutput)) {
+      pendingOutput_(std::move(speechOutput)),
+      ini_(options_.programFolder, options_.stateFolder) {
     BuildComponents();
+    reader_ = std::make_unique<InstructionsReader>(static_cast<InstructionsReader::Host&>(*this), speech_, form_, KinPanel, Image2,
+                                                   RichEdit2, options_.programFolder);
     gp_.folders.program = options_.programFolder;
     gp_.folders.state = options_.stateFolder;
     Configure();
@@ -70,11 +72,11 @@ TForm1::TForm1(ShellOptions options, EventSource& events, FrontEnd& frontEnd,
                                                                   .count()));
     world::StartWorld(gp_.map, gp_.hero);
     sound_->InitSound();
-    BuildActionMenu();
+    actions_ = std::make_unique<ActionMenus>(static_cast<ActionMenus::Host&>(*this), gp_, *rules_, speech_, kit_);
     speech_.onSpeechEnding = [this] {
         if (rules_->waits.waiting) sound_->PlayEffect(2);
     };
-    speech_.onSpeechEnded = [this] { AdvanceReading(); };
+    speech_.onSpeechEnded = [this] { reader_->SpeechEnded(); };
 }
 
 TForm1::~TForm1() = default;
@@ -148,20 +150,8 @@ void TForm1::Resize() {
 
 // main.ini, the project (or Projects\Default), the project folder.
 void TForm1::Configure() {
-    // Settings changed by the player live in the writable folder; a copy that
-    // ships with the game is read until the player changes something.
-    mainIni_ = options_.stateFolder / "main.ini";
-    fs::path readFrom = mainIni_;
-    if (!fs::exists(readFrom)) {
-        if (auto shipped = base::FindPath(options_.programFolder, "main.ini")) readFrom = *shipped;
-    }
-    const base::IniProfile ini = base::IniProfile::Load(readFrom);
-    projectPath_ = ini.GetString("Proj", "Current", "");
-    speed_ = ini.GetInt("User", "Speed", 60);
-    midiVol_ = ini.GetInt("User", "MidiVol", 35);
-    while (!projectPath_.empty() && (projectPath_.back() == '\\' || projectPath_.back() == '/')) {
-        projectPath_.pop_back();
-    }
+    ini_.Read();
+    projectPath_ = ini_.Current;
     const std::string prefix = projectPath_.empty() ? std::string() : projectPath_ + "\\";
     gp_.folders.projectPath = prefix;
     bool loaded = false;
@@ -343,19 +333,20 @@ void TForm1::FirstTick() {
     MarkChanged();  // the menu, its edit and list, the indicator strip
     textWindow_ = std::make_unique<TextWindow>(form_, RichEdit1);
     keyboardLayout_ = frontEnd_.KeyboardLayout();
-    kit_.BookmarkRoot = &actionBlock_;
+    kit_.BookmarkRoot = &actions_->ActionBlock();
     if (!menu_) {
         menu_ = std::make_unique<talkui::TMenuLine>(kit_, IkPanel, &kit_.Edit, &kit_.List,
                                                     &kit_.Settings);
         menu_->TextWindow = textWindow_.get();
+        actions_->AttachMenu(*menu_);
     }
     editors_ = std::make_unique<talkui::EditorLines>(kit_, IkPanel);
     editors_->Install();
     if (auto indi = base::FindPath(options_.programFolder, "gif\\indi.gif")) {
         LoadPicture(Image3, "Image3", *indi);
     }
-    speech_.SetSpeechRate(speed_);
-    sound_->AppliedVolume = midiVol_;
+    speech_.SetSpeechRate(ini_.Speed);
+    sound_->AppliedVolume = ini_.MidiVol;
     if (startupError_) {
         ReportError(startupError_->file(), startupError_->problem());
         startupError_.reset();
@@ -366,7 +357,7 @@ void TForm1::FirstTick() {
         return;
     }
     rules_->PlayPages(0);
-    rules_->PlayProjectMusic("menu.mid", midiVol_);
+    rules_->PlayProjectMusic("menu.mid", ini_.MidiVol);
     ShowPictureScreen("menu", texts::MainMenuTitle());
 }
 
@@ -454,7 +445,7 @@ void TForm1::ShowGameView() {
     Image1.SetVisible(true);
     RichEdit1.SetVisible(true);
     SetView(vmGame, "game");
-    if (menu_) menu_->OpenBlock(actionBlock_);
+    if (menu_) menu_->OpenBlock(actions_->ActionBlock());
     if (kit_.List->Visible()) form_.Focus(kit_.List.get());
 }
 

@@ -13,7 +13,10 @@
 
 #include "base/file_error.h"
 #include "rules/rules.h"
+#include "shell/action_menus.h"
 #include "shell/events.h"
+#include "shell/instructions.h"
+#include "shell/main_ini.h"
 #include "sound/sound_system.h"
 #include "speech/speech_router.h"
 #include "talkui/menu_block.h"
@@ -41,7 +44,10 @@ struct ShellOptions {
     std::optional<uint32_t> seed;         // the message picker's; none: from the clock
 };
 
-class TForm1 : public rules::RulesView, public rules::EventPump {
+class TForm1 : public rules::RulesView,
+               public rules::EventPump,
+               private ActionMenus::Host,
+               private InstructionsReader::Host {
 public:
     // Construction: configuration, the project, the world, sound. Nothing is spoken.
     TForm1(ShellOptions options, EventSource& events, FrontEnd& frontEnd,
@@ -88,7 +94,7 @@ public:
     // Saved-game slots.
     enum class SlotResult { Done, Empty, Failed };
     SlotResult LoadOrSaveSlot(int32_t n);
-    void NewGame();
+    void NewGame() override;
 
     // Read access for tests and front ends.
     world::GameProject& Project() { return gp_; }
@@ -97,8 +103,11 @@ public:
     sound::SoundSystem& Sound() { return *sound_; }
     talkui::TMenuLine* Menu() { return menu_.get(); }
     ViewMode View() const { return viewMode_; }
-    int32_t Speed() const { return speed_; }
-    int32_t MidiVol() const { return midiVol_; }
+    int32_t Speed() const { return ini_.Speed; }
+    int32_t MidiVol() const { return ini_.MidiVol; }
+    const MainIni& Settings() const { return ini_; }
+    ActionMenus& Actions() { return *actions_; }
+    InstructionsReader& Instructions() { return *reader_; }
     const std::filesystem::path& ProjectFolder() const { return projectFolder_; }
     ui::Form& Form() { return form_; }
 
@@ -133,34 +142,24 @@ private:
     void ToggleMusic();
     void DigitDown(int n);
     void DigitUp(int n);
-    void WriteUserSetting(const char* key, int32_t value);
+    // Writes a setting the player changed; a failure is reported.
+    void WriteSetting(void (MainIni::*write)() const);
 
-    // Instructions.
-    void OpenInstructions();
-    void ReadInstructionLine();
-    void AdvanceReading();
-    void LeaveInstructions();
+    // InstructionsReader::Host
+    void ShowReadingView() override;
+    bool InReadingView() const override { return viewMode_ == vmReading; }
+    void ReadingLeft() override;
+    void ReadingMoved() override { MarkChanged(); }
 
     // Saved-game slots: the files, then what the player hears of a load. A
     // failure is shown, and spoken unless the caller speaks it itself.
     SlotResult TransferSlot(int32_t n, bool speakError);
     void ShowLoadedSlot(SlotResult result);
 
-    // Action menus.
-    struct ObjectList;
-    using ObjectAction = std::function<void(size_t index, world::MObj& object)>;
-    void BuildActionMenu();
-    int GoHook(talkui::TMenuEntry& entry);
-    int ObjectListHook(talkui::TMenuEntry& entry, const std::vector<world::MObj*>& objects,
-                       world::MessageList& whenEmpty, ObjectAction action);
-    void BuildGameBlocks();
-    int UseHook(talkui::TMenuEntry& entry);
-    int GiveHook(talkui::TMenuEntry& entry);
-    std::shared_ptr<ObjectList> MakeObjectList(std::vector<world::MObj*> objects);
-    // The first position of the chosen entry's caption in the list shown, or -1.
-    int ChosenIndex(const std::vector<std::string>& shown) const;
-    int ChosenObject(const ObjectList& list) const;
-    void QuietBack(int times);
+    // ActionMenus::Host
+    void SetSlotModeLoad(bool load) override;
+    void LoadOrSaveSlotChosen(int32_t n) override;
+    void LeaveToMainMenu() override;
 
     ShellOptions options_;
     EventSource& events_;
@@ -190,17 +189,17 @@ private:
     std::unique_ptr<sound::SoundSystem> sound_;
     std::unique_ptr<rules::Rules> rules_;
     talkui::Toolkit kit_;
+    // Before the menu line: it goes after the line that may still hold its blocks.
+    std::unique_ptr<ActionMenus> actions_;
     std::unique_ptr<talkui::TMenuLine> menu_;
     std::unique_ptr<talkui::EditorLines> editors_;
     class TextWindow;
     std::unique_ptr<TextWindow> textWindow_;
 
     // Configuration and folders.
+    MainIni ini_;
     std::string projectPath_;  // 1251, relative to the program folder
     std::filesystem::path projectFolder_;
-    std::filesystem::path mainIni_;
-    int32_t speed_ = 60;
-    int32_t midiVol_ = 35;
 
     // Shell state.
     ViewMode viewMode_ = vmPicture;
@@ -214,8 +213,6 @@ private:
     int32_t pendingDigit_ = 0;
     bool togglingMusic_ = false;
     bool swallowNextChar_ = false;
-    int32_t readingPos_ = -1;
-    int32_t readingChars_ = 0;
     std::optional<base::FileError> startupError_;
 
     // What the toolkit shows in its shared edit and list, as last drawn: the
@@ -232,11 +229,7 @@ private:
     bool dirty_ = false;
     ToolkitShown lastShown_;
 
-    // Menus: the static blocks; the verbs' lists are built into blocks that
-    // their entries own.
-    talkui::TMenuBlock actionBlock_;
-    talkui::TMenuBlock gameBlock_;
-    talkui::TMenuBlock slotBlock_;
+    std::unique_ptr<InstructionsReader> reader_;
 };
 
 }  // namespace velmora::shell

@@ -1,16 +1,11 @@
 // The window's own keys: speed, volume, music, reading, picture screens,
 // help and position, and the digit quick-select of the game's menu.
-#include <system_error>
 
 #include "base/file_error.h"
-#include "base/ini_profile.h"
-#include "base/paths.h"
 #include "shell/form1.h"
 #include "shell/shell_texts.h"
 #include "talkui/flag_scope.h"
 #include "talkui/sp_line.h"
-
-namespace fs = std::filesystem;
 
 namespace velmora::shell {
 namespace {
@@ -57,13 +52,7 @@ void TForm1::FormKeyDown(int& key, ui::ShiftState shift) {
     }
     const bool jaws = speech_.Output() == speech::SpeechOutputKind::soJaws;
     if (viewMode_ == vmReading && !jaws) {
-        if (key == ui::vk::Down) {
-            ++readingPos_;
-            ReadInstructionLine();
-        } else if (key == ui::vk::Up) {
-            readingPos_ = std::max(readingPos_ - 2, 0);
-            ReadInstructionLine();
-        }
+        reader_->KeyDown(key);
         return;
     }
     if (viewMode_ != vmGame) return;
@@ -164,19 +153,17 @@ void TForm1::DigitUp(int n) {
 }
 
 void TForm1::SpeedStep(int delta) {
-    if ((delta > 0 && speed_ > 110) || (delta < 0 && speed_ < 10)) return;
-    speed_ += delta;
-    speech_.SetSpeechRate(speed_);
+    if (!ini_.SpeedStep(delta)) return;
+    speech_.SetSpeechRate(ini_.Speed);
     speech_.PlayCue(13);
-    WriteUserSetting("Speed", speed_);
+    WriteSetting(&MainIni::WriteSpeed);
 }
 
 void TForm1::VolumeStep(int delta) {
-    if ((delta > 0 && midiVol_ > 95) || (delta < 0 && midiVol_ < 5)) return;
-    midiVol_ += delta;
-    sound_->SetMusicVolume(midiVol_);
+    if (!ini_.VolumeStep(delta)) return;
+    sound_->SetMusicVolume(ini_.MidiVol);
     speech_.PlayCue(13);
-    WriteUserSetting("MidiVol", midiVol_);
+    WriteSetting(&MainIni::WriteMidiVol);
 }
 
 void TForm1::ToggleMusic() {
@@ -194,17 +181,9 @@ void TForm1::ToggleMusic() {
     }
 }
 
-void TForm1::WriteUserSetting(const char* key, int32_t value) {
+void TForm1::WriteSetting(void (MainIni::*write)() const) {
     try {
-        // The first change copies the settings that ship with the game.
-        if (!fs::exists(mainIni_)) {
-            if (auto shipped = base::FindPath(options_.programFolder, "main.ini")) {
-                std::error_code ec;
-                fs::create_directories(mainIni_.parent_path(), ec);
-                fs::copy_file(*shipped, mainIni_, ec);
-            }
-        }
-        base::WriteProfileString(mainIni_, "User", key, std::to_string(value));
+        (ini_.*write)();
     } catch (const base::FileError& e) {
         ReportError(e.file(), e.problem());
     }
@@ -213,7 +192,7 @@ void TForm1::WriteUserSetting(const char* key, int32_t value) {
 void TForm1::RichEdit2KeyUp(int& key, ui::ShiftState) {
     if (key == ui::vk::Escape && viewMode_ == vmReading) {
         key = 0;
-        LeaveInstructions();
+        reader_->Leave();
     }
 }
 

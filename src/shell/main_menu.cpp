@@ -71,12 +71,12 @@ void TForm1::MainMenuAction(int index) {
             ShowPictureScreen("gmenu", texts::ChooserTitle());
             break;
         case 2:
-            OpenInstructions();
+            reader_->Open();
             break;
         case 3:
             rules_->PlayPages(0);
-            speech_.SetSpeechRate(speed_);
-            rules_->PlayProjectMusic("menu.mid", midiVol_);
+            speech_.SetSpeechRate(ini_.Speed);
+            rules_->PlayProjectMusic("menu.mid", ini_.MidiVol);
             ShowPictureScreen("menu", texts::MainMenuTitle());
             break;
         case 4:
@@ -97,59 +97,8 @@ void TForm1::SpeakPosition() {
                        true);
 }
 
-// No speech output here opens files, so the program always reads the
-// instructions itself, a line on each end of speech.
-void TForm1::OpenInstructions() {
-    RichEdit2.SetAlign(ui::Align::Client);
-    RichEdit2.Clear();
-    if (auto file = base::FindPath(options_.programFolder, "instruct.txt")) {
-        std::ifstream in(*file, std::ios::binary);
-        RichEdit2.SetLines(world::SplitLines(
-            std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>())));
-    }
-    Image2.SetVisible(false);
-    KinPanel.SetVisible(true);
-    RichEdit2.SetVisible(true);
-    form_.Focus(&RichEdit2);
-    SetView(vmReading, "reading");
-    readingPos_ = 0;
-    readingChars_ = 0;
-    ReadInstructionLine();
-}
+void TForm1::ShowReadingView() { SetView(vmReading, "reading"); }
 
-void TForm1::ReadInstructionLine() {
-    const int count = RichEdit2.LineCount();
-    std::string text = RichEdit2.Line(readingPos_);
-    readingChars_ += static_cast<int32_t>(text.size()) + 2;
-    while (text.empty() && readingPos_ < count) {
-        ++readingPos_;
-        text = RichEdit2.Line(readingPos_);
-        readingChars_ += static_cast<int32_t>(text.size()) + 2;
-    }
-    speech_.SayText(text);
-}
-
-void TForm1::AdvanceReading() {
-    if (readingPos_ < 0 || viewMode_ != vmReading) return;
-    ++readingPos_;
-    if (readingPos_ >= RichEdit2.LineCount()) {
-        speech_.SayText(texts::ReadingEnd());
-        readingPos_ = -1;
-        return;
-    }
-    ReadInstructionLine();
-    RichEdit2.SetSelStart(readingChars_);
-    RichEdit2.ScrollCaret();
-    MarkChanged();
-}
-
-void TForm1::LeaveInstructions() {
-    RichEdit2.SetVisible(false);
-    RichEdit2.SetAlign(ui::Align::Bottom);
-    RichEdit2.Clear();
-    Image2.SetVisible(true);
-    readingPos_ = -1;
-    ShowPictureScreen("menu", texts::MainMenuTitle());
-}
+void TForm1::ReadingLeft() { ShowPictureScreen("menu", texts::MainMenuTitle()); }
 
 }  // namespace velmora::shell

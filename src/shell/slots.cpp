@@ -1,4 +1,4 @@
-// The game block: loading and saving in five slots, a new game, leaving.
+// Saved-game slots and a new game.
 #include "base/file_error.h"
 #include "shell/form1.h"
 #include "shell/shell_texts.h"
@@ -6,48 +6,6 @@
 #include "world/link.h"
 
 namespace velmora::shell {
-
-void TForm1::BuildGameBlocks() {
-    gameBlock_.Title = std::string();
-    gameBlock_.Help = std::string();
-    slotBlock_.Title = std::string();
-    slotBlock_.Help = std::string();
-    auto slotMenu = [this](const std::string& caption, bool load) {
-        talkui::TMenuEntry& e = gameBlock_.AddEntry(caption, talkui::etSubmenu);
-        e.Link = &slotBlock_;
-        e.OnChoose = [this, load](talkui::TMenuLine&, talkui::TMenuEntry&) {
-            kit_.UnitNoun = texts::Saves();
-            slotModeLoad_ = load;
-            return 0;
-        };
-    };
-    slotMenu(texts::LoadGame(), true);
-    slotMenu(texts::SaveGame(), false);
-    talkui::TMenuEntry& fresh = gameBlock_.AddEntry(texts::NewGame(), talkui::etAction);
-    fresh.OnChoose = [this](talkui::TMenuLine&, talkui::TMenuEntry&) {
-        QuietBack(1);
-        menu_->Current = -1;
-        NewGame();
-        return 0;
-    };
-    talkui::TMenuEntry& leave = gameBlock_.AddEntry(texts::LeaveToMenu(), talkui::etAction);
-    leave.OnChoose = [this](talkui::TMenuLine&, talkui::TMenuEntry&) {
-        sound_->StopMusic();
-        ShowPictureScreen("menu", texts::MainMenuTitle());
-        rules_->PlayProjectMusic("menu.mid", sound_->AppliedVolume);
-        pictureCursor_ = -1;
-        return 0;
-    };
-    for (int n = 1; n <= 5; ++n) {
-        talkui::TMenuEntry& slot = slotBlock_.AddEntry(texts::Slot(n), talkui::etAction, n);
-        slot.OnChoose = [this, n](talkui::TMenuLine&, talkui::TMenuEntry&) {
-            QuietBack(2);
-            menu_->Current = -1;
-            LoadOrSaveSlot(n);
-            return 0;
-        };
-    }
-}
 
 TForm1::SlotResult TForm1::TransferSlot(int32_t n, bool speakError) {
     try {
@@ -97,6 +55,17 @@ void TForm1::NewGame() {
     world::StartWorld(gp_.map, gp_.hero);
     rules_->EnterMap();
     rules_->ShowHeroStatus();
+}
+
+void TForm1::SetSlotModeLoad(bool load) { slotModeLoad_ = load; }
+
+void TForm1::LoadOrSaveSlotChosen(int32_t n) { LoadOrSaveSlot(n); }
+
+void TForm1::LeaveToMainMenu() {
+    sound_->StopMusic();
+    ShowPictureScreen("menu", texts::MainMenuTitle());
+    rules_->PlayProjectMusic("menu.mid", sound_->AppliedVolume);
+    pictureCursor_ = -1;
 }
 
 }  // namespace velmora::shell

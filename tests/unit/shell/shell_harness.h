@@ -28,9 +28,20 @@ inline std::string KeyLines(const std::vector<std::string>& lines) {
     return text;
 }
 
+// The lines with more lines added; a line of `more` whose key is already
+// there takes that line's place.
 inline std::vector<std::string> Joined(std::vector<std::string> lines,
                                        const std::vector<std::string>& more) {
-    lines.insert(lines.end(), more.begin(), more.end());
+    for (const std::string& line : more) {
+        const std::string key = line.substr(0, line.find('=') + 1);
+        auto same = std::find_if(lines.begin(), lines.end(),
+                                 [&](const std::string& l) { return l.rfind(key, 0) == 0; });
+        if (same != lines.end()) {
+            *same = line;
+        } else {
+            lines.push_back(line);
+        }
+    }
     return lines;
 }
 
@@ -129,6 +140,7 @@ struct ShellFixture {
     RecordingFrontEnd frontEnd;
     std::vector<std::string> heard;
     bool speechEndsAtOnce = true;
+    std::filesystem::path stateFolder;  // empty: the game root
     std::unique_ptr<TForm1> form;
 
     explicit ShellFixture(const std::string& stoneOnExam, int32_t health = 12,
@@ -158,7 +170,7 @@ struct ShellFixture {
         if (!form) {
             ShellOptions options;
             options.programFolder = root.path();
-            options.stateFolder = root.path();
+            options.stateFolder = stateFolder.empty() ? root.path() : stateFolder;
             options.nomenu = true;
             options.seed = 1;
             form = std::make_unique<TForm1>(options, events, frontEnd,

@@ -1,0 +1,53 @@
+// main.ini: the player's settings. [Proj] Current names the project; [User]
+// Speed, MidiVol and Voice are the speech rate, the music volume and the
+// voice. The speed and volume keys write their keys back.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace velmora::shell {
+
+class MainIni {
+public:
+    // The player's file lives in the state folder; until the player changes
+    // a setting, the copy that ships in the program folder is read.
+    MainIni(std::filesystem::path programFolder, std::filesystem::path stateFolder);
+
+    // A missing file or key gives the defaults: "", 60, 35, "".
+    void Read();
+    // [User] Voice (code page 1251, empty for none), read before anything
+    // else is built: the speech outputs are chosen with it.
+    static std::string ReadVoice(const std::filesystem::path& programFolder,
+                                 const std::filesystem::path& stateFolder);
+
+    // One step of the speed (±10, 0 to 120 from the default) or of the music
+    // volume (±5, 0 to 100); false at a limit, where nothing changes.
+    bool SpeedStep(int delta);
+    bool VolumeStep(int delta);
+    // Writes Speed or MidiVol as it is now into [User]; the first write copies
+    // the shipped settings. Throws base::FileError when it cannot be written.
+    void WriteSpeed() const { WriteUser("Speed", Speed); }
+    void WriteMidiVol() const { WriteUser("MidiVol", MidiVol); }
+
+    const std::filesystem::path& Path() const { return path_; }
+
+    std::string Current;  // [Proj] Current, 1251, without trailing separators
+    int32_t Speed = 60;
+    int32_t MidiVol = 35;
+    std::string Voice;
+
+private:
+    // The file read: the player's, else the shipped one, else the player's
+    // (missing) path.
+    static std::filesystem::path ReadFrom(const std::filesystem::path& programFolder,
+                                          const std::filesystem::path& stateFolder);
+    void WriteUser(const char* key, int32_t value) const;
+
+    std::filesystem::path programFolder_;
+    std::filesystem::path stateFolder_;
+    std::filesystem::path path_;
+};
+
+}  // namespace velmora::shell

@@ -1,0 +1,109 @@
+// The action menus: what each verb offers and answers, where the menu ends
+// up, and the game block's new game, leaving, saving and loading.
+#include <gtest/gtest.h>
+
+#include "unit/shell/shell_harness.h"
+
+namespace velmora::shell::test {
+namespace {
+
+const std::vector<std::string> kGame = {
+    "GameIHaveNotCnt=1", "GameIHaveNot0=У меня ничего нет.", "GameNoSpeakCnt=1",
+    "GameNoSpeak0=Здесь не с кем говорить.", "GameITakeCnt=1", "GameITake0=Взял.",
+    "GameICantTakeCnt=1", "GameICantTake0=Это не поднять."};
+
+// Nothing carried: the verbs of the hero's things answer and stay on the
+// action menu; talking is answered and stays there too.
+TEST(ActionMenus, EmptyListsAndTalkingAnswerOnTheActionMenu) {
+    ShellFixture f("", 12, {}, kGame);
+    f.events.Digit(4);  // carried
+    f.events.Digit(9);  // give
+    f.events.Digit(8);  // talk
+    f.Play();
+    EXPECT_EQ(f.Count("У меня ничего нет."), 2) << f.Heard();
+    EXPECT_EQ(f.Count("Здесь не с кем говорить."), 1) << f.Heard();
+    EXPECT_EQ(f.form->Menu()->Depth, 1);
+}
+
+// Giving: with nobody here the carried list stays open; with someone, the
+// gift ends in "не получается." on the action menu and changes nothing.
+TEST(ActionMenus, GivingNeverChangesTheWorld) {
+    ShellFixture f("", 12, {"Obj0ScrWhere=1"}, kGame);  // the stone lies in the yard
+    f.events.Digit(6);
+    f.events.Digit(1);  // take the key: nothing is left at the gate
+    f.events.Digit(9);
+    f.events.Digit(1);
+    f.Play();
+    EXPECT_EQ(f.Count("Взял."), 1) << f.Heard();
+    EXPECT_EQ(f.heard.back(), "некому отдавать") << f.Heard();
+    EXPECT_EQ(f.form->Menu()->Depth, 2);
+    f.events.Press(ui::vk::Escape, 27);
+    f.events.Digit(1);
+    f.events.Digit(1);  // north, to the stone
+    f.events.Digit(9);
+    f.events.Digit(1);  // the key
+    f.Play();
+    EXPECT_EQ(f.HeardAfter("кому?"), (std::vector<std::string>{"ключ1 предметов"})) << f.Heard();
+    f.events.Digit(1);  // to the stone
+    f.Play();
+    EXPECT_EQ(f.heard.back(), "не получается.") << f.Heard();
+    EXPECT_EQ(f.form->Menu()->Depth, 1);
+    EXPECT_EQ(f.form->Project().hero.carried.size(), 1u);
+}
+
+// Two objects of one title: choosing either acts on the first of them.
+TEST(ActionMenus, TheFirstOfTwoSameTitlesIsChosen) {
+    ShellFixture f("", 12,
+                   {"MapObjCount=3", "Obj2no=2", "Obj2Title=камень", "Obj2ScrWhere=0",
+                    "Obj2Visible=1", "Obj2Takable=1", "Obj2Weight=1"},
+                   kGame);
+    f.events.Digit(6);
+    f.events.Digit(3);  // the second stone, which could be taken
+    f.Play();
+    EXPECT_EQ(f.heard.back(), "Это не поднять.") << f.Heard();
+    EXPECT_TRUE(f.form->Project().hero.carried.empty());
+    EXPECT_EQ(f.form->Menu()->Depth, 1);
+}
+
+// The game block: a save is silent, a load brings the saved game back and
+// says where the hero is; a new game starts over; leaving opens the main
+// menu with no line chosen.
+TEST(ActionMenus, TheGameBlock) {
+    ShellFixture f("", 12, {}, kGame);
+    f.events.Digit(0);  // the game block
+    f.events.Digit(2);  // save
+    f.events.Digit(2);  // slot 2
+    f.Play();
+    EXPECT_EQ(f.heard.back(), "2 (вторая игра).") << f.Heard();
+    EXPECT_TRUE(f.root.Exists("Saves/2-game.ini"));
+    EXPECT_EQ(f.form->Menu()->Depth, 1);
+    EXPECT_EQ(f.form->Menu()->Current, -1);
+
+    f.events.Digit(6);
+    f.events.Digit(2);  // take the key
+    f.events.Digit(0);
+    f.events.Digit(1);  // load
+    f.events.Digit(2);
+    f.Play();
+    EXPECT_EQ(f.heard.back(), "Экран: Ворота, последнее сообщение: Ты у ворот.") << f.Heard();
+    EXPECT_TRUE(f.form->Project().hero.carried.empty());
+
+    f.events.Digit(6);
+    f.events.Digit(2);
+    f.events.Digit(0);
+    f.events.Digit(3);  // new game
+    f.Play();
+    EXPECT_EQ(f.heard.back(), "Ты у ворот.") << f.Heard();
+    EXPECT_TRUE(f.form->Project().hero.carried.empty());
+    EXPECT_EQ(f.form->Menu()->Depth, 1);
+
+    f.events.Digit(0);
+    f.events.Digit(4);  // leave
+    f.events.Press(ui::vk::Down);
+    f.Play();
+    EXPECT_EQ(f.form->View(), vmPicture);
+    EXPECT_EQ(f.heard.back(), "Новая игра") << f.Heard();
+}
+
+}  // namespace
+}  // namespace velmora::shell::test
