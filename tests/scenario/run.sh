@@ -15,11 +15,13 @@ cp -R "$here/castle" "$tmp/root"
 #   "# overlay: NAME"            overlays/NAME copied over the castle (changed
 #                                project files, saved games already there)
 #   "# file-size-limit: BLOCKS"  no file may grow beyond this (a full disk)
+#   "# remove: PATH"             a file of the castle taken away
 header() { sed -n "/^[^#]/q; s/^# $1: //p" "$here/$name.keys"; }
 args=$(header args)
 overlay=$(header overlay)
 limit=$(header file-size-limit)
 if [ -n "$overlay" ]; then cp -R "$here/overlays/$overlay/." "$tmp/root/"; fi
+header remove | while read -r gone; do rm -f "$tmp/root/$gone"; done
 (cd "$tmp/root" && find . -type f | sort) > "$tmp/before"
 play() {
   # shellcheck disable=SC2086
