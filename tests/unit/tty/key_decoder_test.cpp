@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -226,6 +227,32 @@ TEST(KeyDecoder, AlternativesForKeysATerminalCannotSend) {
     const std::string help = TtyKeysHelp();
     for (const char* key : {"F5", "F6", "F7", "F8", "F9", "Alt+M", "Ctrl+J", "Caps Lock"}) {
         EXPECT_NE(help.find(key), std::string::npos) << key;
+    }
+}
+
+TEST(KeyDecoder, AnyBytesGiveOnlyKeysTheGameKnows) {
+    // Line noise, pastes and half sequences: keys in range, nothing typed with Ctrl or Alt.
+    auto keys = TermKeys::Load("linux");
+    KeyDecoder d(keys.value_or(TermKeys{}));
+    std::mt19937 random(7);
+    const char pieces[] = "\x1b[O;~1259ABPZu\x7f\r\n\xd1\x84\x80";
+    auto t = Clock::now();
+    for (int round = 0; round < 20000; ++round) {
+        std::string chunk;
+        const int n = static_cast<int>(random() % 8);
+        for (int i = 0; i < n; ++i) {
+            chunk += random() % 4 == 0 ? static_cast<char>(random() % 256)
+                                       : pieces[random() % (sizeof pieces - 1)];
+        }
+        t += std::chrono::milliseconds(random() % 80);
+        auto got = d.Feed(chunk, t);
+        const auto flushed = d.Flush(t);
+        got.insert(got.end(), flushed.begin(), flushed.end());
+        for (const KeyEvent& k : got) {
+            ASSERT_GE(k.key, 0);
+            ASSERT_LE(k.key, 255);
+            ASSERT_FALSE(k.typed && (k.shift.Ctrl || k.shift.Alt)) << Show(got);
+        }
     }
 }
 
