@@ -10,10 +10,7 @@
 
 namespace velmora::app {
 
-bool TerminalAvailable() {
-    std::string why;
-    return frontend::Terminal::Open(&why).has_value();
-}
+bool TerminalAvailable() { return frontend::Terminal::Available(); }
 
 std::string TtyHelp() { return frontend::TtyKeysHelp(); }
 

@@ -117,7 +117,8 @@ void EspeakOutput::Speak(const std::string& text) {
     timings_.firstBuffer = 0;
     timings_.firstSample = 0;
     timings_.spoken = Now();
-    const std::string utf8 = base::Cp1251ToUtf8(text);
+    // A voice is handed lower case, which it reads as words rather than letters.
+    const std::string utf8 = base::Cp1251ToUtf8(base::LowerText1251(text));
     espeak_Synth(utf8.c_str(), utf8.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr,
                  reinterpret_cast<void*>(gen));
 }

@@ -40,7 +40,10 @@ void SpeechRouter::SayText(std::string_view text) {
                 IgnoreNextStop = true;
                 output_->AudioReset();
             }
-            output_->Speak(base::LowerText1251(trimmed));
+            // The voice hears the text in lower case; it lower-cases it itself
+            // (EspeakOutput), so that a printed line or a transcript wrapped
+            // around it keeps the text as the game wrote it.
+            output_->Speak(std::string(trimmed));
             break;
         case SpeechOutputKind::soNone:
             break;

@@ -38,8 +38,8 @@ long=$(seconds long 22050 1)
 echo "espeak-ng: $short s of speech for one sentence, $long s with four menu entries more"
 more "$short" 0.5 0 || fail "no speech heard: $short s"
 more "$long" "$short" 0.5 || fail "no more speech for more text: $long s against $short s"
-grep -q 'ты стоишь у ворот' "$tmp/short.out" || fail "the spoken line was not printed"
-grep -q '^say: ты стоишь у ворот' "$tmp/short.transcript" || fail "the transcript lacks the spoken text"
+grep -q 'Ты стоишь у ворот' "$tmp/short.out" || fail "the spoken line was not printed"
+grep -q '^say: Ты стоишь у ворот' "$tmp/short.transcript" || fail "the transcript lacks the spoken text"
 
 # The mixer, no voice: a walk, a take, a use; cue 13 twice (with no voice a cue
 # is the beep) and effect 0 (the chimes, from the media folder when it is there).

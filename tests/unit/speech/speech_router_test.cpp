@@ -71,15 +71,16 @@ TEST_F(RouterTest, PrefixIsSpokenOnceAndWaitsOutTheMute) {
     EXPECT_EQ(log.back(), "say 10");
 }
 
-TEST_F(RouterTest, AVoiceIsCutOffWithoutAFalseEndAndHearsLowerCase) {
+TEST_F(RouterTest, AVoiceIsCutOffWithoutAFalseEnd) {
     RecordingOutput* voice = Open(SpeechOutputKind::soSapi);
     int ends = 0;
     router.onSpeechEnded = [&] { ++ends; };
+    // The voice lower-cases for itself: what wraps it sees the game's text.
     router.SayText(base::Utf8ToCp1251("Привет, МИР"));
-    EXPECT_EQ(log.back(), "say " + base::Utf8ToCp1251("привет, мир"));
+    EXPECT_EQ(log.back(), "say " + base::Utf8ToCp1251("Привет, МИР"));
     voice->speaking = true;
     router.SayText("second");
-    EXPECT_EQ(log, (std::vector<std::string>{"say " + base::Utf8ToCp1251("привет, мир"), "reset",
+    EXPECT_EQ(log, (std::vector<std::string>{"say " + base::Utf8ToCp1251("Привет, МИР"), "reset",
                                              "say second"}));
     // The stop of the reset text is not an end; the next stop is.
     router.Handle(SpeechEvent::VoiceStopped);
