@@ -266,6 +266,7 @@ TForm1::ToolkitShown TForm1::ShownByToolkit() const {
 }
 
 void TForm1::FlushChanges() {
+    if (closed_) return;  // nothing is drawn any more
     if (!dirty_ && ShownByToolkit() == lastShown_) return;
     dirty_ = false;
     frontEnd_.Changed();
