@@ -40,6 +40,17 @@ int RunInteractive(const InteractiveOptions& options, shell::EventSource& events
     // Cues and the beep go through the game's sound system, which the shell
     // builds; they are only played once the game runs.
     shell::TForm1* form = nullptr;
+    // Without a sound device a beep is the front end's bell: a cue or a
+    // refused key must still be heard.
+    auto beep = [&form, &options] {
+        if (!form) return;
+        const bool silent = dynamic_cast<const sound::NoneDriver*>(&form->Sound().Driver());
+        if (silent && options.bell) {
+            options.bell();
+        } else {
+            form->Sound().Beep();
+        }
+    };
     speech::SpeechSetup setup;
     setup.choice = options.speech;
     setup.voiceName = ConfiguredVoice(options.programFolder, options.stateFolder);
@@ -47,9 +58,7 @@ int RunInteractive(const InteractiveOptions& options, shell::EventSource& events
     setup.cue = [&form](int number) {
         if (form) form->Sound().PlayCueSound(number);
     };
-    setup.beep = [&form] {
-        if (form) form->Sound().Beep();
-    };
+    setup.beep = beep;
     std::unique_ptr<speech::SpeechOutput> speech = OpenSpeech(setup, std::cerr);
     if (options.wrapSpeech) speech = options.wrapSpeech(std::move(speech));
 
@@ -74,9 +83,9 @@ int RunInteractive(const InteractiveOptions& options, shell::EventSource& events
                          transcriptSound ? &*transcriptSound : nullptr);
     form = &window;
     if (sounds) {
-        sounds->beep = [&window] { window.Sound().Beep(); };
+        sounds->beep = beep;
         // A tone is heard as the beep: the device plays made sounds only.
-        sounds->tone = [&window](int, int) { window.Sound().Beep(); };
+        sounds->tone = [beep](int, int) { beep(); };
     }
     window.Run();
     window.FormClose();

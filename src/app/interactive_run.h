@@ -21,6 +21,8 @@ struct InteractiveOptions {
     speech::SpeechChoice speech = speech::SpeechChoice::Auto;
     SoundChoice sound = SoundChoice::Auto;
     std::FILE* transcript = nullptr;  // not owned; none when null
+    // The beep when no sound device plays (the terminal's bell); none: silence.
+    std::function<void()> bell;
     // Wraps the chosen speech output (the terminal prints every text).
     std::function<std::unique_ptr<speech::SpeechOutput>(std::unique_ptr<speech::SpeechOutput>)>
         wrapSpeech;

@@ -46,7 +46,9 @@ int RunTty(const InteractiveOptions& options, std::optional<std::vector<frontend
         return 2;
     }
     frontend::TtyEvents events(*term);
-    return Play(options, events, [&term](std::string_view line) { term->WriteLine(line); });
+    InteractiveOptions withBell = options;
+    withBell.bell = [&term] { term->Write("\a"); };
+    return Play(withBell, events, [&term](std::string_view line) { term->WriteLine(line); });
 }
 
 }  // namespace velmora::app
