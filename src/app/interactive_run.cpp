@@ -4,27 +4,13 @@
 #include <optional>
 
 #include "app/transcript_tee.h"
-#include "base/ini_profile.h"
-#include "base/paths.h"
 #include "frontend/headless/headless_run.h"
 #include "shell/form1.h"
-
-namespace fs = std::filesystem;
+#include "shell/main_ini.h"
 
 namespace velmora::app {
 
 using shell::Event;
-
-std::string ConfiguredVoice(const fs::path& programFolder, const fs::path& stateFolder) {
-    fs::path ini = stateFolder / "main.ini";
-    std::error_code ec;
-    if (!fs::exists(ini, ec)) {
-        auto shipped = base::FindPath(programFolder, "main.ini");
-        if (!shipped) return {};
-        ini = *shipped;
-    }
-    return base::IniProfile::Load(ini).GetString("User", "Voice", "");
-}
 
 int RunInteractive(const InteractiveOptions& options, shell::EventSource& events,
                    shell::FrontEnd& frontEnd, GameSounds* sounds) {
@@ -53,7 +39,7 @@ int RunInteractive(const InteractiveOptions& options, shell::EventSource& events
     };
     speech::SpeechSetup setup;
     setup.choice = options.speech;
-    setup.voiceName = ConfiguredVoice(options.programFolder, options.stateFolder);
+    setup.voiceName = shell::MainIni::ReadVoice(options.programFolder, options.stateFolder);
     setup.post = postSpeech;
     setup.cue = [&form](int number) {
         if (form) form->Sound().PlayCueSound(number);

@@ -39,8 +39,4 @@ struct GameSounds {
 int RunInteractive(const InteractiveOptions& options, shell::EventSource& events,
                    shell::FrontEnd& frontEnd, GameSounds* sounds = nullptr);
 
-// [User] Voice of main.ini: the player's file, else the one shipped.
-std::string ConfiguredVoice(const std::filesystem::path& programFolder,
-                            const std::filesystem::path& stateFolder);
-
 }  // namespace velmora::app

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# How the program starts: the front end it picks, its help, bad arguments, and
+# an output that cannot start, reported once while the next one is tried.
+#   check_start.sh VELMORA CASTLE
+set -euo pipefail
+velmora=$1
+castle=$2
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+cp -R "$castle" "$tmp/root"
+export HOME="$tmp" XDG_DATA_HOME="$tmp/data"
+fail() { echo "FAIL: $*"; exit 1; }
+
+# No window, no terminal (a new session has no controlling terminal): it says so.
+unset DISPLAY WAYLAND_DISPLAY
+status=0
+setsid -w "$velmora" --root "$tmp/root" < /dev/null > "$tmp/out" 2>&1 || status=$?
+[ "$status" = 2 ] || fail "without a terminal the status is $status, not 2"
+grep -q 'no window and no terminal' "$tmp/out" || fail "without a terminal: $(cat "$tmp/out")"
+
+# The help names the choices and the terminal's own keys.
+"$velmora" --help > "$tmp/help"
+for word in '--speech auto|speechd|espeak|print|none' '--sound auto|sdl|players|none' \
+            '--transcript' 'F9' 'Caps Lock'; do
+  grep -qF -- "$word" "$tmp/help" || fail "--help does not mention $word"
+done
+
+# Bad arguments are refused with status 2.
+for args in "--speech loud" "--sound loud" "--frontend paper" "--keys"; do
+  status=0
+  # shellcheck disable=SC2086
+  "$velmora" $args > "$tmp/out" 2>&1 || status=$?
+  [ "$status" = 2 ] || fail "'$args' gave status $status"
+done
+
+# SDL_mixer cannot open a device that does not exist: said once, and the
+# game goes on with the next driver; a key script still plays to its end.
+printf 'wait 200\n' > "$tmp/keys"
+SDL_AUDIODRIVER=nosuchdevice "$velmora" --frontend tty --root "$tmp/root" --keys "$tmp/keys" \
+  -nomenu --speech none --sound sdl > "$tmp/out" 2> "$tmp/err" || fail "velmora failed: $(cat "$tmp/err")"
+[ "$(grep -c 'SDL_mixer cannot start' "$tmp/err")" = 1 ] || fail "the failed driver: $(cat "$tmp/err")"
+grep -q 'Ты стоишь у ворот' "$tmp/out" || fail "the game did not go on: $(cat "$tmp/out")"
+
+# With a key script and no front end named, the game plays headless.
+"$velmora" --root "$tmp/root" --keys "$tmp/keys" -nomenu > "$tmp/out"
+grep -q '^say: Ты стоишь у ворот' "$tmp/out" || fail "a key script did not play headless"
+echo PASS
