@@ -47,7 +47,7 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
             cl.speech = *choice;
         } else if (arg == "--sound") {
             if (!take()) return fail("--sound needs a name");
-            const auto choice = ParseSoundChoice(value);
+            const auto choice = sound::ParseSoundChoice(value);
             if (!choice) return fail("unknown sound output '" + value + "'");
             cl.sound = *choice;
         } else if (arg == "--keys") {

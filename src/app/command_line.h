@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/outputs.h"
+#include "sound/sound_drivers.h"
 #include "speech/open_speech.h"
 
 namespace velmora::app {
@@ -16,7 +16,7 @@ struct CommandLine {
     std::string root;                         // --root; empty: found
     std::optional<FrontEndChoice> frontEnd;   // --frontend; none: chosen
     speech::SpeechChoice speech = speech::SpeechChoice::Auto;
-    SoundChoice sound = SoundChoice::Auto;
+    sound::SoundChoice sound = sound::SoundChoice::Auto;
     std::string keysFile;                     // --keys; "-" is standard input
     std::string transcriptFile;               // --transcript
     bool nomenu = false;

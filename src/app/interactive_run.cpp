@@ -45,7 +45,7 @@ int RunInteractive(const InteractiveOptions& options, shell::EventSource& events
         if (form) form->Sound().PlayCueSound(number);
     };
     setup.beep = beep;
-    std::unique_ptr<speech::SpeechOutput> speech = OpenSpeech(setup, std::cerr);
+    std::unique_ptr<speech::SpeechOutput> speech = speech::OpenSpeechOutput(setup, &std::cerr);
     if (options.wrapSpeech) speech = options.wrapSpeech(std::move(speech));
 
     std::optional<frontend::TranscriptWriter> transcript;
@@ -65,7 +65,7 @@ int RunInteractive(const InteractiveOptions& options, shell::EventSource& events
     shellOptions.stateFolder = options.stateFolder;
     shellOptions.nomenu = options.nomenu;
     shell::TForm1 window(shellOptions, events, *shownTo, std::move(speech),
-                         OpenSound(options.sound, postSound, std::cerr),
+                         sound::ChooseSoundDriver(options.sound, postSound, &std::cerr),
                          transcriptSound ? &*transcriptSound : nullptr);
     form = &window;
     if (sounds) {

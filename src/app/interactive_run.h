@@ -7,8 +7,8 @@
 #include <functional>
 #include <memory>
 
-#include "app/outputs.h"
 #include "shell/events.h"
+#include "sound/sound_drivers.h"
 #include "speech/open_speech.h"
 #include "speech/speech_output.h"
 
@@ -19,7 +19,7 @@ struct InteractiveOptions {
     std::filesystem::path stateFolder;
     bool nomenu = false;
     speech::SpeechChoice speech = speech::SpeechChoice::Auto;
-    SoundChoice sound = SoundChoice::Auto;
+    sound::SoundChoice sound = sound::SoundChoice::Auto;
     std::FILE* transcript = nullptr;  // not owned; none when null
     // The beep when no sound device plays (the terminal's bell); none: silence.
     std::function<void()> bell;

@@ -1,6 +1,8 @@
 #include "speech/open_speech.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "base/cp1251.h"
 #include "speech/espeak_output.h"
@@ -8,6 +10,54 @@
 #include "speech/speechd_output.h"
 
 namespace velmora::speech {
+namespace {
+
+enum class Step { RunningDaemon, Espeak, StartedDaemon, Print };
+
+std::vector<Step> SpeechOrder(SpeechChoice choice) {
+    switch (choice) {
+        case SpeechChoice::Auto:
+            return {Step::RunningDaemon, Step::Espeak, Step::StartedDaemon};
+        case SpeechChoice::Speechd:
+            return {Step::StartedDaemon, Step::Espeak};
+        case SpeechChoice::Espeak:
+            return {Step::Espeak, Step::StartedDaemon};
+        case SpeechChoice::Print:
+            return {Step::Print};
+        case SpeechChoice::None:
+            break;
+    }
+    return {};
+}
+
+const char* StepName(Step step) {
+    switch (step) {
+        case Step::RunningDaemon:
+        case Step::StartedDaemon:
+            return "speech-dispatcher";
+        case Step::Espeak:
+            return "espeak-ng";
+        case Step::Print:
+            return "print";
+    }
+    return "";
+}
+
+std::unique_ptr<SpeechOutput> TryStep(Step step, const SpeechSetup& s) {
+    switch (step) {
+        case Step::RunningDaemon:
+            return SpeechdOutput::Open(false, 0, s.post, s.cue);
+        case Step::StartedDaemon:
+            return SpeechdOutput::Open(true, s.spawnTimeoutMs, s.post, s.cue);
+        case Step::Espeak:
+            return EspeakOutput::Open(s.voiceName, s.post, s.beep);
+        case Step::Print:
+            return std::make_unique<PrintOutput>(stdout, s.post);
+    }
+    return nullptr;
+}
+
+}  // namespace
 
 std::optional<SpeechChoice> ParseSpeechChoice(std::string_view name) {
     const std::string n = base::LowerText1251(name);
@@ -19,28 +69,18 @@ std::optional<SpeechChoice> ParseSpeechChoice(std::string_view name) {
     return std::nullopt;
 }
 
-std::unique_ptr<SpeechOutput> OpenSpeechOutput(const SpeechSetup& s) {
-    std::unique_ptr<SpeechOutput> out;
-    switch (s.choice) {
-        case SpeechChoice::Auto:
-            out = SpeechdOutput::Open(false, 0, s.post, s.cue);
-            if (!out) out = EspeakOutput::Open(s.voiceName, s.post, s.beep);
-            if (!out) out = SpeechdOutput::Open(true, s.spawnTimeoutMs, s.post, s.cue);
-            break;
-        case SpeechChoice::Speechd:
-            out = SpeechdOutput::Open(true, s.spawnTimeoutMs, s.post, s.cue);
-            break;
-        case SpeechChoice::Espeak:
-            out = EspeakOutput::Open(s.voiceName, s.post, s.beep);
-            break;
-        case SpeechChoice::Print:
-            out = std::make_unique<PrintOutput>(stdout, s.post);
-            break;
-        case SpeechChoice::None:
-            break;
+std::unique_ptr<SpeechOutput> OpenSpeechOutput(const SpeechSetup& setup, std::ostream* report) {
+    const std::vector<Step> order = SpeechOrder(setup.choice);
+    for (size_t i = 0; i < order.size(); ++i) {
+        if (auto out = TryStep(order[i], setup)) return out;
+        // Finding no daemon running is how the automatic choice looks for
+        // one, not a failure; the other steps really tried to start.
+        if (order[i] == Step::RunningDaemon || !report) continue;
+        const bool more = i + 1 < order.size();
+        *report << "velmora: speech: " << StepName(order[i]) << " cannot start; "
+                << (more ? std::string("trying ") + StepName(order[i + 1]) : "no voice") << '\n';
     }
-    if (!out) out = std::make_unique<NoneOutput>(s.beep);
-    return out;
+    return std::make_unique<NoneOutput>(setup.beep);
 }
 
 }  // namespace velmora::speech

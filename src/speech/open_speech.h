@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -26,9 +27,12 @@ struct SpeechSetup {
     int spawnTimeoutMs = 10000;        // starting speech-dispatcher waits at most this long
 };
 
-// Auto: speech-dispatcher when its daemon already runs; espeak-ng with a Russian
-// voice; speech-dispatcher started for us; none. A named choice that cannot
-// open falls back to none. Never null.
-std::unique_ptr<SpeechOutput> OpenSpeechOutput(const SpeechSetup& setup);
+// Each choice starts an order of preference. Auto: a running speech-dispatcher,
+// espeak-ng, speech-dispatcher started for us, none. speechd: started if need
+// be, then espeak-ng, none. espeak: espeak-ng, then speech-dispatcher, none.
+// An output that cannot start is said once on report (when given) and the
+// next is tried. Never null.
+std::unique_ptr<SpeechOutput> OpenSpeechOutput(const SpeechSetup& setup,
+                                               std::ostream* report = nullptr);
 
 }  // namespace velmora::speech

@@ -2,7 +2,7 @@
 // line on the terminal, for the console's screen reader and braille display,
 // and goes on to the real output.
 //
-//   auto speech = std::make_unique<PrintingSpeech>(*term, speech::OpenSpeechOutput(setup));
+//   auto speech = std::make_unique<PrintingSpeech>(*term, speech::OpenSpeechOutput(setup, &std::cerr));
 //   shell::TForm1 form(options, events, frontEnd, std::move(speech), ...);
 #pragma once
 

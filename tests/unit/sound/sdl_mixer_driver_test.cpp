@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <mutex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -172,20 +173,26 @@ TEST_F(SdlMixerTest, OnlyOneOpenAtATime) {
 
 TEST(SoundDriverChoice, SdlMixerFirstThenPlayersThenSilence) {
     ::setenv("SDL_AUDIODRIVER", "dummy", 0);
-    std::string why;
+    std::ostringstream report;
     {
-        auto driver = ChooseSoundDriver(nullptr, &why);
-        if (std::string(driver->Name()) != "sdl_mixer") GTEST_SKIP() << why;
+        auto driver = ChooseSoundDriver(SoundChoice::Auto, nullptr, &report);
+        if (std::string(driver->Name()) != "sdl_mixer") GTEST_SKIP() << report.str();
         EXPECT_TRUE(driver->HasLibrary());
+        EXPECT_EQ(report.str(), "");
     }
     // An audio device that cannot open: what is installed, else silence.
     const std::string saved = std::getenv("SDL_AUDIODRIVER");
     ::setenv("SDL_AUDIODRIVER", "no-such-audio-driver", 1);
-    auto driver = ChooseSoundDriver(nullptr, &why);
+    auto driver = ChooseSoundDriver(SoundChoice::Sdl, nullptr, &report);
     ::setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
     EXPECT_FALSE(driver->HasLibrary());
     EXPECT_NE(std::string(driver->Name()), "sdl_mixer");
-    EXPECT_NE(why.find("SDL audio"), std::string::npos) << why;
+    EXPECT_NE(report.str().find("SDL audio"), std::string::npos) << report.str();
+    // Asked for silence or for the players, SDL_mixer is not tried.
+    EXPECT_EQ(std::string(ChooseSoundDriver(SoundChoice::None, nullptr)->Name()), "none");
+    EXPECT_NE(std::string(ChooseSoundDriver(SoundChoice::Players, nullptr)->Name()), "sdl_mixer");
+    EXPECT_EQ(ParseSoundChoice("SDL"), SoundChoice::Sdl);
+    EXPECT_EQ(ParseSoundChoice("loud"), std::nullopt);
 }
 
 TEST(SdlMixerVolume, LineValuesToMixerVolume) {
