@@ -19,7 +19,7 @@ HOME="$tmp" XDG_DATA_HOME="$tmp/data" SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$t
   { echo "velmora failed:"; cat "$tmp/out"; exit 1; }
 heard=$(python3 "$here/audio_measure.py" "$tmp/win.raw" 22050 1)
 echo "$(grep -c '^say:' "$tmp/win.transcript") texts, $heard s of speech"
-grep -q 'победа' "$tmp/out" || { echo "FAIL: the win was not reached"; cat "$tmp/out"; exit 1; }
+grep -q 'Победа' "$tmp/out" || { echo "FAIL: the win was not reached"; cat "$tmp/out"; exit 1; }
 python3 -c "import sys; sys.exit(0 if float(sys.argv[1]) > 10 else 1)" "$heard" ||
   { echo "FAIL: only $heard s of speech for a whole game"; exit 1; }
 echo PASS

@@ -34,7 +34,7 @@ const std::map<std::string, NamedKey>& NamedKeys() {
             {"capslock", {kVkCapsLock, 0}}, {"apps", {93, 0}},         {"numplus", {107, '+'}},
             {"numminus", {109, '-'}},     {"nummultiply", {106, '*'}}, {"numdivide", {111, '/'}},
         };
-        for (int i = 1; i <= 12; ++i) k["f" + std::to_string(i)] = {111 + i, 0};
+        for (int i = 1; i <= 12; ++i) k[std::string("f").append(std::to_string(i))] = {111 + i, 0};
         return k;
     }();
     return keys;

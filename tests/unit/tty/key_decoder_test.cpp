@@ -35,9 +35,13 @@ KeyEvent Char(int key, const char* utf8, bool shift = false) {
 std::string Show(const std::vector<KeyEvent>& keys) {
     std::string s;
     for (const KeyEvent& k : keys) {
-        s += "[" + std::to_string(k.key) + (k.shift.Shift ? " Shift" : "") + (k.shift.Alt ? " Alt" : "") +
-             (k.shift.Ctrl ? " Ctrl" : "") +
-             (k.typed ? " '" + base::Cp1251ToUtf8(std::string(1, *k.typed)) + "'" : "") + "]";
+        s += '[';
+        s += std::to_string(k.key);
+        if (k.shift.Shift) s += " Shift";
+        if (k.shift.Alt) s += " Alt";
+        if (k.shift.Ctrl) s += " Ctrl";
+        if (k.typed) s.append(" '").append(base::Cp1251ToUtf8(std::string(1, *k.typed))).append("'");
+        s += ']';
     }
     return s;
 }
