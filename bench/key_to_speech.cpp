@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "base/cp1251.h"
+#include "temp_folder.h"
 #include "base/encoding.h"
 #include "shell/form1.h"
 #include "sound/sound_driver.h"
@@ -35,30 +36,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace velmora;
+using bench::TempFolder;
 using Clock = std::chrono::steady_clock;
-
-// A folder under the system's temporary folder, removed with its content.
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "velmora-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("cannot create a folder from " + pattern);
-        }
-        path_ = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
 
 std::string Ru(std::string_view utf8) { return base::Utf8ToCp1251(utf8); }
 

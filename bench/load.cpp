@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "base/cp1251.h"
+#include "temp_folder.h"
 #include "base/encoding.h"
 #include "base/file_io.h"
 #include "world/game_files.h"
@@ -26,6 +27,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace velmora;
+using bench::TempFolder;
 
 constexpr int kScreens = 5000;
 constexpr int kObjects = 20000;
@@ -34,29 +36,6 @@ constexpr int kGridWidth = 100;  // 100 x 50 cells: the map keeps its grid
 constexpr int kSlot = 1;
 // Lookups timed by linear scan; the rest is extrapolated from them.
 constexpr size_t kLinearSample = 1000;
-
-// A folder under the system's temporary folder, removed with its content.
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "velmora-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("cannot create a folder from " + pattern);
-        }
-        path_ = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
 
 std::string Ru(std::string_view utf8) { return base::Utf8ToCp1251(utf8); }
 

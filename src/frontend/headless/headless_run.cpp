@@ -26,8 +26,7 @@ public:
 }  // namespace
 
 void ScriptEvents::Post(const Event& event) {
-    std::lock_guard lock(postedMutex_);
-    posted_.push_back(event);
+    posted_.Push(event);
 }
 
 void ScriptEvents::Deliver(const KeyStep& step) {
@@ -94,14 +93,7 @@ std::optional<Event> ScriptEvents::Next() {
             }
             return e;
         }
-        {
-            std::lock_guard lock(postedMutex_);
-            if (!posted_.empty()) {
-                const Event e = posted_.front();
-                posted_.pop_front();
-                return e;
-            }
-        }
+        if (auto e = posted_.Pop()) return *e;
         if (const int32_t left = TimedWaitTicksLeft(); left > 0) return Event::Ticks(left);
         if (next_ == steps_.size()) return std::nullopt;
         Deliver(steps_[next_++]);

@@ -11,6 +11,7 @@
 #include "frontend/headless/key_script.h"
 #include "frontend/headless/transcript.h"
 #include "shell/events.h"
+#include "shell/posted_events.h"
 #include "sound/sound_system.h"
 #include "speech/speech_output.h"
 
@@ -39,8 +40,7 @@ private:
 
     std::function<int32_t()> timedWaitTicksLeft_;
     std::deque<shell::Event> queue_;   // the current step's events
-    std::mutex postedMutex_;
-    std::deque<shell::Event> posted_;  // from speech and sound
+    shell::PostedEvents posted_;  // from speech and sound
     bool started_ = false;
     bool capsLock_ = false;  // the keyboard's Caps Lock, off at start
 };

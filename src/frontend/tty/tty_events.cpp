@@ -46,10 +46,7 @@ TtyEvents::TtyEvents(std::vector<KeyStep> script) : script_(std::move(script)) {
 }
 
 void TtyEvents::Post(const Event& event) {
-    {
-        std::lock_guard lock(postedMutex_);
-        posted_.push_back(event);
-    }
+    posted_.Push(event);
     // A full pipe already wakes the loop; the byte is only a wake-up.
     const char byte = 1;
     const ssize_t ignored = ::write(wakeWrite_.Get(), &byte, 1);
@@ -165,14 +162,7 @@ std::optional<Event> TtyEvents::Next() {
             queue_.pop_front();
             return e;
         }
-        {
-            std::lock_guard lock(postedMutex_);
-            if (!posted_.empty()) {
-                const Event e = posted_.front();
-                posted_.pop_front();
-                return e;
-            }
-        }
+        if (auto e = posted_.Pop()) return *e;
         if (auto deadline = decoder_.Deadline(); deadline && now >= *deadline) {
             for (const KeyEvent& k : decoder_.Flush(now)) Queue(k);
             continue;

@@ -25,6 +25,7 @@
 #include "frontend/tty/key_decoder.h"
 #include "frontend/tty/terminal.h"
 #include "shell/events.h"
+#include "shell/posted_events.h"
 
 namespace velmora::frontend {
 
@@ -59,8 +60,7 @@ private:
     std::optional<Clock::time_point> waitUntil_;  // a script's wait in progress
     KeyDecoder decoder_;
     base::UniqueFd wakeRead_, wakeWrite_;
-    std::mutex postedMutex_;
-    std::deque<shell::Event> posted_;
+    shell::PostedEvents posted_;
     std::deque<shell::Event> queue_;  // the keys decoded, as events
     Clock::time_point tickBase_{};
     bool started_ = false;
