@@ -58,4 +58,20 @@ more "$effects" "$cues" 0.3 || fail "no effect heard: $effects s against $cues s
 more 0.01 "$silent" 0 || fail "--sound none made sound: $silent s"
 grep -q '^effect: 0' "$tmp/effects.transcript" || fail "the transcript lacks the effect"
 grep -q '^cue: 13' "$tmp/effects.transcript" || fail "the transcript lacks the cue"
+
+# Music: a short tune as the map's music, through SDL_mixer and its synthesizer.
+python3 - "$tmp/root/Projects/Default/map1.mid" <<'PY'
+import struct, sys
+events = b""
+for note in (60, 64, 67, 72):  # a rising chord, a quarter of a second a note
+    events += bytes([0x00, 0x90, note, 100]) + bytes([0x83, 0x60, 0x80, note, 0])
+events += bytes([0x00, 0xFF, 0x2F, 0x00])
+data = b"MThd" + struct.pack(">IHHH", 6, 0, 1, 960) + b"MTrk" + struct.pack(">I", len(events)) + events
+open(sys.argv[1], "wb").write(data)
+PY
+printf 'wait 3000\n' > "$tmp/music.keys"
+run music "$tmp/music.keys" --speech none --sound sdl
+music=$(seconds music 44100 2)
+echo "SDL_mixer: $music s of music from a one-second tune"
+more "$music" 0.5 0 || fail "no music heard: $music s"
 echo PASS
