@@ -475,10 +475,6 @@ KeyEvent TtyAlternative(const KeyEvent& e) {
         ctrl.key = 'M';
         return ctrl;
     }
-    if (ui::IsDigitKey(e.key) && e.shift.Alt && e.shift.Shift && !e.shift.Ctrl) {
-        ctrl.key = e.key;
-        return ctrl;
-    }
     return e;
 }
 
@@ -489,9 +485,8 @@ std::string TtyKeysHelp() {
            "    F7 / F8          music quieter / louder     (Ctrl+numeric-pad slash / star)\n"
            "    F9 or Alt+M      music on or off            (Ctrl+M, which arrives as Enter)\n"
            "    Ctrl+J           Ctrl+Enter (ends editing a long text)\n"
-           "    Alt+Shift+digit  Ctrl+digit (go to a menu bookmark; then Enter to use it)\n"
            "  Terminals that report modified keys themselves (xterm's modifyOtherKeys,\n"
-           "  the CSI u form) send Ctrl+M and Ctrl+digit as they are.\n"
+           "  the CSI u form) send Ctrl+M as it is.\n"
            "  Ctrl+C, SIGINT, SIGTERM and SIGHUP end the game as its own exit does.\n"
            "  The terminal cannot see Caps Lock: the game always takes it as off, and\n"
            "  pressing it gives no cue.\n"

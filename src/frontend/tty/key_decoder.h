@@ -77,7 +77,8 @@ private:
 // The front end's alternatives for keys a terminal cannot send: F5/F6 speech
 // slower/faster (Ctrl+numeric-pad minus/plus), F7/F8 music quieter/louder
 // (Ctrl+numeric-pad slash/star), F9 or Alt+M music on or off (Ctrl+M), Ctrl+J
-// for Ctrl+Enter, Alt+Shift+digit for Ctrl+digit. Other keys stay.
+// for Ctrl+Enter. Other keys stay. (A digit with any modifier is the window's
+// quick-select, so no digit needs a stand-in.)
 KeyEvent TtyAlternative(const KeyEvent& e);
 
 // English text for --help.

@@ -221,7 +221,6 @@ TEST(KeyDecoder, AlternativesForKeysATerminalCannotSend) {
     ExpectKeys(d, "\x1b[20~", {Ctrl('M')});                                // F9: music on or off
     ExpectKeys(d, "\x1bm", {Ctrl('M')});
     ExpectKeys(d, "\x1bь", {Ctrl('M')});  // Alt+M on the Russian layout
-    ExpectKeys(d, "\x1b!\x1b(", {Ctrl('1'), Ctrl('9')});  // Alt+Shift+digit: Ctrl+digit
     // With modifiers they are keys of their own.
     ExpectKeys(d, "\x1b[15;2~", {K(kF1 + 4, true)});
     ExpectKeys(d, "\x1bM", {K('M', true, true)});
