@@ -36,37 +36,11 @@ void ScriptEvents::Deliver(const KeyStep& step) {
         (step.kind == KeyStep::Kind::Down || step.kind == KeyStep::Kind::Press)) {
         capsLock_ = !capsLock_;
     }
-    shell::Event e;
-    e.shift.CapsLockOn = capsLock_;
-    e.shift.Shift = (step.modifiers & kShift) != 0;
-    e.shift.Ctrl = (step.modifiers & kCtrl) != 0;
-    e.shift.Alt = (step.modifiers & kAlt) != 0;
-    e.key = step.key;
-    switch (step.kind) {
-        case KeyStep::Kind::Wait:
-            if (step.waitMs >= 100) queue_.push_back(Event::Ticks(step.waitMs / 100));
-            return;
-        case KeyStep::Kind::Up:
-            e.kind = Event::Kind::KeyUp;
-            queue_.push_back(e);
-            return;
-        case KeyStep::Kind::Down:
-        case KeyStep::Kind::Press:
-            e.kind = Event::Kind::KeyDown;
-            queue_.push_back(e);
-            if (step.typed) {
-                Event press;
-                press.kind = Event::Kind::KeyPress;
-                press.shift.CapsLockOn = capsLock_;
-                press.ch = *step.typed;
-                queue_.push_back(press);
-            }
-            if (step.kind == KeyStep::Kind::Press) {
-                e.kind = Event::Kind::KeyUp;
-                queue_.push_back(e);
-            }
-            return;
+    if (step.kind == KeyStep::Kind::Wait) {
+        if (step.waitMs >= 100) queue_.push_back(Event::Ticks(step.waitMs / 100));
+        return;
     }
+    PushStepEvents(queue_, step, capsLock_);
 }
 
 std::optional<Event> ScriptEvents::Next() {

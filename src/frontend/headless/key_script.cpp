@@ -245,4 +245,37 @@ std::vector<KeyStep> ParseKeyScript(std::string_view utf8, const std::string& fi
     return steps;
 }
 
+void PushKeyEvents(std::deque<shell::Event>& out, int key, ui::ShiftState shift,
+                   std::optional<char> typed, bool down, bool up) {
+    shell::Event e;
+    e.key = key;
+    e.shift = shift;
+    if (down) {
+        e.kind = shell::Event::Kind::KeyDown;
+        out.push_back(e);
+        if (typed) {
+            shell::Event press;
+            press.kind = shell::Event::Kind::KeyPress;
+            press.shift.CapsLockOn = shift.CapsLockOn;
+            press.ch = *typed;
+            out.push_back(press);
+        }
+    }
+    if (up) {
+        e.kind = shell::Event::Kind::KeyUp;
+        out.push_back(e);
+    }
+}
+
+void PushStepEvents(std::deque<shell::Event>& out, const KeyStep& step, bool capsLock) {
+    if (step.kind == KeyStep::Kind::Wait) return;
+    ui::ShiftState shift;
+    shift.Shift = (step.modifiers & kShift) != 0;
+    shift.Ctrl = (step.modifiers & kCtrl) != 0;
+    shift.Alt = (step.modifiers & kAlt) != 0;
+    shift.CapsLockOn = capsLock;
+    PushKeyEvents(out, step.key, shift, step.typed, step.kind != KeyStep::Kind::Up,
+                  step.kind != KeyStep::Kind::Down);
+}
+
 }  // namespace velmora::frontend

@@ -2,11 +2,14 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "shell/events.h"
 
 namespace velmora::frontend {
 
@@ -33,6 +36,14 @@ public:
     KeyScriptError(const std::string& file, int line, const std::string& message)
         : std::runtime_error("error: " + file + ":" + std::to_string(line) + ": " + message) {}
 };
+
+// The events of a key as every front end delivers them: the key down and the
+// character it types (when down), then the key up (when up).
+void PushKeyEvents(std::deque<shell::Event>& out, int key, ui::ShiftState shift,
+                   std::optional<char> typed, bool down, bool up);
+
+// A script's key step as those events (a wait gives none).
+void PushStepEvents(std::deque<shell::Event>& out, const KeyStep& step, bool capsLock);
 
 // Reads a whole script (UTF-8); throws KeyScriptError at the first bad line.
 std::vector<KeyStep> ParseKeyScript(std::string_view utf8, const std::string& fileName);

@@ -63,19 +63,7 @@ void TtyEvents::Queue(const KeyEvent& key) {
         quitPending_ = true;
         return;
     }
-    Event e;
-    e.kind = Event::Kind::KeyDown;
-    e.key = key.key;
-    e.shift = key.shift;
-    queue_.push_back(e);
-    if (key.typed) {
-        Event press;
-        press.kind = Event::Kind::KeyPress;
-        press.ch = *key.typed;
-        queue_.push_back(press);
-    }
-    e.kind = Event::Kind::KeyUp;
-    queue_.push_back(e);
+    PushKeyEvents(queue_, key.key, key.shift, key.typed, true, true);
 }
 
 void TtyEvents::Deliver(const KeyStep& step) {
@@ -86,25 +74,8 @@ void TtyEvents::Deliver(const KeyStep& step) {
     if (step.typed && IsLetter(static_cast<unsigned char>(*step.typed))) {
         lastCyrillic_ = static_cast<unsigned char>(*step.typed) >= 0x80;
     }
-    Event e;
-    e.key = step.key;
-    e.shift.Shift = (step.modifiers & kShift) != 0;
-    e.shift.Ctrl = (step.modifiers & kCtrl) != 0;
-    e.shift.Alt = (step.modifiers & kAlt) != 0;
-    if (step.kind != KeyStep::Kind::Up) {
-        e.kind = Event::Kind::KeyDown;
-        queue_.push_back(e);
-        if (step.typed) {
-            Event press;
-            press.kind = Event::Kind::KeyPress;
-            press.ch = *step.typed;
-            queue_.push_back(press);
-        }
-    }
-    if (step.kind != KeyStep::Kind::Down) {
-        e.kind = Event::Kind::KeyUp;
-        queue_.push_back(e);
-    }
+    // A terminal cannot see Caps Lock.
+    PushStepEvents(queue_, step, false);
 }
 
 void TtyEvents::ReadTerminal() {
