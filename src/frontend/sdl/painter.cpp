@@ -1,0 +1,183 @@
+#include "frontend/sdl/painter.h"
+
+#include <algorithm>
+#include <string>
+
+#include "base/encoding.h"
+#include "frontend/sdl/text_layout.h"
+#include "ui/edit.h"
+#include "ui/form.h"
+#include "ui/list_box.h"
+#include "ui/panel.h"
+#include "ui/rich_edit.h"
+
+namespace velmora::frontend::sdl {
+
+namespace {
+
+SDL_Color ToSdl(ui::Colour c) {
+    return SDL_Color{static_cast<Uint8>(c & 0xFF), static_cast<Uint8>((c >> 8) & 0xFF),
+                     static_cast<Uint8>((c >> 16) & 0xFF), 255};
+}
+
+SDL_Rect Intersect(const SDL_Rect& a, const SDL_Rect& b) {
+    SDL_Rect r{};
+    if (!SDL_IntersectRect(&a, &b, &r)) return SDL_Rect{a.x, a.y, 0, 0};
+    return r;
+}
+
+// The selection of an edit as Windows shows it: white on blue.
+constexpr ui::Colour kHighlight = ui::Rgb(0, 120, 215);
+constexpr ui::Colour kHighlightText = ui::kWhite;
+
+}  // namespace
+
+void Painter::SetClip(const SDL_Rect& clip) { SDL_RenderSetClipRect(renderer_, &clip); }
+
+void Painter::Fill(const SDL_Rect& box, ui::Colour colour) {
+    const SDL_Color c = ToSdl(colour);
+    SDL_SetRenderDrawColor(renderer_, c.r, c.g, c.b, 255);
+    SDL_RenderFillRect(renderer_, &box);
+}
+
+int Painter::Text(TTF_Font* font, std::string_view text1251, ui::Colour colour, int x, int y) {
+    if (!font || text1251.empty()) return 0;
+    const std::string utf8 = base::Cp1251ToUtf8(text1251);
+    SurfacePtr surface(TTF_RenderUTF8_Blended(font, utf8.c_str(), ToSdl(colour)));
+    if (!surface) return 0;
+    TexturePtr texture(SDL_CreateTextureFromSurface(renderer_, surface.get()));
+    if (!texture) return 0;
+    const SDL_Rect dst{x, y, surface->w, surface->h};
+    SDL_RenderCopy(renderer_, texture.get(), nullptr, &dst);
+    return surface->w;
+}
+
+void Painter::Paint(ui::Form& form, Clock::time_point now) {
+    nextFrame_.reset();
+    int w = 0, h = 0;
+    SDL_GetRendererOutputSize(renderer_, &w, &h);
+    SDL_RenderSetClipRect(renderer_, nullptr);
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    if (!form.Visible()) return;
+    PaintControl(form, 0, 0, SDL_Rect{0, 0, w, h}, now);
+    SDL_RenderSetClipRect(renderer_, nullptr);
+}
+
+void Painter::PaintControl(ui::Control& c, int x, int y, const SDL_Rect& parentClip,
+                           Clock::time_point now) {
+    if (!c.Visible()) return;
+    const SDL_Rect box{x, y, c.Width(), c.Height()};
+    const SDL_Rect clip = Intersect(box, parentClip);
+    if (clip.w <= 0 || clip.h <= 0) return;
+    SetClip(clip);
+    if (auto* image = dynamic_cast<ui::Image*>(&c)) {
+        PaintImage(*image, box, now);
+    } else if (auto* label = dynamic_cast<ui::Label*>(&c)) {
+        PaintLabel(*label, box);
+    } else if (auto* edit = dynamic_cast<ui::Edit*>(&c)) {
+        PaintEdit(*edit, box);
+    } else if (auto* list = dynamic_cast<ui::ListBox*>(&c)) {
+        PaintList(*list, box);
+    } else if (auto* rich = dynamic_cast<ui::RichEdit*>(&c)) {
+        PaintRichEdit(*rich, box);
+    } else {
+        Fill(box, c.Color);  // the form and the panels
+    }
+    for (ui::Control* child : c.Children()) {
+        PaintControl(*child, x + child->Left(), y + child->Top(), clip, now);
+    }
+}
+
+void Painter::PaintImage(const ui::Image& image, const SDL_Rect& box, Clock::time_point now) {
+    SDL_Texture* frame = pictures_.FrameAt(image.Picture(), now, &nextFrame_);
+    if (!frame) return;
+    SDL_Rect dst = box;
+    if (!image.Stretch) {
+        SDL_QueryTexture(frame, nullptr, nullptr, &dst.w, &dst.h);
+    }
+    SDL_RenderCopy(renderer_, frame, nullptr, &dst);
+}
+
+void Painter::PaintLabel(const ui::Label& label, const SDL_Rect& box) {
+    if (!label.Transparent) Fill(box, label.Color);
+    Text(fonts_.Get(label.Font), label.Caption, label.Font.Color, box.x, box.y);
+}
+
+void Painter::PaintEdit(const ui::Edit& edit, const SDL_Rect& box) {
+    Fill(box, edit.Color);
+    TTF_Font* font = fonts_.Get(edit.Font);
+    if (!font) return;
+    const std::string& text = edit.Text();
+    auto widthOf = [&](int chars) {
+        return FontSet::Size(font, base::Cp1251ToUtf8(std::string_view(text).substr(0, static_cast<size_t>(chars)))).first;
+    };
+    const int selStart = edit.SelStart();
+    const int selEnd = selStart + edit.SelLength();
+    // Where the caret is: the far end of a selection made forwards.
+    const int caret = edit.SelLength() > 0 ? selEnd : selStart;
+    const int caretX = widthOf(caret);
+    // The text slides left so that the caret stays in the box.
+    const int shift = std::max(0, caretX - (box.w - 2));
+    const int x = box.x + 1 - shift;
+    const int height = TTF_FontHeight(font);
+    const int y = box.y + std::max(0, (box.h - height) / 2);
+    Text(font, text, edit.Font.Color, x, y);
+    if (selEnd > selStart) {
+        const int from = widthOf(selStart);
+        const int to = widthOf(selEnd);
+        Fill(SDL_Rect{x + from, y, to - from, height}, kHighlight);
+        Text(font, std::string_view(text).substr(static_cast<size_t>(selStart), static_cast<size_t>(selEnd - selStart)),
+             kHighlightText, x + from, y);
+    }
+    if (edit.Focused()) Fill(SDL_Rect{x + caretX, y, 2, height}, edit.Font.Color);
+}
+
+void Painter::PaintList(ui::ListBox& list, const SDL_Rect& box) {
+    Fill(box, list.Color);
+    list.ClearPaintRequests();
+    for (const auto& [index, row] : list.VisibleRows()) {
+        const std::optional<ui::ItemPaint> paint = list.PaintItem(index, row);
+        if (!paint) continue;
+        const SDL_Rect rowBox{box.x + paint->Box.Left, box.y + paint->Box.Top, paint->Box.Width(),
+                              paint->Box.Height()};
+        const SDL_Rect rowClip = Intersect(rowBox, box);
+        SetClip(rowClip);
+        Fill(rowBox, paint->Background);
+        for (const ui::TextRun& run : paint->Runs) {
+            const SDL_Rect runBox{box.x + run.Box.Left, box.y + run.Box.Top, run.Box.Width(), run.Box.Height()};
+            SetClip(Intersect(runBox, rowClip));
+            const int size = run.FontSize > 0 ? run.FontSize : list.Font.Size;
+            Text(fonts_.Get(list.Font.Name, size, list.Font.Italic), run.Text, run.Color, runBox.x, runBox.y);
+        }
+    }
+    SetClip(box);
+}
+
+void Painter::PaintRichEdit(const ui::RichEdit& edit, const SDL_Rect& box) {
+    Fill(box, edit.Color);
+    TTF_Font* font = fonts_.Get(edit.Font);
+    if (!font) return;
+    const std::string& text = edit.Text();
+    const std::vector<TextLine> lines = WrapText(text, box.w, edit.WordWrap, [font](std::string_view s) {
+        return FontSet::Size(font, base::Cp1251ToUtf8(s)).first;
+    });
+    const int lineHeight = std::max(TTF_FontLineSkip(font), 1);
+    const int visible = std::max(box.h / lineHeight, 1);
+    const int first = FirstShownLine(LineOfPosition(lines, edit.SelStart()),
+                                     static_cast<int>(lines.size()), visible);
+    int y = box.y;
+    for (size_t i = static_cast<size_t>(first); i < lines.size() && y < box.y + box.h; ++i) {
+        const std::string_view line =
+            std::string_view(text).substr(static_cast<size_t>(lines[i].start), static_cast<size_t>(lines[i].length));
+        int x = box.x;
+        if (edit.Alignment == ui::TextAlign::Center) {
+            const int w = FontSet::Size(font, base::Cp1251ToUtf8(line)).first;
+            x = box.x + (box.w - w) / 2;
+        }
+        Text(font, line, edit.Font.Color, x, y);
+        y += lineHeight;
+    }
+}
+
+}  // namespace velmora::frontend::sdl

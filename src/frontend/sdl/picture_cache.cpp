@@ -1,0 +1,65 @@
+#include "frontend/sdl/picture_cache.h"
+
+namespace velmora::frontend::sdl {
+
+namespace {
+
+// Browsers play delays of 10 ms and less at 100 ms; so do we.
+int FrameDelay(int ms) { return ms <= 10 ? 100 : ms; }
+
+}  // namespace
+
+PictureCache::Entry PictureCache::Load(const std::filesystem::path& file, Clock::time_point now) {
+    Entry entry;
+    entry.start = now;
+    AnimationPtr anim(IMG_LoadAnimation(file.c_str()));
+    if (anim && anim->count > 0) {
+        for (int i = 0; i < anim->count; ++i) {
+            TexturePtr t(SDL_CreateTextureFromSurface(renderer_, anim->frames[i]));
+            if (!t) continue;
+            const int delay = anim->delays ? FrameDelay(anim->delays[i]) : 100;
+            entry.frames.push_back({std::move(t), delay});
+            entry.loopMs += delay;
+        }
+        return entry;
+    }
+    SurfacePtr still(IMG_Load(file.c_str()));
+    if (!still) return entry;
+    if (TexturePtr t{SDL_CreateTextureFromSurface(renderer_, still.get())}) {
+        entry.frames.push_back({std::move(t), 100});
+        entry.loopMs = 100;
+    }
+    return entry;
+}
+
+SDL_Texture* PictureCache::FrameAt(const std::filesystem::path& file, Clock::time_point now,
+                                   std::optional<Clock::time_point>* nextChange) {
+    if (file.empty()) return nullptr;
+    auto it = entries_.find(file);
+    if (it == entries_.end()) it = entries_.emplace(file, Load(file, now)).first;
+    Entry& e = it->second;
+    if (e.frames.empty()) return nullptr;
+    if (e.frames.size() == 1) return e.frames.front().texture.get();
+    using std::chrono::milliseconds;
+    const auto elapsed = std::chrono::duration_cast<milliseconds>(now - e.start).count();
+    const long long cycle = elapsed / e.loopMs;
+    long long into = elapsed % e.loopMs;
+    long long frameEnd = 0;
+    for (const Frame& f : e.frames) {
+        frameEnd += f.delayMs;
+        if (into < frameEnd) {
+            const auto change = e.start + milliseconds(cycle * e.loopMs + frameEnd);
+            if (nextChange && (!*nextChange || change < **nextChange)) *nextChange = change;
+            return f.texture.get();
+        }
+    }
+    return e.frames.back().texture.get();
+}
+
+std::optional<shell::WindowSize> PictureCache::Measure(const std::filesystem::path& file) {
+    SurfacePtr s(IMG_Load(file.c_str()));
+    if (!s) return std::nullopt;
+    return shell::WindowSize{s->w, s->h};
+}
+
+}  // namespace velmora::frontend::sdl

@@ -1,0 +1,166 @@
+#include "frontend/sdl/sdl_events.h"
+
+#include <algorithm>
+#include <string>
+
+#include "base/encoding.h"
+#include "frontend/headless/key_script.h"
+#include "frontend/sdl/sdl_front_end.h"
+
+namespace velmora::frontend::sdl {
+
+using shell::Event;
+
+namespace {
+
+ui::ShiftState ShiftOf(Uint16 mod) {
+    ui::ShiftState s;
+    s.Shift = (mod & KMOD_SHIFT) != 0;
+    s.Ctrl = (mod & KMOD_CTRL) != 0;
+    s.Alt = (mod & KMOD_ALT) != 0;
+    s.CapsLockOn = (mod & KMOD_CAPS) != 0;
+    return s;
+}
+
+// Keys that type a control character on Windows but give SDL no text.
+std::optional<char> ControlCharacter(SDL_Keycode key, const ui::ShiftState& shift) {
+    if (shift.Ctrl || shift.Alt) return std::nullopt;
+    switch (key) {
+        case SDLK_RETURN:
+        case SDLK_KP_ENTER: return '\r';
+        case SDLK_BACKSPACE: return '\b';
+        case SDLK_ESCAPE: return '\x1b';
+        case SDLK_TAB: return '\t';
+        default: return std::nullopt;
+    }
+}
+
+}  // namespace
+
+SdlEvents::SdlEvents(KeyMapper keys, SdlFrontEnd* frontEnd)
+    : keys_(std::move(keys)), frontEnd_(frontEnd), wakeEvent_(SDL_RegisterEvents(1)) {
+    SDL_StartTextInput();
+}
+
+void SdlEvents::Post(const Event& event) {
+    posted_.Push(event);
+    if (wakeEvent_ == static_cast<uint32_t>(-1)) return;
+    SDL_Event wake{};
+    wake.type = wakeEvent_;
+    SDL_PushEvent(&wake);
+}
+
+std::optional<Event> SdlEvents::DueTick(Clock::time_point now) {
+    const int64_t due = (now - tickBase_) / kTick;
+    if (due <= ticksGiven_) return std::nullopt;
+    const int64_t n = due - ticksGiven_;
+    ticksGiven_ = due;
+    return Event::Ticks(static_cast<int32_t>(std::min<int64_t>(n, INT32_MAX)));
+}
+
+void SdlEvents::Translate(const SDL_Event& e) {
+    switch (e.type) {
+        case SDL_QUIT:
+            queue_.push_back(Event::Of(Event::Kind::Quit));
+            break;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: {
+            const int key = keys_ ? keys_(e.key.keysym) : 0;
+            const ui::ShiftState shift = ShiftOf(e.key.keysym.mod);
+            const bool down = e.type == SDL_KEYDOWN;
+            // A key the game does not know may still type a control character.
+            if (key == 0) {
+                const auto ch = down ? ControlCharacter(e.key.keysym.sym, shift) : std::nullopt;
+                if (ch) {
+                    Event press;
+                    press.kind = Event::Kind::KeyPress;
+                    press.ch = *ch;
+                    press.shift.CapsLockOn = shift.CapsLockOn;
+                    queue_.push_back(press);
+                }
+                break;
+            }
+            PushKeyEvents(queue_, key, shift, down ? ControlCharacter(e.key.keysym.sym, shift) : std::nullopt,
+                          down, !down);
+            break;
+        }
+        case SDL_TEXTINPUT: {
+            const std::string typed = base::Utf8ToCp1251(e.text.text);
+            const bool caps = (SDL_GetModState() & KMOD_CAPS) != 0;
+            for (char c : typed) {
+                Event press;
+                press.kind = Event::Kind::KeyPress;
+                press.ch = c;
+                press.shift.CapsLockOn = caps;
+                queue_.push_back(press);
+            }
+            break;
+        }
+        case SDL_MOUSEBUTTONDOWN:
+            if (e.button.button == SDL_BUTTON_LEFT && e.button.clicks >= 2) {
+                Event click = Event::Of(Event::Kind::MouseDoubleClick);
+                click.x = e.button.x;
+                click.y = e.button.y;
+                queue_.push_back(click);
+            }
+            break;
+        case SDL_MOUSEBUTTONUP:
+            if (e.button.button == SDL_BUTTON_LEFT && e.button.clicks == 1) {
+                Event click = Event::Of(Event::Kind::MouseClick);
+                click.x = e.button.x;
+                click.y = e.button.y;
+                queue_.push_back(click);
+            }
+            break;
+        case SDL_WINDOWEVENT:
+            if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+                Event resize = Event::Of(Event::Kind::Resize);
+                resize.width = e.window.data1;
+                resize.height = e.window.data2;
+                queue_.push_back(resize);
+            } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED && frontEnd_) {
+                frontEnd_->Invalidate();
+            }
+            break;
+        default:
+            break;  // the wake-up event carries nothing: the posted queue does
+    }
+}
+
+std::optional<Event> SdlEvents::Next() {
+    if (ended_) return std::nullopt;
+    if (!started_) {
+        started_ = true;
+        tickBase_ = Clock::now();
+    }
+    for (;;) {
+        if (!queue_.empty()) {
+            const Event e = queue_.front();
+            queue_.pop_front();
+            if (e.kind == Event::Kind::Quit) {
+                ended_ = true;
+                queue_.clear();
+            }
+            return e;
+        }
+        if (auto posted = posted_.Pop()) return posted;
+        Clock::time_point now = Clock::now();
+        if (auto tick = DueTick(now)) return tick;
+        if (frontEnd_) {
+            frontEnd_->DrawIfDue(now);
+            now = Clock::now();
+        }
+        Clock::time_point until = tickBase_ + kTick * (ticksGiven_ + 1);
+        if (frontEnd_) {
+            if (auto frame = frontEnd_->NextFrameAt()) until = std::min(until, std::max(*frame, now));
+        }
+        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(until - now).count();
+        SDL_Event e{};
+        if (SDL_WaitEventTimeout(&e, static_cast<int>(std::clamp<int64_t>(wait, 0, 100)))) {
+            Translate(e);
+            while (SDL_PollEvent(&e)) Translate(e);
+        }
+    }
+}
+
+}  // namespace velmora::frontend::sdl

@@ -1,0 +1,44 @@
+#include "frontend/sdl/sdl_window.h"
+
+#include <algorithm>
+#include <string>
+
+namespace velmora::frontend::sdl {
+
+SdlWindow::VideoStarted::VideoStarted() {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        throw SdlError(std::string("no display: ") + SDL_GetError());
+    }
+}
+
+SdlWindow::VideoStarted::~VideoStarted() { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
+
+SdlWindow::SdlWindow() {
+    SDL_DisplayMode desktop{};
+    int width = 1024, height = 768;
+    if (SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w > 0 && desktop.h > 0) {
+        width = desktop.w;
+        height = desktop.h;
+    }
+    window_.reset(SDL_CreateWindow("Игра Вельмора", 0, 0, width, height,
+                                   SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN));
+    if (!window_) throw SdlError(std::string("no window: ") + SDL_GetError());
+    renderer_.reset(SDL_CreateRenderer(window_.get(), -1, 0));
+    if (!renderer_) renderer_.reset(SDL_CreateRenderer(window_.get(), -1, SDL_RENDERER_SOFTWARE));
+    if (!renderer_) throw SdlError(std::string("no renderer: ") + SDL_GetError());
+    // The pointer goes to the top edge, away from the texts and the picture.
+    SDL_WarpMouseInWindow(window_.get(), std::min(1600, width - 1), 0);
+}
+
+SdlWindow::~SdlWindow() {
+    renderer_.reset();  // before its window
+    window_.reset();
+}
+
+shell::WindowSize SdlWindow::Size() const {
+    int w = 0, h = 0;
+    SDL_GetRendererOutputSize(renderer_.get(), &w, &h);
+    return {w, h};
+}
+
+}  // namespace velmora::frontend::sdl
