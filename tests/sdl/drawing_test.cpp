@@ -1,0 +1,320 @@
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "base/encoding.h"
+#include "frontend/sdl/font_set.h"
+#include "frontend/sdl/painter.h"
+#include "frontend/sdl/picture_cache.h"
+#include "frontend/sdl/screenshot.h"
+#include "frontend/sdl/sdl_front_end.h"
+#include "frontend/sdl/sdl_window.h"
+#include "ui/edit.h"
+#include "ui/form.h"
+#include "ui/list_box.h"
+#include "ui/panel.h"
+#include "ui/rich_edit.h"
+#include "unit/test_folder.h"
+
+namespace velmora::frontend::sdl {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// A 1×1 GIF of two frames that loops: red for 100 ms, then blue for 200 ms.
+constexpr char kTwoFrameGifBytes[] =
+    "GIF89a\x01\x00\x01\x00\x80\x00\x00"
+    "\xff\x00\x00\x00\x00\xff"
+    "\x21\xff\x0bNETSCAPE2.0\x03\x01\x00\x00\x00"
+    "\x21\xf9\x04\x00\x0a\x00\x00\x00"
+    "\x2c\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00"
+    "\x21\xf9\x04\x00\x14\x00\x00\x00"
+    "\x2c\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x4c\x01\x00"
+    "\x3b";
+const std::string kTwoFrameGif(kTwoFrameGifBytes, sizeof kTwoFrameGifBytes - 1);
+
+struct Rgb {
+    Uint8 r = 0, g = 0, b = 0;
+    bool operator==(const Rgb&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Rgb& c) {
+    return os << "rgb(" << int(c.r) << "," << int(c.g) << "," << int(c.b) << ")";
+}
+
+// A software renderer drawing into a surface of its own.
+class Canvas {
+public:
+    Canvas(int w, int h)
+        : surface_(SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888)),
+          renderer_(SDL_CreateSoftwareRenderer(surface_.get())) {}
+    SDL_Renderer* renderer() const { return renderer_.get(); }
+    Rgb At(int x, int y) const {
+        const auto* row = static_cast<const Uint8*>(surface_->pixels) + y * surface_->pitch;
+        Uint32 pixel = 0;
+        std::memcpy(&pixel, row + x * 4, 4);
+        Rgb c;
+        SDL_GetRGB(pixel, surface_->format, &c.r, &c.g, &c.b);
+        return c;
+    }
+    // How many pixels of the rectangle have the colour.
+    int Count(SDL_Rect r, Rgb colour) const {
+        int n = 0;
+        for (int y = r.y; y < r.y + r.h; ++y)
+            for (int x = r.x; x < r.x + r.w; ++x) n += At(x, y) == colour;
+        return n;
+    }
+    int CountNot(SDL_Rect r, Rgb colour) const { return r.w * r.h - Count(r, colour); }
+
+private:
+    SurfacePtr surface_;
+    RendererPtr renderer_;
+};
+
+constexpr Rgb kBlackPx{0, 0, 0};
+constexpr Rgb kRedPx{255, 0, 0};
+constexpr Rgb kBluePx{0, 0, 255};
+constexpr Rgb kLimePx{0, 255, 0};
+constexpr Rgb kYellowPx{255, 255, 0};
+
+class Drawing : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(canvas.renderer(), nullptr) << SDL_GetError();
+        form.SetBounds(0, 0, 200, 150);
+    }
+    void Paint() { painter.Paint(form, Clock::now()); }
+
+    Canvas canvas{200, 150};
+    FontSet fonts;
+    PictureCache pictures{canvas.renderer()};
+    Painter painter{canvas.renderer(), fonts, pictures};
+    ui::Form form{"Form1"};
+    test::TestFolder folder;
+};
+
+TEST_F(Drawing, PanelsLabelAndStretchedPicture) {
+    // A 2×2 red PNG stretched over a 100×50 image.
+    SurfacePtr red(SDL_CreateRGBSurfaceWithFormat(0, 2, 2, 32, SDL_PIXELFORMAT_ARGB8888));
+    SDL_FillRect(red.get(), nullptr, SDL_MapRGB(red->format, 255, 0, 0));
+    const auto png = folder.path() / "red.png";
+    ASSERT_EQ(IMG_SavePNG(red.get(), png.c_str()), 0);
+
+    ui::Panel panel("ImagePanel");
+    panel.SetParent(&form);
+    panel.SetBounds(0, 0, 200, 75);
+    ui::Image image("Image1");
+    image.SetParent(&panel);
+    image.SetBounds(10, 10, 100, 50);
+    image.LoadPicture(png);
+    ui::Panel hidden("Hidden");
+    hidden.SetParent(&form);
+    hidden.SetBounds(150, 0, 50, 150);
+    hidden.Color = ui::kYellow;
+    hidden.SetVisible(false);
+    ui::Label label("Label1");
+    label.SetParent(&form);
+    label.SetBounds(10, 90, 180, 50);
+    label.Font = {"MS Sans Serif", ui::kRussianCharset, 20, ui::kLime, false};
+    label.Caption = base::Utf8ToCp1251("Жизнь 100");
+    Paint();
+
+    EXPECT_EQ(canvas.Count({10, 10, 100, 50}, kRedPx), 100 * 50);  // fills its bounds exactly
+    EXPECT_EQ(canvas.At(9, 9), kBlackPx);
+    EXPECT_EQ(canvas.At(110, 60), kBlackPx);
+    EXPECT_EQ(canvas.Count({150, 0, 50, 80}, kYellowPx), 0);  // hidden: not drawn
+    EXPECT_GT(canvas.Count({10, 90, 180, 50}, kLimePx), 50);  // the label's letters
+    EXPECT_EQ(canvas.CountNot({0, 75, 8, 75}, kBlackPx), 0);   // nothing left of it
+}
+
+TEST_F(Drawing, AnimatedGifPlaysItsFramesInALoop) {
+    const auto gif = folder.Write("anim.gif", kTwoFrameGif);
+    ASSERT_EQ(PictureCache::Measure(gif)->width, 1);
+    EXPECT_FALSE(PictureCache::Measure(folder.Write("bad.gif", "GIF89a nonsense")));
+    EXPECT_FALSE(PictureCache::Measure(folder.path() / "missing.gif"));
+
+    ui::Image image("Image2");
+    image.SetParent(&form);
+    image.SetBounds(0, 0, 200, 150);
+    image.LoadPicture(gif);
+    const auto t0 = Clock::now();
+    painter.Paint(form, t0);
+    EXPECT_EQ(canvas.At(100, 75), kRedPx);
+    ASSERT_TRUE(painter.NextAnimationFrame());
+    EXPECT_EQ(*painter.NextAnimationFrame(), t0 + milliseconds(100));
+    painter.Paint(form, t0 + milliseconds(150));
+    EXPECT_EQ(canvas.At(100, 75), kBluePx);
+    EXPECT_EQ(*painter.NextAnimationFrame(), t0 + milliseconds(300));
+    painter.Paint(form, t0 + milliseconds(320));  // round again
+    EXPECT_EQ(canvas.At(100, 75), kRedPx);
+
+    // A picture that cannot be read leaves the image black, without a crash.
+    image.LoadPicture(folder.path() / "missing.gif");
+    Paint();
+    EXPECT_EQ(canvas.At(100, 75), kBlackPx);
+    EXPECT_FALSE(painter.NextAnimationFrame());
+}
+
+TEST_F(Drawing, RichEditScrollsToTheCaretLine) {
+    ui::RichEdit edit("RichEdit1");
+    edit.SetParent(&form);
+    edit.SetBounds(0, 0, 200, 150);
+    edit.Font = {"Arial Black", ui::kRussianCharset, 17, ui::kLime, false};
+    std::string text = base::Utf8ToCp1251("ЖЖЖЖ");
+    for (int i = 0; i < 20; ++i) text += "\r\n";
+    text += base::Utf8ToCp1251("ЖЖЖЖ");
+    edit.SetText(text);
+    Paint();
+    EXPECT_GT(canvas.Count({0, 0, 200, 20}, kLimePx), 20);  // the first line on top
+    EXPECT_EQ(canvas.Count({0, 40, 200, 110}, kLimePx), 0);
+
+    edit.SetSelStart(static_cast<int>(text.size()));
+    Paint();
+    EXPECT_EQ(canvas.Count({0, 0, 200, 30}, kLimePx), 0);  // scrolled away
+    EXPECT_GT(canvas.Count({0, 0, 200, 150}, kLimePx), 20);
+}
+
+TEST_F(Drawing, CentredWrappedTextStaysInsideTheBox) {
+    ui::RichEdit edit("RichEdit2");
+    edit.SetParent(&form);
+    edit.SetBounds(20, 0, 160, 150);
+    edit.Font = {"Monotype Corsiva", ui::kRussianCharset, 16, ui::kFuchsia, true};
+    edit.Alignment = ui::TextAlign::Center;
+    edit.SetText(base::Utf8ToCp1251("Давным-давно в тридевятом царстве жил-был храбрый рыцарь"));
+    Paint();
+    const Rgb fuchsia{255, 0, 255};
+    EXPECT_GT(canvas.Count({20, 0, 160, 150}, fuchsia), 50);
+    EXPECT_EQ(canvas.CountNot({0, 0, 20, 150}, kBlackPx), 0);  // clipped to the box
+    EXPECT_EQ(canvas.CountNot({180, 0, 20, 150}, kBlackPx), 0);
+    // Wrapped: more than one line has letters.
+    EXPECT_GT(canvas.Count({20, 30, 160, 60}, fuchsia), 10);
+}
+
+TEST_F(Drawing, OwnerDrawnListAndEditSelection) {
+    ui::ListBox list("ListBox1");
+    list.SetParent(&form);
+    list.SetBounds(0, 0, 200, 100);
+    list.Font = {"Arial Black", ui::kRussianCharset, 12, ui::kLime, false};
+    list.Style = ui::ListStyle::OwnerDrawVariable;
+    list.Add(base::Utf8ToCp1251("Осмотреть"));
+    list.Add(base::Utf8ToCp1251("Взять"));
+    list.SetItemHeightAt(0, 20);
+    list.SetItemHeightAt(1, 40);
+    list.SetItemIndex(1);
+    list.OnDrawItem = [](int index, ui::Rect box, bool selected) -> std::optional<ui::ItemPaint> {
+        ui::ItemPaint p{box, selected ? ui::kYellow : ui::kBlack, {}};
+        p.Runs.push_back({index == 0 ? "A" : "B", box, selected ? ui::kBlack : ui::kLime, 12});
+        ui::Rect value = box;
+        value.Left = box.Right - box.Width() / 3;
+        p.Runs.push_back({"1", value, ui::Rgb(255, 0, 0), 12});
+        return p;
+    };
+    list.Invalidate();
+    Paint();
+    EXPECT_EQ(list.PaintRequests(), 0);  // taken by the drawing
+    EXPECT_EQ(canvas.Count({0, 0, 200, 20}, kYellowPx), 0);
+    EXPECT_GT(canvas.Count({0, 20, 200, 40}, kYellowPx), 200 * 40 / 2);  // the cursor row
+    EXPECT_GT(canvas.Count({0, 0, 120, 20}, kLimePx), 5);
+    EXPECT_GT(canvas.Count({134, 20, 66, 40}, kRedPx), 5);  // the value column
+    EXPECT_EQ(canvas.Count({0, 20, 130, 40}, kRedPx), 0);
+    EXPECT_EQ(canvas.Count({0, 60, 200, 40}, kYellowPx), 0);  // no rows below
+
+    ui::Edit edit("Edit1");
+    edit.SetParent(&form);
+    edit.SetBounds(0, 110, 200, 40);
+    edit.Font = {"Arial Black", ui::kRussianCharset, 14, ui::kAqua, false};
+    edit.SetText(base::Utf8ToCp1251("Меч и щит"));
+    edit.SetSel(0, 3);
+    Paint();
+    const Rgb highlight{0, 120, 215};
+    const Rgb aqua{0, 255, 255};
+    EXPECT_GT(canvas.Count({0, 110, 200, 40}, highlight), 50);
+    EXPECT_GT(canvas.Count({0, 110, 200, 40}, aqua), 5);
+}
+
+TEST(Fonts, FacesResolveToCyrillicFontsAndLargerSizesMeasureTaller) {
+    FontSet fonts;
+    for (const char* face : {"Arial Black", "Monotype Corsiva", "MS Sans Serif", "No Such Face"}) {
+        const std::string file = fonts.FileFor(face, false);
+        EXPECT_FALSE(file.empty()) << face;
+        EXPECT_NE(fonts.Get(face, 12, false), nullptr) << face;
+    }
+    SdlTextMeasure measure(fonts);
+    ui::FontInfo font{"Arial Black", ui::kRussianCharset, 18, ui::kLime, false};
+    const int normal = measure.TextHeight(font, "1");
+    font.Size = 38;
+    const int cursor = measure.TextHeight(font, "1");
+    EXPECT_GT(normal, 18);  // points at 96 dpi are more pixels than points
+    EXPECT_GT(cursor, normal * 3 / 2);
+    font.Size = 0;
+    EXPECT_GE(measure.TextHeight(font, base::Utf8ToCp1251("Ж")), 0);
+}
+
+TEST(Screenshot, PngReadsBackWithTheFrame) {
+    test::TestFolder folder;
+    Canvas canvas(64, 32);
+    SDL_SetRenderDrawColor(canvas.renderer(), 0, 255, 0, 255);
+    SDL_RenderClear(canvas.renderer());
+    const auto file = folder.path() / "shot.png";
+    ASSERT_TRUE(WritePng(canvas.renderer(), file));
+    SurfacePtr back(IMG_Load(file.c_str()));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->w, 64);
+    EXPECT_EQ(back->h, 32);
+    SurfacePtr rgb(SDL_ConvertSurfaceFormat(back.get(), SDL_PIXELFORMAT_ARGB8888, 0));
+    Uint32 pixel = 0;
+    std::memcpy(&pixel, static_cast<const Uint8*>(rgb->pixels) + 5 * rgb->pitch + 7 * 4, 4);
+    Rgb c;
+    SDL_GetRGB(pixel, rgb->format, &c.r, &c.g, &c.b);
+    EXPECT_EQ(c, kLimePx);
+    EXPECT_FALSE(WritePng(canvas.renderer(), folder.path() / "no" / "such" / "dir.png"));
+}
+
+TEST(Window, OffscreenWindowFrontEndDrawsOnlyWhenDue) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    std::unique_ptr<SdlWindow> window;
+    try {
+        window = std::make_unique<SdlWindow>();
+    } catch (const SdlError& e) {
+        GTEST_SKIP() << e.what();
+    }
+    EXPECT_STREQ(SDL_GetWindowTitle(window->Window()), "Игра Вельмора");
+    EXPECT_NE(SDL_GetWindowFlags(window->Window()) & SDL_WINDOW_BORDERLESS, 0u);
+    FontSet fonts;
+    SdlFrontEnd frontEnd(window->Renderer(), fonts, window->Size());
+    EXPECT_GT(frontEnd.InitialWindowSize().width, 0);
+    EXPECT_EQ(frontEnd.KeyboardLayout(), "00000419");
+
+    ui::Form form("Form1");
+    form.SetBounds(0, 0, 100, 100);
+    frontEnd.SetForm(&form);
+    EXPECT_TRUE(frontEnd.DrawIfDue());
+    EXPECT_FALSE(frontEnd.DrawIfDue());  // nothing changed, nothing moves
+    EXPECT_FALSE(frontEnd.NextFrameAt());
+    frontEnd.Changed();
+    EXPECT_TRUE(frontEnd.DrawIfDue());
+
+    test::TestFolder folder;
+    const auto gif = folder.Write("anim.gif", kTwoFrameGif);
+    const auto size = frontEnd.MeasurePicture(gif);
+    ASSERT_TRUE(size);
+    EXPECT_EQ(size->width, 1);
+    EXPECT_FALSE(frontEnd.MeasurePicture(folder.path() / "none.gif"));
+    ui::Image image("Image2");
+    image.SetParent(&form);
+    image.SetBounds(0, 0, 100, 100);
+    image.LoadPicture(gif);
+    frontEnd.PictureLoaded("Image2", gif);
+    EXPECT_TRUE(frontEnd.DrawIfDue());
+    ASSERT_TRUE(frontEnd.NextFrameAt());  // the animation asks for its next frame
+    EXPECT_TRUE(frontEnd.DrawIfDue(*frontEnd.NextFrameAt()));
+    EXPECT_TRUE(frontEnd.WriteScreenshot(folder.path() / "shot.png"));
+    EXPECT_TRUE(std::filesystem::file_size(folder.path() / "shot.png") > 0);
+}
+
+}  // namespace
+}  // namespace velmora::frontend::sdl
