@@ -3,42 +3,16 @@
 #include <algorithm>
 #include <string>
 
-#include "base/encoding.h"
 #include "frontend/headless/key_script.h"
+#include "frontend/sdl/key_map.h"
 #include "frontend/sdl/sdl_front_end.h"
 
 namespace velmora::frontend::sdl {
 
 using shell::Event;
 
-namespace {
-
-ui::ShiftState ShiftOf(Uint16 mod) {
-    ui::ShiftState s;
-    s.Shift = (mod & KMOD_SHIFT) != 0;
-    s.Ctrl = (mod & KMOD_CTRL) != 0;
-    s.Alt = (mod & KMOD_ALT) != 0;
-    s.CapsLockOn = (mod & KMOD_CAPS) != 0;
-    return s;
-}
-
-// Keys that type a control character on Windows but give SDL no text.
-std::optional<char> ControlCharacter(SDL_Keycode key, const ui::ShiftState& shift) {
-    if (shift.Ctrl || shift.Alt) return std::nullopt;
-    switch (key) {
-        case SDLK_RETURN:
-        case SDLK_KP_ENTER: return '\r';
-        case SDLK_BACKSPACE: return '\b';
-        case SDLK_ESCAPE: return '\x1b';
-        case SDLK_TAB: return '\t';
-        default: return std::nullopt;
-    }
-}
-
-}  // namespace
-
-SdlEvents::SdlEvents(KeyMapper keys, SdlFrontEnd* frontEnd)
-    : keys_(std::move(keys)), frontEnd_(frontEnd), wakeEvent_(SDL_RegisterEvents(1)) {
+SdlEvents::SdlEvents(SdlFrontEnd* frontEnd)
+    : frontEnd_(frontEnd), wakeEvent_(SDL_RegisterEvents(1)) {
     SDL_StartTextInput();
 }
 
@@ -65,27 +39,17 @@ void SdlEvents::Translate(const SDL_Event& e) {
             break;
         case SDL_KEYDOWN:
         case SDL_KEYUP: {
-            const int key = keys_ ? keys_(e.key.keysym) : 0;
-            const ui::ShiftState shift = ShiftOf(e.key.keysym.mod);
+            const std::optional<MappedKey> key =
+                MapSdlKey(e.key.keysym.sym, e.key.keysym.scancode, e.key.keysym.mod);
+            if (!key) break;
             const bool down = e.type == SDL_KEYDOWN;
-            // A key the game does not know may still type a control character.
-            if (key == 0) {
-                const auto ch = down ? ControlCharacter(e.key.keysym.sym, shift) : std::nullopt;
-                if (ch) {
-                    Event press;
-                    press.kind = Event::Kind::KeyPress;
-                    press.ch = *ch;
-                    press.shift.CapsLockOn = shift.CapsLockOn;
-                    queue_.push_back(press);
-                }
-                break;
-            }
-            PushKeyEvents(queue_, key, shift, down ? ControlCharacter(e.key.keysym.sym, shift) : std::nullopt,
+            PushKeyEvents(queue_, key->key, key->shift, down ? KeyCharacter(*key) : std::nullopt,
                           down, !down);
             break;
         }
         case SDL_TEXTINPUT: {
-            const std::string typed = base::Utf8ToCp1251(e.text.text);
+            const std::string typed = TypedText1251(e.text.text);
+            if (OnTyped && !typed.empty()) OnTyped(typed);
             const bool caps = (SDL_GetModState() & KMOD_CAPS) != 0;
             for (char c : typed) {
                 Event press;

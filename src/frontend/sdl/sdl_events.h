@@ -3,7 +3,8 @@
 // time, and what speech and sound post from their threads. Before it waits,
 // it lets the front end draw a frame that is due.
 //
-//   SdlEvents events(VirtualKeyFor, &frontEnd);
+//   SdlEvents events(&frontEnd);
+//   events.OnTyped = [&layout](std::string_view text) { layout.Typed(text); };
 //
 // After the window is closed (Quit), Next() gives no value.
 #pragma once
@@ -13,6 +14,7 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <string_view>
 
 #include <SDL.h>
 
@@ -27,11 +29,8 @@ class SdlEvents : public shell::EventSource {
 public:
     using Clock = std::chrono::steady_clock;
     static constexpr std::chrono::milliseconds kTick{100};
-    // The virtual-key code of a key; 0 for a key the game does not know.
-    using KeyMapper = std::function<int(const SDL_Keysym&)>;
-
     // Needs SDL's video started (an SdlWindow). frontEnd may be null.
-    SdlEvents(KeyMapper keys, SdlFrontEnd* frontEnd);
+    explicit SdlEvents(SdlFrontEnd* frontEnd);
     SdlEvents(const SdlEvents&) = delete;
     SdlEvents& operator=(const SdlEvents&) = delete;
 
@@ -39,11 +38,13 @@ public:
     // From any thread; wakes a waiting Next().
     void Post(const shell::Event& event) override;
 
+    // Each text typed, in code page 1251 (the keyboard layout follows it).
+    std::function<void(std::string_view text1251)> OnTyped;
+
 private:
     void Translate(const SDL_Event& e);
     std::optional<shell::Event> DueTick(Clock::time_point now);
 
-    KeyMapper keys_;
     SdlFrontEnd* frontEnd_;
     uint32_t wakeEvent_ = 0;
     shell::PostedEvents posted_;

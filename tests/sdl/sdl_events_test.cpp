@@ -1,0 +1,146 @@
+#include "frontend/sdl/sdl_events.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "base/encoding.h"
+#include "frontend/sdl/sdl_window.h"
+
+namespace velmora::frontend::sdl {
+namespace {
+
+using shell::Event;
+using K = Event::Kind;
+
+class SdlEventsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setenv("SDL_VIDEODRIVER", "offscreen", 0);
+        try {
+            window = std::make_unique<SdlWindow>();
+        } catch (const SdlError& e) {
+            GTEST_SKIP() << e.what();
+        }
+        events = std::make_unique<SdlEvents>(nullptr);
+        events->OnTyped = [this](std::string_view t) { typed += t; };
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    }
+    static void Key(Uint32 type, SDL_Keycode sym, Uint16 mod = KMOD_NONE) {
+        SDL_Event e{};
+        e.type = type;
+        e.key.keysym.sym = sym;
+        e.key.keysym.scancode = SDL_GetScancodeFromKey(sym);
+        e.key.keysym.mod = mod;
+        SDL_PushEvent(&e);
+    }
+    static void Text(const char* utf8) {
+        SDL_Event e{};
+        e.type = SDL_TEXTINPUT;
+        SDL_strlcpy(e.text.text, utf8, sizeof e.text.text);
+        SDL_PushEvent(&e);
+    }
+    // The next event that is not a tick.
+    Event NextNonTick() {
+        for (;;) {
+            auto e = events->Next();
+            if (!e) return Event::Of(K::Quit);
+            if (e->kind != K::Tick) return *e;
+        }
+    }
+
+    std::unique_ptr<SdlWindow> window;
+    std::unique_ptr<SdlEvents> events;
+    std::string typed;
+};
+
+TEST_F(SdlEventsTest, KeysComeDownTypedUpAndTextIsCp1251) {
+    Key(SDL_KEYDOWN, SDLK_a, KMOD_LSHIFT);
+    Text("Жё");
+    Key(SDL_KEYUP, SDLK_a, KMOD_LSHIFT);
+    Key(SDL_KEYDOWN, SDLK_RETURN);
+    Key(SDL_KEYUP, SDLK_RETURN);
+    Key(SDL_KEYDOWN, SDLK_F24);  // unknown: nothing
+
+    Event e = NextNonTick();
+    EXPECT_EQ(e.kind, K::KeyDown);
+    EXPECT_EQ(e.key, 65);
+    EXPECT_TRUE(e.shift.Shift);
+    const std::string typed = base::Utf8ToCp1251("Жё");
+    for (char c : typed) {
+        e = NextNonTick();
+        EXPECT_EQ(e.kind, K::KeyPress);
+        EXPECT_EQ(e.ch, c);
+    }
+    e = NextNonTick();
+    EXPECT_EQ(e.kind, K::KeyUp);
+    EXPECT_EQ(e.key, 65);
+    EXPECT_EQ(typed, base::Utf8ToCp1251("Жё"));  // the layout hears the letters
+    // Enter types its character as on Windows.
+    e = NextNonTick();
+    EXPECT_EQ(e.kind, K::KeyDown);
+    EXPECT_EQ(e.key, 13);
+    e = NextNonTick();
+    EXPECT_EQ(e.kind, K::KeyPress);
+    EXPECT_EQ(e.ch, '\r');
+    EXPECT_EQ(NextNonTick().kind, K::KeyUp);
+}
+
+TEST_F(SdlEventsTest, MouseResizePostedTicksAndQuit) {
+    SDL_Event click{};
+    click.type = SDL_MOUSEBUTTONUP;
+    click.button.button = SDL_BUTTON_LEFT;
+    click.button.clicks = 1;
+    click.button.x = 12;
+    click.button.y = 34;
+    SDL_PushEvent(&click);
+    SDL_Event twice = click;
+    twice.type = SDL_MOUSEBUTTONDOWN;
+    twice.button.clicks = 2;
+    SDL_PushEvent(&twice);
+    SDL_Event resize{};
+    resize.type = SDL_WINDOWEVENT;
+    resize.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
+    resize.window.data1 = 800;
+    resize.window.data2 = 600;
+    SDL_PushEvent(&resize);
+
+    Event e = NextNonTick();
+    EXPECT_EQ(e.kind, K::MouseClick);
+    EXPECT_EQ(e.x, 12);
+    EXPECT_EQ(e.y, 34);
+    EXPECT_EQ(NextNonTick().kind, K::MouseDoubleClick);
+    e = NextNonTick();
+    EXPECT_EQ(e.kind, K::Resize);
+    EXPECT_EQ(e.width, 800);
+    EXPECT_EQ(e.height, 600);
+
+    // Ticks come every 100 ms of real time.
+    const auto start = std::chrono::steady_clock::now();
+    int ticks = 0;
+    while (ticks < 3) {
+        auto t = events->Next();
+        ASSERT_TRUE(t);
+        if (t->kind == K::Tick) ticks += t->ticks;
+    }
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, std::chrono::milliseconds(190));
+    EXPECT_LT(took, std::chrono::milliseconds(2000));
+
+    // Another thread's event wakes the wait.
+    std::thread poster([this] { events->Post(Event::Of(K::SpeechEnded)); });
+    EXPECT_EQ(NextNonTick().kind, K::SpeechEnded);
+    poster.join();
+
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
+    EXPECT_EQ(NextNonTick().kind, K::Quit);
+    EXPECT_FALSE(events->Next());
+}
+
+}  // namespace
+}  // namespace velmora::frontend::sdl
