@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -140,6 +141,46 @@ TEST_F(SdlEventsTest, MouseResizePostedTicksAndQuit) {
     SDL_PushEvent(&quit);
     EXPECT_EQ(NextNonTick().kind, K::Quit);
     EXPECT_FALSE(events->Next());
+}
+
+TEST_F(SdlEventsTest, AScriptPlaysItsKeysWaitsAndEndsWithTheFrameStillThere) {
+    std::vector<KeyStep> script(3);
+    script[0].key = 40;
+    script[1].kind = KeyStep::Kind::Wait;
+    script[1].waitMs = 250;
+    script[2].key = 65;
+    script[2].typed = 'a';
+    SdlEvents scripted(nullptr, script);
+    int ends = 0;
+    scripted.OnEnd = [&ends] { ++ends; };
+    std::string heard;
+    scripted.OnTyped = [&heard](std::string_view t) { heard += t; };
+    Key(SDL_KEYDOWN, SDLK_RETURN);  // the keyboard is not read meanwhile
+
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<Event> got;
+    int ticks = 0;
+    while (auto e = scripted.Next()) {
+        if (e->kind == K::Tick) {
+            ticks += e->ticks;
+            continue;
+        }
+        got.push_back(*e);
+    }
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(240));
+    ASSERT_EQ(got.size(), 5u);
+    EXPECT_EQ(got[0].kind, K::KeyDown);
+    EXPECT_EQ(got[0].key, 40);
+    EXPECT_EQ(got[1].kind, K::KeyUp);
+    EXPECT_EQ(got[2].key, 65);
+    EXPECT_EQ(got[3].kind, K::KeyPress);
+    EXPECT_EQ(got[3].ch, 'a');
+    EXPECT_EQ(got[4].kind, K::KeyUp);
+    EXPECT_GE(ticks, 2);
+    EXPECT_EQ(heard, "a");
+    EXPECT_EQ(ends, 1);
+    EXPECT_FALSE(scripted.Next());
+    EXPECT_EQ(ends, 1);  // once
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "frontend/headless/key_script.h"
 #include "frontend/sdl/key_map.h"
@@ -11,8 +12,8 @@ namespace velmora::frontend::sdl {
 
 using shell::Event;
 
-SdlEvents::SdlEvents(SdlFrontEnd* frontEnd)
-    : frontEnd_(frontEnd), wakeEvent_(SDL_RegisterEvents(1)) {
+SdlEvents::SdlEvents(SdlFrontEnd* frontEnd, std::optional<std::vector<KeyStep>> script)
+    : frontEnd_(frontEnd), wakeEvent_(SDL_RegisterEvents(1)), script_(std::move(script)) {
     SDL_StartTextInput();
 }
 
@@ -25,11 +26,26 @@ void SdlEvents::Post(const Event& event) {
 }
 
 std::optional<Event> SdlEvents::DueTick(Clock::time_point now) {
+    // Ticks that passed while the game was busy come as one event.
     const int64_t due = (now - tickBase_) / kTick;
-    if (due <= ticksGiven_) return std::nullopt;
-    const int64_t n = due - ticksGiven_;
-    ticksGiven_ = due;
-    return Event::Ticks(static_cast<int32_t>(std::min<int64_t>(n, INT32_MAX)));
+    if (due <= 0) return std::nullopt;
+    tickBase_ += due * kTick;
+    return Event::Ticks(static_cast<int32_t>(std::min<int64_t>(due, INT32_MAX)));
+}
+
+void SdlEvents::Deliver(const KeyStep& step) {
+    if (step.kind == KeyStep::Kind::Wait) {
+        waitUntil_ = Clock::now() + std::chrono::milliseconds(step.waitMs);
+        return;
+    }
+    if (step.typed && OnTyped) OnTyped(std::string(1, *step.typed));
+    PushStepEvents(queue_, step, (SDL_GetModState() & KMOD_CAPS) != 0);
+}
+
+std::optional<Event> SdlEvents::End() {
+    ended_ = true;
+    if (auto end = std::exchange(OnEnd, nullptr)) end();
+    return std::nullopt;
 }
 
 void SdlEvents::Translate(const SDL_Event& e) {
@@ -39,6 +55,7 @@ void SdlEvents::Translate(const SDL_Event& e) {
             break;
         case SDL_KEYDOWN:
         case SDL_KEYUP: {
+            if (script_) break;  // the script plays the keys
             const std::optional<MappedKey> key =
                 MapSdlKey(e.key.keysym.sym, e.key.keysym.scancode, e.key.keysym.mod);
             if (!key) break;
@@ -48,6 +65,7 @@ void SdlEvents::Translate(const SDL_Event& e) {
             break;
         }
         case SDL_TEXTINPUT: {
+            if (script_) break;
             const std::string typed = TypedText1251(e.text.text);
             if (OnTyped && !typed.empty()) OnTyped(typed);
             const bool caps = (SDL_GetModState() & KMOD_CAPS) != 0;
@@ -92,12 +110,15 @@ void SdlEvents::Translate(const SDL_Event& e) {
 }
 
 std::optional<Event> SdlEvents::Next() {
-    if (ended_) return std::nullopt;
     if (!started_) {
         started_ = true;
         tickBase_ = Clock::now();
+        return Event::Ticks(0);  // the timer's first event starts the program
     }
+    if (ended_) return End();
     for (;;) {
+        Clock::time_point now = Clock::now();
+        if (auto tick = DueTick(now)) return tick;
         if (!queue_.empty()) {
             const Event e = queue_.front();
             queue_.pop_front();
@@ -108,17 +129,24 @@ std::optional<Event> SdlEvents::Next() {
             return e;
         }
         if (auto posted = posted_.Pop()) return posted;
-        Clock::time_point now = Clock::now();
-        if (auto tick = DueTick(now)) return tick;
+        if (script_) {
+            if (waitUntil_ && now >= *waitUntil_) waitUntil_.reset();
+            if (!waitUntil_) {
+                if (nextStep_ >= script_->size()) return End();
+                Deliver((*script_)[nextStep_++]);
+                continue;
+            }
+        }
         if (frontEnd_) {
             frontEnd_->DrawIfDue(now);
             now = Clock::now();
         }
-        Clock::time_point until = tickBase_ + kTick * (ticksGiven_ + 1);
+        Clock::time_point until = tickBase_ + kTick;
+        if (waitUntil_) until = std::min(until, *waitUntil_);
         if (frontEnd_) {
             if (auto frame = frontEnd_->NextFrameAt()) until = std::min(until, std::max(*frame, now));
         }
-        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(until - now).count();
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(until - now).count();
         SDL_Event e{};
         if (SDL_WaitEventTimeout(&e, static_cast<int>(std::clamp<int64_t>(wait, 0, 100)))) {
             Translate(e);

@@ -6,7 +6,9 @@
 //   SdlEvents events(&frontEnd);
 //   events.OnTyped = [&layout](std::string_view text) { layout.Typed(text); };
 //
-// After the window is closed (Quit), Next() gives no value.
+// With a key script the keys come from it in real time and the keyboard is
+// not read; when it is used up, OnEnd runs (while the game still shows) and
+// Next() gives no value. After the window is closed (Quit) too.
 #pragma once
 
 #include <chrono>
@@ -15,9 +17,11 @@
 #include <functional>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include <SDL.h>
 
+#include "frontend/headless/key_script.h"
 #include "shell/events.h"
 #include "shell/posted_events.h"
 
@@ -30,7 +34,8 @@ public:
     using Clock = std::chrono::steady_clock;
     static constexpr std::chrono::milliseconds kTick{100};
     // Needs SDL's video started (an SdlWindow). frontEnd may be null.
-    explicit SdlEvents(SdlFrontEnd* frontEnd);
+    explicit SdlEvents(SdlFrontEnd* frontEnd,
+                       std::optional<std::vector<KeyStep>> script = std::nullopt);
     SdlEvents(const SdlEvents&) = delete;
     SdlEvents& operator=(const SdlEvents&) = delete;
 
@@ -40,17 +45,24 @@ public:
 
     // Each text typed, in code page 1251 (the keyboard layout follows it).
     std::function<void(std::string_view text1251)> OnTyped;
+    // Once, before the first time Next() gives no value: the last frame is
+    // still there to be written (--screenshot).
+    std::function<void()> OnEnd;
 
 private:
     void Translate(const SDL_Event& e);
     std::optional<shell::Event> DueTick(Clock::time_point now);
+    void Deliver(const KeyStep& step);
+    std::optional<shell::Event> End();
 
     SdlFrontEnd* frontEnd_;
     uint32_t wakeEvent_ = 0;
     shell::PostedEvents posted_;
     std::deque<shell::Event> queue_;
+    std::optional<std::vector<KeyStep>> script_;
+    size_t nextStep_ = 0;
+    std::optional<Clock::time_point> waitUntil_;  // a script's wait in progress
     Clock::time_point tickBase_{};
-    int64_t ticksGiven_ = 0;
     bool started_ = false;
     bool ended_ = false;
 };
