@@ -1,6 +1,8 @@
 #include "frontend/sdl/sdl_events.h"
 
+#include <array>
 #include <chrono>
+#include <cstring>
 #include <cstdlib>
 #include <memory>
 #include <thread>
@@ -10,6 +12,10 @@
 
 #include "base/encoding.h"
 #include "frontend/sdl/sdl_window.h"
+#include "frontend/sdl/window_session.h"
+#include "ui/form.h"
+#include "ui/panel.h"
+#include "unit/test_folder.h"
 
 namespace velmora::frontend::sdl {
 namespace {
@@ -181,6 +187,48 @@ TEST_F(SdlEventsTest, AScriptPlaysItsKeysWaitsAndEndsWithTheFrameStillThere) {
     EXPECT_EQ(ends, 1);
     EXPECT_FALSE(scripted.Next());
     EXPECT_EQ(ends, 1);  // once
+}
+
+
+TEST(WindowSessionTest, ScreenshotOfTheLastFrameWhenTheScriptIsUsedUp) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    test::TestFolder folder;
+    const auto shot = folder.path() / "end.png";
+    std::vector<KeyStep> script(1);
+    script[0].key = 40;
+    std::unique_ptr<WindowSession> session;
+    try {
+        session = std::make_unique<WindowSession>(nullptr, nullptr, WindowOptions{script, shot});
+    } catch (const SdlError& e) {
+        GTEST_SKIP() << e.what();
+    }
+    ui::Form form("Form1");
+    const shell::WindowSize size = session->FrontEnd().InitialWindowSize();
+    form.SetBounds(0, 0, size.width, size.height);
+    ui::Panel panel("KinPanel");
+    panel.SetParent(&form);
+    panel.SetBounds(0, 0, 40, 30);
+    panel.Color = ui::kLime;
+    session->SetForm(&form);
+    int keys = 0;
+    while (auto e = session->Events().Next()) keys += e->kind != shell::Event::Kind::Tick;
+    EXPECT_EQ(keys, 2);
+    ASSERT_TRUE(session->ScreenshotWritten());
+    session->SetForm(nullptr);
+
+    SurfacePtr back(IMG_Load(shot.c_str()));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->w, size.width);
+    SurfacePtr rgb(SDL_ConvertSurfaceFormat(back.get(), SDL_PIXELFORMAT_ARGB8888, 0));
+    auto at = [&rgb](int x, int y) {
+        Uint32 pixel = 0;
+        std::memcpy(&pixel, static_cast<const Uint8*>(rgb->pixels) + y * rgb->pitch + x * 4, 4);
+        Uint8 r, g, b;
+        SDL_GetRGB(pixel, rgb->format, &r, &g, &b);
+        return std::array<int, 3>{r, g, b};
+    };
+    EXPECT_EQ(at(10, 10), (std::array<int, 3>{0, 255, 0}));
+    EXPECT_EQ(at(50, 50), (std::array<int, 3>{0, 0, 0}));
 }
 
 }  // namespace
