@@ -192,6 +192,12 @@ TEST_F(Drawing, CentredWrappedTextStaysInsideTheBox) {
     EXPECT_EQ(canvas.CountNot({180, 0, 20, 150}, kBlackPx), 0);
     // Wrapped: more than one line has letters.
     EXPECT_GT(canvas.Count({20, 30, 160, 60}, fuchsia), 10);
+
+    // A new text is laid out anew, not drawn from the old lines.
+    edit.SetText(base::Utf8ToCp1251("Жук"));
+    Paint();
+    EXPECT_GT(canvas.Count({20, 0, 160, 30}, fuchsia), 5);
+    EXPECT_EQ(canvas.Count({20, 40, 160, 110}, fuchsia), 0);
 }
 
 TEST_F(Drawing, OwnerDrawnListAndEditSelection) {

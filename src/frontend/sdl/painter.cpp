@@ -154,14 +154,29 @@ void Painter::PaintList(ui::ListBox& list, const SDL_Rect& box) {
     SetClip(box);
 }
 
+const std::vector<TextLine>& Painter::LinesOf(const ui::RichEdit& edit, TTF_Font* font, int width) {
+    Layout& layout = layouts_[&edit];
+    // Keyed by everything that decides the lines, so a control that reuses
+    // a freed address is laid out afresh.
+    if (layout.lines.empty() || layout.text != edit.Text() || layout.width != width ||
+        layout.font != font || layout.wrap != edit.WordWrap) {
+        layout.text = edit.Text();
+        layout.width = width;
+        layout.font = font;
+        layout.wrap = edit.WordWrap;
+        layout.lines = WrapText(layout.text, width, layout.wrap, [font](std::string_view s) {
+            return FontSet::Size(font, base::Cp1251ToUtf8(s)).first;
+        });
+    }
+    return layout.lines;
+}
+
 void Painter::PaintRichEdit(const ui::RichEdit& edit, const SDL_Rect& box) {
     Fill(box, edit.Color);
     TTF_Font* font = fonts_.Get(edit.Font);
     if (!font) return;
     const std::string& text = edit.Text();
-    const std::vector<TextLine> lines = WrapText(text, box.w, edit.WordWrap, [font](std::string_view s) {
-        return FontSet::Size(font, base::Cp1251ToUtf8(s)).first;
-    });
+    const std::vector<TextLine>& lines = LinesOf(edit, font, box.w);
     const int lineHeight = std::max(TTF_FontLineSkip(font), 1);
     const int visible = std::max(box.h / lineHeight, 1);
     const int first = FirstShownLine(LineOfPosition(lines, edit.SelStart()),

@@ -4,11 +4,15 @@
 #pragma once
 
 #include <chrono>
+#include <map>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "frontend/sdl/font_set.h"
 #include "frontend/sdl/picture_cache.h"
+#include "frontend/sdl/text_layout.h"
 #include "ui/control.h"
 
 namespace velmora::ui {
@@ -47,10 +51,22 @@ private:
     int Text(TTF_Font* font, std::string_view text1251, ui::Colour colour, int x, int y);
     void SetClip(const SDL_Rect& clip);
 
+    // The last layout of each rich edit: wrapping a long text measures every
+    // word, and most frames show the same text again.
+    struct Layout {
+        std::string text;
+        int width = 0;
+        TTF_Font* font = nullptr;
+        bool wrap = true;
+        std::vector<TextLine> lines;
+    };
+    const std::vector<TextLine>& LinesOf(const ui::RichEdit& edit, TTF_Font* font, int width);
+
     SDL_Renderer* renderer_;
     FontSet& fonts_;
     PictureCache& pictures_;
     std::optional<Clock::time_point> nextFrame_;
+    std::map<const ui::RichEdit*, Layout> layouts_;
 };
 
 }  // namespace velmora::frontend::sdl
