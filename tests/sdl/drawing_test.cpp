@@ -176,6 +176,14 @@ TEST_F(Drawing, RichEditScrollsToTheCaretLine) {
     Paint();
     EXPECT_EQ(canvas.Count({0, 0, 200, 30}, kLimePx), 0);  // scrolled away
     EXPECT_GT(canvas.Count({0, 0, 200, 150}, kLimePx), 20);
+
+    // With a scroll bar its thumb stands at the bottom of the strip.
+    edit.ScrollBars = true;
+    Paint();
+    const Rgb thumb{160, 160, 160};
+    EXPECT_EQ(canvas.Count({190, 0, 10, 40}, thumb), 0);
+    EXPECT_GT(canvas.Count({190, 130, 10, 20}, thumb), 20);
+    EXPECT_EQ(canvas.Count({183, 0, 17, 150}, kLimePx), 0);  // no text under the bar
 }
 
 TEST_F(Drawing, CentredWrappedTextStaysInsideTheBox) {

@@ -29,6 +29,9 @@ SDL_Rect Intersect(const SDL_Rect& a, const SDL_Rect& b) {
 // The selection of an edit as Windows shows it: white on blue.
 constexpr ui::Colour kHighlight = ui::Rgb(0, 120, 215);
 constexpr ui::Colour kHighlightText = ui::kWhite;
+constexpr int kScrollBarWidth = 17;
+constexpr ui::Colour kScrollTrack = ui::Rgb(240, 240, 240);
+constexpr ui::Colour kScrollThumb = ui::Rgb(160, 160, 160);
 
 }  // namespace
 
@@ -176,11 +179,22 @@ void Painter::PaintRichEdit(const ui::RichEdit& edit, const SDL_Rect& box) {
     TTF_Font* font = fonts_.Get(edit.Font);
     if (!font) return;
     const std::string& text = edit.Text();
-    const std::vector<TextLine>& lines = LinesOf(edit, font, box.w);
+    // A vertical scroll bar keeps its strip whether or not the text overflows.
+    const int textWidth = edit.ScrollBars ? std::max(box.w - kScrollBarWidth, 0) : box.w;
+    const std::vector<TextLine>& lines = LinesOf(edit, font, textWidth);
     const int lineHeight = std::max(TTF_FontLineSkip(font), 1);
     const int visible = std::max(box.h / lineHeight, 1);
-    const int first = FirstShownLine(LineOfPosition(lines, edit.SelStart()),
-                                     static_cast<int>(lines.size()), visible);
+    const int count = static_cast<int>(lines.size());
+    const int first = FirstShownLine(LineOfPosition(lines, edit.SelStart()), count, visible);
+    if (edit.ScrollBars) {
+        const SDL_Rect track{box.x + textWidth, box.y, box.w - textWidth, box.h};
+        Fill(track, kScrollTrack);
+        if (count > visible) {
+            const int thumbH = std::max(box.h * visible / count, 8);
+            const int thumbY = box.y + (box.h - thumbH) * first / std::max(count - visible, 1);
+            Fill(SDL_Rect{track.x + 2, thumbY, std::max(track.w - 4, 1), thumbH}, kScrollThumb);
+        }
+    }
     int y = box.y;
     for (size_t i = static_cast<size_t>(first); i < lines.size() && y < box.y + box.h; ++i) {
         const std::string_view line =
@@ -188,7 +202,7 @@ void Painter::PaintRichEdit(const ui::RichEdit& edit, const SDL_Rect& box) {
         int x = box.x;
         if (edit.Alignment == ui::TextAlign::Center) {
             const int w = FontSet::Size(font, base::Cp1251ToUtf8(line)).first;
-            x = box.x + (box.w - w) / 2;
+            x = box.x + (textWidth - w) / 2;
         }
         Text(font, line, edit.Font.Color, x, y);
         y += lineHeight;
