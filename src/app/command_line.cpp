@@ -53,6 +53,9 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
         } else if (arg == "--keys") {
             if (!take()) return fail("--keys needs a file");
             cl.keysFile = value;
+        } else if (arg == "--screenshot") {
+            if (!take()) return fail("--screenshot needs a file");
+            cl.screenshotFile = value;
         } else if (arg == "--transcript") {
             if (!take()) return fail("--transcript needs a file");
             cl.transcriptFile = value;
@@ -68,7 +71,8 @@ std::string UsageText(const std::string& extra) {
         "usage: velmora [--root DIR] [--frontend window|tty|headless]\n"
         "               [--speech auto|speechd|espeak|print|none]\n"
         "               [--sound auto|sdl|players|none] [--keys FILE]\n"
-        "               [--transcript FILE] [-nomenu | /nomenu] [--help] [--version]\n"
+        "               [--transcript FILE] [--screenshot FILE] [-nomenu | /nomenu]\n"
+        "               [--help] [--version]\n"
         "\n"
         "  --root DIR        the game folder (default: beside the program, or installed)\n"
         "  --frontend NAME   window when a display is available, else tty; with --keys\n"
@@ -80,6 +84,8 @@ std::string UsageText(const std::string& extra) {
         "  --keys FILE       play a key script ('-': standard input); headless, or in\n"
         "                    real time with --frontend tty\n"
         "  --transcript FILE write what is heard and shown, line by line\n"
+        "  --screenshot FILE with the window and --keys: the last frame as PNG when the\n"
+        "                    script is used up (SDL_VIDEODRIVER=offscreen needs no display)\n"
         "  -nomenu           start a new game at once\n";
     if (!extra.empty()) text += "\n" + extra;
     return text;

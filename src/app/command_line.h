@@ -19,6 +19,7 @@ struct CommandLine {
     sound::SoundChoice sound = sound::SoundChoice::Auto;
     std::string keysFile;                     // --keys; "-" is standard input
     std::string transcriptFile;               // --transcript
+    std::string screenshotFile;               // --screenshot (the window, with --keys)
     bool nomenu = false;
     bool help = false;
     bool version = false;

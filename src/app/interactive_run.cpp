@@ -73,8 +73,10 @@ int RunInteractive(const InteractiveOptions& options, shell::EventSource& events
         // A tone is heard as the beep: the device plays made sounds only.
         sounds->tone = [beep](int, int) { beep(); };
     }
+    if (options.showForm) options.showForm(&window.Form());
     window.Run();
     window.FormClose();
+    if (options.showForm) options.showForm(nullptr);
     if (sounds) *sounds = {};
     form = nullptr;
     return 0;

@@ -11,6 +11,7 @@
 #include "sound/sound_drivers.h"
 #include "speech/open_speech.h"
 #include "speech/speech_output.h"
+#include "ui/form.h"
 
 namespace velmora::app {
 
@@ -23,6 +24,9 @@ struct InteractiveOptions {
     std::FILE* transcript = nullptr;  // not owned; none when null
     // The beep when no sound device plays (the terminal's bell); none: silence.
     std::function<void()> bell;
+    // Told the window's component tree once the game is built, and null
+    // before it goes (the window draws it).
+    std::function<void(ui::Form*)> showForm;
     // Wraps the chosen speech output (the terminal prints every text).
     std::function<std::unique_ptr<speech::SpeechOutput>(std::unique_ptr<speech::SpeechOutput>)>
         wrapSpeech;

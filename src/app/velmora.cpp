@@ -14,6 +14,7 @@
 #include "app/command_line.h"
 #include "app/game_folders.h"
 #include "app/tty_run.h"
+#include "app/window_run.h"
 #include "frontend/headless/headless_run.h"
 #include "frontend/headless/key_script.h"
 
@@ -54,12 +55,6 @@ std::optional<std::vector<frontend::KeyStep>> ReadKeys(const std::string& file) 
     }
 }
 
-bool DisplayAvailable() {
-    const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (x11 && *x11) || (wayland && *wayland);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -84,16 +79,17 @@ int main(int argc, char** argv) {
     if (cl->frontEnd) {
         frontEnd = *cl->frontEnd;
     } else if (cl->keysFile.empty()) {
-        // The window arrives later; until then a display is played in its terminal.
-        (void)DisplayAvailable();
-        frontEnd = app::FrontEndChoice::Tty;
-        if (!app::TerminalAvailable()) {
+        if (app::DisplayAvailable()) {
+            frontEnd = app::FrontEndChoice::Window;
+        } else if (app::TerminalAvailable()) {
+            frontEnd = app::FrontEndChoice::Tty;
+        } else {
             std::cerr << "velmora: no window and no terminal to play in\n";
             return 2;
         }
     }
-    if (frontEnd == app::FrontEndChoice::Window) {
-        std::cerr << "velmora: the window front end is not available yet\n";
+    if (!cl->screenshotFile.empty() && frontEnd != app::FrontEndChoice::Window) {
+        std::cerr << "velmora: --screenshot needs the window front end\n";
         return 2;
     }
 
@@ -129,5 +125,8 @@ int main(int argc, char** argv) {
     options.speech = cl->speech;
     options.sound = cl->sound;
     options.transcript = transcript.get();
+    if (frontEnd == app::FrontEndChoice::Window) {
+        return app::RunWindow(options, std::move(keys), cl->screenshotFile);
+    }
     return app::RunTty(options, std::move(keys));
 }
