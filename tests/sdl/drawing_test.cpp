@@ -10,8 +10,7 @@
 #include "frontend/sdl/painter.h"
 #include "frontend/sdl/picture_cache.h"
 #include "frontend/sdl/screenshot.h"
-#include "frontend/sdl/sdl_front_end.h"
-#include "frontend/sdl/sdl_window.h"
+#include "sdl/test_pictures.h"
 #include "ui/edit.h"
 #include "ui/form.h"
 #include "ui/list_box.h"
@@ -25,17 +24,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-// A 1×1 GIF of two frames that loops: red for 100 ms, then blue for 200 ms.
-constexpr char kTwoFrameGifBytes[] =
-    "GIF89a\x01\x00\x01\x00\x80\x00\x00"
-    "\xff\x00\x00\x00\x00\xff"
-    "\x21\xff\x0bNETSCAPE2.0\x03\x01\x00\x00\x00"
-    "\x21\xf9\x04\x00\x0a\x00\x00\x00"
-    "\x2c\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00"
-    "\x21\xf9\x04\x00\x14\x00\x00\x00"
-    "\x2c\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x4c\x01\x00"
-    "\x3b";
-const std::string kTwoFrameGif(kTwoFrameGifBytes, sizeof kTwoFrameGifBytes - 1);
 
 struct Rgb {
     Uint8 r = 0, g = 0, b = 0;
@@ -286,48 +274,6 @@ TEST(Screenshot, PngReadsBackWithTheFrame) {
     SDL_GetRGB(pixel, rgb->format, &c.r, &c.g, &c.b);
     EXPECT_EQ(c, kLimePx);
     EXPECT_FALSE(WritePng(canvas.renderer(), folder.path() / "no" / "such" / "dir.png"));
-}
-
-TEST(Window, OffscreenWindowFrontEndDrawsOnlyWhenDue) {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    std::unique_ptr<SdlWindow> window;
-    try {
-        window = std::make_unique<SdlWindow>();
-    } catch (const SdlError& e) {
-        GTEST_SKIP() << e.what();
-    }
-    EXPECT_STREQ(SDL_GetWindowTitle(window->Window()), "Игра Вельмора");
-    EXPECT_NE(SDL_GetWindowFlags(window->Window()) & SDL_WINDOW_BORDERLESS, 0u);
-    FontSet fonts;
-    SdlFrontEnd frontEnd(window->Renderer(), fonts, window->Size());
-    EXPECT_GT(frontEnd.InitialWindowSize().width, 0);
-    EXPECT_EQ(frontEnd.KeyboardLayout(), "00000419");
-
-    ui::Form form("Form1");
-    form.SetBounds(0, 0, 100, 100);
-    frontEnd.SetForm(&form);
-    EXPECT_TRUE(frontEnd.DrawIfDue());
-    EXPECT_FALSE(frontEnd.DrawIfDue());  // nothing changed, nothing moves
-    EXPECT_FALSE(frontEnd.NextFrameAt());
-    frontEnd.Changed();
-    EXPECT_TRUE(frontEnd.DrawIfDue());
-
-    test::TestFolder folder;
-    const auto gif = folder.Write("anim.gif", kTwoFrameGif);
-    const auto size = frontEnd.MeasurePicture(gif);
-    ASSERT_TRUE(size);
-    EXPECT_EQ(size->width, 1);
-    EXPECT_FALSE(frontEnd.MeasurePicture(folder.path() / "none.gif"));
-    ui::Image image("Image2");
-    image.SetParent(&form);
-    image.SetBounds(0, 0, 100, 100);
-    image.LoadPicture(gif);
-    frontEnd.PictureLoaded("Image2", gif);
-    EXPECT_TRUE(frontEnd.DrawIfDue());
-    ASSERT_TRUE(frontEnd.NextFrameAt());  // the animation asks for its next frame
-    EXPECT_TRUE(frontEnd.DrawIfDue(*frontEnd.NextFrameAt()));
-    EXPECT_TRUE(frontEnd.WriteScreenshot(folder.path() / "shot.png"));
-    EXPECT_TRUE(std::filesystem::file_size(folder.path() / "shot.png") > 0);
 }
 
 }  // namespace
