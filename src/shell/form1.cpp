@@ -100,6 +100,9 @@ void TForm1::BuildComponents() {
     RightPanel.SetAlign(ui::Align::Right);
     RichEdit1.SetParent(&MenuPanel);
     RichEdit1.SetAlign(ui::Align::Client);
+    // Fonts in points at 96 dots per inch: 23 pixels are 17 points, 30 are 22.
+    RichEdit1.Font = {"Arial Black", ui::kRussianCharset, 17, ui::kLime, false};
+    RichEdit1.ScrollBars = true;
     IndiPanel.SetParent(&RightPanel);
     IndiPanel.SetAlign(ui::Align::Top);
     IndiPanel.SetHeight(46);
@@ -108,6 +111,7 @@ void TForm1::BuildComponents() {
     Image3.SetHeight(26);
     for (ui::Label* l : {&Label1, &Label2, &Label3}) {
         l->SetParent(&IndiPanel);
+        l->Font = {"MS Sans Serif", ui::kDefaultCharset, 17, ui::kAqua, false};
         l->SetBounds(0, 26, 60, 20);
     }
     IkPanel.SetParent(&RightPanel);
@@ -125,6 +129,8 @@ void TForm1::BuildComponents() {
     RichEdit2.SetHeight(49);
     RichEdit2.SetVisible(false);
     RichEdit2.ReadOnly = true;
+    RichEdit2.Alignment = ui::TextAlign::Center;
+    RichEdit2.Font = {"Monotype Corsiva", ui::kRussianCharset, 22, ui::kFuchsia, true};
     RichEdit2.OnKeyUp = [this](int& key, ui::ShiftState shift) { RichEdit2KeyUp(key, shift); };
     Resize();
 }

@@ -25,6 +25,8 @@ InstructionsReader::InstructionsReader(Host& host, speech::SpeechRouter& speech,
 // instructions itself, a line on each end of speech.
 void InstructionsReader::Open() {
     RichEdit2.SetAlign(ui::Align::Client);
+    RichEdit2.Alignment = ui::TextAlign::Left;
+    RichEdit2.Font = {"Arial Black", ui::kRussianCharset, 16, ui::kLime, false};
     RichEdit2.Clear();
     if (auto file = base::FindPath(programFolder_, "instruct.txt")) {
         std::ifstream in(*file, std::ios::binary);
@@ -82,7 +84,9 @@ void InstructionsReader::SpeechEnded() {
 void InstructionsReader::Leave() {
     RichEdit2.SetVisible(false);
     RichEdit2.SetAlign(ui::Align::Bottom);
+    RichEdit2.Alignment = ui::TextAlign::Center;
     RichEdit2.Clear();
+    RichEdit2.Font = {"Monotype Corsiva", ui::kRussianCharset, 16, ui::kFuchsia, true};
     Image2.SetVisible(true);
     readingPos_ = -1;
     host_.ReadingLeft();
