@@ -57,6 +57,9 @@ void Control::SetBounds(int left, int top, int width, int height) {
         for (Control* child : children_) child->FollowParentResize(dw, dh);
         Realign();
         CallHook(OnResize);
+        // An aligned control that grows or shrinks moves its neighbours (and
+        // itself: a bottom-aligned one keeps to the bottom).
+        Changed();
     }
 }
 

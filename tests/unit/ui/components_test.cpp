@@ -143,6 +143,11 @@ TEST(Components, AlignmentAnchorsAndResizeHooks) {
     EXPECT_EQ(free.Bounds(), (Rect{10, 250, 210, 270}));
     top.SetVisible(false);
     EXPECT_EQ(client.Bounds(), (Rect{0, 0, 500, 270}));
+    // A bottom-aligned panel given a new height keeps to the bottom, and the
+    // client panel takes what it leaves.
+    bottom.SetHeight(100);
+    EXPECT_EQ(bottom.Bounds(), (Rect{0, 200, 500, 300}));
+    EXPECT_EQ(client.Bounds(), (Rect{0, 0, 500, 200}));
 }
 
 TEST(Components, ListBoxSelectionScrollingAndPainting) {
