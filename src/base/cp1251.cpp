@@ -69,5 +69,13 @@ std::string LowerText1251(std::string_view text) {
     return out;
 }
 
+std::string LowerAscii(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+    }
+    return out;
+}
+
 
 }  // namespace velmora::base

@@ -23,6 +23,8 @@ inline char ToLower1251(char c) {
     return static_cast<char>(kLower1251[static_cast<unsigned char>(c)]);
 }
 std::string LowerText1251(std::string_view text);
+// Only the Latin letters A-Z lowered: for names that may be UTF-8 (key names, X11's).
+std::string LowerAscii(std::string_view text);
 
 // Without leading and trailing spaces and control characters (bytes up to 32).
 std::string_view TrimBlanks(std::string_view text);

@@ -9,14 +9,6 @@
 namespace velmora::frontend {
 namespace {
 
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    }
-    return out;
-}
-
 // Named keys and the character each types (none: 0).
 struct NamedKey {
     int key;
@@ -118,7 +110,7 @@ KeyStep ParseKey(std::string_view text, const std::string& file, int line) {
     for (;;) {
         const size_t plus = text.find('+');
         if (plus == std::string_view::npos || plus + 1 == text.size()) break;
-        const std::string mod = Lower(text.substr(0, plus));
+        const std::string mod = base::LowerAscii(text.substr(0, plus));
         if (mod == "ctrl") {
             modifiers |= kCtrl;
         } else if (mod == "alt") {
@@ -132,7 +124,7 @@ KeyStep ParseKey(std::string_view text, const std::string& file, int line) {
     }
     if (text.empty()) throw KeyScriptError(file, line, "a key is missing");
     KeyStep step;
-    const auto named = NamedKeys().find(Lower(text));
+    const auto named = NamedKeys().find(base::LowerAscii(text));
     if (named != NamedKeys().end()) {
         step.key = named->second.key;
         if (named->second.typed != 0) step.typed = named->second.typed;
@@ -181,7 +173,7 @@ std::vector<KeyStep> ParseKeyScript(std::string_view utf8, const std::string& fi
             line = Trim(line.substr(1));
         }
         const size_t space = line.find(' ');
-        const std::string verb = Lower(line.substr(0, space));
+        const std::string verb = base::LowerAscii(line.substr(0, space));
         const std::string_view rest =
             space == std::string_view::npos ? std::string_view() : Trim(line.substr(space + 1));
         if (verb == "type") {

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <utility>
 
+#include "base/cp1251.h"
+
 namespace velmora::frontend {
 
 struct X11XkbSource::Connection {
@@ -56,14 +58,6 @@ std::string X11XkbSource::GroupName(int group) {
 
 namespace {
 
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    }
-    return out;
-}
-
 // XKB's descriptive names, or its short layout names, and the Windows layout of each.
 struct KnownLayout {
     const char* name;
@@ -97,7 +91,7 @@ bool IsCyrillic1251(unsigned char b) {
 }  // namespace
 
 std::string LayoutForGroupName(std::string_view name) {
-    const std::string lower = Lower(name);
+    const std::string lower = base::LowerAscii(name);
     for (const KnownLayout& k : kKnown) {
         // "English (US)", "Russian (phonetic)", or a bare "us"/"ru" from some servers.
         if (lower.rfind(k.name, 0) == 0 || lower == k.shortName) return k.windows;

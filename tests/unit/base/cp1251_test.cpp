@@ -36,6 +36,8 @@ TEST(Cp1251Case, SystemLowerCoversAllCyrillicCapitals) {
     const std::string all_small = Utf8ToCp1251("абвгдеёжзийклмнопрстуфхцчшщъыьэюя");
     EXPECT_EQ(LowerText1251(all_small), all_small);
     EXPECT_EQ(ToLower1251('\x98'), '\x98');
+    // Names that may be UTF-8 keep every byte but A-Z.
+    EXPECT_EQ(LowerAscii("Ctrl+F1 Русский"), "ctrl+f1 Русский");
 }
 
 TEST(Cp1251Case, EqualsNoCase) {
