@@ -79,21 +79,18 @@ void SdlEvents::Translate(const SDL_Event& e) {
             break;
         }
         case SDL_MOUSEBUTTONDOWN:
-            if (e.button.button == SDL_BUTTON_LEFT && e.button.clicks >= 2) {
-                Event click = Event::Of(Event::Kind::MouseDoubleClick);
-                click.x = e.button.x;
-                click.y = e.button.y;
-                queue_.push_back(click);
-            }
+        case SDL_MOUSEBUTTONUP: {
+            // A single click counts when the button comes up; a double click
+            // when it goes down the second time.
+            if (e.button.button != SDL_BUTTON_LEFT) break;
+            const bool down = e.type == SDL_MOUSEBUTTONDOWN;
+            if (down ? e.button.clicks < 2 : e.button.clicks != 1) break;
+            Event click = Event::Of(down ? Event::Kind::MouseDoubleClick : Event::Kind::MouseClick);
+            click.x = e.button.x;
+            click.y = e.button.y;
+            queue_.push_back(click);
             break;
-        case SDL_MOUSEBUTTONUP:
-            if (e.button.button == SDL_BUTTON_LEFT && e.button.clicks == 1) {
-                Event click = Event::Of(Event::Kind::MouseClick);
-                click.x = e.button.x;
-                click.y = e.button.y;
-                queue_.push_back(click);
-            }
-            break;
+        }
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
                 Event resize = Event::Of(Event::Kind::Resize);
