@@ -2,6 +2,8 @@
 // source to give out on the shell's thread, in order.
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <optional>
@@ -13,8 +15,16 @@ namespace velmora::shell {
 class PostedEvents {
 public:
     void Push(const Event& event) {
-        std::lock_guard lock(mutex_);
-        events_.push_back(event);
+        {
+            std::lock_guard lock(mutex_);
+            events_.push_back(event);
+        }
+        posted_.notify_all();
+    }
+    // Until something is posted or the time is up.
+    void WaitFor(std::chrono::milliseconds limit) {
+        std::unique_lock lock(mutex_);
+        posted_.wait_for(lock, limit, [this] { return !events_.empty(); });
     }
     std::optional<Event> Pop() {
         std::lock_guard lock(mutex_);
@@ -26,6 +36,7 @@ public:
 
 private:
     std::mutex mutex_;
+    std::condition_variable posted_;
     std::deque<Event> events_;
 };
 

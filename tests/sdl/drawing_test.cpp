@@ -10,6 +10,7 @@
 #include "frontend/sdl/painter.h"
 #include "frontend/sdl/picture_cache.h"
 #include "frontend/sdl/screenshot.h"
+#include "frontend/sdl/text_cache.h"
 #include "sdl/test_pictures.h"
 #include "ui/edit.h"
 #include "ui/form.h"
@@ -117,6 +118,37 @@ TEST_F(Drawing, PanelsLabelAndStretchedPicture) {
     EXPECT_EQ(canvas.Count({150, 0, 50, 80}, kYellowPx), 0);  // hidden: not drawn
     EXPECT_GT(canvas.Count({10, 90, 180, 50}, kLimePx), 50);  // the label's letters
     EXPECT_EQ(canvas.CountNot({0, 75, 8, 75}, kBlackPx), 0);   // nothing left of it
+}
+
+// Plain backgrounds are not drawn over the same colour again, but a black
+// control still covers a picture that an earlier sibling drew beneath it
+// (a tall page picture reaching into the page text), and a coloured panel
+// on black is filled.
+TEST_F(Drawing, ABlackControlCoversThePictureBeneathIt) {
+    SurfacePtr red(SDL_CreateRGBSurfaceWithFormat(0, 2, 2, 32, SDL_PIXELFORMAT_ARGB8888));
+    SDL_FillRect(red.get(), nullptr, SDL_MapRGB(red->format, 255, 0, 0));
+    const auto png = folder.path() / "red.png";
+    ASSERT_EQ(IMG_SavePNG(red.get(), png.c_str()), 0);
+
+    ui::Panel kin("KinPanel");
+    kin.SetParent(&form);
+    kin.SetBounds(0, 0, 200, 150);
+    ui::Image picture("Image2");
+    picture.SetParent(&kin);
+    picture.SetBounds(0, 0, 200, 120);
+    picture.LoadPicture(png);
+    ui::RichEdit text("RichEdit2");
+    text.SetParent(&kin);
+    text.SetBounds(0, 100, 200, 50);
+    ui::Panel yellow("Yellow");
+    yellow.SetParent(&form);
+    yellow.SetBounds(180, 0, 20, 20);
+    yellow.Color = ui::kYellow;
+    Paint();
+
+    EXPECT_EQ(canvas.Count({0, 0, 180, 100}, kRedPx), 180 * 100);
+    EXPECT_EQ(canvas.Count({0, 100, 200, 50}, kBlackPx), 200 * 50);
+    EXPECT_EQ(canvas.Count({180, 0, 20, 20}, kYellowPx), 20 * 20);
 }
 
 TEST_F(Drawing, AnimatedGifPlaysItsFramesInALoop) {
@@ -236,6 +268,30 @@ TEST_F(Drawing, OwnerDrawnListAndEditSelection) {
     const Rgb aqua{0, 255, 255};
     EXPECT_GT(canvas.Count({0, 110, 200, 40}, highlight), 50);
     EXPECT_GT(canvas.Count({0, 110, 200, 40}, aqua), 5);
+}
+
+// Texts are rendered once while frames keep showing them, and let go of
+// after a frame that does not: a long game's messages do not pile up.
+TEST(TextCacheTest, KeepsWhatTheLastFrameUsed) {
+    Canvas canvas(50, 50);
+    FontSet fonts;
+    TTF_Font* font = fonts.Get({"Arial Black", ui::kRussianCharset, 16, ui::kLime, false});
+    ASSERT_NE(font, nullptr);
+    TextCache texts(canvas.renderer());
+    const std::string first = base::Utf8ToCp1251("Идти");
+    const TextCache::Drawn a = texts.Get(font, first, ui::kLime);
+    ASSERT_NE(a.texture, nullptr);
+    EXPECT_EQ(a.width, FontSet::Size(font, "Идти").first);
+    EXPECT_EQ(texts.Get(font, first, ui::kLime).texture, a.texture);
+    EXPECT_NE(texts.Get(font, first, ui::kYellow).texture, a.texture);
+    EXPECT_EQ(texts.Get(font, "", ui::kLime).texture, nullptr);
+    texts.EndFrame();
+    EXPECT_EQ(texts.Size(), 2u);
+    texts.Get(font, first, ui::kLime);  // the next frame shows only this
+    texts.EndFrame();
+    EXPECT_EQ(texts.Size(), 1u);
+    texts.EndFrame();
+    EXPECT_EQ(texts.Size(), 0u);
 }
 
 TEST(Fonts, FacesResolveToCyrillicFontsAndLargerSizesMeasureTaller) {

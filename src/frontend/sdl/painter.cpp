@@ -37,6 +37,12 @@ constexpr ui::Colour kScrollThumb = ui::Rgb(160, 160, 160);
 
 void Painter::SetClip(const SDL_Rect& clip) { SDL_RenderSetClipRect(renderer_, &clip); }
 
+void Painter::Background(const SDL_Rect& box, ui::Colour colour) {
+    // Filling the whole window several times over was most of a frame's work
+    // on a software renderer.
+    if (under_ != colour) Fill(box, colour);
+}
+
 void Painter::Fill(const SDL_Rect& box, ui::Colour colour) {
     const SDL_Color c = ToSdl(colour);
     SDL_SetRenderDrawColor(renderer_, c.r, c.g, c.b, 255);
@@ -44,15 +50,11 @@ void Painter::Fill(const SDL_Rect& box, ui::Colour colour) {
 }
 
 int Painter::Text(TTF_Font* font, std::string_view text1251, ui::Colour colour, int x, int y) {
-    if (!font || text1251.empty()) return 0;
-    const std::string utf8 = base::Cp1251ToUtf8(text1251);
-    SurfacePtr surface(TTF_RenderUTF8_Blended(font, utf8.c_str(), ToSdl(colour)));
-    if (!surface) return 0;
-    TexturePtr texture(SDL_CreateTextureFromSurface(renderer_, surface.get()));
-    if (!texture) return 0;
-    const SDL_Rect dst{x, y, surface->w, surface->h};
-    SDL_RenderCopy(renderer_, texture.get(), nullptr, &dst);
-    return surface->w;
+    const TextCache::Drawn drawn = texts_.Get(font, text1251, colour);
+    if (!drawn.texture) return 0;
+    const SDL_Rect dst{x, y, drawn.width, drawn.height};
+    SDL_RenderCopy(renderer_, drawn.texture, nullptr, &dst);
+    return drawn.width;
 }
 
 void Painter::Paint(ui::Form& form, Clock::time_point now) {
@@ -62,22 +64,26 @@ void Painter::Paint(ui::Form& form, Clock::time_point now) {
     SDL_RenderSetClipRect(renderer_, nullptr);
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
-    if (!form.Visible()) return;
-    PaintControl(form, 0, 0, SDL_Rect{0, 0, w, h}, now);
+    if (form.Visible()) PaintControl(form, 0, 0, SDL_Rect{0, 0, w, h}, now, ui::kBlack);
     SDL_RenderSetClipRect(renderer_, nullptr);
+    texts_.EndFrame();
 }
 
 void Painter::PaintControl(ui::Control& c, int x, int y, const SDL_Rect& parentClip,
-                           Clock::time_point now) {
+                           Clock::time_point now, std::optional<ui::Colour> under) {
     if (!c.Visible()) return;
     const SDL_Rect box{x, y, c.Width(), c.Height()};
     const SDL_Rect clip = Intersect(box, parentClip);
     if (clip.w <= 0 || clip.h <= 0) return;
     SetClip(clip);
+    under_ = under;
+    std::optional<ui::Colour> mine = c.Color;
     if (auto* image = dynamic_cast<ui::Image*>(&c)) {
         PaintImage(*image, box, now);
+        mine.reset();
     } else if (auto* label = dynamic_cast<ui::Label*>(&c)) {
         PaintLabel(*label, box);
+        mine.reset();
     } else if (auto* edit = dynamic_cast<ui::Edit*>(&c)) {
         PaintEdit(*edit, box);
     } else if (auto* list = dynamic_cast<ui::ListBox*>(&c)) {
@@ -85,10 +91,19 @@ void Painter::PaintControl(ui::Control& c, int x, int y, const SDL_Rect& parentC
     } else if (auto* rich = dynamic_cast<ui::RichEdit*>(&c)) {
         PaintRichEdit(*rich, box);
     } else {
-        Fill(box, c.Color);  // the form and the panels
+        Background(box, c.Color);  // the form and the panels
     }
+    // A child on this control's plain colour need not fill what is already
+    // that colour, unless an earlier sibling drew where it lies.
+    std::vector<SDL_Rect> drawn;
     for (ui::Control* child : c.Children()) {
-        PaintControl(*child, x + child->Left(), y + child->Top(), clip, now);
+        if (!child->Visible()) continue;
+        const SDL_Rect childBox{x + child->Left(), y + child->Top(), child->Width(), child->Height()};
+        const bool covered = std::any_of(drawn.begin(), drawn.end(), [&childBox](const SDL_Rect& r) {
+            return SDL_HasIntersection(&r, &childBox) == SDL_TRUE;
+        });
+        PaintControl(*child, childBox.x, childBox.y, clip, now, covered ? std::nullopt : mine);
+        drawn.push_back(childBox);
     }
 }
 
@@ -103,12 +118,12 @@ void Painter::PaintImage(const ui::Image& image, const SDL_Rect& box, Clock::tim
 }
 
 void Painter::PaintLabel(const ui::Label& label, const SDL_Rect& box) {
-    if (!label.Transparent) Fill(box, label.Color);
+    if (!label.Transparent) Background(box, label.Color);
     Text(fonts_.Get(label.Font), label.Caption, label.Font.Color, box.x, box.y);
 }
 
 void Painter::PaintEdit(const ui::Edit& edit, const SDL_Rect& box) {
-    Fill(box, edit.Color);
+    Background(box, edit.Color);
     TTF_Font* font = fonts_.Get(edit.Font);
     if (!font) return;
     const std::string& text = edit.Text();
@@ -137,7 +152,7 @@ void Painter::PaintEdit(const ui::Edit& edit, const SDL_Rect& box) {
 }
 
 void Painter::PaintList(ui::ListBox& list, const SDL_Rect& box) {
-    Fill(box, list.Color);
+    Background(box, list.Color);
     list.ClearPaintRequests();
     for (const auto& [index, row] : list.VisibleRows()) {
         const std::optional<ui::ItemPaint> paint = list.PaintItem(index, row);
@@ -175,7 +190,7 @@ const std::vector<TextLine>& Painter::LinesOf(const ui::RichEdit& edit, TTF_Font
 }
 
 void Painter::PaintRichEdit(const ui::RichEdit& edit, const SDL_Rect& box) {
-    Fill(box, edit.Color);
+    Background(box, edit.Color);
     TTF_Font* font = fonts_.Get(edit.Font);
     if (!font) return;
     const std::string& text = edit.Text();
@@ -201,8 +216,7 @@ void Painter::PaintRichEdit(const ui::RichEdit& edit, const SDL_Rect& box) {
             std::string_view(text).substr(static_cast<size_t>(lines[i].start), static_cast<size_t>(lines[i].length));
         int x = box.x;
         if (edit.Alignment == ui::TextAlign::Center) {
-            const int w = FontSet::Size(font, base::Cp1251ToUtf8(line)).first;
-            x = box.x + (textWidth - w) / 2;
+            x = box.x + (textWidth - texts_.Get(font, line, edit.Font.Color).width) / 2;
         }
         Text(font, line, edit.Font.Color, x, y);
         y += lineHeight;

@@ -12,6 +12,7 @@
 
 #include "frontend/sdl/font_set.h"
 #include "frontend/sdl/picture_cache.h"
+#include "frontend/sdl/text_cache.h"
 #include "frontend/sdl/text_layout.h"
 #include "ui/control.h"
 
@@ -31,7 +32,7 @@ public:
     using Clock = std::chrono::steady_clock;
 
     Painter(SDL_Renderer* renderer, FontSet& fonts, PictureCache& pictures)
-        : renderer_(renderer), fonts_(fonts), pictures_(pictures) {}
+        : renderer_(renderer), fonts_(fonts), pictures_(pictures), texts_(renderer) {}
 
     // Draws the whole form into the renderer's target (not presented). The
     // lists' repaint requests are taken.
@@ -40,13 +41,17 @@ public:
     std::optional<Clock::time_point> NextAnimationFrame() const { return nextFrame_; }
 
 private:
-    void PaintControl(ui::Control& c, int x, int y, const SDL_Rect& clip, Clock::time_point now);
+    // under: the plain colour already drawn beneath the control, if any.
+    void PaintControl(ui::Control& c, int x, int y, const SDL_Rect& clip, Clock::time_point now,
+                      std::optional<ui::Colour> under);
     void PaintImage(const ui::Image& image, const SDL_Rect& box, Clock::time_point now);
     void PaintLabel(const ui::Label& label, const SDL_Rect& box);
     void PaintEdit(const ui::Edit& edit, const SDL_Rect& box);
     void PaintList(ui::ListBox& list, const SDL_Rect& box);
     void PaintRichEdit(const ui::RichEdit& edit, const SDL_Rect& box);
     void Fill(const SDL_Rect& box, ui::Colour colour);
+    // A control's own background: not drawn over the same colour.
+    void Background(const SDL_Rect& box, ui::Colour colour);
     // Writes 1251 text with its left and top edge at x, y; the width drawn.
     int Text(TTF_Font* font, std::string_view text1251, ui::Colour colour, int x, int y);
     void SetClip(const SDL_Rect& clip);
@@ -66,7 +71,9 @@ private:
     FontSet& fonts_;
     PictureCache& pictures_;
     std::optional<Clock::time_point> nextFrame_;
+    std::optional<ui::Colour> under_;
     std::map<const ui::RichEdit*, Layout> layouts_;
+    TextCache texts_;
 };
 
 }  // namespace velmora::frontend::sdl

@@ -13,7 +13,12 @@ namespace velmora::frontend::sdl {
 using shell::Event;
 
 SdlEvents::SdlEvents(SdlFrontEnd* frontEnd, std::optional<std::vector<KeyStep>> script)
-    : frontEnd_(frontEnd), wakeEvent_(SDL_RegisterEvents(1)), script_(std::move(script)) {
+    : frontEnd_(frontEnd),
+      wakeEvent_(SDL_RegisterEvents(1)),
+      script_(std::move(script)),
+      withoutInput_(SDL_GetCurrentVideoDriver() != nullptr &&
+                    (std::string(SDL_GetCurrentVideoDriver()) == "offscreen" ||
+                     std::string(SDL_GetCurrentVideoDriver()) == "dummy")) {
     SDL_StartTextInput();
 }
 
@@ -144,8 +149,18 @@ std::optional<Event> SdlEvents::Next() {
             if (auto frame = frontEnd_->NextFrameAt()) until = std::min(until, std::max(*frame, now));
         }
         const auto wait = std::chrono::ceil<std::chrono::milliseconds>(until - now).count();
+        const int waitMs = static_cast<int>(std::clamp<int64_t>(wait, 0, 100));
         SDL_Event e{};
-        if (SDL_WaitEventTimeout(&e, static_cast<int>(std::clamp<int64_t>(wait, 0, 100)))) {
+        if (withoutInput_) {
+            // SDL would wait by polling every millisecond here; nothing but
+            // the posted events can come, so they are waited for instead.
+            if (SDL_PollEvent(&e)) {
+                Translate(e);
+                while (SDL_PollEvent(&e)) Translate(e);
+            } else {
+                posted_.WaitFor(std::chrono::milliseconds(waitMs));
+            }
+        } else if (SDL_WaitEventTimeout(&e, waitMs)) {
             Translate(e);
             while (SDL_PollEvent(&e)) Translate(e);
         }

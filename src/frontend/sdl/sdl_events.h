@@ -63,6 +63,8 @@ private:
     size_t nextStep_ = 0;
     std::optional<Clock::time_point> waitUntil_;  // a script's wait in progress
     Clock::time_point tickBase_{};
+    // The offscreen and dummy drivers have no keyboard or mouse.
+    bool withoutInput_ = false;
     bool started_ = false;
     bool ended_ = false;
 };
