@@ -1,6 +1,10 @@
 // The shell and its front end: the sizes the front end measures, mouse
 // clicks on the menu's list, the timed-wait question and the one signal
 // that something on screen changed.
+#include <algorithm>
+#include <functional>
+#include <string>
+
 #include <gtest/gtest.h>
 
 #include "unit/shell/shell_harness.h"
@@ -50,6 +54,30 @@ TEST(ShellSeam, PagePicturesUseTheMeasuredSizes) {
     EXPECT_EQ(unreadable.frontEnd.calls.back(), "picture Image2 pic.gif");
 }
 
+// The page picture's scale steps with the screen's width, and the picture
+// is centred across the width and in the upper three quarters.
+TEST(ShellSeam, PagePicturesScaleWithTheScreensWidth) {
+    struct Case {
+        int w, h, scale;
+    };
+    for (const Case c : {Case{800, 600, 2}, Case{1024, 768, 2}, Case{1280, 720, 3}, Case{1366, 768, 4},
+                         Case{1536, 864, 4}, Case{1920, 1080, 5}}) {
+        SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h));
+        ShellFixture f("", 12, {}, {"GameIntrosCnt=1", "GameIntros0=#image pic.gif"});
+        f.root.Write("Projects/Default/gif/pic.gif", "GIF89a");
+        f.frontEnd.windowSize = {c.w, c.h};
+        f.frontEnd.pictureSize = WindowSize{40, 30};
+        f.Play();
+        f.form->Rules().PlayPages(0);
+        const ui::Rect image = FindControl(f.form->Form(), "Image2")->Bounds();
+        EXPECT_EQ(image.Width(), 40 * c.scale);
+        EXPECT_EQ(image.Height(), 30 * c.scale);
+        EXPECT_EQ(image.Left, (c.w - 40 * c.scale) / 2);
+        EXPECT_EQ(image.Top, (c.h * 3 / 4 - 30 * c.scale) / 2);
+        EXPECT_EQ(FindControl(f.form->Form(), "RichEdit2")->Height(), c.h / 4);
+    }
+}
+
 // The window starts at the front end's size and follows Resize events.
 TEST(ShellSeam, TheWindowTakesTheFrontEndsSize) {
     ShellFixture f("");
@@ -72,6 +100,70 @@ TEST(ShellSeam, TheWindowTakesTheFrontEndsSize) {
     EXPECT_EQ(FindControl(form, "RightPanel")->Width(), 333);
     EXPECT_EQ(FindControl(form, "RightPanel")->Left(), 667);
     EXPECT_EQ(FindControl(form, "Image1")->Bounds(), (ui::Rect{10, 10, 990, 290}));
+}
+
+// The game view at sizes from a small window to a large screen: the picture
+// half, the right third with its indicators and menu, and nothing showing
+// that reaches outside its panel or the window. A window too small for the
+// margins gives sizes of zero, never negative ones.
+TEST(ShellSeam, TheGameViewFitsEveryWindowSize) {
+    struct Size {
+        int w, h;
+    };
+    for (const Size size : {Size{640, 480}, Size{800, 600}, Size{1024, 768}, Size{1366, 768},
+                            Size{1920, 1080}, Size{3840, 2160}, Size{300, 200}, Size{15, 9}}) {
+        SCOPED_TRACE(std::to_string(size.w) + "x" + std::to_string(size.h));
+        ShellFixture f("");
+        f.frontEnd.windowSize = {size.w, size.h};
+        f.Play();
+        ui::Form& form = f.form->Form();
+        auto at = [&form](const char* name) {
+            ui::Control* c = FindControl(form, name);
+            EXPECT_NE(c, nullptr) << name;
+            return c;
+        };
+        EXPECT_TRUE(at("GamePanel")->Showing());
+        EXPECT_EQ(at("ImagePanel")->Height(), size.h / 2);
+        EXPECT_EQ(at("RightPanel")->Width(), size.w / 3);
+        EXPECT_EQ(at("RightPanel")->Left(), size.w - size.w / 3);
+        EXPECT_EQ(at("MenuPanel")->Top(), size.h / 2);
+        const ui::Rect image = at("Image1")->Bounds();
+        EXPECT_EQ(image.Left, 10);
+        EXPECT_EQ(image.Top, 10);
+        EXPECT_EQ(image.Width(), std::max(size.w - 20, 0));
+        EXPECT_EQ(image.Height(), std::max(size.h / 2 - 20, 0));
+        const int third = size.w / 3;
+        EXPECT_EQ(at("Label1")->Left(), third / 6 - 10);
+        EXPECT_EQ(at("Label2")->Left(), third / 2 - 10);
+        EXPECT_EQ(at("Label3")->Left(), third * 5 / 6 - 10);
+        // The list and the edit line below it share the menu's panel.
+        ui::Control* ik = at("IkPanel");
+        ui::Control* list = at("ListBox1");
+        ui::Control* edit = at("Edit1");
+        EXPECT_EQ(list->Width(), ik->Width());
+        EXPECT_EQ(edit->Width(), ik->Width());
+        if (ik->Height() >= edit->Height()) {
+            EXPECT_EQ(list->Height() + edit->Height(), ik->Height());
+            EXPECT_EQ(edit->Top() + edit->Height(), ik->Height());
+        }
+        // Every control: no negative size; when the window has room for it,
+        // inside its parent. (The labels keep their designed width and are
+        // placed by their left edge only: the last one's box, not its number,
+        // reaches past a narrow panel's edge and is clipped there.)
+        std::function<void(ui::Control&)> check = [&](ui::Control& c) {
+            EXPECT_GE(c.Width(), 0) << c.Name();
+            EXPECT_GE(c.Height(), 0) << c.Name();
+            ui::Control* parent = c.Parent();
+            if (parent && c.Showing() && size.w >= 640 && c.Name().rfind("Label", 0) != 0) {
+                EXPECT_GE(c.Left(), 0) << c.Name();
+                EXPECT_GE(c.Top(), 0) << c.Name();
+                EXPECT_LE(c.Left() + c.Width(), parent->Width()) << c.Name();
+                EXPECT_LE(c.Top() + c.Height(), parent->Height()) << c.Name();
+            }
+            for (ui::Control* child : c.Children()) check(*child);
+        };
+        check(form);
+    }
 }
 
 // A click on a row speaks it, a double click chooses it; clicks beside the
