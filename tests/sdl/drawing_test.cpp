@@ -204,6 +204,20 @@ TEST_F(Drawing, RichEditScrollsToTheCaretLine) {
     EXPECT_EQ(canvas.Count({190, 0, 10, 40}, thumb), 0);
     EXPECT_GT(canvas.Count({190, 130, 10, 20}, thumb), 20);
     EXPECT_EQ(canvas.Count({183, 0, 17, 150}, kLimePx), 0);  // no text under the bar
+
+    // Focused, it shows its caret: a bar as tall as a line, after the
+    // line's second letter.
+    edit.ScrollBars = false;
+    edit.SetSelStart(2);
+    Paint();
+    const int unfocused = canvas.Count({0, 0, 200, 40}, kLimePx);
+    form.Focus(&edit);
+    ASSERT_TRUE(edit.Focused());
+    Paint();
+    TTF_Font* font = fonts.Get(edit.Font);
+    const int caretX = FontSet::Size(font, "ЖЖ").first;
+    EXPECT_EQ(canvas.Count({caretX, 0, 2, TTF_FontLineSkip(font)}, kLimePx), 2 * TTF_FontLineSkip(font));
+    EXPECT_GT(canvas.Count({0, 0, 200, 40}, kLimePx), unfocused);
 }
 
 TEST_F(Drawing, CentredWrappedTextStaysInsideTheBox) {

@@ -210,6 +210,7 @@ void Painter::PaintRichEdit(const ui::RichEdit& edit, const SDL_Rect& box) {
             Fill(SDL_Rect{track.x + 2, thumbY, std::max(track.w - 4, 1), thumbH}, kScrollThumb);
         }
     }
+    const int caretLine = LineOfPosition(lines, edit.SelStart());
     int y = box.y;
     for (size_t i = static_cast<size_t>(first); i < lines.size() && y < box.y + box.h; ++i) {
         const std::string_view line =
@@ -219,6 +220,13 @@ void Painter::PaintRichEdit(const ui::RichEdit& edit, const SDL_Rect& box) {
             x = box.x + (textWidth - texts_.Get(font, line, edit.Font.Color).width) / 2;
         }
         Text(font, line, edit.Font.Color, x, y);
+        // The caret of the focused text (the line being read aloud), steady:
+        // a blinking one would wake an idle window twice a second.
+        if (edit.Focused() && static_cast<int>(i) == caretLine) {
+            const int into = std::clamp(edit.SelStart() - lines[i].start, 0, lines[i].length);
+            const int caretX = x + texts_.Get(font, line.substr(0, static_cast<size_t>(into)), edit.Font.Color).width;
+            Fill(SDL_Rect{caretX, y, 2, lineHeight}, edit.Font.Color);
+        }
         y += lineHeight;
     }
 }
