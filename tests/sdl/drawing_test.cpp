@@ -77,6 +77,13 @@ protected:
         form.SetBounds(0, 0, 200, 150);
     }
     void Paint() { painter.Paint(form, Clock::now()); }
+    // A 2×2 red PNG in the test's folder (empty when it cannot be written).
+    std::filesystem::path RedPng() const {
+        SurfacePtr red(SDL_CreateRGBSurfaceWithFormat(0, 2, 2, 32, SDL_PIXELFORMAT_ARGB8888));
+        SDL_FillRect(red.get(), nullptr, SDL_MapRGB(red->format, 255, 0, 0));
+        const auto png = folder.path() / "red.png";
+        return IMG_SavePNG(red.get(), png.c_str()) == 0 ? png : std::filesystem::path();
+    }
 
     Canvas canvas{200, 150};
     FontSet fonts;
@@ -88,10 +95,8 @@ protected:
 
 TEST_F(Drawing, PanelsLabelAndStretchedPicture) {
     // A 2×2 red PNG stretched over a 100×50 image.
-    SurfacePtr red(SDL_CreateRGBSurfaceWithFormat(0, 2, 2, 32, SDL_PIXELFORMAT_ARGB8888));
-    SDL_FillRect(red.get(), nullptr, SDL_MapRGB(red->format, 255, 0, 0));
-    const auto png = folder.path() / "red.png";
-    ASSERT_EQ(IMG_SavePNG(red.get(), png.c_str()), 0);
+    const auto png = RedPng();
+    ASSERT_FALSE(png.empty());
 
     ui::Panel panel("ImagePanel");
     panel.SetParent(&form);
@@ -125,10 +130,8 @@ TEST_F(Drawing, PanelsLabelAndStretchedPicture) {
 // (a tall page picture reaching into the page text), and a coloured panel
 // on black is filled.
 TEST_F(Drawing, ABlackControlCoversThePictureBeneathIt) {
-    SurfacePtr red(SDL_CreateRGBSurfaceWithFormat(0, 2, 2, 32, SDL_PIXELFORMAT_ARGB8888));
-    SDL_FillRect(red.get(), nullptr, SDL_MapRGB(red->format, 255, 0, 0));
-    const auto png = folder.path() / "red.png";
-    ASSERT_EQ(IMG_SavePNG(red.get(), png.c_str()), 0);
+    const auto png = RedPng();
+    ASSERT_FALSE(png.empty());
 
     ui::Panel kin("KinPanel");
     kin.SetParent(&form);

@@ -15,7 +15,7 @@ using shell::Event;
 SdlEvents::SdlEvents(SdlFrontEnd* frontEnd, std::optional<std::vector<KeyStep>> script)
     : frontEnd_(frontEnd),
       wakeEvent_(SDL_RegisterEvents(1)),
-      script_(std::move(script)),
+      script_(script ? std::optional<RealTimeScript>(std::move(*script)) : std::nullopt),
       withoutInput_(SDL_GetCurrentVideoDriver() != nullptr &&
                     (std::string(SDL_GetCurrentVideoDriver()) == "offscreen" ||
                      std::string(SDL_GetCurrentVideoDriver()) == "dummy")) {
@@ -30,19 +30,7 @@ void SdlEvents::Post(const Event& event) {
     SDL_PushEvent(&wake);
 }
 
-std::optional<Event> SdlEvents::DueTick(Clock::time_point now) {
-    // Ticks that passed while the game was busy come as one event.
-    const int64_t due = (now - tickBase_) / kTick;
-    if (due <= 0) return std::nullopt;
-    tickBase_ += due * kTick;
-    return Event::Ticks(static_cast<int32_t>(std::min<int64_t>(due, INT32_MAX)));
-}
-
 void SdlEvents::Deliver(const KeyStep& step) {
-    if (step.kind == KeyStep::Kind::Wait) {
-        waitUntil_ = Clock::now() + std::chrono::milliseconds(step.waitMs);
-        return;
-    }
     if (step.typed && OnTyped) OnTyped(std::string(1, *step.typed));
     PushStepEvents(queue_, step, (SDL_GetModState() & KMOD_CAPS) != 0);
 }
@@ -112,15 +100,14 @@ void SdlEvents::Translate(const SDL_Event& e) {
 }
 
 std::optional<Event> SdlEvents::Next() {
-    if (!started_) {
-        started_ = true;
-        tickBase_ = Clock::now();
+    if (!ticks_) {
+        ticks_.emplace(Clock::now());
         return Event::Ticks(0);  // the timer's first event starts the program
     }
     if (ended_) return End();
     for (;;) {
         Clock::time_point now = Clock::now();
-        if (auto tick = DueTick(now)) return tick;
+        if (auto tick = ticks_->Due(now)) return tick;
         if (!queue_.empty()) {
             const Event e = queue_.front();
             queue_.pop_front();
@@ -132,19 +119,18 @@ std::optional<Event> SdlEvents::Next() {
         }
         if (auto posted = posted_.Pop()) return posted;
         if (script_) {
-            if (waitUntil_ && now >= *waitUntil_) waitUntil_.reset();
-            if (!waitUntil_) {
-                if (nextStep_ >= script_->size()) return End();
-                Deliver((*script_)[nextStep_++]);
+            if (auto step = script_->Next(now)) {
+                Deliver(*step);
                 continue;
             }
+            if (script_->UsedUp(now)) return End();
         }
         if (frontEnd_) {
             frontEnd_->DrawIfDue(now);
             now = Clock::now();
         }
-        Clock::time_point until = tickBase_ + kTick;
-        if (waitUntil_) until = std::min(until, *waitUntil_);
+        Clock::time_point until = ticks_->NextTick();
+        if (auto waitEnd = script_ ? script_->WaitEnd() : std::nullopt) until = std::min(until, *waitEnd);
         if (frontEnd_) {
             if (auto frame = frontEnd_->NextFrameAt()) until = std::min(until, std::max(*frame, now));
         }

@@ -22,6 +22,7 @@
 #include <SDL.h>
 
 #include "frontend/headless/key_script.h"
+#include "frontend/headless/real_time.h"
 #include "shell/events.h"
 #include "shell/posted_events.h"
 
@@ -31,8 +32,7 @@ class SdlFrontEnd;
 
 class SdlEvents : public shell::EventSource {
 public:
-    using Clock = std::chrono::steady_clock;
-    static constexpr std::chrono::milliseconds kTick{100};
+    using Clock = RealClock;
     // Needs SDL's video started (an SdlWindow). frontEnd may be null.
     explicit SdlEvents(SdlFrontEnd* frontEnd,
                        std::optional<std::vector<KeyStep>> script = std::nullopt);
@@ -51,7 +51,6 @@ public:
 
 private:
     void Translate(const SDL_Event& e);
-    std::optional<shell::Event> DueTick(Clock::time_point now);
     void Deliver(const KeyStep& step);
     std::optional<shell::Event> End();
 
@@ -59,13 +58,10 @@ private:
     uint32_t wakeEvent_ = 0;
     shell::PostedEvents posted_;
     std::deque<shell::Event> queue_;
-    std::optional<std::vector<KeyStep>> script_;
-    size_t nextStep_ = 0;
-    std::optional<Clock::time_point> waitUntil_;  // a script's wait in progress
-    Clock::time_point tickBase_{};
+    std::optional<RealTimeScript> script_;
     // The offscreen and dummy drivers have no keyboard or mouse.
     bool withoutInput_ = false;
-    bool started_ = false;
+    std::optional<TickClock> ticks_;  // from the first event on
     bool ended_ = false;
 };
 

@@ -37,11 +37,13 @@ bool IsLetter(unsigned char b) {
 }  // namespace
 
 TtyEvents::TtyEvents(Terminal& term, std::optional<std::vector<KeyStep>> script)
-    : term_(&term), script_(std::move(script)), decoder_(term.Keys()) {
+    : term_(&term),
+      script_(script ? std::optional<RealTimeScript>(std::move(*script)) : std::nullopt),
+      decoder_(term.Keys()) {
     wakeRead_ = MakePipe(wakeWrite_);
 }
 
-TtyEvents::TtyEvents(std::vector<KeyStep> script) : script_(std::move(script)) {
+TtyEvents::TtyEvents(std::vector<KeyStep> script) : script_(RealTimeScript(std::move(script))) {
     wakeRead_ = MakePipe(wakeWrite_);
 }
 
@@ -67,10 +69,6 @@ void TtyEvents::Queue(const KeyEvent& key) {
 }
 
 void TtyEvents::Deliver(const KeyStep& step) {
-    if (step.kind == KeyStep::Kind::Wait) {
-        waitUntil_ = Clock::now() + std::chrono::milliseconds(step.waitMs);
-        return;
-    }
     if (step.typed && IsLetter(static_cast<unsigned char>(*step.typed))) {
         lastCyrillic_ = static_cast<unsigned char>(*step.typed) >= 0x80;
     }
@@ -111,9 +109,8 @@ void TtyEvents::WaitForInput(Clock::time_point until) {
 }
 
 std::optional<Event> TtyEvents::Next() {
-    if (!started_) {
-        started_ = true;
-        tickBase_ = Clock::now();
+    if (!ticks_) {
+        ticks_.emplace(Clock::now());
         return Event::Ticks(0);  // the timer's first event starts the program
     }
     if (ended_) return std::nullopt;
@@ -123,11 +120,7 @@ std::optional<Event> TtyEvents::Next() {
             ended_ = true;
             return Event::Of(Event::Kind::Quit);
         }
-        // Ticks that passed while the game was busy come as one event.
-        if (const auto due = (now - tickBase_) / kTick; due > 0) {
-            tickBase_ += due * kTick;
-            return Event::Ticks(static_cast<int32_t>(std::min<int64_t>(due, INT32_MAX)));
-        }
+        if (auto tick = ticks_->Due(now)) return tick;
         if (!queue_.empty()) {
             const Event e = queue_.front();
             queue_.pop_front();
@@ -139,19 +132,18 @@ std::optional<Event> TtyEvents::Next() {
             continue;
         }
         if (script_) {
-            if (waitUntil_ && now >= *waitUntil_) waitUntil_.reset();
-            if (!waitUntil_) {
-                if (nextStep_ >= script_->size()) {
-                    ended_ = true;
-                    return std::nullopt;
-                }
-                Deliver((*script_)[nextStep_++]);
+            if (auto step = script_->Next(now)) {
+                Deliver(*step);
                 continue;
             }
+            if (script_->UsedUp(now)) {
+                ended_ = true;
+                return std::nullopt;
+            }
         }
-        Clock::time_point until = tickBase_ + kTick;
+        Clock::time_point until = ticks_->NextTick();
         if (auto deadline = decoder_.Deadline()) until = std::min(until, *deadline);
-        if (waitUntil_) until = std::min(until, *waitUntil_);
+        if (auto waitEnd = script_ ? script_->WaitEnd() : std::nullopt) until = std::min(until, *waitEnd);
         WaitForInput(until);
     }
 }

@@ -22,6 +22,7 @@
 
 #include "base/unique_fd.h"
 #include "frontend/headless/key_script.h"
+#include "frontend/headless/real_time.h"
 #include "frontend/tty/key_decoder.h"
 #include "frontend/tty/terminal.h"
 #include "shell/events.h"
@@ -31,8 +32,7 @@ namespace velmora::frontend {
 
 class TtyEvents : public shell::EventSource {
 public:
-    using Clock = std::chrono::steady_clock;
-    static constexpr std::chrono::milliseconds kTick{100};
+    using Clock = RealClock;
 
     explicit TtyEvents(Terminal& term, std::optional<std::vector<KeyStep>> script = std::nullopt);
     // A script without a terminal (tests, pipes): only signals of the terminal are missing.
@@ -55,15 +55,12 @@ private:
     void ReadTerminal();
 
     Terminal* term_ = nullptr;
-    std::optional<std::vector<KeyStep>> script_;
-    size_t nextStep_ = 0;
-    std::optional<Clock::time_point> waitUntil_;  // a script's wait in progress
+    std::optional<RealTimeScript> script_;
     KeyDecoder decoder_;
     base::UniqueFd wakeRead_, wakeWrite_;
     shell::PostedEvents posted_;
     std::deque<shell::Event> queue_;  // the keys decoded, as events
-    Clock::time_point tickBase_{};
-    bool started_ = false;
+    std::optional<TickClock> ticks_;  // from the first event on
     bool quitPending_ = false;
     bool ended_ = false;
     std::optional<bool> lastCyrillic_;
