@@ -180,6 +180,15 @@ TEST_F(Drawing, AnimatedGifPlaysItsFramesInALoop) {
     Paint();
     EXPECT_EQ(canvas.At(100, 75), kBlackPx);
     EXPECT_FALSE(painter.NextAnimationFrame());
+    // Only what the last frame showed is kept; shown again, the animation
+    // starts from its first frame.
+    EXPECT_EQ(pictures.Size(), 1u);
+    image.LoadPicture(gif);
+    const auto t1 = Clock::now();
+    painter.Paint(form, t1);
+    EXPECT_EQ(canvas.At(100, 75), kRedPx);
+    EXPECT_EQ(*painter.NextAnimationFrame(), t1 + milliseconds(100));
+    EXPECT_EQ(pictures.Size(), 1u);
 }
 
 TEST_F(Drawing, RichEditScrollsToTheCaretLine) {

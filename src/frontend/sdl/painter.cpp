@@ -67,6 +67,7 @@ void Painter::Paint(ui::Form& form, Clock::time_point now) {
     if (form.Visible()) PaintControl(form, 0, 0, SDL_Rect{0, 0, w, h}, now, ui::kBlack);
     SDL_RenderSetClipRect(renderer_, nullptr);
     texts_.EndFrame();
+    pictures_.EndFrame();
 }
 
 void Painter::PaintControl(ui::Control& c, int x, int y, const SDL_Rect& parentClip,

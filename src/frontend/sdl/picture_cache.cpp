@@ -38,6 +38,7 @@ SDL_Texture* PictureCache::FrameAt(const std::filesystem::path& file, Clock::tim
     auto it = entries_.find(file);
     if (it == entries_.end()) it = entries_.emplace(file, Load(file, now)).first;
     Entry& e = it->second;
+    e.used = true;
     if (e.frames.empty()) return nullptr;
     if (e.frames.size() == 1) return e.frames.front().texture.get();
     using std::chrono::milliseconds;
@@ -54,6 +55,11 @@ SDL_Texture* PictureCache::FrameAt(const std::filesystem::path& file, Clock::tim
         }
     }
     return e.frames.back().texture.get();
+}
+
+void PictureCache::EndFrame() {
+    std::erase_if(entries_, [](const auto& entry) { return !entry.second.used; });
+    for (auto& [file, entry] : entries_) entry.used = false;
 }
 
 std::optional<shell::WindowSize> PictureCache::Measure(const std::filesystem::path& file) {

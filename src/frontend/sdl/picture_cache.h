@@ -26,6 +26,10 @@ public:
                          std::optional<Clock::time_point>* nextChange);
     // The file was loaded again: read it anew, its animation from the start.
     void Forget(const std::filesystem::path& file) { entries_.erase(file); }
+    // After each frame: the pictures it did not show are let go of, so a long
+    // game does not keep every place's picture it passed through.
+    void EndFrame();
+    size_t Size() const { return entries_.size(); }
 
     // Width and height of a picture file; no value when it cannot be read.
     static std::optional<shell::WindowSize> Measure(const std::filesystem::path& file);
@@ -39,6 +43,7 @@ private:
         std::vector<Frame> frames;  // empty: unreadable
         int loopMs = 0;
         Clock::time_point start;
+        bool used = true;
     };
     Entry Load(const std::filesystem::path& file, Clock::time_point now);
 

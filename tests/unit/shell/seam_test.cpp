@@ -111,7 +111,7 @@ TEST(ShellSeam, TheGameViewFitsEveryWindowSize) {
         int w, h;
     };
     for (const Size size : {Size{640, 480}, Size{800, 600}, Size{1024, 768}, Size{1366, 768},
-                            Size{1920, 1080}, Size{3840, 2160}, Size{300, 200}, Size{15, 9}}) {
+                            Size{1920, 1080}, Size{3840, 2160}, Size{300, 200}, Size{15, 9}, Size{0, 0}}) {
         SCOPED_TRACE(std::to_string(size.w) + "x" + std::to_string(size.h));
         ShellFixture f("");
         f.frontEnd.windowSize = {size.w, size.h};
