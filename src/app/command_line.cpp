@@ -74,6 +74,9 @@ std::string UsageText(const std::string& extra) {
         "               [--transcript FILE] [--screenshot FILE] [-nomenu | /nomenu]\n"
         "               [--help] [--version]\n"
         "\n"
+        "Velmora plays Russian text adventures by ear: every text and menu entry is\n"
+        "spoken, and a sighted companion sees them in a full-screen window.\n"
+        "\n"
         "  --root DIR        the game folder (default: beside the program, or installed)\n"
         "  --frontend NAME   window when a display is available, else tty; with --keys\n"
         "                    and no --frontend, headless\n"
@@ -82,11 +85,25 @@ std::string UsageText(const std::string& extra) {
         "                    speaking to a screen reader (the terminal prints every text)\n"
         "  --sound NAME      auto: SDL_mixer, else external players, else none\n"
         "  --keys FILE       play a key script ('-': standard input); headless, or in\n"
-        "                    real time with --frontend tty\n"
+        "                    real time with --frontend tty or window\n"
         "  --transcript FILE write what is heard and shown, line by line\n"
         "  --screenshot FILE with the window and --keys: the last frame as PNG when the\n"
         "                    script is used up (SDL_VIDEODRIVER=offscreen needs no display)\n"
-        "  -nomenu           start a new game at once\n";
+        "  -nomenu           start a new game at once, without the introduction and menu\n"
+        "  --help            this text;  --version  the program's version\n"
+        "\n"
+        "Keys of the game:\n"
+        "  Up, Down          walk a menu or list; each entry is spoken\n"
+        "  Enter             choose the entry;  Escape  back, or end a page or a wait\n"
+        "  1 ... 9, 0        in the main menu: its items; in the game: hold to hear the\n"
+        "                    entry of that number, let go to choose it\n"
+        "  letters           jump to the entry that starts with them\n"
+        "  F1, F2, F3        help, the hero's state, where you are\n"
+        "  Ctrl+numpad +/-   speech faster or slower\n"
+        "  Ctrl+numpad * and /  music louder or quieter;  Ctrl+M  music on or off\n"
+        "  Caps Lock and the keyboard layout switch sound their own cues\n"
+        "Settings and saved games: beside a game you unpacked, else in\n"
+        "$XDG_DATA_HOME/velmora (~/.local/share/velmora).\n";
     if (!extra.empty()) text += "\n" + extra;
     return text;
 }

@@ -16,11 +16,6 @@ fs::path ExecutableFolder() {
     return ec ? fs::current_path() : exe.parent_path();
 }
 
-bool LooksLikeGameRoot(const fs::path& dir) {
-    std::error_code ec;
-    return fs::exists(dir / "Projects", ec) || fs::exists(dir / "main.ini", ec);
-}
-
 bool InsideGitWorkTree(fs::path dir) {
     std::error_code ec;
     for (; !dir.empty() && dir != dir.root_path(); dir = dir.parent_path()) {
@@ -31,28 +26,46 @@ bool InsideGitWorkTree(fs::path dir) {
 
 }  // namespace
 
-fs::path GameRoot(const std::string& given) {
-    if (!given.empty()) return fs::absolute(given);
-    const fs::path exe = ExecutableFolder();
-    if (LooksLikeGameRoot(exe)) return exe;
-    // Installed: the data folder beside the executable's bin folder.
-    const fs::path installed = exe.parent_path() / "share" / "velmora";
-    if (LooksLikeGameRoot(installed)) return installed;
-    for (fs::path dir = exe; !dir.empty() && dir != dir.root_path(); dir = dir.parent_path()) {
-        if (LooksLikeGameRoot(dir / "game")) return dir / "game";
-    }
-    return exe;
+bool HoldsGame(const fs::path& dir) {
+    std::error_code ec;
+    return fs::is_directory(dir / "Projects", ec) || fs::is_regular_file(dir / "main.ini", ec);
 }
 
-// Settings and saved games go beside the game unless it is read-only or a
-// source checkout, whose work tree is never changed by playing.
-fs::path StateFolder(const fs::path& root) {
-    if (!InsideGitWorkTree(root) && ::access(root.c_str(), W_OK) == 0) return root;
+std::optional<GameRoot> FindGameRoot(const std::string& given, std::vector<fs::path>* lookedIn) {
+    auto tried = [lookedIn](const fs::path& dir) {
+        if (lookedIn) lookedIn->push_back(dir);
+        return HoldsGame(dir);
+    };
+    if (!given.empty()) {
+        const fs::path dir = fs::absolute(given).lexically_normal();
+        if (tried(dir)) return GameRoot{dir, RootKind::Given};
+        return std::nullopt;
+    }
+    const fs::path exe = ExecutableFolder();
+    if (tried(exe)) return GameRoot{exe, RootKind::Portable};
+    const fs::path installed = (exe.parent_path() / "share" / "velmora").lexically_normal();
+    if (tried(installed)) return GameRoot{installed, RootKind::Installed};
+    // A build inside a source checkout plays the checkout's game folder.
+    for (fs::path dir = exe; !dir.empty() && dir != dir.root_path(); dir = dir.parent_path()) {
+        if (fs::exists(dir / ".git") && tried(dir / "game")) return GameRoot{dir / "game", RootKind::Checkout};
+    }
+    return std::nullopt;
+}
+
+fs::path UserDataFolder() {
     const char* xdg = std::getenv("XDG_DATA_HOME");
     const char* home = std::getenv("HOME");
-    const fs::path base =
-        xdg && *xdg ? fs::path(xdg) : fs::path(home ? home : "/tmp") / ".local/share";
-    fs::path state = base / "velmora";
+    const fs::path base = xdg && *xdg ? fs::path(xdg) : fs::path(home && *home ? home : "/tmp") / ".local/share";
+    return base / "velmora";
+}
+
+// Settings and saved games go beside a game the player unpacked or named,
+// unless it is read-only or a source checkout; the installed data is never
+// written, even by root.
+fs::path StateFolder(const GameRoot& root) {
+    const bool own = root.kind == RootKind::Given || root.kind == RootKind::Portable;
+    if (own && !InsideGitWorkTree(root.path) && ::access(root.path.c_str(), W_OK) == 0) return root.path;
+    fs::path state = UserDataFolder();
     std::error_code ec;
     fs::create_directories(state, ec);
     return state;

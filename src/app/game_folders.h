@@ -4,16 +4,39 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace velmora::app {
 
-// The game root: `given` (--root) when not empty, the executable's folder when
-// it holds a game, the installed data, or the game folder of a source checkout.
-std::filesystem::path GameRoot(const std::string& given);
+enum class RootKind {
+    Given,      // --root
+    Portable,   // the executable's own folder holds the game
+    Installed,  // ../share/velmora beside the executable's bin folder
+    Checkout,   // the game folder of a source checkout the executable was built in
+};
 
-// The root itself when it is writable and not in a source checkout, else
-// $XDG_DATA_HOME/velmora (created).
-std::filesystem::path StateFolder(const std::filesystem::path& root);
+struct GameRoot {
+    std::filesystem::path path;
+    RootKind kind = RootKind::Given;
+};
+
+// A folder holds a game when it has a Projects folder or a main.ini.
+bool HoldsGame(const std::filesystem::path& dir);
+
+// The game root: `given` (--root) when not empty, else the executable's folder,
+// the installed data, or the game folder of a source checkout, the first that
+// holds a game. No value when none does; *lookedIn then lists the folders tried.
+std::optional<GameRoot> FindGameRoot(const std::string& given,
+                                     std::vector<std::filesystem::path>* lookedIn);
+
+// Where main.ini, Saves/ and Settings/ go: a given or portable root itself
+// when it is writable and not in a source checkout; else (always for the
+// installed data and a checkout) $XDG_DATA_HOME/velmora, created.
+std::filesystem::path StateFolder(const GameRoot& root);
+
+// $XDG_DATA_HOME/velmora, else ~/.local/share/velmora (not created).
+std::filesystem::path UserDataFolder();
 
 }  // namespace velmora::app

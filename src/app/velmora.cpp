@@ -107,8 +107,16 @@ int main(int argc, char** argv) {
         }
     }
 
-    const std::filesystem::path root = app::GameRoot(cl->root);
-    const std::filesystem::path state = app::StateFolder(root);
+    std::vector<std::filesystem::path> lookedIn;
+    const std::optional<app::GameRoot> found = app::FindGameRoot(cl->root, &lookedIn);
+    if (!found) {
+        // Rather than an empty world: the player learns where a game was sought.
+        std::cerr << "velmora: no game found (a folder with Projects/ or main.ini); looked in:\n";
+        for (const auto& dir : lookedIn) std::cerr << "  " << dir.string() << '\n';
+        return 2;
+    }
+    const std::filesystem::path root = found->path;
+    const std::filesystem::path state = app::StateFolder(*found);
     if (frontEnd == app::FrontEndChoice::Headless) {
         frontend::HeadlessOptions options;
         options.programFolder = root;

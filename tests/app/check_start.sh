@@ -44,4 +44,25 @@ grep -q 'Ты стоишь у ворот' "$tmp/out" || fail "the game did not g
 # With a key script and no front end named, the game plays headless.
 "$velmora" --root "$tmp/root" --keys "$tmp/keys" -nomenu > "$tmp/out"
 grep -q '^say: Ты стоишь у ворот' "$tmp/out" || fail "a key script did not play headless"
+# No game where it is looked for: said, with the folders tried, status 2.
+mkdir -p "$tmp/nogame"
+status=0
+"$velmora" --root "$tmp/nogame" --keys "$tmp/keys" > "$tmp/out" 2>&1 || status=$?
+[ "$status" = 2 ] || fail "a root without a game gave status $status"
+grep -q "no game found" "$tmp/out" && grep -qF "$tmp/nogame" "$tmp/out" || fail "no game: $(cat "$tmp/out")"
+
+# Installed: bin/velmora finds ../share/velmora, and the player's files go to
+# the user's data folder, never into the installed folder, even when it is
+# writable (as for root).
+mkdir -p "$tmp/prefix/bin" "$tmp/prefix/share"
+cp "$velmora" "$tmp/prefix/bin/velmora"
+cp -R "$castle" "$tmp/prefix/share/velmora"
+(cd "$tmp/prefix/share/velmora" && find . | sort) > "$tmp/before"
+printf 'Ctrl+NumPlus\nwait 100\n' > "$tmp/keys2"
+XDG_DATA_HOME="$tmp/installed-data" "$tmp/prefix/bin/velmora" --keys "$tmp/keys2" -nomenu > "$tmp/out" \
+  || fail "the installed program failed: $(cat "$tmp/out")"
+grep -q '^say: Ты стоишь у ворот' "$tmp/out" || fail "the installed program did not play: $(cat "$tmp/out")"
+(cd "$tmp/prefix/share/velmora" && find . | sort) > "$tmp/after"
+cmp -s "$tmp/before" "$tmp/after" || fail "the installed folder changed: $(diff "$tmp/before" "$tmp/after")"
+[ -f "$tmp/installed-data/velmora/main.ini" ] || fail "the speed was not kept in the user's data folder"
 echo PASS
