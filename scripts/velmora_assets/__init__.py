@@ -1,0 +1,1 @@
+"""Pictures, music, sounds and the icon of the shipped game, all made by code."""
