@@ -40,7 +40,7 @@ class Look:
         if outdoor:
             table = {
                 "night": ((0.32, 0.36, 0.58), (6, 8, 28), (30, 40, 80)),
-                "dark": ((0.1, 0.1, 0.13), (2, 2, 6), (8, 9, 16)),
+                "dark": ((0.16, 0.16, 0.21), (3, 3, 8), (12, 13, 24)),
                 "lit": ((1.0, 0.8, 0.58), (70, 50, 110), (250, 150, 70)),
                 "burning": ((0.95, 0.55, 0.38), (40, 12, 12), (210, 80, 30)),
             }
@@ -49,7 +49,7 @@ class Look:
         else:
             table = {
                 "night": (0.34, 0.36, 0.5),
-                "dark": (0.08, 0.08, 0.1),
+                "dark": (0.15, 0.15, 0.19),
                 "lit": (1.05, 0.85, 0.62),
                 "burning": (0.95, 0.55, 0.38),
             }
@@ -326,9 +326,6 @@ def finish(s):
             x = rng.random() * s.w
             y = (rng.random() - s.t * 0.6) % 1.0 * s.h * 0.7 + s.h * 0.2
             c.dot(x, y, (255, 200, 80), lit=True)
-    if L.variant == "dark":
-        # Almost black, but the companion should still see there is a place.
-        c.vgrad(0, s.h, (0, 0, 0), (0, 0, 0), alpha=0.3, lit=True)
 
 
 # --- places ---------------------------------------------------------------
