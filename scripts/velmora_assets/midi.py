@@ -89,18 +89,44 @@ def chord(style, root):
 
 
 def make_motif(rng, style, bars=2):
-    """A short phrase: rhythm per bar and a walk over scale degrees."""
+    """A short phrase: a rhythm per bar and small steps over the scale, so
+    that repeating it over other chords still sounds like the same tune."""
     motif = []
-    step = 0
     for _ in range(bars):
         rhythm = style["rhythms"][int(rng.random() * len(style["rhythms"]))]
         notes = []
         for length in rhythm:
             r = rng.random()
-            step = max(-3, min(6, step + (-1 if r < 0.35 else 1 if r < 0.7 else -2 if r < 0.8 else 2 if r < 0.92 else 0)))
+            step = -1 if r < 0.3 else 1 if r < 0.6 else -2 if r < 0.72 else 2 if r < 0.84 else 0 if r < 0.94 else 3
             notes.append((length, step))
         motif.append(notes)
     return motif
+
+
+# The melody keeps to this span of scale degrees above the tonic.
+LOW_DEGREE, HIGH_DEGREE = 3, 13
+
+
+def next_degree(cur, step, root, strong):
+    """Where the tune goes from `cur`: the motif's step, turned back at the
+    edges of its span, and on a strong beat the chord tone nearest to it
+    that still moves when the motif moves."""
+    d = cur + step
+    if d > HIGH_DEGREE:
+        d = cur - max(1, abs(step))
+    elif d < LOW_DEGREE:
+        d = cur + max(1, abs(step))
+    if not strong:
+        return d
+    tones = {(root + k) % 7 for k in (0, 2, 4)}
+    way = 1 if d >= cur else -1
+    for dist in (0, way, -way, 2 * way, -2 * way, 3 * way, -3 * way):
+        c = d + dist
+        if c % 7 in tones and (c != cur or step == 0) and LOW_DEGREE <= c <= HIGH_DEGREE + 1:
+            return c
+    return d
+
+
 
 
 def compose(mood, seed):
@@ -128,6 +154,7 @@ def compose(mood, seed):
     timp = Part(3, 47, b"Timpani", 80, 64) if mood == "tense" else None
 
     t = 0
+    cur = 7
     for s_index, name in enumerate(form):
         prog = progs[name]
         motif = motifs[name]
@@ -135,28 +162,23 @@ def compose(mood, seed):
         for b_index, root in enumerate(prog):
             start = t
             tones = chord(style, root)
-            # The melody: the motif's walk, pulled onto the chord on strong beats.
+            # The melody: the motif's steps from where the tune is, pulled onto
+            # the chord on strong beats, ending each piece on the tonic.
             notes = motif[b_index % 2]
-            if b_index >= 2:
-                notes = [(ln, st + (1 if name == "A" else -1)) for ln, st in notes]
             at = start
             final = last_section and b_index == len(prog) - 1
             if final:
                 notes = [(8, 0)]
             for k, (length, step) in enumerate(notes):
-                degree = step + (0 if final else root % 7)
-                if (at - start) % DIVISION == 0:
-                    # Strong beat: nearest chord tone.
-                    cands = [root + 0, root + 2, root + 4, root + 7]
-                    degree = min(cands, key=lambda d: (abs(d - degree), d))
-                pitch = degree_pitch(style, degree, 1 if style["tonic"] < 60 else 0)
-                while pitch < 64:
-                    pitch += 12
-                while pitch > 86:
-                    pitch -= 12
+                if final:
+                    degree = 7 if cur < 11 else 14
+                else:
+                    degree = next_degree(cur, step, root, (at - start) % DIVISION == 0)
+                cur = degree
                 dur = length * eighth
                 vel = 88 + (8 if k == 0 else 0) + int(rng.random() * 10)
-                lead.note(at, int(dur * (0.55 if mood in ("bright", "tense") else 0.92)), pitch, vel)
+                lead.note(at, int(dur * (0.6 if mood in ("bright", "tense") else 0.94)),
+                          degree_pitch(style, degree), vel)
                 at += dur
             # Chords in the mood's manner.
             low = [p - 12 for p in tones]
