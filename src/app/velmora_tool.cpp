@@ -2,6 +2,8 @@
 //   velmora-tool scramble FILE     the file's bytes scrambled, to standard output
 //   velmora-tool unscramble FILE   the file's plain bytes, to standard output
 //   velmora-tool info DIR          what the project in DIR holds
+//   velmora-tool check [--strict] [--media DIR] DIR
+//                                  every problem of the project in DIR, one a line
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
@@ -12,6 +14,8 @@
 #include "base/file_error.h"
 #include "base/file_io.h"
 #include "base/paths.h"
+#include "check/check.h"
+#include "check/files.h"
 #include "world/game_files.h"
 #include "world/key_lines.h"
 #include "world/link.h"
@@ -21,11 +25,56 @@ using namespace velmora;
 
 namespace {
 
+constexpr const char* kUsage =
+    "usage: velmora-tool scramble FILE\n"
+    "       velmora-tool unscramble FILE\n"
+    "       velmora-tool info DIR\n"
+    "       velmora-tool check [--strict] [--media DIR] DIR\n";
+
 int Usage() {
-    std::cerr << "usage: velmora-tool scramble FILE\n"
-                 "       velmora-tool unscramble FILE\n"
-                 "       velmora-tool info DIR\n";
+    std::cerr << kUsage;
     return 2;
+}
+
+int Help() {
+    std::cout << kUsage
+              << "\n"
+                 "  scramble FILE    the file's bytes scrambled, to standard output\n"
+                 "  unscramble FILE  the file's plain bytes, to standard output\n"
+                 "  info DIR         title, author and the size of every map of the project\n"
+                 "  check DIR        reads the project as the game does and prints every problem,\n"
+                 "                   one a line: \"error: FILE:KEY: problem\" when the game would\n"
+                 "                   break, \"warning: ...\" when it allows what an author may not\n"
+                 "                   mean; then a summary. Exits 1 when there is an error.\n"
+                 "    --strict       warnings count as errors\n"
+                 "    --media DIR    the program's Media folder, where sounds are looked for\n"
+                 "                   after the project's Snd (default: Media beside Projects)\n";
+    return 0;
+}
+
+int Check(int argc, char** argv) {
+    bool strict = false;
+    fs::path media;
+    fs::path dir;
+    bool haveDir = false;
+    for (int i = 2; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--strict") {
+            strict = true;
+        } else if (a == "--media" && i + 1 < argc) {
+            media = argv[++i];
+        } else if (!haveDir && !a.starts_with("--")) {
+            dir = a;
+            haveDir = true;
+        } else {
+            return Usage();
+        }
+    }
+    if (!haveDir) return Usage();
+    check::Report report;
+    check::CheckProject(dir, report, media);
+    report.Print(std::cout);
+    return report.Failed(strict) ? 1 : 0;
 }
 
 void WriteOut(const std::string& bytes) {
@@ -33,36 +82,11 @@ void WriteOut(const std::string& bytes) {
     std::cout.flush();
 }
 
-// The numbers k of the files map<k>.ini in dir, any letter case, ascending.
-std::vector<int32_t> MapNumbers(const fs::path& dir) {
-    std::vector<int32_t> numbers;
-    std::error_code ec;
-    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        std::string name = it->path().filename().string();
-        std::transform(name.begin(), name.end(), name.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        if (name.size() <= 7 || name.rfind("map", 0) != 0 ||
-            name.substr(name.size() - 4) != ".ini") {
-            continue;
-        }
-        const std::string digits = name.substr(3, name.size() - 7);
-        if (digits.empty() || digits[0] == '0' ||
-            !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-            continue;
-        }
-        const int32_t k = world::ParseInt32(digits, 0);
-        if (k > 0) numbers.push_back(k);
-    }
-    std::sort(numbers.begin(), numbers.end());
-    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
-    return numbers;
-}
-
 int Info(const fs::path& dir) {
     world::GameProject gp;
     gp.folders.program = dir;
     gp.folders.state = dir;
-    const std::vector<int32_t> maps = MapNumbers(dir);
+    const std::vector<int32_t> maps = check::MapNumbers(dir);
     bool first = true;
     std::vector<std::string> lines;
     for (int32_t k : maps.empty() ? std::vector<int32_t>{1} : maps) {
@@ -96,6 +120,16 @@ int Info(const fs::path& dir) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) return Help();
+    if (argc >= 3 && std::string(argv[1]) == "check") {
+        try {
+            return Check(argc, argv);
+        } catch (const std::exception& e) {
+            // The checker reports what it meets; this is only what it could not survive.
+            std::cerr << "error: " << e.what() << '\n';
+            return 1;
+        }
+    }
     if (argc != 3) return Usage();
     const std::string verb = argv[1];
     const fs::path arg = argv[2];

@@ -5,6 +5,7 @@
 #include "base/file_error.h"
 #include "base/paths.h"
 #include "rules/rules.h"
+#include "rules/script_syntax.h"
 #include "rules/texts.h"
 #include "world/game_files.h"
 #include "world/link.h"
@@ -102,11 +103,9 @@ bool Rules::WalkTo(int32_t target) {
 }
 
 void Rules::ShowScreenPicture(int32_t n, int32_t frame) {
-    std::string name = "gif\\" + std::to_string(n);
-    // Appended piece by piece: GCC 12 at -O3 takes "-" + string for an overlapping copy.
-    if (frame != 0) name.append("-").append(std::to_string(frame));
-    name += ".gif";
-    if (auto file = base::FindPath(ProjectFolder(), name)) view_.LoadGamePicture(*file);
+    if (auto file = base::FindPath(ProjectFolder(), ScreenPictureName(n, frame))) {
+        view_.LoadGamePicture(*file);
+    }
 }
 
 void Rules::DieWithLine(int64_t deathIndex, int32_t picture) {
@@ -115,7 +114,7 @@ void Rules::DieWithLine(int64_t deathIndex, int32_t picture) {
 
 void Rules::DieWithText(const std::string& message, int32_t picture) {
     if (picture >= 0) {
-        if (auto file = base::FindPath(ProjectFolder(), "gif\\d" + std::to_string(picture) + ".gif")) {
+        if (auto file = base::FindPath(ProjectFolder(), DeathPictureName(picture))) {
             view_.LoadGamePicture(*file);
         }
     }

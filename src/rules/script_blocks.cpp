@@ -5,15 +5,12 @@
 #include "base/cp1251.h"
 #include "rules/nesting.h"
 #include "rules/rules.h"
+#include "rules/script_syntax.h"
 #include "world/key_lines.h"
 #include "world/link.h"
 
 namespace velmora::rules {
 namespace {
-
-bool StartsWith(std::string_view s, std::string_view prefix) {
-    return s.substr(0, prefix.size()) == prefix;
-}
 
 // A number argument, or the fallback when it is missing or not a number.
 int32_t Number(const std::vector<std::string>& words, size_t i, int32_t fallback) {
@@ -66,25 +63,13 @@ bool Rules::RunBlock(world::MScript& owner, const std::vector<std::string>& line
             StopAction("выполнило больше " + std::to_string(statementBudget) + " строк скриптов");
             return false;
         }
-        if (!StartsWith(line, "if ")) {
+        if (!OpensBlock(line)) {
             if (!RunStatement(owner, line)) return false;
             ran = true;
             continue;
         }
         // The block's own lines are recognised only at the first column.
-        int depth = 1;
-        size_t elseLine = 0;
-        size_t endLine = 0;
-        for (size_t j = i + 1; j < lines.size(); ++j) {
-            const std::string_view raw = lines[j];
-            if (StartsWith(raw, "if ")) ++depth;
-            if (StartsWith(raw, "endif")) --depth;
-            if (StartsWith(raw, "else") && elseLine == 0 && depth == 1) elseLine = j;
-            if (depth == 0) {
-                endLine = j;
-                break;
-            }
-        }
+        const auto [elseLine, endLine] = ScanBlock(lines, i);
         if (endLine == 0) return false;  // no endif: the script stops
         const bool holds = TestCondition(line.substr(2));
         size_t from = 0;

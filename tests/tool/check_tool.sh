@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# velmora-tool on the small projects beside this script.
+# velmora-tool on the small projects beside this script and the scenario castle.
 #   check_tool.sh TOOL
 set -euo pipefail
 tool=$1
@@ -41,4 +41,43 @@ grep -q '^error: .*damaged/map1.ini: .*Scr0DescrCnt' "$tmp/err" || fail "damaged
 grep -q '^error: .*game.ini' "$tmp/err" || fail "empty folder message: $(cat "$tmp/err")"
 "$tool" unscramble "$tmp/none.ini" 2> "$tmp/err" && fail "unscramble of a missing file succeeded"
 grep -q '^error: .*none.ini: не открывается' "$tmp/err" || fail "missing file message"
+
+# check: the scenario castle is clean; the summary is the last line, exit 0.
+castle=$here/../scenario/castle/Projects/Default
+"$tool" check "$castle" > "$tmp/out" || fail "check of the castle: $(cat "$tmp/out")"
+[ "$(cat "$tmp/out")" = "check: 0 errors, 0 warnings" ] || fail "castle findings: $(cat "$tmp/out")"
+
+# A warning alone passes, and fails with --strict.
+cp -r "$castle" "$tmp/warned"
+rm "$tmp/warned/menu.mid"
+"$tool" check "$tmp/warned" > "$tmp/out" || fail "a warning failed the check"
+grep -q '^warning: .*menu.mid: ' "$tmp/out" || fail "warning line: $(cat "$tmp/out")"
+tail -n 1 "$tmp/out" | grep -q '^check: 0 errors, 1 warning$' || fail "summary: $(cat "$tmp/out")"
+"$tool" check --strict "$tmp/warned" > /dev/null && fail "--strict passed a warning"
+
+# An error: its line names file and key, exit 1.
+mkdir "$tmp/broken"
+printf 'GameInitHealth=5\r\n' > "$tmp/broken/game.ini"
+printf 'MapScrCount=1\r\nScr0no=0\r\nScr0North=3\r\nScr0OnEnter=sya\r\n' > "$tmp/broken/map1.ini"
+set +e
+"$tool" check "$tmp/broken" > "$tmp/out"
+status=$?
+set -e
+[ "$status" -eq 1 ] || fail "broken project exit status $status"
+grep -q '^error: .*broken/map1.ini:Scr0North: ' "$tmp/out" || fail "exit line: $(cat "$tmp/out")"
+grep -q '^error: .*broken/map1.ini:Scr0OnEnter: строка 1 «sya»' "$tmp/out" || fail "script line: $(cat "$tmp/out")"
+
+# Damaged and missing projects are reported, not crashed on.
+"$tool" check "$here/damaged" > "$tmp/out" && fail "damaged project passed"
+grep -q 'Scr0DescrCnt' "$tmp/out" || fail "damaged check: $(cat "$tmp/out")"
+"$tool" check "$tmp/none" > "$tmp/out" && fail "missing folder passed"
+grep -q '^error: .*none: нет такой папки' "$tmp/out" || fail "missing folder: $(cat "$tmp/out")"
+
+# Usage and help.
+set +e
+"$tool" check > /dev/null 2>&1; [ $? -eq 2 ] || fail "check without a folder"
+"$tool" check --bogus "$castle" > /dev/null 2>&1; [ $? -eq 2 ] || fail "check with an unknown switch"
+set -e
+"$tool" --help | grep -q 'velmora-tool check \[--strict\]' || fail "help lacks check"
+{ "$tool" 2>&1 || true; } | grep -q "velmora-tool check" || fail "usage lacks check"
 echo "velmora-tool: all checks passed"

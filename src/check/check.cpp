@@ -1,0 +1,94 @@
+#include "check/check.h"
+
+#include <system_error>
+
+#include "base/cp1251.h"
+#include "base/encoding.h"
+#include "base/file_error.h"
+#include "base/paths.h"
+#include "check/checks.h"
+#include "check/files.h"
+#include "world/game_files.h"
+#include "world/link.h"
+
+namespace fs = std::filesystem;
+
+namespace velmora::check {
+namespace {
+
+// A project of a program folder stands in <program>/Projects/<name>, and the
+// program's sounds in <program>/Media.
+fs::path GuessMediaFolder(const fs::path& dir) {
+    const fs::path folder = fs::absolute(dir).lexically_normal();
+    const fs::path parent = (folder.has_filename() ? folder : folder.parent_path()).parent_path();
+    if (base::LowerAscii(parent.filename().string()) != "projects") return {};
+    return parent.parent_path() / "Media";
+}
+
+// Reads one map as the game would, with the game file beside it.
+LoadedMap LoadMap(const fs::path& dir, int32_t k, Report& report) {
+    LoadedMap map;
+    map.number = k;
+    const auto raw = ReadProjectFile(dir, "map" + std::to_string(k) + ".ini", report);
+    if (!raw) return map;
+    map.fileName = raw->name;
+    CheckFileBytes(*raw, report);
+    map.lines = world::TMyIniList::FromFileBytes(raw->bytes);
+    CheckLineNames(map.lines, map.fileName, report);
+    auto gp = std::make_unique<world::GameProject>();
+    gp->folders.program = dir;
+    gp->folders.state = dir;
+    gp->map.mapIndex = k - 1;
+    try {
+        if (!world::LoadProject(*gp)) return map;  // game.ini went away meanwhile
+    } catch (const base::FileError& e) {
+        report.Error(e.file(), "", e.problem());
+        return map;
+    } catch (const std::exception& e) {
+        report.Error(map.fileName, "", std::string("не читается: ") + e.what());
+        return map;
+    }
+    map.gridBuilt = world::LinkWorld(gp->map, gp->hero);
+    map.gp = std::move(gp);
+    return map;
+}
+
+}  // namespace
+
+void CheckProject(const fs::path& dir, Report& report, const fs::path& mediaFolder) {
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec)) {
+        report.Error(base::DisplayPath(dir), "", "нет такой папки");
+        return;
+    }
+    Project project;
+    project.dir = dir;
+    project.sound = std::make_unique<sound::SoundSystem>(
+        dir, mediaFolder.empty() ? GuessMediaFolder(dir) : mediaFolder, nullptr, nullptr);
+
+    const auto game = ReadProjectFile(dir, "game.ini", report);
+    if (!game) return;
+    project.gameFileName = game->name;
+    CheckFileBytes(*game, report);
+    project.gameLines = world::TMyIniList::FromFileBytes(game->bytes);
+    CheckLineNames(project.gameLines, project.gameFileName, report);
+
+    const std::vector<int32_t> numbers = MapNumbers(dir);
+    if (numbers.empty() || numbers.front() != 1) {
+        report.Error(base::DisplayPath(dir / "map1.ini"), "",
+                     "нет такого файла: первая карта пуста, игре негде начать");
+    }
+    for (int32_t k : numbers) project.maps.push_back(LoadMap(dir, k, report));
+
+    CheckGameKeys(project, report);
+    CheckPagesAndMusic(project, report);
+    for (const LoadedMap& map : project.maps) {
+        if (!map.gp) continue;
+        CheckMapKeys(map, report);
+        CheckMapLinks(map, report);
+        CheckMapScripts(project, map, report);
+        CheckMapPictures(project, map, report);
+    }
+}
+
+}  // namespace velmora::check

@@ -1,0 +1,188 @@
+#include "check/files.h"
+
+#include <algorithm>
+#include <system_error>
+#include <unordered_map>
+
+#include "base/cp1251.h"
+#include "base/encoding.h"
+#include "base/file_error.h"
+#include "base/file_io.h"
+#include "base/paths.h"
+#include "world/key_access.h"
+
+namespace fs = std::filesystem;
+
+namespace velmora::check {
+namespace {
+
+// Problems of one kind in one file past this many are summed up in one line.
+constexpr size_t kMaxPerKind = 10;
+
+// True for text that is valid UTF-8 with at least one letter beyond ASCII:
+// a 1251 text of Russian words almost never is.
+bool LooksLikeUtf8(std::string_view text) {
+    size_t multi = 0;
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        size_t extra = 0;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        if ((c & 0xE0) == 0xC0 && c >= 0xC2) {
+            extra = 1;
+        } else if ((c & 0xF0) == 0xE0) {
+            extra = 2;
+        } else if ((c & 0xF8) == 0xF0 && c <= 0xF4) {
+            extra = 3;
+        } else {
+            return false;
+        }
+        if (i + extra >= text.size()) return false;
+        for (size_t k = 1; k <= extra; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        }
+        ++multi;
+        i += extra + 1;
+    }
+    return multi > 0;
+}
+
+std::string Lower(std::string_view s) { return base::LowerText1251(s); }
+
+}  // namespace
+
+std::vector<int32_t> MapNumbers(const fs::path& dir) {
+    std::vector<int32_t> numbers;
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = base::LowerAscii(it->path().filename().string());
+        if (name.size() <= 7 || name.rfind("map", 0) != 0 ||
+            name.compare(name.size() - 4, 4, ".ini") != 0) {
+            continue;
+        }
+        const std::string digits = name.substr(3, name.size() - 7);
+        if (digits[0] == '0' ||
+            !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+            continue;
+        }
+        const int32_t k = world::ParseInt32(digits, 0);
+        if (k > 0) numbers.push_back(k);
+    }
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    return numbers;
+}
+
+std::optional<RawFile> ReadProjectFile(const fs::path& dir, std::string_view relative,
+                                       Report& report) {
+    const auto path = base::FindPath(dir, relative);
+    if (!path) {
+        report.Error(base::DisplayPath(dir / std::string(relative)), "", "нет такого файла");
+        return std::nullopt;
+    }
+    RawFile file{base::DisplayPath(*path), {}};
+    std::error_code ec;
+    const std::uintmax_t size = fs::file_size(*path, ec);
+    if (!ec && size > kMaxFileBytes) {
+        report.Error(file.name, "",
+                     "файл в " + std::to_string(size) + " байт больше " +
+                         std::to_string(kMaxFileBytes) + ": это не файл проекта");
+        return std::nullopt;
+    }
+    try {
+        file.bytes = base::ReadWholeFile(*path);
+    } catch (const base::FileError& e) {
+        report.Error(file.name, "", e.problem());
+        return std::nullopt;
+    }
+    return file;
+}
+
+void CheckFileBytes(const RawFile& file, Report& report) {
+    const std::string& bytes = file.bytes;
+    if (bytes.empty()) {
+        report.Error(file.name, "", "файл пуст");
+        return;
+    }
+    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) {
+        report.Error(file.name, "",
+                     "файл начинается с метки UTF-8 (BOM): игра примет его за зашифрованный и "
+                     "прочтёт мусор; сохраните его в кодировке 1251 без метки");
+        return;
+    }
+    const bool plain = world::IsPlainKeyLines(bytes);
+    const std::string text = world::Scramble(bytes);  // the other reading, if scrambled
+    const std::string_view read = plain ? std::string_view(bytes) : std::string_view(text);
+    if (!plain && !world::IsPlainKeyLines(read)) {
+        report.Error(file.name, "",
+                     "файл не начинается ни с Game, ни с Map, ни с Hero ни открытым текстом, ни "
+                     "зашифрованным: игра расшифрует его в мусор");
+        return;
+    }
+    const size_t zero = read.find('\0');
+    if (zero != std::string_view::npos) {
+        report.Warning(file.name, "",
+                       "нулевой байт на позиции " + std::to_string(zero) +
+                           ": дальше игра файл не читает");
+    }
+    const std::string_view used = read.substr(0, zero);
+    // Line by line: an author may paste one UTF-8 line into a 1251 file.
+    if (plain) {
+        const std::vector<std::string> lines = world::SplitLines(used);
+        for (size_t i = 0; i < lines.size(); ++i) {
+            if (!LooksLikeUtf8(lines[i])) continue;
+            report.Error(file.name, "",
+                         "строка " + std::to_string(i + 1) +
+                             " в UTF-8, а игра читает файлы проекта в кодировке 1251: русские "
+                             "буквы будут искажены");
+            break;
+        }
+    }
+    // The game writes every line with its line end; a scrambled file that
+    // stops in mid-line has been cut off.
+    if (!plain && zero == std::string_view::npos && used.back() != '\n' && used.back() != '\r') {
+        const size_t start = used.find_last_of("\r\n");
+        const std::string_view last = used.substr(start == std::string_view::npos ? 0 : start + 1);
+        report.Warning(file.name, "",
+                       "зашифрованный файл обрывается посреди строки «" +
+                           base::Cp1251ToUtf8(last.substr(0, 40)) + "»: возможно, он обрезан");
+    }
+}
+
+void CheckLineNames(const world::TMyIniList& lines, const std::string& fileName, Report& report) {
+    std::unordered_map<std::string, size_t> first;
+    size_t withoutEq = 0;
+    size_t firstWithoutEq = 0;
+    size_t repeated = 0;
+    for (size_t i = 0; i < lines.LineCount(); ++i) {
+        const std::string_view line = lines.Line(i);
+        const size_t eq = line.find('=');
+        if (eq == std::string_view::npos) {
+            if (base::TrimBlanks(line).empty()) continue;
+            if (withoutEq++ == 0) firstWithoutEq = i;
+            continue;
+        }
+        const std::string_view name = line.substr(0, eq);
+        const auto [at, fresh] = first.emplace(Lower(name), i);
+        if (fresh) continue;
+        if (++repeated <= kMaxPerKind) {
+            report.Warning(fileName, base::Cp1251ToUtf8(name),
+                           "строка повторяется (строки " + std::to_string(at->second + 1) + " и " +
+                               std::to_string(i + 1) + "): игра берёт первую");
+        }
+    }
+    if (repeated > kMaxPerKind) {
+        report.Warning(fileName, "",
+                       "ещё " + std::to_string(repeated - kMaxPerKind) + " повторённых строк");
+    }
+    if (withoutEq > 0) {
+        report.Warning(fileName, "",
+                       "строка " + std::to_string(firstWithoutEq + 1) + " " +
+                           (withoutEq > 1 ? "и ещё " + std::to_string(withoutEq - 1) + " " : "") +
+                           "без знака «=»: игра их пропускает");
+    }
+}
+
+}  // namespace velmora::check

@@ -1,0 +1,143 @@
+// What loading forgives: a missing key reads as 0 or empty, a count decides
+// how many sections and items are read whatever the file holds.
+#include <string>
+
+#include "check/checks.h"
+
+namespace velmora::check {
+namespace {
+
+bool Has(const world::TMyIniList& lines, const std::string& name) {
+    std::string_view value;
+    return lines.Find(name, value);
+}
+
+// The items of one counted list that the file lacks (they read as empty texts).
+void CheckListItems(const world::TMyIniList& lines, const std::string& fileName,
+                    const std::string& name, Report& report) {
+    std::string_view value;
+    if (!lines.Find(name + "Cnt", value)) return;
+    const int32_t count = world::ParseInt32(value, 0);
+    if (count < 0) {
+        report.Warning(fileName, name + "Cnt", "отрицательный счётчик " + std::to_string(count) +
+                                                   ": список пуст");
+        return;
+    }
+    int32_t missing = 0;
+    int32_t firstMissing = -1;
+    for (int32_t i = 0; i < count; ++i) {
+        if (Has(lines, name + std::to_string(i))) continue;
+        if (missing++ == 0) firstMissing = i;
+    }
+    if (missing > 0) {
+        report.Warning(fileName, name + "Cnt",
+                       "счётчик " + std::to_string(count) + ", а строки " + name +
+                           std::to_string(firstMissing) + " нет" +
+                           (missing > 1 ? " (и ещё " + std::to_string(missing - 1) + " строк)" : "") +
+                           ": игра читает вместо них пустой текст");
+    }
+}
+
+// A count of records against the sections present: sections past the count
+// are never read, sections under it that are missing read as empty records.
+void CheckRecordCount(const world::TMyIniList& lines, const std::string& fileName,
+                      const std::string& section, int64_t count, Report& report) {
+    const std::string countKey = "Map" + section + "Count";
+    if (count < 0) {
+        report.Warning(fileName, countKey, "отрицательный счётчик " + std::to_string(count));
+        return;
+    }
+    const std::string next = section + std::to_string(count);
+    if (Has(lines, next + "no") || Has(lines, next + "Title")) {
+        report.Warning(fileName, countKey,
+                       "счётчик " + std::to_string(count) + ", но в файле есть раздел " + next +
+                           ": игра его не читает");
+    }
+    for (int64_t i = 0; i < count; ++i) {
+        const std::string s = section + std::to_string(i);
+        if (!Has(lines, s + "no") && !Has(lines, s + "Title")) {
+            report.Warning(fileName, countKey,
+                           "счётчик " + std::to_string(count) + ", а раздела " + s +
+                               " нет: игра читает пустую запись (файл обрезан?)");
+            return;
+        }
+    }
+}
+
+void MissingMeans(const world::TMyIniList& lines, const std::string& fileName,
+                  const std::string& name, const std::string& meaning, Report& report) {
+    if (!Has(lines, name)) report.Warning(fileName, name, "нет строки: " + meaning);
+}
+
+}  // namespace
+
+void CheckMapKeys(const LoadedMap& map, Report& report) {
+    const world::TMyIniList& lines = map.lines;
+    const std::string& file = map.fileName;
+    const world::MMap& m = map.gp->map;
+    CheckRecordCount(lines, file, "Scr", m.ScrCount, report);
+    CheckRecordCount(lines, file, "Obj", m.ObjCount, report);
+    CheckRecordCount(lines, file, "Cmd", m.CmdCount, report);
+    for (size_t i = 0; i < m.screens.size(); ++i) {
+        const std::string s = "Scr" + std::to_string(i);
+        for (const char* list : {"Descr", "RestMessage", "Messages", "Scripts"}) {
+            CheckListItems(lines, file, s + list, report);
+        }
+        std::string missing;
+        for (const char* exit : {"North", "South", "East", "West"}) {
+            if (!Has(lines, s + exit)) missing += (missing.empty() ? "" : ", ") + std::string(exit);
+        }
+        if (!missing.empty()) {
+            report.Warning(file, s, "нет строк выходов " + missing +
+                                        ": такой выход читается как 0 и ведёт на экран 0");
+        }
+    }
+    for (size_t i = 0; i < m.objects.size(); ++i) {
+        const std::string o = "Obj" + std::to_string(i);
+        CheckListItems(lines, file, o + "Descr", report);
+        MissingMeans(lines, file, o + "Visible", "предмет скрыт, пока скрипт его не покажет", report);
+        MissingMeans(lines, file, o + "Takable", "предмет нельзя взять", report);
+    }
+    for (size_t i = 0; i < m.commands.size(); ++i) {
+        const std::string c = "Cmd" + std::to_string(i);
+        MissingMeans(lines, file, c + "cScr", "cScr 0: команда работает только на экране номер 0",
+                     report);
+    }
+}
+
+void CheckGameKeys(const Project& project, Report& report) {
+    const world::TMyIniList& lines = project.gameLines;
+    const std::string& file = project.gameFileName;
+    for (const char* list :
+         {"NotInter", "NotExam", "Death", "Intros", "Ok", "ITake", "IDrop", "NoTake", "NoDrop",
+          "NoSpeak", "NoGo", "IHaveNot", "ICant", "ICantTake", "TooHavy", "StdRest", "LongRest"}) {
+        CheckListItems(lines, file, std::string("Game") + list, report);
+    }
+    const world::MGame* game = project.Game();
+    if (game == nullptr) return;
+    // The standard messages the player hears; an empty list is said as "не задано".
+    const std::pair<const char*, const world::MessageList*> spoken[] = {
+        {"NotInter", &game->NotInter}, {"NotExam", &game->NotExam},   {"ITake", &game->ITake},
+        {"IDrop", &game->IDrop},       {"NoTake", &game->NoTake},     {"NoDrop", &game->NoDrop},
+        {"NoSpeak", &game->NoSpeak},   {"NoGo", &game->NoGo},         {"IHaveNot", &game->IHaveNot},
+        {"ICant", &game->ICant},       {"ICantTake", &game->ICantTake}, {"TooHavy", &game->TooHavy},
+        {"StdRest", &game->StdRest},   {"LongRest", &game->LongRest},
+    };
+    for (const auto& [name, list] : spoken) {
+        if (list->lines.empty()) {
+            report.Warning(file, std::string("Game") + name + "Cnt",
+                           "список пуст: игрок услышит «не задано»");
+        }
+    }
+    if (game->Death.lines.empty()) {
+        report.Warning(file, "GameDeathCnt", "список пуст: смерть героя пройдёт без слов");
+    }
+    if (game->InitHealth < 1) {
+        report.Error(file, "GameInitHealth",
+                     (Has(lines, "GameInitHealth") ? std::to_string(game->InitHealth)
+                                                   : std::string("нет строки, здоровье 0")) +
+                         ": герой начинает без здоровья и погибнет на первом шаге");
+    }
+}
+
+}  // namespace velmora::check

@@ -1,0 +1,212 @@
+// Numbers, exits, the grid, where objects lie and what commands name.
+#include <limits>
+#include <map>
+#include <unordered_map>
+#include <utility>
+
+#include "base/cp1251.h"
+#include "check/checks.h"
+#include "world/link.h"
+
+namespace velmora::check {
+namespace {
+
+using world::MMap;
+
+std::string Key(const char* section, size_t i, const char* key) {
+    return section + std::to_string(i) + key;
+}
+
+std::string Cell(int64_t x, int64_t y) {
+    return "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
+}
+
+// The lookups by number walk back from where a number would stand without
+// gaps, so numbers must ascend and never be below their position.
+template <typename Record, typename IndexOf>
+void CheckNumbers(const LoadedMap& lm, const std::vector<std::unique_ptr<Record>>& records,
+                  const char* section, const char* what, IndexOf indexOf, Report& report) {
+    for (size_t i = 0; i < records.size(); ++i) {
+        const int32_t no = records[i]->no;
+        if (indexOf(lm.gp->map, no) == static_cast<int32_t>(i)) continue;
+        report.Error(lm.fileName, Key(section, i, "no"),
+                     std::string(what) + " номер " + std::to_string(no) +
+                         " не находится по номеру: номера должны расти по порядку и быть не "
+                         "меньше места в списке (" +
+                         std::to_string(i) + ")");
+    }
+}
+
+template <typename Record>
+void CheckTitles(const LoadedMap& lm, const std::vector<std::unique_ptr<Record>>& records,
+                 const char* section, const char* consequence, Report& report) {
+    std::unordered_map<std::string, size_t> first;
+    for (size_t i = 0; i < records.size(); ++i) {
+        const std::string& title = records[i]->Title;
+        if (title.empty()) {
+            report.Warning(lm.fileName, Key(section, i, "Title"), "пустое название");
+            continue;
+        }
+        const auto [at, fresh] = first.emplace(base::LowerText1251(title), i);
+        if (!fresh) {
+            report.Warning(lm.fileName, Key(section, i, "Title"),
+                           "то же название " + Quoted(title) + ", что у " + section +
+                               std::to_string(at->second) + ": " + consequence);
+        }
+    }
+}
+
+struct Direction {
+    const char* key;
+    int32_t world::MScreen::*exit;
+    int dx, dy;
+};
+constexpr Direction kDirections[] = {
+    {"North", &world::MScreen::North, 0, 1},
+    {"South", &world::MScreen::South, 0, -1},
+    {"West", &world::MScreen::West, -1, 0},
+    {"East", &world::MScreen::East, 1, 0},
+};
+
+bool UsesGrid(const MMap& m) {
+    for (const auto& s : m.screens) {
+        for (const Direction& d : kDirections) {
+            if ((*s).*d.exit < 0 && (*s).*d.exit != world::kExitNone) return true;
+        }
+    }
+    return false;
+}
+
+void CheckExits(const LoadedMap& lm, Report& report) {
+    const MMap& m = lm.gp->map;
+    const bool grid = UsesGrid(m);
+    // Screens by cell: two on one cell hide the earlier from the grid.
+    std::map<std::pair<int32_t, int32_t>, std::vector<size_t>> cells;
+    for (size_t i = 0; i < m.screens.size(); ++i) cells[{m.screens[i]->x, m.screens[i]->y}].push_back(i);
+    if (grid && !lm.gridBuilt) {
+        report.Error(lm.fileName, "", "координаты экранов занимают " + std::to_string(m.gridWidth) +
+                                          " x " + std::to_string(m.gridHeight) + " клеток, больше " +
+                                          std::to_string(world::kMaxGridCells) +
+                                          ": выходы по карте (-1) никуда не ведут");
+    }
+    if (grid) {
+        for (const auto& [cell, here] : cells) {
+            if (here.size() < 2) continue;
+            std::string names;
+            for (size_t i : here) names += (names.empty() ? "" : ", ") + Quoted(m.screens[i]->Title);
+            report.Warning(lm.fileName, Key("Scr", here.back(), "x"),
+                           "экраны " + names + " стоят в одной клетке " + Cell(cell.first, cell.second) +
+                               ": по карте туда ведёт только последний");
+        }
+    }
+    const int64_t count = static_cast<int64_t>(m.screens.size());
+    for (size_t i = 0; i < m.screens.size(); ++i) {
+        const world::MScreen& s = *m.screens[i];
+        for (const Direction& d : kDirections) {
+            const int32_t v = s.*d.exit;
+            const std::string key = Key("Scr", i, d.key);
+            if (v == world::kExitNone) continue;
+            if (v >= 0) {
+                if (v >= count) {
+                    report.Error(lm.fileName, key,
+                                 "выход ведёт на экран " + std::to_string(v) + ", а на карте экраны от 0 до " +
+                                     std::to_string(count - 1));
+                }
+                continue;
+            }
+            if (v != world::kExitByGrid) {
+                report.Warning(lm.fileName, key,
+                               "значение " + std::to_string(v) + " игра понимает как -1 (выход по карте)");
+            }
+            if (!lm.gridBuilt) continue;
+            const int64_t x = int64_t{s.x} + d.dx;
+            const int64_t y = int64_t{s.y} + d.dy;
+            if (x < std::numeric_limits<int32_t>::min() || x > std::numeric_limits<int32_t>::max() ||
+                y < std::numeric_limits<int32_t>::min() || y > std::numeric_limits<int32_t>::max()) {
+                continue;
+            }
+            const auto it = cells.find({static_cast<int32_t>(x), static_cast<int32_t>(y)});
+            if (it == cells.end() || it->second.size() < 2) continue;
+            report.Error(lm.fileName, key,
+                         "выход по карте ведёт в клетку " + Cell(x, y) + ", где стоят " +
+                             std::to_string(it->second.size()) + " экрана: игра поведёт на " +
+                             Quoted(m.screens[it->second.back()]->Title) + ", а не на " +
+                             Quoted(m.screens[it->second.front()]->Title));
+        }
+    }
+}
+
+void CheckObjects(const LoadedMap& lm, Report& report) {
+    const MMap& m = lm.gp->map;
+    for (size_t j = 0; j < m.objects.size(); ++j) {
+        const world::MObj& o = *m.objects[j];
+        if (o.ScrWhere >= 0 && world::ScreenByNumber(m, o.ScrWhere) == nullptr) {
+            report.Error(lm.fileName, Key("Obj", j, "ScrWhere"),
+                         "предмет " + Quoted(o.Title) + " лежит на экране номер " +
+                             std::to_string(o.ScrWhere) + ", а такого экрана нет: его не будет нигде");
+        }
+    }
+}
+
+void CheckCommands(const LoadedMap& lm, Report& report) {
+    const MMap& m = lm.gp->map;
+    for (size_t k = 0; k < m.commands.size(); ++k) {
+        const world::MScript& c = *m.commands[k];
+        const std::string title = Quoted(c.Title);
+        if (c.cObj1 < 0) {
+            report.Warning(lm.fileName, Key("Cmd", k, "cObj1"),
+                           "команда " + title + " не привязана ни к одному предмету: игрок её не найдёт");
+        } else if (world::ObjectByNumber(m, c.cObj1) == nullptr) {
+            report.Error(lm.fileName, Key("Cmd", k, "cObj1"),
+                         "предмета номер " + std::to_string(c.cObj1) + " нет: команда " + title +
+                             " не будет предложена");
+        }
+        if (c.cObj1 >= 0 && world::ObjectByNumber(m, c.cObj2) == nullptr) {
+            report.Error(lm.fileName, Key("Cmd", k, "cObj2"),
+                         "предмета номер " + std::to_string(c.cObj2) + " нет: команда " + title +
+                             " никогда не сработает");
+        }
+        if (c.cScr >= 0 && world::ScreenByNumber(m, c.cScr) == nullptr) {
+            report.Error(lm.fileName, Key("Cmd", k, "cScr"),
+                         "экрана номер " + std::to_string(c.cScr) + " нет: команда " + title +
+                             " никогда не сработает");
+        } else if (c.cScr == -1) {
+            report.Warning(lm.fileName, Key("Cmd", k, "cScr"),
+                           "-1: команда " + title + " не работает ни на одном экране (на любом: -2)");
+        }
+        // A missing key reads as 0 too.
+        std::string_view given;
+        if (c.Enabled == 0) {
+            const std::string key = Key("Cmd", k, "Enabled");
+            report.Warning(lm.fileName, key,
+                           std::string(lm.lines.Find(key, given) ? "0" : "нет строки, значит 0") +
+                               ": команда " + title + " никогда не выполнится (игра её не включает)");
+        }
+        if (c.MaxOnce <= 0) {
+            const std::string key = Key("Cmd", k, "MaxOnce");
+            report.Warning(lm.fileName, key,
+                           (lm.lines.Find(key, given) ? std::to_string(c.MaxOnce)
+                                                      : std::string("нет строки, значит 0")) +
+                               ": команда " + title + " никогда не выполнится");
+        }
+    }
+}
+
+}  // namespace
+
+void CheckMapLinks(const LoadedMap& lm, Report& report) {
+    const MMap& m = lm.gp->map;
+    if (m.screens.empty()) {
+        report.Error(lm.fileName, "MapScrCount", "на карте нет ни одного экрана: герою негде стоять");
+    }
+    CheckNumbers(lm, m.screens, "Scr", "экран", world::ScreenIndexOf, report);
+    CheckNumbers(lm, m.objects, "Obj", "предмет", world::ObjectIndexOf, report);
+    CheckNumbers(lm, m.commands, "Cmd", "команда", world::CommandIndexOf, report);
+    CheckTitles(lm, m.screens, "Scr", "go найдёт только первый", report);
+    CheckTitles(lm, m.objects, "Obj", "скрипты найдут только первый", report);
+    CheckExits(lm, report);
+    CheckObjects(lm, report);
+    CheckCommands(lm, report);
+}
+
+}  // namespace velmora::check

@@ -1,0 +1,38 @@
+#include "check/project.h"
+
+#include "base/encoding.h"
+#include "base/paths.h"
+
+namespace velmora::check {
+
+const LoadedMap* Project::MapByNumber(int64_t k) const {
+    for (const LoadedMap& m : maps) {
+        if (m.number == k) return &m;
+    }
+    return nullptr;
+}
+
+const world::MGame* Project::Game() const {
+    for (const LoadedMap& m : maps) {
+        if (m.gp) return &m.gp->game;
+    }
+    return nullptr;
+}
+
+bool Project::HasFile(std::string_view relative) const {
+    return base::FindPath(dir, relative).has_value();
+}
+
+bool Project::HasSoundFile(std::string_view name) const {
+    return sound && !sound->ResolveSoundFile(name).empty();
+}
+
+bool Project::HasMusicFile(std::string_view name) const {
+    return sound && !sound->ProjectFile(name).empty();
+}
+
+std::string Shown(std::string_view text1251) { return base::Cp1251ToUtf8(text1251); }
+
+std::string Quoted(std::string_view text1251) { return "«" + Shown(text1251) + "»"; }
+
+}  // namespace velmora::check

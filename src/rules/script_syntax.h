@@ -1,0 +1,57 @@
+// How the script runner reads a script's shape: which lines open a block,
+// where a block's else and endif stand, and which keywords are statements and
+// conditions. The runner uses these itself; the authors' checker reads
+// scripts through them too, so both always agree.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora::rules {
+
+// A trimmed line that opens a block: "if " in lower case at its start.
+bool OpensBlock(std::string_view trimmedLine);
+
+// The else and endif lines of the block opened at `opener`. Lines are looked
+// at as they stand: nested block lines count only at the first column, and
+// keywords are case-sensitive. 0 means none (line 0 can be neither).
+struct BlockLines {
+    size_t elseLine = 0;
+    size_t endLine = 0;
+};
+BlockLines ScanBlock(const std::vector<std::string>& lines, size_t opener);
+
+// What a statement's argument is.
+enum class ArgKind {
+    Object,     // an object's title, one word
+    Number,     // a decimal number
+    Direction,  // север/юг/восток/запад or n/s/e/w
+    Screen,     // a screen's title, one word
+    Text,       // the rest of the line after the keyword
+    Statement,  // the rest of the line from the third word: a statement
+};
+
+struct StatementForm {
+    const char* keyword;   // lower case
+    // The arguments in order; `required` of them must be given, the rest
+    // take a default.
+    std::vector<ArgKind> args;
+    size_t required;
+};
+
+// The form of a statement keyword (lower case), or null for a keyword that
+// RunStatement does not know (such a line does nothing).
+const StatementForm* FindStatement(std::string_view keyword);
+
+// The condition keywords TestCondition knows (lower case).
+bool IsConditionKeyword(std::string_view keyword);
+
+// The pictures the rules show, relative to the project folder: a screen's
+// "gif\<n>.gif" (frame 0) or "gif\<n>-<frame>.gif", a death's "gif\d<n>.gif".
+std::string ScreenPictureName(int64_t n, int64_t frame);
+std::string DeathPictureName(int64_t picture);
+
+}  // namespace velmora::rules

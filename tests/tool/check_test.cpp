@@ -1,0 +1,316 @@
+// The checker on small projects written for each case: a clean one that
+// passes, then one kind of fault at a time, each reported on its own line.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "base/encoding.h"
+#include "check/check.h"
+#include "check/report.h"
+#include "unit/test_folder.h"
+#include "world/key_lines.h"
+
+namespace velmora::check {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+std::string Ru(const std::string& utf8) { return base::Utf8ToCp1251(utf8); }
+
+std::string Join(const Lines& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\r\n";
+    return text;
+}
+
+// The lines with `line` put in place of the line of the same name, or added.
+Lines With(Lines lines, const std::string& line) {
+    const std::string name = line.substr(0, line.find('=') + 1);
+    for (std::string& l : lines) {
+        if (l.rfind(name, 0) == 0) {
+            l = line;
+            return lines;
+        }
+    }
+    lines.push_back(line);
+    return lines;
+}
+
+Lines GameLines() {
+    Lines lines;
+    for (const char* list : {"NotInter", "NotExam", "Death", "ITake", "IDrop", "NoTake", "NoDrop",
+                             "NoSpeak", "NoGo", "IHaveNot", "ICant", "ICantTake", "TooHavy",
+                             "StdRest", "LongRest"}) {
+        lines.push_back(std::string("Game") + list + "Cnt=1");
+        lines.push_back(std::string("Game") + list + "0=" + Ru("Текст."));
+    }
+    lines.push_back("GameIntrosCnt=1");
+    lines.push_back("GameIntros0=" + Ru("Давно.") + "\\n#image intro.gif\\n#page 3\\n#snd bell.wav");
+    lines.push_back("GameInitHealth=10");
+    lines.push_back("GameGoDecHealth=1");
+    return lines;
+}
+
+Lines Map1Lines() {
+    return {
+        "MapTitle=Test", "MapScrCount=2",
+        "Scr0no=0", "Scr0x=0", "Scr0y=0", "Scr0Title=Gate",
+        "Scr0North=-1", "Scr0South=-2", "Scr0East=1", "Scr0West=-2",
+        "Scr0MessagesCnt=1", "Scr0Messages0=" + Ru("Привет."),
+        "Scr0ScriptsCnt=1", "Scr0Scripts0=say " + Ru("Скрипт."),
+        "Scr0OnEnter=if carry key\\nif curss 1\\nsay A\\nsay B\\nendif\\nelse\\nmes 1\\nendif\\n"
+        "  if done 0\\ncall 1\\nendif\\nsnd bell.wav",
+        "Scr1no=1", "Scr1x=0", "Scr1y=1", "Scr1Title=Yard",
+        "Scr1North=-2", "Scr1South=-1", "Scr1East=-2", "Scr1West=0",
+        "MapObjCount=1",
+        "Obj0no=0", "Obj0Title=key", "Obj0ScrWhere=0", "Obj0Visible=1", "Obj0Takable=1",
+        "Obj0OnTake=show key\\nopen n\\nclose " + Ru("юг"),
+        "MapCmdCount=1",
+        "Cmd0no=0", "Cmd0Title=Open", "Cmd0cScr=1", "Cmd0cObj1=0", "Cmd0cObj2=0",
+        "Cmd0MaxOnce=1", "Cmd0Enabled=1", "Cmd0list->Text=say done\\nmap 1\\n",
+    };
+}
+
+Lines Map2Lines() {
+    return {
+        "MapTitle=Cellar", "MapScrCount=2",
+        "Scr0no=0", "Scr0Title=Stairs", "Scr0North=-2", "Scr0South=-2", "Scr0East=1", "Scr0West=-2",
+        "Scr1no=1", "Scr1Title=Cellar", "Scr1North=-2", "Scr1South=-2", "Scr1East=-2", "Scr1West=0",
+        "MapObjCount=0", "MapCmdCount=0",
+    };
+}
+
+class CheckTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Write("game.ini", GameLines());
+        Write("map1.ini", Map1Lines());
+        Write("map2.ini", Map2Lines());
+        for (const char* file : {"gif/0.gif", "gif/1.gif", "gif/intro.gif", "menu.mid", "map1.mid",
+                                 "Snd/bell.wav"}) {
+            dir.Write(file, "x");
+        }
+    }
+    void Write(const std::string& name, const Lines& lines) const { dir.Write(name, Join(lines)); }
+    void Map1(const std::string& line) const { Write("map1.ini", With(Map1Lines(), line)); }
+
+    Report Run(const std::filesystem::path& media = {}) const {
+        Report report;
+        CheckProject(dir.path(), report, media);
+        return report;
+    }
+
+    test::TestFolder dir;
+};
+
+std::string Text(const Report& report) {
+    std::string text;
+    for (const Finding& f : report.findings()) text += Report::Line(f) + "\n";
+    return text;
+}
+
+// The one finding of that severity and key whose problem holds `part`.
+bool Has(const Report& report, Severity severity, const std::string& key, const std::string& part) {
+    for (const Finding& f : report.findings()) {
+        if (f.severity == severity && f.key == key && f.problem.find(part) != std::string::npos) return true;
+    }
+    return false;
+}
+
+TEST_F(CheckTest, CleanProjectPassesInAnySpellingOfItsFiles) {
+    Report report = Run();
+    EXPECT_EQ(report.errors() + report.warnings(), 0u) << Text(report);
+    EXPECT_EQ(report.Summary(), "check: 0 errors, 0 warnings");
+
+    // Scrambled, upper-case names, a GIF folder: found as the game finds them.
+    std::filesystem::remove(dir.path() / "map1.ini");
+    dir.Write("MAP1.INI", world::Scramble(Join(Map1Lines())));
+    std::filesystem::rename(dir.path() / "gif", dir.path() / "GIF");
+    std::filesystem::rename(dir.path() / "GIF/0.gif", dir.path() / "GIF/0.GIF");
+    report = Run();
+    EXPECT_EQ(report.errors() + report.warnings(), 0u) << Text(report);
+    EXPECT_FALSE(report.Failed(true));
+}
+
+TEST_F(CheckTest, BlocksAreReadAsTheRunnerScansThem) {
+    Map1("Scr0OnEnter=If carry key\\nsay A\\nendif\\n"        // 1-3: capital If, stray endif
+         "if carry key\\nsay B\\n  else\\nsay C\\nendif\\n"    // 4-8: indented else
+         "if carry key\\n  if curss 1\\nsay D\\n  endif\\nendif\\n"  // 9-13: indented inner block
+         "if curss 1\\nsay E\\n");                            // 14-15: no endif
+    const Report report = Run();
+    const std::string key = "Scr0OnEnter";
+    EXPECT_TRUE(Has(report, Severity::Error, key, "строка 1 «If carry key»: «If» с большой буквы")) << Text(report);
+    EXPECT_TRUE(Has(report, Severity::Error, key, "строка 3 «endif»: endif без своего if")) << Text(report);
+    EXPECT_TRUE(Has(report, Severity::Error, key, "строка 6 «else»: else с отступом")) << Text(report);
+    EXPECT_TRUE(Has(report, Severity::Error, key, "строка 10 «if curss 1»: if с отступом")) << Text(report);
+    EXPECT_TRUE(Has(report, Severity::Error, key, "строка 10 «if curss 1»: блок без endif")) << Text(report);
+    EXPECT_TRUE(Has(report, Severity::Error, key, "строка 14 «if curss 1»: блок без endif")) << Text(report);
+    // The runner's nesting limit stops the checker too, with no deep recursion.
+    std::string deep;
+    for (int i = 0; i < 5000; ++i) deep += "if curss 1\\nsay x\\n";
+    for (int i = 0; i < 5000; ++i) deep += "endif\\n";
+    Map1("Scr0OnEnter=" + deep);
+    EXPECT_TRUE(Has(Run(), Severity::Error, key, "блоки вложены глубже 64"));
+}
+
+TEST_F(CheckTest, StatementsNeedTheirArgumentsAndNameWhatExists) {
+    Map1("Scr0OnEnter=sya hi\\ngo Nowhere\\nshow lamp\\ninter 2\\ncall 2\\nmes 3\\nforce 5\\n"
+         "map 6\\nsnd missing.wav\\nifnt 99 say x\\nframe 2\\ndie 1 4\\nopen up\\n"
+         "setostat key x\\nhealth\\ncarry key\\nifnt 0 sya\\nsay");
+    const Report report = Run();
+    const std::string key = "Scr0OnEnter";
+    const std::pair<int, std::string> errors[] = {
+        {1, "неизвестная команда «sya»"},        {2, "экрана «Nowhere» на этой карте нет"},
+        {3, "предмета «lamp» на этой карте нет"}, {4, "страниц Intros 1, номера 2 нет"},
+        {5, "скриптов 1, номера 2 нет"},          {7, "скриптов 1, номера 5 нет"},
+        {8, "нет файла карты map7.ini"},          {9, "нет звукового файла «missing.wav»"},
+        {10, "команды номер 99 нет"},             {11, "нет картинки gif\\0-2.gif"},
+        {12, "нет картинки gif\\d4.gif"},         {13, "«up» не направление"},
+        {14, "«x» не число"},                     {15, "не хватает аргументов"},
+        {16, "(условие без if)"},                 {17, "неизвестная команда «sya»"},
+    };
+    for (const auto& [line, part] : errors) {
+        EXPECT_TRUE(Has(report, Severity::Error, key, "строка " + std::to_string(line) + " ")) << line;
+        EXPECT_NE(Text(report).find(part), std::string::npos) << part << "\n" << Text(report);
+    }
+    // What the game allows: a message past the list shows "0", an empty say nothing.
+    EXPECT_TRUE(Has(report, Severity::Warning, key, "строка 6 «mes 3»: у экрана «Gate» сообщений 1, номера 3 нет"));
+    EXPECT_TRUE(Has(report, Severity::Warning, key, "строка 18 «say»: say без текста"));
+    EXPECT_EQ(report.errors(), 16u) << Text(report);
+}
+
+TEST_F(CheckTest, MapChangeNeedsTheHerosPositionOnTheOtherMap) {
+    Lines map2 = Map2Lines();
+    map2 = With(map2, "MapScrCount=1");
+    Write("map2.ini", map2);
+    // Command 0 runs on Yard (position 1); map2 now has one screen.
+    Report report = Run();
+    EXPECT_TRUE(Has(report, Severity::Error, "Cmd0list->Text",
+                    "на карте map2.ini экранов 1, а герой стоит на экране 1 («Yard»): игра не сменит карту"))
+        << Text(report);
+    // On Gate (position 0) it can; after `go Yard` in the same script it cannot.
+    Map1("Scr0OnEnter=map 1\\ngo Yard\\nmap 1");
+    report = Run();
+    EXPECT_FALSE(Has(report, Severity::Error, "Scr0OnEnter", "строка 1 "));
+    EXPECT_TRUE(Has(report, Severity::Error, "Scr0OnEnter", "строка 3 «map 1»")) << Text(report);
+    // An object's script runs wherever the object is carried: only a warning.
+    Map1("Obj0OnExam=map 1");
+    EXPECT_TRUE(Has(Run(), Severity::Warning, "Obj0OnExam", "а герой может стоять здесь на экране до 1"));
+}
+
+TEST_F(CheckTest, ExitsObjectsAndCommandsLeadToWhatExists) {
+    Lines map = Map1Lines();
+    map = With(map, "Scr0East=5");
+    map = With(map, "Scr1x=1");          // Yard now stands beside Gate...
+    map = With(map, "Scr1y=0");
+    map = With(map, "Scr1West=-1");
+    map.push_back("Scr1OnGo=say x");
+    map = With(map, "MapScrCount=3");    // ...and a third screen on Gate's cell
+    for (const char* l : {"Scr2no=1", "Scr2x=0", "Scr2y=0", "Scr2Title=Moat", "Scr2North=-2",
+                          "Scr2South=-2", "Scr2East=-2"}) {
+        map.push_back(l);
+    }
+    map = With(map, "Obj0ScrWhere=9");
+    map = With(map, "Cmd0cObj1=7");
+    map = With(map, "Cmd0cScr=-1");
+    Write("map1.ini", map);
+    const Report report = Run();
+    EXPECT_TRUE(Has(report, Severity::Error, "Scr0East", "выход ведёт на экран 5, а на карте экраны от 0 до 2")) << Text(report);
+    EXPECT_TRUE(Has(report, Severity::Error, "Scr1West", "клетку (0, 0), где стоят 2 экрана: игра поведёт на «Moat», а не на «Gate»")) << Text(report);
+    EXPECT_TRUE(Has(report, Severity::Warning, "Scr2x", "стоят в одной клетке (0, 0)"));
+    EXPECT_TRUE(Has(report, Severity::Error, "Scr2no", "экран номер 1 не находится по номеру"));
+    EXPECT_TRUE(Has(report, Severity::Warning, "Scr2", "нет строк выходов West"));
+    EXPECT_TRUE(Has(report, Severity::Error, "Obj0ScrWhere", "лежит на экране номер 9, а такого экрана нет"));
+    EXPECT_TRUE(Has(report, Severity::Error, "Cmd0cObj1", "предмета номер 7 нет"));
+    EXPECT_TRUE(Has(report, Severity::Warning, "Cmd0cScr", "не работает ни на одном экране"));
+    EXPECT_TRUE(Has(report, Severity::Warning, "Scr2Title", "нет картинки gif\\2.gif"));
+    EXPECT_TRUE(report.Failed(false));
+}
+
+TEST_F(CheckTest, WarningsFailOnlyWhenStrict) {
+    std::filesystem::remove(dir.path() / "menu.mid");
+    Map1("Obj0Title=key ring");  // scripts name it "key": not found
+    Report report = Run();
+    EXPECT_TRUE(Has(report, Severity::Warning, "", "игра пройдёт без музыки главного меню")) << Text(report);
+    EXPECT_TRUE(Has(report, Severity::Error, "Obj0OnTake", "(название «key ring» с пробелом скрипт назвать не может)"));
+    Map1("Obj0OnTake=");
+    Write("map1.ini", With(With(Map1Lines(), "Obj0OnTake="), "Scr0OnEnter=say x"));
+    report = Run();
+    EXPECT_EQ(report.errors(), 0u) << Text(report);
+    EXPECT_EQ(report.warnings(), 1u) << Text(report);
+    EXPECT_FALSE(report.Failed(false));
+    EXPECT_TRUE(report.Failed(true));
+}
+
+TEST_F(CheckTest, PagesNameTheirFilesAndSoundsAreFoundInMedia) {
+    Lines game = With(GameLines(), "GameIntros0=Go\\n#image none.gif\\n#play none.mid\\n#snd chime.wav\\n#pgae 3\\n#page x");
+    Write("game.ini", game);
+    Report report = Run();
+    EXPECT_TRUE(Has(report, Severity::Error, "GameIntros0", "строка 2 «#image none.gif»: нет картинки gif\\none.gif")) << Text(report);
+    EXPECT_TRUE(Has(report, Severity::Error, "GameIntros0", "нет музыки «none.mid»"));
+    EXPECT_TRUE(Has(report, Severity::Error, "GameIntros0", "нет звукового файла «chime.wav»"));
+    EXPECT_TRUE(Has(report, Severity::Warning, "GameIntros0", "неизвестная строка #pgae"));
+    EXPECT_TRUE(Has(report, Severity::Warning, "GameIntros0", "«x» не число: игра возьмёт 10"));
+    // The program's Media folder holds sounds the project's Snd lacks.
+    test::TestFolder media;
+    media.Write("chime.wav", "x");
+    EXPECT_FALSE(Has(Run(media.path()), Severity::Error, "GameIntros0", "chime.wav"));
+}
+
+TEST_F(CheckTest, DamagedFilesAreReportedNeverFatal) {
+    // A count past the loader's limit: the loader's own message, other maps still checked.
+    Map1("MapScrCount=99999999");
+    Write("map2.ini", With(Map2Lines(), "Scr0East=9"));
+    Report report = Run();
+    EXPECT_TRUE(Has(report, Severity::Error, "", "счётчик MapScrCount=99999999 больше 65535")) << Text(report);
+    EXPECT_TRUE(Has(report, Severity::Error, "Scr0East", "выход ведёт на экран 9"));
+    Write("map2.ini", Map2Lines());
+
+    // UTF-8 with a byte-order mark, and UTF-8 without one.
+    dir.Write("map1.ini", "\xEF\xBB\xBF" + Join(Map1Lines()));
+    EXPECT_TRUE(Has(Run(), Severity::Error, "", "метки UTF-8"));
+    dir.Write("map1.ini", Join(With(Map1Lines(), "MapTitle=Замок")));
+    EXPECT_TRUE(Has(Run(), Severity::Error, "", "строка 1 в UTF-8"));
+
+    // A scrambled file cut in mid-line: its last section is missing.
+    const std::string whole = world::Scramble(Join(Map1Lines()));
+    dir.Write("map1.ini", whole.substr(0, whole.find(world::Scramble("Scr1x")) + 3));
+    report = Run();
+    EXPECT_TRUE(Has(report, Severity::Warning, "", "обрывается посреди строки")) << Text(report);
+
+    // A plain file that does not start as one, a zero byte, repeated and broken lines.
+    dir.Write("map1.ini", "; comment\r\n" + Join(Map1Lines()));
+    EXPECT_TRUE(Has(Run(), Severity::Error, "", "игра расшифрует его в мусор"));
+    dir.Write("map1.ini", Join(Map1Lines()) + std::string("Scr0Title=Other\r\njunk\r\n\0MapX=1\r\n", 33));
+    report = Run();
+    EXPECT_TRUE(Has(report, Severity::Warning, "", "нулевой байт")) << Text(report);
+    EXPECT_TRUE(Has(report, Severity::Warning, "Scr0Title", "строка повторяется"));
+    EXPECT_TRUE(Has(report, Severity::Warning, "", "без знака «=»"));
+
+    // Missing items of a counted list, a missing first map, a missing game file.
+    Map1("Scr0DescrCnt=3");
+    EXPECT_TRUE(Has(Run(), Severity::Warning, "Scr0DescrCnt", "счётчик 3, а строки Scr0Descr0 нет (и ещё 2 строк)"));
+    std::filesystem::remove(dir.path() / "map1.ini");
+    EXPECT_TRUE(Has(Run(), Severity::Error, "", "первая карта пуста"));
+    std::filesystem::remove(dir.path() / "game.ini");
+    report = Run();
+    EXPECT_EQ(report.errors(), 1u);
+    EXPECT_TRUE(Has(report, Severity::Error, "", "нет такого файла"));
+
+    // Noise in every file never crashes or hangs the checker.
+    std::mt19937 random(7);
+    for (int round = 0; round < 30; ++round) {
+        for (const char* name : {"game.ini", "map1.ini", "map2.ini"}) {
+            std::string bytes(random() % 3000, '\0');
+            for (char& c : bytes) c = static_cast<char>(random() % 7 == 0 ? '\n' : random());
+            if (round % 2 == 0) bytes = world::Scramble("Map" + bytes);
+            dir.Write(name, bytes);
+        }
+        Run();
+    }
+}
+
+}  // namespace
+}  // namespace velmora::check
