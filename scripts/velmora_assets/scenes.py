@@ -526,7 +526,7 @@ def chapel(s):
     c.rect(cx - r, cy, cx + r, s.Y(0.62), (60, 55, 60))
     c.ellipse(cx, cy, r, r, (60, 55, 60))
     glass = [(200, 40, 40), (40, 80, 200), (230, 190, 50), (40, 150, 70), (140, 50, 160)]
-    bright = 1.0 if s.L.variant not in ("night", "dark") else 0.35
+    bright = {"night": 0.35, "dark": 0.16}.get(s.L.variant, 1.0)
     for y in range(int(cy - r), int(s.Y(0.62))):
         for x in range(int(cx - r), int(cx + r)):
             dx, dy = x + 0.5 - cx, y + 0.5 - cy
@@ -560,7 +560,7 @@ def tower_scene(s):
     ground(s, hz + s.h * 0.05, (80, 115, 55))
     tw = s.h * 0.24
     tower(s, s.X(0.55), tw, s.Y(0.3), s.Y(0.85), mix(STONE, (140, 130, 110), 0.5), windows=3)
-    door(s, s.X(0.55) - tw * 0.18, s.Y(0.72), s.X(0.55) + tw * 0.18, s.Y(0.85))
+    door(s, s.X(0.55) - tw * 0.26, s.Y(0.62), s.X(0.55) + tw * 0.26, s.Y(0.85))
     for f in (0.1, 0.25, 0.85, 0.95):
         conifer(s, s.X(f), s.Y(0.9), s.h * 0.3, (40, 90, 50))
 
@@ -885,9 +885,15 @@ def kitchen(s):
     c.rect(hx - hw * 1.1, s.Y(0.12), hx + hw * 1.1, s.Y(0.18), (90, 80, 75))
     c.rect(hx - hw * 0.7, s.Y(0.35), hx + hw * 0.7, s.Y(0.75), (25, 18, 15))
     c.ellipse(hx, s.Y(0.35), hw * 0.7, hw * 0.3, (25, 18, 15), y_max=s.Y(0.35))
-    for k in range(3):
-        flame(s, hx + (k - 1) * hw * 0.3, s.Y(0.74), hw * 0.3, hw * 0.5, phase=k * 0.3)
-    c.glow(hx, s.Y(0.6), hw * 2.2, (120, 60, 15), 0.9)
+    if s.L.lights:
+        for k in range(3):
+            flame(s, hx + (k - 1) * hw * 0.3, s.Y(0.74), hw * 0.3, hw * 0.5, phase=k * 0.3)
+        c.glow(hx, s.Y(0.6), hw * 2.2, (120, 60, 15), 0.9)
+    else:
+        # A cold hearth: embers only.
+        for k in range(7):
+            c.ellipse(hx + (k - 3) * hw * 0.12, s.Y(0.73), hw * 0.08, hw * 0.04, (150, 40, 10), lit=True)
+        c.glow(hx, s.Y(0.72), hw * 0.8, (60, 15, 0), 0.6 + 0.2 * s.wave())
     c.ellipse(hx, s.Y(0.55), hw * 0.35, hw * 0.3, (35, 35, 38))
     c.rect(hx - hw * 0.38, s.Y(0.45), hx + hw * 0.38, s.Y(0.48), (60, 60, 65))
     c.line(hx - hw * 0.38, s.Y(0.45), hx, s.Y(0.3), IRON)
@@ -1157,11 +1163,27 @@ def gameover(s):
 
 
 def death(s):
-    c = s.c
-    c.vgrad(0, s.h, (60, 0, 5), (10, 0, 0), lit=True)
-    c.glow(s.X(0.5), s.Y(0.45), s.h * 0.55, (60, 10, 10), 0.6)
-    cx, cy, r = s.X(0.5), s.Y(0.4), s.h * 0.24
-    bone = (225, 220, 200)
+    """Skull and bones: on red; sinking in murky water (flooded); watched by
+    a hooded shape with burning eyes (dark); in flames (burning)."""
+    c, v = s.c, s.L.variant
+    if v == "flooded":
+        c.vgrad(0, s.h, (20, 60, 70), (2, 12, 20), lit=True)
+        bone = (170, 190, 180)
+    elif v == "dark":
+        c.vgrad(0, s.h, (14, 10, 18), (2, 2, 4), lit=True)
+        hx, hy = s.X(0.5), s.Y(0.02)
+        c.poly([(hx - s.h * 0.5, s.h), (hx - s.h * 0.28, hy + s.h * 0.2), (hx, hy), (hx + s.h * 0.28, hy + s.h * 0.2),
+                (hx + s.h * 0.5, s.h)], (28, 22, 34), lit=True)
+        c.ellipse(hx, hy + s.h * 0.2, s.h * 0.15, s.h * 0.14, (4, 3, 6), lit=True)
+        for dx in (-0.06, 0.06):
+            c.glow(hx + s.h * dx, hy + s.h * 0.2, s.h * 0.06, (200, 30, 10), 1.0)
+            c.dot(hx + s.h * dx, hy + s.h * 0.2, (255, 80, 40), lit=True)
+        bone = (150, 145, 135)
+    else:
+        c.vgrad(0, s.h, (60, 0, 5), (10, 0, 0), lit=True)
+        c.glow(s.X(0.5), s.Y(0.45), s.h * 0.55, (60, 10, 10), 0.6)
+        bone = (225, 220, 200)
+    cx, cy, r = s.X(0.5), s.Y(0.45 if v == "dark" else 0.4), s.h * 0.24
     for a in (1, -1):
         c.line(cx - r * 1.4, cy + r * (1.3 - a * 0.2) + a * r * 0.6, cx + r * 1.4, cy + r * (1.3 - a * 0.2) - a * r * 0.6,
                bone, width=r * 0.22, lit=True)
@@ -1177,6 +1199,22 @@ def death(s):
     for k in range(5):
         x = cx - r * 0.44 + k * r * 0.22
         c.rect(x, cy + r * 0.75, x + 1, cy + r * 1.05, (60, 40, 40), lit=True)
+    if v == "flooded":
+        # Murk over the lower half, fog drifting and bubbles rising.
+        c.rect(0, s.Y(0.62), s.w, s.h, (10, 40, 50), alpha=0.6, lit=True)
+        c.rect(0, s.Y(0.62), s.w, s.Y(0.62) + 1, (120, 170, 170), alpha=0.6, lit=True)
+        for k in range(3):
+            y = s.Y(0.15 + 0.25 * k)
+            off = s.w * 0.1 * s.wave(1, k / 3)
+            c.ellipse(s.X(0.3 + 0.2 * k) + off, y, s.w * 0.4, s.h * 0.05, (180, 200, 200), alpha=0.18, lit=True)
+        rng = random.Random(s.seed ^ 0xB0)
+        for _ in range(10):
+            x, ph = rng.random() * s.w, rng.random()
+            y = s.h - ((s.t + ph) % 1.0) * s.h
+            c.ellipse(x, y, 1.2, 1.2, (170, 220, 230), alpha=0.7, lit=True)
+    elif v == "burning":
+        for k in range(6):
+            flame(s, (k + 0.5) * s.w / 6, s.h + 2, s.h * 0.2, s.h * 0.4, phase=k * 0.37)
 
 
 def treasure(s):
