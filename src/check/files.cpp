@@ -49,7 +49,9 @@ bool LooksLikeUtf8(std::string_view text) {
     return multi > 0;
 }
 
-std::string Lower(std::string_view s) { return base::LowerText1251(s); }
+std::string Lower(std::string_view s) {
+    return base::LowerText1251(s);
+}
 
 }  // namespace
 
@@ -63,8 +65,8 @@ std::vector<int32_t> MapNumbers(const fs::path& dir) {
             continue;
         }
         const std::string digits = name.substr(3, name.size() - 7);
-        if (digits[0] == '0' ||
-            !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        if (digits[0] == '0' || !std::all_of(digits.begin(), digits.end(),
+                                             [](char c) { return c >= '0' && c <= '9'; })) {
             continue;
         }
         const int32_t k = world::ParseInt32(digits, 0);
@@ -123,9 +125,9 @@ void CheckFileBytes(const RawFile& file, Report& report) {
     }
     const size_t zero = read.find('\0');
     if (zero != std::string_view::npos) {
-        report.Warning(file.name, "",
-                       "нулевой байт на позиции " + std::to_string(zero) +
-                           ": дальше игра файл не читает");
+        report.Warning(
+            file.name, "",
+            "нулевой байт на позиции " + std::to_string(zero) + ": дальше игра файл не читает");
     }
     const std::string_view used = read.substr(0, zero);
     // Line by line: an author may paste one UTF-8 line into a 1251 file.

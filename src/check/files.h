@@ -22,7 +22,7 @@ inline constexpr std::uintmax_t kMaxFileBytes = 64u << 20;
 std::vector<int32_t> MapNumbers(const std::filesystem::path& dir);
 
 struct RawFile {
-    std::string name;   // as shown
+    std::string name;  // as shown
     std::string bytes;
 };
 

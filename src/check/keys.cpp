@@ -19,8 +19,8 @@ void CheckListItems(const world::TMyIniList& lines, const std::string& fileName,
     if (!lines.Find(name + "Cnt", value)) return;
     const int32_t count = world::ParseInt32(value, 0);
     if (count < 0) {
-        report.Warning(fileName, name + "Cnt", "отрицательный счётчик " + std::to_string(count) +
-                                                   ": список пуст");
+        report.Warning(fileName, name + "Cnt",
+                       "отрицательный счётчик " + std::to_string(count) + ": список пуст");
         return;
     }
     int32_t missing = 0;
@@ -30,11 +30,12 @@ void CheckListItems(const world::TMyIniList& lines, const std::string& fileName,
         if (missing++ == 0) firstMissing = i;
     }
     if (missing > 0) {
-        report.Warning(fileName, name + "Cnt",
-                       "счётчик " + std::to_string(count) + ", а строки " + name +
-                           std::to_string(firstMissing) + " нет" +
-                           (missing > 1 ? " (и ещё " + std::to_string(missing - 1) + " строк)" : "") +
-                           ": игра читает вместо них пустой текст");
+        report.Warning(
+            fileName, name + "Cnt",
+            "счётчик " + std::to_string(count) + ", а строки " + name +
+                std::to_string(firstMissing) + " нет" +
+                (missing > 1 ? " (всего не хватает " + std::to_string(missing) + ")" : "") +
+                ": игра читает вместо них пустой текст");
     }
 }
 
@@ -83,19 +84,24 @@ void CheckMapKeys(const LoadedMap& map, Report& report) {
         for (const char* list : {"Descr", "RestMessage", "Messages", "Scripts"}) {
             CheckListItems(lines, file, s + list, report);
         }
+        if (m.screens[i]->Descr.lines.empty()) {
+            report.Warning(file, s + "DescrCnt",
+                           "у экрана " + Quoted(m.screens[i]->Title) +
+                               " нет описаний: придя сюда, игрок услышит «не задано»");
+        }
         std::string missing;
         for (const char* exit : {"North", "South", "East", "West"}) {
             if (!Has(lines, s + exit)) missing += (missing.empty() ? "" : ", ") + std::string(exit);
         }
         if (!missing.empty()) {
-            report.Warning(file, s, "нет строк выходов " + missing +
-                                        ": такой выход читается как 0 и ведёт на экран 0");
+            report.Warning(
+                file, s,
+                "нет строк выходов " + missing + ": такой выход читается как 0 и ведёт на экран 0");
         }
     }
     for (size_t i = 0; i < m.objects.size(); ++i) {
         const std::string o = "Obj" + std::to_string(i);
         CheckListItems(lines, file, o + "Descr", report);
-        MissingMeans(lines, file, o + "Visible", "предмет скрыт, пока скрипт его не покажет", report);
         MissingMeans(lines, file, o + "Takable", "предмет нельзя взять", report);
     }
     for (size_t i = 0; i < m.commands.size(); ++i) {
@@ -117,11 +123,13 @@ void CheckGameKeys(const Project& project, Report& report) {
     if (game == nullptr) return;
     // The standard messages the player hears; an empty list is said as "не задано".
     const std::pair<const char*, const world::MessageList*> spoken[] = {
-        {"NotInter", &game->NotInter}, {"NotExam", &game->NotExam},   {"ITake", &game->ITake},
-        {"IDrop", &game->IDrop},       {"NoTake", &game->NoTake},     {"NoDrop", &game->NoDrop},
-        {"NoSpeak", &game->NoSpeak},   {"NoGo", &game->NoGo},         {"IHaveNot", &game->IHaveNot},
-        {"ICant", &game->ICant},       {"ICantTake", &game->ICantTake}, {"TooHavy", &game->TooHavy},
-        {"StdRest", &game->StdRest},   {"LongRest", &game->LongRest},
+        {"NotInter", &game->NotInter},   {"NotExam", &game->NotExam},
+        {"ITake", &game->ITake},         {"IDrop", &game->IDrop},
+        {"NoTake", &game->NoTake},       {"NoDrop", &game->NoDrop},
+        {"NoSpeak", &game->NoSpeak},     {"NoGo", &game->NoGo},
+        {"IHaveNot", &game->IHaveNot},   {"ICant", &game->ICant},
+        {"ICantTake", &game->ICantTake}, {"TooHavy", &game->TooHavy},
+        {"StdRest", &game->StdRest},     {"LongRest", &game->LongRest},
     };
     for (const auto& [name, list] : spoken) {
         if (list->lines.empty()) {

@@ -82,20 +82,24 @@ void CheckExits(const LoadedMap& lm, Report& report) {
     const bool grid = UsesGrid(m);
     // Screens by cell: two on one cell hide the earlier from the grid.
     std::map<std::pair<int32_t, int32_t>, std::vector<size_t>> cells;
-    for (size_t i = 0; i < m.screens.size(); ++i) cells[{m.screens[i]->x, m.screens[i]->y}].push_back(i);
+    for (size_t i = 0; i < m.screens.size(); ++i)
+        cells[{m.screens[i]->x, m.screens[i]->y}].push_back(i);
     if (grid && !lm.gridBuilt) {
-        report.Error(lm.fileName, "", "координаты экранов занимают " + std::to_string(m.gridWidth) +
-                                          " x " + std::to_string(m.gridHeight) + " клеток, больше " +
-                                          std::to_string(world::kMaxGridCells) +
-                                          ": выходы по карте (-1) никуда не ведут");
+        report.Error(lm.fileName, "",
+                     "координаты экранов занимают " + std::to_string(m.gridWidth) + " x " +
+                         std::to_string(m.gridHeight) + " клеток, больше " +
+                         std::to_string(world::kMaxGridCells) +
+                         ": выходы по карте (-1) никуда не ведут");
     }
     if (grid) {
         for (const auto& [cell, here] : cells) {
             if (here.size() < 2) continue;
             std::string names;
-            for (size_t i : here) names += (names.empty() ? "" : ", ") + Quoted(m.screens[i]->Title);
+            for (size_t i : here)
+                names += (names.empty() ? "" : ", ") + Quoted(m.screens[i]->Title);
             report.Warning(lm.fileName, Key("Scr", here.back(), "x"),
-                           "экраны " + names + " стоят в одной клетке " + Cell(cell.first, cell.second) +
+                           "экраны " + names + " стоят в одной клетке " +
+                               Cell(cell.first, cell.second) +
                                ": по карте туда ведёт только последний");
         }
     }
@@ -109,20 +113,23 @@ void CheckExits(const LoadedMap& lm, Report& report) {
             if (v >= 0) {
                 if (v >= count) {
                     report.Error(lm.fileName, key,
-                                 "выход ведёт на экран " + std::to_string(v) + ", а на карте экраны от 0 до " +
-                                     std::to_string(count - 1));
+                                 "выход ведёт на экран " + std::to_string(v) +
+                                     ", а на карте экраны от 0 до " + std::to_string(count - 1));
                 }
                 continue;
             }
             if (v != world::kExitByGrid) {
-                report.Warning(lm.fileName, key,
-                               "значение " + std::to_string(v) + " игра понимает как -1 (выход по карте)");
+                report.Warning(
+                    lm.fileName, key,
+                    "значение " + std::to_string(v) + " игра понимает как -1 (выход по карте)");
             }
             if (!lm.gridBuilt) continue;
             const int64_t x = int64_t{s.x} + d.dx;
             const int64_t y = int64_t{s.y} + d.dy;
-            if (x < std::numeric_limits<int32_t>::min() || x > std::numeric_limits<int32_t>::max() ||
-                y < std::numeric_limits<int32_t>::min() || y > std::numeric_limits<int32_t>::max()) {
+            if (x < std::numeric_limits<int32_t>::min() ||
+                x > std::numeric_limits<int32_t>::max() ||
+                y < std::numeric_limits<int32_t>::min() ||
+                y > std::numeric_limits<int32_t>::max()) {
                 continue;
             }
             const auto it = cells.find({static_cast<int32_t>(x), static_cast<int32_t>(y)});
@@ -143,7 +150,8 @@ void CheckObjects(const LoadedMap& lm, Report& report) {
         if (o.ScrWhere >= 0 && world::ScreenByNumber(m, o.ScrWhere) == nullptr) {
             report.Error(lm.fileName, Key("Obj", j, "ScrWhere"),
                          "предмет " + Quoted(o.Title) + " лежит на экране номер " +
-                             std::to_string(o.ScrWhere) + ", а такого экрана нет: его не будет нигде");
+                             std::to_string(o.ScrWhere) +
+                             ", а такого экрана нет: его не будет нигде");
         }
     }
 }
@@ -154,8 +162,9 @@ void CheckCommands(const LoadedMap& lm, Report& report) {
         const world::MScript& c = *m.commands[k];
         const std::string title = Quoted(c.Title);
         if (c.cObj1 < 0) {
-            report.Warning(lm.fileName, Key("Cmd", k, "cObj1"),
-                           "команда " + title + " не привязана ни к одному предмету: игрок её не найдёт");
+            report.Warning(
+                lm.fileName, Key("Cmd", k, "cObj1"),
+                "команда " + title + " не привязана ни к одному предмету: игрок её не найдёт");
         } else if (world::ObjectByNumber(m, c.cObj1) == nullptr) {
             report.Error(lm.fileName, Key("Cmd", k, "cObj1"),
                          "предмета номер " + std::to_string(c.cObj1) + " нет: команда " + title +
@@ -171,8 +180,9 @@ void CheckCommands(const LoadedMap& lm, Report& report) {
                          "экрана номер " + std::to_string(c.cScr) + " нет: команда " + title +
                              " никогда не сработает");
         } else if (c.cScr == -1) {
-            report.Warning(lm.fileName, Key("Cmd", k, "cScr"),
-                           "-1: команда " + title + " не работает ни на одном экране (на любом: -2)");
+            report.Warning(
+                lm.fileName, Key("Cmd", k, "cScr"),
+                "-1: команда " + title + " не работает ни на одном экране (на любом: -2)");
         }
         // A missing key reads as 0 too.
         std::string_view given;
@@ -180,7 +190,8 @@ void CheckCommands(const LoadedMap& lm, Report& report) {
             const std::string key = Key("Cmd", k, "Enabled");
             report.Warning(lm.fileName, key,
                            std::string(lm.lines.Find(key, given) ? "0" : "нет строки, значит 0") +
-                               ": команда " + title + " никогда не выполнится (игра её не включает)");
+                               ": команда " + title +
+                               " никогда не выполнится (игра её не включает)");
         }
         if (c.MaxOnce <= 0) {
             const std::string key = Key("Cmd", k, "MaxOnce");
@@ -197,7 +208,8 @@ void CheckCommands(const LoadedMap& lm, Report& report) {
 void CheckMapLinks(const LoadedMap& lm, Report& report) {
     const MMap& m = lm.gp->map;
     if (m.screens.empty()) {
-        report.Error(lm.fileName, "MapScrCount", "на карте нет ни одного экрана: герою негде стоять");
+        report.Error(lm.fileName, "MapScrCount",
+                     "на карте нет ни одного экрана: герою негде стоять");
     }
     CheckNumbers(lm, m.screens, "Scr", "экран", world::ScreenIndexOf, report);
     CheckNumbers(lm, m.objects, "Obj", "предмет", world::ObjectIndexOf, report);

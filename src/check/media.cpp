@@ -20,7 +20,7 @@ void CheckMapPictures(const Project& project, const LoadedMap& map, Report& repo
 
 void CheckPagesAndMusic(const Project& project, Report& report) {
     const std::pair<const char*, const char*> music[] = {{"menu.mid", "музыки главного меню"},
-                                                          {"map1.mid", "музыки игры"}};
+                                                         {"map1.mid", "музыки игры"}};
     for (const auto& [name, what] : music) {
         if (!project.HasMusicFile(name)) {
             report.Warning(base::DisplayPath(project.dir / name), "",
@@ -39,7 +39,8 @@ void CheckPagesAndMusic(const Project& project, Report& report) {
             const size_t space = line.find(' ');
             const std::string keyword = base::LowerText1251(
                 line.substr(1, space == std::string::npos ? std::string::npos : space - 1));
-            const std::string argument = space == std::string::npos ? std::string() : line.substr(space + 1);
+            const std::string argument =
+                space == std::string::npos ? std::string() : line.substr(space + 1);
             const std::string where = "строка " + std::to_string(i + 1) + " " + Quoted(line) + ": ";
             if ((keyword == "image" || keyword == "play" || keyword == "snd") &&
                 base::TrimBlanks(argument).empty()) {
@@ -49,20 +50,24 @@ void CheckPagesAndMusic(const Project& project, Report& report) {
                     report.Error(file, key, where + "нет картинки " + Shown("gif\\" + argument));
                 }
             } else if (keyword == "play") {
-                if (!project.HasFile(argument)) report.Error(file, key, where + "нет музыки " + Quoted(argument));
+                if (!project.HasFile(argument))
+                    report.Error(file, key, where + "нет музыки " + Quoted(argument));
             } else if (keyword == "snd") {
                 if (!project.HasSoundFile(argument)) {
-                    report.Error(file, key, where + "нет звукового файла " + Quoted(argument) +
-                                                " ни в папке Snd проекта, ни в Media");
+                    report.Error(file, key,
+                                 where + "нет звукового файла " + Quoted(argument) +
+                                     " ни в папке Snd проекта, ни в Media");
                 }
             } else if (keyword == "page" || keyword == "wait" || keyword == "vol") {
                 if (!argument.empty() && !world::TryParseInt32(argument)) {
-                    report.Warning(file, key, where + Quoted(argument) + " не число: игра возьмёт " +
-                                                  (keyword == "vol" ? "0" : "10"));
+                    report.Warning(file, key,
+                                   where + Quoted(argument) + " не число: игра возьмёт " +
+                                       (keyword == "vol" ? "0" : "10"));
                 }
             } else {
-                report.Warning(file, key, where + "неизвестная строка #" + Shown(keyword) +
-                                              ": игра её пропускает");
+                report.Warning(
+                    file, key,
+                    where + "неизвестная строка #" + Shown(keyword) + ": игра её пропускает");
             }
         }
     }

@@ -31,8 +31,12 @@ bool Project::HasMusicFile(std::string_view name) const {
     return sound && !sound->ProjectFile(name).empty();
 }
 
-std::string Shown(std::string_view text1251) { return base::Cp1251ToUtf8(text1251); }
+std::string Shown(std::string_view text1251) {
+    return base::Cp1251ToUtf8(text1251);
+}
 
-std::string Quoted(std::string_view text1251) { return "«" + Shown(text1251) + "»"; }
+std::string Quoted(std::string_view text1251) {
+    return "«" + Shown(text1251) + "»";
+}
 
 }  // namespace velmora::check

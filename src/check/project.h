@@ -17,8 +17,8 @@
 namespace velmora::check {
 
 struct LoadedMap {
-    int32_t number = 0;     // k of map<k>.ini
-    std::string fileName;   // as shown
+    int32_t number = 0;    // k of map<k>.ini
+    std::string fileName;  // as shown
     world::TMyIniList lines;
     // The whole project loaded with this map; null when it did not load.
     std::unique_ptr<world::GameProject> gp;

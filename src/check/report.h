@@ -20,7 +20,7 @@ struct Finding {
 };
 
 class Report {
-public:
+  public:
     // A damaged project could yield a finding per line; past this many the
     // rest are only counted.
     static constexpr size_t kMaxKept = 5000;
@@ -45,7 +45,7 @@ public:
     void Print(std::ostream& out) const;
     std::string Summary() const;
 
-private:
+  private:
     std::vector<Finding> findings_;
     size_t errors_ = 0;
     size_t warnings_ = 0;

@@ -1,7 +1,11 @@
 // Scripts read as the runner reads them: the same block scan, the same
 // statement and condition keywords, then every name checked against the map.
 #include <algorithm>
+#include <map>
 #include <set>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
 
 #include "base/cp1251.h"
 #include "check/checks.h"
@@ -26,25 +30,29 @@ bool Indented(std::string_view raw) {
 
 // One script: where it stands and where the hero may be when it runs.
 class ScriptChecker {
-public:
+  public:
     ScriptChecker(const Project& project, const LoadedMap& map, Report& report)
-        : project_(project), map_(map), m_(map.gp->map), report_(report) {}
+        : project_(project), map_(map), report_(report) {}
 
     // `screens`: the positions the hero may stand on when the script runs;
     // none: any screen.
-    void Check(const std::string& key, const std::string& text, std::vector<size_t> screens) {
+    void Check(const std::string& key, const std::string& text,
+               const std::vector<size_t>& screens) {
         if (text.empty()) return;
         key_ = key;
-        anywhere_ = screens.empty();
-        where_ = std::set<size_t>(screens.begin(), screens.end());
-        possible_ = where_;
+        where_.at = &TablesOf(map_);
+        where_.anywhere = screens.empty();
+        where_.here = std::set<size_t>(screens.begin(), screens.end());
         const std::vector<std::string> lines = world::SplitLines(text);
         std::vector<size_t> numbers(lines.size());
         for (size_t i = 0; i < numbers.size(); ++i) numbers[i] = i + 1;
         Lines(lines, numbers, 1);
     }
 
-private:
+    // The objects some script shows (lower-cased titles).
+    const std::unordered_set<std::string>& ShownObjects() const { return shown_; }
+
+  private:
     void Problem(Severity severity, size_t number, std::string_view line, const std::string& text) {
         std::string shown(base::TrimBlanks(line));
         if (shown.size() > 60) shown = shown.substr(0, 57) + "...";
@@ -59,7 +67,8 @@ private:
     }
 
     // The runner's walk over one script or branch.
-    void Lines(const std::vector<std::string>& lines, const std::vector<size_t>& numbers, int depth) {
+    void Lines(const std::vector<std::string>& lines, const std::vector<size_t>& numbers,
+               int depth) {
         if (depth > rules::kMaxScriptDepth) {
             Error(numbers.front(), lines.front(),
                   "блоки вложены глубже " + std::to_string(rules::kMaxScriptDepth) +
@@ -92,15 +101,21 @@ private:
                 return;
             }
             Condition(line.substr(2), numbers[i], line);
+            // Each branch starts where the hero stands before the block; after
+            // it he stands where a branch that moved him left him.
+            const Where before = where_;
             const size_t trueEnd = block.elseLine != 0 ? block.elseLine : block.endLine;
             Branch(lines, numbers, i + 1, trueEnd, depth);
-            if (block.elseLine != 0) Branch(lines, numbers, block.elseLine + 1, block.endLine, depth);
+            const Where afterTrue = std::exchange(where_, before);
+            if (block.elseLine != 0)
+                Branch(lines, numbers, block.elseLine + 1, block.endLine, depth);
+            if (afterTrue != before) where_ = afterTrue;
             i = block.endLine;
         }
     }
 
-    void Branch(const std::vector<std::string>& lines, const std::vector<size_t>& numbers, size_t from,
-                size_t to, int depth) {
+    void Branch(const std::vector<std::string>& lines, const std::vector<size_t>& numbers,
+                size_t from, size_t to, int depth) {
         if (to <= from) return;
         if (to - from == 1) {
             // One line is run as a statement, even an opener.
@@ -135,8 +150,9 @@ private:
         };
         if (keyword == "done") {
             const auto v = number(1);
-            if (v && world::CommandByNumber(m_, *v) == nullptr) {
-                Error(n, line, "команды номер " + std::to_string(*v) + " нет: условие всегда ложно");
+            if (v && world::CommandByNumber(M(), *v) == nullptr) {
+                Error(n, line,
+                      "команды номер " + std::to_string(*v) + " нет: условие всегда ложно");
             }
         } else if (keyword == "curss") {
             number(1);
@@ -146,8 +162,9 @@ private:
             Object(words, 1, n, line);
         } else if (keyword == "going" && words.size() > 1) {
             const auto v = number(1);
-            if (v && *v >= 0 && static_cast<size_t>(*v) >= m_.screens.size()) {
-                Error(n, line, "экрана на месте " + std::to_string(*v) + " нет: условие всегда ложно");
+            if (v && *v >= 0 && static_cast<size_t>(*v) >= M().screens.size()) {
+                Error(n, line,
+                      "экрана на месте " + std::to_string(*v) + " нет: условие всегда ложно");
             }
         }
     }
@@ -158,54 +175,38 @@ private:
             Error(n, line, "не назван предмет");
             return false;
         }
-        for (const auto& o : m_.objects) {
-            if (base::EqualsNoCase1251(o->Title, words[i])) return true;
-        }
+        if (where_.at->objects.contains(base::LowerText1251(words[i]))) return true;
         std::string hint;
-        for (const auto& o : m_.objects) {
-            if (o->Title.find(' ') != std::string::npos &&
-                base::EqualsNoCase1251(o->Title.substr(0, o->Title.find(' ')), words[i])) {
-                hint = " (название " + Quoted(o->Title) + " с пробелом скрипт назвать не может)";
-            }
+        const auto spaced = where_.at->spacedObjects.find(base::LowerText1251(words[i]));
+        if (spaced != where_.at->spacedObjects.end()) {
+            hint = " (название " + Quoted(spaced->second) + " с пробелом скрипт назвать не может)";
         }
         Error(n, line, "предмета " + Quoted(words[i]) + " на этой карте нет" + hint);
         return false;
-    }
-
-    // The screens a screen-bound statement may meet: those the hero may
-    // stand on, or every screen.
-    std::vector<const world::MScreen*> Screens() const {
-        std::vector<const world::MScreen*> out;
-        if (anywhere_) {
-            for (const auto& s : m_.screens) out.push_back(s.get());
-        } else {
-            for (size_t i : where_) out.push_back(m_.screens[i].get());
-        }
-        return out;
     }
 
     // An item N of a screen's list (Messages, Scripts): flagged where the
     // hero surely stands and the screen lacks it, or when no screen has it.
     void ScreenItem(int32_t number, world::MessageList world::MScreen::*list, const char* what,
                     Severity severity, size_t n, std::string_view line) {
-        const std::vector<const world::MScreen*> screens = Screens();
-        size_t lacking = 0;
-        const world::MScreen* example = nullptr;
-        for (const world::MScreen* s : screens) {
-            if (static_cast<size_t>(number) <= (s->*list).lines.size()) continue;
-            ++lacking;
-            if (!anywhere_) {
+        const size_t wanted = static_cast<size_t>(number);
+        if (where_.anywhere) {
+            const size_t most = list == &world::MScreen::Messages ? where_.at->mostMessages
+                                                                  : where_.at->mostScripts;
+            if (!M().screens.empty() && wanted > most) {
                 Problem(severity, n, line,
-                        "у экрана " + Quoted(s->Title) + " " + what + " " +
-                            std::to_string((s->*list).lines.size()) + ", номера " +
-                            std::to_string(number) + " нет");
+                        "ни у одного экрана карты нет " + std::string(what) + " номер " +
+                            std::to_string(number));
             }
-            example = s;
+            return;
         }
-        if (anywhere_ && !screens.empty() && lacking == screens.size() && example != nullptr) {
+        for (size_t i : where_.here) {
+            const world::MScreen& s = *M().screens[i];
+            if (wanted <= (s.*list).lines.size()) continue;
             Problem(severity, n, line,
-                    "ни у одного экрана карты нет " + std::string(what) + " номер " +
-                        std::to_string(number));
+                    "у экрана " + Quoted(s.Title) + " " + what + " " +
+                        std::to_string((s.*list).lines.size()) + ", номера " +
+                        std::to_string(number) + " нет");
         }
     }
 
@@ -219,14 +220,15 @@ private:
         }
         const rules::StatementForm* form = rules::FindStatement(keyword);
         if (form == nullptr) {
-            Error(n, line, "неизвестная команда " + Quoted(words[0]) +
-                               (rules::IsConditionKeyword(keyword) ? " (условие без if)" : "") +
-                               ": строка ничего не делает");
+            Error(n, line,
+                  "неизвестная команда " + Quoted(words[0]) +
+                      (rules::IsConditionKeyword(keyword) ? " (условие без if)" : "") +
+                      ": строка ничего не делает");
             return;
         }
         if (words.size() - 1 < form->required) {
-            Error(n, line, "не хватает аргументов: " + keyword + " ждёт " +
-                               std::to_string(form->required));
+            Error(n, line,
+                  "не хватает аргументов: " + keyword + " ждёт " + std::to_string(form->required));
             return;
         }
         std::vector<std::optional<int32_t>> numbers(form->args.size());
@@ -240,16 +242,19 @@ private:
                 case ArgKind::Number:
                     numbers[a] = world::TryParseInt32(words[w]);
                     if (!numbers[a]) {
-                        Error(n, line, Quoted(words[w]) + " не число: игра возьмёт число по умолчанию");
+                        Error(n, line,
+                              Quoted(words[w]) + " не число: игра возьмёт число по умолчанию");
                         return;
                     }
                     break;
                 case ArgKind::Direction: {
                     const std::string d = base::LowerText1251(words[w]);
                     if (d != rules::texts::NorthWord() && d != rules::texts::SouthWord() &&
-                        d != rules::texts::EastWord() && d != rules::texts::WestWord() && d != "n" &&
-                        d != "s" && d != "e" && d != "w") {
-                        Error(n, line, Quoted(words[w]) + " не направление (север, юг, восток, запад, n, s, e, w)");
+                        d != rules::texts::EastWord() && d != rules::texts::WestWord() &&
+                        d != "n" && d != "s" && d != "e" && d != "w") {
+                        Error(n, line,
+                              Quoted(words[w]) +
+                                  " не направление (север, юг, восток, запад, n, s, e, w)");
                         return;
                     }
                     break;
@@ -262,6 +267,7 @@ private:
                     break;
             }
         }
+        if (keyword == "show") shown_.insert(base::LowerText1251(words[1]));
         const auto num = [&](size_t a, int32_t fallback) {
             return a < numbers.size() && numbers[a] ? *numbers[a] : fallback;
         };
@@ -269,7 +275,8 @@ private:
         if (keyword == "say" && rest.empty()) {
             Warning(n, line, "say без текста ничего не говорит");
         } else if (keyword == "snd" && !project_.HasSoundFile(line.substr(3))) {
-            Error(n, line, "нет звукового файла " + Quoted(rest) + " ни в папке Snd проекта, ни в Media");
+            Error(n, line,
+                  "нет звукового файла " + Quoted(rest) + " ни в папке Snd проекта, ни в Media");
         } else if (keyword == "mes") {
             const int32_t v = num(0, 1);
             if (v < 1) {
@@ -286,15 +293,17 @@ private:
             }
         } else if (keyword == "frame") {
             Frame(num(0, -1), n, line);
-        } else if ((keyword == "state" && num(0, -1) < 0) || (keyword == "setostat" && num(1, -1) < 0)) {
+        } else if ((keyword == "state" && num(0, -1) < 0) ||
+                   (keyword == "setostat" && num(1, -1) < 0)) {
             Warning(n, line, "отрицательное состояние: строка ничего не меняет");
         } else if (keyword == "inter") {
             const int32_t v = num(0, 0);
             const world::MGame* game = project_.Game();
             const size_t pages = game != nullptr ? game->Intros.lines.size() : 0;
             if (v < 1 || static_cast<size_t>(v) > pages) {
-                Error(n, line, "страниц Intros " + std::to_string(pages) + ", номера " +
-                                   std::to_string(v) + " нет: строка ничего не делает");
+                Error(n, line,
+                      "страниц Intros " + std::to_string(pages) + ", номера " + std::to_string(v) +
+                          " нет: строка ничего не делает");
             }
         } else if (keyword == "die") {
             Die(num(0, 0), num(1, -1), n, line);
@@ -302,8 +311,10 @@ private:
             Map(num(0, 0), n, line);
         } else if (keyword == "ifnt") {
             const int32_t v = num(0, 0);
-            if (world::CommandByNumber(m_, v) == nullptr) {
-                Error(n, line, "команды номер " + std::to_string(v) + " нет: ожидание сработает на любое действие");
+            if (world::CommandByNumber(M(), v) == nullptr) {
+                Error(n, line,
+                      "команды номер " + std::to_string(v) +
+                          " нет: ожидание сработает на любое действие");
             }
             const size_t at = line.find(words[2]);
             if (at != std::string_view::npos && ifntDepth_ < 8) {
@@ -318,27 +329,30 @@ private:
                              const std::string& keyword, size_t n) {
         const bool exact = StartsWith(line, keyword);
         if (!exact) {
-            Error(n, line, Quoted(word) + " с большой буквы: игра узнаёт только " + keyword +
-                               (keyword == "if" ? ", блок не открывается, его строки выполнятся всегда"
-                                                : ", строка ничего не делает"));
+            Error(n, line,
+                  Quoted(word) + " с большой буквы: игра узнаёт только " + keyword +
+                      (keyword == "if" ? ", блок не открывается, его строки выполнятся всегда"
+                                       : ", строка ничего не делает"));
         } else if (keyword == "if") {
-            Error(n, line, rules::OpensBlock(line)
-                               ? "блок if в ветке из одной строки: игра выполняет его как команду, и он ничего не делает"
-                               : "if без условия: строка ничего не делает");
+            Error(n, line,
+                  rules::OpensBlock(line) ? "блок if в ветке из одной строки: игра выполняет его "
+                                            "как команду, и он ничего не делает"
+                                          : "if без условия: строка ничего не делает");
         } else if (Indented(raw)) {
-            Error(n, line, keyword + " с отступом: внутри блока игра узнаёт " + keyword +
-                               " только с первой колонки, здесь строка ничего не делает");
+            Error(n, line,
+                  keyword + " с отступом: внутри блока игра узнаёт " + keyword +
+                      " только с первой колонки, здесь строка ничего не делает");
         } else {
             Error(n, line, keyword + " без своего if: строка ничего не делает");
         }
     }
 
     void GoTarget(const std::string& title, size_t n, std::string_view line) {
-        for (size_t i = 0; i < m_.screens.size(); ++i) {
-            if (base::EqualsNoCase1251(m_.screens[i]->Title, title)) {
-                possible_.insert(i);
-                return;
-            }
+        const auto it = where_.at->screens.find(base::LowerText1251(title));
+        if (it != where_.at->screens.end()) {
+            where_.here = {it->second};
+            where_.anywhere = false;
+            return;
         }
         Error(n, line, "экрана " + Quoted(title) + " на этой карте нет");
     }
@@ -348,9 +362,9 @@ private:
             Warning(n, line, "отрицательный кадр: строка ничего не меняет");
             return;
         }
-        if (anywhere_) return;
-        for (size_t i : where_) {
-            const std::string name = rules::ScreenPictureName(m_.screens[i]->no, frame);
+        if (where_.anywhere) return;
+        for (size_t i : where_.here) {
+            const std::string name = rules::ScreenPictureName(M().screens[i]->no, frame);
             if (!project_.HasFile(name)) Error(n, line, "нет картинки " + Shown(name));
         }
     }
@@ -359,8 +373,9 @@ private:
         const world::MGame* game = project_.Game();
         const size_t deaths = game != nullptr ? game->Death.lines.size() : 0;
         if (line1 < 0 || (line1 > 0 && static_cast<size_t>(line1) > deaths)) {
-            Warning(n, line, "строк Death " + std::to_string(deaths) + ", номера " +
-                                 std::to_string(line1) + " нет: смерть пройдёт без слов");
+            Warning(n, line,
+                    "строк Death " + std::to_string(deaths) + ", номера " + std::to_string(line1) +
+                        " нет: смерть пройдёт без слов");
         }
         if (picture >= 0 && !project_.HasFile(rules::DeathPictureName(picture))) {
             Error(n, line, "нет картинки " + Shown(rules::DeathPictureName(picture)));
@@ -368,41 +383,91 @@ private:
     }
 
     // `map N` enters map<N+1>.ini with the hero on the position he stands on
-    // now; the game refuses a map without that position.
+    // now; the game refuses a map without that position. The lines after it
+    // act on the new map.
     void Map(int32_t index, size_t n, std::string_view line) {
         const int64_t k = int64_t{index} + 1;
         const LoadedMap* target = index >= 0 ? project_.MapByNumber(k) : nullptr;
         if (target == nullptr) {
-            Error(n, line, "нет файла карты map" + std::to_string(k) + ".ini: игра не сменит карту");
+            Error(n, line,
+                  "нет файла карты map" + std::to_string(k) + ".ini: игра не сменит карту");
             return;
         }
         if (!target->gp) return;  // its own load error is reported
         const size_t count = target->gp->map.screens.size();
-        if (anywhere_) {
-            if (m_.screens.size() > count) {
-                Warning(n, line, "на карте map" + std::to_string(k) + ".ini экранов " + std::to_string(count) +
-                                     ", а герой может стоять здесь на экране до " +
-                                     std::to_string(m_.screens.size() - 1) + ": там игра не сменит карту");
+        const std::string there =
+            "на карте map" + std::to_string(k) + ".ini экранов " + std::to_string(count);
+        if (where_.anywhere) {
+            if (M().screens.size() > count) {
+                Warning(n, line,
+                        there + ", а герой может стоять здесь на экране до " +
+                            std::to_string(M().screens.size() - 1) + ": там игра не сменит карту");
             }
-            return;
+        } else {
+            for (size_t pos : where_.here) {
+                if (pos < count) continue;
+                Error(n, line,
+                      there + ", а герой стоит на экране " + std::to_string(pos) + " (" +
+                          Quoted(M().screens[pos]->Title) + "): игра не сменит карту");
+            }
         }
-        for (size_t pos : possible_) {
-            if (pos < count) continue;
-            Error(n, line, "на карте map" + std::to_string(k) + ".ini экранов " + std::to_string(count) +
-                               ", а герой стоит на экране " + std::to_string(pos) + " (" +
-                               Quoted(m_.screens[pos]->Title) + "): игра не сменит карту");
-        }
+        std::erase_if(where_.here, [&](size_t pos) { return pos >= count; });
+        if (where_.here.empty()) where_.anywhere = true;
+        where_.at = &TablesOf(*target);
     }
 
+    // Lookups by title and the longest lists of one map, made once: a large
+    // map's scripts are checked in time linear in their size.
+    struct Tables {
+        const world::MMap* map = nullptr;
+        std::unordered_set<std::string> objects;  // lower-cased titles
+        // The first word of titles with a space (scripts cannot name them): the title.
+        std::unordered_map<std::string, std::string> spacedObjects;
+        std::unordered_map<std::string, size_t> screens;  // lower-cased title: position
+        size_t mostMessages = 0;
+        size_t mostScripts = 0;
+    };
+
+    const Tables& TablesOf(const LoadedMap& map) {
+        auto [it, fresh] = tables_.try_emplace(map.number);
+        Tables& t = it->second;
+        if (!fresh) return t;
+        t.map = &map.gp->map;
+        for (const auto& o : t.map->objects) {
+            t.objects.insert(base::LowerText1251(o->Title));
+            const size_t space = o->Title.find(' ');
+            if (space != std::string::npos) {
+                t.spacedObjects.emplace(base::LowerText1251(o->Title.substr(0, space)), o->Title);
+            }
+        }
+        for (size_t i = 0; i < t.map->screens.size(); ++i) {
+            const world::MScreen& s = *t.map->screens[i];
+            t.screens.emplace(base::LowerText1251(s.Title), i);  // the first of a title wins
+            t.mostMessages = std::max(t.mostMessages, s.Messages.lines.size());
+            t.mostScripts = std::max(t.mostScripts, s.Scripts.lines.size());
+        }
+        return t;
+    }
+
+    // The map the script's lines now act on: its own until a `map` line.
+    const world::MMap& M() const { return *where_.at->map; }
+
     const Project& project_;
-    const LoadedMap& map_;
-    const world::MMap& m_;
+    const LoadedMap& map_;  // the map whose file holds the script
     Report& report_;
     std::string key_;
-    bool anywhere_ = true;
-    std::set<size_t> where_;     // where the script starts
-    std::set<size_t> possible_;  // and where `go` may have taken the hero since
+    std::map<int32_t, Tables> tables_;
+    // Where the hero stands: the map, and positions on it or any screen;
+    // where the script starts, until a `go` or `map` moves him.
+    struct Where {
+        const Tables* at = nullptr;
+        bool anywhere = true;
+        std::set<size_t> here;
+        bool operator==(const Where&) const = default;
+    };
+    Where where_;
     int ifntDepth_ = 0;
+    std::unordered_set<std::string> shown_;  // lower-cased titles
 };
 
 std::string Key(const char* section, size_t i, const std::string& key) {
@@ -440,6 +505,14 @@ void CheckMapScripts(const Project& project, const LoadedMap& map, Report& repor
             where.push_back(static_cast<size_t>(at));
         }
         checker.Check(Key("Cmd", k, "list->Text"), world::JoinLines(c.script), where);
+    }
+    for (size_t j = 0; j < m.objects.size(); ++j) {
+        const world::MObj& o = *m.objects[j];
+        if (o.Visible != 0 || checker.ShownObjects().contains(base::LowerText1251(o.Title)))
+            continue;
+        report.Warning(
+            map.fileName, Key("Obj", j, "Visible"),
+            "предмет " + Quoted(o.Title) + " скрыт, и ни один скрипт карты его не показывает");
     }
 }
 

@@ -13,27 +13,43 @@ bool StartsWith(std::string_view s, std::string_view prefix) {
 const std::vector<StatementForm>& Statements() {
     using enum ArgKind;
     static const std::vector<StatementForm> forms = {
-        {"show", {Object}, 1},       {"hide", {Object}, 1},
-        {"takeable", {Object}, 1},   {"notakeable", {Object}, 1},
-        {"drop", {Object}, 1},       {"take", {Object}, 1},
-        {"notexam", {Object}, 1},    {"setostat", {Object, Number}, 2},
-        {"open", {Direction}, 1},    {"close", {Direction}, 1},
-        {"frame", {Number}, 1},      {"pic", {}, 0},
-        {"state", {Number}, 1},      {"anykey", {}, 0},
-        {"wait", {}, 0},             {"go", {Screen}, 1},
-        {"say", {Text}, 0},          {"mes", {Number}, 0},
-        {"force", {Number}, 1},      {"ifnt", {Number, Statement}, 2},
-        {"call", {Number}, 0},       {"health", {Number}, 1},
-        {"map", {Number}, 1},        {"inter", {Number}, 1},
-        {"die", {Number, Number}, 0}, {"exit", {}, 0},
-        {"snd", {Text}, 1},          {"ret", {}, 0},
+        {"show", {Object}, 1},
+        {"hide", {Object}, 1},
+        {"takeable", {Object}, 1},
+        {"notakeable", {Object}, 1},
+        {"drop", {Object}, 1},
+        {"take", {Object}, 1},
+        {"notexam", {Object}, 1},
+        {"setostat", {Object, Number}, 2},
+        {"open", {Direction}, 1},
+        {"close", {Direction}, 1},
+        {"frame", {Number}, 1},
+        {"pic", {}, 0},
+        {"state", {Number}, 1},
+        {"anykey", {}, 0},
+        {"wait", {}, 0},
+        {"go", {Screen}, 1},
+        {"say", {Text}, 0},
+        {"mes", {Number}, 0},
+        {"force", {Number}, 1},
+        {"ifnt", {Number, Statement}, 2},
+        {"call", {Number}, 0},
+        {"health", {Number}, 1},
+        {"map", {Number}, 1},
+        {"inter", {Number}, 1},
+        {"die", {Number, Number}, 0},
+        {"exit", {}, 0},
+        {"snd", {Text}, 1},
+        {"ret", {}, 0},
     };
     return forms;
 }
 
 }  // namespace
 
-bool OpensBlock(std::string_view trimmedLine) { return StartsWith(trimmedLine, "if "); }
+bool OpensBlock(std::string_view trimmedLine) {
+    return StartsWith(trimmedLine, "if ");
+}
 
 BlockLines ScanBlock(const std::vector<std::string>& lines, size_t opener) {
     BlockLines block;
@@ -75,6 +91,8 @@ std::string ScreenPictureName(int64_t n, int64_t frame) {
     return name;
 }
 
-std::string DeathPictureName(int64_t picture) { return "gif\\d" + std::to_string(picture) + ".gif"; }
+std::string DeathPictureName(int64_t picture) {
+    return "gif\\d" + std::to_string(picture) + ".gif";
+}
 
 }  // namespace velmora::rules

@@ -35,7 +35,7 @@ enum class ArgKind {
 };
 
 struct StatementForm {
-    const char* keyword;   // lower case
+    const char* keyword;  // lower case
     // The arguments in order; `required` of them must be given, the rest
     // take a default.
     std::vector<ArgKind> args;

@@ -17,7 +17,9 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-std::string Ru(const std::string& utf8) { return base::Utf8ToCp1251(utf8); }
+std::string Ru(const std::string& utf8) {
+    return base::Utf8ToCp1251(utf8);
+}
 
 std::string Join(const Lines& lines) {
     std::string text;
@@ -40,14 +42,15 @@ Lines With(Lines lines, const std::string& line) {
 
 Lines GameLines() {
     Lines lines;
-    for (const char* list : {"NotInter", "NotExam", "Death", "ITake", "IDrop", "NoTake", "NoDrop",
-                             "NoSpeak", "NoGo", "IHaveNot", "ICant", "ICantTake", "TooHavy",
-                             "StdRest", "LongRest"}) {
+    for (const char* list :
+         {"NotInter", "NotExam", "Death", "ITake", "IDrop", "NoTake", "NoDrop", "NoSpeak", "NoGo",
+          "IHaveNot", "ICant", "ICantTake", "TooHavy", "StdRest", "LongRest"}) {
         lines.push_back(std::string("Game") + list + "Cnt=1");
         lines.push_back(std::string("Game") + list + "0=" + Ru("Текст."));
     }
     lines.push_back("GameIntrosCnt=1");
-    lines.push_back("GameIntros0=" + Ru("Давно.") + "\\n#image intro.gif\\n#page 3\\n#snd bell.wav");
+    lines.push_back("GameIntros0=" + Ru("Давно.") +
+                    "\\n#image intro.gif\\n#page 3\\n#snd bell.wav");
     lines.push_back("GameInitHealth=10");
     lines.push_back("GameGoDecHealth=1");
     return lines;
@@ -55,41 +58,71 @@ Lines GameLines() {
 
 Lines Map1Lines() {
     return {
-        "MapTitle=Test", "MapScrCount=2",
-        "Scr0no=0", "Scr0x=0", "Scr0y=0", "Scr0Title=Gate",
-        "Scr0North=-1", "Scr0South=-2", "Scr0East=1", "Scr0West=-2",
-        "Scr0MessagesCnt=1", "Scr0Messages0=" + Ru("Привет."),
-        "Scr0ScriptsCnt=1", "Scr0Scripts0=say " + Ru("Скрипт."),
+        "MapTitle=Test",
+        "MapScrCount=2",
+        "Scr0no=0",
+        "Scr0x=0",
+        "Scr0y=0",
+        "Scr0Title=Gate",
+        "Scr0DescrCnt=1",
+        "Scr0Descr0=Gate.",
+        "Scr0North=-1",
+        "Scr0South=-2",
+        "Scr0East=1",
+        "Scr0West=-2",
+        "Scr0MessagesCnt=1",
+        "Scr0Messages0=" + Ru("Привет."),
+        "Scr0ScriptsCnt=1",
+        "Scr0Scripts0=say " + Ru("Скрипт."),
         "Scr0OnEnter=if carry key\\nif curss 1\\nsay A\\nsay B\\nendif\\nelse\\nmes 1\\nendif\\n"
         "  if done 0\\ncall 1\\nendif\\nsnd bell.wav",
-        "Scr1no=1", "Scr1x=0", "Scr1y=1", "Scr1Title=Yard",
-        "Scr1North=-2", "Scr1South=-1", "Scr1East=-2", "Scr1West=0",
+        "Scr1no=1",
+        "Scr1x=0",
+        "Scr1y=1",
+        "Scr1Title=Yard",
+        "Scr1DescrCnt=1",
+        "Scr1Descr0=Yard.",
+        "Scr1North=-2",
+        "Scr1South=-1",
+        "Scr1East=-2",
+        "Scr1West=0",
         "MapObjCount=1",
-        "Obj0no=0", "Obj0Title=key", "Obj0ScrWhere=0", "Obj0Visible=1", "Obj0Takable=1",
+        "Obj0no=0",
+        "Obj0Title=key",
+        "Obj0ScrWhere=0",
+        "Obj0Visible=1",
+        "Obj0Takable=1",
         "Obj0OnTake=show key\\nopen n\\nclose " + Ru("юг"),
         "MapCmdCount=1",
-        "Cmd0no=0", "Cmd0Title=Open", "Cmd0cScr=1", "Cmd0cObj1=0", "Cmd0cObj2=0",
-        "Cmd0MaxOnce=1", "Cmd0Enabled=1", "Cmd0list->Text=say done\\nmap 1\\n",
+        "Cmd0no=0",
+        "Cmd0Title=Open",
+        "Cmd0cScr=1",
+        "Cmd0cObj1=0",
+        "Cmd0cObj2=0",
+        "Cmd0MaxOnce=1",
+        "Cmd0Enabled=1",
+        "Cmd0list->Text=say done\\nmap 1\\n",
     };
 }
 
 Lines Map2Lines() {
     return {
-        "MapTitle=Cellar", "MapScrCount=2",
-        "Scr0no=0", "Scr0Title=Stairs", "Scr0North=-2", "Scr0South=-2", "Scr0East=1", "Scr0West=-2",
-        "Scr1no=1", "Scr1Title=Cellar", "Scr1North=-2", "Scr1South=-2", "Scr1East=-2", "Scr1West=0",
-        "MapObjCount=0", "MapCmdCount=0",
+        "MapTitle=Cellar", "MapScrCount=2",      "Scr0no=0",      "Scr0Title=Stairs",
+        "Scr0DescrCnt=1",  "Scr0Descr0=Stairs.", "Scr0North=-2",  "Scr0South=-2",
+        "Scr0East=1",      "Scr0West=-2",        "Scr1no=1",      "Scr1Title=Cellar",
+        "Scr1DescrCnt=1",  "Scr1Descr0=Cellar.", "Scr1North=-2",  "Scr1South=-2",
+        "Scr1East=-2",     "Scr1West=0",         "MapObjCount=0", "MapCmdCount=0",
     };
 }
 
 class CheckTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         Write("game.ini", GameLines());
         Write("map1.ini", Map1Lines());
         Write("map2.ini", Map2Lines());
-        for (const char* file : {"gif/0.gif", "gif/1.gif", "gif/intro.gif", "menu.mid", "map1.mid",
-                                 "Snd/bell.wav"}) {
+        for (const char* file :
+             {"gif/0.gif", "gif/1.gif", "gif/intro.gif", "menu.mid", "map1.mid", "Snd/bell.wav"}) {
             dir.Write(file, "x");
         }
     }
@@ -114,7 +147,8 @@ std::string Text(const Report& report) {
 // The one finding of that severity and key whose problem holds `part`.
 bool Has(const Report& report, Severity severity, const std::string& key, const std::string& part) {
     for (const Finding& f : report.findings()) {
-        if (f.severity == severity && f.key == key && f.problem.find(part) != std::string::npos) return true;
+        if (f.severity == severity && f.key == key && f.problem.find(part) != std::string::npos)
+            return true;
     }
     return false;
 }
@@ -135,18 +169,25 @@ TEST_F(CheckTest, CleanProjectPassesInAnySpellingOfItsFiles) {
 }
 
 TEST_F(CheckTest, BlocksAreReadAsTheRunnerScansThem) {
-    Map1("Scr0OnEnter=If carry key\\nsay A\\nendif\\n"        // 1-3: capital If, stray endif
-         "if carry key\\nsay B\\n  else\\nsay C\\nendif\\n"    // 4-8: indented else
-         "if carry key\\n  if curss 1\\nsay D\\n  endif\\nendif\\n"  // 9-13: indented inner block
-         "if curss 1\\nsay E\\n");                            // 14-15: no endif
+    Map1(
+        "Scr0OnEnter=If carry key\\nsay A\\nendif\\n"               // 1-3: capital If, stray endif
+        "if carry key\\nsay B\\n  else\\nsay C\\nendif\\n"          // 4-8: indented else
+        "if carry key\\n  if curss 1\\nsay D\\n  endif\\nendif\\n"  // 9-13: indented inner block
+        "if curss 1\\nsay E\\n");                                   // 14-15: no endif
     const Report report = Run();
     const std::string key = "Scr0OnEnter";
-    EXPECT_TRUE(Has(report, Severity::Error, key, "строка 1 «If carry key»: «If» с большой буквы")) << Text(report);
-    EXPECT_TRUE(Has(report, Severity::Error, key, "строка 3 «endif»: endif без своего if")) << Text(report);
-    EXPECT_TRUE(Has(report, Severity::Error, key, "строка 6 «else»: else с отступом")) << Text(report);
-    EXPECT_TRUE(Has(report, Severity::Error, key, "строка 10 «if curss 1»: if с отступом")) << Text(report);
-    EXPECT_TRUE(Has(report, Severity::Error, key, "строка 10 «if curss 1»: блок без endif")) << Text(report);
-    EXPECT_TRUE(Has(report, Severity::Error, key, "строка 14 «if curss 1»: блок без endif")) << Text(report);
+    EXPECT_TRUE(Has(report, Severity::Error, key, "строка 1 «If carry key»: «If» с большой буквы"))
+        << Text(report);
+    EXPECT_TRUE(Has(report, Severity::Error, key, "строка 3 «endif»: endif без своего if"))
+        << Text(report);
+    EXPECT_TRUE(Has(report, Severity::Error, key, "строка 6 «else»: else с отступом"))
+        << Text(report);
+    EXPECT_TRUE(Has(report, Severity::Error, key, "строка 10 «if curss 1»: if с отступом"))
+        << Text(report);
+    EXPECT_TRUE(Has(report, Severity::Error, key, "строка 10 «if curss 1»: блок без endif"))
+        << Text(report);
+    EXPECT_TRUE(Has(report, Severity::Error, key, "строка 14 «if curss 1»: блок без endif"))
+        << Text(report);
     // The runner's nesting limit stops the checker too, with no deep recursion.
     std::string deep;
     for (int i = 0; i < 5000; ++i) deep += "if curss 1\\nsay x\\n";
@@ -156,27 +197,38 @@ TEST_F(CheckTest, BlocksAreReadAsTheRunnerScansThem) {
 }
 
 TEST_F(CheckTest, StatementsNeedTheirArgumentsAndNameWhatExists) {
-    Map1("Scr0OnEnter=sya hi\\ngo Nowhere\\nshow lamp\\ninter 2\\ncall 2\\nmes 3\\nforce 5\\n"
-         "map 6\\nsnd missing.wav\\nifnt 99 say x\\nframe 2\\ndie 1 4\\nopen up\\n"
-         "setostat key x\\nhealth\\ncarry key\\nifnt 0 sya\\nsay");
+    Map1(
+        "Scr0OnEnter=sya hi\\ngo Nowhere\\nshow lamp\\ninter 2\\ncall 2\\nmes 3\\nforce 5\\n"
+        "map 6\\nsnd missing.wav\\nifnt 99 say x\\nframe 2\\ndie 1 4\\nopen up\\n"
+        "setostat key x\\nhealth\\ncarry key\\nifnt 0 sya\\nsay");
     const Report report = Run();
     const std::string key = "Scr0OnEnter";
     const std::pair<int, std::string> errors[] = {
-        {1, "неизвестная команда «sya»"},        {2, "экрана «Nowhere» на этой карте нет"},
-        {3, "предмета «lamp» на этой карте нет"}, {4, "страниц Intros 1, номера 2 нет"},
-        {5, "скриптов 1, номера 2 нет"},          {7, "скриптов 1, номера 5 нет"},
-        {8, "нет файла карты map7.ini"},          {9, "нет звукового файла «missing.wav»"},
-        {10, "команды номер 99 нет"},             {11, "нет картинки gif\\0-2.gif"},
-        {12, "нет картинки gif\\d4.gif"},         {13, "«up» не направление"},
-        {14, "«x» не число"},                     {15, "не хватает аргументов"},
-        {16, "(условие без if)"},                 {17, "неизвестная команда «sya»"},
+        {1, "неизвестная команда «sya»"},
+        {2, "экрана «Nowhere» на этой карте нет"},
+        {3, "предмета «lamp» на этой карте нет"},
+        {4, "страниц Intros 1, номера 2 нет"},
+        {5, "скриптов 1, номера 2 нет"},
+        {7, "скриптов 1, номера 5 нет"},
+        {8, "нет файла карты map7.ini"},
+        {9, "нет звукового файла «missing.wav»"},
+        {10, "команды номер 99 нет"},
+        {11, "нет картинки gif\\0-2.gif"},
+        {12, "нет картинки gif\\d4.gif"},
+        {13, "«up» не направление"},
+        {14, "«x» не число"},
+        {15, "не хватает аргументов"},
+        {16, "(условие без if)"},
+        {17, "неизвестная команда «sya»"},
     };
     for (const auto& [line, part] : errors) {
-        EXPECT_TRUE(Has(report, Severity::Error, key, "строка " + std::to_string(line) + " ")) << line;
+        EXPECT_TRUE(Has(report, Severity::Error, key, "строка " + std::to_string(line) + " "))
+            << line;
         EXPECT_NE(Text(report).find(part), std::string::npos) << part << "\n" << Text(report);
     }
     // What the game allows: a message past the list shows "0", an empty say nothing.
-    EXPECT_TRUE(Has(report, Severity::Warning, key, "строка 6 «mes 3»: у экрана «Gate» сообщений 1, номера 3 нет"));
+    EXPECT_TRUE(Has(report, Severity::Warning, key,
+                    "строка 6 «mes 3»: у экрана «Gate» сообщений 1, номера 3 нет"));
     EXPECT_TRUE(Has(report, Severity::Warning, key, "строка 18 «say»: say без текста"));
     EXPECT_EQ(report.errors(), 16u) << Text(report);
 }
@@ -187,27 +239,41 @@ TEST_F(CheckTest, MapChangeNeedsTheHerosPositionOnTheOtherMap) {
     Write("map2.ini", map2);
     // Command 0 runs on Yard (position 1); map2 now has one screen.
     Report report = Run();
-    EXPECT_TRUE(Has(report, Severity::Error, "Cmd0list->Text",
-                    "на карте map2.ini экранов 1, а герой стоит на экране 1 («Yard»): игра не сменит карту"))
+    EXPECT_TRUE(Has(
+        report, Severity::Error, "Cmd0list->Text",
+        "на карте map2.ini экранов 1, а герой стоит на экране 1 («Yard»): игра не сменит карту"))
         << Text(report);
     // On Gate (position 0) it can; after `go Yard` in the same script it cannot.
-    Map1("Scr0OnEnter=map 1\\ngo Yard\\nmap 1");
+    Map1("Scr0OnEnter=map 1");
+    EXPECT_FALSE(Has(Run(), Severity::Error, "Scr0OnEnter", "строка 1 "));
+    Map1("Scr0OnEnter=go Yard\\nmap 1");
+    EXPECT_TRUE(Has(Run(), Severity::Error, "Scr0OnEnter",
+                    "строка 2 «map 1»: на карте map2.ini экранов 1"));
+    // The lines after a change of map act on the new map.
+    Map1("Scr0OnEnter=map 1\\ngo Stairs\\nshow key");
     report = Run();
-    EXPECT_FALSE(Has(report, Severity::Error, "Scr0OnEnter", "строка 1 "));
-    EXPECT_TRUE(Has(report, Severity::Error, "Scr0OnEnter", "строка 3 «map 1»")) << Text(report);
+    EXPECT_FALSE(Has(report, Severity::Error, "Scr0OnEnter", "строка 2 ")) << Text(report);
+    EXPECT_TRUE(Has(report, Severity::Error, "Scr0OnEnter",
+                    "строка 3 «show key»: предмета «key» на этой карте нет"));
+    // Each branch of a block starts where the hero stood before it.
+    Map1("Scr0OnEnter=if carry key\\nmap 1\\ngo Stairs\\nelse\\nmes 1\\nendif\\ngo Stairs");
+    report = Run();
+    EXPECT_FALSE(Has(report, Severity::Warning, "Scr0OnEnter", "строка 5 ")) << Text(report);
+    EXPECT_FALSE(Has(report, Severity::Error, "Scr0OnEnter", "строка 7 ")) << Text(report);
     // An object's script runs wherever the object is carried: only a warning.
     Map1("Obj0OnExam=map 1");
-    EXPECT_TRUE(Has(Run(), Severity::Warning, "Obj0OnExam", "а герой может стоять здесь на экране до 1"));
+    EXPECT_TRUE(
+        Has(Run(), Severity::Warning, "Obj0OnExam", "а герой может стоять здесь на экране до 1"));
 }
 
 TEST_F(CheckTest, ExitsObjectsAndCommandsLeadToWhatExists) {
     Lines map = Map1Lines();
     map = With(map, "Scr0East=5");
-    map = With(map, "Scr1x=1");          // Yard now stands beside Gate...
+    map = With(map, "Scr1x=1");  // Yard now stands beside Gate...
     map = With(map, "Scr1y=0");
     map = With(map, "Scr1West=-1");
     map.push_back("Scr1OnGo=say x");
-    map = With(map, "MapScrCount=3");    // ...and a third screen on Gate's cell
+    map = With(map, "MapScrCount=3");  // ...and a third screen on Gate's cell
     for (const char* l : {"Scr2no=1", "Scr2x=0", "Scr2y=0", "Scr2Title=Moat", "Scr2North=-2",
                           "Scr2South=-2", "Scr2East=-2"}) {
         map.push_back(l);
@@ -215,17 +281,27 @@ TEST_F(CheckTest, ExitsObjectsAndCommandsLeadToWhatExists) {
     map = With(map, "Obj0ScrWhere=9");
     map = With(map, "Cmd0cObj1=7");
     map = With(map, "Cmd0cScr=-1");
+    map = With(map, "Obj0Visible=0");  // and no script shows it
+    map = With(map, "Obj0OnTake=say x");
     Write("map1.ini", map);
     const Report report = Run();
-    EXPECT_TRUE(Has(report, Severity::Error, "Scr0East", "выход ведёт на экран 5, а на карте экраны от 0 до 2")) << Text(report);
-    EXPECT_TRUE(Has(report, Severity::Error, "Scr1West", "клетку (0, 0), где стоят 2 экрана: игра поведёт на «Moat», а не на «Gate»")) << Text(report);
+    EXPECT_TRUE(Has(report, Severity::Error, "Scr0East",
+                    "выход ведёт на экран 5, а на карте экраны от 0 до 2"))
+        << Text(report);
+    EXPECT_TRUE(Has(report, Severity::Error, "Scr1West",
+                    "клетку (0, 0), где стоят 2 экрана: игра поведёт на «Moat», а не на «Gate»"))
+        << Text(report);
     EXPECT_TRUE(Has(report, Severity::Warning, "Scr2x", "стоят в одной клетке (0, 0)"));
     EXPECT_TRUE(Has(report, Severity::Error, "Scr2no", "экран номер 1 не находится по номеру"));
     EXPECT_TRUE(Has(report, Severity::Warning, "Scr2", "нет строк выходов West"));
-    EXPECT_TRUE(Has(report, Severity::Error, "Obj0ScrWhere", "лежит на экране номер 9, а такого экрана нет"));
+    EXPECT_TRUE(Has(report, Severity::Error, "Obj0ScrWhere",
+                    "лежит на экране номер 9, а такого экрана нет"));
     EXPECT_TRUE(Has(report, Severity::Error, "Cmd0cObj1", "предмета номер 7 нет"));
     EXPECT_TRUE(Has(report, Severity::Warning, "Cmd0cScr", "не работает ни на одном экране"));
     EXPECT_TRUE(Has(report, Severity::Warning, "Scr2Title", "нет картинки gif\\2.gif"));
+    EXPECT_TRUE(Has(report, Severity::Warning, "Scr2DescrCnt", "нет описаний"));
+    EXPECT_TRUE(Has(report, Severity::Warning, "Obj0Visible",
+                    "скрыт, и ни один скрипт карты его не показывает"));
     EXPECT_TRUE(report.Failed(false));
 }
 
@@ -233,8 +309,10 @@ TEST_F(CheckTest, WarningsFailOnlyWhenStrict) {
     std::filesystem::remove(dir.path() / "menu.mid");
     Map1("Obj0Title=key ring");  // scripts name it "key": not found
     Report report = Run();
-    EXPECT_TRUE(Has(report, Severity::Warning, "", "игра пройдёт без музыки главного меню")) << Text(report);
-    EXPECT_TRUE(Has(report, Severity::Error, "Obj0OnTake", "(название «key ring» с пробелом скрипт назвать не может)"));
+    EXPECT_TRUE(Has(report, Severity::Warning, "", "игра пройдёт без музыки главного меню"))
+        << Text(report);
+    EXPECT_TRUE(Has(report, Severity::Error, "Obj0OnTake",
+                    "(название «key ring» с пробелом скрипт назвать не может)"));
     Map1("Obj0OnTake=");
     Write("map1.ini", With(With(Map1Lines(), "Obj0OnTake="), "Scr0OnEnter=say x"));
     report = Run();
@@ -245,10 +323,14 @@ TEST_F(CheckTest, WarningsFailOnlyWhenStrict) {
 }
 
 TEST_F(CheckTest, PagesNameTheirFilesAndSoundsAreFoundInMedia) {
-    Lines game = With(GameLines(), "GameIntros0=Go\\n#image none.gif\\n#play none.mid\\n#snd chime.wav\\n#pgae 3\\n#page x");
+    Lines game = With(
+        GameLines(),
+        "GameIntros0=Go\\n#image none.gif\\n#play none.mid\\n#snd chime.wav\\n#pgae 3\\n#page x");
     Write("game.ini", game);
     Report report = Run();
-    EXPECT_TRUE(Has(report, Severity::Error, "GameIntros0", "строка 2 «#image none.gif»: нет картинки gif\\none.gif")) << Text(report);
+    EXPECT_TRUE(Has(report, Severity::Error, "GameIntros0",
+                    "строка 2 «#image none.gif»: нет картинки gif\\none.gif"))
+        << Text(report);
     EXPECT_TRUE(Has(report, Severity::Error, "GameIntros0", "нет музыки «none.mid»"));
     EXPECT_TRUE(Has(report, Severity::Error, "GameIntros0", "нет звукового файла «chime.wav»"));
     EXPECT_TRUE(Has(report, Severity::Warning, "GameIntros0", "неизвестная строка #pgae"));
@@ -264,7 +346,8 @@ TEST_F(CheckTest, DamagedFilesAreReportedNeverFatal) {
     Map1("MapScrCount=99999999");
     Write("map2.ini", With(Map2Lines(), "Scr0East=9"));
     Report report = Run();
-    EXPECT_TRUE(Has(report, Severity::Error, "", "счётчик MapScrCount=99999999 больше 65535")) << Text(report);
+    EXPECT_TRUE(Has(report, Severity::Error, "", "счётчик MapScrCount=99999999 больше 65535"))
+        << Text(report);
     EXPECT_TRUE(Has(report, Severity::Error, "Scr0East", "выход ведёт на экран 9"));
     Write("map2.ini", Map2Lines());
 
@@ -283,7 +366,8 @@ TEST_F(CheckTest, DamagedFilesAreReportedNeverFatal) {
     // A plain file that does not start as one, a zero byte, repeated and broken lines.
     dir.Write("map1.ini", "; comment\r\n" + Join(Map1Lines()));
     EXPECT_TRUE(Has(Run(), Severity::Error, "", "игра расшифрует его в мусор"));
-    dir.Write("map1.ini", Join(Map1Lines()) + std::string("Scr0Title=Other\r\njunk\r\n\0MapX=1\r\n", 33));
+    dir.Write("map1.ini",
+              Join(Map1Lines()) + std::string("Scr0Title=Other\r\njunk\r\n\0MapX=1\r\n", 33));
     report = Run();
     EXPECT_TRUE(Has(report, Severity::Warning, "", "нулевой байт")) << Text(report);
     EXPECT_TRUE(Has(report, Severity::Warning, "Scr0Title", "строка повторяется"));
@@ -291,7 +375,8 @@ TEST_F(CheckTest, DamagedFilesAreReportedNeverFatal) {
 
     // Missing items of a counted list, a missing first map, a missing game file.
     Map1("Scr0DescrCnt=3");
-    EXPECT_TRUE(Has(Run(), Severity::Warning, "Scr0DescrCnt", "счётчик 3, а строки Scr0Descr0 нет (и ещё 2 строк)"));
+    EXPECT_TRUE(Has(Run(), Severity::Warning, "Scr0DescrCnt",
+                    "счётчик 3, а строки Scr0Descr1 нет (всего не хватает 2)"));
     std::filesystem::remove(dir.path() / "map1.ini");
     EXPECT_TRUE(Has(Run(), Severity::Error, "", "первая карта пуста"));
     std::filesystem::remove(dir.path() / "game.ini");
