@@ -161,6 +161,20 @@ class Canvas:
                 self.g[i] *= k
                 self.b[i] *= k
 
+    def vignette(self, x0, y0, x1, y1, strength=0.3):
+        """Darkens towards the edges of the box, as old paper and lenses do."""
+        cx, cy = (x0 + x1) / 2, (y0 + y1) / 2
+        rx, ry = max(1.0, (x1 - x0) / 2), max(1.0, (y1 - y0) / 2)
+        for y in range(max(0, int(y0)), min(self.h, int(y1))):
+            dy = (y + 0.5 - cy) / ry
+            for x in range(max(0, int(x0)), min(self.w, int(x1))):
+                dx = (x + 0.5 - cx) / rx
+                k = 1.0 - strength * min(1.0, (dx * dx + dy * dy) / 2) ** 1.5
+                i = y * self.w + x
+                self.r[i] *= k
+                self.g[i] *= k
+                self.b[i] *= k
+
     def get(self, x, y):
         i = y * self.w + x
         return (self.r[i], self.g[i], self.b[i])

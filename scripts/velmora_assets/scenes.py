@@ -88,7 +88,7 @@ class Scene:
 
 # --- common layers --------------------------------------------------------
 
-def sky(s, horizon):
+def sky(s, horizon, moon_x=0.78):
     c, L = s.c, s.L
     c.vgrad(0, horizon + 1, L.sky_top, L.sky_low, lit=True)
     rng = random.Random(s.seed ^ 0x5EED)
@@ -100,7 +100,7 @@ def sky(s, horizon):
             k = bright * (0.4 + 0.6 * rng.random()) * tw
             c.dot(x, y, (k, k, k * 0.95 + 10), lit=True)
     if L.moon:
-        mx, my, mr = s.X(0.78), horizon * 0.28, max(3, s.h * 0.07)
+        mx, my, mr = s.X(moon_x), horizon * 0.28, max(3, s.h * 0.07)
         c.glow(mx, my, mr * 4, (40, 45, 70))
         c.ellipse(mx, my, mr, mr, (235, 235, 210), lit=True)
         c.ellipse(mx + mr * 0.35, my - mr * 0.2, mr * 0.3, mr * 0.3, (205, 205, 185), lit=True)
@@ -756,10 +756,12 @@ def house_shape(s, x, base, size, rng, with_door=False):
     c.rect(x + hw * 0.45, base - size * 1.75, x + hw * 0.65, base - size * 1.2, (120, 80, 70))
     c.poly([(x - hw * 1.2, base - size), (x, base - size * 1.7), (x + hw * 1.2, base - size)], roof)
     if s.L.variant in ("day", "night", "open", "closed", "lit"):
+        # Chimney smoke; faint at night, where grey puffs would read as holes in the sky.
+        puff = 0.5 if s.L.variant != "night" else 0.12
         for j in range(3):
             k = (s.t + j / 3) % 1.0
             c.ellipse(x + hw * 0.55 + k * size * 0.4, base - size * (1.8 + 0.8 * k), size * (0.06 + 0.1 * k),
-                      size * (0.05 + 0.08 * k), (200, 200, 205), alpha=0.5 * (1 - k))
+                      size * (0.05 + 0.08 * k), (200, 200, 205), alpha=puff * (1 - k))
     window(s, x - hw * 0.5, base - size * 0.75, size * 0.1, size * 0.1, arched=False)
     window(s, x + hw * 0.5, base - size * 0.75, size * 0.1, size * 0.1, arched=False)
     if with_door:
@@ -1092,39 +1094,62 @@ def menu(s):
     inner.L = L
     inner.c.amb = L.amb
     hz = inner.Y(0.72)
-    sky(inner, hz)
+    sky(inner, hz, moon_x=0.89)
     ridge(inner, hz, inner.h * 0.15, (40, 50, 70))
     ic = inner.c
-    ic.rect(0, hz, inner.w, inner.h, (25, 30, 40))
-    # The castle on its hill, lit windows and all.
+    # The castle over still water, lit windows and all.
     base = inner.Y(0.75)
     cx = inner.X(0.5)
-    ic.poly([(0, inner.h), (cx - inner.w * 0.4, base), (cx + inner.w * 0.4, base), (inner.w, inner.h)], (30, 35, 45))
+    ic.rect(0, hz, inner.w, base, (30, 35, 45))
     for dx, top, tw in ((-0.25, 0.4, 0.08), (0, 0.22, 0.12), (0.25, 0.4, 0.08)):
         tower(inner, cx + inner.w * dx, inner.w * tw, inner.Y(top), base, (90, 90, 105), roof=(70, 40, 60), windows=2)
     stone_wall(inner, cx - inner.w * 0.25, inner.Y(0.5), cx + inner.w * 0.25, base, (80, 80, 95))
     battlements(inner, cx - inner.w * 0.25, cx + inner.w * 0.25, inner.Y(0.5), (80, 80, 95))
+    water(inner, base, inner.h, (20, 30, 55), strength=0.6)
     for i in range(inner.h):
         row = (i + bw) * s.w + bw
         src = i * inner.w
         c.r[row:row + inner.w] = ic.r[src:src + inner.w]
         c.g[row:row + inner.w] = ic.g[src:src + inner.w]
         c.b[row:row + inner.w] = ic.b[src:src + inner.w]
-    # A calm band across the middle for the menu's words.
-    c.rect(bw, s.Y(0.12), s.w - bw, s.Y(0.35), (10, 10, 25), alpha=0.45, lit=True)
 
 
 def chooser(s):
+    """Old parchment in a wooden frame, an open book and a quill at its heart."""
     c = s.c
-    bw = frame_border(s, (110, 70, 40), inner=(225, 205, 160))
-    c.texture(bw, bw, s.w - bw, s.h - bw, s.noise(6), 0.06)
-    c.vgrad(bw, s.Y(0.25), (200, 175, 125), (225, 205, 160), x0=bw, x1=s.w - bw, alpha=0.6)
-    for k in range(3):
-        y = s.Y(0.2 + 0.3 * k)
-        c.rect(bw * 2, y, s.w - bw * 2, y + 1, (170, 130, 80))
-    for x in (bw * 2.5, s.w - bw * 2.5):
-        for k in range(4):
-            c.ellipse(x, s.Y(0.3 + 0.15 * k), bw * 0.35, bw * 0.35, (150, 40, 40))
+    bw = frame_border(s, (110, 70, 40), inner=(228, 208, 165))
+    x0, y0, x1, y1 = bw, bw, s.w - bw, s.h - bw
+    c.texture(x0, y0, x1, y1, s.noise(2), 0.04)
+    c.texture(x0, y0, x1, y1, s.noise(18), 0.07)
+    c.vignette(x0, y0, x1, y1, 0.45)
+    ink = (120, 80, 45)
+    # Flourishes in the corners.
+    r = min(s.w, s.h) * 0.12
+    for cx, cy, a0 in ((x0, y0, 0), (x1, y0, 0.5), (x1, y1, 1.0), (x0, y1, 1.5)):
+        for k in range(3):
+            rr = r * (0.5 + 0.25 * k)
+            for j in range(24):
+                a = math.pi * (a0 + 0.5 * j / 23)
+                c.dot(cx + rr * math.cos(a), cy + rr * math.sin(a), ink)
+    for y in (s.Y(0.12), s.Y(0.88)):
+        c.rect(s.X(0.2), y, s.X(0.8), y + 1, ink)
+        c.ellipse(s.X(0.5), y + 0.5, s.h * 0.012, s.h * 0.012, (150, 40, 40))
+    # The book.
+    bx, by, bw2, bh = s.X(0.5), s.Y(0.56), s.h * 0.3, s.h * 0.2
+    c.poly([(bx - bw2 - 3, by - bh + 3), (bx, by - bh * 0.8 + 3), (bx + bw2 + 3, by - bh + 3),
+            (bx + bw2 + 3, by + bh * 0.55), (bx, by + bh * 0.75), (bx - bw2 - 3, by + bh * 0.55)], (90, 45, 30))
+    for side in (-1, 1):
+        c.poly([(bx, by - bh * 0.8), (bx + side * bw2, by - bh), (bx + side * bw2, by + bh * 0.5), (bx, by + bh * 0.7)],
+               (245, 235, 210))
+        for k in range(6):
+            y = by - bh * 0.75 + k * bh * 0.22
+            c.line(bx + side * bw2 * 0.15, y + bh * 0.05, bx + side * bw2 * 0.85, y, (150, 130, 110))
+    c.line(bx, by - bh * 0.8, bx, by + bh * 0.7, (170, 150, 120))
+    # The quill, leaning on the book.
+    qx, qy = bx + bw2 * 0.7, by - bh * 1.6
+    c.poly([(qx, qy), (qx + s.h * 0.05, qy + s.h * 0.02), (qx - s.h * 0.1, qy + s.h * 0.3),
+            (qx - s.h * 0.12, qy + s.h * 0.29)], (240, 240, 235))
+    c.line(qx + s.h * 0.02, qy + s.h * 0.01, qx - s.h * 0.13, qy + s.h * 0.34, (90, 80, 70))
 
 
 def indicators(s):
