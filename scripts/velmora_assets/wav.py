@@ -107,6 +107,11 @@ def envelope(x, attack=0.005, release=0.05, decay=0.0, hold=None):
     return out
 
 
+def normalise(x, peak=1.0):
+    top = max((abs(v) for v in x), default=0.0) or 1.0
+    return [v * peak / top for v in x]
+
+
 def multiply(x, f):
     return [v * f(i) for i, v in enumerate(x)]
 
@@ -130,11 +135,12 @@ def creak_sound(rng, n, base=55.0, spread=25.0):
 def k_door(rng):
     n = samples(LENGTHS["door"])
     out = silence(n)
-    mix_into(out, creak_sound(rng, samples(0.8), 45, 20), 0, 0.8)
-    mix_into(out, k_thud_at(rng, samples(0.45), 75), samples(0.82), 1.2)
+    # The hinge as loud as the slam's body, so the creak is heard before it.
+    mix_into(out, normalise(creak_sound(rng, samples(0.8), 45, 20), 0.6), 0, 1.0)
+    mix_into(out, normalise(k_thud_at(rng, samples(0.45), 75)), samples(0.82), 1.0)
     # The latch.
     click = envelope(bandpass(noise(samples(0.05), rng), 2500, 3), 0.001, 0.03, decay=60)
-    mix_into(out, click, samples(0.86), 0.7)
+    mix_into(out, normalise(click, 0.4), samples(0.86))
     return out
 
 
@@ -180,14 +186,23 @@ def bell_tone(freq, n, decay):
     return envelope(tone(freq, n, partials=partials, decay=decay), 0.002, 0.3)
 
 
+# Two files of one kind should not be the same sound: each picks its pitch.
+BELL_PITCHES = (220.0, 261.6, 293.7, 329.6)
+CHIME_RUNS = ((1318.5, 1568.0, 2093.0, 2637.0), (1046.5, 1318.5, 1568.0, 2093.0),
+              (1568.0, 1318.5, 1975.5, 2637.0), (1174.7, 1480.0, 1760.0, 2349.3))
+
+
 def k_bell(rng):
-    return bell_tone(330.0, samples(LENGTHS["bell"]), 1.6)
+    pitch = BELL_PITCHES[int(rng.random() * len(BELL_PITCHES))] * (0.97 + 0.06 * rng.random())
+    return bell_tone(pitch, samples(LENGTHS["bell"]), 1.6)
 
 
 def k_chime(rng):
     n = samples(LENGTHS["chime"])
     out = silence(n)
-    for k, f in enumerate((1318.5, 1568.0, 2093.0, 2637.0)):
+    run = CHIME_RUNS[int(rng.random() * len(CHIME_RUNS))]
+    tune = 0.97 + 0.06 * rng.random()
+    for k, f in enumerate(f * tune for f in run):
         mix_into(out, bell_tone(f, n - samples(0.08 * k), 3.5), samples(0.08 * k), 0.7)
     return out
 
