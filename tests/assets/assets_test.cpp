@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -150,6 +151,80 @@ TEST_F(Assets, PicturesDecodeAtTheirSizeWithManyColours) {
     EXPECT_GE(checked, 40);
 }
 
+struct Mean {
+    double r = 0, g = 0, b = 0;
+    double Luma() const { return 0.299 * r + 0.587 * g + 0.114 * b; }
+    double Warmth() const { return (r + 1) / (b + 1); }
+    double Blueness() const { return b / (r + g + b + 1); }
+};
+
+// The mean colour of rows [from, to) of a picture, as fractions of its height.
+Mean MeanColour(const fs::path& file, double from = 0, double to = 1) {
+    Surface s = Rgba(IMG_Load(file.c_str()));
+    Mean m;
+    if (!s) {
+        ADD_FAILURE() << file << ": " << IMG_GetError();
+        return m;
+    }
+    const int y0 = static_cast<int>(from * s->h), y1 = static_cast<int>(to * s->h);
+    double n = 0;
+    for (int y = y0; y < y1; ++y) {
+        const auto* row = static_cast<const uint8_t*>(s->pixels) + y * s->pitch;
+        for (int x = 0; x < s->w; ++x, ++n) {
+            m.r += row[4 * x];
+            m.g += row[4 * x + 1];
+            m.b += row[4 * x + 2];
+        }
+    }
+    m.r /= n;
+    m.g /= n;
+    m.b /= n;
+    return m;
+}
+
+TEST_F(Assets, VariantsChangeTheLightAndTheDoors) {
+    for (const std::string scene : {"hall", "village"}) {
+        auto of = [&](const char* variant, double from = 0, double to = 1) {
+            return MeanColour(root_ / "game" / ("gif/" + scene + "-" + variant + ".gif"), from, to);
+        };
+        const Mean day = of("day"), night = of("night"), dark = of("dark");
+        EXPECT_GT(day.Luma(), night.Luma() * 1.3) << scene;
+        EXPECT_GT(night.Luma(), dark.Luma()) << scene;
+        EXPECT_LT(dark.Luma(), 45) << scene << ": dark should be almost black";
+        EXPECT_GT(dark.Luma(), 3) << scene << ": dark should still show something";
+        EXPECT_GT(of("lit").Warmth(), day.Warmth() * 1.15) << scene;
+        EXPECT_GT(of("burning").Warmth(), day.Warmth() * 1.3) << scene;
+        EXPECT_GT(of("flooded", 0.75).Blueness(), of("day", 0.75).Blueness() + 0.03) << scene;
+    }
+    for (const auto& [a, b] : {std::pair{"gif/hall-open.gif", "gif/hall-closed.gif"},
+                               std::pair{"gif/treasure.gif", "gif/treasure-closed.gif"},
+                               std::pair{"gif/scroll.gif", "gif/scroll-closed.gif"}}) {
+        Surface open = Rgba(IMG_Load((root_ / "game" / a).c_str()));
+        Surface closed = Rgba(IMG_Load((root_ / "game" / b).c_str()));
+        ASSERT_TRUE(open && closed) << a;
+        ASSERT_EQ(open->h * open->pitch, closed->h * closed->pitch) << a;
+        EXPECT_NE(std::memcmp(open->pixels, closed->pixels, open->h * open->pitch), 0) << a << " looks like " << b;
+    }
+}
+
+TEST_F(Assets, EverySceneIsAPictureOfItsOwn) {
+    // Pictures of one size, compared pixel for pixel: a scene falling back on
+    // another's drawing shows up here.
+    std::map<std::string, std::string> seen;
+    int compared = 0;
+    for (const Entry& e : Manifest()) {
+        if (e.kind != "picture" || e.path != "gif/" + e.what + ".gif") continue;
+        Surface s = Rgba(IMG_Load(File(e).c_str()));
+        ASSERT_TRUE(s) << e.path;
+        std::string pixels = std::to_string(s->w) + "x" + std::to_string(s->h) + ":" +
+                             std::string(static_cast<const char*>(s->pixels), s->pitch * s->h);
+        const auto [it, fresh] = seen.emplace(pixels, e.what);
+        EXPECT_TRUE(fresh) << e.what << " draws the same as " << it->second;
+        ++compared;
+    }
+    EXPECT_EQ(compared, 40);
+}
+
 TEST_F(Assets, AnimationsLoopSeveralDifferentFramesAtAGentlePace) {
     int checked = 0;
     for (const Entry& e : Manifest()) {
@@ -224,6 +299,7 @@ TEST_F(Assets, SoundsAreMono16BitAudibleUnclippedAndShort) {
 // A Standard MIDI File, walked event by event.
 struct Midi {
     int format = -1, tracks = 0, division = 0, notes = 0;
+    uint32_t firstTempo = 500000;
     double seconds = 0;
     std::string fault;
 };
@@ -297,6 +373,7 @@ Midi ParseMidi(const std::string& d) {
         }
         if (m.tracks != declared) return m.fault = "track count differs from the header", m;
         std::sort(tempos.begin(), tempos.end());
+        if (!tempos.empty()) m.firstTempo = tempos.front().second;
         uint64_t from = 0;
         uint32_t tempo = 500000;
         for (const auto& [t, us] : tempos) {
@@ -313,6 +390,8 @@ Midi ParseMidi(const std::string& d) {
 
 TEST_F(Assets, MusicParsesAndPlaysATuneOfHalfAMinute) {
     int checked = 0;
+    std::map<std::string, uint32_t> tempo;
+    std::set<std::string> pieces;
     for (const Entry& e : Manifest()) {
         if (e.kind != "music") continue;
         const Midi m = ParseMidi(Slurp(File(e)));
@@ -321,9 +400,15 @@ TEST_F(Assets, MusicParsesAndPlaysATuneOfHalfAMinute) {
         EXPECT_GE(m.notes, 60) << e.path;
         EXPECT_GE(m.seconds, 30) << e.path;
         EXPECT_LE(m.seconds, 60) << e.path;
+        tempo[e.what] = m.firstTempo;
+        pieces.insert(Slurp(File(e)));
         ++checked;
     }
     EXPECT_EQ(checked, 5);
+    EXPECT_EQ(pieces.size(), 5u) << "two moods gave the same piece";
+    // Microseconds a beat: the bright tune runs faster than the sad one.
+    EXPECT_LT(tempo["bright"] * 1.3, tempo["sad"]);
+    EXPECT_LT(tempo["tense"] * 1.3, tempo["calm"]);
 }
 
 TEST_F(Assets, IconIsA64PixelPngWithTransparentCorners) {
