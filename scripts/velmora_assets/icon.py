@@ -2,7 +2,6 @@
 import math
 
 from . import png
-from .canvas import Canvas
 from .scenes import Scene, flame
 
 SIZE = 64
@@ -49,5 +48,3 @@ def encode():
         rows.append(row)
     return png.encode(SIZE, SIZE, rows)
 
-
-__all__ = ["encode", "Canvas"]

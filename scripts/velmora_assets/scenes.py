@@ -448,7 +448,7 @@ def vault(s, col, floor_top):
     """Low arches of a cellar or crypt receding into the dark."""
     c = s.c
     c.rect(0, 0, s.w, s.h, scale(col, 0.35))
-    for k, f in enumerate((1.0, 0.7, 0.45)):
+    for f in (1.0, 0.7, 0.45):
         hw, top = s.w * 0.5 * f, s.h * (0.5 - 0.45 * f)
         shade = scale(col, 0.5 + 0.5 * f)
         bottom = floor_top + (s.h - floor_top) * f * 0.3
@@ -554,7 +554,7 @@ def chapel(s):
 
 
 def tower_scene(s):
-    c, hz = s.c, s.Y(0.7)
+    hz = s.Y(0.7)
     sky(s, hz)
     ridge(s, hz + s.h * 0.05, s.h * 0.25, (70, 100, 70), peaks=2)
     ground(s, hz + s.h * 0.05, (80, 115, 55))
@@ -600,7 +600,7 @@ def garden(s):
 
 
 def forest(s):
-    c, hz = s.c, s.Y(0.6)
+    hz = s.Y(0.6)
     sky(s, hz)
     ground(s, hz, (60, 95, 45), (45, 70, 35))
     rng = s.rng
