@@ -8,7 +8,7 @@ SIZE = 64
 
 
 def draw():
-    s = Scene(SIZE, SIZE, "night", 1, 0.25, "candle")
+    s = Scene(SIZE, SIZE, "night", 1, 0.0, "candle")
     c = s.c
     c.vgrad(0, SIZE, (28, 26, 52), (10, 10, 22), lit=True)
     cx = SIZE / 2
