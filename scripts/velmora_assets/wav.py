@@ -7,9 +7,10 @@ import struct
 RATE = 22050
 TAU = 2 * math.pi
 
-# Seconds per kind; every effect fits 0.2-2 s.
-LENGTHS = {"door": 1.3, "steps": 1.2, "splash": 1.1, "bell": 2.0, "death": 2.0, "chime": 1.4,
-           "creak": 1.1, "fire": 2.0, "wind": 2.0, "magic": 1.6, "pickup": 0.35, "thud": 0.5,
+# Seconds per kind; every effect fits 0.2-2 s. The kinds that may serve as
+# the program's own cues (chime, magic, thud, pickup) stay under a second.
+LENGTHS = {"door": 1.3, "steps": 1.2, "splash": 1.1, "bell": 2.0, "death": 2.0, "chime": 0.95,
+           "creak": 1.1, "fire": 2.0, "wind": 2.0, "magic": 0.95, "pickup": 0.35, "thud": 0.5,
            "water": 2.0, "bird": 1.3}
 KINDS = tuple(LENGTHS)
 
@@ -203,7 +204,7 @@ def k_chime(rng):
     run = CHIME_RUNS[int(rng.random() * len(CHIME_RUNS))]
     tune = 0.97 + 0.06 * rng.random()
     for k, f in enumerate(f * tune for f in run):
-        mix_into(out, bell_tone(f, n - samples(0.08 * k), 3.5), samples(0.08 * k), 0.7)
+        mix_into(out, bell_tone(f, n - samples(0.07 * k), 4.5), samples(0.07 * k), 0.7)
     return out
 
 
@@ -250,13 +251,13 @@ def k_magic(rng):
     out = silence(n)
     notes = (523.3, 659.3, 784.0, 1046.5, 1318.5, 1568.0)
     for k, f in enumerate(notes):
-        m = n - samples(0.12 * k)
+        m = n - samples(0.07 * k)
         t = tone(lambda i, f=f: f * (1 + 0.01 * math.sin(TAU * 6 * i / RATE)), m,
                  partials=((1.0, 1.0), (2.0, 0.3), (3.0, 0.1)))
-        mix_into(out, envelope(t, 0.01, 0.3, decay=2.5), samples(0.12 * k), 0.4)
+        mix_into(out, envelope(t, 0.01, 0.25, decay=3.5), samples(0.07 * k), 0.4)
     sparkle = bandpass(noise(n, rng), lambda i: 4000 + 3000 * i / n, 10)
-    mix_into(out, envelope(multiply(sparkle, lambda i: 0.5 + 0.5 * math.sin(TAU * 13 * i / RATE)), 0.2, 0.4), 0, 1.2)
-    return envelope(out, 0.01, 0.3)
+    mix_into(out, envelope(multiply(sparkle, lambda i: 0.5 + 0.5 * math.sin(TAU * 13 * i / RATE)), 0.15, 0.3), 0, 1.2)
+    return envelope(out, 0.01, 0.25)
 
 
 def k_pickup(rng):
