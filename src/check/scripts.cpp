@@ -101,6 +101,21 @@ class ScriptChecker {
                 return;
             }
             Condition(line.substr(2), numbers[i], line);
+            // The scan takes any line that starts with else or endif: the
+            // rest of it is never read.
+            if (block.elseLine != 0) {
+                const std::string_view e = base::TrimBlanks(lines[block.elseLine]);
+                if (e != "else") {
+                    Error(numbers[block.elseLine], e,
+                          "игра читает эту строку как else, остальное в ней пропускает: ветка "
+                          "выполнится без этого условия");
+                }
+            }
+            const std::string_view end = base::TrimBlanks(lines[block.endLine]);
+            if (end != "endif") {
+                Warning(numbers[block.endLine], end,
+                        "игра читает эту строку как endif, остальное в ней пропускает");
+            }
             // Each branch starts where the hero stands before the block; after
             // it he stands where a branch that moved him left him.
             const Where before = where_;
@@ -311,7 +326,9 @@ class ScriptChecker {
             Map(num(0, 0), n, line);
         } else if (keyword == "ifnt") {
             const int32_t v = num(0, 0);
-            if (world::CommandByNumber(M(), v) == nullptr) {
+            if (v == 0) {
+                Warning(n, line, "ifnt 0 ничего не ждёт: строка только отменяет ожидание");
+            } else if (world::CommandByNumber(M(), v) == nullptr) {
                 Error(n, line,
                       "команды номер " + std::to_string(v) +
                           " нет: ожидание сработает на любое действие");

@@ -188,6 +188,14 @@ TEST_F(CheckTest, BlocksAreReadAsTheRunnerScansThem) {
         << Text(report);
     EXPECT_TRUE(Has(report, Severity::Error, key, "строка 14 «if curss 1»: блок без endif"))
         << Text(report);
+    // "else if" is an else: its condition is never read.
+    Map1("Scr0OnEnter=if carry key\\nsay A\\nelse if curss 1\\nsay B\\nendif\\nifnt 0 say x");
+    const Report elseIf = Run();
+    EXPECT_TRUE(Has(elseIf, Severity::Error, key,
+                    "строка 3 «else if curss 1»: игра читает эту строку как else"))
+        << Text(elseIf);
+    EXPECT_TRUE(
+        Has(elseIf, Severity::Warning, key, "строка 6 «ifnt 0 say x»: ifnt 0 ничего не ждёт"));
     // The runner's nesting limit stops the checker too, with no deep recursion.
     std::string deep;
     for (int i = 0; i < 5000; ++i) deep += "if curss 1\\nsay x\\n";
