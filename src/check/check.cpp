@@ -19,7 +19,9 @@ namespace {
 // A project of a program folder stands in <program>/Projects/<name>, and the
 // program's sounds in <program>/Media.
 fs::path GuessMediaFolder(const fs::path& dir) {
-    const fs::path folder = fs::absolute(dir).lexically_normal();
+    std::error_code ec;
+    const fs::path folder = fs::absolute(dir, ec).lexically_normal();
+    if (ec) return {};
     const fs::path parent = (folder.has_filename() ? folder : folder.parent_path()).parent_path();
     if (base::LowerAscii(parent.filename().string()) != "projects") return {};
     return parent.parent_path() / "Media";

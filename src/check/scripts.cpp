@@ -75,11 +75,24 @@ class ScriptChecker {
                       ": игра этот блок не выполнит");
             return;
         }
+        std::string stopper;  // the die, exit or ret after which this level stops
+        bool unreachableTold = false;
         for (size_t i = 0; i < lines.size(); ++i) {
             const std::string_view line = base::TrimBlanks(lines[i]);
             if (line.empty()) continue;
+            if (!stopper.empty() && !unreachableTold) {
+                Warning(numbers[i], line,
+                        "строка после " + stopper + " никогда не выполнится: скрипт там кончается");
+                unreachableTold = true;  // once per level
+            }
             if (!rules::OpensBlock(line)) {
                 Statement(lines[i], line, numbers[i]);
+                const std::vector<std::string> words = rules::Rules::SplitWords(line);
+                const std::string keyword = base::LowerText1251(words.front());
+                if (stopper.empty() &&
+                    (keyword == "die" || keyword == "exit" || keyword == "ret")) {
+                    stopper = keyword + " (строка " + std::to_string(numbers[i]) + ")";
+                }
                 continue;
             }
             if (depth > 1 && Indented(lines[i])) {

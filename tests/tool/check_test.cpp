@@ -196,6 +196,16 @@ TEST_F(CheckTest, BlocksAreReadAsTheRunnerScansThem) {
         << Text(elseIf);
     EXPECT_TRUE(
         Has(elseIf, Severity::Warning, key, "строка 6 «ifnt 0 say x»: ifnt 0 ничего не ждёт"));
+    // Lines after die, exit or ret at the same level never run.
+    Map1("Scr0OnEnter=if carry key\\nret\\nsay A\\nsay B\\nendif\\nsay C\\nexit\\n\\nsay D");
+    const Report stops = Run();
+    EXPECT_TRUE(Has(stops, Severity::Warning, key,
+                    "строка 3 «say A»: строка после ret (строка 2) никогда не выполнится"))
+        << Text(stops);
+    EXPECT_FALSE(Has(stops, Severity::Warning, key, "строка 4 "));
+    EXPECT_FALSE(Has(stops, Severity::Warning, key, "строка 6 "));
+    EXPECT_TRUE(
+        Has(stops, Severity::Warning, key, "строка 9 «say D»: строка после exit (строка 7)"));
     // The runner's nesting limit stops the checker too, with no deep recursion.
     std::string deep;
     for (int i = 0; i < 5000; ++i) deep += "if curss 1\\nsay x\\n";
