@@ -124,7 +124,7 @@ std::unique_ptr<world::MScript> MakeCommand(int k) {
 // Writes game.ini and map1.ini the way the program writes a project: scrambled.
 void WriteProject(const fs::path& root) {
     world::GameProject gp;
-    gp.folders = {root, root, ""};
+    gp.folders = {root, root, "", {}};
     world::MMap& m = gp.map;
     m.Title = Ru("Подземелья Велморы");
     m.Author = Ru("Бенчмарк");
@@ -217,7 +217,7 @@ struct Fixture {
         linear = std::make_unique<LinearKeyLines>(mapBytes);
         names = linear->Names();
         indexed = world::TMyIniList::FromFileBytes(mapBytes);
-        gp.folders = {folder.path(), folder.path(), ""};
+        gp.folders = {folder.path(), folder.path(), "", {}};
         if (!world::LoadProject(gp)) throw std::runtime_error("the generated project is missing");
         world::StartWorld(gp.map, gp.hero);
         world::SaveSlot(gp, kSlot);

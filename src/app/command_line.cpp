@@ -29,6 +29,11 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
         } else if (arg == "--root") {
             if (!take()) return fail("--root needs a folder");
             cl.root = value;
+        } else if (arg == "--project") {
+            if (!take() || value.empty()) return fail("--project needs a folder or a name");
+            cl.project = value;
+        } else if (arg == "--list-projects") {
+            cl.listProjects = true;
         } else if (arg == "--frontend") {
             if (!take()) return fail("--frontend needs a name");
             if (value == "window") {
@@ -68,7 +73,8 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
 
 std::string UsageText(const std::string& extra) {
     std::string text =
-        "usage: velmora [--root DIR] [--frontend window|tty|headless]\n"
+        "usage: velmora [--root DIR] [--project DIR|NAME] [--list-projects]\n"
+        "               [--frontend window|tty|headless]\n"
         "               [--speech auto|speechd|espeak|print|none]\n"
         "               [--sound auto|sdl|players|none] [--keys FILE]\n"
         "               [--transcript FILE] [--screenshot FILE] [-nomenu | /nomenu]\n"
@@ -78,6 +84,10 @@ std::string UsageText(const std::string& extra) {
         "spoken, and a sighted companion sees them in a full-screen window.\n"
         "\n"
         "  --root DIR        the game folder (default: beside the program, or installed)\n"
+        "  --project DIR|NAME  play this project: a folder holding game.ini (what an\n"
+        "                    author is writing), or the name of one under Projects in\n"
+        "                    the user's data folder or the game folder\n"
+        "  --list-projects   the projects --project can name, the player's own first\n"
         "  --frontend NAME   window when a display is available, else tty; with --keys\n"
         "                    and no --frontend, headless\n"
         "  --speech NAME     auto: a running speech-dispatcher, else espeak-ng, else\n"

@@ -14,6 +14,8 @@ enum class FrontEndChoice { Window, Tty, Headless };
 
 struct CommandLine {
     std::string root;                         // --root; empty: found
+    std::string project;                      // --project: a folder or a name; empty: main.ini's
+    bool listProjects = false;                // --list-projects
     std::optional<FrontEndChoice> frontEnd;   // --frontend; none: chosen
     speech::SpeechChoice speech = speech::SpeechChoice::Auto;
     sound::SoundChoice sound = sound::SoundChoice::Auto;

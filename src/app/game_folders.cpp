@@ -2,8 +2,11 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <system_error>
+
+#include "base/paths.h"
 
 namespace fs = std::filesystem;
 
@@ -69,6 +72,50 @@ fs::path StateFolder(const GameRoot& root) {
     std::error_code ec;
     fs::create_directories(state, ec);
     return state;
+}
+
+namespace {
+
+bool HoldsProject(const fs::path& dir) {
+    std::error_code ec;
+    return fs::is_directory(dir, ec) && base::FindPath(dir, "game.ini").has_value();
+}
+
+}  // namespace
+
+std::optional<shell::ProjectChoice> FindProject(const std::string& given, const fs::path& gameRoot,
+                                                std::vector<fs::path>* lookedIn) {
+    auto tried = [lookedIn](const fs::path& dir) {
+        if (lookedIn) lookedIn->push_back(dir);
+        return HoldsProject(dir);
+    };
+    // The folder itself is the project's root, so its name never has to be
+    // written in code page 1251.
+    const bool isPath = given.find('/') != std::string::npos || given == "." || given == "..";
+    if (isPath || (!given.empty() && fs::exists(given))) {
+        const fs::path dir = fs::absolute(given).lexically_normal();
+        if (tried(dir)) return shell::ProjectChoice{dir, ""};
+        if (isPath) return std::nullopt;
+    }
+    for (const fs::path& base : {UserDataFolder() / "Projects", gameRoot / "Projects"}) {
+        if (given.empty()) break;
+        if (tried(base / given)) return shell::ProjectChoice{base / given, ""};
+    }
+    return std::nullopt;
+}
+
+std::vector<OfferedProject> OfferedProjects(const fs::path& gameRoot) {
+    std::vector<OfferedProject> offered;
+    for (const fs::path& base : {UserDataFolder() / "Projects", gameRoot / "Projects"}) {
+        std::error_code ec;
+        std::vector<OfferedProject> here;
+        for (const auto& entry : fs::directory_iterator(base, ec)) {
+            if (HoldsProject(entry.path())) here.push_back({entry.path().filename().string(), entry.path()});
+        }
+        std::sort(here.begin(), here.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+        offered.insert(offered.end(), here.begin(), here.end());
+    }
+    return offered;
 }
 
 }  // namespace velmora::app

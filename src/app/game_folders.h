@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "shell/project_choice.h"
+
 namespace velmora::app {
 
 enum class RootKind {
@@ -38,5 +40,19 @@ std::filesystem::path StateFolder(const GameRoot& root);
 
 // $XDG_DATA_HOME/velmora, else ~/.local/share/velmora (not created).
 std::filesystem::path UserDataFolder();
+
+// The project --project names: a folder that holds game.ini, or the name of
+// one under the player's Projects folder (in the user's data folder) or the
+// game's. No value when none is found; *lookedIn lists where it was sought.
+std::optional<shell::ProjectChoice> FindProject(const std::string& given, const std::filesystem::path& gameRoot,
+                                                std::vector<std::filesystem::path>* lookedIn);
+
+struct OfferedProject {
+    std::string name;
+    std::filesystem::path folder;
+};
+// The projects a player can name with --project: their own first, then the
+// game's, each folder under Projects that holds game.ini.
+std::vector<OfferedProject> OfferedProjects(const std::filesystem::path& gameRoot);
 
 }  // namespace velmora::app

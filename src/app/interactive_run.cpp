@@ -62,6 +62,7 @@ int RunInteractive(const InteractiveOptions& options, shell::EventSource& events
 
     shell::ShellOptions shellOptions;
     shellOptions.programFolder = options.programFolder;
+    shellOptions.project = options.project;
     shellOptions.stateFolder = options.stateFolder;
     shellOptions.nomenu = options.nomenu;
     shell::TForm1 window(shellOptions, events, *shownTo, std::move(speech),

@@ -6,8 +6,10 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "shell/events.h"
+#include "shell/project_choice.h"
 #include "sound/sound_drivers.h"
 #include "speech/open_speech.h"
 #include "speech/speech_output.h"
@@ -18,6 +20,7 @@ namespace velmora::app {
 struct InteractiveOptions {
     std::filesystem::path programFolder;
     std::filesystem::path stateFolder;
+    std::optional<shell::ProjectChoice> project;  // none: main.ini's
     bool nomenu = false;
     speech::SpeechChoice speech = speech::SpeechChoice::Auto;
     sound::SoundChoice sound = sound::SoundChoice::Auto;

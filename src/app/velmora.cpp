@@ -73,6 +73,32 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    std::vector<std::filesystem::path> lookedIn;
+    const std::optional<app::GameRoot> found = app::FindGameRoot(cl->root, &lookedIn);
+    if (!found) {
+        // Rather than an empty world: the player learns where a game was sought.
+        std::cerr << "velmora: no game found (a folder with Projects/ or main.ini); looked in:\n";
+        for (const auto& dir : lookedIn) std::cerr << "  " << dir.string() << '\n';
+        return 2;
+    }
+    const std::filesystem::path root = found->path;
+    if (cl->listProjects) {
+        for (const auto& offered : app::OfferedProjects(root)) {
+            std::cout << offered.name << "\t" << offered.folder.string() << '\n';
+        }
+        return 0;
+    }
+    std::optional<shell::ProjectChoice> project;
+    if (!cl->project.empty()) {
+        std::vector<std::filesystem::path> sought;
+        project = app::FindProject(cl->project, root, &sought);
+        if (!project) {
+            std::cerr << "velmora: no project '" << cl->project << "' (a folder with game.ini); looked in:\n";
+            for (const auto& dir : sought) std::cerr << "  " << dir.string() << '\n';
+            return 2;
+        }
+    }
+
     // With a key script and no front end named, the game is played headless,
     // as the scenario tests expect.
     app::FrontEndChoice frontEnd = app::FrontEndChoice::Headless;
@@ -107,20 +133,12 @@ int main(int argc, char** argv) {
         }
     }
 
-    std::vector<std::filesystem::path> lookedIn;
-    const std::optional<app::GameRoot> found = app::FindGameRoot(cl->root, &lookedIn);
-    if (!found) {
-        // Rather than an empty world: the player learns where a game was sought.
-        std::cerr << "velmora: no game found (a folder with Projects/ or main.ini); looked in:\n";
-        for (const auto& dir : lookedIn) std::cerr << "  " << dir.string() << '\n';
-        return 2;
-    }
-    const std::filesystem::path root = found->path;
     const std::filesystem::path state = app::StateFolder(*found);
     if (frontEnd == app::FrontEndChoice::Headless) {
         frontend::HeadlessOptions options;
         options.programFolder = root;
         options.stateFolder = state;
+        options.project = project;
         options.nomenu = cl->nomenu;
         options.steps = std::move(*keys);
         options.transcript = transcript ? transcript.get() : stdout;
@@ -129,6 +147,7 @@ int main(int argc, char** argv) {
     app::InteractiveOptions options;
     options.programFolder = root;
     options.stateFolder = state;
+    options.project = project;
     options.nomenu = cl->nomenu;
     options.speech = cl->speech;
     options.sound = cl->sound;

@@ -13,8 +13,8 @@ Rules::Rules(world::GameProject& project, speech::SpeechRouter& speech, sound::S
     : gp(project), speech_(speech), sound_(sound), view_(view), events_(events) {}
 
 std::filesystem::path Rules::ProjectFolder() const {
-    auto found = base::FindPath(gp.folders.program, gp.folders.projectPath);
-    return found ? *found : gp.folders.program;
+    auto found = base::FindPath(gp.folders.ProjectsRoot(), gp.folders.projectPath);
+    return found ? *found : gp.folders.ProjectsRoot();
 }
 
 void Rules::SayMessage(std::string_view text, bool keepLast) {

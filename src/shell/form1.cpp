@@ -157,11 +157,19 @@ void TForm1::Resize() {
 // main.ini, the project (or Projects\Default), the project folder.
 void TForm1::Configure() {
     ini_.Read();
-    projectPath_ = ini_.Current;
+    projectPath_ = options_.project ? options_.project->path : ini_.Current;
     const std::string prefix = projectPath_.empty() ? std::string() : projectPath_ + "\\";
     gp_.folders.projectPath = prefix;
+    // A project named on the command line lies where it was found; one named
+    // by main.ini may be the player's own, beside their main.ini.
+    if (options_.project) {
+        gp_.folders.projects = options_.project->root;
+    } else if (!prefix.empty() && options_.stateFolder != options_.programFolder &&
+               base::FindPath(options_.stateFolder, prefix + "game.ini")) {
+        gp_.folders.projects = options_.stateFolder;
+    }
     bool loaded = false;
-    if (base::FindPath(options_.programFolder, prefix + "game.ini")) {
+    if (base::FindPath(gp_.folders.ProjectsRoot(), prefix + "game.ini")) {
         try {
             loaded = world::LoadProject(gp_);
         } catch (const base::FileError& e) {
@@ -170,6 +178,7 @@ void TForm1::Configure() {
         }
     }
     if (!loaded && !startupError_) {
+        gp_.folders.projects.clear();
         projectPath_ = "Projects\\Default";
         gp_.folders.projectPath = projectPath_ + "\\";
         std::error_code ec;  // a read-only game root keeps an empty world all the same
@@ -184,8 +193,8 @@ void TForm1::Configure() {
             startupError_ = e;
         }
     }
-    auto found = base::FindPath(options_.programFolder, gp_.folders.projectPath);
-    projectFolder_ = found ? *found : options_.programFolder / base::Cp1251ToUtf8(projectPath_);
+    auto found = base::FindPath(gp_.folders.ProjectsRoot(), gp_.folders.projectPath);
+    projectFolder_ = found ? *found : gp_.folders.ProjectsRoot() / base::Cp1251ToUtf8(projectPath_);
 }
 
 void TForm1::Run() {

@@ -27,6 +27,7 @@
 #include "ui/list_box.h"
 #include "ui/panel.h"
 #include "ui/rich_edit.h"
+#include "shell/project_choice.h"
 #include "world/game_project.h"
 
 namespace velmora::talkui {
@@ -40,6 +41,8 @@ enum ViewMode : uint8_t { vmPicture = 0, vmPage = 1, vmGame = 2, vmReading = 3 }
 struct ShellOptions {
     std::filesystem::path programFolder;  // the game root
     std::filesystem::path stateFolder;    // where main.ini, Saves/ and Settings/ are written
+    // The project to play instead of main.ini's: its folder is root + path.
+    std::optional<ProjectChoice> project;
     bool nomenu = false;
     std::optional<uint32_t> seed;         // the message picker's; none: from the clock
 };

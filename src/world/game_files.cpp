@@ -122,15 +122,15 @@ bool ReadState(MMap& map, THero& hero, RuleVariables& vars, const fs::path& root
 // The project's file of a map; a map that the project lacks cannot be entered.
 void RequireProjectMap(const GameProject& gp, int32_t mapIndex) {
     const std::string name = MapFileName(gp.folders.projectPath, mapIndex);
-    if (!base::FindPath(gp.folders.program, name)) {
-        throw base::FileError(ShownName(gp.folders.program, name), "нет такого файла карты");
+    if (!base::FindPath(gp.folders.ProjectsRoot(), name)) {
+        throw base::FileError(ShownName(gp.folders.ProjectsRoot(), name), "нет такого файла карты");
     }
 }
 
 Staged StageProjectMap(const GameProject& gp, int32_t mapIndex) {
-    auto staged = StageFullLoad(gp, gp.folders.program, gp.folders.projectPath, mapIndex);
+    auto staged = StageFullLoad(gp, gp.folders.ProjectsRoot(), gp.folders.projectPath, mapIndex);
     if (!staged) {
-        throw base::FileError(ShownName(gp.folders.program, GameFileName(gp.folders.projectPath)),
+        throw base::FileError(ShownName(gp.folders.ProjectsRoot(), GameFileName(gp.folders.projectPath)),
                               "нет файла игры проекта");
     }
     return std::move(*staged);
@@ -225,11 +225,11 @@ bool TransferGameFiles(GameProject& gp, const fs::path& root, std::string_view p
 }
 
 bool LoadProject(GameProject& gp) {
-    return TransferGameFiles(gp, gp.folders.program, gp.folders.projectPath, false, true);
+    return TransferGameFiles(gp, gp.folders.ProjectsRoot(), gp.folders.projectPath, false, true);
 }
 
 bool LoadProjectMap(GameProject& gp, int32_t mapIndex) {
-    return LoadInFull(gp, gp.folders.program, gp.folders.projectPath, mapIndex);
+    return LoadInFull(gp, gp.folders.ProjectsRoot(), gp.folders.projectPath, mapIndex);
 }
 
 void ForgetWorkingState(const GameProject& gp) {

@@ -10,9 +10,13 @@
 namespace velmora::world {
 
 struct WorldFolders {
-    std::filesystem::path program;  // the game root; project paths are relative to it
-    std::filesystem::path state;    // where Saves/ lives: the game root when it is writable
-    std::string projectPath;        // code page 1251, relative to program, ending in '\'
+    std::filesystem::path program;   // the game root
+    std::filesystem::path state;     // where Saves/ lives: the game root when it is writable
+    std::string projectPath;         // code page 1251, ending in '\'
+    std::filesystem::path projects;  // what projectPath is relative to; empty: the game root
+
+    // A player's own project may lie outside the game root.
+    const std::filesystem::path& ProjectsRoot() const { return projects.empty() ? program : projects; }
 };
 
 struct GameProject {

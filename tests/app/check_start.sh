@@ -51,6 +51,22 @@ status=0
 [ "$status" = 2 ] || fail "a root without a game gave status $status"
 grep -q "no game found" "$tmp/out" && grep -qF "$tmp/nogame" "$tmp/out" || fail "no game: $(cat "$tmp/out")"
 
+# --project: a folder an author is writing (any name), or a name under the
+# player's own Projects (offered first) or the game's; an unknown one is
+# refused with the folders looked in.
+mkdir -p "$tmp/author" "$tmp/data/velmora/Projects"
+cp -R "$castle/Projects/Default" "$tmp/author/Моя игра"
+cp -R "$castle/Projects/Default" "$tmp/data/velmora/Projects/Mine"
+"$velmora" --root "$tmp/root" --list-projects > "$tmp/out"
+[ "$(cut -f1 "$tmp/out" | tr '\n' ' ')" = "Mine Default " ] || fail "offered projects: $(cat "$tmp/out")"
+"$velmora" --root "$tmp/root" --project "$tmp/author/Моя игра" --keys "$tmp/keys" -nomenu > "$tmp/out"
+grep -qF "picture: Image1 $tmp/author/Моя игра/gif/0.gif" "$tmp/out" || fail "--project DIR: $(cat "$tmp/out")"
+"$velmora" --root "$tmp/root" --project Mine --keys "$tmp/keys" -nomenu > "$tmp/out"
+grep -qF "picture: Image1 $tmp/data/velmora/Projects/Mine/gif/0.gif" "$tmp/out" || fail "--project NAME: $(cat "$tmp/out")"
+status=0
+"$velmora" --root "$tmp/root" --project Nope --keys "$tmp/keys" > "$tmp/out" 2>&1 || status=$?
+[ "$status" = 2 ] && grep -qF "$tmp/data/velmora/Projects/Nope" "$tmp/out" || fail "--project Nope: $status $(cat "$tmp/out")"
+
 # Installed: bin/velmora finds ../share/velmora, and the player's files go to
 # the user's data folder, never into the installed folder, even when it is
 # writable (as for root).

@@ -256,7 +256,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     WriteBytes(root / "map2.ini", "MapTitle=second\r\n");
 
     world::GameProject gp;
-    gp.folders = {root, root, ""};
+    gp.folders = {root, root, "", {}};
     try {
         Check(world::LoadProject(gp), "LoadProject does not find game.ini");
     } catch (const base::FileError&) {

@@ -88,6 +88,7 @@ int RunHeadless(const HeadlessOptions& options) {
     TranscriptFrontEnd frontEnd(transcript);
     shell::ShellOptions shellOptions;
     shellOptions.programFolder = options.programFolder;
+    shellOptions.project = options.project;
     shellOptions.stateFolder = options.stateFolder;
     shellOptions.nomenu = options.nomenu;
     shellOptions.seed = 1;  // the same run gives the same transcript

@@ -6,12 +6,14 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "frontend/headless/key_script.h"
 #include "frontend/headless/transcript.h"
 #include "shell/events.h"
 #include "shell/posted_events.h"
+#include "shell/project_choice.h"
 #include "sound/sound_system.h"
 #include "speech/speech_output.h"
 
@@ -94,6 +96,7 @@ private:
 struct HeadlessOptions {
     std::filesystem::path programFolder;
     std::filesystem::path stateFolder;
+    std::optional<shell::ProjectChoice> project;  // none: main.ini's
     std::vector<KeyStep> steps;
     std::FILE* transcript = stdout;
     bool nomenu = false;
