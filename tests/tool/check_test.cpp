@@ -402,8 +402,43 @@ TEST_F(CheckTest, DamagedFilesAreReportedNeverFatal) {
     EXPECT_EQ(report.errors(), 1u);
     EXPECT_TRUE(Has(report, Severity::Error, "", "нет такого файла"));
 
+    // Maps of plausible keys with random values and scripts of random words.
+    Write("game.ini", GameLines());
+    const std::vector<std::string> values = {"-3", "-2",    "-1",         "0",           "1", "2",
+                                             "5",  "99999", "2147483647", "-2147483648", "x", ""};
+    const std::vector<std::string> words = {
+        "if ",   "else", "endif",      "  ",  "say",  "map",   "go",  "mes",  "call",
+        "force", "ifnt", "die",        "ret", "show", "frame", "key", "Gate", "1",
+        "-1",    "0",    "2147483647", "\\n", "\\n",  "\\n",   " ",   " "};
+    const std::vector<std::string> keys = {
+        "MapScrCount",  "MapObjCount",    "MapCmdCount",    "Scr0no",          "Scr1no",
+        "Scr0x",        "Scr1y",          "Scr0North",      "Scr1West",        "Scr0OnEnter",
+        "Scr1OnGo",     "Scr0ScriptsCnt", "Scr0Scripts0",   "Scr0MessagesCnt", "Obj0no",
+        "Obj0ScrWhere", "Obj0Visible",    "Obj0OnTake",     "Cmd0no",          "Cmd0cScr",
+        "Cmd0cObj1",    "Cmd0cObj2",      "Cmd0list->Text", "Scr0Title",       "Obj0Title"};
+    std::mt19937 random(11);
+    const auto pick = [&random](const std::vector<std::string>& from) {
+        return from[random() % from.size()];
+    };
+    for (int round = 0; round < 200; ++round) {
+        for (const char* name : {"map1.ini", "map2.ini"}) {
+            Lines map = {"MapTitle=Noise"};
+            for (int i = 0; i < 25; ++i) {
+                const std::string key = pick(keys);
+                std::string value;
+                if (key.find("On") != std::string::npos || key.find("Text") != std::string::npos ||
+                    key.find("Scripts0") != std::string::npos) {
+                    for (int w = random() % 12; w > 0; --w) value += pick(words);
+                } else {
+                    value = pick(values);
+                }
+                map.push_back(key + "=" + value);
+            }
+            Write(name, map);
+        }
+        Run();
+    }
     // Noise in every file never crashes or hangs the checker.
-    std::mt19937 random(7);
     for (int round = 0; round < 30; ++round) {
         for (const char* name : {"game.ini", "map1.ini", "map2.ini"}) {
             std::string bytes(random() % 3000, '\0');
