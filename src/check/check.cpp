@@ -84,12 +84,16 @@ void CheckProject(const fs::path& dir, Report& report, const fs::path& mediaFold
 
     CheckGameKeys(project, report);
     CheckPagesAndMusic(project, report);
+    Journeys journeys;
     for (const LoadedMap& map : project.maps) {
         if (!map.gp) continue;
         CheckMapKeys(map, report);
         CheckMapLinks(map, report);
-        CheckMapScripts(project, map, report);
+        CheckMapScripts(project, map, journeys, report);
         CheckMapPictures(project, map, report);
+    }
+    for (const LoadedMap& map : project.maps) {
+        if (map.gp) CheckReachable(map, journeys, report);
     }
 }
 

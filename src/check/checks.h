@@ -2,6 +2,11 @@
 // it finds to the report.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <set>
+
 #include "check/project.h"
 #include "check/report.h"
 
@@ -16,9 +21,22 @@ void CheckGameKeys(const Project& project, Report& report);
 // Numbers, exits and the grid, where objects lie, what commands name.
 void CheckMapLinks(const LoadedMap& map, Report& report);
 
+// Where scripts take the hero, gathered while they are checked.
+struct Journeys {
+    std::map<int32_t, std::set<size_t>> goTargets;  // map number: positions `go` leads to
+    std::map<int32_t, std::set<size_t>> entries;    // map number: positions `map` enters at
+    std::set<int32_t> enteredAnywhere;              // maps a script may enter from any position
+    std::set<int32_t> opened;                       // maps where a script opens an exit
+};
+
 // Every script of the map: its blocks, statements and conditions, and the
 // screens, objects, commands, pages, maps and files they name.
-void CheckMapScripts(const Project& project, const LoadedMap& map, Report& report);
+void CheckMapScripts(const Project& project, const LoadedMap& map, Journeys& journeys,
+                     Report& report);
+
+// Screens no exit, `go` or change of map can bring the hero to; run once the
+// scripts of every map are checked.
+void CheckReachable(const LoadedMap& map, const Journeys& journeys, Report& report);
 
 // The pictures of the map's screens.
 void CheckMapPictures(const Project& project, const LoadedMap& map, Report& report);

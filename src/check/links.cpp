@@ -68,6 +68,17 @@ constexpr Direction kDirections[] = {
     {"East", &world::MScreen::East, 1, 0},
 };
 
+// The screen a grid exit of s leads to in direction d, or -1.
+int32_t Neighbour(const MMap& m, const world::MScreen& s, const Direction& d) {
+    const int64_t x = int64_t{s.x} + d.dx;
+    const int64_t y = int64_t{s.y} + d.dy;
+    if (x < std::numeric_limits<int32_t>::min() || x > std::numeric_limits<int32_t>::max() ||
+        y < std::numeric_limits<int32_t>::min() || y > std::numeric_limits<int32_t>::max()) {
+        return -1;
+    }
+    return world::CellAt(m, static_cast<int32_t>(x), static_cast<int32_t>(y));
+}
+
 bool UsesGrid(const MMap& m) {
     for (const auto& s : m.screens) {
         for (const Direction& d : kDirections) {
@@ -124,19 +135,15 @@ void CheckExits(const LoadedMap& lm, Report& report) {
                     "значение " + std::to_string(v) + " игра понимает как -1 (выход по карте)");
             }
             if (!lm.gridBuilt) continue;
-            const int64_t x = int64_t{s.x} + d.dx;
-            const int64_t y = int64_t{s.y} + d.dy;
-            if (x < std::numeric_limits<int32_t>::min() ||
-                x > std::numeric_limits<int32_t>::max() ||
-                y < std::numeric_limits<int32_t>::min() ||
-                y > std::numeric_limits<int32_t>::max()) {
-                continue;
-            }
-            const auto it = cells.find({static_cast<int32_t>(x), static_cast<int32_t>(y)});
+            const int32_t target = Neighbour(m, s, d);
+            if (target < 0) continue;
+            const world::MScreen& there = *m.screens[static_cast<size_t>(target)];
+            const auto it = cells.find({there.x, there.y});
             if (it == cells.end() || it->second.size() < 2) continue;
             report.Error(lm.fileName, key,
-                         "выход по карте ведёт в клетку " + Cell(x, y) + ", где стоят " +
-                             std::to_string(it->second.size()) + " экрана: игра поведёт на " +
+                         "выход по карте ведёт в клетку " + Cell(there.x, there.y) +
+                             ", где стоят " + std::to_string(it->second.size()) +
+                             " экрана: игра поведёт на " +
                              Quoted(m.screens[it->second.back()]->Title) + ", а не на " +
                              Quoted(m.screens[it->second.front()]->Title));
         }
@@ -204,6 +211,40 @@ void CheckCommands(const LoadedMap& lm, Report& report) {
 }
 
 }  // namespace
+
+void CheckReachable(const LoadedMap& lm, const Journeys& journeys, Report& report) {
+    const MMap& m = lm.gp->map;
+    if (m.screens.empty() || journeys.enteredAnywhere.contains(lm.number)) return;
+    std::vector<size_t> todo;
+    if (lm.number == 1) todo.push_back(0);  // a game starts on the first screen
+    for (const auto* from : {&journeys.entries, &journeys.goTargets}) {
+        if (const auto it = from->find(lm.number); it != from->end()) {
+            todo.insert(todo.end(), it->second.begin(), it->second.end());
+        }
+    }
+    // A script that opens an exit may open any: every grid neighbour counts then.
+    const bool opened = journeys.opened.contains(lm.number);
+    std::vector<bool> reached(m.screens.size(), false);
+    while (!todo.empty()) {
+        const size_t at = todo.back();
+        todo.pop_back();
+        if (at >= reached.size() || reached[at]) continue;
+        reached[at] = true;
+        const world::MScreen& s = *m.screens[at];
+        for (const Direction& d : kDirections) {
+            const int32_t v = s.*d.exit;
+            int32_t target = v;
+            if (v < 0 && (v != world::kExitNone || opened)) target = Neighbour(m, s, d);
+            if (target >= 0) todo.push_back(static_cast<size_t>(target));
+        }
+    }
+    for (size_t i = 0; i < m.screens.size(); ++i) {
+        if (reached[i]) continue;
+        report.Warning(lm.fileName, Key("Scr", i, "Title"),
+                       "на экран " + Quoted(m.screens[i]->Title) +
+                           " не ведут ни выходы, ни go, ни смена карты: игрок его не увидит");
+    }
+}
 
 void CheckMapLinks(const LoadedMap& lm, Report& report) {
     const MMap& m = lm.gp->map;

@@ -31,8 +31,8 @@ bool Indented(std::string_view raw) {
 // One script: where it stands and where the hero may be when it runs.
 class ScriptChecker {
   public:
-    ScriptChecker(const Project& project, const LoadedMap& map, Report& report)
-        : project_(project), map_(map), report_(report) {}
+    ScriptChecker(const Project& project, const LoadedMap& map, Journeys& journeys, Report& report)
+        : project_(project), map_(map), journeys_(journeys), report_(report) {}
 
     // `screens`: the positions the hero may stand on when the script runs;
     // none: any screen.
@@ -296,6 +296,7 @@ class ScriptChecker {
             }
         }
         if (keyword == "show") shown_.insert(base::LowerText1251(words[1]));
+        if (keyword == "open") journeys_.opened.insert(where_.at->number);
         const auto num = [&](size_t a, int32_t fallback) {
             return a < numbers.size() && numbers[a] ? *numbers[a] : fallback;
         };
@@ -381,6 +382,7 @@ class ScriptChecker {
         const auto it = where_.at->screens.find(base::LowerText1251(title));
         if (it != where_.at->screens.end()) {
             where_.here = {it->second};
+            journeys_.goTargets[where_.at->number].insert(it->second);
             where_.anywhere = false;
             return;
         }
@@ -443,6 +445,11 @@ class ScriptChecker {
         }
         std::erase_if(where_.here, [&](size_t pos) { return pos >= count; });
         if (where_.here.empty()) where_.anywhere = true;
+        if (where_.anywhere) {
+            journeys_.enteredAnywhere.insert(target->number);
+        } else {
+            journeys_.entries[target->number].insert(where_.here.begin(), where_.here.end());
+        }
         where_.at = &TablesOf(*target);
     }
 
@@ -450,6 +457,7 @@ class ScriptChecker {
     // map's scripts are checked in time linear in their size.
     struct Tables {
         const world::MMap* map = nullptr;
+        int32_t number = 0;                       // k of map<k>.ini
         std::unordered_set<std::string> objects;  // lower-cased titles
         // The first word of titles with a space (scripts cannot name them): the title.
         std::unordered_map<std::string, std::string> spacedObjects;
@@ -463,6 +471,7 @@ class ScriptChecker {
         Tables& t = it->second;
         if (!fresh) return t;
         t.map = &map.gp->map;
+        t.number = map.number;
         for (const auto& o : t.map->objects) {
             t.objects.insert(base::LowerText1251(o->Title));
             const size_t space = o->Title.find(' ');
@@ -484,6 +493,7 @@ class ScriptChecker {
 
     const Project& project_;
     const LoadedMap& map_;  // the map whose file holds the script
+    Journeys& journeys_;
     Report& report_;
     std::string key_;
     std::map<int32_t, Tables> tables_;
@@ -506,9 +516,10 @@ std::string Key(const char* section, size_t i, const std::string& key) {
 
 }  // namespace
 
-void CheckMapScripts(const Project& project, const LoadedMap& map, Report& report) {
+void CheckMapScripts(const Project& project, const LoadedMap& map, Journeys& journeys,
+                     Report& report) {
     const world::MMap& m = map.gp->map;
-    ScriptChecker checker(project, map, report);
+    ScriptChecker checker(project, map, journeys, report);
     for (size_t i = 0; i < m.screens.size(); ++i) {
         const world::MScreen& s = *m.screens[i];
         checker.Check(Key("Scr", i, "OnAnyAct"), s.OnAnyAct, {i});

@@ -323,6 +323,27 @@ TEST_F(CheckTest, ExitsObjectsAndCommandsLeadToWhatExists) {
     EXPECT_TRUE(report.Failed(false));
 }
 
+TEST_F(CheckTest, ScreensNoWayLeadsToAreWarnedAbout) {
+    // A third screen beside Yard with no exit leading there.
+    Lines map = With(With(Map1Lines(), "MapScrCount=3"), "Obj0OnTake=show key");
+    for (const char* l :
+         {"Scr2no=2", "Scr2x=1", "Scr2y=1", "Scr2Title=Tower", "Scr2DescrCnt=1", "Scr2Descr0=T.",
+          "Scr2North=-2", "Scr2South=-2", "Scr2East=-2", "Scr2West=-1"}) {
+        map.push_back(l);
+    }
+    dir.Write("gif/2.gif", "x");
+    Write("map1.ini", map);
+    EXPECT_TRUE(Has(Run(), Severity::Warning, "Scr2Title", "на экран «Tower» не ведут"));
+    // A script that goes there, or one that may open Yard's east exit, leads there.
+    Write("map1.ini", With(map, "Scr1OnEnter=go Tower"));
+    EXPECT_EQ(Run().warnings(), 0u);
+    Write("map1.ini", With(map, "Obj0OnExam=open e"));
+    EXPECT_EQ(Run().warnings(), 0u);
+    // The second map is entered where command 0 runs, on Yard: Cellar, then Stairs.
+    Write("map2.ini", With(Map2Lines(), "Scr1West=-2"));
+    EXPECT_TRUE(Has(Run(), Severity::Warning, "Scr0Title", "на экран «Stairs» не ведут"));
+}
+
 TEST_F(CheckTest, WarningsFailOnlyWhenStrict) {
     std::filesystem::remove(dir.path() / "menu.mid");
     Map1("Obj0Title=key ring");  // scripts name it "key": not found
