@@ -124,6 +124,10 @@ void Rules::DieWithText(const std::string& message, int32_t picture) {
 }
 
 void Rules::GameOver() {
+    // The world as it was played is over: whatever action or script led here
+    // stops instead of going on (a second death, a walk after the death, a
+    // refusal sounded over the main menu).
+    ++worldGeneration;
     sound_.StopMusic();
     speech_.SayText("");
     view_.ShowPageView();

@@ -98,6 +98,32 @@ TEST_F(ActionsTest, AMoveThatKillsSkipsTheArrival) {
     for (const auto& s : Said()) EXPECT_NE(s, "never");
 }
 
+// A death in the middle of an action ends the action: a `health` that kills
+// in the script run on every action does not let the walk go on into a
+// second death, and a command that dies is not answered with the refusal
+// sound over the main menu. (The script itself goes on after the death.)
+TEST_F(ActionsTest, ADeathInTheMiddleOfAnActionEndsIt) {
+    S(0).OnAnyAct = "health -100\r\nsay after";
+    world::MObj& key = AddObject(1, "ключ", world::kCarried);
+    AddCommand(1, 1, 1, {"die 1"});
+    Start();
+    events.Key();
+    events.Key();
+    rules->WalkTo(1);
+    EXPECT_EQ(transcript.With("main menu").size(), 1u);
+    EXPECT_EQ(gp.hero.CurScrNo, 0);
+    EXPECT_EQ(gp.hero.Health, -50);  // the walk's cost was not taken
+
+    S(0).OnAnyAct.clear();
+    gp.hero.Health = 50;
+    events.Key();
+    events.Key();
+    Sounds();
+    EXPECT_FALSE(rules->UseObjects(key, 1, 0));
+    EXPECT_EQ(transcript.With("main menu").size(), 2u);
+    for (const auto& sound : Sounds()) EXPECT_NE(sound, "PlaySample start.wav");
+}
+
 TEST_F(ActionsTest, OnGoCanRefuseAndForcedScriptsReplaceTheMove) {
     S(0).OnGo = Ru("if going 1\r\nret\r\nendif");
     Start();
