@@ -117,8 +117,13 @@ def main():
             return subprocess.run(["xdotool", *args], env=env, capture_output=True, text=True)
 
         def the_window():
-            found = xdotool("search", "--class", "velmora").stdout.split()
+            # Only a mapped window: SDL may have made and not yet shown it.
+            found = xdotool("search", "--onlyvisible", "--class", "velmora").stdout.split()
             return found[0] if found else None
+
+        def geometry():
+            window = the_window()
+            return xdotool("getwindowgeometry", window).stdout if window else ""
 
         # 1. Keys reach the game.
         transcript = os.path.join(work, "heard.txt")
@@ -137,9 +142,7 @@ def main():
             return heard_lines(text) > 0
 
         check(wait_for(lambda: the_window() is not None), "the window opens")
-        window = the_window()
-        geometry = xdotool("getwindowgeometry", window or "0").stdout
-        check("1280x720" in geometry, "it fills the screen: " + geometry.replace("\n", " "))
+        check(wait_for(lambda: "1280x720" in geometry()), "it fills the screen: " + geometry().replace("\n", " "))
         check(wait_for(lambda: heard("view: page")), "the introduction plays")
         xdotool("key", "Escape")
         time.sleep(0.4)
