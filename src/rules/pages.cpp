@@ -78,6 +78,10 @@ void Rules::WaitPage() {
 }
 
 void Rules::PlayPages(int64_t index) {
+    // The pages are told slowly; the player's own rate comes back after
+    // them, or the rest of the game after the introduction or an interlude
+    // would be spoken at the pages' rate.
+    const int playerRate = speech_.SpeechRate();
     speech_.SetSpeechRate(40);
     view_.ReleasePagePicture();
     waits.abort = false;
@@ -130,6 +134,7 @@ void Rules::PlayPages(int64_t index) {
             sound_.SetMusicVolume(number);
         }
     }
+    speech_.SetSpeechRate(playerRate);
 }
 
 }  // namespace velmora::rules

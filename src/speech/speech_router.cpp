@@ -55,6 +55,7 @@ void SpeechRouter::PlayCue(int number) {
 }
 
 void SpeechRouter::SetSpeechRate(int value) {
+    rate_ = value;
     const SpeechOutputKind kind = Output();
     if (kind == SpeechOutputKind::soReader || kind == SpeechOutputKind::soSapi) {
         output_->SetRate(value);

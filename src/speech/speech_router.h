@@ -20,6 +20,8 @@ public:
     void SayText(std::string_view text);
     void PlayCue(int number);
     void SetSpeechRate(int value);
+    // The last rate set (60 before any).
+    int SpeechRate() const { return rate_; }
     void MuteSpeech() { SpeechMuted = true; }
     void UnmuteSpeech() { SpeechMuted = false; }
 
@@ -43,6 +45,7 @@ public:
 
 private:
     std::unique_ptr<SpeechOutput> output_;
+    int rate_ = 60;
 };
 
 }  // namespace velmora::speech

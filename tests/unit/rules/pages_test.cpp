@@ -27,6 +27,8 @@ TEST_F(PagesTest, PagesSpeakWaitForTheVoiceThenForTicks) {
     EXPECT_EQ(Said(), (Lines{"Once upon a time", "The end"}));
     EXPECT_EQ(events.ticks, 28);
     EXPECT_EQ(transcript.lines.front(), "rate 40");
+    // The player's own rate comes back after the pages.
+    EXPECT_EQ(transcript.With("rate "), (Lines{"40", "60"}));
     EXPECT_EQ(view.pageText, "The end");  // a wait keeps its text
     EXPECT_TRUE(events.queue.empty());
 }
