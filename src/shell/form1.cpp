@@ -60,6 +60,15 @@ TForm1::TForm1(ShellOptions options, EventSource& events, FrontEnd& frontEnd,
                                                    RichEdit2, options_.programFolder);
     gp_.folders.program = options_.programFolder;
     gp_.folders.state = options_.stateFolder;
+    if (options_.project) {
+        // A project named on the command line keeps its saved games apart,
+        // so playing it never overwrites the slots of the game's own project.
+        fs::path name = options_.project->root.lexically_normal().filename();
+        if (name.empty()) name = options_.project->root.lexically_normal().parent_path().filename();
+        gp_.folders.state = options_.stateFolder / "ProjectSaves" / (name.empty() ? fs::path("project") : name);
+        std::error_code ec;
+        fs::create_directories(gp_.folders.state, ec);
+    }
     Configure();
     sound_ = std::make_unique<sound::SoundSystem>(
         projectFolder_, options_.programFolder / "Media", std::move(soundDriver),

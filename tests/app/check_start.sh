@@ -63,6 +63,11 @@ cp -R "$castle/Projects/Default" "$tmp/data/velmora/Projects/Mine"
 grep -qF "picture: Image1 $tmp/author/Моя игра/gif/0.gif" "$tmp/out" || fail "--project DIR: $(cat "$tmp/out")"
 "$velmora" --root "$tmp/root" --project Mine --keys "$tmp/keys" -nomenu > "$tmp/out"
 grep -qF "picture: Image1 $tmp/data/velmora/Projects/Mine/gif/0.gif" "$tmp/out" || fail "--project NAME: $(cat "$tmp/out")"
+# Its saved games are kept apart from the game's own project's slots.
+printf '0\n2\n1\nwait 100\n' > "$tmp/save-keys"
+"$velmora" --root "$tmp/root" --project Mine --keys "$tmp/save-keys" -nomenu > "$tmp/out"
+[ -f "$tmp/root/ProjectSaves/Mine/Saves/1-game.ini" ] || fail "--project's save: $(find "$tmp/root" -name '1-*')"
+[ ! -e "$tmp/root/Saves/1-game.ini" ] || fail "--project saved over the game's own slot 1"
 status=0
 "$velmora" --root "$tmp/root" --project Nope --keys "$tmp/keys" > "$tmp/out" 2>&1 || status=$?
 [ "$status" = 2 ] && grep -qF "$tmp/data/velmora/Projects/Nope" "$tmp/out" || fail "--project Nope: $status $(cat "$tmp/out")"
