@@ -20,6 +20,11 @@ SDL_Color ToSdl(ui::Colour c) {
                      static_cast<Uint8>((c >> 16) & 0xFF), 255};
 }
 
+// The width of 1251 text as the font draws it, measured without drawing.
+int TextWidth(TTF_Font* font, std::string_view text1251) {
+    return FontSet::Size(font, base::Cp1251ToUtf8(text1251)).first;
+}
+
 SDL_Rect Intersect(const SDL_Rect& a, const SDL_Rect& b) {
     SDL_Rect r{};
     if (!SDL_IntersectRect(&a, &b, &r)) return SDL_Rect{a.x, a.y, 0, 0};
@@ -129,7 +134,7 @@ void Painter::PaintEdit(const ui::Edit& edit, const SDL_Rect& box) {
     if (!font) return;
     const std::string& text = edit.Text();
     auto widthOf = [&](int chars) {
-        return FontSet::Size(font, base::Cp1251ToUtf8(std::string_view(text).substr(0, static_cast<size_t>(chars)))).first;
+        return TextWidth(font, std::string_view(text).substr(0, static_cast<size_t>(chars)));
     };
     const int selStart = edit.SelStart();
     const int selEnd = selStart + edit.SelLength();
@@ -183,9 +188,8 @@ const std::vector<TextLine>& Painter::LinesOf(const ui::RichEdit& edit, TTF_Font
         layout.width = width;
         layout.font = font;
         layout.wrap = edit.WordWrap;
-        layout.lines = WrapText(layout.text, width, layout.wrap, [font](std::string_view s) {
-            return FontSet::Size(font, base::Cp1251ToUtf8(s)).first;
-        });
+        layout.lines = WrapText(layout.text, width, layout.wrap,
+                                [font](std::string_view s) { return TextWidth(font, s); });
     }
     return layout.lines;
 }
@@ -225,7 +229,7 @@ void Painter::PaintRichEdit(const ui::RichEdit& edit, const SDL_Rect& box) {
         // a blinking one would wake an idle window twice a second.
         if (edit.Focused() && static_cast<int>(i) == caretLine) {
             const int into = std::clamp(edit.SelStart() - lines[i].start, 0, lines[i].length);
-            const int caretX = x + texts_.Get(font, line.substr(0, static_cast<size_t>(into)), edit.Font.Color).width;
+            const int caretX = x + TextWidth(font, line.substr(0, static_cast<size_t>(into)));
             Fill(SDL_Rect{caretX, y, 2, lineHeight}, edit.Font.Color);
         }
         y += lineHeight;
