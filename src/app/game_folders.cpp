@@ -27,6 +27,16 @@ bool InsideGitWorkTree(fs::path dir) {
     return false;
 }
 
+bool HoldsProject(const fs::path& dir) {
+    std::error_code ec;
+    return fs::is_directory(dir, ec) && base::FindPath(dir, "game.ini").has_value();
+}
+
+// Where projects are offered by name: the player's own first, then the game's.
+std::vector<fs::path> ProjectsFolders(const fs::path& gameRoot) {
+    return {UserDataFolder() / "Projects", gameRoot / "Projects"};
+}
+
 }  // namespace
 
 bool HoldsGame(const fs::path& dir) {
@@ -74,31 +84,23 @@ fs::path StateFolder(const GameRoot& root) {
     return state;
 }
 
-namespace {
-
-bool HoldsProject(const fs::path& dir) {
-    std::error_code ec;
-    return fs::is_directory(dir, ec) && base::FindPath(dir, "game.ini").has_value();
-}
-
-}  // namespace
-
 std::optional<shell::ProjectChoice> FindProject(const std::string& given, const fs::path& gameRoot,
                                                 std::vector<fs::path>* lookedIn) {
     auto tried = [lookedIn](const fs::path& dir) {
         if (lookedIn) lookedIn->push_back(dir);
         return HoldsProject(dir);
     };
+    if (given.empty()) return std::nullopt;
     // The folder itself is the project's root, so its name never has to be
     // written in code page 1251.
     const bool isPath = given.find('/') != std::string::npos || given == "." || given == "..";
-    if (isPath || (!given.empty() && fs::exists(given))) {
-        const fs::path dir = fs::absolute(given).lexically_normal();
+    if (isPath || fs::exists(given)) {
+        fs::path dir = fs::absolute(given).lexically_normal();
+        if (!dir.has_filename()) dir = dir.parent_path();  // "dir/": the folder's own name
         if (tried(dir)) return shell::ProjectChoice{dir, ""};
         if (isPath) return std::nullopt;
     }
-    for (const fs::path& base : {UserDataFolder() / "Projects", gameRoot / "Projects"}) {
-        if (given.empty()) break;
+    for (const fs::path& base : ProjectsFolders(gameRoot)) {
         if (tried(base / given)) return shell::ProjectChoice{base / given, ""};
     }
     return std::nullopt;
@@ -106,7 +108,7 @@ std::optional<shell::ProjectChoice> FindProject(const std::string& given, const 
 
 std::vector<OfferedProject> OfferedProjects(const fs::path& gameRoot) {
     std::vector<OfferedProject> offered;
-    for (const fs::path& base : {UserDataFolder() / "Projects", gameRoot / "Projects"}) {
+    for (const fs::path& base : ProjectsFolders(gameRoot)) {
         std::error_code ec;
         std::vector<OfferedProject> here;
         for (const auto& entry : fs::directory_iterator(base, ec)) {

@@ -55,6 +55,13 @@ std::optional<std::vector<frontend::KeyStep>> ReadKeys(const std::string& file) 
     }
 }
 
+// What was sought and not found, with every folder looked in; status 2.
+int NotFound(const std::string& what, const std::vector<std::filesystem::path>& lookedIn) {
+    std::cerr << "velmora: " << what << "; looked in:\n";
+    for (const auto& dir : lookedIn) std::cerr << "  " << dir.string() << '\n';
+    return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -75,12 +82,8 @@ int main(int argc, char** argv) {
 
     std::vector<std::filesystem::path> lookedIn;
     const std::optional<app::GameRoot> found = app::FindGameRoot(cl->root, &lookedIn);
-    if (!found) {
-        // Rather than an empty world: the player learns where a game was sought.
-        std::cerr << "velmora: no game found (a folder with Projects/ or main.ini); looked in:\n";
-        for (const auto& dir : lookedIn) std::cerr << "  " << dir.string() << '\n';
-        return 2;
-    }
+    // Rather than an empty world: the player learns where a game was sought.
+    if (!found) return NotFound("no game found (a folder with Projects/ or main.ini)", lookedIn);
     const std::filesystem::path root = found->path;
     if (cl->listProjects) {
         for (const auto& offered : app::OfferedProjects(root)) {
@@ -92,11 +95,7 @@ int main(int argc, char** argv) {
     if (!cl->project.empty()) {
         std::vector<std::filesystem::path> sought;
         project = app::FindProject(cl->project, root, &sought);
-        if (!project) {
-            std::cerr << "velmora: no project '" << cl->project << "' (a folder with game.ini); looked in:\n";
-            for (const auto& dir : sought) std::cerr << "  " << dir.string() << '\n';
-            return 2;
-        }
+        if (!project) return NotFound("no project '" + cl->project + "' (a folder with game.ini)", sought);
     }
 
     // With a key script and no front end named, the game is played headless,

@@ -63,8 +63,7 @@ TForm1::TForm1(ShellOptions options, EventSource& events, FrontEnd& frontEnd,
     if (options_.project) {
         // A project named on the command line keeps its saved games apart,
         // so playing it never overwrites the slots of the game's own project.
-        fs::path name = options_.project->root.lexically_normal().filename();
-        if (name.empty()) name = options_.project->root.lexically_normal().parent_path().filename();
+        const fs::path name = options_.project->root.filename();
         gp_.folders.state = options_.stateFolder / "ProjectSaves" / (name.empty() ? fs::path("project") : name);
         std::error_code ec;
         fs::create_directories(gp_.folders.state, ec);

@@ -68,6 +68,8 @@ printf '0\n2\n1\nwait 100\n' > "$tmp/save-keys"
 "$velmora" --root "$tmp/root" --project Mine --keys "$tmp/save-keys" -nomenu > "$tmp/out"
 [ -f "$tmp/root/ProjectSaves/Mine/Saves/1-game.ini" ] || fail "--project's save: $(find "$tmp/root" -name '1-*')"
 [ ! -e "$tmp/root/Saves/1-game.ini" ] || fail "--project saved over the game's own slot 1"
+"$velmora" --root "$tmp/root" --project "$tmp/author/Моя игра/" --keys "$tmp/save-keys" -nomenu > "$tmp/out"
+[ -f "$tmp/root/ProjectSaves/Моя игра/Saves/1-game.ini" ] || fail "a folder given with its slash: $(find "$tmp/root" -name '1-*')"
 status=0
 "$velmora" --root "$tmp/root" --project Nope --keys "$tmp/keys" > "$tmp/out" 2>&1 || status=$?
 [ "$status" = 2 ] && grep -qF "$tmp/data/velmora/Projects/Nope" "$tmp/out" || fail "--project Nope: $status $(cat "$tmp/out")"
