@@ -20,18 +20,14 @@
 #include <string>
 #include <vector>
 
+#include "frontend/sdl/sdl_handles.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
-struct SurfaceFree {
-    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
-};
-struct AnimationFree {
-    void operator()(IMG_Animation* a) const { IMG_FreeAnimation(a); }
-};
-using Surface = std::unique_ptr<SDL_Surface, SurfaceFree>;
-using Animation = std::unique_ptr<IMG_Animation, AnimationFree>;
+using Surface = velmora::frontend::sdl::SurfacePtr;
+using Animation = velmora::frontend::sdl::AnimationPtr;
 
 struct Entry {
     std::string kind, path, what;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "frontend/headless/key_script.h"
@@ -12,13 +13,22 @@ namespace velmora::frontend::sdl {
 
 using shell::Event;
 
+namespace {
+
+// The offscreen and dummy drivers have no keyboard or mouse.
+bool DriverWithoutInput() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const std::string_view name = driver ? driver : "";
+    return name == "offscreen" || name == "dummy";
+}
+
+}  // namespace
+
 SdlEvents::SdlEvents(SdlFrontEnd* frontEnd, std::optional<std::vector<KeyStep>> script)
     : frontEnd_(frontEnd),
       wakeEvent_(SDL_RegisterEvents(1)),
       script_(script ? std::optional<RealTimeScript>(std::move(*script)) : std::nullopt),
-      withoutInput_(SDL_GetCurrentVideoDriver() != nullptr &&
-                    (std::string(SDL_GetCurrentVideoDriver()) == "offscreen" ||
-                     std::string(SDL_GetCurrentVideoDriver()) == "dummy")) {
+      withoutInput_(DriverWithoutInput()) {
     SDL_StartTextInput();
 }
 

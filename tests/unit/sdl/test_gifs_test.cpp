@@ -6,15 +6,11 @@
 #include <memory>
 #include <string>
 
+#include "frontend/sdl/sdl_handles.h"
+
 namespace {
 
-struct SurfaceFree {
-    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
-};
-struct AnimationFree {
-    void operator()(IMG_Animation* a) const { IMG_FreeAnimation(a); }
-};
-using Surface = std::unique_ptr<SDL_Surface, SurfaceFree>;
+using Surface = velmora::frontend::sdl::SurfacePtr;
 
 std::string Gif(const char* name) {
     return std::string(VELMORA_TEST_GIFS) + "/" + name;
@@ -88,7 +84,7 @@ TEST(TestGifs, PatternDecodesPixelForPixel) {
 }
 
 TEST(TestGifs, AnimationHasItsFramesAndDelays) {
-    std::unique_ptr<IMG_Animation, AnimationFree> a(
+    velmora::frontend::sdl::AnimationPtr a(
         IMG_LoadAnimation(Gif("animated-40x30.gif").c_str()));
     ASSERT_TRUE(a) << IMG_GetError();
     EXPECT_EQ(a->w, 40);
