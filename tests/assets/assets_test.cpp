@@ -251,14 +251,14 @@ TEST_F(Assets, SoundsAreMono16BitAudibleUnclippedAndShort) {
     int checked = 0;
     for (const Entry& e : Manifest()) {
         if (e.kind != "sound") continue;
-        SDL_AudioSpec spec;
+        SDL_AudioSpec audio;
         Uint8* buf = nullptr;
         Uint32 len = 0;
-        ASSERT_NE(SDL_LoadWAV(File(e).c_str(), &spec, &buf, &len), nullptr) << e.path << ": " << SDL_GetError();
+        ASSERT_NE(SDL_LoadWAV(File(e).c_str(), &audio, &buf, &len), nullptr) << e.path << ": " << SDL_GetError();
         std::unique_ptr<Uint8, decltype(&SDL_FreeWAV)> owner(buf, SDL_FreeWAV);
-        EXPECT_EQ(spec.freq, 22050) << e.path;
-        EXPECT_EQ(spec.format, AUDIO_S16LSB) << e.path;
-        EXPECT_EQ(spec.channels, 1) << e.path;
+        EXPECT_EQ(audio.freq, 22050) << e.path;
+        EXPECT_EQ(audio.format, AUDIO_S16LSB) << e.path;
+        EXPECT_EQ(audio.channels, 1) << e.path;
         const auto* pcm = reinterpret_cast<const int16_t*>(buf);
         const size_t n = len / 2;
         const double seconds = static_cast<double>(n) / 22050;
