@@ -15,11 +15,6 @@ namespace velmora::frontend::sdl {
 
 namespace {
 
-SDL_Color ToSdl(ui::Colour c) {
-    return SDL_Color{static_cast<Uint8>(c & 0xFF), static_cast<Uint8>((c >> 8) & 0xFF),
-                     static_cast<Uint8>((c >> 16) & 0xFF), 255};
-}
-
 // The width of 1251 text as the font draws it, measured without drawing.
 int TextWidth(TTF_Font* font, std::string_view text1251) {
     return FontSet::Size(font, base::Cp1251ToUtf8(text1251)).first;

@@ -9,10 +9,8 @@ TextCache::Drawn TextCache::Get(TTF_Font* font, std::string_view text1251, ui::C
     Key key{font, colour, std::string(text1251)};
     auto found = entries_.find(key);
     if (found == entries_.end()) {
-        const SDL_Color c{static_cast<Uint8>(colour & 0xFF), static_cast<Uint8>((colour >> 8) & 0xFF),
-                          static_cast<Uint8>((colour >> 16) & 0xFF), 255};
         Entry entry;
-        SurfacePtr surface(TTF_RenderUTF8_Blended(font, base::Cp1251ToUtf8(text1251).c_str(), c));
+        SurfacePtr surface(TTF_RenderUTF8_Blended(font, base::Cp1251ToUtf8(text1251).c_str(), ToSdl(colour)));
         if (surface) {
             entry.texture.reset(SDL_CreateTextureFromSurface(renderer_, surface.get()));
             entry.width = surface->w;

@@ -13,6 +13,12 @@
 
 namespace velmora::frontend::sdl {
 
+// A colour of the component model (0x00BBGGRR) as SDL's, opaque.
+inline SDL_Color ToSdl(ui::Colour c) {
+    return SDL_Color{static_cast<Uint8>(c & 0xFF), static_cast<Uint8>((c >> 8) & 0xFF),
+                     static_cast<Uint8>((c >> 16) & 0xFF), 255};
+}
+
 class TextCache {
 public:
     explicit TextCache(SDL_Renderer* renderer) : renderer_(renderer) {}
