@@ -65,6 +65,7 @@ int RunInteractive(const InteractiveOptions& options, shell::EventSource& events
     shellOptions.project = options.project;
     shellOptions.stateFolder = options.stateFolder;
     shellOptions.nomenu = options.nomenu;
+    shellOptions.terminalKeys = options.terminalKeys;
     shell::TForm1 window(shellOptions, events, *shownTo, std::move(speech),
                          sound::ChooseSoundDriver(options.sound, postSound, &std::cerr),
                          transcriptSound ? &*transcriptSound : nullptr);

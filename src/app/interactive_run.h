@@ -22,6 +22,7 @@ struct InteractiveOptions {
     std::filesystem::path stateFolder;
     std::optional<shell::ProjectChoice> project;  // none: main.ini's
     bool nomenu = false;
+    bool terminalKeys = false;  // the key help names the terminal's stand-ins
     speech::SpeechChoice speech = speech::SpeechChoice::Auto;
     sound::SoundChoice sound = sound::SoundChoice::Auto;
     std::FILE* transcript = nullptr;  // not owned; none when null

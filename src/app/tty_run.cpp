@@ -18,6 +18,7 @@ namespace {
 
 int Play(InteractiveOptions options, frontend::TtyEvents& events,
          frontend::PrintingSpeech::LineWriter print) {
+    options.terminalKeys = true;
     GameSounds sounds;
     frontend::TtyFrontEnd frontEnd(
         events, [&sounds] { if (sounds.beep) sounds.beep(); },

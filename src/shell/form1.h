@@ -44,6 +44,9 @@ struct ShellOptions {
     // The project to play instead of main.ini's: its folder is root + path.
     std::optional<ProjectChoice> project;
     bool nomenu = false;
+    // The player is in a terminal: the key help names the keys a terminal
+    // can send in place of those it cannot.
+    bool terminalKeys = false;
     std::optional<uint32_t> seed;         // the message picker's; none: from the clock
 };
 
