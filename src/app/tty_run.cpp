@@ -23,8 +23,10 @@ int Play(InteractiveOptions options, frontend::TtyEvents& events,
     frontend::TtyFrontEnd frontEnd(
         events, [&sounds] { if (sounds.beep) sounds.beep(); },
         [&sounds](int hz, int ms) { if (sounds.tone) sounds.tone(hz, ms); });
-    options.wrapSpeech = [print](std::unique_ptr<speech::SpeechOutput> inner) {
-        return std::make_unique<frontend::PrintingSpeech>(print, std::move(inner));
+    // A cue of --speech print is the beep, as with no speech: heard, never printed.
+    options.wrapSpeech = [print, &sounds](std::unique_ptr<speech::SpeechOutput> inner) {
+        return std::make_unique<frontend::PrintingSpeech>(
+            print, std::move(inner), [&sounds](int) { if (sounds.beep) sounds.beep(); });
     };
     return RunInteractive(options, events, frontEnd, &sounds);
 }

@@ -8,8 +8,9 @@
 
 namespace velmora::speech {
 
-// Each text as one UTF-8 line; cues and rate changes as bracketed lines. It
-// behaves like a reader: every text is finished once it is written.
+// Each text as one UTF-8 line; cues and rate changes as bracketed lines, for
+// whoever reads standard output (a log, a test). It behaves like a reader:
+// every text is finished once it is written.
 class PrintOutput : public SpeechOutput {
 public:
     PrintOutput(std::FILE* out, PostSpeechEvent post) : out_(out), post_(std::move(post)) {}
@@ -18,9 +19,17 @@ public:
     void Cue(int number) override;
     void SetRate(int setting) override;
 
+    // For a front end that prints every text itself (the terminal): from now
+    // on nothing is written here, since a second copy of each text and the
+    // bracketed English lines would be read out by the screen reader. Every
+    // text is still finished at once, and cues go to `cue` (a sound or the
+    // bell; may be empty).
+    void LeaveWritingToFrontEnd(std::function<void(int)> cue);
+
 private:
     std::FILE* out_;
     PostSpeechEvent post_;
+    std::function<void(int)> cue_;
 };
 
 // Says nothing; cues become the beep it is given.

@@ -1,6 +1,7 @@
 #include "frontend/tty/printing_speech.h"
 
 #include "base/encoding.h"
+#include "speech/simple_outputs.h"
 
 namespace velmora::frontend {
 
@@ -33,11 +34,18 @@ std::string PrintableLine(std::string_view text1251) {
     return base::Cp1251ToUtf8(line);
 }
 
-PrintingSpeech::PrintingSpeech(LineWriter print, std::unique_ptr<speech::SpeechOutput> inner)
-    : print_(std::move(print)), inner_(std::move(inner)) {}
+PrintingSpeech::PrintingSpeech(LineWriter print, std::unique_ptr<speech::SpeechOutput> inner,
+                               std::function<void(int)> cue)
+    : print_(std::move(print)), inner_(std::move(inner)) {
+    if (auto* printed = dynamic_cast<speech::PrintOutput*>(inner_.get())) {
+        printed->LeaveWritingToFrontEnd(std::move(cue));
+    }
+}
 
-PrintingSpeech::PrintingSpeech(Terminal& term, std::unique_ptr<speech::SpeechOutput> inner)
-    : PrintingSpeech([&term](std::string_view line) { term.WriteLine(line); }, std::move(inner)) {}
+PrintingSpeech::PrintingSpeech(Terminal& term, std::unique_ptr<speech::SpeechOutput> inner,
+                               std::function<void(int)> cue)
+    : PrintingSpeech([&term](std::string_view line) { term.WriteLine(line); }, std::move(inner),
+                     std::move(cue)) {}
 
 // The router hands no text to an output of kind soNone. A reader that never
 // reports an end gets every text and behaves as soNone does everywhere else:

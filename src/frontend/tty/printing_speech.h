@@ -1,8 +1,10 @@
 // Speech that is also printed: every text the game speaks becomes one UTF-8
 // line on the terminal, for the console's screen reader and braille display,
-// and goes on to the real output.
+// and goes on to the real output. Nothing else is printed: cues and rates
+// would be read out as words.
 //
-//   auto speech = std::make_unique<PrintingSpeech>(*term, speech::OpenSpeechOutput(setup, &std::cerr));
+//   auto speech = std::make_unique<PrintingSpeech>(*term, speech::OpenSpeechOutput(setup, &std::cerr),
+//                                                  [&](int) { sound.Beep(); });
 //   shell::TForm1 form(options, events, frontEnd, std::move(speech), ...);
 #pragma once
 
@@ -25,8 +27,13 @@ public:
     using LineWriter = std::function<void(std::string_view utf8Line)>;
 
     // `inner` may be null: printing alone, as with an output of kind soNone.
-    PrintingSpeech(LineWriter print, std::unique_ptr<speech::SpeechOutput> inner);
-    PrintingSpeech(Terminal& term, std::unique_ptr<speech::SpeechOutput> inner);
+    // An inner print output (--speech print) writes nothing more, so each
+    // text appears once; it still finishes every text at once, and its cues
+    // go to `cue` (may be empty).
+    PrintingSpeech(LineWriter print, std::unique_ptr<speech::SpeechOutput> inner,
+                   std::function<void(int)> cue = {});
+    PrintingSpeech(Terminal& term, std::unique_ptr<speech::SpeechOutput> inner,
+                   std::function<void(int)> cue = {});
 
     speech::SpeechOutputKind Kind() const override;
     void Speak(const std::string& text) override;

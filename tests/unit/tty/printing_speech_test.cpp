@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "base/encoding.h"
@@ -80,6 +82,40 @@ TEST(PrintingSpeech, ARealOutputGetsEverythingAsWell) {
         EXPECT_EQ(lines, std::vector<std::string>{"Вельмора"});
         EXPECT_EQ(log, (std::vector<std::string>{"say Вельмора", "cue 2", "rate 40", "reset"}));
     }
+}
+
+// --speech print in the terminal: the print output would write every text a
+// second time, and its cues and rates as English words the screen reader
+// reads out. Each text is printed once; the print output still ends every
+// text at once (the game's waits depend on it), and cues are only heard.
+TEST(PrintingSpeech, ThePrintOutputLeavesThePrintingToTheTerminal) {
+    char* buf = nullptr;
+    size_t size = 0;
+    std::FILE* mem = open_memstream(&buf, &size);
+    ASSERT_NE(mem, nullptr);
+    std::vector<std::string> lines;
+    std::vector<int> cues;
+    int ended = 0;
+    speech::SpeechRouter router;
+    router.OpenSpeech(std::make_unique<PrintingSpeech>(
+        [&lines](std::string_view line) { lines.emplace_back(line); },
+        std::make_unique<speech::PrintOutput>(
+            mem, [&ended](speech::SpeechEvent e) { ended += e == speech::SpeechEvent::SpeechEnded; }),
+        [&cues](int n) { cues.push_back(n); }));
+    EXPECT_EQ(router.Output(), SpeechOutputKind::soReader);
+    router.SetSpeechRate(60);
+    router.SayText(Cp("Главное меню: Новая игра\r\nВыход"));
+    EXPECT_EQ(ended, 1);
+    router.PlayCue(13);
+    router.SetSpeechRate(80);
+    router.SayText(Cp("Новая игра"));
+    std::fclose(mem);
+    const std::string written(buf, size);
+    std::free(buf);
+    EXPECT_EQ(lines, (std::vector<std::string>{"Главное меню: Новая игра, Выход", "Новая игра"}));
+    EXPECT_EQ(written, "");
+    EXPECT_EQ(cues, std::vector<int>{13});
+    EXPECT_EQ(ended, 2);
 }
 
 }  // namespace
