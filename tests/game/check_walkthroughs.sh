@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Plays the shipped adventure headless through its two walkthroughs, on a copy
-# of the game folder, and checks the lines a player must hear and see: the
+# Plays the shipped adventure headless through its walkthroughs, on a copy of
+# the game folder, and checks the lines a player must hear and see: the
 # winning one crosses to the island, plays the interlude and the ending and
-# comes back to the main menu; the dying one drowns and reaches the game over.
+# comes back to the main menu; the dying one drowns and reaches the game over;
+# the tired one rests until the hero dies, warned on the way.
 #   check_walkthroughs.sh VELMORA GAME_DIR
 set -euo pipefail
 velmora=$1
@@ -29,6 +30,25 @@ expect() {
 
 absent() { if [ -n "$(line_of "$1")" ]; then fail "should not happen: $1"; fi; }
 
+# The first line holding TEXT ends with the prompt for a key: a wait for a key
+# (a death, the bell) is never silent.
+prompted() {
+  local line
+  line=$(grep -F -m1 -- "$1" "$tmp/$name.tr" || true)
+  case "$line" in
+    *" Нажми любую клавишу.") ;;
+    *) fail "no prompt for the key after: $1" ;;
+  esac
+}
+
+# Every arrival reads well: the description does not begin with the screen's
+# title again («Экран: Берег Берег Вельмы», «Экран: Кузница Кузница»).
+no_doubled_titles() {
+  local doubled
+  doubled=$(LC_ALL=C.UTF-8 grep -iE '^say: Экран: ([^ ]+)[^ ] \1' "$tmp/$name.tr" || true)
+  if [ -n "$doubled" ]; then fail "the title again after it: $doubled"; fi
+}
+
 play() {
   name=$1
   rm -rf "$tmp/root"
@@ -38,13 +58,25 @@ play() {
     fail "velmora failed"; cat "$tmp/$name.err" >&2; return
   fi
   if [ -s "$tmp/$name.err" ]; then fail "complaints on stderr:"; cat "$tmp/$name.err" >&2; fi
+  no_doubled_titles
 }
 
 play win
 if [ -f "$tmp/win.tr" ]; then
   at=$(expect "say: Сторожка маяка. Ты один")
   at=$(expect "say: Ты откидываешь тяжёлую крышку. На дне сундука лежит огниво." "$at")
-  at=$(expect "say: Масло вспыхивает с гулом" "$at")
+  # The weight is told by ear: the hammer is heavy, and the oar taken with it
+  # is refused with the reason.
+  at=$(expect "say: Тяжёлый кузнечный молот: с ним в руках много не унесёшь." "$at")
+  at=$(expect "say: Слишком тяжело: тяжёлый кузнечный молот и так оттягивает руки." "$at")
+  at=$(expect "say: Крепкое весло, застрявшее в камышах. То самое, дедово: длинное и увесистое, вместе с тяжёлой ношей его не унести." "$at")
+  # The lantern's fire lights the lamp; before the oil it says what is
+  # missing, after the lighting the flint finds it burning.
+  at=$(expect "say: Чаша светильника пуста, гореть нечему. Нужно масло." "$at")
+  at=$(expect "say: Ты выливаешь масло в чашу светильника" "$at")
+  at=$(expect "say: Ты открываешь дверцу фонаря и подносишь огонёк к чаше. Масло вспыхивает с гулом" "$at")
+  at=$(expect "say: Светильник уже пылает." "$at")
+  at=$(expect "say: В луче маяка туман редеет" "$at")
   at=$(expect "say: Ты бьёшь молотом по замку." "$at")
   at=$(expect "say: Лодка идёт к острову Безмолвного колокола." "$at")
   at=$(expect "view: page" "$at")
@@ -56,6 +88,7 @@ if [ -f "$tmp/win.tr" ]; then
   at=$(expect "say: Экран: Колокольня " "$at")
   at=$(expect "say: Экран: Рассвет " "$at")
   at=$(expect "say: Звон плывёт над Вельмой" "$at")
+  prompted "say: Ты налегаешь на верёвку."
   at=$(expect "say: Победа! Колокол снова звонит над Вельмой" "$at")
   at=$(expect "view: picture" "$at")
   expect "say: Главное меню: Новая игра" "$at" > /dev/null
@@ -68,6 +101,7 @@ if [ -f "$tmp/die.tr" ]; then
   at=$(expect "say: Ты бьёшь молотом по замку.")
   at=$(expect "say: Ты отталкиваешься от причала и гребёшь в туман" "$at")
   at=$(expect "say: Туман смыкается над лодкой." "$at")
+  prompted "say: Туман смыкается над лодкой."
   at=$(expect "view: page" "$at")
   at=$(expect "picture: Image2 gif/gameover.gif" "$at")
   at=$(expect "say: Твоя игра окончена, хранитель!" "$at")
@@ -75,6 +109,20 @@ if [ -f "$tmp/die.tr" ]; then
   expect "say: Главное меню: Новая игра" "$at" > /dev/null
   absent "Победа"
   absent "Экран: Пристань"
+fi
+
+play tired
+if [ -f "$tmp/tired.tr" ]; then
+  # Each rest after the first costs strength, and the warnings grow, the
+  # sharpest one before the death.
+  at=$(expect "say: Ты садишься у остывшего очага")
+  at=$(expect "say: Сколько можно сидеть?" "$at")
+  at=$(expect "say: Ты всё сидишь, и холод пробирает до костей." "$at")
+  at=$(expect "say: В глазах темнеет, руки не слушаются." "$at")
+  at=$(expect "say: Силы оставили тебя." "$at")
+  prompted "say: Силы оставили тебя."
+  at=$(expect "say: Твоя игра окончена" "$at")
+  expect "say: Главное меню: Новая игра" "$at" > /dev/null
 fi
 
 if [ -e "$tmp/failed" ]; then exit 1; fi
