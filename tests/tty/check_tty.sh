@@ -3,11 +3,14 @@
 # lines on the screen, keys reach the game, the game's own exit ends it, and
 # the terminal is back in its usual mode afterwards, also after SIGTERM. Once
 # with tmux's own terminal type and once with TERM=linux, as on the console.
-#   check_tty.sh VELMORA GAME_ROOT
+# Then the shipped game with --speech print: each text on the screen once, and
+# no English line (a cue or a rate) for the screen reader to read out.
+#   check_tty.sh VELMORA GAME_ROOT SHIPPED_GAME
 # Exit status 77 (skipped) when tmux is missing.
 set -euo pipefail
 velmora=$(realpath "$1")
 game=$2
+shipped=$3
 if ! command -v tmux > /dev/null; then
   echo "tmux is not installed: skipped"
   exit 77
@@ -42,11 +45,12 @@ wait_for() {
   fail "no line '$line' on the screen" "$session"
 }
 
-# A shell in a new session; the game runs in it as the player would start it.
+# A shell in a new session; the game (GAME_ROOT unless named) runs in it as
+# the player would start it.
 start_shell() {
-  local session=$1
+  local session=$1 from=${2:-$game}
   rm -rf "$tmp/root"
-  cp -R "$game" "$tmp/root"
+  cp -R "$from" "$tmp/root"
   tm new-session -d -s "$session" -x 200 -y 50 "env PS1='$ ' sh"
   wait_for "$session" '\$'
 }
@@ -101,5 +105,59 @@ play() {
   echo "ok: TERM=${term:-tmux default}"
 }
 
+# How many lines of the screen are exactly the text.
+count_lines() { screen_of "$1" | grep -cxF -- "$2" || true; }
+
+printed() {
+  local session=print
+  local intro="Над озером Вельмой стоит старый маяк. Много лет его зажигал дед Матвей, а ты, внук, был ему помощником."
+  local house="Сторожка маяка. Ты один: дед Матвей не вернулся с острова, а с озера ползёт серый морок. На столе белеет дедова записка, в углу стоит сундук, на гвозде висит фонарь. Дверь на восток ведёт на берег."
+  start_shell "$session" "$shipped"
+  tm send-keys -t "$session" "$velmora --frontend tty --root $tmp/root --speech print --sound none; echo EXIT=\$?" Enter
+  wait_for "$session" "$intro"
+  tm send-keys -t "$session" Escape
+  wait_for "$session" "Главное меню: Новая игра, Загрузить игру, Инструкция, Вступление, Об авторах, Выход"
+  # Refused keys in the main menu sound cues; F5 and F6 there change nothing.
+  tm send-keys -t "$session" Escape
+  tm send-keys -t "$session" F5 F6
+  tm send-keys -t "$session" Down
+  wait_for "$session" "Загрузить игру"
+  tm send-keys -t "$session" Up
+  wait_for "$session" "Новая игра"
+  tm send-keys -t "$session" Enter
+  wait_for "$session" "$house"
+  # The speech rate, said in words and set on the print output.
+  tm send-keys -t "$session" F5
+  wait_for "$session" "Скорость речи [0-9]+"
+  tm send-keys -t "$session" F6
+  tm send-keys -t "$session" Down
+  wait_for "$session" "Идти."
+  tm send-keys -t "$session" Down
+  wait_for "$session" "Отдыхать."
+  tm send-keys -t "$session" C-c
+  wait_for "$session" "EXIT=0"
+  for text in "$intro" "$house" "Загрузить игру" "Идти." "Отдыхать."; do
+    [ "$(count_lines "$session" "$text")" = 1 ] || fail "not once on the screen: $text" "$session"
+  done
+  [ "$(screen_of "$session" | grep -c 'Главное меню')" = 1 ] || fail "the main menu is printed twice" "$session"
+  if screen_of "$session" | grep -qE '\[(cue|rate)'; then fail "a cue or a rate printed" "$session"; fi
+  # The game's own lines are Russian: the screen reader reads no English word.
+  if screen_of "$session" | grep -vF -e "$velmora" -e "EXIT=" | grep -qE '[A-Za-z]'; then
+    fail "English on the screen" "$session"
+  fi
+  tm kill-session -t "$session"
+
+  # A key script in real time, its lines on standard output: each once too.
+  printf 'Escape\nwait 300\nEscape\nwait 300\n' > "$tmp/menu.keys"
+  rm -rf "$tmp/root"
+  cp -R "$shipped" "$tmp/root"
+  "$velmora" --frontend tty --root "$tmp/root" --keys "$tmp/menu.keys" --speech print --sound none \
+    > "$tmp/out" 2> "$tmp/err" || { cat "$tmp/err"; echo "FAIL: the key script did not play"; exit 1; }
+  [ "$(grep -cxF -- "$intro" "$tmp/out")" = 1 ] && [ "$(grep -c 'Главное меню' "$tmp/out")" = 1 ] &&
+    ! grep -qE '\[(cue|rate)' "$tmp/out" || { cat "$tmp/out"; echo "FAIL: the key script's lines"; exit 1; }
+  echo "ok: --speech print"
+}
+
 play default ""
 play console linux
+printed
