@@ -117,19 +117,16 @@ printed() {
   wait_for "$session" "$intro"
   tm send-keys -t "$session" Escape
   wait_for "$session" "Главное меню: Новая игра, Загрузить игру, Инструкция, Вступление, Об авторах, Выход"
-  # Refused keys in the main menu sound cues; F5 and F6 there change nothing.
-  tm send-keys -t "$session" Escape
+  # The speech rate: a cue, the rate set on the print output, and the rate
+  # said in words.
   tm send-keys -t "$session" F5 F6
+  wait_for "$session" "Скорость речи [0-9]+"
   tm send-keys -t "$session" Down
   wait_for "$session" "Загрузить игру"
   tm send-keys -t "$session" Up
   wait_for "$session" "Новая игра"
   tm send-keys -t "$session" Enter
   wait_for "$session" "$house"
-  # The speech rate, said in words and set on the print output.
-  tm send-keys -t "$session" F5
-  wait_for "$session" "Скорость речи [0-9]+"
-  tm send-keys -t "$session" F6
   tm send-keys -t "$session" Down
   wait_for "$session" "Идти."
   tm send-keys -t "$session" Down
