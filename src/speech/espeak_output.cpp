@@ -124,7 +124,16 @@ void EspeakOutput::Speak(const std::string& text) {
 }
 
 int EspeakOutput::OnSynth(short* wav, int samples, void* userData, bool terminated) {
-    if (reinterpret_cast<uintptr_t>(userData) != generation_.load()) return 1;  // cut off
+    const auto gen = reinterpret_cast<uintptr_t>(userData);
+    if (gen != generation_.load()) return 1;  // cut off
+    if (wav != nullptr && samples > 0 && soundedGeneration_ != gen) {
+        // The pause espeak-ng puts before a text (and the closure of a first
+        // т, п or к) is heard as a delay: the first sound starts the text.
+        short* sound = std::find_if(wav, wav + samples, [](short x) { return x != 0; });
+        samples -= static_cast<int>(sound - wav);
+        wav = sound;
+        if (samples > 0) soundedGeneration_ = gen;
+    }
     if (wav != nullptr && samples > 0) {
         if (timings_.firstBuffer == 0) timings_.firstBuffer = Now();
         samplesMade_ += static_cast<uint64_t>(samples);

@@ -78,6 +78,8 @@ private:
     PcmQueue queue_;
     std::unique_ptr<PcmStream> stream_;
     std::atomic<uintptr_t> generation_{0};
+    // The synthesiser's thread: the text whose sound has begun (none yet).
+    uintptr_t soundedGeneration_ = ~uintptr_t{0};
     std::atomic<uint64_t> samplesMade_{0};
     std::string voice_;
     int sampleRate_ = 0;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Real speech and sound from the program, written by SDL's disk audio driver
 # and measured: espeak-ng speaks (more for more text), and a cue and an effect
-# are heard through SDL_mixer. Voice and mixer are two audio devices that would
+# are heard through SDL_mixer (the voice plays 44.1 kHz float stereo, the mixer
+# 44.1 kHz 16-bit stereo). Voice and mixer are two audio devices that would
 # share the one disk file, so each run opens only one of them.
 #   check_audio.sh VELMORA CASTLE MEDIA
 set -euo pipefail
@@ -25,7 +26,7 @@ run() {
     fail "$name: velmora failed: $(cat "$tmp/$name.err")"
   [ -f "$tmp/$name.raw" ] || : > "$tmp/$name.raw"
 }
-seconds() { python3 "$here/audio_measure.py" "$tmp/$1.raw" "$2" "$3"; }
+seconds() { python3 "$here/audio_measure.py" "$tmp/$1.raw" "${@:2}"; }
 more() { python3 -c "import sys; sys.exit(0 if float(sys.argv[1]) > float(sys.argv[2]) + float(sys.argv[3]) else 1)" "$@"; }
 
 # The voice: the first screen's sentence, then four menu entries more.
@@ -33,8 +34,8 @@ printf 'wait 3000\n' > "$tmp/short.keys"
 printf 'wait 3000\nDown\nwait 1500\nDown\nwait 1500\nDown\nwait 1500\nUp\nwait 1500\n' > "$tmp/long.keys"
 run short "$tmp/short.keys" --speech espeak --sound none
 run long "$tmp/long.keys" --speech espeak --sound none
-short=$(seconds short 22050 1)
-long=$(seconds long 22050 1)
+short=$(seconds short 44100 2 f32)
+long=$(seconds long 44100 2 f32)
 echo "espeak-ng: $short s of speech for one sentence, $long s with four menu entries more"
 more "$short" 0.5 0 || fail "no speech heard: $short s"
 more "$long" "$short" 0.5 || fail "no more speech for more text: $long s against $short s"

@@ -17,7 +17,7 @@ HOME="$tmp" XDG_DATA_HOME="$tmp/data" SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$t
   "$velmora" --frontend tty --root "$tmp/root" --keys "$tmp/win.keys" -nomenu \
   --speech espeak --sound none --transcript "$tmp/win.transcript" > "$tmp/out" 2>&1 ||
   { echo "velmora failed:"; cat "$tmp/out"; exit 1; }
-heard=$(python3 "$here/audio_measure.py" "$tmp/win.raw" 22050 1)
+heard=$(python3 "$here/audio_measure.py" "$tmp/win.raw" 44100 2 f32)
 echo "$(grep -c '^say:' "$tmp/win.transcript") texts, $heard s of speech"
 grep -q 'Победа' "$tmp/out" || { echo "FAIL: the win was not reached"; cat "$tmp/out"; exit 1; }
 python3 -c "import sys; sys.exit(0 if float(sys.argv[1]) > 10 else 1)" "$heard" ||

@@ -30,6 +30,7 @@
 #include "speech/espeak_output.h"
 #include "speech/open_speech.h"
 #include "speech/pcm_queue.h"
+#include "speech/pcm_stream.h"
 #include "speech/speech_router.h"
 #include "speech/speechd_output.h"
 #include "unit/test_folder.h"
@@ -76,6 +77,60 @@ TEST(PcmQueue, ClearingCutsOffWithoutALaterEnd) {
     EXPECT_FALSE(q.Finish());
     EXPECT_FALSE(q.Read(out, 4));
     EXPECT_EQ(out[0], 0);
+}
+
+// Frames of a feed as mono values (both channels must agree), in calls of
+// the given sizes; `ends` counts the calls that reported the end of speech.
+std::vector<float> FeedFrames(PcmFeed& feed, const std::vector<size_t>& calls, int* ends) {
+    std::vector<float> mono;
+    for (const size_t frames : calls) {
+        std::vector<float> out(2 * frames, 99.0f);
+        if (feed.Fill(out.data(), frames)) ++*ends;
+        for (size_t i = 0; i < frames; ++i) {
+            EXPECT_EQ(out[2 * i], out[2 * i + 1]) << "frame " << i;
+            mono.push_back(out[2 * i]);
+        }
+    }
+    return mono;
+}
+
+TEST(PcmFeed, EachSampleTwiceAsMeanThenItselfWhateverTheDeviceAsksAtATime) {
+    // 16384 is 0.5: the mean with the sample before, then the sample.
+    const std::vector<float> expected = {0.25f, 0.5f, 0.0f, -0.5f, -0.25f, 0.0f, 0.0f, 0.0f};
+    const std::vector<std::vector<size_t>> callSizes = {
+        {8}, {1, 1, 1, 1, 1, 1, 1, 1}, {3, 5}, {1, 4, 3}, {5, 0, 3}, {7, 1}};
+    for (const auto& calls : callSizes) {
+        PcmQueue q;
+        PcmFeed feed(q);
+        q.Begin();
+        const int16_t a[] = {16384, -16384, 0};
+        q.Append(a, 3);
+        q.Finish();
+        int ends = 0;
+        EXPECT_EQ(FeedFrames(feed, calls, &ends), expected) << "first call " << calls[0];
+        EXPECT_EQ(ends, 1) << "first call " << calls[0];
+    }
+}
+
+TEST(PcmFeed, ANewTextCutsTheOldOneOffAtTheNextBuffer) {
+    const std::vector<size_t> firstCalls = {1, 3, 4, 5};  // odd ones leave half a sample behind
+    for (const size_t first : firstCalls) {
+        PcmQueue q;
+        PcmFeed feed(q);
+        q.Begin();
+        const std::vector<int16_t> old(100, 8192);  // 0.25
+        q.Append(old.data(), old.size());
+        int ends = 0;
+        FeedFrames(feed, {first}, &ends);
+        q.Clear();
+        q.Begin();
+        const std::vector<int16_t> next(4, -8192);
+        q.Append(next.data(), next.size());
+        const std::vector<float> heard = FeedFrames(feed, {6}, &ends);
+        EXPECT_EQ(heard, (std::vector<float>{-0.125f, -0.25f, -0.25f, -0.25f, -0.25f, -0.25f}))
+            << "after " << first;
+        EXPECT_EQ(ends, 0);
+    }
 }
 
 TEST(Speechd, OnlyTheLatestTextsEndCountsAndRateMapping) {
@@ -135,6 +190,28 @@ struct Events {
         return got.size();
     }
 };
+
+TEST(Espeak, TheSilenceBeforeATextIsDroppedAndThatWithinItKept) {
+    Events events;
+    auto voice = EspeakOutput::Open("", events.Post(), nullptr, /*withAudio=*/false);
+    if (!voice) GTEST_SKIP() << "espeak-ng with a Russian voice is not installed here";
+    // Nothing was spoken yet: the output's text number is still 0.
+    void* text = nullptr;
+    struct Step {
+        std::vector<short> wav;
+        uint64_t made;  // samples counted so far
+    };
+    const std::vector<Step> steps = {
+        {{0, 0, 0}, 0},           // the pause before the text
+        {{0, 0, 5, 0, 7}, 3},     // from its first sound on
+        {{0, 0, 0, 0}, 7},        // a pause within it
+    };
+    for (const Step& step : steps) {
+        std::vector<short> wav = step.wav;
+        voice->OnSynth(wav.data(), static_cast<int>(wav.size()), text, false);
+        EXPECT_EQ(voice->SamplesMade(), step.made);
+    }
+}
 
 TEST(Espeak, SynthesisesRussianIntoMemory) {
     Events events;
