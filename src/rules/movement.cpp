@@ -81,7 +81,15 @@ bool Rules::GoToScreen(int32_t target) {
     view_.SetGameText(description);
     hero.LastMessage = description;
     ShowScreenPicture(target, screen.ScrFrame);
-    speech_.SayText(texts::ScreenPrefix() + screen.Title + " " + description);
+    // A full stop after the title, or the voice runs it into the description
+    // ("Экран: Сторожка Холодный очаг") as one phrase.
+    std::string arrival = texts::ScreenPrefix() + screen.Title;
+    if (!description.empty()) {
+        const char last = arrival.back();  // never empty: it holds the prefix
+        const bool ended = last == '.' || last == '!' || last == '?' || last == ':';
+        arrival += (last == ' ' ? "" : ended ? " " : ". ") + description;
+    }
+    speech_.SayText(arrival);
     if (!screen.OnEnter.empty()) RunScript(screen.OnEnter);
     return true;
 }

@@ -61,20 +61,22 @@ void Rules::WaitTicks(int32_t ticks) {
     waits.waiting = false;
 }
 
-void Rules::WaitPage() {
+bool Rules::WaitPage() {
     const Nesting wait(waitDepth_);  // a wait may nest in another
     Wait([](const Rules& r) { return r.waits.keyHeld; });
     if (speech_.Output() == speech::SpeechOutputKind::soJaws) {
         WaitTicks(30);
-        return;
+        return false;
     }
     waits.waiting = true;
     Wait([](const Rules& r) { return r.waits.waiting && r.speech_.SpeechBusy; });
+    const bool byKey = !waits.waiting;
     // Ended by the voice with no key down: no release is owed to this wait,
     // so the player's next key must not be taken as one. A key still held
     // keeps the flag, and its release is swallowed as the wait's own. (A
     // page's timed wait that follows sets the flag again either way.)
     if (!waits.keyHeld) waits.waiting = false;
+    return byKey;
 }
 
 void Rules::PlayPages(int64_t index) {
@@ -113,8 +115,14 @@ void Rules::PlayPages(int64_t index) {
             }
         } else if (keyword == "page") {
             if (!spoken) speech_.SayText(view_.PageText());
-            WaitPage();
-            WaitTicks(number);
+            const bool skipped = WaitPage();
+            // Escape ends the sequence here, and any other key that cut the
+            // page short asked for the next one: the page's pause is for a
+            // page heard to its end. Run after a key, the pause would take
+            // the player's next key as its own (with a reader that reports
+            // no end, every page is ended by a key).
+            if (waits.abort || waits.ended) break;
+            if (!skipped) WaitTicks(number);
             view_.ClearPageText();
             spoken = false;
         } else if (keyword == "wait") {

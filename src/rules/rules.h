@@ -103,7 +103,8 @@ public:
     void PlayPages(int64_t index);
     void WaitKey();
     void WaitTicks(int32_t ticks);
-    void WaitPage();
+    // True when a key ended the wait before the voice did.
+    bool WaitPage();
     // The shell passes every key and tick here first. OnKeyUp is true when the
     // release ended a wait and is to be swallowed.
     void OnKeyDown(int key);

@@ -190,13 +190,16 @@ int ActionMenus::GoHook(talkui::TMenuEntry& entry) {
         rules_.SayMessage(rules_.NextMessage(gp_.game.NoGo));
         return 3;
     }
+    // The list ends with a full stop, not with the comma after every label
+    // that braille would show.
     std::string said = texts::CanGo();
     if (plain == 15) {
         said += texts::AllFour();
     } else {
         said += ": ";
-        for (const rules::Exit& e : exits) said += e.label + ", ";
+        for (size_t i = 0; i < exits.size(); ++i) said += (i ? ", " : "") + exits[i].label;
     }
+    said += ".";
     rules_.SayMessage(said);
     auto labels = std::make_shared<std::vector<std::string>>();
     auto targets = std::make_shared<std::vector<int32_t>>();

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 #include <system_error>
+#include <utility>
 
 #include "base/cp1251.h"
 #include "base/encoding.h"
@@ -220,6 +221,11 @@ bool TForm1::DispatchNext() {
     return true;
 }
 
+bool TForm1::TakeDownInWait(int key) {
+    if (key < 0 || key >= static_cast<int>(downInWait_.size())) return false;
+    return std::exchange(downInWait_[static_cast<size_t>(key)], false);
+}
+
 void TForm1::Dispatch(const Event& e) {
     using K = Event::Kind;
     switch (e.kind) {
@@ -234,6 +240,9 @@ void TForm1::Dispatch(const Event& e) {
             // that types none (Ctrl+M on Linux) must not eat the next key's.
             swallowNextChar_ = false;
             rules_->OnKeyDown(e.key);
+            if (e.key >= 0 && e.key < static_cast<int>(downInWait_.size())) {
+                downInWait_[static_cast<size_t>(e.key)] = rules_->InWait();
+            }
             if (rules_->InWait()) {
                 KeyDownInWait(e.key, e.shift);
             } else {
@@ -246,7 +255,11 @@ void TForm1::Dispatch(const Event& e) {
             break;
         case K::KeyUp:
             swallowNextChar_ = false;
-            if (rules_->InWait()) {
+            // A key pressed during a wait belongs to it, even when the wait
+            // ended by itself (its time, the voice) before the key came up:
+            // a digit pressed during the death's pages must not choose in
+            // the main menu that follows them.
+            if (rules_->InWait() || TakeDownInWait(e.key)) {
                 KeyUpInWait(e.key);
             } else {
                 form_.DeliverKeyUp(e.key, e.shift);

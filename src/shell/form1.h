@@ -3,6 +3,7 @@
 // views, keys, main menu, action menus and saved-game slots.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <filesystem>
@@ -143,6 +144,9 @@ private:
     void FormKeyPress(char& ch);
     void FormKeyUp(int& key, ui::ShiftState shift);
     void RichEdit2KeyUp(int& key, ui::ShiftState shift);
+    void PictureKeyUp(int key);
+    void SayKeyHelp();
+    void SayOnlyCount(int entries);
     void SpeedStep(int delta);
     void VolumeStep(int delta);
     void ToggleMusic();
@@ -219,6 +223,10 @@ private:
     int32_t pendingDigit_ = 0;
     bool togglingMusic_ = false;
     bool swallowNextChar_ = false;
+    int settingKeyDown_ = 0;
+    // Keys that went down during a wait and are not up yet, by key code.
+    std::array<bool, 256> downInWait_{};
+    bool TakeDownInWait(int key);  // a settings key went down: its release is not a key of its own
     std::optional<base::FileError> startupError_;
 
     // What the toolkit shows in its shared edit and list, as last drawn: the

@@ -2,6 +2,7 @@
 // help and position, and the digit quick-select of the game's menu.
 
 #include "base/file_error.h"
+#include "base/plural.h"
 #include "shell/form1.h"
 #include "shell/shell_texts.h"
 #include "talkui/flag_scope.h"
@@ -15,6 +16,17 @@ constexpr int kKeyM = 77;
 constexpr int kDigit1 = 49, kF2 = 113, kF3 = 114;
 
 int DigitValue(int key) { return key == ui::vk::Digit0 ? 10 : key - ui::vk::Digit0; }
+
+bool IsSettingKey(int key) {
+    return key == kNumPlus || key == kNumMinus || key == kNumMultiply || key == kNumDivide ||
+           key == kKeyM;
+}
+
+// Held with other keys, or the layout and Caps Lock, which have cues of their own.
+bool IsModifierKey(int key) {
+    return key == ui::vk::Shift || key == ui::vk::Control || key == ui::vk::Menu ||
+           key == ui::vk::Capital || key == 91 || key == 92;  // 91, 92: the Windows keys
+}
 
 }  // namespace
 
@@ -45,6 +57,8 @@ void TForm1::KeyUpInWait(int key) {
 }
 
 void TForm1::FormKeyDown(int& key, ui::ShiftState shift) {
+    // A settings key answers on its way down; its release is not another key.
+    settingKeyDown_ = shift.Ctrl && IsSettingKey(key) ? key : 0;
     if (SettingKey(key, shift)) {
         key = 0;
         swallowNextChar_ = true;
@@ -92,29 +106,17 @@ void TForm1::FormKeyUp(int& key, ui::ShiftState) {
         key = 0;
         return;
     }
+    if (settingKeyDown_ != 0 && key == settingKeyDown_) {
+        settingKeyDown_ = 0;
+        return;
+    }
     if (viewMode_ == vmPicture) {
-        const int count = static_cast<int>(pictureLines_.size());
-        if (key >= kDigit1 && key < kDigit1 + count && key <= ui::vk::Digit9) {
-            MainMenuAction(key - kDigit1);
-        } else if (key == ui::vk::Down || key == ui::vk::Up) {
-            if (count == 0) {
-                frontEnd_.Beep();
-                return;
-            }
-            pictureCursor_ += key == ui::vk::Down ? 1 : -1;
-            if (pictureCursor_ >= count || pictureCursor_ < 0) {
-                pictureCursor_ = pictureCursor_ < 0 ? 0 : count - 1;
-                frontEnd_.Beep();
-            }
-            rules_->SayMessage(pictureLines_[static_cast<size_t>(pictureCursor_)]);
-        } else if (key == ui::vk::Return && pictureCursor_ >= 0) {
-            MainMenuAction(pictureCursor_);
-        }
+        PictureKeyUp(key);
         return;
     }
     if (viewMode_ != vmGame) return;
     if (key == ui::vk::F1) {
-        rules_->SayMessage(texts::HelpText(), true);
+        SayKeyHelp();
     } else if (key == kF2) {
         rules_->SayHeroState();
     } else if (key == kF3) {
@@ -126,13 +128,64 @@ void TForm1::FormKeyUp(int& key, ui::ShiftState) {
     }
 }
 
+void TForm1::SayKeyHelp() {
+    rules_->SayMessage(options_.terminalKeys ? texts::TerminalHelpText() : texts::HelpText(), true);
+}
+
+// The main menu and the saved-game chooser. Every key is answered: it acts,
+// or the refusal cue says that it does nothing here (the menu that the
+// player walks is a list of lines, and a silent key is a key the player
+// cannot tell from a lost one).
+void TForm1::PictureKeyUp(int key) {
+    const int count = static_cast<int>(pictureLines_.size());
+    if (IsModifierKey(key)) return;
+    if (key >= kDigit1 && key <= ui::vk::Digit9) {
+        if (key - kDigit1 < count) {
+            MainMenuAction(key - kDigit1);
+        } else {
+            SayOnlyCount(count);
+        }
+    } else if (key == ui::vk::Down || key == ui::vk::Up || key == ui::vk::Home ||
+               key == ui::vk::End) {
+        if (count == 0) {
+            frontEnd_.Beep();
+            return;
+        }
+        if (key == ui::vk::Home || key == ui::vk::End) {
+            pictureCursor_ = key == ui::vk::Home ? 0 : count - 1;
+        } else {
+            pictureCursor_ += key == ui::vk::Down ? 1 : -1;
+            if (pictureCursor_ >= count || pictureCursor_ < 0) {
+                pictureCursor_ = pictureCursor_ < 0 ? 0 : count - 1;
+                frontEnd_.Beep();
+            }
+        }
+        rules_->SayMessage(pictureLines_[static_cast<size_t>(pictureCursor_)]);
+    } else if (key == ui::vk::Return && pictureCursor_ >= 0) {
+        MainMenuAction(pictureCursor_);
+    } else if (key == ui::vk::F1) {
+        SayKeyHelp();
+    } else if ((key == ui::vk::Escape || key == ui::vk::Back) && slotChooser_) {
+        // The chooser is left as its last line leaves it.
+        slotChooser_ = false;
+        ShowPictureScreen("menu", texts::MainMenuTitle());
+    } else {
+        speech_.PlayCue(13);
+    }
+}
+
+// A digit beyond the entries: the refusal cue and how many there are.
+void TForm1::SayOnlyCount(int entries) {
+    speech_.PlayCue(13);
+    speech_.SayText(texts::Only() + base::CountOf(entries, texts::Items()));
+}
+
 void TForm1::DigitDown(int n) {
     kit_.KeyLock = true;
     if (n == pendingDigit_ || !menu_) return;  // the key repeats while held
     const int entries = menu_->CurrentBlock ? menu_->CurrentBlock->EntryCount() : kit_.List->Count();
     if (entries < n) {
-        speech_.PlayCue(13);
-        speech_.SayText(texts::Only() + std::to_string(entries) + texts::Items());
+        SayOnlyCount(entries);
         return;
     }
     pendingDigit_ = n;
@@ -152,17 +205,29 @@ void TForm1::DigitUp(int n) {
     pendingDigit_ = 0;
 }
 
+// A step of the speech rate or the music volume says the new setting, at the
+// new rate; at a limit the beep says that nothing changed (a silent key
+// would leave the player guessing). During a wait only the cue sounds: words
+// would cut off the narration that the wait is for.
 void TForm1::SpeedStep(int delta) {
-    if (!ini_.SpeedStep(delta)) return;
+    if (!ini_.SpeedStep(delta)) {
+        frontEnd_.Beep();
+        return;
+    }
     speech_.SetSpeechRate(ini_.Speed);
     speech_.PlayCue(13);
+    if (!rules_->InWait()) speech_.SayText(texts::SpeedIs() + std::to_string(ini_.Speed));
     WriteSetting(&MainIni::WriteSpeed);
 }
 
 void TForm1::VolumeStep(int delta) {
-    if (!ini_.VolumeStep(delta)) return;
+    if (!ini_.VolumeStep(delta)) {
+        frontEnd_.Beep();
+        return;
+    }
     sound_->SetMusicVolume(ini_.MidiVol);
     speech_.PlayCue(13);
+    if (!rules_->InWait()) speech_.SayText(texts::VolumeIs() + std::to_string(ini_.MidiVol));
     WriteSetting(&MainIni::WriteMidiVol);
 }
 
@@ -171,6 +236,7 @@ void TForm1::ToggleMusic() {
     // second toggle inside the first.
     if (togglingMusic_) return;
     const talkui::FlagScope busy(togglingMusic_);
+    const bool inWait = rules_->InWait();
     speech_.PlayCue(13);
     if (!sound_->MusicPlaying) {
         sound_->PlayMusic(sound_->CurrentMusicFile);
@@ -178,6 +244,10 @@ void TForm1::ToggleMusic() {
     } else if (!sound_->StopMusic()) {
         rules_->WaitTicks(5);
         sound_->StopMusic();
+    }
+    // What the music now is, not what was asked: a map without music stays silent.
+    if (!inWait) {
+        speech_.SayText(sound_->MusicPlaying ? texts::MusicOn() : texts::MusicOff());
     }
 }
 

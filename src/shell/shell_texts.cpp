@@ -17,11 +17,20 @@ VELMORA_OWN_TEXT(HelpText,
              "контрол плюс эм - включить или выключить музыку,\r\n"
              "контрол и плюс-минус на калькуляторном блоке - регулировка скорости речи,\r\n"
              "контрол и умножить/разделить на калькуляторном блоке - регулировка громкости музыки.")
+// A terminal cannot send Ctrl with the numeric pad's keys, nor Ctrl+M (it
+// arrives as Enter): its help names the keys that stand in for them.
+VELMORA_OWN_TEXT(TerminalHelpText,
+             "Клавиши управления: стрелки вверх/вниз и энтэр - работа с меню.\r\n"
+             "бэкспэйс - отмена действия,\r\n"
+             "эф 2 - информация о герое,\r\n"
+             "эф 3 - название экрана и последнее сообщение,\r\n"
+             "эф 9 или альт плюс эм - включить или выключить музыку,\r\n"
+             "эф 5 и эф 6 - речь медленнее и быстрее,\r\n"
+             "эф 7 и эф 8 - музыка тише и громче.")
 VELMORA_OWN_TEXT(Credits,
              "Вельмора. Проигрыватель звуковых приключений для тех, кто не видит экран. "
              "Программа написана её разработчиками с любовью к слушателям.")
 VELMORA_OWN_TEXT(Only, "Только ")
-VELMORA_OWN_TEXT(Items, " пунктов")
 VELMORA_OWN_TEXT(ScreenPrefix, "Экран: ")
 VELMORA_OWN_TEXT(LastMessage, ", последнее сообщение: ")
 VELMORA_OWN_TEXT(ReadingEnd, "конец")
@@ -36,10 +45,6 @@ VELMORA_OWN_TEXT(Drop, "Бросить")
 VELMORA_OWN_TEXT(Talk, "Говорить")
 VELMORA_OWN_TEXT(Give, "Отдать")
 VELMORA_OWN_TEXT(Game, "Игра")
-VELMORA_OWN_TEXT(Directions, "направлений")
-VELMORA_OWN_TEXT(Things, "предметов")
-VELMORA_OWN_TEXT(Actions, "действий")
-VELMORA_OWN_TEXT(Saves, "отгрузок")
 VELMORA_OWN_TEXT(CanGo, "Можно идти")
 VELMORA_OWN_TEXT(AllFour, " на все четыре стороны")
 VELMORA_OWN_TEXT(What, "Что? ")
@@ -52,11 +57,33 @@ VELMORA_OWN_TEXT(SaveGame, "Сохранить игру")
 VELMORA_OWN_TEXT(NewGame, "Новая игра")
 VELMORA_OWN_TEXT(LeaveToMenu, "выход в меню")
 VELMORA_OWN_TEXT(ErrorPrefix, "Ошибка: ")
+VELMORA_OWN_TEXT(Saved, "Игра сохранена: ")
+VELMORA_OWN_TEXT(SpeedIs, "Скорость речи ")
+VELMORA_OWN_TEXT(VolumeIs, "Громкость музыки ")
+VELMORA_OWN_TEXT(MusicOn, "Музыка включена")
+VELMORA_OWN_TEXT(MusicOff, "Музыка выключена")
+
+// Every count the program speaks agrees with its number; a single word
+// ("предметов") would say "1 предметов".
+#define VELMORA_OWN_PLURAL(Name, One, Few, Many)                                   \
+    const base::Plural& Name() {                                                   \
+        static const base::Plural noun{base::Utf8ToCp1251(One), base::Utf8ToCp1251(Few), \
+                                       base::Utf8ToCp1251(Many)};                  \
+        return noun;                                                               \
+    }
+VELMORA_OWN_PLURAL(Items, "пункт", "пункта", "пунктов")
+VELMORA_OWN_PLURAL(Directions, "направление", "направления", "направлений")
+VELMORA_OWN_PLURAL(Things, "предмет", "предмета", "предметов")
+VELMORA_OWN_PLURAL(Actions, "действие", "действия", "действий")
+VELMORA_OWN_PLURAL(Saves, "отгрузка", "отгрузки", "отгрузок")
+#undef VELMORA_OWN_PLURAL
 
 const std::string& Slot(int n) {
+    // No stray "<" in the first caption, which the voice and braille gave
+    // away; "четвёртая" with its ё, as the game's own texts spell it.
     static const std::array<std::string, 5> slots = {
-        base::Utf8ToCp1251("1 (пе<рвая игра)"), base::Utf8ToCp1251("2 (вторая игра)"),
-        base::Utf8ToCp1251("3 (третья игра)"), base::Utf8ToCp1251("4 (четвертая игра)"),
+        base::Utf8ToCp1251("1 (первая игра)"), base::Utf8ToCp1251("2 (вторая игра)"),
+        base::Utf8ToCp1251("3 (третья игра)"), base::Utf8ToCp1251("4 (четвёртая игра)"),
         base::Utf8ToCp1251("5 (пятая игра)")};
     return slots.at(static_cast<size_t>(n - 1));
 }

@@ -3,14 +3,17 @@
 
 #include <string>
 
+#include "base/plural.h"
+
 namespace velmora::shell::texts {
 
 const std::string& MainMenuTitle();   // "Главное меню"
 const std::string& ChooserTitle();    // "Выберите отгрузку"
 const std::string& HelpText();
+const std::string& TerminalHelpText();  // the same, naming the terminal's keys
 const std::string& Credits();
 const std::string& Only();            // "Только "
-const std::string& Items();           // " пунктов"
+const base::Plural& Items();          // пункт, пункта, пунктов
 const std::string& ScreenPrefix();    // "Экран: "
 const std::string& LastMessage();     // ", последнее сообщение: "
 const std::string& ReadingEnd();      // "конец"
@@ -25,10 +28,10 @@ const std::string& Drop();
 const std::string& Talk();
 const std::string& Give();
 const std::string& Game();
-const std::string& Directions();      // "направлений"
-const std::string& Things();          // "предметов"
-const std::string& Actions();         // "действий"
-const std::string& Saves();           // "отгрузок"
+const base::Plural& Directions();  // направление, направления, направлений
+const base::Plural& Things();  // предмет, предмета, предметов
+const base::Plural& Actions();  // действие, действия, действий
+const base::Plural& Saves();  // отгрузка, отгрузки, отгрузок
 const std::string& CanGo();           // "Можно идти"
 const std::string& AllFour();         // " на все четыре стороны"
 const std::string& What();            // "Что? "
@@ -40,7 +43,12 @@ const std::string& LoadGame();
 const std::string& SaveGame();
 const std::string& NewGame();
 const std::string& LeaveToMenu();
-const std::string& Slot(int n);       // "1 (пе<рвая игра)" …
+const std::string& Slot(int n);       // "1 (первая игра)" …
+const std::string& Saved();           // "Игра сохранена: "
+const std::string& SpeedIs();         // "Скорость речи "
+const std::string& VolumeIs();        // "Громкость музыки "
+const std::string& MusicOn();         // "Музыка включена"
+const std::string& MusicOff();        // "Музыка выключена"
 const std::string& ErrorPrefix();     // "Ошибка: "
 
 }  // namespace velmora::shell::texts

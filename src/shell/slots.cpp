@@ -40,6 +40,10 @@ void TForm1::ShowLoadedSlot(SlotResult result) {
 TForm1::SlotResult TForm1::LoadOrSaveSlot(int32_t n) {
     const SlotResult result = TransferSlot(n, true);
     ShowLoadedSlot(result);
+    // A save is confirmed: in silence the player cannot tell it from a lost key.
+    if (result == SlotResult::Done && !slotModeLoad_ && n >= 1 && n <= 5) {
+        speech_.SayText(texts::Saved() + texts::Slot(n) + ".");
+    }
     return result;
 }
 

@@ -1,6 +1,7 @@
 // Choosing an entry of a talking menu: its hook, then the action of its type.
 #include <limits>
 
+#include "base/plural.h"
 #include "talkui/flag_scope.h"
 #include "talkui/menu_line.h"
 #include "talkui/texts.h"
@@ -123,8 +124,15 @@ void TMenuLine::EnterSubmenu(TMenuEntry& entry, char ch) {
     SelectCurrent(true);
     NoRepaint = false;
     Repaint();
-    if (child->Number != 0) announcement += std::to_string(child->Number) + " " + Kit().UnitNoun;
-    if (child->Title) announcement += " " + *child->Title;
+    // The caption and the count are parted by a comma, or the voice reads
+    // "Осмотреть3" as one word; the noun agrees with the count.
+    auto append = [&announcement](const char* separator, const std::string& text) {
+        if (text.empty()) return;
+        if (!announcement.empty()) announcement += separator;
+        announcement += text;
+    };
+    if (child->Number != 0) append(", ", base::CountOf(child->Number, Kit().UnitNoun));
+    if (child->Title) append(" ", *child->Title);
     Kit().Speak(announcement);
 }
 

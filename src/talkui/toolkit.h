@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/plural.h"
 #include "ui/edit.h"
 #include "ui/list_box.h"
 #include "ui/text_measure.h"
@@ -77,7 +78,9 @@ public:
     std::array<std::string, 256> CharNames;
     TSpLine* ActiveLine = nullptr;
     bool KeyLock = false;
-    std::string UnitNoun;
+    // The noun of the counts that entering a block announces, in the three
+    // forms that agree with a number ("1 предмет", "3 предмета", "5 предметов").
+    base::Plural UnitNoun;
     TMenuBlock* BookmarkRoot = nullptr;
     std::array<MenuBookmark, 10> Bookmarks{};
     TMenuEntry* ChosenEntry = nullptr;

@@ -67,9 +67,9 @@ TEST_F(ActionsTest, WalkingDescribesInOrderOrByStateAndCostsHealth) {
         EXPECT_TRUE(rules->WalkTo(0));
     }
     const Lines said = Said();
-    EXPECT_EQ(said[0], "Экран: Башня раз");
+    EXPECT_EQ(said[0], "Экран: Башня. раз");
     EXPECT_EQ(said[1], "entered");
-    EXPECT_EQ(said[6], "Экран: Башня три");
+    EXPECT_EQ(said[6], "Экран: Башня. три");
     EXPECT_EQ(gp.hero.Health, 42);
     EXPECT_EQ(view.status, "42 0 0");
     EXPECT_EQ(gp.vars.glob_goingto, -1);
@@ -79,7 +79,7 @@ TEST_F(ActionsTest, WalkingDescribesInOrderOrByStateAndCostsHealth) {
     S(1).State = 1;
     S(1).OnEnter.clear();
     rules->WalkTo(1);
-    EXPECT_EQ(Said().back(), "Экран: Башня два");
+    EXPECT_EQ(Said().back(), "Экран: Башня. два");
     EXPECT_EQ(gp.hero.LastMessage, Ru("два"));
     EXPECT_EQ(view.gameText, Ru("два"));
 }
@@ -261,8 +261,8 @@ TEST_F(ActionsTest, RestingFirstGivesThenCostsUntilTheHeroMoves) {
     rules->WalkTo(0);
     S(0).RestMessage.lines = {Ru("Тут уютно.")};
     rules->Rest();
-    EXPECT_EQ(Said(), (Lines{"Отдохнул.", "Хватит спать.", "Экран: Башня не задано",
-                             "Экран: Двор не задано", "Тут уютно."}));
+    EXPECT_EQ(Said(), (Lines{"Отдохнул.", "Хватит спать.", "Экран: Башня. не задано",
+                             "Экран: Двор. не задано", "Тут уютно."}));
     // A screen where resting kills.
     S(0).DieOnRest = Ru("Волки.");
     events.Key();

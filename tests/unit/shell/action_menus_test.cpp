@@ -43,7 +43,7 @@ TEST(ActionMenus, GivingNeverChangesTheWorld) {
     f.events.Digit(9);
     f.events.Digit(1);  // the key
     f.Play();
-    EXPECT_EQ(f.HeardAfter("кому?"), (std::vector<std::string>{"ключ1 предметов"})) << f.Heard();
+    EXPECT_EQ(f.HeardAfter("кому?"), (std::vector<std::string>{"ключ, 1 предмет"})) << f.Heard();
     f.events.Digit(1);  // to the stone
     f.Play();
     EXPECT_EQ(f.heard.back(), "не получается.") << f.Heard();
@@ -65,7 +65,7 @@ TEST(ActionMenus, TheFirstOfTwoSameTitlesIsChosen) {
     EXPECT_EQ(f.form->Menu()->Depth, 1);
 }
 
-// The game block: a save is silent, a load brings the saved game back and
+// The game block: a save says so, a load brings the saved game back and
 // says where the hero is; a new game starts over; leaving opens the main
 // menu with no line chosen.
 TEST(ActionMenus, TheGameBlock) {
@@ -74,7 +74,7 @@ TEST(ActionMenus, TheGameBlock) {
     f.events.Digit(2);  // save
     f.events.Digit(2);  // slot 2
     f.Play();
-    EXPECT_EQ(f.heard.back(), "2 (вторая игра).") << f.Heard();
+    EXPECT_EQ(f.heard.back(), "Игра сохранена: 2 (вторая игра).") << f.Heard();
     EXPECT_TRUE(f.root.Exists("Saves/2-game.ini"));
     EXPECT_EQ(f.form->Menu()->Depth, 1);
     EXPECT_EQ(f.form->Menu()->Current, -1);

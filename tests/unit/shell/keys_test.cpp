@@ -61,7 +61,7 @@ TEST(ShellKeys, AWaitForTheVoiceLeavesTheNextKeyAlone) {
     held.events.Up(ui::vk::Space);
     held.events.Press(kF2);
     held.Play();
-    EXPECT_EQ(held.Count("Можно идти: Юг,"), 0) << held.Heard();
+    EXPECT_EQ(held.Count("Можно идти: Юг."), 0) << held.Heard();
     EXPECT_EQ(held.Count(kState), 1) << held.Heard();
     EXPECT_EQ(held.form->Menu()->Depth, 1);
 }
@@ -75,14 +75,14 @@ TEST(ShellKeys, CtrlMEatsOnlyItsOwnCharacter) {
     f.events.Press(kKeyM, 0, kCtrl);
     f.events.Press(ui::vk::Return, '\r');
     f.Play();
-    EXPECT_EQ(f.Count("Можно идти: Север,"), 1) << f.Heard();
+    EXPECT_EQ(f.Count("Можно идти: Север."), 1) << f.Heard();
     EXPECT_EQ(f.form->Menu()->Depth, 2);
 
     ShellFixture typed("");
     typed.events.Press(ui::vk::Down);
     typed.events.Press(kKeyM, '\r', kCtrl);
     typed.Play();
-    EXPECT_EQ(typed.Count("Можно идти: Север,"), 0) << typed.Heard();
+    EXPECT_EQ(typed.Count("Можно идти: Север."), 0) << typed.Heard();
     EXPECT_EQ(typed.form->Menu()->Depth, 1);
 }
 
@@ -98,7 +98,7 @@ TEST(ShellKeys, TabKeepsTheMenuFocused) {
     f.events.Press('V', Ru("в")[0]);  // "Взять"
     f.Play();
     EXPECT_TRUE(Heard(f.heard, "Идти.")) << f.Heard();
-    EXPECT_TRUE(Heard(f.heard, "Можно идти: Север,")) << f.Heard();
+    EXPECT_TRUE(Heard(f.heard, "Можно идти: Север.")) << f.Heard();
     EXPECT_TRUE(Heard(f.heard, "Взять.")) << f.Heard();
     EXPECT_EQ(f.form->Menu()->Depth, 1);
     EXPECT_EQ(f.form->Form().ActiveControl(), f.form->Menu()->List.get());
@@ -113,7 +113,7 @@ TEST(ShellKeys, DigitsWithModifiersQuickSelect) {
     f.events.Press('4', 0, kCtrl);  // carried: nothing
     f.events.Press('3', 0, kCtrlShift);
     f.Play();
-    EXPECT_EQ(f.Count("Осмотреть2 предметов"), 2) << f.Heard();
+    EXPECT_EQ(f.Count("Осмотреть, 2 предмета"), 2) << f.Heard();
     EXPECT_EQ(f.Count("Что с собой."), 1) << f.Heard();
     EXPECT_EQ(f.Count("пустая закладка меню."), 0) << f.Heard();
     EXPECT_EQ(f.form->Menu()->Depth, 2);

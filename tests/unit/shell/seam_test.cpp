@@ -173,7 +173,7 @@ TEST(ShellSeam, MouseClicksOnTheMenusList) {
     ShellFixture f("anykey");
     f.events.queue.push_back(RowClick(2, true));  // examine
     f.Play();
-    EXPECT_EQ(f.heard.back(), "2 предметов") << f.Heard();
+    EXPECT_EQ(f.heard.back(), "2 предмета") << f.Heard();
     f.events.queue.push_back(RowClick(0, true));  // the stone: its script waits
     f.events.queue.push_back(RowClick(0, true));  // during the wait
     f.events.Press(ui::vk::Space, ' ');

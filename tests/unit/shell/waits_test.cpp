@@ -32,7 +32,7 @@ TEST(ShellWaits, KeysDuringAWaitOnlyEndIt) {
     f.events.Up(ui::vk::Down);
     f.Play();
     EXPECT_EQ(f.heard, (std::vector<std::string>{"rate 60", "Ты у ворот.", "Осмотреть.",
-                                                  "Осмотреть2 предметов", "камень.",
+                                                  "Осмотреть, 2 предмета", "камень.",
                                                   "Ничего интересного."}));
     EXPECT_EQ(f.form->Menu()->Depth, 1);
     EXPECT_TRUE(f.form->Menu()->Search.empty());
@@ -60,7 +60,7 @@ TEST(ShellWaits, KeysWhileTheChoosingKeyIsHeldDoNotChooseAgain) {
     f.Play();
     EXPECT_EQ(f.Count("Ничего интересного."), 1) << f.Heard();
     EXPECT_EQ(f.Count("камень."), 0) << f.Heard();
-    EXPECT_EQ(f.Count("2 предметов"), 1) << f.Heard();
+    EXPECT_EQ(f.Count("2 предмета"), 1) << f.Heard();
     EXPECT_EQ(f.form->Project().map.objects[0].get(), stone);
     EXPECT_EQ(f.form->Rules().worldGeneration, generation);
 }
@@ -78,7 +78,7 @@ TEST(ShellWaits, AReleaseTakenByAWaitStillLetsGoOfTheKey) {
     f.events.Down(ui::vk::Return, '\r');
     f.Play();
     EXPECT_EQ(f.Count("Ничего интересного."), 1) << f.Heard();
-    EXPECT_EQ(f.Count("2 предметов"), 1) << f.Heard();
+    EXPECT_EQ(f.Count("2 предмета"), 1) << f.Heard();
 }
 
 // Death waits twice (its line, then the game-over page): keys there neither

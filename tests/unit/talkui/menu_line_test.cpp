@@ -29,7 +29,7 @@ struct MenuTest : ::testing::Test {
         };
         // Like the game's verbs: the hook builds the block it enters.
         root.AddEntry(T("Осмотреть"), etSubmenu).OnChoose = [this](TMenuLine& m, TMenuEntry& e) {
-            h.kit.UnitNoun = T("предметов");
+            h.kit.UnitNoun = {T("предмет"), T("предмета"), T("предметов")};
             built = BuildMenuBlock(&m, 0, things, etCommand, nullptr, nullptr, nullptr, 0,
                                    [this](TMenuLine&, TMenuEntry& chosen) {
                                        acted.push_back(base::Cp1251ToUtf8(*chosen.Caption));
@@ -85,7 +85,7 @@ TEST_F(MenuTest, EnteringAnnouncesTheCountUnitNounAndTitle) {
     Open(root);
     MoveTo(1);
     h.Enter();
-    EXPECT_EQ(h.Take(), (Heard{"say: 3 предметов на полу"}));
+    EXPECT_EQ(h.Take(), (Heard{"say: 3 предмета на полу"}));
     EXPECT_EQ(menu->CurrentBlock, built.get());
     EXPECT_EQ(base::Cp1251ToUtf8(menu->Prefix), "Осмотреть\\");
     EXPECT_EQ(menu->Depth, 2);
@@ -99,15 +99,15 @@ TEST_F(MenuTest, EnteringAnnouncesTheCountUnitNounAndTitle) {
     EXPECT_EQ(menu->Prefix, "");
     EXPECT_EQ(menu->Depth, 1);
 
-    menu->Choose('\0');  // chosen without a key: the caption comes first
-    EXPECT_EQ(h.Take(), (Heard{"say: Осмотреть3 предметов на полу"}));
+    menu->Choose('\0');  // chosen without a key: the caption comes first, parted from the count
+    EXPECT_EQ(h.Take(), (Heard{"say: Осмотреть, 3 предмета на полу"}));
 
     menu->Back();
     things.clear();  // an empty list builds an empty block: only its title is said
     MoveTo(1);
     h.Take();
     h.Enter();
-    EXPECT_EQ(h.Take(), (Heard{"say:  на полу"}));
+    EXPECT_EQ(h.Take(), (Heard{"say: на полу"}));
     h.ArrowDown();
     EXPECT_EQ(h.Take(), (Heard{"cue: 13"}));
 }
@@ -137,7 +137,7 @@ TEST_F(MenuTest, TheTopRefusesBackAndEscapeClearsASearchFirst) {
     MoveTo(2);
     h.Enter();
     h.Type("з");
-    EXPECT_EQ(h.Take(), (Heard{"say: 2 ", "say: Загрузить. ", "cue: 14"}));
+    EXPECT_EQ(h.Take(), (Heard{"say: 2", "say: Загрузить. ", "cue: 14"}));
     h.Escape();  // the search goes first, the block stays
     EXPECT_EQ(h.Take(), (Heard{"cue: 13"}));
     EXPECT_EQ(menu->CurrentBlock, &game);
@@ -250,7 +250,7 @@ TEST_F(MenuTest, BookmarksReturnToAPlace) {
     h.Take();
 
     h.Press('1', 0, Ctrl());
-    EXPECT_EQ(h.Take(), (Heard{"say: Осмотреть3 предметов на полу", "say: щит. "}));
+    EXPECT_EQ(h.Take(), (Heard{"say: Осмотреть, 3 предмета на полу", "say: щит. "}));
     EXPECT_EQ(menu->CurrentBlock, built.get());
     EXPECT_TRUE(acted.empty());
     h.Press('2', 0, Ctrl());
