@@ -152,17 +152,41 @@ void Rules::GameOver() {
 }
 
 void Rules::PlayProjectMusic(std::string_view name, int volume) {
+    sound_.PlayMusic(ProjectMusicFile(name));
+    sound_.SetMusicVolume(volume);
+}
+
+std::filesystem::path Rules::ProjectMusicFile(std::string_view name) const {
     // Found in any letter case; a missing file is still remembered for Ctrl+M.
     std::filesystem::path file = sound_.ProjectFile(name);
     if (file.empty()) file = ProjectFolder() / std::string(name);
-    sound_.PlayMusic(file);
-    sound_.SetMusicVolume(volume);
+    return file;
+}
+
+// Each map may have music of its own: an island that sounds like the shore
+// it was reached from loses what the author gave it. A project with one
+// tune for all plays map1.mid everywhere, as before.
+std::filesystem::path Rules::MapMusicFile() const {
+    const int64_t k = int64_t{gp.map.mapIndex} + 1;
+    if (k > 1) {
+        std::filesystem::path own = sound_.ProjectFile("map" + std::to_string(k) + ".mid");
+        if (!own.empty()) return own;
+    }
+    return ProjectMusicFile("map1.mid");
+}
+
+void Rules::PlayMapMusic() {
+    // A tune already playing goes on (the crossing's pages start the
+    // island's music before the map changes) rather than starting over.
+    const std::filesystem::path file = MapMusicFile();
+    if (!sound_.MusicPlaying || file != sound_.CurrentMusicFile) sound_.PlayMusic(file);
+    sound_.SetMusicVolume(sound_.AppliedVolume);
 }
 
 void Rules::EnterMap() {
     SayMessage(gp.map.FirstMessage);
     ShowScreenPicture(0, 0);
-    PlayProjectMusic("map1.mid", sound_.AppliedVolume);
+    PlayMapMusic();
 }
 
 bool Rules::ChangeMap(int32_t mapIndex) {

@@ -83,6 +83,11 @@ public:
     void EnterMap();
     // A music file of the project (found in any letter case) at a volume.
     void PlayProjectMusic(std::string_view name, int volume);
+    std::filesystem::path ProjectMusicFile(std::string_view name) const;
+    // The music of the map the hero is on: its own map<k>.mid when the
+    // project has one, else map1.mid.
+    std::filesystem::path MapMusicFile() const;
+    void PlayMapMusic();
     // The statement `map`: the file steps, then the map is announced. False
     // when the map could not be changed (the player heard why) or the action
     // has changed maps too often; the game stays in the map it was in.

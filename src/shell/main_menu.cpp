@@ -56,7 +56,7 @@ void TForm1::MainMenuAction(int index) {
             return;
         }
         ShowGameView();
-        rules_->PlayProjectMusic("map1.mid", sound_->AppliedVolume);
+        rules_->PlayMapMusic();  // the loaded game's map, not always the first
         ShowLoadedSlot(result);
         if (result == SlotResult::Empty) NewGame();
         return;

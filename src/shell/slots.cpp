@@ -34,6 +34,9 @@ void TForm1::ShowLoadedSlot(SlotResult result) {
         rules_->ShowScreenPicture(gp_.hero.CurScrNo, s->ScrFrame);
     }
     rules_->ShowHeroStatus();
+    // A game saved on another map brings that map's music; the same map's
+    // music plays on (or stays off, if the player stopped it).
+    if (rules_->MapMusicFile() != sound_->CurrentMusicFile) rules_->PlayMapMusic();
     SpeakPosition();
 }
 
