@@ -150,8 +150,11 @@ void EspeakOutput::Cue(int) {
 void EspeakOutput::SetRate(int setting) { espeak_SetParameter(espeakRATE, EspeakRateFor(setting), 0); }
 
 void EspeakOutput::AudioReset() {
+    // No espeak_Cancel: once its thread has finished a text, espeak-ng 1.51
+    // misses the next start after a cancel and the next espeak_Synth blocks
+    // for 150 ms. A text still being made stops at its next buffer instead,
+    // when the callback sees it is no longer the current one.
     ++generation_;
-    espeak_Cancel();
     if (queue_.Clear() && post_) post_(SpeechEvent::VoiceStopped);
 }
 
