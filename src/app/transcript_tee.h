@@ -30,6 +30,7 @@ public:
         inner_->SetRate(setting);
     }
     bool Speaking() const override { return inner_->Speaking(); }
+    bool EndsAtOnce() const override { return inner_->EndsAtOnce(); }
     void AudioReset() override { inner_->AudioReset(); }
 
 private:

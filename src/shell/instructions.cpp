@@ -38,47 +38,61 @@ void InstructionsReader::Open() {
     RichEdit2.SetVisible(true);
     form_.Focus(&RichEdit2);
     host_.ShowReadingView();
-    readingPos_ = 0;
-    readingChars_ = 0;
-    ReadLine();
+    readingPos_ = -1;
+    ended_ = false;
+    ReadFrom(0, 1);
 }
 
+// The line under the cursor follows the keys however fast they come: Up is
+// the line before the one being read, not two before it, and after the end
+// it reads the last line. At the first line Up gives the refusal cue and
+// reads it again; past the last, Down says "конец".
 bool InstructionsReader::KeyDown(int key) {
+    if (key != ui::vk::Down && key != ui::vk::Up) return false;
+    const int32_t count = RichEdit2.LineCount();
     if (key == ui::vk::Down) {
-        ++readingPos_;
-    } else if (key == ui::vk::Up) {
-        readingPos_ = std::max(readingPos_ - 2, 0);
-    } else {
-        return false;
+        if (ended_ || !ReadFrom(readingPos_ + 1, 1)) {
+            ended_ = true;
+            speech_.SayText(texts::ReadingEnd());
+        }
+        return true;
     }
-    ReadLine();
+    const int32_t from = ended_ ? count - 1 : readingPos_ - 1;
+    ended_ = false;
+    if (!ReadFrom(from, -1)) {
+        speech_.PlayCue(13);
+        ReadFrom(0, 1);
+    }
     return true;
 }
 
-void InstructionsReader::ReadLine() {
-    const int count = RichEdit2.LineCount();
-    std::string text = RichEdit2.Line(readingPos_);
-    readingChars_ += static_cast<int32_t>(text.size()) + 2;
-    while (text.empty() && readingPos_ < count) {
-        ++readingPos_;
-        text = RichEdit2.Line(readingPos_);
-        readingChars_ += static_cast<int32_t>(text.size()) + 2;
+bool InstructionsReader::ReadFrom(int32_t pos, int direction) {
+    const int32_t count = RichEdit2.LineCount();
+    for (; pos >= 0 && pos < count; pos += direction) {
+        std::string text = RichEdit2.Line(pos);
+        if (text.empty()) continue;
+        readingPos_ = pos;
+        speech_.SayText(text);
+        ShowCaret();
+        return true;
     }
-    speech_.SayText(text);
+    return false;
+}
+
+void InstructionsReader::ShowCaret() {
+    int32_t chars = 0;
+    for (int32_t i = 0; i < readingPos_; ++i) chars += static_cast<int32_t>(RichEdit2.Line(i).size()) + 2;
+    RichEdit2.SetSelStart(chars);
+    RichEdit2.ScrollCaret();
+    host_.ReadingMoved();
 }
 
 void InstructionsReader::SpeechEnded() {
-    if (readingPos_ < 0 || !host_.InReadingView()) return;
-    ++readingPos_;
-    if (readingPos_ >= RichEdit2.LineCount()) {
+    if (ended_ || readingPos_ < 0 || !host_.InReadingView() || speech_.EndsAtOnce()) return;
+    if (!ReadFrom(readingPos_ + 1, 1)) {
+        ended_ = true;
         speech_.SayText(texts::ReadingEnd());
-        readingPos_ = -1;
-        return;
     }
-    ReadLine();
-    RichEdit2.SetSelStart(readingChars_);
-    RichEdit2.ScrollCaret();
-    host_.ReadingMoved();
 }
 
 void InstructionsReader::Leave() {
@@ -89,6 +103,7 @@ void InstructionsReader::Leave() {
     RichEdit2.Font = {"Monotype Corsiva", ui::kRussianCharset, 16, ui::kFuchsia, true};
     Image2.SetVisible(true);
     readingPos_ = -1;
+    ended_ = false;
     host_.ReadingLeft();
 }
 

@@ -31,18 +31,23 @@ public:
 
     // Shows the file and reads its first line.
     void Open();
-    // Down reads the next line, Up the line two before the one being read;
-    // true when the key was one of them.
+    // Down reads the next line, Up the one before the line being read (empty
+    // lines are passed over both ways); true when the key was one of them.
     bool KeyDown(int key);
     // The end of an utterance: the next line, or "конец" after the last.
+    // A voice that ends every text at once (a printer) reads nothing on:
+    // the player steps with the arrows.
     void SpeechEnded();
     // Escape: the page text goes back under the picture, and the main menu shows.
     void Leave();
 
-    int32_t ReadingPos() const { return readingPos_; }
+    int32_t ReadingPos() const { return ended_ ? -1 : readingPos_; }
 
 private:
-    void ReadLine();
+    // Reads the first line with text from `pos` on in `direction` (+1, -1);
+    // false when there is none.
+    bool ReadFrom(int32_t pos, int direction);
+    void ShowCaret();
 
     Host& host_;
     speech::SpeechRouter& speech_;
@@ -51,8 +56,8 @@ private:
     ui::Image& Image2;
     ui::RichEdit& RichEdit2;
     std::filesystem::path programFolder_;
-    int32_t readingPos_ = -1;
-    int32_t readingChars_ = 0;
+    int32_t readingPos_ = -1;  // the line being read; -1 before the first and after the end
+    bool ended_ = false;       // "конец" was said
 };
 
 }  // namespace velmora::shell

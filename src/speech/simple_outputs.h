@@ -18,6 +18,7 @@ public:
     void Speak(const std::string& text) override;
     void Cue(int number) override;
     void SetRate(int setting) override;
+    bool EndsAtOnce() const override { return true; }
 
     // For a front end that prints every text itself (the terminal): from now
     // on nothing is written here, since a second copy of each text and the

@@ -36,6 +36,10 @@ public:
     virtual void SetRate(int setting) = 0;
     // A voice: whether it is still speaking, and cutting it off.
     virtual bool Speaking() const { return false; }
+    // Reports the end of every text as soon as it is handed over, having
+    // spoken nothing aloud (a printer): nothing is read on "when the voice
+    // is done", or a whole file would go by in an instant.
+    virtual bool EndsAtOnce() const { return false; }
     virtual void AudioReset() {}
 };
 

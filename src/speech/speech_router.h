@@ -16,6 +16,7 @@ public:
     // Takes the chosen output for the rest of the run (null: none) and clears the prefix.
     void OpenSpeech(std::unique_ptr<SpeechOutput> output);
     SpeechOutputKind Output() const;
+    bool EndsAtOnce() const { return output_ && output_->EndsAtOnce(); }
 
     void SayText(std::string_view text);
     void PlayCue(int number);

@@ -59,6 +59,7 @@ public:
     }
     void Cue(int number) override { t_.Cue(number); }
     void SetRate(int rate) override { t_.Rate(rate); }
+    bool EndsAtOnce() const override { return true; }
 
 private:
     TranscriptWriter& t_;

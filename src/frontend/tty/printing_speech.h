@@ -40,6 +40,7 @@ public:
     void Cue(int number) override;
     void SetRate(int setting) override;
     bool Speaking() const override;
+    bool EndsAtOnce() const override { return inner_ && inner_->EndsAtOnce(); }
     void AudioReset() override;
 
 private:

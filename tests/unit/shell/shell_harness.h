@@ -86,6 +86,7 @@ public:
     }
     void Cue(int number) override { heard_.push_back("cue " + std::to_string(number)); }
     void SetRate(int rate) override { heard_.push_back("rate " + std::to_string(rate)); }
+    bool EndsAtOnce() const override { return endsAtOnce_; }
 
 private:
     std::vector<std::string>& heard_;
