@@ -2,6 +2,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "base/cp1251.h"
 #include "base/paths.h"
 #include "shell/form1.h"
 #include "shell/shell_texts.h"
@@ -92,8 +93,11 @@ void TForm1::MainMenuAction(int index) {
 
 void TForm1::SpeakPosition() {
     const world::MScreen* screen = gp_.hero.currentScreen;
-    rules_->SayMessage(texts::ScreenPrefix() + (screen ? screen->Title : std::string()) +
-                           texts::LastMessage() + gp_.hero.LastMessage,
+    // Blanks at the ends of a title or a message would be heard as pauses
+    // and shown as a double space after the colon.
+    const std::string_view title = screen ? base::TrimBlanks(screen->Title) : std::string_view();
+    rules_->SayMessage(texts::ScreenPrefix() + std::string(title) + texts::LastMessage() +
+                           std::string(base::TrimBlanks(gp_.hero.LastMessage)),
                        true);
 }
 

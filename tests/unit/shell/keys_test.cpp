@@ -26,7 +26,8 @@ void WalkNorth(QueuedEvents& e) {
 }
 
 // A line a script says replaces the standard message of its own action only:
-// after a yard's OnEnter said one, F2 and F3 are heard.
+// after a yard's OnEnter said one, F2 and F3 are heard, F3 with one space
+// after its colon however the line was written.
 TEST(ShellKeys, AScriptsLineReplacesOnlyItsOwnActionsMessage) {
     ShellFixture f("say Камень холодный.", 12, {"Scr1OnEnter=say Во дворе тихо."});
     f.events.Digit(3);
@@ -39,7 +40,7 @@ TEST(ShellKeys, AScriptsLineReplacesOnlyItsOwnActionsMessage) {
     EXPECT_EQ(f.Count("Ничего интересного."), 0) << f.Heard();
     EXPECT_EQ(f.Count("Во дворе тихо."), 1) << f.Heard();
     EXPECT_EQ(f.Count(kState), 1) << f.Heard();
-    EXPECT_EQ(f.Count("Экран: Двор, последнее сообщение:  Во дворе тихо."), 1) << f.Heard();
+    EXPECT_EQ(f.Count("Экран: Двор, последнее сообщение: Во дворе тихо."), 1) << f.Heard();
 }
 
 // A script's `wait` that the voice ends owes no key release: the next key
@@ -150,6 +151,27 @@ TEST(ShellKeys, SuccessesReturnWithoutTheBoundaryCue) {
     EXPECT_FALSE(Heard(after, "cue 13")) << f.Heard();
     EXPECT_EQ(f.form->View(), vmGame);
     EXPECT_EQ(f.form->Menu()->Depth, 1);
+}
+
+}  // namespace
+}  // namespace velmora::shell::test
+
+namespace velmora::shell::test {
+namespace {
+
+// F1 names the keys the player can press: a terminal cannot send Ctrl with
+// the numeric pad, so its help names the function keys standing in for them.
+TEST(ShellKeys, TheKeyHelpNamesTheKeysOfTheFrontEnd) {
+    for (const bool terminal : {false, true}) {
+        ShellFixture f("");
+        f.terminalKeys = terminal;
+        f.events.Press(ui::vk::F1);
+        f.Play();
+        const std::string help = f.heard.back();
+        EXPECT_EQ(help.find("калькуляторном") == std::string::npos, terminal) << help;
+        EXPECT_EQ(help.find("эф 5 и эф 6") != std::string::npos, terminal) << help;
+        EXPECT_EQ(help.find("эф 9") != std::string::npos, terminal) << help;
+    }
 }
 
 }  // namespace

@@ -141,6 +141,7 @@ struct ShellFixture {
     RecordingFrontEnd frontEnd;
     std::vector<std::string> heard;
     bool speechEndsAtOnce = true;
+    bool terminalKeys = false;  // the player is in a terminal
     std::filesystem::path stateFolder;  // empty: the game root
     std::unique_ptr<TForm1> form;
 
@@ -173,6 +174,7 @@ struct ShellFixture {
             options.programFolder = root.path();
             options.stateFolder = stateFolder.empty() ? root.path() : stateFolder;
             options.nomenu = true;
+            options.terminalKeys = terminalKeys;
             options.seed = 1;
             form = std::make_unique<TForm1>(options, events, frontEnd,
                                             std::make_unique<HeardSpeech>(heard, events, speechEndsAtOnce),

@@ -97,7 +97,7 @@ TEST(ShellWaits, KeysDuringDeathsWaitsDoNotWalkAgain) {
     }
     f.Play();
     EXPECT_EQ(f.Count("Силы оставили тебя."), 1) << f.Heard();
-    EXPECT_EQ(f.Count("Экран: Двор Пустой двор.") + f.Count("Экран: Ворота"), 0);
+    EXPECT_EQ(f.Count("Экран: Двор. Пустой двор.") + f.Count("Экран: Ворота"), 0);
     EXPECT_EQ(f.form->View(), vmPicture);
     EXPECT_EQ(f.form->Project().hero.CurScrNo, 0);
     // The main menu's first line starts a new game.
@@ -121,6 +121,25 @@ TEST(ShellWaits, SettingsKeysActDuringAWait) {
     EXPECT_EQ(f.Count("rate 70"), 1);
     EXPECT_EQ(f.Count("Ничего интересного."), 1);
     EXPECT_EQ(f.form->Project().hero.fRest, 1);
+}
+
+// A key that went down during a wait belongs to it, also when the wait ends
+// by its time before the key comes up: released after, it chooses nothing
+// (a digit typed during the death's pages opened the chooser after them).
+TEST(ShellWaits, AKeyPressedDuringAWaitDoesNothingWhenReleasedAfterIt) {
+    ShellFixture f("");
+    f.Play();
+    f.heard.clear();
+    f.events.Down('3', '3');  // examine, pressed during the pause
+    f.events.Ticks(5);
+    f.form->Rules().WaitTicks(5);
+    EXPECT_FALSE(f.form->Rules().InWait());
+    f.events.Up('3');
+    f.Play();
+    EXPECT_EQ(f.Count("Осмотреть, 2 предмета"), 0) << f.Heard();
+    f.events.Digit(3);  // pressed again after the wait: it acts
+    f.Play();
+    EXPECT_EQ(f.Count("Осмотреть, 2 предмета"), 1) << f.Heard();
 }
 
 // A timed wait of two billion ticks ends with one event that brings them all.
