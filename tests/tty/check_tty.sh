@@ -4,7 +4,9 @@
 # the terminal is back in its usual mode afterwards, also after SIGTERM. Once
 # with tmux's own terminal type and once with TERM=linux, as on the console.
 # Then the shipped game with --speech print: each text on the screen once, and
-# no English line (a cue or a rate) for the screen reader to read out.
+# no English line (a cue or a rate) for the screen reader to read out. Last,
+# with --speech none, no key is lost: not after Escape ends the introduction,
+# not in the instructions however fast the arrows come.
 #   check_tty.sh VELMORA GAME_ROOT SHIPPED_GAME
 # Exit status 77 (skipped) when tmux is missing.
 set -euo pipefail
@@ -155,6 +157,48 @@ printed() {
   echo "ok: --speech print"
 }
 
+# The last line of the screen that holds text.
+last_line() { screen_of "$1" | grep -v '^$' | tail -n 1; }
+
+no_key_lost() {
+  local session=keys
+  start_shell "$session" "$shipped"
+  tm send-keys -t "$session" "$velmora --frontend tty --root $tmp/root --speech none --sound none; echo EXIT=\$?" Enter
+  wait_for "$session" "Над озером Вельмой стоит старый маяк.*"
+  tm send-keys -t "$session" Escape
+  wait_for "$session" "Главное меню: .*"
+  # Five Downs at once after the menu: the page's pause must not eat one.
+  for _ in 1 2 3 4 5; do tm send-keys -t "$session" Down; sleep 0.3; done
+  wait_for "$session" "Выход"
+  # Instructions: Down, Down, Up as fast as they come land on the second line.
+  tm send-keys -t "$session" Home
+  sleep 0.3
+  tm send-keys -t "$session" 3
+  wait_for "$session" "Вельмора. Инструкция игрока."
+  tm send-keys -t "$session" Down Down Up
+  sleep 1
+  local second
+  second=$(screen_of "$session" | grep -v '^$' | tail -n 3 | head -n 1)
+  [ "$(last_line "$session")" = "$second" ] || fail "Up did not come back to the line before" "$session"
+  # (A key within the escape timeout after Escape would make one Alt+key.)
+  tm send-keys -t "$session" Escape
+  sleep 0.5
+  [ "$(screen_of "$session" | grep -c '^Главное меню')" = 2 ] || fail "Escape did not leave the instructions" "$session"
+  # The chooser is left with Escape.
+  tm send-keys -t "$session" 2
+  wait_for "$session" "Выберите отгрузку: .*"
+  tm send-keys -t "$session" Escape
+  sleep 0.5
+  [ "$(screen_of "$session" | grep -c '^Главное меню')" = 3 ] || fail "Escape did not leave the chooser" "$session"
+  tm send-keys -t "$session" 1
+  wait_for "$session" "Сторожка маяка. Ты один.*"
+  tm send-keys -t "$session" C-c
+  wait_for "$session" "EXIT=0"
+  tm kill-session -t "$session"
+  echo "ok: no key lost"
+}
+
 play default ""
 play console linux
 printed
+no_key_lost
