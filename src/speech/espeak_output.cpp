@@ -113,7 +113,7 @@ EspeakOutput::~EspeakOutput() {
 
 void EspeakOutput::Speak(const std::string& text) {
     const uintptr_t gen = ++generation_;
-    queue_.Begin();
+    queue_.Begin(gen);
     timings_.firstBuffer = 0;
     timings_.firstSample = 0;
     timings_.spoken = Now();
@@ -137,9 +137,10 @@ int EspeakOutput::OnSynth(short* wav, int samples, void* userData, bool terminat
     if (wav != nullptr && samples > 0) {
         if (timings_.firstBuffer == 0) timings_.firstBuffer = Now();
         samplesMade_ += static_cast<uint64_t>(samples);
-        if (stream_) queue_.Append(wav, static_cast<size_t>(samples));
+        // The queue checks the text again: a cut may have come since the check above.
+        if (stream_) queue_.Append(gen, wav, static_cast<size_t>(samples));
     }
-    if (terminated && queue_.Finish() && post_) post_(SpeechEvent::VoiceStopped);
+    if (terminated && queue_.Finish(gen) && post_) post_(SpeechEvent::VoiceStopped);
     return 0;
 }
 

@@ -4,23 +4,24 @@
 
 namespace velmora::speech {
 
-void PcmQueue::Begin() {
+void PcmQueue::Begin(uint64_t id) {
     std::lock_guard lock(mutex_);
     samples_.clear();
+    id_ = id;
     open_ = true;
     finished_ = false;
     out_ = 0;
 }
 
-void PcmQueue::Append(const int16_t* samples, size_t count) {
+void PcmQueue::Append(uint64_t id, const int16_t* samples, size_t count) {
     std::lock_guard lock(mutex_);
-    if (!open_) return;
+    if (!open_ || id != id_) return;
     samples_.insert(samples_.end(), samples, samples + count);
 }
 
-bool PcmQueue::Finish() {
+bool PcmQueue::Finish(uint64_t id) {
     std::lock_guard lock(mutex_);
-    if (!open_) return false;
+    if (!open_ || id != id_) return false;
     finished_ = true;
     if (!samples_.empty()) return false;
     open_ = false;

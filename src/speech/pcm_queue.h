@@ -11,12 +11,14 @@ namespace velmora::speech {
 
 class PcmQueue {
 public:
-    // A new utterance begins; its samples follow with Append, then Finish.
-    void Begin();
-    void Append(const int16_t* samples, size_t count);
+    // Utterance `id` begins; its samples follow with Append, then Finish.
+    // Samples and ends of any other id (a text cut off while the synthesiser
+    // still made it) are dropped.
+    void Begin(uint64_t id);
+    void Append(uint64_t id, const int16_t* samples, size_t count);
     // The utterance is complete. True when every sample has already gone out
     // (speech has ended now, and nothing later will say so).
-    bool Finish();
+    bool Finish(uint64_t id);
     // Fills out with the next samples and silence after them. True when this
     // call handed out the last sample of a finished utterance.
     bool Read(int16_t* out, size_t count);
@@ -32,6 +34,7 @@ private:
     std::deque<int16_t> samples_;
     bool open_ = false;      // an utterance has begun and not yet ended or been cut
     bool finished_ = false;  // its synthesis is complete
+    uint64_t id_ = 0;         // the utterance Begin named
     uint64_t out_ = 0;
 };
 

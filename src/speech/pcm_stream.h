@@ -13,8 +13,8 @@
 namespace velmora::speech {
 
 // The voice's samples as the device takes them: stereo float frames at twice
-// the voice's rate, each sample followed by its mean with the next (a 2x
-// linear interpolation, one sample late). Desktop sound servers mix in float
+// the voice's rate, each sample after its mean with the one before (a 2x
+// linear interpolation). Desktop sound servers mix in float
 // stereo anyway, and a writer that hands audio on in blocks of bytes (SDL's
 // disk driver flushes every 4 KiB) passes 11.6 ms a block at 44.1 kHz float
 // stereo, against 93 ms for the voice's own 22.05 kHz mono 16-bit.

@@ -42,12 +42,12 @@ TEST(PcmQueue, TheLastSampleOfAFinishedUtteranceEndsSpeechOnce) {
     PcmQueue q;
     int16_t out[4];
     EXPECT_FALSE(q.Busy());
-    q.Begin();
+    q.Begin(1);
     const int16_t a[] = {1, 2, 3, 4, 5, 6};
-    q.Append(a, 6);
+    q.Append(1, a, 6);
     EXPECT_FALSE(q.Read(out, 4));  // not finished yet
     EXPECT_EQ(out[3], 4);
-    EXPECT_FALSE(q.Finish());      // samples still waiting
+    EXPECT_FALSE(q.Finish(1));      // samples still waiting
     EXPECT_TRUE(q.Busy());
     EXPECT_TRUE(q.Read(out, 4));   // 5, 6, then silence
     EXPECT_EQ(out[1], 6);
@@ -57,26 +57,38 @@ TEST(PcmQueue, TheLastSampleOfAFinishedUtteranceEndsSpeechOnce) {
     EXPECT_EQ(q.SamplesOut(), 6u);
 
     // Played out before synthesis finished: Finish itself ends it.
-    q.Begin();
-    q.Append(a, 2);
+    q.Begin(1);
+    q.Append(1, a, 2);
     EXPECT_FALSE(q.Read(out, 4));
-    EXPECT_TRUE(q.Finish());
-    EXPECT_FALSE(q.Finish());
+    EXPECT_TRUE(q.Finish(1));
+    EXPECT_FALSE(q.Finish(1));
 }
 
 TEST(PcmQueue, ClearingCutsOffWithoutALaterEnd) {
     PcmQueue q;
     int16_t out[4];
     EXPECT_FALSE(q.Clear());  // nothing to cut
-    q.Begin();
+    q.Begin(1);
     const int16_t a[] = {1, 2, 3};
-    q.Append(a, 3);
+    q.Append(1, a, 3);
     EXPECT_TRUE(q.Clear());
     EXPECT_FALSE(q.Busy());
-    q.Append(a, 3);            // late samples of the cut utterance are dropped
-    EXPECT_FALSE(q.Finish());
+    q.Append(1, a, 3);            // late samples of the cut utterance are dropped
+    EXPECT_FALSE(q.Finish(1));
     EXPECT_FALSE(q.Read(out, 4));
     EXPECT_EQ(out[0], 0);
+
+    // The next text has begun when the synthesiser's last words on the cut
+    // one arrive: they neither sound in it nor end it.
+    q.Begin(2);
+    const int16_t b[] = {7, 8};
+    q.Append(2, b, 2);
+    q.Append(1, a, 3);
+    EXPECT_FALSE(q.Finish(1));
+    EXPECT_FALSE(q.Read(out, 4));
+    EXPECT_EQ(std::vector<int16_t>(out, out + 4), (std::vector<int16_t>{7, 8, 0, 0}));
+    EXPECT_TRUE(q.Busy());
+    EXPECT_TRUE(q.Finish(2));
 }
 
 // Frames of a feed as mono values (both channels must agree), in calls of
@@ -102,10 +114,10 @@ TEST(PcmFeed, EachSampleTwiceAsMeanThenItselfWhateverTheDeviceAsksAtATime) {
     for (const auto& calls : callSizes) {
         PcmQueue q;
         PcmFeed feed(q);
-        q.Begin();
+        q.Begin(1);
         const int16_t a[] = {16384, -16384, 0};
-        q.Append(a, 3);
-        q.Finish();
+        q.Append(1, a, 3);
+        q.Finish(1);
         int ends = 0;
         EXPECT_EQ(FeedFrames(feed, calls, &ends), expected) << "first call " << calls[0];
         EXPECT_EQ(ends, 1) << "first call " << calls[0];
@@ -117,15 +129,15 @@ TEST(PcmFeed, ANewTextCutsTheOldOneOffAtTheNextBuffer) {
     for (const size_t first : firstCalls) {
         PcmQueue q;
         PcmFeed feed(q);
-        q.Begin();
+        q.Begin(1);
         const std::vector<int16_t> old(100, 8192);  // 0.25
-        q.Append(old.data(), old.size());
+        q.Append(1, old.data(), old.size());
         int ends = 0;
         FeedFrames(feed, {first}, &ends);
         q.Clear();
-        q.Begin();
+        q.Begin(1);
         const std::vector<int16_t> next(4, -8192);
-        q.Append(next.data(), next.size());
+        q.Append(1, next.data(), next.size());
         const std::vector<float> heard = FeedFrames(feed, {6}, &ends);
         EXPECT_EQ(heard, (std::vector<float>{-0.125f, -0.25f, -0.25f, -0.25f, -0.25f, -0.25f}))
             << "after " << first;
