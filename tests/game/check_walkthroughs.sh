@@ -50,6 +50,39 @@ no_doubled_titles() {
   if [ -n "$doubled" ]; then fail "the title again after it: $doubled"; fi
 }
 
+# Every spoken line is good Russian for the ear and for braille: no number
+# glued to a word («Осмотреть3»), every count agreeing with its number
+# («1 предмет», «3 предмета», «5 предметов»), no English word, no line that
+# ends in a comma.
+reads_well() {
+  local bad
+  bad=$(python3 - "$tmp/$name.tr" <<'PY'
+import re, sys
+forms = {"предмет": ("предмет", "предмета", "предметов"),
+         "направлени": ("направление", "направления", "направлений"),
+         "действи": ("действие", "действия", "действий"),
+         "отгруз": ("отгрузка", "отгрузки", "отгрузок"),
+         "пункт": ("пункт", "пункта", "пунктов")}
+def form(n, three):
+    if 11 <= n % 100 <= 14: return three[2]
+    return three[0] if n % 10 == 1 else three[1] if 2 <= n % 10 <= 4 else three[2]
+for line in open(sys.argv[1], encoding="utf-8"):
+    if not line.startswith("say: "): continue
+    text = line[5:].rstrip("\n").replace("\\n", " ")  # the transcript's line breaks
+    why = None
+    if re.search(r"[^\W\d_]\d", text): why = "a number glued to a word"
+    elif re.search(r"[A-Za-z]", text): why = "an English word"
+    elif text.rstrip().endswith(","): why = "a comma at the end"
+    for n, word in re.findall(r"(\d+) ([а-яё]+)", text):
+        for stem, three in forms.items():
+            if word.startswith(stem) and word != form(int(n), three):
+                why = "«%s %s» does not agree" % (n, word)
+    if why: print("%s: %s" % (why, text))
+PY
+)
+  if [ -n "$bad" ]; then fail "spoken badly: $bad"; fi
+}
+
 play() {
   name=$1
   rm -rf "$tmp/root"
@@ -59,6 +92,7 @@ play() {
     fail "velmora failed"; cat "$tmp/$name.err" >&2; return
   fi
   if [ -s "$tmp/$name.err" ]; then fail "complaints on stderr:"; cat "$tmp/$name.err" >&2; fi
+  reads_well
 }
 
 play win
