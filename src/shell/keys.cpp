@@ -66,7 +66,15 @@ void TForm1::FormKeyDown(int& key, ui::ShiftState shift) {
     }
     const bool jaws = speech_.Output() == speech::SpeechOutputKind::soJaws;
     if (viewMode_ == vmReading && !jaws) {
-        reader_->KeyDown(key);
+        // Escape leaves on its release; any other key that moves nothing is
+        // refused aloud rather than lost in silence.
+        if (!reader_->KeyDown(key) && key != ui::vk::Escape && !IsModifierKey(key)) {
+            if (key == ui::vk::F1) {
+                SayKeyHelp();
+            } else {
+                speech_.PlayCue(13);
+            }
+        }
         return;
     }
     if (viewMode_ != vmGame) return;
