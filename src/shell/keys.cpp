@@ -68,7 +68,9 @@ void TForm1::FormKeyDown(int& key, ui::ShiftState shift) {
     if (viewMode_ == vmReading && !jaws) {
         // Escape leaves on its release; any other key that moves nothing is
         // refused aloud rather than lost in silence.
-        if (!reader_->KeyDown(key) && key != ui::vk::Escape && !IsModifierKey(key)) {
+        if (reader_->KeyDown(key)) {
+            key = 0;  // the reader puts the caret on the line it reads
+        } else if (key != ui::vk::Escape && !IsModifierKey(key)) {
             if (key == ui::vk::F1) {
                 SayKeyHelp();
             } else {

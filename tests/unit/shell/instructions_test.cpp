@@ -60,6 +60,10 @@ TEST(Instructions, ArrowsMoveAndEscapeLeaves) {
     EXPECT_EQ(f.heard, (std::vector<std::string>{"Вторая", "Третья", "Вторая", "Первая", "cue 13",
                                                   "Первая", "Вторая", "Третья", "конец", "конец",
                                                   "Третья"}));
+    // The caret stands at the line being read, for the companion's eyes.
+    auto* text = dynamic_cast<ui::RichEdit*>(FindControl(f.form->Form(), "RichEdit2"));
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->CaretLine(), 3);
     f.events.Press(ui::vk::Escape, 27);
     f.Play();
     EXPECT_EQ(f.form->View(), vmPicture);
