@@ -14,13 +14,13 @@ namespace velmora::speech {
 
 // The voice's samples as the device takes them: stereo float frames at twice
 // the voice's rate, each sample after its mean with the one before (a 2x
-// linear interpolation). Desktop sound servers mix in float
-// stereo anyway, and a writer that hands audio on in blocks of bytes (SDL's
-// disk driver flushes every 4 KiB) passes 11.6 ms a block at 44.1 kHz float
-// stereo, against 93 ms for the voice's own 22.05 kHz mono 16-bit.
+// linear interpolation). Desktop sound servers mix in float stereo anyway,
+// and a writer that hands audio on in blocks of bytes (SDL's disk driver
+// writes through stdio, 4 KiB at a time) passes 11.6 ms a block at 44.1 kHz
+// float stereo, against 93 ms for the voice's own 22.05 kHz mono 16-bit.
 class PcmFeed {
 public:
-    explicit PcmFeed(PcmQueue& queue) : queue_(queue) {}
+    explicit PcmFeed(PcmQueue& queue) : queue_(queue) { mono_.resize(4096); }
     // Fills `frames` frames (two floats each) from the queue, silence after
     // its samples. True when this call handed out the last sample of a
     // finished utterance.
