@@ -21,6 +21,10 @@ public:
         t_.Say(text);
         inner_->Speak(text);
     }
+    void SpeakAgain(const std::string& text) override {
+        t_.Review(text);
+        inner_->SpeakAgain(text);
+    }
     void Cue(int number) override {
         t_.Cue(number);
         inner_->Cue(number);

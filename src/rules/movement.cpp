@@ -1,4 +1,5 @@
 // Exits, walking, describing screens, death and entering a map.
+#include <algorithm>
 #include <limits>
 
 #include "base/encoding.h"
@@ -81,6 +82,12 @@ bool Rules::GoToScreen(int32_t target) {
     view_.SetGameText(description);
     hero.LastMessage = description;
     ShowScreenPicture(target, screen.ScrFrame);
+    speech_.SayText(ArrivalText(screen, description));
+    if (!screen.OnEnter.empty()) RunScript(screen.OnEnter);
+    return true;
+}
+
+std::string Rules::ArrivalText(const world::MScreen& screen, const std::string& description) const {
     // A full stop after the title, or the voice runs it into the description
     // ("Экран: Сторожка Холодный очаг") as one phrase.
     std::string arrival = texts::ScreenPrefix() + screen.Title;
@@ -89,9 +96,21 @@ bool Rules::GoToScreen(int32_t target) {
         const bool ended = last == '.' || last == '!' || last == '?' || last == ':';
         arrival += (last == ' ' ? "" : ended ? " " : ". ") + description;
     }
-    speech_.SayText(arrival);
-    if (!screen.OnEnter.empty()) RunScript(screen.OnEnter);
-    return true;
+    return arrival;
+}
+
+// The description last heard here (the first, before any arrival), picked
+// without moving the list's cursor: asking where one is spends nothing.
+std::string Rules::CurrentDescription(const world::MScreen& screen) const {
+    const std::vector<std::string>& lines = screen.Descr.lines;
+    if (screen.DescrOnState != 0) {
+        return screen.State >= 0 && static_cast<size_t>(screen.State) < lines.size()
+                   ? lines[static_cast<size_t>(screen.State)]
+                   : std::string();
+    }
+    if (lines.empty()) return {};
+    const int64_t at = std::clamp<int64_t>(screen.Descr.cursor, 0, static_cast<int64_t>(lines.size()) - 1);
+    return lines[static_cast<size_t>(at)];
 }
 
 bool Rules::WalkTo(int32_t target) {

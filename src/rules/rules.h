@@ -81,6 +81,9 @@ public:
     void DieWithText(const std::string& message, int32_t picture);
     void GameOver();
     void EnterMap();
+    // "Экран: " + the title + the description, as arriving says it.
+    std::string ArrivalText(const world::MScreen& screen, const std::string& description) const;
+    std::string CurrentDescription(const world::MScreen& screen) const;
     // A music file of the project (found in any letter case) at a volume.
     void PlayProjectMusic(std::string_view name, int volume);
     std::filesystem::path ProjectMusicFile(std::string_view name) const;

@@ -182,6 +182,25 @@ int ActionMenus::ObjectListHook(talkui::TMenuEntry& entry, const std::vector<wor
     return 0;
 }
 
+// The list ends with a full stop, not with the comma after every label
+// that braille would show.
+std::string ActionMenus::ExitsPhrase(const std::vector<rules::Exit>& exits, int plain) {
+    std::string said = texts::CanGo();
+    if (plain == 15) {
+        said += texts::AllFour();
+    } else {
+        said += ": ";
+        for (size_t i = 0; i < exits.size(); ++i) said += (i ? ", " : "") + exits[i].label;
+    }
+    return said + ".";
+}
+
+std::string ActionMenus::ExitsPhrase() {
+    std::vector<rules::Exit> exits;
+    const int plain = rules_.ListExits(exits);
+    return exits.empty() ? std::string() : ExitsPhrase(exits, plain);
+}
+
 int ActionMenus::GoHook(talkui::TMenuEntry& entry) {
     kit_.UnitNoun = texts::Directions();
     std::vector<rules::Exit> exits;
@@ -190,17 +209,7 @@ int ActionMenus::GoHook(talkui::TMenuEntry& entry) {
         rules_.SayMessage(rules_.NextMessage(gp_.game.NoGo));
         return 3;
     }
-    // The list ends with a full stop, not with the comma after every label
-    // that braille would show.
-    std::string said = texts::CanGo();
-    if (plain == 15) {
-        said += texts::AllFour();
-    } else {
-        said += ": ";
-        for (size_t i = 0; i < exits.size(); ++i) said += (i ? ", " : "") + exits[i].label;
-    }
-    said += ".";
-    rules_.SayMessage(said);
+    rules_.SayMessage(ExitsPhrase(exits, plain));
     auto labels = std::make_shared<std::vector<std::string>>();
     auto targets = std::make_shared<std::vector<int32_t>>();
     for (const rules::Exit& e : exits) {

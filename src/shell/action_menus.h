@@ -41,7 +41,11 @@ public:
     // Goes back up to `times` levels with speech muted, never past the action menu.
     void QuietBack(int times);
 
+    // "Можно идти: …." for the hero's screen; empty when there is no exit.
+    std::string ExitsPhrase();
+
 private:
+    static std::string ExitsPhrase(const std::vector<rules::Exit>& exits, int plain);
     struct ObjectList;
     using ObjectAction = std::function<void(size_t index, world::MObj& object)>;
 

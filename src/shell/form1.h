@@ -145,6 +145,9 @@ private:
     void FormKeyUp(int& key, ui::ShiftState shift);
     void RichEdit2KeyUp(int& key, ui::ShiftState shift);
     void PictureKeyUp(int key);
+    bool ListeningKey(int key, ui::ShiftState shift);
+    void SayWhereAmI();
+    std::string PictureScreenText() const;  // the title and lines, as the screen says them
     void SayKeyHelp();
     void SayOnlyCount(int entries);
     void SpeedStep(int delta);
@@ -223,10 +226,12 @@ private:
     int32_t pendingDigit_ = 0;
     bool togglingMusic_ = false;
     bool swallowNextChar_ = false;
-    int settingKeyDown_ = 0;
+    int settingKeyDown_ = 0;  // a settings key went down: its release is not a key of its own
+    bool ctrlHeld_ = false;   // Ctrl is down: its repeats do not silence again
+    std::string pictureTitle_;
     // Keys that went down during a wait and are not up yet, by key code.
     std::array<bool, 256> downInWait_{};
-    bool TakeDownInWait(int key);  // a settings key went down: its release is not a key of its own
+    bool TakeDownInWait(int key);
     std::optional<base::FileError> startupError_;
 
     // What the toolkit shows in its shared edit and list, as last drawn: the

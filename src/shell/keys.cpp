@@ -13,7 +13,7 @@ namespace {
 
 constexpr int kNumPlus = 107, kNumMinus = 109, kNumMultiply = 106, kNumDivide = 111;
 constexpr int kKeyM = 77;
-constexpr int kDigit1 = 49, kF2 = 113, kF3 = 114;
+constexpr int kDigit1 = 49, kF2 = 113, kF3 = 114, kF4 = 115, kF11 = 122, kF12 = 123;
 
 int DigitValue(int key) { return key == ui::vk::Digit0 ? 10 : key - ui::vk::Digit0; }
 
@@ -28,7 +28,52 @@ bool IsModifierKey(int key) {
            key == ui::vk::Capital || key == 91 || key == 92;  // 91, 92: the Windows keys
 }
 
+// The keys for hearing again and for silence: they change nothing in the
+// game, act in every view and during every wait, and their release ends no
+// wait (a player going back over a page's narration stays on the page).
+bool IsListeningKey(int key) {
+    return key == ui::vk::Control || key == kF4 || key == ui::vk::F10 || key == kF11 ||
+           key == kF12;
+}
+
 }  // namespace
+
+// F4 where the hero is, F10 the last text again, F11 and F12 back and
+// forward through what was said; Ctrl alone silences the voice. True when the
+// key was one of them and is spent (Ctrl is not: it is held with others).
+bool TForm1::ListeningKey(int key, ui::ShiftState shift) {
+    if (key == ui::vk::Control) {
+        // Once per press: a held Ctrl repeats, and would cut off what the
+        // key it is held with says (a new speech rate).
+        if (!ctrlHeld_) speech_.Silence();
+        ctrlHeld_ = true;
+        return false;
+    }
+    if (shift.Ctrl || shift.Alt || !IsListeningKey(key)) return false;
+    if (key == kF4) {
+        SayWhereAmI();
+    } else {
+        speech_.Review(key == kF11 ? -1 : key == kF12 ? 1 : 0);
+    }
+    return true;
+}
+
+// Where am I: the screen's title and description as arriving says them, and
+// the exits, spending nothing and changing no message the game keeps. On the
+// main menu, its title and lines again; elsewhere the last text.
+void TForm1::SayWhereAmI() {
+    const world::MScreen* screen = gp_.hero.currentScreen;
+    if (viewMode_ == vmGame && screen) {
+        std::string text = rules_->ArrivalText(*screen, rules_->CurrentDescription(*screen));
+        const std::string exits = actions_->ExitsPhrase();
+        if (!exits.empty()) text += (text.back() == '.' ? " " : ". ") + exits;
+        speech_.SayText(text);
+    } else if (viewMode_ == vmPicture) {
+        speech_.SayText(PictureScreenText());
+    } else {
+        speech_.Review(0);
+    }
+}
 
 // Speech rate, music volume and music on or off: true when the key was Ctrl+M.
 bool TForm1::SettingKey(int key, ui::ShiftState shift) {
@@ -45,12 +90,19 @@ bool TForm1::SettingKey(int key, ui::ShiftState shift) {
 // During a wait only the settings keys act (they change nothing in the game,
 // and a player slowing down a long narration should not have to sit it out);
 // their release ends the wait like any other key.
-void TForm1::KeyDownInWait(int key, ui::ShiftState shift) { SettingKey(key, shift); }
+void TForm1::KeyDownInWait(int key, ui::ShiftState shift) {
+    if (!ListeningKey(key, shift)) SettingKey(key, shift);
+}
 
 // A release that ends a wait, or comes while one runs, reaches no control;
 // the key is let go all the same, or the next key would count as held.
 void TForm1::KeyUpInWait(int key) {
-    rules_->OnKeyUp(key);
+    if (key == ui::vk::Control) ctrlHeld_ = false;
+    if (IsListeningKey(key)) {
+        rules_->waits.keyHeld = false;
+    } else {
+        rules_->OnKeyUp(key);
+    }
     pendingDigit_ = 0;
     kit_.KeyLock = false;
     if (kit_.ActiveLine) kit_.ActiveLine->KeyHeld = false;
@@ -59,6 +111,11 @@ void TForm1::KeyUpInWait(int key) {
 void TForm1::FormKeyDown(int& key, ui::ShiftState shift) {
     // A settings key answers on its way down; its release is not another key.
     settingKeyDown_ = shift.Ctrl && IsSettingKey(key) ? key : 0;
+    if (ListeningKey(key, shift)) {
+        settingKeyDown_ = key;
+        key = 0;
+        return;
+    }
     if (SettingKey(key, shift)) {
         key = 0;
         swallowNextChar_ = true;
@@ -116,8 +173,10 @@ void TForm1::FormKeyUp(int& key, ui::ShiftState) {
         key = 0;
         return;
     }
+    if (key == ui::vk::Control) ctrlHeld_ = false;
     if (settingKeyDown_ != 0 && key == settingKeyDown_) {
         settingKeyDown_ = 0;
+        key = 0;
         return;
     }
     if (viewMode_ == vmPicture) {

@@ -31,12 +31,17 @@ void TForm1::ShowPictureScreen(const std::string& name, const std::string& title
     KinPanel.SetVisible(true);
     SetView(vmPicture, "picture");
     pictureCursor_ = 0;
-    std::string said = title + ": ";
-    for (const std::string& line : pictureLines_) said += line + "\r\n";
+    pictureTitle_ = title;
     // A menu is never the standard message that a script's say replaces: after
     // a script ends the game with a line and `exit`, the player still hears it.
     rules_->suppressNext = false;
-    rules_->SayMessage(said);
+    rules_->SayMessage(PictureScreenText());
+}
+
+std::string TForm1::PictureScreenText() const {
+    std::string said = pictureTitle_ + ": ";
+    for (const std::string& line : pictureLines_) said += line + "\r\n";
+    return said;
 }
 
 void TForm1::MainMenuAction(int index) {

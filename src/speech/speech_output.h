@@ -30,6 +30,9 @@ public:
     virtual SpeechOutputKind Kind() const = 0;
     // A trimmed, non-empty code page 1251 text.
     virtual void Speak(const std::string& text) = 0;
+    // A text heard before, spoken again because the player asked for it; an
+    // output that prints marks it, so a reader can tell it from a new one.
+    virtual void SpeakAgain(const std::string& text) { Speak(text); }
     // A numbered cue; outputs without cues of their own beep.
     virtual void Cue(int number) = 0;
     // The rate setting of the shell (0 to 120, 60 by default).

@@ -27,13 +27,22 @@ void SpeechRouter::SayText(std::string_view text) {
     if (full == "0") return;
     const std::string_view trimmed = base::TrimBlanks(full);
     if (trimmed.empty()) return;
+    history_.emplace_back(trimmed);
+    if (history_.size() > kHistoryLength) history_.pop_front();
+    reviewed_ = history_.size();
+    Speak(history_.back(), false);
+}
+
+void SpeechRouter::Speak(const std::string& text, bool again) {
+    ignoreEnd_ = false;
+    auto say = [&] { again ? output_->SpeakAgain(text) : output_->Speak(text); };
     switch (Output()) {
         case SpeechOutputKind::soJaws:
-            output_->Speak(std::string(trimmed));
+            say();
             SpeechBusy = false;
             break;
         case SpeechOutputKind::soReader:
-            output_->Speak(std::string(trimmed));
+            say();
             break;
         case SpeechOutputKind::soSapi:
             if (output_->Speaking()) {
@@ -43,11 +52,58 @@ void SpeechRouter::SayText(std::string_view text) {
             // The voice hears the text in lower case; it lower-cases it itself
             // (EspeakOutput), so that a printed line or a transcript wrapped
             // around it keeps the text as the game wrote it.
-            output_->Speak(std::string(trimmed));
+            say();
             break;
         case SpeechOutputKind::soNone:
             break;
     }
+}
+
+bool SpeechRouter::Review(int step) {
+    if (history_.empty()) {
+        PlayCue(13);
+        return false;
+    }
+    const size_t last = history_.size() - 1;
+    size_t at = reviewed_ > last ? last : reviewed_;  // none reviewed yet: from the newest
+    bool boundary = false;
+    if (step == 0) {
+        at = last;
+    } else if (step < 0) {
+        boundary = at == 0;
+        at = boundary ? 0 : at - 1;
+    } else {
+        boundary = at >= last;
+        at = boundary ? last : at + 1;
+    }
+    reviewed_ = at;
+    if (boundary) PlayCue(13);
+    if (SpeechMuted) return true;
+    SpeechBusy = true;
+    Speak(history_[at], true);
+    return true;
+}
+
+void SpeechRouter::Silence() {
+    switch (Output()) {
+        case SpeechOutputKind::soSapi:
+            // The reset reports a stop of its own, which is not the end of a text.
+            if (output_->Speaking()) {
+                IgnoreNextStop = true;
+                output_->AudioReset();
+            }
+            break;
+        case SpeechOutputKind::soReader:
+            output_->AudioReset();
+            // A reader reports the end of the text it cut off: no reading on.
+            ignoreEnd_ = SpeechBusy;
+            break;
+        default:
+            break;
+    }
+    if (!SpeechBusy) return;
+    if (onSpeechEnding) onSpeechEnding();
+    SpeechBusy = false;
 }
 
 void SpeechRouter::PlayCue(int number) {
@@ -71,6 +127,10 @@ void SpeechRouter::OnVoiceStop() {
 }
 
 void SpeechRouter::OnSpeechEnd() {
+    if (ignoreEnd_) {
+        ignoreEnd_ = false;
+        return;
+    }
     if (onSpeechEnding) onSpeechEnding();
     SpeechBusy = false;
     if (onSpeechEnded) onSpeechEnded();

@@ -2,6 +2,7 @@
 // one output for the whole run and knows when speech has ended.
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -26,6 +27,19 @@ public:
     void MuteSpeech() { SpeechMuted = true; }
     void UnmuteSpeech() { SpeechMuted = false; }
 
+    // What was said in this run, the newest last (at most kHistoryLength
+    // texts; a page's text is one). Hearing it again adds nothing to it.
+    static constexpr size_t kHistoryLength = 1000;
+    const std::deque<std::string>& History() const { return history_; }
+    // Speaks a text of the history again: step −1 the one before the text
+    // last reviewed, +1 the one after it, 0 the newest. At either end the
+    // boundary cue sounds and the end's text is spoken again. False (and the
+    // cue) when nothing has been said yet.
+    bool Review(int step);
+    // Stops the voice at once, as if it had finished: a wait for the end of
+    // speech ends, but nothing is read on (the instructions stay on their line).
+    void Silence();
+
     // The voice stopped: its own reset, or the end of an utterance.
     void OnVoiceStop();
     // An utterance has ended.
@@ -45,8 +59,14 @@ public:
     bool IgnoreNextStop = false;
 
 private:
+    // Hands a trimmed text to the output, by its kind.
+    void Speak(const std::string& text, bool again);
+
     std::unique_ptr<SpeechOutput> output_;
     int rate_ = 60;
+    std::deque<std::string> history_;
+    size_t reviewed_ = 0;  // the history's text last reviewed; its size: none
+    bool ignoreEnd_ = false;  // the end of a silenced text is not an end of reading
 };
 
 }  // namespace velmora::speech

@@ -409,6 +409,10 @@ void SpeechdOutput::OnNotice(SpeechdNotice notice, size_t messageId) {
     }
 }
 
+void SpeechdOutput::AudioReset() {
+    Call([&] { spd_cancel(Conn(connection_)); });
+}
+
 void SpeechdOutput::Cue(int number) {
     if (cue_) cue_(number);
 }

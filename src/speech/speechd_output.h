@@ -41,6 +41,8 @@ public:
     void Speak(const std::string& text) override;
     void Cue(int number) override;
     void SetRate(int setting) override;
+    // Cuts off the text being spoken (the player silenced the voice).
+    void AudioReset() override;
 
     // For measurements: when the last text was handed over and when the daemon began it.
     std::atomic<int64_t> spokenAt{0};

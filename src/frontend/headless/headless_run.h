@@ -57,6 +57,10 @@ public:
         t_.Say(text);
         post_(speech::SpeechEvent::SpeechEnded);
     }
+    void SpeakAgain(const std::string& text) override {
+        t_.Review(text);
+        post_(speech::SpeechEvent::SpeechEnded);
+    }
     void Cue(int number) override { t_.Cue(number); }
     void SetRate(int rate) override { t_.Rate(rate); }
     bool EndsAtOnce() const override { return true; }

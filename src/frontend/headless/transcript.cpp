@@ -36,6 +36,9 @@ std::string TranscriptWriter::Shown(const std::filesystem::path& file) const {
 void TranscriptWriter::Say(std::string_view text) {
     Line("say: " + TranscriptText(base::Cp1251ToUtf8(text)));
 }
+void TranscriptWriter::Review(std::string_view text) {
+    Line("review: " + TranscriptText(base::Cp1251ToUtf8(text)));
+}
 void TranscriptWriter::Cue(int number) { Line("cue: " + std::to_string(number)); }
 void TranscriptWriter::Beep() { Line("beep"); }
 void TranscriptWriter::Tone(int hz, int ms) {

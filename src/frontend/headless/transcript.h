@@ -19,6 +19,8 @@ public:
         : out_(out), programFolder_(std::move(programFolder)) {}
 
     void Say(std::string_view text1251);
+    // A text the player asked to hear again ("review: …").
+    void Review(std::string_view text1251);
     void Cue(int number);
     void Beep();
     void Tone(int hz, int ms);

@@ -475,6 +475,16 @@ KeyEvent TtyAlternative(const KeyEvent& e) {
         ctrl.key = 'M';
         return ctrl;
     }
+    // A terminal sends no Ctrl pressed alone, which silences the voice:
+    // Ctrl+Space (a NUL byte on every terminal) stands in for it.
+    if (e.key == ui::vk::Space && e.shift.Ctrl && !e.shift.Alt && !e.shift.Shift) {
+        ctrl.key = ui::vk::Control;
+        return ctrl;
+    }
+    // Some terminals keep F10 for their own menu: Shift+F12 repeats the last text too.
+    if (e.key == ui::vk::F1 + 11 && e.shift.Shift && !e.shift.Alt && !e.shift.Ctrl) {
+        return Key(ui::vk::F10);
+    }
     return e;
 }
 
@@ -485,6 +495,8 @@ std::string TtyKeysHelp() {
            "    F7 / F8          music quieter / louder     (Ctrl+numeric-pad slash / star)\n"
            "    F9 or Alt+M      music on or off            (Ctrl+M, which arrives as Enter)\n"
            "    Ctrl+J           Ctrl+Enter (ends editing a long text)\n"
+           "    Ctrl+Space       Ctrl pressed alone (silences the voice)\n"
+           "    Shift+F12        F10 (the last text again), where the terminal keeps F10\n"
            "  Terminals that report modified keys themselves (xterm's modifyOtherKeys,\n"
            "  the CSI u form) send Ctrl+M as it is.\n"
            "  Ctrl+C, SIGINT, SIGTERM and SIGHUP end the game as its own exit does.\n"

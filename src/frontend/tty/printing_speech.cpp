@@ -64,6 +64,12 @@ void PrintingSpeech::Speak(const std::string& text) {
     if (inner_ && inner_->Kind() != SpeechOutputKind::soNone) inner_->Speak(text);
 }
 
+void PrintingSpeech::SpeakAgain(const std::string& text) {
+    static const std::string mark = base::Utf8ToCp1251("(повтор) ");
+    if (print_) print_(PrintableLine(mark + text));
+    if (inner_ && inner_->Kind() != SpeechOutputKind::soNone) inner_->SpeakAgain(text);
+}
+
 void PrintingSpeech::Cue(int number) {
     if (inner_) inner_->Cue(number);
 }

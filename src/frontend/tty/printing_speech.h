@@ -37,6 +37,9 @@ public:
 
     speech::SpeechOutputKind Kind() const override;
     void Speak(const std::string& text) override;
+    // Printed again marked "(повтор)", so a braille or console reader can
+    // tell a text heard again from a new one; the voice says it unmarked.
+    void SpeakAgain(const std::string& text) override;
     void Cue(int number) override;
     void SetRate(int setting) override;
     bool Speaking() const override;

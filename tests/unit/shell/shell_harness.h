@@ -84,6 +84,10 @@ public:
         heard_.push_back(base::Cp1251ToUtf8(text));
         if (endsAtOnce_) events_.Post({Event::Kind::SpeechEnded});
     }
+    void SpeakAgain(const std::string& text) override {
+        heard_.push_back("again " + base::Cp1251ToUtf8(text));
+        if (endsAtOnce_) events_.Post({Event::Kind::SpeechEnded});
+    }
     void Cue(int number) override { heard_.push_back("cue " + std::to_string(number)); }
     void SetRate(int rate) override { heard_.push_back("rate " + std::to_string(rate)); }
     bool EndsAtOnce() const override { return endsAtOnce_; }

@@ -17,6 +17,7 @@ public:
     RecordingOutput(SpeechOutputKind kind, std::vector<std::string>* log) : kind_(kind), log_(log) {}
     SpeechOutputKind Kind() const override { return kind_; }
     void Speak(const std::string& text) override { log_->push_back("say " + text); }
+    void SpeakAgain(const std::string& text) override { log_->push_back("again " + text); }
     void Cue(int n) override { log_->push_back("cue " + std::to_string(n)); }
     void SetRate(int r) override { log_->push_back("rate " + std::to_string(r)); }
     bool Speaking() const override { return speaking; }
@@ -115,6 +116,56 @@ TEST_F(RouterTest, CuesAndRatePerOutput) {
     router.SetSpeechRate(80);
     router.SayText("lost");
     EXPECT_EQ(log, (std::vector<std::string>{"cue 13", "rate 60", "rate 40", "say now"}));
+}
+
+// Everything said can be heard again, back and forward, with the boundary
+// cue at either end; hearing again adds nothing to what was said.
+TEST_F(RouterTest, ReviewStepsThroughWhatWasSaid) {
+    Open(SpeechOutputKind::soReader);
+    router.Review(-1);  // nothing said yet
+    router.SayText("one");
+    router.SayText("  two ");
+    router.SayText("three");
+    log.clear();
+    for (int step : {-1, -1, -1, 1, 1, 1, 0, -1}) router.Review(step);
+    EXPECT_EQ(log, (std::vector<std::string>{"again two", "again one", "cue 13", "again one",
+                                             "again two", "again three", "cue 13", "again three",
+                                             "again three", "again two"}));
+    EXPECT_EQ(router.History().size(), 3u);
+    router.SayText("four");  // a new text: back goes from the newest again
+    log.clear();
+    router.Review(-1);
+    EXPECT_EQ(log, (std::vector<std::string>{"again three"}));
+    for (size_t i = 0; i < SpeechRouter::kHistoryLength + 10; ++i) router.SayText("x");
+    EXPECT_EQ(router.History().size(), SpeechRouter::kHistoryLength);
+}
+
+// Silence cuts the voice off and ends a wait for it, as its end would, but
+// reads nothing on: the end that the cut text reports is not an end.
+TEST_F(RouterTest, SilenceEndsTheSpeechWithoutReadingOn) {
+    int ending = 0, ended = 0;
+    router.onSpeechEnding = [&] { ++ending; };
+    router.onSpeechEnded = [&] { ++ended; };
+    RecordingOutput* voice = Open(SpeechOutputKind::soSapi);
+    router.SayText("long");
+    voice->speaking = true;
+    router.Silence();
+    EXPECT_FALSE(router.SpeechBusy);
+    router.Handle(SpeechEvent::VoiceStopped);  // the reset's own stop
+    EXPECT_EQ(ending, 1);
+    EXPECT_EQ(ended, 0);
+    EXPECT_EQ(log.back(), "reset");
+
+    Open(SpeechOutputKind::soReader);
+    router.SayText("long");
+    router.Silence();
+    router.Handle(SpeechEvent::SpeechEnded);  // the reader reports the cut text
+    EXPECT_EQ(ended, 0);
+    router.SayText("next");
+    router.Handle(SpeechEvent::SpeechEnded);
+    EXPECT_EQ(ended, 1);
+    router.Silence();  // nothing being said: nothing happens
+    EXPECT_EQ(ending, 3);
 }
 
 TEST(PrintOutput, WritesOneLinePerTextAndReportsItsEnd) {

@@ -137,7 +137,7 @@ TEST(KeyDecoder, ControlBytesAndAltPrefix) {
     ExpectKeys(d, "\t", {K(9, false, false, false, '\t')});
     ExpectKeys(d, "\x08", {K(8, false, false, false, '\b')});
     ExpectKeys(d, "\x1c\x1d", {Ctrl(220), Ctrl(221)});
-    ExpectKeys(d, std::string_view("\0", 1), {Ctrl(32)});
+    ExpectKeys(d, std::string_view("\0", 1), {Ctrl(17)});  // Ctrl+Space: Ctrl alone
     // Ctrl+J stands for Ctrl+Enter; a client sending CR LF for Enter gives one Enter.
     ExpectKeys(d, "\n", {Ctrl(13)});
     ExpectKeys(d, "\r\n", {K(13, false, false, false, '\r')});
@@ -221,6 +221,9 @@ TEST(KeyDecoder, AlternativesForKeysATerminalCannotSend) {
     ExpectKeys(d, "\x1b[20~", {Ctrl('M')});                                // F9: music on or off
     ExpectKeys(d, "\x1bm", {Ctrl('M')});
     ExpectKeys(d, "\x1bь", {Ctrl('M')});  // Alt+M on the Russian layout
+    ExpectKeys(d, std::string_view("\0", 1), {Ctrl(17)});  // Ctrl+Space: silence, Ctrl alone
+    ExpectKeys(d, "\x1b[24;2~", {K(kF1 + 9)});               // Shift+F12: F10, the last text again
+    ExpectKeys(d, "\x1b[21~\x1b[23~\x1b[24~", {K(kF1 + 9), K(kF1 + 10), K(kF1 + 11)});
     // With modifiers they are keys of their own.
     ExpectKeys(d, "\x1b[15;2~", {K(kF1 + 4, true)});
     ExpectKeys(d, "\x1bM", {K('M', true, true)});
@@ -228,7 +231,8 @@ TEST(KeyDecoder, AlternativesForKeysATerminalCannotSend) {
     EXPECT_EQ(TtyAlternative(K(kF1 + 1)), K(kF1 + 1));
     EXPECT_EQ(TtyAlternative(Ctrl(kNumPlus)), Ctrl(kNumPlus));
     const std::string help = TtyKeysHelp();
-    for (const char* key : {"F5", "F6", "F7", "F8", "F9", "Alt+M", "Ctrl+J", "Caps Lock"}) {
+    for (const char* key : {"F5", "F6", "F7", "F8", "F9", "Alt+M", "Ctrl+J", "Caps Lock",
+                            "Ctrl+Space", "Shift+F12"}) {
         EXPECT_NE(help.find(key), std::string::npos) << key;
     }
 }
