@@ -192,6 +192,11 @@ no_key_lost() {
   [ "$(screen_of "$session" | grep -c '^Главное меню')" = 3 ] || fail "Escape did not leave the chooser" "$session"
   tm send-keys -t "$session" 1
   wait_for "$session" "Сторожка маяка. Ты один.*"
+  # A text heard again is printed again, marked for the braille reader.
+  tm send-keys -t "$session" F11
+  wait_for "$session" "\(повтор\) Главное меню: .*"
+  tm send-keys -t "$session" F4
+  wait_for "$session" "Экран: Сторожка\. .*Можно идти: .*"
   tm send-keys -t "$session" C-c
   wait_for "$session" "EXIT=0"
   tm kill-session -t "$session"

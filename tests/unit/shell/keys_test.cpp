@@ -176,3 +176,58 @@ TEST(ShellKeys, TheKeyHelpNamesTheKeysOfTheFrontEnd) {
 
 }  // namespace
 }  // namespace velmora::shell::test
+
+namespace velmora::shell::test {
+namespace {
+
+constexpr int kF4 = 115, kF10 = 121, kF11 = 122, kF12 = 123;
+
+// F4 says where the hero is, as arriving did, with the exits; asking spends
+// nothing: the next arrival still hears the next description.
+TEST(ShellKeys, WhereAmISpendsNothing) {
+    ShellFixture f("", 12, {"Scr1DescrCnt=2", "Scr1Descr0=Пустой двор.", "Scr1Descr1=Снова двор."});
+    f.events.Press(kF4);
+    WalkNorth(f.events);
+    f.events.Press(kF4);
+    f.events.Press(kF4);
+    f.events.Digit(1);
+    f.events.Digit(1);  // south
+    WalkNorth(f.events);
+    f.Play();
+    EXPECT_EQ(f.Count("Экран: Ворота. Можно идти: Север."), 1) << f.Heard();
+    EXPECT_EQ(f.Count("Экран: Двор. Пустой двор. Можно идти: Юг."), 2) << f.Heard();
+    EXPECT_EQ(f.heard.back(), "Экран: Двор. Снова двор.") << f.Heard();
+    EXPECT_EQ(f.form->Project().hero.Health, 12 - 3 * 2);  // three walks, no more
+    EXPECT_EQ(base::Cp1251ToUtf8(f.form->Project().hero.LastMessage), "Снова двор.");
+}
+
+// The review keys go back over what was said during a wait without ending
+// it; Ctrl alone ends a wait for the voice as the voice's end would.
+TEST(ShellKeys, ReviewAndSilenceDuringWaits) {
+    ShellFixture f("anykey");
+    f.events.Digit(3);
+    f.events.Digit(1);  // the stone's script waits for a key
+    f.events.Press(kF11);
+    f.events.Press(kF11);
+    f.events.Press(kF12);
+    f.events.Press(kF10);
+    f.events.Press(ui::vk::Space, ' ');  // only this key ends the wait
+    f.Play();
+    EXPECT_EQ(f.HeardAfter("камень."),
+              (std::vector<std::string>{"again Осмотреть, 2 предмета", "again Осмотреть.",
+                                        "again Осмотреть, 2 предмета", "again камень.",
+                                        "Ничего интересного."}));
+    EXPECT_FALSE(f.form->Rules().waits.ended);  // ended by a key, not by running dry
+
+    ShellFixture voice("wait");
+    voice.speechEndsAtOnce = false;  // the voice is still speaking
+    voice.events.Digit(3);
+    voice.events.Digit(1);
+    voice.events.Press(ui::vk::Control, 0, kCtrl);
+    voice.Play();
+    EXPECT_FALSE(voice.form->Rules().waits.ended) << voice.Heard();
+    EXPECT_EQ(voice.heard.back(), "Ничего интересного.");
+}
+
+}  // namespace
+}  // namespace velmora::shell::test
