@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
+#include "base/errno_text.h"
 #include "base/file_error.h"
 #include "base/paths.h"
 #include "base/unique_fd.h"
@@ -16,24 +16,8 @@ namespace fs = std::filesystem;
 namespace velmora::base {
 namespace {
 
-// The system's reason in the players' language, for the reasons a player meets.
-std::string Reason(int err) {
-    switch (err) {
-        case ENOENT: return "нет такого файла или папки";
-        case EACCES:
-        case EPERM: return "нет доступа";
-        case ENOSPC: return "на диске нет места";
-        case EDQUOT: return "превышена квота диска";
-        case EFBIG: return "файл больше, чем разрешено";
-        case EROFS: return "диск только для чтения";
-        case ENOTDIR: return "часть пути не папка";
-        case EISDIR: return "это папка";
-        default: return std::strerror(err);
-    }
-}
-
 [[noreturn]] void Fail(const fs::path& path, const std::string& what, int err) {
-    throw FileError(DisplayPath(path), what + ": " + Reason(err));
+    throw FileError(DisplayPath(path), what + ": " + ErrnoText(err));
 }
 
 }  // namespace
@@ -107,15 +91,42 @@ StagedFile::~StagedFile() {
     if (pending_) ::unlink(temp_.c_str());
 }
 
-void StagedFile::Commit() {
+void StagedFile::Commit(bool syncFolder) {
     if (!pending_) return;
     if (::rename(temp_.c_str(), target_.c_str()) != 0) Fail(target_, "не заменяется", errno);
     pending_ = false;
+    if (syncFolder) SyncFolder(target_.parent_path());
 }
 
 void WriteFileAtomic(const fs::path& path, std::string_view bytes) {
     StagedFile file(path, bytes);
     file.Commit();
+}
+
+void SyncFolder(const fs::path& folder) {
+    const fs::path dir = folder.empty() ? fs::path(".") : folder;
+    UniqueFd fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.Get() < 0) Fail(dir, "папка не открывается", errno);
+    // A file system that cannot sync a folder (some network ones) keeps
+    // its renames its own way; that is no failure of the save.
+    if (::fsync(fd.Get()) != 0 && errno != EINVAL && errno != ENOTSUP) {
+        Fail(dir, "папка не записывается", errno);
+    }
+}
+
+void RemoveFile(const fs::path& path) {
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) Fail(path, "не удаляется", errno);
+}
+
+bool IsTemporaryName(std::string_view name) {
+    // What mkstemp makes of "NAME.tmp-XXXXXX": six letters or digits.
+    const size_t at = name.rfind(".tmp-");
+    if (at == std::string_view::npos || at == 0 || name.size() - at != 11) return false;
+    for (char c : name.substr(at + 5)) {
+        const bool alnum = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        if (!alnum) return false;
+    }
+    return true;
 }
 
 }  // namespace velmora::base

@@ -1,6 +1,7 @@
 // Whole-file reading and safe writing. A file is never left half-written:
 // new content goes to a temporary file in the same folder, which is renamed
-// over the old file only when it has been written and flushed in full.
+// over the old file only when it has been written and flushed in full, and
+// the folder is flushed after the rename, so a power cut keeps it.
 #pragma once
 
 #include <filesystem>
@@ -25,8 +26,9 @@ public:
     StagedFile(const StagedFile&) = delete;
     StagedFile& operator=(const StagedFile&) = delete;
 
-    // Throws FileError when the rename fails.
-    void Commit();
+    // Throws FileError when the rename fails. `syncFolder` false leaves
+    // flushing the folder to the caller that commits several files.
+    void Commit(bool syncFolder = true);
 
 private:
     void WriteAll(int fd, std::string_view bytes) const;
@@ -38,5 +40,15 @@ private:
 
 // Writes one file safely (a StagedFile committed at once).
 void WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes);
+
+// Flushes a folder's entries (renames, new and removed files) to the disk.
+void SyncFolder(const std::filesystem::path& folder);
+
+// Removes a file; one that is already gone is no error.
+void RemoveFile(const std::filesystem::path& path);
+
+// A temporary file that StagedFile makes ("NAME.tmp-XXXXXX"): one left
+// behind by a killed program may be removed.
+bool IsTemporaryName(std::string_view name);
 
 }  // namespace velmora::base

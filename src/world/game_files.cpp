@@ -1,15 +1,18 @@
 #include "world/game_files.h"
 
+#include <functional>
 #include <optional>
 #include <vector>
 #include <system_error>
 
-#include "base/file_error.h"
 #include "base/cp1251.h"
+#include "base/errno_text.h"
+#include "base/file_error.h"
 #include "base/file_io.h"
 #include "base/paths.h"
 #include "world/key_access.h"
 #include "world/link.h"
+#include "world/save_set.h"
 #include "world/state_check.h"
 #include "world/transfer.h"
 
@@ -101,11 +104,8 @@ bool LoadInFull(GameProject& gp, const fs::path& root, std::string_view prefix, 
 // Reads a state over the map and hero given. The state is checked whole
 // first; once it passes, applying it cannot fail, so a damaged state changes
 // nothing. A map file that is missing or holds no line carries no map state.
-bool ReadState(MMap& map, THero& hero, RuleVariables& vars, const fs::path& root,
-               std::string_view prefix) {
-    ReadFile game = Read(root, GameFileName(prefix));
-    if (!game.exists) return false;
-    ReadFile mapFile = Read(root, MapFileName(prefix, map.mapIndex));
+void ApplyState(MMap& map, THero& hero, RuleVariables& vars, ReadFile& game,
+                ReadFile& mapFile) {
     const bool mapState = mapFile.exists && !HoldsNoLines(mapFile.lines);
     CheckSavedHero(game.lines, game.name, map);
     if (mapState) CheckSavedMap(mapFile.lines, mapFile.name, map);
@@ -116,6 +116,14 @@ bool ReadState(MMap& map, THero& hero, RuleVariables& vars, const fs::path& root
     KeyAccessor gameKeys(game.lines, false, game.name);
     TransferHero(hero, gameKeys);
     PlaceHero(map, hero);
+}
+
+bool ReadState(MMap& map, THero& hero, RuleVariables& vars, const fs::path& root,
+               std::string_view prefix) {
+    ReadFile game = Read(root, GameFileName(prefix));
+    if (!game.exists) return false;
+    ReadFile mapFile = Read(root, MapFileName(prefix, map.mapIndex));
+    ApplyState(map, hero, vars, game, mapFile);
     return true;
 }
 
@@ -179,7 +187,7 @@ void CreateFolderOf(const fs::path& file) {
     fs::create_directories(file.parent_path(), ec);
     if (ec) {
         throw base::FileError(base::DisplayPath(file.parent_path()),
-                              "папка не создаётся: " + ec.message());
+                              "папка не создаётся: " + base::ErrnoText(ec));
     }
 }
 
@@ -204,6 +212,17 @@ void Write(GameProject& gp, const fs::path& root, std::string_view prefix, bool 
     }
     CreateFolderOf(gamePath);
     CreateFolderOf(mapPath);
+    const std::string gameName = gamePath.filename().string();
+    const std::string mapName = mapPath.filename().string();
+    const std::string unit = gameName.substr(0, gameName.size() - std::string_view("game.ini").size());
+    if (gamePath.parent_path() == mapPath.parent_path() && IsPlainName(gameName) &&
+        IsPlainName(mapName)) {
+        // A slot or the working state: both files replaced as one unit, so a
+        // kill between them can never pair a new map file with an old hero.
+        ReplaceAsOne(gamePath.parent_path(), unit,
+                     {{gameName, gameLines.ToFileBytes()}, {mapName, mapLines.ToFileBytes()}});
+        return;
+    }
     // Both files are written in full before either replaces its old version;
     // the game file, which marks a slot as used, goes last.
     base::StagedFile game(gamePath, gameLines.ToFileBytes());
@@ -235,18 +254,56 @@ bool LoadProjectMap(GameProject& gp, int32_t mapIndex) {
 void ForgetWorkingState(const GameProject& gp) {
     const auto saves = base::FindPath(gp.folders.state, "Saves");
     if (!saves) return;
+    RecoverUnit(*saves, "cur-");
     std::error_code ec;
-    std::vector<fs::path> doomed;
+    std::vector<SetFile> doomed;
     for (const fs::directory_entry& entry : fs::directory_iterator(*saves, ec)) {
         const std::string name = entry.path().filename().string();
         if (base::LowerText1251(name) == "cur-game.ini" || MapIndexOfStateFile(name, "cur-")) {
-            doomed.push_back(entry.path());
+            if (IsPlainName(name)) doomed.push_back({name, std::nullopt});
         }
     }
-    if (ec) throw base::FileError(base::DisplayPath(*saves), "папка не читается: " + ec.message());
-    for (const fs::path& file : doomed) {
-        if (!fs::remove(file, ec) && ec) {
-            throw base::FileError(base::DisplayPath(file), "не удаляется: " + ec.message());
+    if (ec) throw base::FileError(base::DisplayPath(*saves), "папка не читается: " + base::ErrnoText(ec));
+    // Removed as one unit too: a kill leaves the whole old working state or none.
+    if (!doomed.empty()) ReplaceAsOne(*saves, "cur-", doomed);
+}
+
+StateBytes StateFileBytes(GameProject& gp, const std::string& shownName) {
+    TMyIniList gameLines;
+    TMyIniList mapLines;
+    KeyAccessor mapKeys(mapLines, true, shownName);
+    TransferMapFile(gp.map, gp.vars, mapKeys, true);
+    KeyAccessor gameKeys(gameLines, true, shownName);
+    TransferHero(gp.hero, gameKeys);
+    return {gameLines.ToFileBytes(), mapLines.ToFileBytes()};
+}
+
+void LoadStateBytes(GameProject& gp, int32_t mapIndex, const StateBytes& bytes,
+                    const std::string& shownName, const std::function<void()>& beforeCommit) {
+    RequireProjectMap(gp, mapIndex);
+    Staged staged = StageProjectMap(gp, mapIndex);
+    ReadFile game;
+    game.lines = TMyIniList::FromFileBytes(bytes.game);
+    game.name = shownName;
+    game.exists = true;
+    ReadFile map;
+    map.lines = TMyIniList::FromFileBytes(bytes.map);
+    map.name = shownName;
+    map.exists = true;
+    ApplyState(staged.map, staged.hero, staged.vars, game, map);
+    LinkWorld(staged.map, staged.hero);
+    if (beforeCommit) beforeCommit();
+    Commit(gp, std::move(staged));
+}
+
+void RecoverSaves(const GameProject& gp) {
+    if (const auto saves = base::FindPath(gp.folders.state, "Saves")) RecoverFolder(*saves);
+    // main.ini is written through a temporary file as well.
+    std::error_code ec;
+    for (const fs::directory_entry& entry : fs::directory_iterator(gp.folders.state, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (base::IsTemporaryName(name) && base::LowerText1251(name).rfind("main.ini.tmp-", 0) == 0) {
+            base::RemoveFile(entry.path());
         }
     }
 }
@@ -259,6 +316,11 @@ void SaveSlot(GameProject& gp, int32_t slot) {
 
 bool LoadSlot(GameProject& gp, int32_t slot) {
     const std::string prefix = SlotPrefix(slot);
+    // A save that a kill interrupted is finished first: the slot is then the
+    // whole old or the whole new save.
+    if (const auto saves = base::FindPath(gp.folders.state, "Saves")) {
+        RecoverUnit(*saves, std::to_string(slot) + "-");
+    }
     if (!base::FindPath(gp.folders.state, GameFileName(prefix))) return false;
     // A slot is applied to the map it was saved on, which need not be the one
     // loaded now (after a restart the first map is): that map is loaded aside,

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <string>
 #include <string_view>
 
 #include "world/game_project.h"
@@ -40,6 +42,23 @@ void SaveSlot(GameProject& gp, int32_t slot);
 // is loaded from the project first when another map is loaded now. A damaged
 // slot throws base::FileError and changes nothing.
 bool LoadSlot(GameProject& gp, int32_t slot);
+
+// The state of the game as a slot's two files would hold it.
+struct StateBytes {
+    std::string game;
+    std::string map;
+};
+StateBytes StateFileBytes(GameProject& gp, const std::string& shownName);
+// Applies a state held in memory that was saved on map index n: the map is
+// loaded from the project aside, the state read over it and checked whole
+// (base::FileError naming `shownName` when damaged), `beforeCommit` runs
+// (when it throws, nothing changed), and only then the game is replaced.
+void LoadStateBytes(GameProject& gp, int32_t mapIndex, const StateBytes& bytes,
+                    const std::string& shownName, const std::function<void()>& beforeCommit);
+
+// At start: finishes the saves a kill interrupted and removes the temporary
+// files that killed writes left in Saves (and main.ini's).
+void RecoverSaves(const GameProject& gp);
 
 // Leaves the loaded map for map index n (a map the project lacks throws
 // base::FileError before anything is written): the state of the map left and the hero
