@@ -239,6 +239,7 @@ void TForm1::Dispatch(const Event& e) {
             // Only the character of the keystroke that set it is eaten: a key
             // that types none (Ctrl+M on Linux) must not eat the next key's.
             swallowNextChar_ = false;
+            CtrlKey(e.key, true);
             rules_->OnKeyDown(e.key);
             if (e.key >= 0 && e.key < static_cast<int>(downInWait_.size())) {
                 downInWait_[static_cast<size_t>(e.key)] = rules_->InWait();
@@ -255,6 +256,7 @@ void TForm1::Dispatch(const Event& e) {
             break;
         case K::KeyUp:
             swallowNextChar_ = false;
+            CtrlKey(e.key, false);
             // A key pressed during a wait belongs to it, even when the wait
             // ended by itself (its time, the voice) before the key came up:
             // a digit pressed during the death's pages must not choose in

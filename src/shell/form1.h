@@ -146,6 +146,7 @@ private:
     void RichEdit2KeyUp(int& key, ui::ShiftState shift);
     void PictureKeyUp(int key);
     bool ListeningKey(int key, ui::ShiftState shift);
+    void CtrlKey(int key, bool down);
     void SayWhereAmI();
     std::string PictureScreenText() const;  // the title and lines, as the screen says them
     void SayKeyHelp();
@@ -227,7 +228,8 @@ private:
     bool togglingMusic_ = false;
     bool swallowNextChar_ = false;
     int settingKeyDown_ = 0;  // a settings key went down: its release is not a key of its own
-    bool ctrlHeld_ = false;   // Ctrl is down: its repeats do not silence again
+    bool ctrlHeld_ = false;   // Ctrl is down
+    bool ctrlAlone_ = false;  // ...and no other key went down since
     std::string pictureTitle_;
     // Keys that went down during a wait and are not up yet, by key code.
     std::array<bool, 256> downInWait_{};

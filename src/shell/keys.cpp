@@ -39,23 +39,34 @@ bool IsListeningKey(int key) {
 }  // namespace
 
 // F4 where the hero is, F10 the last text again, F11 and F12 back and
-// forward through what was said; Ctrl alone silences the voice. True when the
-// key was one of them and is spent (Ctrl is not: it is held with others).
+// forward through what was said. True when the key was one of them and is
+// spent. (Ctrl alone, which silences the voice, is seen by CtrlKey.)
 bool TForm1::ListeningKey(int key, ui::ShiftState shift) {
-    if (key == ui::vk::Control) {
-        // Once per press: a held Ctrl repeats, and would cut off what the
-        // key it is held with says (a new speech rate).
-        if (!ctrlHeld_) speech_.Silence();
-        ctrlHeld_ = true;
-        return false;
-    }
-    if (shift.Ctrl || shift.Alt || !IsListeningKey(key)) return false;
+    if (key == ui::vk::Control || shift.Ctrl || shift.Alt || !IsListeningKey(key)) return false;
     if (key == kF4) {
         SayWhereAmI();
     } else {
         speech_.Review(key == kF11 ? -1 : key == kF12 ? 1 : 0);
     }
     return true;
+}
+
+// Ctrl pressed and let go with no other key silences the voice: on its
+// release, so that Ctrl held for Ctrl+numeric-pad plus (a faster voice during
+// a page) neither cuts the page short nor the new rate's word off.
+void TForm1::CtrlKey(int key, bool down) {
+    if (key != ui::vk::Control) {
+        if (down) ctrlAlone_ = false;
+        return;
+    }
+    if (down) {
+        if (!ctrlHeld_) ctrlAlone_ = true;  // a held Ctrl repeats
+        ctrlHeld_ = true;
+        return;
+    }
+    if (ctrlAlone_) speech_.Silence();
+    ctrlAlone_ = false;
+    ctrlHeld_ = false;
 }
 
 // Where am I: the screen's title and description as arriving says them, and
@@ -97,7 +108,6 @@ void TForm1::KeyDownInWait(int key, ui::ShiftState shift) {
 // A release that ends a wait, or comes while one runs, reaches no control;
 // the key is let go all the same, or the next key would count as held.
 void TForm1::KeyUpInWait(int key) {
-    if (key == ui::vk::Control) ctrlHeld_ = false;
     if (IsListeningKey(key)) {
         rules_->waits.keyHeld = false;
     } else {
@@ -173,7 +183,6 @@ void TForm1::FormKeyUp(int& key, ui::ShiftState) {
         key = 0;
         return;
     }
-    if (key == ui::vk::Control) ctrlHeld_ = false;
     if (settingKeyDown_ != 0 && key == settingKeyDown_) {
         settingKeyDown_ = 0;
         key = 0;

@@ -226,7 +226,20 @@ TEST(ShellKeys, ReviewAndSilenceDuringWaits) {
     voice.events.Press(ui::vk::Control, 0, kCtrl);
     voice.Play();
     EXPECT_FALSE(voice.form->Rules().waits.ended) << voice.Heard();
+    EXPECT_EQ(voice.Count("silence"), 1) << voice.Heard();
     EXPECT_EQ(voice.heard.back(), "Ничего интересного.");
+
+    // Ctrl held for a faster voice is not Ctrl alone: the narration goes on.
+    ShellFixture held("wait");
+    held.speechEndsAtOnce = false;
+    held.events.Digit(3);
+    held.events.Digit(1);
+    held.events.Down(ui::vk::Control, 0, kCtrl);
+    held.events.Press(107, 0, kCtrl);  // numeric-pad plus
+    held.events.Up(ui::vk::Control, kCtrl);
+    held.Play();
+    EXPECT_EQ(held.form->Speed(), 70);
+    EXPECT_EQ(held.Count("silence"), 0) << held.Heard();
 }
 
 }  // namespace

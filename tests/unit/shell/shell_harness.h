@@ -88,6 +88,7 @@ public:
         heard_.push_back("again " + base::Cp1251ToUtf8(text));
         if (endsAtOnce_) events_.Post({Event::Kind::SpeechEnded});
     }
+    void AudioReset() override { heard_.push_back("silence"); }
     void Cue(int number) override { heard_.push_back("cue " + std::to_string(number)); }
     void SetRate(int rate) override { heard_.push_back("rate " + std::to_string(rate)); }
     bool EndsAtOnce() const override { return endsAtOnce_; }
