@@ -2,11 +2,13 @@
 //   velmora-tool scramble FILE     the file's bytes scrambled, to standard output
 //   velmora-tool unscramble FILE   the file's plain bytes, to standard output
 //   velmora-tool info DIR          what the project in DIR holds
-//   velmora-tool check [--strict] [--media DIR] DIR
+//   velmora-tool check [--strict] [--allow KIND]... [--media DIR] DIR
 //                                  every problem of the project in DIR, one a line
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
+#include <set>
+#include <system_error>
 #include <string>
 #include <vector>
 
@@ -29,7 +31,7 @@ constexpr const char* kUsage =
     "usage: velmora-tool scramble FILE\n"
     "       velmora-tool unscramble FILE\n"
     "       velmora-tool info DIR\n"
-    "       velmora-tool check [--strict] [--media DIR] DIR\n";
+    "       velmora-tool check [--strict] [--allow KIND]... [--media DIR] DIR\n";
 
 int Usage() {
     std::cerr << kUsage;
@@ -45,8 +47,14 @@ int Help() {
                  "  check DIR        reads the project as the game does and prints every problem,\n"
                  "                   one a line: \"error: FILE:KEY: problem\" when the game would\n"
                  "                   break, \"warning: ...\" when it allows what an author may not\n"
-                 "                   mean; then a summary. Exits 1 when there is an error.\n"
-                 "    --strict       warnings count as errors\n"
+                 "                   mean, its kind in brackets; then a summary. Exits 1 when\n"
+                 "                   there is an error, 2 when DIR is not a project.\n"
+                 "    --strict       warnings count as errors, but for the kinds allowed\n"
+                 "    --allow KIND   with --strict, warnings of this kind pass; kinds:\n"
+                 "                   no-music, no-picture, no-sound, no-menu (files the game\n"
+                 "                   goes without), does-nothing (lines the game runs as\n"
+                 "                   nothing), dead-end (what may strand a player),\n"
+                 "                   unreachable, keys, file, other\n"
                  "    --media DIR    the program's Media folder, where sounds are looked for\n"
                  "                   after the project's Snd (default: Media beside Projects)\n";
     return 0;
@@ -54,6 +62,7 @@ int Help() {
 
 int Check(int argc, char** argv) {
     bool strict = false;
+    std::set<std::string> allowed;
     fs::path media;
     fs::path dir;
     bool haveDir = false;
@@ -61,6 +70,14 @@ int Check(int argc, char** argv) {
         const std::string a = argv[i];
         if (a == "--strict") {
             strict = true;
+        } else if (a == "--allow" && i + 1 < argc) {
+            const std::string kind = argv[++i];
+            const auto& kinds = check::WarningKinds();
+            if (std::find(kinds.begin(), kinds.end(), kind) == kinds.end()) {
+                std::cerr << "error: --allow " << kind << ": no such kind of warning\n";
+                return Usage();
+            }
+            allowed.insert(kind);
         } else if (a == "--media" && i + 1 < argc) {
             media = argv[++i];
         } else if (!haveDir && !a.starts_with("--")) {
@@ -71,10 +88,21 @@ int Check(int argc, char** argv) {
         }
     }
     if (!haveDir) return Usage();
+    // A folder that is not a project is a wrong command line, not a broken game.
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec)) {
+        std::cerr << "error: " << base::DisplayPath(dir) << ": нет такой папки\n";
+        return 2;
+    }
+    if (!check::FindAnyEntry(dir, "game.ini")) {
+        std::cerr << "error: " << base::DisplayPath(dir)
+                  << ": no game.ini here; a project is a folder under Projects/ of a game\n";
+        return 2;
+    }
     check::Report report;
     check::CheckProject(dir, report, media);
     report.Print(std::cout);
-    return report.Failed(strict) ? 1 : 0;
+    return report.Failed(strict, allowed) ? 1 : 0;
 }
 
 void WriteOut(const std::string& bytes) {

@@ -17,14 +17,19 @@ namespace velmora::check {
 namespace {
 
 // A project of a program folder stands in <program>/Projects/<name>, and the
-// program's sounds in <program>/Media.
+// program's sounds in <program>/Media; a project may also be the program
+// folder itself, with its Media beside game.ini.
 fs::path GuessMediaFolder(const fs::path& dir) {
     std::error_code ec;
-    const fs::path folder = fs::absolute(dir, ec).lexically_normal();
+    fs::path folder = fs::absolute(dir, ec).lexically_normal();
     if (ec) return {};
-    const fs::path parent = (folder.has_filename() ? folder : folder.parent_path()).parent_path();
-    if (base::LowerAscii(parent.filename().string()) != "projects") return {};
-    return parent.parent_path() / "Media";
+    if (!folder.has_filename()) folder = folder.parent_path();
+    const fs::path parent = folder.parent_path();
+    if (base::LowerAscii(parent.filename().string()) == "projects") {
+        return parent.parent_path() / "Media";
+    }
+    const auto own = base::FindPath(folder, "Media");
+    return own ? *own : folder / "Media";
 }
 
 // Reads one map as the game would, with the game file beside it.
@@ -53,6 +58,25 @@ LoadedMap LoadMap(const fs::path& dir, int32_t k, Report& report) {
     map.gridBuilt = world::LinkWorld(gp->map, gp->hero);
     map.gp = std::move(gp);
     return map;
+}
+
+// The texts of the main menu and the game menu: without them the menu says
+// only its title.
+void CheckMenuTexts(const fs::path& dir, Report& report) {
+    for (const char* name : {"menu.txt", "gmenu.txt"}) {
+        auto path = base::FindPath(dir, name);
+        if (!path) path = FindAnyEntry(dir, name);
+        if (!path) {
+            report.Warning(base::DisplayPath(dir / name), "",
+                           std::string("нет такого файла: ") +
+                               (name[0] == 'm' ? "главное меню" : "выбор сохранённой игры") +
+                               " скажет только свой заголовок, и игрок не узнает, что выбирать",
+                           kind::kNoMenu);
+            continue;
+        }
+        const std::string problem = NotAFile(*path);
+        if (!problem.empty()) report.Error(base::DisplayPath(*path), "", problem);
+    }
 }
 
 }  // namespace
@@ -84,6 +108,7 @@ void CheckProject(const fs::path& dir, Report& report, const fs::path& mediaFold
 
     CheckGameKeys(project, report);
     CheckPagesAndMusic(project, report);
+    CheckMenuTexts(dir, report);
     Journeys journeys;
     for (const LoadedMap& map : project.maps) {
         if (!map.gp) continue;

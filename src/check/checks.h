@@ -6,11 +6,18 @@
 #include <cstdint>
 #include <map>
 #include <set>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "check/project.h"
 #include "check/report.h"
 
 namespace velmora::check {
+
+// The name of `names` nearest to `word` by a slip of a letter or a few,
+// ignoring letter case, or empty when none is that near.
+std::string NearestName(std::string_view word, const std::vector<std::string>& names);
 
 // Keys a loaded map forgives: missing exits and flags that read as 0,
 // counts that disagree with the sections and items present.

@@ -1,8 +1,12 @@
 // What loading forgives: a missing key reads as 0 or empty, a count decides
 // how many sections and items are read whatever the file holds.
+#include <algorithm>
 #include <string>
+#include <unordered_set>
 
+#include "base/cp1251.h"
 #include "check/checks.h"
+#include "world/transfer.h"
 
 namespace velmora::check {
 namespace {
@@ -23,12 +27,17 @@ void CheckListItems(const world::TMyIniList& lines, const std::string& fileName,
                        "отрицательный счётчик " + std::to_string(count) + ": список пуст");
         return;
     }
-    int32_t missing = 0;
-    int32_t firstMissing = -1;
-    for (int32_t i = 0; i < count; ++i) {
+    // A file of n lines holds at most n items: the count alone never sets
+    // the work.
+    const int64_t limit = std::min<int64_t>(count, static_cast<int64_t>(lines.LineCount()) + 1);
+    int64_t missing = count - limit;
+    int64_t firstMissing = -1;
+    for (int64_t i = 0; i < limit; ++i) {
         if (Has(lines, name + std::to_string(i))) continue;
-        if (missing++ == 0) firstMissing = i;
+        if (firstMissing < 0) firstMissing = i;
+        ++missing;
     }
+    if (firstMissing < 0) firstMissing = limit;
     if (missing > 0) {
         report.Warning(
             fileName, name + "Cnt",
@@ -65,6 +74,87 @@ void CheckRecordCount(const world::TMyIniList& lines, const std::string& fileNam
     }
 }
 
+// A key's name with every run of digits as one '#': "Scr12OnEnter" is "Scr#OnEnter".
+std::string Shape(std::string_view name, std::vector<std::string>* numbers = nullptr) {
+    std::string shape;
+    for (size_t i = 0; i < name.size();) {
+        if (name[i] < '0' || name[i] > '9') {
+            shape += name[i++];
+            continue;
+        }
+        const size_t start = i;
+        while (i < name.size() && name[i] >= '0' && name[i] <= '9') ++i;
+        shape += '#';
+        if (numbers) numbers->emplace_back(name.substr(start, i - start));
+    }
+    return shape;
+}
+
+// The shapes of every key the game reads, written once from records of each kind.
+const std::vector<std::string>& KnownShapes() {
+    static const std::vector<std::string> shapes = [] {
+        world::MMap map;
+        map.screens.push_back(std::make_unique<world::MScreen>());
+        map.objects.push_back(std::make_unique<world::MObj>());
+        map.commands.push_back(std::make_unique<world::MScript>());
+        map.ScrCount = map.ObjCount = map.CmdCount = 1;
+        world::MGame game;
+        world::THero hero;
+        world::RuleVariables vars;
+        std::unordered_set<std::string> seen;
+        for (bool stateOnly : {false, true}) {
+            world::TMyIniList lines;
+            world::KeyAccessor keys(lines, true, "");
+            world::TransferMapFile(map, vars, keys, stateOnly);
+            keys.currentSection.clear();
+            world::TransferGameSection(game, keys);
+            keys.currentSection.clear();
+            world::TransferHero(hero, keys);
+            for (size_t i = 0; i < lines.LineCount(); ++i) {
+                const std::string_view line = lines.Line(i);
+                const std::string shape = Shape(line.substr(0, line.find('=')));
+                seen.insert(shape);
+                // A counted list's items: "Scr#DescrCnt" reads "Scr#Descr#".
+                if (shape.ends_with("Cnt")) seen.insert(shape.substr(0, shape.size() - 3) + "#");
+            }
+        }
+        return std::vector<std::string>(seen.begin(), seen.end());
+    }();
+    return shapes;
+}
+
+// Lines whose name the game never reads but is a slip away from one it does.
+void CheckMisspelledKeys(const world::TMyIniList& lines, const std::string& fileName,
+                         Report& report) {
+    const std::vector<std::string>& known = KnownShapes();
+    const std::unordered_set<std::string> lookup(known.begin(), known.end());
+    size_t told = 0;
+    for (size_t i = 0; i < lines.LineCount() && told < 20; ++i) {
+        const std::string_view line = lines.Line(i);
+        const size_t eq = line.find('=');
+        if (eq == std::string_view::npos || eq == 0 || eq > 64) continue;
+        std::vector<std::string> numbers;
+        const std::string shape = Shape(line.substr(0, eq), &numbers);
+        if (lookup.contains(shape)) continue;
+        const std::string near = NearestName(shape, known);
+        if (near.empty()) continue;
+        // The nearest name with the line's own numbers put back.
+        std::string named;
+        size_t k = 0;
+        for (char c : near) {
+            if (c == '#') {
+                named += k < numbers.size() ? numbers[k++] : std::string("0");
+            } else {
+                named += c;
+            }
+        }
+        ++told;
+        report.Warning(fileName, Shown(line.substr(0, eq)),
+                       "такой строки игра не знает и не читает: может быть, " + named + "?",
+                       kind::kKeys);
+    }
+}
+
 void MissingMeans(const world::TMyIniList& lines, const std::string& fileName,
                   const std::string& name, const std::string& meaning, Report& report) {
     if (!Has(lines, name)) report.Warning(fileName, name, "нет строки: " + meaning);
@@ -75,6 +165,7 @@ void MissingMeans(const world::TMyIniList& lines, const std::string& fileName,
 void CheckMapKeys(const LoadedMap& map, Report& report) {
     const world::TMyIniList& lines = map.lines;
     const std::string& file = map.fileName;
+    CheckMisspelledKeys(lines, file, report);
     const world::MMap& m = map.gp->map;
     CheckRecordCount(lines, file, "Scr", m.ScrCount, report);
     CheckRecordCount(lines, file, "Obj", m.ObjCount, report);
@@ -114,6 +205,7 @@ void CheckMapKeys(const LoadedMap& map, Report& report) {
 void CheckGameKeys(const Project& project, Report& report) {
     const world::TMyIniList& lines = project.gameLines;
     const std::string& file = project.gameFileName;
+    CheckMisspelledKeys(lines, file, report);
     for (const char* list :
          {"NotInter", "NotExam", "Death", "Intros", "Ok", "ITake", "IDrop", "NoTake", "NoDrop",
           "NoSpeak", "NoGo", "IHaveNot", "ICant", "ICantTake", "TooHavy", "StdRest", "LongRest"}) {
@@ -145,6 +237,11 @@ void CheckGameKeys(const Project& project, Report& report) {
                      (Has(lines, "GameInitHealth") ? std::to_string(game->InitHealth)
                                                    : std::string("нет строки, здоровье 0")) +
                          ": герой начинает без здоровья и погибнет на первом шаге");
+    } else if (game->GoDecHealth >= game->InitHealth) {
+        report.Error(file, "GameGoDecHealth",
+                     "шаг стоит " + std::to_string(game->GoDecHealth) + " здоровья, а у героя " +
+                         std::to_string(game->InitHealth) +
+                         " (GameInitHealth): он погибнет на первом же шаге");
     }
 }
 

@@ -14,7 +14,8 @@ void CheckMapPictures(const Project& project, const LoadedMap& map, Report& repo
         const std::string name = rules::ScreenPictureName(static_cast<int64_t>(i), 0);
         if (project.HasFile(name)) continue;
         report.Warning(map.fileName, "Scr" + std::to_string(i) + "Title",
-                       "у экрана " + Quoted(m.screens[i]->Title) + " нет картинки " + Shown(name));
+                       "у экрана " + Quoted(m.screens[i]->Title) + " нет картинки " + Shown(name),
+                       kind::kNoPicture);
     }
 }
 
@@ -24,7 +25,8 @@ void CheckPagesAndMusic(const Project& project, Report& report) {
     for (const auto& [name, what] : music) {
         if (!project.HasMusicFile(name)) {
             report.Warning(base::DisplayPath(project.dir / name), "",
-                           std::string("нет такого файла: игра пройдёт без ") + what);
+                           std::string("нет такого файла: игра пройдёт без ") + what,
+                           kind::kNoMusic);
         }
     }
     const world::MGame* game = project.Game();
@@ -33,9 +35,14 @@ void CheckPagesAndMusic(const Project& project, Report& report) {
     for (size_t p = 0; p < game->Intros.lines.size(); ++p) {
         const std::string key = "GameIntros" + std::to_string(p);
         const std::vector<std::string> lines = world::SplitLines(game->Intros.lines[p]);
+        size_t unspoken = 0;  // the first narration line no #page or #wait has spoken yet
         for (size_t i = 0; i < lines.size(); ++i) {
             const std::string& line = lines[i];
-            if (line.size() < 2 || line[0] != '#') continue;
+            if (line.empty() || line[0] != '#') {
+                if (unspoken == 0 && !base::TrimBlanks(line).empty()) unspoken = i + 1;
+                continue;
+            }
+            if (line.size() < 2) continue;
             const size_t space = line.find(' ');
             const std::string keyword = base::LowerText1251(
                 line.substr(1, space == std::string::npos ? std::string::npos : space - 1));
@@ -46,17 +53,25 @@ void CheckPagesAndMusic(const Project& project, Report& report) {
                 base::TrimBlanks(argument).empty()) {
                 report.Error(file, key, where + "не назван файл");
             } else if (keyword == "image") {
+                // The game skips a missing file, as it does a screen's picture.
                 if (!project.HasFile("gif\\" + argument)) {
-                    report.Error(file, key, where + "нет картинки " + Shown("gif\\" + argument));
+                    report.Warning(file, key,
+                                   where + "нет картинки " + Shown("gif\\" + argument) +
+                                       ": игра её пропустит",
+                                   kind::kNoPicture);
                 }
             } else if (keyword == "play") {
-                if (!project.HasFile(argument))
-                    report.Error(file, key, where + "нет музыки " + Quoted(argument));
+                if (!project.HasFile(argument)) {
+                    report.Warning(file, key,
+                                   where + "нет музыки " + Quoted(argument) + ": игра её пропустит",
+                                   kind::kNoMusic);
+                }
             } else if (keyword == "snd") {
                 if (!project.HasSoundFile(argument)) {
-                    report.Error(file, key,
-                                 where + "нет звукового файла " + Quoted(argument) +
-                                     " ни в папке Snd проекта, ни в Media");
+                    report.Warning(file, key,
+                                   where + "нет звукового файла " + Quoted(argument) +
+                                       " ни в папке Snd проекта, ни в Media: игра его пропустит",
+                                   kind::kNoSound);
                 }
             } else if (keyword == "page" || keyword == "wait" || keyword == "vol") {
                 if (!argument.empty() && !world::TryParseInt32(argument)) {
@@ -67,8 +82,17 @@ void CheckPagesAndMusic(const Project& project, Report& report) {
             } else {
                 report.Warning(
                     file, key,
-                    where + "неизвестная строка #" + Shown(keyword) + ": игра её пропускает");
+                    where + "неизвестная строка #" + Shown(keyword) + ": игра её пропускает",
+                    kind::kNothing);
             }
+            if (keyword == "page" || keyword == "wait") unspoken = 0;
+        }
+        if (unspoken != 0) {
+            report.Warning(file, key,
+                           "текст со строки " + std::to_string(unspoken) +
+                               " не кончается строкой #page или #wait: игра покажет его, но "
+                               "не скажет, и незрячий игрок его не услышит",
+                           kind::kDeadEnd);
         }
     }
 }

@@ -32,6 +32,11 @@ bool Project::HasMusicFile(std::string_view name) const {
 }
 
 std::string Shown(std::string_view text1251) {
+    // A report quotes a line, never a whole hostile one.
+    constexpr size_t kMostShown = 200;
+    if (text1251.size() > kMostShown) {
+        return base::Cp1251ToUtf8(text1251.substr(0, kMostShown)) + "...";
+    }
     return base::Cp1251ToUtf8(text1251);
 }
 

@@ -2,9 +2,46 @@
 
 namespace velmora::check {
 
+namespace {
+
+// At most `limit` bytes of UTF-8 text, never cutting a character.
+std::string Cut(std::string text, size_t limit) {
+    if (text.size() <= limit) return text;
+    size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    text.resize(end);
+    return text + "...";
+}
+
+}  // namespace
+
+const std::vector<std::string>& WarningKinds() {
+    static const std::vector<std::string> kinds = {
+        kind::kNoMusic, kind::kNoPicture,   kind::kNoSound, kind::kNoMenu, kind::kNothing,
+        kind::kDeadEnd, kind::kUnreachable, kind::kKeys,    kind::kFile,   kind::kOther};
+    return kinds;
+}
+
 void Report::Add(Finding finding) {
-    (finding.severity == Severity::Error ? errors_ : warnings_) += 1;
-    if (findings_.size() < kMaxKept) findings_.push_back(std::move(finding));
+    if (finding.severity == Severity::Error) {
+        ++errors_;
+    } else {
+        ++warnings_;
+        ++kinds_[finding.kind];
+    }
+    if (findings_.size() >= kMaxKept) return;
+    finding.key = Cut(std::move(finding.key), 120);
+    finding.problem = Cut(std::move(finding.problem), 800);
+    findings_.push_back(std::move(finding));
+}
+
+bool Report::Failed(bool strict, const std::set<std::string>& allowed) const {
+    if (errors_ > 0) return true;
+    if (!strict) return false;
+    for (const auto& [kind, count] : kinds_) {
+        if (count > 0 && !allowed.contains(kind)) return true;
+    }
+    return false;
 }
 
 std::string Report::Line(const Finding& f) {
@@ -12,6 +49,7 @@ std::string Report::Line(const Finding& f) {
     line += f.file;
     if (!f.key.empty()) line += ":" + f.key;
     line += ": " + f.problem;
+    if (f.severity == Severity::Warning) line += " [" + f.kind + "]";
     return line;
 }
 

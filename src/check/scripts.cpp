@@ -28,6 +28,72 @@ bool Indented(std::string_view raw) {
     return !raw.empty() && static_cast<unsigned char>(raw[0]) <= ' ';
 }
 
+// Letters to change, add, drop or swap with the next to turn a into b (code
+// page 1251, one byte a letter): "sya" is one slip from "say".
+size_t EditDistance(std::string_view a, std::string_view b) {
+    const size_t w = b.size() + 1;
+    std::vector<size_t> d((a.size() + 1) * w);
+    for (size_t i = 0; i <= a.size(); ++i) d[i * w] = i;
+    for (size_t j = 0; j <= b.size(); ++j) d[j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        for (size_t j = 1; j <= b.size(); ++j) {
+            size_t best = std::min({d[(i - 1) * w + j] + 1, d[i * w + j - 1] + 1,
+                                    d[(i - 1) * w + j - 1] + (a[i - 1] != b[j - 1])});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                best = std::min(best, d[(i - 2) * w + j - 2] + 1);
+            d[i * w + j] = best;
+        }
+    }
+    return d[a.size() * w + b.size()];
+}
+
+}  // namespace
+
+std::string NearestName(std::string_view word, const std::vector<std::string>& names) {
+    if (word.size() > 64) return {};
+    const std::string lower = base::LowerText1251(word);
+    // A near name is a slip of a letter or two, never a different short word.
+    const size_t most = lower.size() <= 3 ? 1 : lower.size() <= 6 ? 2 : 3;
+    std::string best;
+    size_t bestDistance = most + 1;
+    for (const std::string& name : names) {
+        if (name.size() > lower.size() + most || lower.size() > name.size() + most) continue;
+        const size_t d = EditDistance(lower, base::LowerText1251(name));
+        if (d > 0 && d < bestDistance) {
+            best = name;
+            bestDistance = d;
+        }
+    }
+    return best;
+}
+
+namespace {
+
+// The statement keywords, for "did you mean": only those the runner knows.
+const std::vector<std::string>& StatementKeywords() {
+    static const std::vector<std::string> known = [] {
+        std::vector<std::string> words;
+        for (const char* w :
+             {"show", "hide", "takeable", "notakeable", "drop", "take", "notexam", "setostat",
+              "open", "close", "frame", "pic", "state", "anykey", "wait", "go", "say", "mes",
+              "force", "ifnt", "call", "health", "map", "inter", "die", "exit", "snd", "ret"}) {
+            if (rules::FindStatement(w) != nullptr) words.emplace_back(w);
+        }
+        return words;
+    }();
+    return known;
+}
+
+std::string DidYouMean(std::string_view word, const std::vector<std::string>& names) {
+    const std::string near = NearestName(word, names);
+    return near.empty() ? std::string() : " (может быть, " + Quoted(near) + "?)";
+}
+
+// How many words a condition reads after its keyword.
+size_t ConditionWords(std::string_view keyword) {
+    return keyword == "ostat" ? 2 : 1;
+}
+
 // One script: where it stands and where the hero may be when it runs.
 class ScriptChecker {
   public:
@@ -35,58 +101,107 @@ class ScriptChecker {
         : project_(project), map_(map), journeys_(journeys), report_(report) {}
 
     // `screens`: the positions the hero may stand on when the script runs;
-    // none: any screen.
-    void Check(const std::string& key, const std::string& text,
+    // none: any screen. Returns whether a run may execute no statement (the
+    // script then returns false).
+    bool Check(const std::string& key, const std::string& text,
                const std::vector<size_t>& screens) {
-        if (text.empty()) return;
+        if (text.empty()) return false;
         key_ = key;
-        where_.at = &TablesOf(map_);
-        where_.anywhere = screens.empty();
-        where_.here = std::set<size_t>(screens.begin(), screens.end());
+        Place start{&TablesOf(map_), screens.empty(), {screens.begin(), screens.end()}};
+        where_ = {start};
         const std::vector<std::string> lines = world::SplitLines(text);
         std::vector<size_t> numbers(lines.size());
         for (size_t i = 0; i < numbers.size(); ++i) numbers[i] = i + 1;
-        Lines(lines, numbers, 1);
+        return !Lines(lines, numbers, 1);
     }
 
-    // The objects some script shows (lower-cased titles).
+    // The objects some script shows or makes takeable (lower-cased titles).
     const std::unordered_set<std::string>& ShownObjects() const { return shown_; }
+    const std::unordered_set<std::string>& MadeTakeable() const { return takeable_; }
 
   private:
-    void Problem(Severity severity, size_t number, std::string_view line, const std::string& text) {
+    // Lookups by title and the longest lists of one map, made once: a large
+    // map's scripts are checked in time linear in their size.
+    struct Tables {
+        const world::MMap* map = nullptr;
+        int32_t number = 0;                       // k of map<k>.ini
+        std::unordered_set<std::string> objects;  // lower-cased titles
+        std::vector<std::string> objectTitles;    // for "did you mean"
+        // The first word of titles with a space (scripts cannot name them): the title.
+        std::unordered_map<std::string, std::string> spacedObjects;
+        std::unordered_map<std::string, size_t> screens;  // lower-cased title: position
+        std::vector<std::string> screenTitles;
+        size_t mostMessages = 0;
+        size_t mostScripts = 0;
+    };
+
+    // Where the hero may stand: a map and positions on it, or any of its screens.
+    struct Place {
+        const Tables* at = nullptr;
+        bool anywhere = true;
+        std::set<size_t> here;
+    };
+    // Every place some path through the script may have left him, one per map.
+    using Where = std::vector<Place>;
+
+    static void Add(Where& into, const Place& place) {
+        for (Place& p : into) {
+            if (p.at != place.at) continue;
+            p.anywhere = p.anywhere || place.anywhere;
+            if (p.anywhere) {
+                p.here.clear();
+            } else {
+                p.here.insert(place.here.begin(), place.here.end());
+            }
+            return;
+        }
+        into.push_back(place);
+    }
+
+    void Problem(Severity severity, size_t number, std::string_view line, const std::string& text,
+                 const char* kind = kind::kOther) {
         std::string shown(base::TrimBlanks(line));
         if (shown.size() > 60) shown = shown.substr(0, 57) + "...";
         report_.Add({severity, map_.fileName, key_,
-                     "строка " + std::to_string(number) + " " + Quoted(shown) + ": " + text});
+                     "строка " + std::to_string(number) + " " + Quoted(shown) + ": " + text, kind});
     }
     void Error(size_t n, std::string_view line, const std::string& text) {
         Problem(Severity::Error, n, line, text);
     }
-    void Warning(size_t n, std::string_view line, const std::string& text) {
-        Problem(Severity::Warning, n, line, text);
+    void Warning(size_t n, std::string_view line, const std::string& text,
+                 const char* kind = kind::kOther) {
+        Problem(Severity::Warning, n, line, text, kind);
+    }
+    // A line the runner runs as nothing.
+    void Nothing(size_t n, std::string_view line, const std::string& text) {
+        Problem(Severity::Warning, n, line, text, kind::kNothing);
     }
 
-    // The runner's walk over one script or branch.
-    void Lines(const std::vector<std::string>& lines, const std::vector<size_t>& numbers,
+    // The runner's walk over one script or branch. Returns whether every run
+    // of it executes at least one statement.
+    bool Lines(const std::vector<std::string>& lines, const std::vector<size_t>& numbers,
                int depth) {
         if (depth > rules::kMaxScriptDepth) {
             Error(numbers.front(), lines.front(),
                   "блоки вложены глубже " + std::to_string(rules::kMaxScriptDepth) +
                       ": игра этот блок не выполнит");
-            return;
+            return true;
         }
         std::string stopper;  // the die, exit or ret after which this level stops
         bool unreachableTold = false;
+        bool surelyRuns = false;
         for (size_t i = 0; i < lines.size(); ++i) {
             const std::string_view line = base::TrimBlanks(lines[i]);
             if (line.empty()) continue;
             if (!stopper.empty() && !unreachableTold) {
                 Warning(numbers[i], line,
-                        "строка после " + stopper + " никогда не выполнится: скрипт там кончается");
+                        "строка после " + stopper + " никогда не выполнится: скрипт там кончается",
+                        kind::kUnreachable);
                 unreachableTold = true;  // once per level
             }
             if (!rules::OpensBlock(line)) {
                 Statement(lines[i], line, numbers[i]);
+                surelyRuns = true;
                 const std::vector<std::string> words = rules::Rules::SplitWords(line);
                 const std::string keyword = base::LowerText1251(words.front());
                 if (stopper.empty() &&
@@ -111,7 +226,7 @@ class ScriptChecker {
                 }
                 Error(numbers[i], line,
                       "блок без endif: игра остановит скрипт на этой строке" + hint);
-                return;
+                return true;
             }
             Condition(line.substr(2), numbers[i], line);
             // The scan takes any line that starts with else or endif: the
@@ -130,30 +245,44 @@ class ScriptChecker {
                         "игра читает эту строку как endif, остальное в ней пропускает");
             }
             // Each branch starts where the hero stands before the block; after
-            // it he stands where a branch that moved him left him.
+            // it he may stand where either branch left him.
             const Where before = where_;
             const size_t trueEnd = block.elseLine != 0 ? block.elseLine : block.endLine;
-            Branch(lines, numbers, i + 1, trueEnd, depth);
-            const Where afterTrue = std::exchange(where_, before);
-            if (block.elseLine != 0)
-                Branch(lines, numbers, block.elseLine + 1, block.endLine, depth);
-            if (afterTrue != before) where_ = afterTrue;
+            const bool trueRuns = Branch(lines, numbers, i + 1, trueEnd, depth);
+            Where after = std::exchange(where_, before);
+            const bool falseRuns =
+                block.elseLine != 0 && Branch(lines, numbers, block.elseLine + 1, block.endLine, depth);
+            for (const Place& p : where_) Add(after, p);
+            where_ = std::move(after);
+            surelyRuns = surelyRuns || (trueRuns && falseRuns);
             i = block.endLine;
         }
+        return surelyRuns;
     }
 
-    void Branch(const std::vector<std::string>& lines, const std::vector<size_t>& numbers,
+    bool Branch(const std::vector<std::string>& lines, const std::vector<size_t>& numbers,
                 size_t from, size_t to, int depth) {
-        if (to <= from) return;
+        if (to <= from) return false;
         if (to - from == 1) {
             // One line is run as a statement, even an opener.
             Statement(lines[from], base::TrimBlanks(lines[from]), numbers[from]);
-            return;
+            return !base::TrimBlanks(lines[from]).empty();
         }
         const auto f = static_cast<std::ptrdiff_t>(from);
         const auto t = static_cast<std::ptrdiff_t>(to);
-        Lines(std::vector<std::string>(lines.begin() + f, lines.begin() + t),
-              std::vector<size_t>(numbers.begin() + f, numbers.begin() + t), depth + 1);
+        return Lines(std::vector<std::string>(lines.begin() + f, lines.begin() + t),
+                     std::vector<size_t>(numbers.begin() + f, numbers.begin() + t), depth + 1);
+    }
+
+    void ExtraWords(const std::vector<std::string>& words, size_t used, size_t n,
+                    std::string_view line, const std::string& what) {
+        if (words.size() <= used) return;
+        std::string rest;
+        for (size_t i = used; i < words.size(); ++i) rest += (rest.empty() ? "" : " ") + words[i];
+        Nothing(n, line,
+                "слова " + Quoted(rest) + " после " + what + " игра пропускает: " + what +
+                    " читает только " + std::to_string(used - 1) +
+                    (used == 2 ? " слово" : " слова") + " после " + Shown(words[0]));
     }
 
     void Condition(std::string_view condition, size_t n, std::string_view line) {
@@ -164,9 +293,12 @@ class ScriptChecker {
         }
         const std::string keyword = base::LowerText1251(words[0]);
         if (!rules::IsConditionKeyword(keyword)) {
-            Error(n, line, "неизвестное условие " + Quoted(words[0]) + ": оно всегда ложно");
+            Error(n, line,
+                  "неизвестное условие " + Quoted(words[0]) + ": оно всегда ложно" +
+                      DidYouMean(words[0], {"done", "curss", "ostat", "going", "carry"}));
             return;
         }
+        ExtraWords(words, 1 + ConditionWords(keyword), n, line, "условие " + keyword);
         const auto number = [&](size_t i) -> std::optional<int32_t> {
             if (i >= words.size()) {
                 Error(n, line, "у условия " + keyword + " нет числа: оно всегда ложно");
@@ -185,11 +317,12 @@ class ScriptChecker {
         } else if (keyword == "curss") {
             number(1);
         } else if (keyword == "ostat") {
-            if (Object(words, 1, n, line)) number(2);
+            if (Object(words, 1, n, line, Severity::Error, ": условие всегда ложно")) number(2);
         } else if (keyword == "carry") {
-            Object(words, 1, n, line);
+            Object(words, 1, n, line, Severity::Error, ": условие всегда ложно");
         } else if (keyword == "going" && words.size() > 1) {
-            const auto v = number(1);
+            // A word that is not a number reads as -1: no walk under way.
+            const auto v = world::TryParseInt32(words[1]);
             if (v && *v >= 0 && static_cast<size_t>(*v) >= M().screens.size()) {
                 Error(n, line,
                       "экрана на месте " + std::to_string(*v) + " нет: условие всегда ложно");
@@ -197,44 +330,77 @@ class ScriptChecker {
         }
     }
 
-    // The object a statement or condition names by title; false when there is none.
-    bool Object(const std::vector<std::string>& words, size_t i, size_t n, std::string_view line) {
+    // The object a statement or condition names by title, looked up on every
+    // map the hero may be on; false when it is on none.
+    bool Object(const std::vector<std::string>& words, size_t i, size_t n, std::string_view line,
+                Severity severity, const std::string& consequence) {
         if (i >= words.size()) {
-            Error(n, line, "не назван предмет");
+            Problem(severity, n, line, "не назван предмет" + consequence, kind::kNothing);
             return false;
         }
-        if (where_.at->objects.contains(base::LowerText1251(words[i]))) return true;
-        std::string hint;
-        const auto spaced = where_.at->spacedObjects.find(base::LowerText1251(words[i]));
-        if (spaced != where_.at->spacedObjects.end()) {
-            hint = " (название " + Quoted(spaced->second) + " с пробелом скрипт назвать не может)";
+        const std::string lower = base::LowerText1251(words[i]);
+        std::vector<const Tables*> lacking;
+        for (const Place& p : where_) {
+            if (!p.at->objects.contains(lower)) lacking.push_back(p.at);
         }
-        Error(n, line, "предмета " + Quoted(words[i]) + " на этой карте нет" + hint);
+        if (lacking.empty()) return true;
+        const Tables& t = *lacking.front();
+        std::string hint;
+        const auto spaced = t.spacedObjects.find(lower);
+        if (spaced != t.spacedObjects.end()) {
+            hint = " (название " + Quoted(spaced->second) + " с пробелом скрипт назвать не может)";
+        } else {
+            hint = DidYouMean(words[i], t.objectTitles);
+        }
+        if (lacking.size() < where_.size()) {
+            Warning(n, line,
+                    "предмета " + Quoted(words[i]) + " нет на карте map" +
+                        std::to_string(t.number) + ".ini, куда скрипт мог перейти" + hint +
+                        consequence);
+            return true;
+        }
+        Problem(severity, n, line, "предмета " + Quoted(words[i]) + " на этой карте нет" + hint +
+                                       consequence,
+                kind::kNothing);
         return false;
     }
 
-    // An item N of a screen's list (Messages, Scripts): flagged where the
-    // hero surely stands and the screen lacks it, or when no screen has it.
+    // An item N of a screen's list (Messages, Scripts): `severity` when every
+    // screen the hero may stand on lacks it, a warning when only some do.
     void ScreenItem(int32_t number, world::MessageList world::MScreen::*list, const char* what,
-                    Severity severity, size_t n, std::string_view line) {
+                    Severity severity, const char* kind, const std::string& consequence, size_t n,
+                    std::string_view line) {
         const size_t wanted = static_cast<size_t>(number);
-        if (where_.anywhere) {
-            const size_t most = list == &world::MScreen::Messages ? where_.at->mostMessages
-                                                                  : where_.at->mostScripts;
-            if (!M().screens.empty() && wanted > most) {
-                Problem(severity, n, line,
-                        "ни у одного экрана карты нет " + std::string(what) + " номер " +
-                            std::to_string(number));
+        size_t cases = 0;
+        std::vector<std::string> lacking;
+        for (const Place& p : where_) {
+            const world::MMap& m = *p.at->map;
+            if (p.anywhere) {
+                ++cases;
+                const size_t most =
+                    list == &world::MScreen::Messages ? p.at->mostMessages : p.at->mostScripts;
+                if (!m.screens.empty() && wanted > most) {
+                    lacking.push_back("ни у одного экрана карты нет " + std::string(what) +
+                                      " номер " + std::to_string(number));
+                }
+                continue;
             }
-            return;
+            for (size_t i : p.here) {
+                ++cases;
+                const world::MScreen& s = *m.screens[i];
+                if (wanted <= (s.*list).lines.size()) continue;
+                lacking.push_back("у экрана " + Quoted(s.Title) + " " + what + " " +
+                                  std::to_string((s.*list).lines.size()) + ", номера " +
+                                  std::to_string(number) + " нет");
+            }
         }
-        for (size_t i : where_.here) {
-            const world::MScreen& s = *M().screens[i];
-            if (wanted <= (s.*list).lines.size()) continue;
-            Problem(severity, n, line,
-                    "у экрана " + Quoted(s.Title) + " " + what + " " +
-                        std::to_string((s.*list).lines.size()) + ", номера " +
-                        std::to_string(number) + " нет");
+        if (lacking.empty()) return;
+        std::string text;
+        for (const std::string& l : lacking) text += (text.empty() ? "" : "; ") + l;
+        if (lacking.size() < cases) {
+            Warning(n, line, text + " (если герой там)" + consequence, kind);
+        } else {
+            Problem(severity, n, line, text + consequence, kind);
         }
     }
 
@@ -248,31 +414,38 @@ class ScriptChecker {
         }
         const rules::StatementForm* form = rules::FindStatement(keyword);
         if (form == nullptr) {
-            Error(n, line,
-                  "неизвестная команда " + Quoted(words[0]) +
-                      (rules::IsConditionKeyword(keyword) ? " (условие без if)" : "") +
-                      ": строка ничего не делает");
+            Nothing(n, line,
+                    "неизвестная команда " + Quoted(words[0]) +
+                        (rules::IsConditionKeyword(keyword) ? " (условие без if)" : "") +
+                        ": игра пропустит строку" + DidYouMean(words[0], StatementKeywords()));
             return;
         }
         if (words.size() - 1 < form->required) {
-            Error(n, line,
-                  "не хватает аргументов: " + keyword + " ждёт " + std::to_string(form->required));
+            Nothing(n, line,
+                    "не хватает аргументов: " + keyword + " ждёт " +
+                        std::to_string(form->required) + ", игра пропустит строку");
             return;
         }
+        const bool restIsText = !form->args.empty() && (form->args.back() == ArgKind::Text ||
+                                                        form->args.back() == ArgKind::Statement);
+        if (!restIsText) ExtraWords(words, 1 + form->args.size(), n, line, keyword);
         std::vector<std::optional<int32_t>> numbers(form->args.size());
         for (size_t a = 0; a < form->args.size(); ++a) {
             const size_t w = a + 1;
             if (w >= words.size()) break;
             switch (form->args[a]) {
                 case ArgKind::Object:
-                    if (!Object(words, w, n, line)) return;
+                    if (!Object(words, w, n, line, Severity::Warning,
+                                ": строка ничего не делает"))
+                        return;
                     break;
                 case ArgKind::Number:
                     numbers[a] = world::TryParseInt32(words[w]);
                     if (!numbers[a]) {
-                        Error(n, line,
-                              Quoted(words[w]) + " не число: игра возьмёт число по умолчанию");
-                        return;
+                        Nothing(n, line,
+                                Quoted(words[w]) + " не число: игра возьмёт число по умолчанию" +
+                                    (keyword == "health" ? " 0, и строка ничего не изменит" : ""));
+                        if (keyword == "health") return;
                     }
                     break;
                 case ArgKind::Direction: {
@@ -280,15 +453,16 @@ class ScriptChecker {
                     if (d != rules::texts::NorthWord() && d != rules::texts::SouthWord() &&
                         d != rules::texts::EastWord() && d != rules::texts::WestWord() &&
                         d != "n" && d != "s" && d != "e" && d != "w") {
-                        Error(n, line,
-                              Quoted(words[w]) +
-                                  " не направление (север, юг, восток, запад, n, s, e, w)");
+                        Nothing(n, line,
+                                Quoted(words[w]) +
+                                    " не направление (север, юг, восток, запад, n, s, e, w): "
+                                    "строка ничего не меняет");
                         return;
                     }
                     break;
                 }
                 case ArgKind::Screen:
-                    GoTarget(words[w], n, line);
+                    GoTarget(words[w], words, n, line);
                     break;
                 case ArgKind::Text:
                 case ArgKind::Statement:
@@ -296,43 +470,55 @@ class ScriptChecker {
             }
         }
         if (keyword == "show") shown_.insert(base::LowerText1251(words[1]));
-        if (keyword == "open") journeys_.opened.insert(where_.at->number);
+        if (keyword == "takeable") takeable_.insert(base::LowerText1251(words[1]));
+        if (keyword == "open") {
+            for (const Place& p : where_) journeys_.opened.insert(p.at->number);
+        }
         const auto num = [&](size_t a, int32_t fallback) {
             return a < numbers.size() && numbers[a] ? *numbers[a] : fallback;
         };
         const std::string_view rest = line.size() > 3 ? base::TrimBlanks(line.substr(3)) : "";
         if (keyword == "say" && rest.empty()) {
-            Warning(n, line, "say без текста ничего не говорит");
+            Nothing(n, line, "say без текста ничего не говорит");
         } else if (keyword == "snd" && !project_.HasSoundFile(line.substr(3))) {
-            Error(n, line,
-                  "нет звукового файла " + Quoted(rest) + " ни в папке Snd проекта, ни в Media");
+            Warning(n, line,
+                    "нет звукового файла " + Quoted(rest) +
+                        " ни в папке Snd проекта, ни в Media: игра пропустит звук",
+                    kind::kNoSound);
         } else if (keyword == "mes") {
             const int32_t v = num(0, 1);
             if (v < 1) {
-                Warning(n, line, "mes " + std::to_string(v) + " ничего не говорит");
+                Nothing(n, line, "mes " + std::to_string(v) + " ничего не говорит");
             } else {
-                ScreenItem(v, &world::MScreen::Messages, "сообщений", Severity::Warning, n, line);
+                ScreenItem(v, &world::MScreen::Messages, "сообщений", Severity::Warning,
+                           kind::kNothing, ": игрок ничего не услышит", n, line);
             }
         } else if (keyword == "call" || keyword == "force") {
             const int32_t v = num(0, keyword == "call" ? 1 : 0);
             if (v < 1 && !(keyword == "force" && v == 0)) {
-                Error(n, line, keyword + " " + std::to_string(v) + " ничего не выполнит");
+                Nothing(n, line, keyword + " " + std::to_string(v) + " ничего не выполнит");
+            } else if (v >= 1 && keyword == "call") {
+                ScreenItem(v, &world::MScreen::Scripts, "скриптов", Severity::Warning,
+                           kind::kNothing, ": строка ничего не выполнит", n, line);
             } else if (v >= 1) {
-                ScreenItem(v, &world::MScreen::Scripts, "скриптов", Severity::Error, n, line);
+                ScreenItem(v, &world::MScreen::Scripts, "скриптов", Severity::Error,
+                           kind::kNothing, ": следующее действие игрока пропадёт впустую", n,
+                           line);
             }
         } else if (keyword == "frame") {
             Frame(num(0, -1), n, line);
-        } else if ((keyword == "state" && num(0, -1) < 0) ||
-                   (keyword == "setostat" && num(1, -1) < 0)) {
-            Warning(n, line, "отрицательное состояние: строка ничего не меняет");
+        } else if (keyword == "state") {
+            State(num(0, -1), n, line);
+        } else if (keyword == "setostat" && num(1, -1) < 0) {
+            Nothing(n, line, "отрицательное состояние: строка ничего не меняет");
         } else if (keyword == "inter") {
             const int32_t v = num(0, 0);
             const world::MGame* game = project_.Game();
             const size_t pages = game != nullptr ? game->Intros.lines.size() : 0;
             if (v < 1 || static_cast<size_t>(v) > pages) {
-                Error(n, line,
-                      "страниц Intros " + std::to_string(pages) + ", номера " + std::to_string(v) +
-                          " нет: строка ничего не делает");
+                Nothing(n, line,
+                        "страниц Intros " + std::to_string(pages) + ", номера " +
+                            std::to_string(v) + " нет: строка ничего не делает");
             }
         } else if (keyword == "die") {
             Die(num(0, 0), num(1, -1), n, line);
@@ -341,82 +527,151 @@ class ScriptChecker {
         } else if (keyword == "ifnt") {
             const int32_t v = num(0, 0);
             if (v == 0) {
-                Warning(n, line, "ifnt 0 ничего не ждёт: строка только отменяет ожидание");
+                Nothing(n, line, "ifnt 0 ничего не ждёт: строка только отменяет ожидание");
             } else if (world::CommandByNumber(M(), v) == nullptr) {
-                Error(n, line,
-                      "команды номер " + std::to_string(v) +
-                          " нет: ожидание сработает на любое действие");
+                Warning(n, line,
+                        "команды номер " + std::to_string(v) +
+                            " на этой карте нет: любое следующее действие игрока заменит "
+                            "строка после номера");
             }
             const size_t at = line.find(words[2]);
             if (at != std::string_view::npos && ifntDepth_ < 8) {
                 ++ifntDepth_;
+                // The waited line runs later, wherever the hero then is.
+                const Where now = std::exchange(where_, AnyScreen());
                 Statement(line.substr(at), line.substr(at), n);
+                where_ = now;
                 --ifntDepth_;
             }
         }
+    }
+
+    Where AnyScreen() const {
+        Where any;
+        for (const Place& p : where_) Add(any, Place{p.at, true, {}});
+        return any;
     }
 
     void BlockWordOutOfPlace(std::string_view raw, std::string_view line, const std::string& word,
                              const std::string& keyword, size_t n) {
         const bool exact = StartsWith(line, keyword);
         if (!exact) {
-            Error(n, line,
-                  Quoted(word) + " с большой буквы: игра узнаёт только " + keyword +
-                      (keyword == "if" ? ", блок не открывается, его строки выполнятся всегда"
-                                       : ", строка ничего не делает"));
+            Nothing(n, line,
+                    Quoted(word) + " с большой буквы: игра узнаёт только " + keyword +
+                        (keyword == "if" ? ", блок не открывается, его строки выполнятся всегда"
+                                         : ", строка ничего не делает"));
         } else if (keyword == "if") {
-            Error(n, line,
-                  rules::OpensBlock(line) ? "блок if в ветке из одной строки: игра выполняет его "
-                                            "как команду, и он ничего не делает"
-                                          : "if без условия: строка ничего не делает");
+            Nothing(n, line,
+                    rules::OpensBlock(line) ? "блок if в ветке из одной строки: игра выполняет "
+                                              "его как команду, и он ничего не делает"
+                                            : "if без условия: строка ничего не делает");
         } else if (Indented(raw)) {
-            Error(n, line,
-                  keyword + " с отступом: внутри блока игра узнаёт " + keyword +
-                      " только с первой колонки, здесь строка ничего не делает");
+            Nothing(n, line,
+                    keyword + " с отступом: внутри блока игра узнаёт " + keyword +
+                        " только с первой колонки, здесь строка ничего не делает");
         } else {
-            Error(n, line, keyword + " без своего if: строка ничего не делает");
+            Nothing(n, line, keyword + " без своего if: строка ничего не делает");
         }
     }
 
-    void GoTarget(const std::string& title, size_t n, std::string_view line) {
-        const auto it = where_.at->screens.find(base::LowerText1251(title));
-        if (it != where_.at->screens.end()) {
-            where_.here = {it->second};
-            journeys_.goTargets[where_.at->number].insert(it->second);
-            where_.anywhere = false;
+    // `go`: on each map the hero may be on, to the screen of that title; where
+    // there is none, he stays.
+    void GoTarget(const std::string& title, const std::vector<std::string>& words, size_t n,
+                  std::string_view line) {
+        const std::string lower = base::LowerText1251(title);
+        size_t found = 0;
+        for (Place& p : where_) {
+            const auto it = p.at->screens.find(lower);
+            if (it == p.at->screens.end()) continue;
+            p.here = {it->second};
+            p.anywhere = false;
+            journeys_.goTargets[p.at->number].insert(it->second);
+            ++found;
+        }
+        if (found == where_.size()) return;
+        const Tables& t = *where_.front().at;
+        std::string hint;
+        for (const auto& [name, pos] : t.screens) {
+            if (name.size() > lower.size() && StartsWith(name, lower + " ")) {
+                hint = " (название " + Quoted(t.map->screens[pos]->Title) +
+                       " с пробелом скрипт назвать не может: go читает одно слово)";
+                break;
+            }
+        }
+        if (hint.empty()) hint = DidYouMean(title, t.screenTitles);
+        if (found > 0) {
+            Warning(n, line,
+                    "экрана " + Quoted(title) + " нет на одной из карт, где может быть герой" +
+                        hint + ": там он останется на месте");
             return;
         }
-        Error(n, line, "экрана " + Quoted(title) + " на этой карте нет");
+        if (words.size() > 2 && hint.empty()) hint = " (go читает только одно слово)";
+        Nothing(n, line,
+                "экрана " + Quoted(title) + " на этой карте нет" + hint +
+                    ": строка ничего не делает, герой остаётся на месте");
     }
 
     void Frame(int32_t frame, size_t n, std::string_view line) {
         if (frame < 0) {
-            Warning(n, line, "отрицательный кадр: строка ничего не меняет");
+            Nothing(n, line, "отрицательный кадр: строка ничего не меняет");
             return;
         }
-        if (where_.anywhere) return;
-        for (size_t i : where_.here) {
-            const std::string name = rules::ScreenPictureName(M().screens[i]->no, frame);
-            if (!project_.HasFile(name)) Error(n, line, "нет картинки " + Shown(name));
+        for (const Place& p : where_) {
+            if (p.anywhere) continue;
+            for (size_t i : p.here) {
+                const std::string name = rules::ScreenPictureName(p.at->map->screens[i]->no, frame);
+                if (!project_.HasFile(name)) {
+                    Warning(n, line, "нет картинки " + Shown(name) + ": картинка не сменится",
+                            kind::kNoPicture);
+                }
+            }
+        }
+    }
+
+    // On a screen that describes itself by its state, a state past its
+    // descriptions is heard as «Экран: Двор 0».
+    void State(int32_t state, size_t n, std::string_view line) {
+        if (state < 0) {
+            Nothing(n, line, "отрицательное состояние: строка ничего не меняет");
+            return;
+        }
+        for (const Place& p : where_) {
+            if (p.anywhere) continue;
+            for (size_t i : p.here) {
+                const world::MScreen& s = *p.at->map->screens[i];
+                if (s.DescrOnState == 0 || static_cast<size_t>(state) < s.Descr.lines.size())
+                    continue;
+                Warning(n, line,
+                        "экран " + Quoted(s.Title) + " описывается по состоянию, а описаний у "
+                            "него " + std::to_string(s.Descr.lines.size()) +
+                            ": игрок услышит «Экран: " + Shown(s.Title) + " 0»",
+                        kind::kDeadEnd);
+            }
         }
     }
 
     void Die(int32_t line1, int32_t picture, size_t n, std::string_view line) {
         const world::MGame* game = project_.Game();
         const size_t deaths = game != nullptr ? game->Death.lines.size() : 0;
-        if (line1 < 0 || (line1 > 0 && static_cast<size_t>(line1) > deaths)) {
+        if (line1 == 0) {
+            Warning(n, line,
+                    "die 0: смерть пройдёт без слов, игрок не узнает, что случилось",
+                    kind::kDeadEnd);
+        } else if (line1 < 0 || static_cast<size_t>(line1) > deaths) {
             Warning(n, line,
                     "строк Death " + std::to_string(deaths) + ", номера " + std::to_string(line1) +
-                        " нет: смерть пройдёт без слов");
+                        " нет: смерть пройдёт без слов",
+                    kind::kDeadEnd);
         }
         if (picture >= 0 && !project_.HasFile(rules::DeathPictureName(picture))) {
-            Error(n, line, "нет картинки " + Shown(rules::DeathPictureName(picture)));
+            Warning(n, line, "нет картинки " + Shown(rules::DeathPictureName(picture)),
+                    kind::kNoPicture);
         }
     }
 
     // `map N` enters map<N+1>.ini with the hero on the position he stands on
-    // now; the game refuses a map without that position. The lines after it
-    // act on the new map.
+    // now; the game refuses a map without that position, and he stays. The
+    // lines after it act on the new map.
     void Map(int32_t index, size_t n, std::string_view line) {
         const int64_t k = int64_t{index} + 1;
         const LoadedMap* target = index >= 0 ? project_.MapByNumber(k) : nullptr;
@@ -426,45 +681,57 @@ class ScriptChecker {
             return;
         }
         if (!target->gp) return;  // its own load error is reported
+        const Tables& to = TablesOf(*target);
         const size_t count = target->gp->map.screens.size();
         const std::string there =
             "на карте map" + std::to_string(k) + ".ini экранов " + std::to_string(count);
-        if (where_.anywhere) {
-            if (M().screens.size() > count) {
-                Warning(n, line,
-                        there + ", а герой может стоять здесь на экране до " +
-                            std::to_string(M().screens.size() - 1) + ": там игра не сменит карту");
+        Where after;
+        Place entered{&to, false, {}};
+        std::vector<std::string> refused;
+        size_t cases = 0;
+        for (const Place& p : where_) {
+            const world::MMap& m = *p.at->map;
+            if (p.anywhere) {
+                ++cases;
+                if (m.screens.size() > count) {
+                    Warning(n, line,
+                            there + ", а герой может стоять здесь на экране до " +
+                                std::to_string(m.screens.size() - 1) + ": там игра не сменит карту");
+                    Add(after, p);
+                }
+                entered.anywhere = true;
+                continue;
             }
-        } else {
-            for (size_t pos : where_.here) {
-                if (pos < count) continue;
-                Error(n, line,
-                      there + ", а герой стоит на экране " + std::to_string(pos) + " (" +
-                          Quoted(M().screens[pos]->Title) + "): игра не сменит карту");
+            Place stays{p.at, false, {}};
+            for (size_t pos : p.here) {
+                ++cases;
+                if (pos < count) {
+                    entered.here.insert(pos);
+                    continue;
+                }
+                stays.here.insert(pos);
+                refused.push_back("герой стоит на экране " + std::to_string(pos) + " (" +
+                                  Quoted(m.screens[pos]->Title) + ")");
             }
+            if (!stays.here.empty()) Add(after, stays);
         }
-        std::erase_if(where_.here, [&](size_t pos) { return pos >= count; });
-        if (where_.here.empty()) where_.anywhere = true;
-        if (where_.anywhere) {
-            journeys_.enteredAnywhere.insert(target->number);
-        } else {
-            journeys_.entries[target->number].insert(where_.here.begin(), where_.here.end());
+        if (!refused.empty()) {
+            std::string text;
+            for (const std::string& r : refused) text += (text.empty() ? "" : "; ") + r;
+            Problem(refused.size() < cases ? Severity::Warning : Severity::Error, n, line,
+                    there + ", а " + text + ": игра не сменит карту", kind::kDeadEnd);
         }
-        where_.at = &TablesOf(*target);
+        if (entered.anywhere || !entered.here.empty()) {
+            if (entered.anywhere) entered.here.clear();
+            if (entered.anywhere) {
+                journeys_.enteredAnywhere.insert(target->number);
+            } else {
+                journeys_.entries[target->number].insert(entered.here.begin(), entered.here.end());
+            }
+            Add(after, entered);
+        }
+        where_ = std::move(after);
     }
-
-    // Lookups by title and the longest lists of one map, made once: a large
-    // map's scripts are checked in time linear in their size.
-    struct Tables {
-        const world::MMap* map = nullptr;
-        int32_t number = 0;                       // k of map<k>.ini
-        std::unordered_set<std::string> objects;  // lower-cased titles
-        // The first word of titles with a space (scripts cannot name them): the title.
-        std::unordered_map<std::string, std::string> spacedObjects;
-        std::unordered_map<std::string, size_t> screens;  // lower-cased title: position
-        size_t mostMessages = 0;
-        size_t mostScripts = 0;
-    };
 
     const Tables& TablesOf(const LoadedMap& map) {
         auto [it, fresh] = tables_.try_emplace(map.number);
@@ -473,7 +740,8 @@ class ScriptChecker {
         t.map = &map.gp->map;
         t.number = map.number;
         for (const auto& o : t.map->objects) {
-            t.objects.insert(base::LowerText1251(o->Title));
+            if (t.objects.insert(base::LowerText1251(o->Title)).second && t.objectTitles.size() < 2000)
+                t.objectTitles.push_back(o->Title);
             const size_t space = o->Title.find(' ');
             if (space != std::string::npos) {
                 t.spacedObjects.emplace(base::LowerText1251(o->Title.substr(0, space)), o->Title);
@@ -481,15 +749,19 @@ class ScriptChecker {
         }
         for (size_t i = 0; i < t.map->screens.size(); ++i) {
             const world::MScreen& s = *t.map->screens[i];
-            t.screens.emplace(base::LowerText1251(s.Title), i);  // the first of a title wins
+            // The first of a title wins.
+            if (t.screens.emplace(base::LowerText1251(s.Title), i).second &&
+                t.screenTitles.size() < 2000)
+                t.screenTitles.push_back(s.Title);
             t.mostMessages = std::max(t.mostMessages, s.Messages.lines.size());
             t.mostScripts = std::max(t.mostScripts, s.Scripts.lines.size());
         }
         return t;
     }
 
-    // The map the script's lines now act on: its own until a `map` line.
-    const world::MMap& M() const { return *where_.at->map; }
+    // The map the script's lines now act on, for what names one map only
+    // (commands): the first the hero may be on.
+    const world::MMap& M() const { return *where_.front().at->map; }
 
     const Project& project_;
     const LoadedMap& map_;  // the map whose file holds the script
@@ -497,18 +769,12 @@ class ScriptChecker {
     Report& report_;
     std::string key_;
     std::map<int32_t, Tables> tables_;
-    // Where the hero stands: the map, and positions on it or any screen;
-    // where the script starts, until a `go` or `map` moves him.
-    struct Where {
-        const Tables* at = nullptr;
-        bool anywhere = true;
-        std::set<size_t> here;
-        bool operator==(const Where&) const = default;
-    };
     Where where_;
     int ifntDepth_ = 0;
-    std::unordered_set<std::string> shown_;  // lower-cased titles
+    std::unordered_set<std::string> shown_;     // lower-cased titles
+    std::unordered_set<std::string> takeable_;  // lower-cased titles
 };
+
 
 std::string Key(const char* section, size_t i, const std::string& key) {
     return section + std::to_string(i) + key;
@@ -520,11 +786,21 @@ void CheckMapScripts(const Project& project, const LoadedMap& map, Journeys& jou
                      Report& report) {
     const world::MMap& m = map.gp->map;
     ScriptChecker checker(project, map, journeys, report);
+    // A take, a walk or a rest whose script runs no line is cancelled, and
+    // nothing is said.
+    const auto silent = [&](const std::string& key, bool mayRunNothing) {
+        if (!mayRunNothing) return;
+        report.Warning(map.fileName, key,
+                       "каждая строка скрипта стоит в блоке, условие которого может быть ложно: "
+                       "когда ни одна не выполнится, скрипт вернёт «нет», и игра молча отменит "
+                       "действие (добавьте else со словами)",
+                       kind::kDeadEnd);
+    };
     for (size_t i = 0; i < m.screens.size(); ++i) {
         const world::MScreen& s = *m.screens[i];
         checker.Check(Key("Scr", i, "OnAnyAct"), s.OnAnyAct, {i});
-        checker.Check(Key("Scr", i, "OnRest"), s.OnRest, {i});
-        checker.Check(Key("Scr", i, "OnGo"), s.OnGo, {i});
+        silent(Key("Scr", i, "OnRest"), checker.Check(Key("Scr", i, "OnRest"), s.OnRest, {i}));
+        silent(Key("Scr", i, "OnGo"), checker.Check(Key("Scr", i, "OnGo"), s.OnGo, {i}));
         checker.Check(Key("Scr", i, "OnEnter"), s.OnEnter, {i});
         for (size_t j = 0; j < s.Scripts.lines.size(); ++j) {
             checker.Check(Key("Scr", i, "Scripts" + std::to_string(j)), s.Scripts.lines[j], {i});
@@ -534,8 +810,8 @@ void CheckMapScripts(const Project& project, const LoadedMap& map, Journeys& jou
     for (size_t j = 0; j < m.objects.size(); ++j) {
         const world::MObj& o = *m.objects[j];
         checker.Check(Key("Obj", j, "OnExam"), o.OnExam, {});
-        checker.Check(Key("Obj", j, "OnTake"), o.OnTake, {});
-        checker.Check(Key("Obj", j, "OnDrop"), o.OnDrop, {});
+        silent(Key("Obj", j, "OnTake"), checker.Check(Key("Obj", j, "OnTake"), o.OnTake, {}));
+        checker.Check(Key("Obj", j, "OnDrop"), o.OnDrop, {});  // a drop cannot be refused
     }
     for (size_t k = 0; k < m.commands.size(); ++k) {
         const world::MScript& c = *m.commands[k];
@@ -545,15 +821,37 @@ void CheckMapScripts(const Project& project, const LoadedMap& map, Journeys& jou
             if (at < 0 || static_cast<size_t>(at) >= m.screens.size()) continue;  // never runs
             where.push_back(static_cast<size_t>(at));
         }
+        // A command that fails says ICant: never silent.
         checker.Check(Key("Cmd", k, "list->Text"), world::JoinLines(c.script), where);
     }
     for (size_t j = 0; j < m.objects.size(); ++j) {
         const world::MObj& o = *m.objects[j];
-        if (o.Visible != 0 || checker.ShownObjects().contains(base::LowerText1251(o.Title)))
-            continue;
+        const std::string title = base::LowerText1251(o.Title);
+        // The load may never go above 100.
+        const bool tooHeavy = o.Weight > 100;
+        if (tooHeavy || (o.Takable == 0 && !checker.MadeTakeable().contains(title))) {
+            for (const auto& c : m.commands) {
+                const bool first = c->cObj1 == o.no && c->cObj1Carry != 0;
+                const bool second = c->cObj2 == o.no && c->cObj2Carry != 0 && c->cObj1 >= 0;
+                if (!first && !second) continue;
+                report.Warning(map.fileName, Key("Obj", j, tooHeavy ? "Weight" : "Takable"),
+                               "команда " + Quoted(c->Title) + " требует нести предмет " +
+                                   Quoted(o.Title) +
+                                   (tooHeavy ? ", а он весит " + std::to_string(o.Weight) +
+                                                   ", больше предела ноши 100"
+                                             : std::string(", а его нельзя взять (Takable 0) и "
+                                                           "ни один скрипт карты не делает его "
+                                                           "takeable")) +
+                                   ": команда не сработает",
+                               kind::kDeadEnd);
+                break;
+            }
+        }
+        if (o.Visible != 0 || checker.ShownObjects().contains(title)) continue;
         report.Warning(
             map.fileName, Key("Obj", j, "Visible"),
-            "предмет " + Quoted(o.Title) + " скрыт, и ни один скрипт карты его не показывает");
+            "предмет " + Quoted(o.Title) + " скрыт, и ни один скрипт карты его не показывает",
+            kind::kDeadEnd);
     }
 }
 

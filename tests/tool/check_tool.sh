@@ -54,6 +54,13 @@ rm "$tmp/warned/menu.mid"
 grep -q '^warning: .*menu.mid: ' "$tmp/out" || fail "warning line: $(cat "$tmp/out")"
 tail -n 1 "$tmp/out" | grep -q '^check: 0 errors, 1 warning$' || fail "summary: $(cat "$tmp/out")"
 "$tool" check --strict "$tmp/warned" > /dev/null && fail "--strict passed a warning"
+grep -q '\[no-music\]$' "$tmp/out" || fail "warning kind: $(cat "$tmp/out")"
+# A kind of warning allowed passes --strict; another kind still fails it.
+"$tool" check --strict --allow no-music "$tmp/warned" > /dev/null || fail "--allow no-music"
+"$tool" check --strict --allow no-picture "$tmp/warned" > /dev/null && fail "--allow of another kind"
+set +e
+"$tool" check --strict --allow no-musik "$tmp/warned" > /dev/null 2>&1; [ $? -eq 2 ] || fail "--allow of no kind"
+set -e
 
 # An error: its line names file and key, exit 1.
 mkdir "$tmp/broken"
@@ -65,13 +72,40 @@ status=$?
 set -e
 [ "$status" -eq 1 ] || fail "broken project exit status $status"
 grep -q '^error: .*broken/map1.ini:Scr0North: ' "$tmp/out" || fail "exit line: $(cat "$tmp/out")"
-grep -q '^error: .*broken/map1.ini:Scr0OnEnter: строка 1 «sya»' "$tmp/out" || fail "script line: $(cat "$tmp/out")"
+grep -q '^warning: .*broken/map1.ini:Scr0OnEnter: строка 1 «sya»: .*(может быть, «say»?)' "$tmp/out" || fail "script line: $(cat "$tmp/out")"
 
 # Damaged and missing projects are reported, not crashed on.
 "$tool" check "$here/damaged" > "$tmp/out" && fail "damaged project passed"
 grep -q 'Scr0DescrCnt' "$tmp/out" || fail "damaged check: $(cat "$tmp/out")"
-"$tool" check "$tmp/none" > "$tmp/out" && fail "missing folder passed"
-grep -q '^error: .*none: нет такой папки' "$tmp/out" || fail "missing folder: $(cat "$tmp/out")"
+# A folder that is not a project is a wrong command line: status 2 and a hint.
+set +e
+"$tool" check "$tmp/none" > "$tmp/out" 2> "$tmp/err"; status=$?
+[ "$status" -eq 2 ] || fail "missing folder exit status $status"
+grep -q '^error: .*none: нет такой папки' "$tmp/err" || fail "missing folder: $(cat "$tmp/err")"
+mkdir "$tmp/empty"
+"$tool" check "$tmp/empty" > "$tmp/out" 2> "$tmp/err"; status=$?
+set -e
+[ "$status" -eq 2 ] || fail "not a project exit status $status"
+grep -q 'no game.ini here; a project is a folder under Projects/ of a game' "$tmp/err" ||
+  fail "not a project: $(cat "$tmp/err")"
+
+# Hostile files end within seconds with the file named: a named pipe, a device,
+# a count that claims more than the file holds.
+for file in game.ini map1.ini map2.ini menu.txt; do
+  rm -rf "$tmp/hostile"; cp -r "$castle" "$tmp/hostile"
+  rm -f "$tmp/hostile/$file"; mkfifo "$tmp/hostile/$file"
+  set +e
+  timeout 10 "$tool" check "$tmp/hostile" > "$tmp/out"; status=$?
+  set -e
+  [ "$status" -eq 1 ] || fail "pipe as $file: exit status $status"
+  grep -q "^error: .*hostile/$file: это именованный канал" "$tmp/out" || fail "pipe as $file: $(cat "$tmp/out")"
+  rm -f "$tmp/hostile/$file"; ln -s /dev/zero "$tmp/hostile/$file"
+  set +e
+  timeout 10 "$tool" check "$tmp/hostile" > "$tmp/out"; status=$?
+  set -e
+  [ "$status" -eq 1 ] || fail "/dev/zero as $file: exit status $status"
+  grep -q "^error: .*hostile/$file: это устройство" "$tmp/out" || fail "/dev/zero as $file: $(cat "$tmp/out")"
+done
 
 # Usage and help.
 set +e
