@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <iostream>
 #include <set>
-#include <system_error>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "base/encoding.h"
@@ -39,24 +39,25 @@ int Usage() {
 }
 
 int Help() {
-    std::cout << kUsage
-              << "\n"
-                 "  scramble FILE    the file's bytes scrambled, to standard output\n"
-                 "  unscramble FILE  the file's plain bytes, to standard output\n"
-                 "  info DIR         title, author and the size of every map of the project\n"
-                 "  check DIR        reads the project as the game does and prints every problem,\n"
-                 "                   one a line: \"error: FILE:KEY: problem\" when the game would\n"
-                 "                   break, \"warning: ...\" when it allows what an author may not\n"
-                 "                   mean, its kind in brackets; then a summary. Exits 1 when\n"
-                 "                   there is an error, 2 when DIR is not a project.\n"
-                 "    --strict       warnings count as errors, but for the kinds allowed\n"
-                 "    --allow KIND   with --strict, warnings of this kind pass; kinds:\n"
-                 "                   no-music, no-picture, no-sound, no-menu (files the game\n"
-                 "                   goes without), does-nothing (lines the game runs as\n"
-                 "                   nothing), dead-end (what may strand a player),\n"
-                 "                   unreachable, keys, file, other\n"
-                 "    --media DIR    the program's Media folder, where sounds are looked for\n"
-                 "                   after the project's Snd (default: Media beside Projects)\n";
+    std::cout
+        << kUsage
+        << "\n"
+           "  scramble FILE    the file's bytes scrambled, to standard output\n"
+           "  unscramble FILE  the file's plain bytes, to standard output\n"
+           "  info DIR         title, author and the size of every map of the project\n"
+           "  check DIR        reads the project as the game does and prints every problem,\n"
+           "                   one a line: \"error: FILE:KEY: problem\" when the game would\n"
+           "                   break, \"warning: ...\" when it allows what an author may not\n"
+           "                   mean, its kind in brackets; then a summary. Exits 1 when\n"
+           "                   there is an error, 2 when DIR is not a project.\n"
+           "    --strict       warnings count as errors, but for the kinds allowed\n"
+           "    --allow KIND   with --strict, warnings of this kind pass; kinds:\n"
+           "                   no-music, no-picture, no-sound, no-menu (files the game\n"
+           "                   goes without), does-nothing (lines the game runs as\n"
+           "                   nothing), dead-end (what may strand a player),\n"
+           "                   unreachable, keys, file, other\n"
+           "    --media DIR    the program's Media folder, where sounds are looked for\n"
+           "                   after the project's Snd (default: Media beside Projects)\n";
     return 0;
 }
 
@@ -124,9 +125,8 @@ int Info(const fs::path& dir) {
         }
         if (!world::LinkWorld(gp.map, gp.hero)) {
             std::cerr << "warning: map" << k << ".ini: the screens' coordinates span "
-                      << gp.map.gridWidth << " x " << gp.map.gridHeight
-                      << " cells, more than " << world::kMaxGridCells
-                      << "; exits through the grid lead nowhere\n";
+                      << gp.map.gridWidth << " x " << gp.map.gridHeight << " cells, more than "
+                      << world::kMaxGridCells << "; exits through the grid lead nowhere\n";
         }
         if (first) {
             lines.push_back("title: " + base::Cp1251ToUtf8(gp.map.Title));
@@ -134,12 +134,11 @@ int Info(const fs::path& dir) {
             first = false;
         }
         if (maps.empty()) break;
-        lines.push_back("map " + std::to_string(k) + ": screens " +
-                        std::to_string(gp.map.screens.size()) + ", objects " +
-                        std::to_string(gp.map.objects.size()) + ", commands " +
-                        std::to_string(gp.map.commands.size()) + ", grid " +
-                        std::to_string(gp.map.gridWidth) + " x " +
-                        std::to_string(gp.map.gridHeight));
+        lines.push_back(
+            "map " + std::to_string(k) + ": screens " + std::to_string(gp.map.screens.size()) +
+            ", objects " + std::to_string(gp.map.objects.size()) + ", commands " +
+            std::to_string(gp.map.commands.size()) + ", grid " + std::to_string(gp.map.gridWidth) +
+            " x " + std::to_string(gp.map.gridHeight));
     }
     for (const std::string& line : lines) std::cout << line << '\n';
     return 0;
@@ -148,7 +147,8 @@ int Info(const fs::path& dir) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) return Help();
+    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h"))
+        return Help();
     if (argc >= 3 && std::string(argv[1]) == "check") {
         try {
             return Check(argc, argv);

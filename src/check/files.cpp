@@ -11,11 +11,11 @@
 
 #include "base/cp1251.h"
 #include "base/encoding.h"
+#include "base/errno_text.h"
 #include "base/file_error.h"
 #include "base/file_io.h"
 #include "base/paths.h"
 #include "base/unique_fd.h"
-#include "base/errno_text.h"
 #include "world/key_access.h"
 
 namespace fs = std::filesystem;

@@ -6,6 +6,7 @@
 
 #include "base/cp1251.h"
 #include "check/checks.h"
+#include "world/key_access.h"
 #include "world/link.h"
 
 namespace velmora::check {
@@ -220,11 +221,132 @@ void CheckCommands(const LoadedMap& lm, Report& report) {
     }
 }
 
+// Whether a script has a line that may take the hero off his screen or end
+// the game: go, map, die, exit, open, or health that may kill.
+bool MayLeave(const std::string& script) {
+    for (const std::string& line : world::SplitLines(script)) {
+        const std::string_view t = base::TrimBlanks(line);
+        const size_t space = t.find(' ');
+        const std::string keyword = base::LowerText1251(t.substr(0, space));
+        if (keyword == "go" || keyword == "map" || keyword == "die" || keyword == "exit" ||
+            keyword == "open" || keyword == "health") {
+            return true;
+        }
+        if (keyword == "ifnt" || keyword == "force" || keyword == "call") return true;  // runs more
+    }
+    return false;
+}
+
+// Whether some script of the map names the object after a statement that
+// moves objects (take, drop, hide, show): it may then be brought elsewhere.
+bool ScriptsMove(const MMap& m, const std::string& title) {
+    const std::string lower = base::LowerText1251(title);
+    const auto names = [&](const std::string& script) {
+        for (const std::string& line : world::SplitLines(script)) {
+            const std::string t = base::LowerText1251(base::TrimBlanks(line));
+            for (const char* verb : {"take ", "drop ", "show ", "hide "}) {
+                if (t.find(std::string(verb) + lower) != std::string::npos) return true;
+            }
+        }
+        return false;
+    };
+    for (const auto& s : m.screens) {
+        for (const std::string* t : {&s->OnEnter, &s->OnAnyAct, &s->OnRest, &s->OnGo})
+            if (names(*t)) return true;
+        for (const std::string& t : s->Scripts.lines)
+            if (names(t)) return true;
+    }
+    for (const auto& o : m.objects) {
+        for (const std::string* t : {&o->OnExam, &o->OnTake, &o->OnDrop})
+            if (names(*t)) return true;
+    }
+    for (const auto& c : m.commands) {
+        if (names(world::JoinLines(c->script))) return true;
+    }
+    return false;
+}
+
+// Screens with no exit whose scripts never move the hero on nor end the game:
+// a player who comes there can only quit.
+void CheckWayOut(const LoadedMap& lm, const std::vector<bool>& reached, Report& report) {
+    const MMap& m = lm.gp->map;
+    bool objectsMove = false;  // an object's script runs wherever it is carried
+    for (const auto& o : m.objects) {
+        objectsMove =
+            objectsMove || MayLeave(o->OnExam) || MayLeave(o->OnTake) || MayLeave(o->OnDrop);
+    }
+    if (objectsMove) return;
+    for (size_t i = 0; i < m.screens.size(); ++i) {
+        if (!reached[i]) continue;  // told already
+        const world::MScreen& s = *m.screens[i];
+        bool exit = false;
+        for (const Direction& d : kDirections) {
+            const int32_t v = s.*d.exit;
+            if (v >= 0 || (v != world::kExitNone && lm.gridBuilt && Neighbour(m, s, d) >= 0))
+                exit = true;
+        }
+        if (exit || !s.DieOnRest.empty() || MayLeave(s.OnEnter) || MayLeave(s.OnAnyAct) ||
+            MayLeave(s.OnRest)) {
+            continue;
+        }
+        bool leaves = false;
+        for (const std::string& t : s.Scripts.lines) leaves = leaves || MayLeave(t);
+        for (const auto& c : m.commands) {
+            if (c->cScr == s.no || c->cScr <= -2)
+                leaves = leaves || MayLeave(world::JoinLines(c->script));
+        }
+        if (leaves) continue;
+        report.Warning(lm.fileName, Key("Scr", i, "Title"),
+                       "с экрана " + Quoted(s.Title) +
+                           " нет выхода, и ни один скрипт, что может выполниться на нём, не "
+                           "ведёт дальше (go, map, open) и не кончает игру (die, exit): игрок "
+                           "застрянет; если это конец игры, закончите его строкой exit",
+                       kind::kDeadEnd);
+    }
+}
+
+// Commands whose conditions never all hold: their screen is never reached,
+// or their second object lies elsewhere and cannot be brought there.
+void CheckCommandsCanHold(const LoadedMap& lm, const std::vector<bool>& reached, Report& report) {
+    const MMap& m = lm.gp->map;
+    for (size_t k = 0; k < m.commands.size(); ++k) {
+        const world::MScript& c = *m.commands[k];
+        if (c.cScr < 0 || c.cObj1 < 0) continue;
+        const int32_t at = world::ScreenIndexOf(m, c.cScr);
+        if (at < 0 || static_cast<size_t>(at) >= m.screens.size()) continue;  // told already
+        const world::MScreen& s = *m.screens[static_cast<size_t>(at)];
+        if (!reached[static_cast<size_t>(at)]) {
+            report.Warning(lm.fileName, Key("Cmd", k, "cScr"),
+                           "команда " + Quoted(c.Title) + " работает только на экране " +
+                               Quoted(s.Title) + ", куда игрок не попадёт: она не сработает",
+                           kind::kDeadEnd);
+            continue;
+        }
+        const world::MObj* second = world::ObjectByNumber(m, c.cObj2);
+        if (second == nullptr || c.cObj2Carry != 0 || second->ScrWhere < 0 ||
+            second->ScrWhere == c.cScr || second->Takable != 0 || ScriptsMove(m, second->Title)) {
+            continue;
+        }
+        report.Warning(lm.fileName, Key("Cmd", k, "cObj2"),
+                       "предмет " + Quoted(second->Title) + " лежит на экране номер " +
+                           std::to_string(second->ScrWhere) +
+                           ", его нельзя взять и ни один "
+                           "скрипт его не переносит, а команда " +
+                           Quoted(c.Title) + " работает только на экране " + Quoted(s.Title) +
+                           ": она не сработает",
+                       kind::kDeadEnd);
+    }
+}
+
 }  // namespace
 
 void CheckReachable(const LoadedMap& lm, const Journeys& journeys, Report& report) {
     const MMap& m = lm.gp->map;
-    if (m.screens.empty() || journeys.enteredAnywhere.contains(lm.number)) return;
+    if (m.screens.empty()) return;
+    if (journeys.enteredAnywhere.contains(lm.number)) {
+        CheckWayOut(lm, std::vector<bool>(m.screens.size(), true), report);
+        return;
+    }
     std::vector<size_t> todo;
     if (lm.number == 1) todo.push_back(0);  // a game starts on the first screen
     for (const auto* from : {&journeys.entries, &journeys.goTargets}) {
@@ -252,8 +374,11 @@ void CheckReachable(const LoadedMap& lm, const Journeys& journeys, Report& repor
         if (reached[i]) continue;
         report.Warning(lm.fileName, Key("Scr", i, "Title"),
                        "на экран " + Quoted(m.screens[i]->Title) +
-                           " не ведут ни выходы, ни go, ни смена карты: игрок его не увидит");
+                           " не ведут ни выходы, ни go, ни смена карты: игрок его не увидит",
+                       kind::kUnreachable);
     }
+    CheckWayOut(lm, reached, report);
+    CheckCommandsCanHold(lm, reached, report);
 }
 
 void CheckMapLinks(const LoadedMap& lm, Report& report) {

@@ -55,10 +55,10 @@ void CheckPagesAndMusic(const Project& project, Report& report) {
             } else if (keyword == "image") {
                 // The game skips a missing file, as it does a screen's picture.
                 if (!project.HasFile("gif\\" + argument)) {
-                    report.Warning(file, key,
-                                   where + "нет картинки " + Shown("gif\\" + argument) +
-                                       ": игра её пропустит",
-                                   kind::kNoPicture);
+                    report.Warning(
+                        file, key,
+                        where + "нет картинки " + Shown("gif\\" + argument) + ": игра её пропустит",
+                        kind::kNoPicture);
                 }
             } else if (keyword == "play") {
                 if (!project.HasFile(argument)) {

@@ -17,15 +17,15 @@ enum class Severity { Warning, Error };
 // The kinds of warning, so that an author can allow one kind under --strict
 // (a game shipped without music on purpose allows no-music).
 namespace kind {
-inline constexpr const char* kNoMusic = "no-music";      // menu.mid, map1.mid, #play
-inline constexpr const char* kNoPicture = "no-picture";  // screen, page, frame, death pictures
-inline constexpr const char* kNoSound = "no-sound";      // snd, #snd
-inline constexpr const char* kNoMenu = "no-menu";        // menu.txt, gmenu.txt
-inline constexpr const char* kNothing = "does-nothing";  // a line the game runs as nothing
-inline constexpr const char* kDeadEnd = "dead-end";      // what may leave a player stuck
+inline constexpr const char* kNoMusic = "no-music";         // menu.mid, map1.mid, #play
+inline constexpr const char* kNoPicture = "no-picture";     // screen, page, frame, death pictures
+inline constexpr const char* kNoSound = "no-sound";         // snd, #snd
+inline constexpr const char* kNoMenu = "no-menu";           // menu.txt, gmenu.txt
+inline constexpr const char* kNothing = "does-nothing";     // a line the game runs as nothing
+inline constexpr const char* kDeadEnd = "dead-end";         // what may leave a player stuck
 inline constexpr const char* kUnreachable = "unreachable";  // screens and lines never reached
-inline constexpr const char* kKeys = "keys";   // key lines: missing, repeated, misspelled
-inline constexpr const char* kFile = "file";   // a file's bytes: zero byte, cut off
+inline constexpr const char* kKeys = "keys";  // key lines: missing, repeated, misspelled
+inline constexpr const char* kFile = "file";  // a file's bytes: zero byte, cut off
 inline constexpr const char* kOther = "other";
 }  // namespace kind
 

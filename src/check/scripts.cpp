@@ -74,9 +74,10 @@ const std::vector<std::string>& StatementKeywords() {
     static const std::vector<std::string> known = [] {
         std::vector<std::string> words;
         for (const char* w :
-             {"show", "hide", "takeable", "notakeable", "drop", "take", "notexam", "setostat",
-              "open", "close", "frame", "pic", "state", "anykey", "wait", "go", "say", "mes",
-              "force", "ifnt", "call", "health", "map", "inter", "die", "exit", "snd", "ret"}) {
+             {"show",     "hide", "takeable", "notakeable", "drop",  "take",  "notexam",
+              "setostat", "open", "close",    "frame",      "pic",   "state", "anykey",
+              "wait",     "go",   "say",      "mes",        "force", "ifnt",  "call",
+              "health",   "map",  "inter",    "die",        "exit",  "snd",   "ret"}) {
             if (rules::FindStatement(w) != nullptr) words.emplace_back(w);
         }
         return words;
@@ -250,8 +251,8 @@ class ScriptChecker {
             const size_t trueEnd = block.elseLine != 0 ? block.elseLine : block.endLine;
             const bool trueRuns = Branch(lines, numbers, i + 1, trueEnd, depth);
             Where after = std::exchange(where_, before);
-            const bool falseRuns =
-                block.elseLine != 0 && Branch(lines, numbers, block.elseLine + 1, block.endLine, depth);
+            const bool falseRuns = block.elseLine != 0 &&
+                                   Branch(lines, numbers, block.elseLine + 1, block.endLine, depth);
             for (const Place& p : where_) Add(after, p);
             where_ = std::move(after);
             surelyRuns = surelyRuns || (trueRuns && falseRuns);
@@ -359,8 +360,8 @@ class ScriptChecker {
                         consequence);
             return true;
         }
-        Problem(severity, n, line, "предмета " + Quoted(words[i]) + " на этой карте нет" + hint +
-                                       consequence,
+        Problem(severity, n, line,
+                "предмета " + Quoted(words[i]) + " на этой карте нет" + hint + consequence,
                 kind::kNothing);
         return false;
     }
@@ -435,8 +436,7 @@ class ScriptChecker {
             if (w >= words.size()) break;
             switch (form->args[a]) {
                 case ArgKind::Object:
-                    if (!Object(words, w, n, line, Severity::Warning,
-                                ": строка ничего не делает"))
+                    if (!Object(words, w, n, line, Severity::Warning, ": строка ничего не делает"))
                         return;
                     break;
                 case ArgKind::Number:
@@ -501,9 +501,8 @@ class ScriptChecker {
                 ScreenItem(v, &world::MScreen::Scripts, "скриптов", Severity::Warning,
                            kind::kNothing, ": строка ничего не выполнит", n, line);
             } else if (v >= 1) {
-                ScreenItem(v, &world::MScreen::Scripts, "скриптов", Severity::Error,
-                           kind::kNothing, ": следующее действие игрока пропадёт впустую", n,
-                           line);
+                ScreenItem(v, &world::MScreen::Scripts, "скриптов", Severity::Error, kind::kNothing,
+                           ": следующее действие игрока пропадёт впустую", n, line);
             }
         } else if (keyword == "frame") {
             Frame(num(0, -1), n, line);
@@ -642,8 +641,10 @@ class ScriptChecker {
                 if (s.DescrOnState == 0 || static_cast<size_t>(state) < s.Descr.lines.size())
                     continue;
                 Warning(n, line,
-                        "экран " + Quoted(s.Title) + " описывается по состоянию, а описаний у "
-                            "него " + std::to_string(s.Descr.lines.size()) +
+                        "экран " + Quoted(s.Title) +
+                            " описывается по состоянию, а описаний у "
+                            "него " +
+                            std::to_string(s.Descr.lines.size()) +
                             ": игрок услышит «Экран: " + Shown(s.Title) + " 0»",
                         kind::kDeadEnd);
             }
@@ -654,8 +655,7 @@ class ScriptChecker {
         const world::MGame* game = project_.Game();
         const size_t deaths = game != nullptr ? game->Death.lines.size() : 0;
         if (line1 == 0) {
-            Warning(n, line,
-                    "die 0: смерть пройдёт без слов, игрок не узнает, что случилось",
+            Warning(n, line, "die 0: смерть пройдёт без слов, игрок не узнает, что случилось",
                     kind::kDeadEnd);
         } else if (line1 < 0 || static_cast<size_t>(line1) > deaths) {
             Warning(n, line,
@@ -696,7 +696,8 @@ class ScriptChecker {
                 if (m.screens.size() > count) {
                     Warning(n, line,
                             there + ", а герой может стоять здесь на экране до " +
-                                std::to_string(m.screens.size() - 1) + ": там игра не сменит карту");
+                                std::to_string(m.screens.size() - 1) +
+                                ": там игра не сменит карту");
                     Add(after, p);
                 }
                 entered.anywhere = true;
@@ -740,7 +741,8 @@ class ScriptChecker {
         t.map = &map.gp->map;
         t.number = map.number;
         for (const auto& o : t.map->objects) {
-            if (t.objects.insert(base::LowerText1251(o->Title)).second && t.objectTitles.size() < 2000)
+            if (t.objects.insert(base::LowerText1251(o->Title)).second &&
+                t.objectTitles.size() < 2000)
                 t.objectTitles.push_back(o->Title);
             const size_t space = o->Title.find(' ');
             if (space != std::string::npos) {
@@ -774,7 +776,6 @@ class ScriptChecker {
     std::unordered_set<std::string> shown_;     // lower-cased titles
     std::unordered_set<std::string> takeable_;  // lower-cased titles
 };
-
 
 std::string Key(const char* section, size_t i, const std::string& key) {
     return section + std::to_string(i) + key;

@@ -2,6 +2,8 @@
 // passes, then one kind of fault at a time, each reported on its own line.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -121,9 +123,8 @@ class CheckTest : public ::testing::Test {
         Write("game.ini", GameLines());
         Write("map1.ini", Map1Lines());
         Write("map2.ini", Map2Lines());
-        for (const char* file :
-             {"gif/0.gif", "gif/1.gif", "gif/intro.gif", "menu.mid", "map1.mid", "Snd/bell.wav",
-              "menu.txt", "gmenu.txt"}) {
+        for (const char* file : {"gif/0.gif", "gif/1.gif", "gif/intro.gif", "menu.mid", "map1.mid",
+                                 "Snd/bell.wav", "menu.txt", "gmenu.txt"}) {
             dir.Write(file, "x");
         }
     }
@@ -178,7 +179,8 @@ TEST_F(CheckTest, BlocksAreReadAsTheRunnerScansThem) {
     const Report report = Run();
     const std::string key = "Scr0OnEnter";
     // Lines the game runs as nothing are warnings saying what it will do.
-    EXPECT_TRUE(Has(report, Severity::Warning, key, "строка 1 «If carry key»: «If» с большой буквы"))
+    EXPECT_TRUE(
+        Has(report, Severity::Warning, key, "строка 1 «If carry key»: «If» с большой буквы"))
         << Text(report);
     EXPECT_TRUE(Has(report, Severity::Warning, key, "строка 3 «endif»: endif без своего if"))
         << Text(report);
@@ -231,7 +233,8 @@ TEST_F(CheckTest, StatementsNeedTheirArgumentsAndNameWhatExists) {
         const char* kind;
         std::string part;
     } expected[] = {
-        {1, Severity::Warning, kind::kNothing, "неизвестная команда «sya»: игра пропустит строку (может быть, «say»?)"},
+        {1, Severity::Warning, kind::kNothing,
+         "неизвестная команда «sya»: игра пропустит строку (может быть, «say»?)"},
         {2, Severity::Warning, kind::kNothing, "экрана «Nowhere» на этой карте нет"},
         {3, Severity::Warning, kind::kNothing, "предмета «lamp» на этой карте нет"},
         {4, Severity::Warning, kind::kNothing, "страниц Intros 1, номера 2 нет"},
@@ -294,6 +297,153 @@ TEST_F(CheckTest, MapChangeNeedsTheHerosPositionOnTheOtherMap) {
     Map1("Obj0OnExam=map 1");
     EXPECT_TRUE(
         Has(Run(), Severity::Warning, "Obj0OnExam", "а герой может стоять здесь на экране до 1"));
+}
+
+// Games that play as written: each line is fine on some path the game takes,
+// or read by the game as it stands.
+TEST_F(CheckTest, NoFalseAlarmOnWhatTheGamePlays) {
+    dir.Write("Media/gong.wav", "x");  // a project in the program folder itself
+    const struct {
+        const char* script;  // Gate's OnEnter
+        int line;            // that line gets no error
+    } cases[] = {
+        // A move in one branch adds a place the hero may be; Gate has script 1.
+        {"if carry key\\ngo Yard\\nendif\\ncall 1", 4},
+        {"if carry key\\ngo Yard\\nendif\\nforce 1", 4},
+        {"if carry key\\ngo Yard\\nelse\\nsay x\\nendif\\nforce 1", 6},
+        // A change of map in one branch: the key is still here on the other path.
+        {"if carry key\\nmap 1\\nendif\\nhide key", 4},
+        // A word where going wants a number reads as -1: no walk under way.
+        {"if going нет\\nsay x\\nendif", 1},
+        // The program folder's Media holds the sound.
+        {"snd gong.wav", 1},
+    };
+    for (const auto& c : cases) {
+        Map1(std::string("Scr0OnEnter=") + c.script);
+        const Report report = Run();
+        EXPECT_FALSE(
+            Has(report, Severity::Error, "Scr0OnEnter", "строка " + std::to_string(c.line) + " "))
+            << c.script << "\n"
+            << Text(report);
+        EXPECT_FALSE(Has(report, Severity::Warning, "Scr0OnEnter", "gong.wav")) << Text(report);
+    }
+    // Where every path fails, it is still an error.
+    Map1("Scr0OnEnter=go Yard\\nforce 1");
+    EXPECT_TRUE(Has(Run(), Severity::Error, "Scr0OnEnter", "строка 2 «force 1»: у экрана «Yard»"));
+    Map1("Scr0OnEnter=if carry key\\ngo Yard\\nendif\\nforce 1");
+    EXPECT_TRUE(Has(Run(), Severity::Warning, "Scr0OnEnter", "(если герой там)"));
+}
+
+// Each mistake that strands a player, on its own small project.
+TEST_F(CheckTest, DeadEndsAreReported) {
+    const auto isolated = [](Lines map) {  // a third screen no way leads to
+        map = With(map, "MapScrCount=3");
+        for (const char* l :
+             {"Scr2no=2", "Scr2x=5", "Scr2y=5", "Scr2Title=Tower", "Scr2DescrCnt=1",
+              "Scr2Descr0=T.", "Scr2North=-2", "Scr2South=-2", "Scr2East=-2", "Scr2West=-2"}) {
+            map.push_back(l);
+        }
+        return map;
+    };
+    const struct {
+        const char* what;
+        std::function<void()> make;
+        Severity severity;
+        std::string key;
+        std::string part;
+    } cases[] = {
+        {"a needed object that cannot be taken",
+         [&] { Write("map1.ini", With(With(Map1Lines(), "Obj0Takable=0"), "Cmd0cObj1Carry=1")); },
+         Severity::Warning, "Obj0Takable", "команда «Open» требует нести предмет «key»"},
+        {"a needed object above the load limit",
+         [&] { Write("map1.ini", With(With(Map1Lines(), "Obj0Weight=150"), "Cmd0cObj1Carry=1")); },
+         Severity::Warning, "Obj0Weight", "больше предела ноши 100"},
+        {"a command on a screen never reached",
+         [&] { Write("map1.ini", With(isolated(Map1Lines()), "Cmd0cScr=2")); }, Severity::Warning,
+         "Cmd0cScr", "только на экране «Tower», куда игрок не попадёт"},
+        {"a command whose second object lies elsewhere",
+         [&] {
+             Lines map = With(Map1Lines(), "MapObjCount=2");
+             for (const char* l : {"Obj1no=1", "Obj1Title=stone", "Obj1ScrWhere=0", "Obj1Visible=1",
+                                   "Obj1Takable=0", "Cmd0cObj2=1", "Cmd0cObj2Carry=0"}) {
+                 map = With(map, l);
+             }
+             Write("map1.ini", map);
+         },
+         Severity::Warning, "Cmd0cObj2", "предмет «stone» лежит на экране номер 0"},
+        {"a screen with no way out",
+         [&] {
+             Lines map = With(With(Map1Lines(), "Scr1South=-2"), "Scr1West=-2");
+             map = With(With(map, "Cmd0list->Text=say done"), "Obj0OnTake=show key");
+             Write("map1.ini", map);
+         },
+         Severity::Warning, "Scr1Title", "с экрана «Yard» нет выхода"},
+        {"a take whose every line may be skipped",
+         [&] { Map1("Obj0OnTake=if curss 1\\nsay x\\nendif"); }, Severity::Warning, "Obj0OnTake",
+         "игра молча отменит действие"},
+        {"a death with no words", [&] { Map1("Scr0OnEnter=die 0"); }, Severity::Warning,
+         "Scr0OnEnter", "die 0: смерть пройдёт без слов"},
+        {"the last page never spoken",
+         [&] { Write("game.ini", With(GameLines(), "GameIntros0=A.\\n#page 3\\nB.")); },
+         Severity::Warning, "GameIntros0", "текст со строки 3 не кончается строкой #page"},
+        {"a state past the descriptions",
+         [&] {
+             Write("map1.ini",
+                   With(With(Map1Lines(), "Scr0DescrOnState=1"), "Scr0OnEnter=state 3"));
+         },
+         Severity::Warning, "Scr0OnEnter", "игрок услышит «Экран: Gate 0»"},
+        {"health the first move uses up",
+         [&] { Write("game.ini", With(GameLines(), "GameGoDecHealth=10")); }, Severity::Error,
+         "GameGoDecHealth", "погибнет на первом же шаге"},
+        {"no main menu text", [&] { std::filesystem::remove(dir.path() / "menu.txt"); },
+         Severity::Warning, "", "главное меню скажет только свой заголовок"},
+        {"a misspelled screen key", [&] { Map1("Scr1OnEntr=say x"); }, Severity::Warning,
+         "Scr1OnEntr", "может быть, Scr1OnEnter?"},
+        {"a misspelled object key", [&] { Map1("Obj0Wieght=2"); }, Severity::Warning, "Obj0Wieght",
+         "может быть, Obj0Weight?"},
+        {"words after a condition",
+         [&] { Map1("Scr0OnEnter=if carry key and carry lamp\\nsay x\\nendif"); },
+         Severity::Warning, "Scr0OnEnter", "слова «and carry lamp» после условие carry"},
+        {"words after a statement", [&] { Map1("Scr0OnEnter=show key door"); }, Severity::Warning,
+         "Scr0OnEnter", "слова «door» после show игра пропускает"},
+        {"a misspelled statement", [&] { Map1("Scr0OnEnter=opne n"); }, Severity::Warning,
+         "Scr0OnEnter", "(может быть, «open»?)"},
+        {"a misspelled screen", [&] { Map1("Scr0OnEnter=go Yrad"); }, Severity::Warning,
+         "Scr0OnEnter", "(может быть, «Yard»?)"},
+        {"a title with a space",
+         [&] {
+             Write("map1.ini",
+                   With(With(Map1Lines(), "Scr1Title=Old yard"), "Scr0OnEnter=go Old yard"));
+         },
+         Severity::Warning, "Scr0OnEnter",
+         "название «Old yard» с пробелом скрипт назвать не может"},
+    };
+    for (const auto& c : cases) {
+        SetUp();  // the clean project again
+        c.make();
+        const Report report = Run();
+        EXPECT_TRUE(Has(report, c.severity, c.key, c.part)) << c.what << "\n" << Text(report);
+    }
+}
+
+// What a hostile file claims never sets the work, and a report never quotes
+// a whole huge line.
+TEST_F(CheckTest, HostileFilesCostOnlyWhatTheyHold) {
+    Write("game.ini", With(GameLines(), "GameITakeCnt=2147483647"));
+    const auto start = std::chrono::steady_clock::now();
+    Report report = Run();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_TRUE(Has(report, Severity::Warning, "GameITakeCnt",
+                    "счётчик 2147483647, а строки GameITake1 нет"))
+        << Text(report);
+
+    Write("game.ini", GameLines());
+    Map1("Scr0OnEnter=say x\\nsya " + std::string(200000, 'a'));
+    dir.Write("map1.ini", Join(With(Map1Lines(), "Scr0OnEnter=sya " + std::string(200000, 'a'))) +
+                              std::string(100000, 'k') + "=1\r\n");
+    report = Run();
+    ASSERT_GT(report.findings().size(), 0u);
+    for (const Finding& f : report.findings()) EXPECT_LT(Report::Line(f).size(), 1200u);
 }
 
 TEST_F(CheckTest, ExitsObjectsAndCommandsLeadToWhatExists) {
