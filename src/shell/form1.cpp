@@ -291,6 +291,7 @@ void TForm1::Dispatch(const Event& e) {
             break;
     }
     FlushChanges();
+    AutosaveAfterEvent();
 }
 
 int32_t TForm1::TimedWaitTicksLeft() const { return rules_->TimedWaitTicksLeft(); }
@@ -390,18 +391,18 @@ void TForm1::FirstTick() {
         ReportError(startupError_->file(), startupError_->problem());
         startupError_.reset();
     }
-    if (options_.nomenu) {
-        ShowGameView();
-        NewGame();
-        return;
-    }
-    rules_->PlayPages(0);
-    rules_->PlayProjectMusic("menu.mid", ini_.MidiVol);
-    ShowPictureScreen("menu", texts::MainMenuTitle());
+    RecoverSavesAtStart();
+    // A game left running last time is offered first, in one key. -nomenu
+    // starts a new game at once, as it always did: it is what scripts and
+    // authors use to get the first screen every time, and the autosave is
+    // kept until the new game changes something.
+    if (!options_.nomenu && OfferContinue()) return;
+    StartAfterPrompt();
 }
 
 void TForm1::FormClose() {
     if (closed_) return;
+    KeepGameOnLeaving();
     sound_->StopMusic();
     sound_->SetMusicVolume(0);
     closed_ = true;
@@ -489,6 +490,8 @@ void TForm1::ShowGameView() {
 }
 
 void TForm1::OpenMainMenu() {
+    // Only a death or a script's exit comes here: the game is over.
+    GameEnded();
     ShowPictureScreen("menu", texts::MainMenuTitle());
     pictureCursor_ = -1;
 }

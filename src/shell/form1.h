@@ -29,6 +29,7 @@
 #include "ui/panel.h"
 #include "ui/rich_edit.h"
 #include "shell/project_choice.h"
+#include "world/autosave.h"
 #include "world/game_project.h"
 
 namespace velmora::talkui {
@@ -251,6 +252,41 @@ private:
     ToolkitShown lastShown_;
 
     std::unique_ptr<InstructionsReader> reader_;
+
+    // The autosave. The running game is kept in Saves/autosave.sav after
+    // every action that changed its screen, map or world, and when the
+    // player leaves it in any way; the next start offers to continue it.
+    // (src/shell/autosave.cpp)
+    struct PlayedAt {
+        uint64_t generation = 0;
+        int32_t map = 0;
+        int32_t screen = 0;
+        bool operator==(const PlayedAt&) const = default;
+    };
+    PlayedAt PlayedNow() const;
+    void RecoverSavesAtStart();
+    bool OfferContinue();                // true: the question was asked
+    bool ContinuePromptKeyUp(int& key);  // true: the key answered the question
+    void ContinueAnswered(bool yes);
+    void StartAfterPrompt();             // the introduction and main menu, or -nomenu's game
+    void GameStarted(bool saveNow);
+    void GameEnded();
+    bool KeepGame(bool reportAlways);    // writes the autosave; false when it failed
+    void AutosaveAfterEvent();
+    void KeepGameOnLeaving();
+    bool UnchangedSinceKept();
+    // Keeps a running game, and says so, before a new game or the main menu.
+    void KeepGameBeforeLeaving(bool newGame);
+    world::AutosaveWriter autosaveWriter_;
+    std::optional<world::Autosave> offered_;
+    bool continuePrompt_ = false;
+    bool gameRunning_ = false;
+    // The state as last kept (or as the game began): leaving writes only a change.
+    std::optional<world::StateBytes> keptState_;
+    bool leavePending_ = false;
+    bool thisGameKept_ = false;  // the autosave holds this game, not one before it
+    std::optional<PlayedAt> savedAt_;
+    std::string lastAutosaveError_;
 };
 
 }  // namespace velmora::shell

@@ -188,6 +188,7 @@ void TForm1::FormKeyUp(int& key, ui::ShiftState) {
         key = 0;
         return;
     }
+    if (ContinuePromptKeyUp(key)) return;  // the start's question to continue (autosave.cpp)
     if (viewMode_ == vmPicture) {
         PictureKeyUp(key);
         return;

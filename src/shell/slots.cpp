@@ -21,6 +21,7 @@ TForm1::SlotResult TForm1::TransferSlot(int32_t n, bool speakError) {
         return SlotResult::Failed;
     }
     rules_->WorldReplaced();
+    if (slotModeLoad_) GameStarted(true);  // the loaded game is the one kept from now on
     return SlotResult::Done;
 }
 
@@ -51,6 +52,8 @@ TForm1::SlotResult TForm1::LoadOrSaveSlot(int32_t n) {
 }
 
 void TForm1::NewGame() {
+    // From the game block a game runs: it is kept in the autosave first.
+    KeepGameBeforeLeaving(true);
     try {
         // A new game starts on the first map, and no map takes back a state
         // that an earlier game left in the working files.
@@ -62,6 +65,7 @@ void TForm1::NewGame() {
     world::StartWorld(gp_.map, gp_.hero);
     rules_->EnterMap();
     rules_->ShowHeroStatus();
+    GameStarted(false);
 }
 
 void TForm1::SetSlotModeLoad(bool load) { slotModeLoad_ = load; }
@@ -69,6 +73,7 @@ void TForm1::SetSlotModeLoad(bool load) { slotModeLoad_ = load; }
 void TForm1::LoadOrSaveSlotChosen(int32_t n) { LoadOrSaveSlot(n); }
 
 void TForm1::LeaveToMainMenu() {
+    KeepGameBeforeLeaving(false);
     sound_->StopMusic();
     ShowPictureScreen("menu", texts::MainMenuTitle());
     rules_->PlayProjectMusic("menu.mid", sound_->AppliedVolume);

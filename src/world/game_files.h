@@ -47,6 +47,7 @@ bool LoadSlot(GameProject& gp, int32_t slot);
 struct StateBytes {
     std::string game;
     std::string map;
+    bool operator==(const StateBytes&) const = default;
 };
 StateBytes StateFileBytes(GameProject& gp, const std::string& shownName);
 // Applies a state held in memory that was saved on map index n: the map is

@@ -93,7 +93,8 @@ TEST(ActionMenus, TheGameBlock) {
     f.events.Digit(0);
     f.events.Digit(3);  // new game
     f.Play();
-    EXPECT_EQ(f.heard.back(), "Ты у ворот.") << f.Heard();
+    // The game it replaces is kept in the autosave first.
+    EXPECT_EQ(f.heard.back(), "Прежняя игра сохранена до первого хода в новой. Ты у ворот.") << f.Heard();
     EXPECT_TRUE(f.form->Project().hero.carried.empty());
     EXPECT_EQ(f.form->Menu()->Depth, 1);
 

@@ -1,0 +1,224 @@
+// The autosave: keeping the running game when the player leaves it in any
+// way and at every change of screen or map, and offering to continue it at
+// the next start. The documented game keeps nothing at exit ("the game in
+// progress is not stored"); this program keeps it, beside the five slots.
+#include "base/encoding.h"
+#include "base/file_error.h"
+#include "base/own_text.h"
+#include "base/paths.h"
+#include "shell/form1.h"
+#include "shell/shell_texts.h"
+#include "world/autosave.h"
+
+namespace velmora::shell {
+namespace {
+namespace own {
+VELMORA_OWN_TEXT(ContinueQuestion, "Продолжить прошлую игру? Энтэр — да, Эскейп — нет.")
+VELMORA_OWN_TEXT(KeptForLater, "Игра сохранена, её можно продолжить при следующем запуске.")
+VELMORA_OWN_TEXT(KeptTillFirstMove, "Прежняя игра сохранена до первого хода в новой.")
+}  // namespace own
+
+bool IsModifier(int key) {
+    return key == ui::vk::Shift || key == ui::vk::Control || key == ui::vk::Menu ||
+           key == ui::vk::Capital || key == 91 || key == 92;
+}
+
+}  // namespace
+
+TForm1::PlayedAt TForm1::PlayedNow() const {
+    return {rules_->worldGeneration, gp_.map.mapIndex, gp_.hero.CurScrNo};
+}
+
+// Saves that a kill interrupted are finished, and its temporary files
+// removed, before anything reads a save.
+void TForm1::RecoverSavesAtStart() {
+    try {
+        world::RecoverSaves(gp_);
+    } catch (const base::FileError& e) {
+        ReportError(e.file(), e.problem());
+    }
+}
+
+bool TForm1::OfferContinue() {
+    try {
+        offered_ = world::ReadAutosave(gp_);
+    } catch (const base::FileError& e) {
+        // A damaged autosave is refused aloud, as a damaged slot is, and the
+        // game starts as if there were none; the file stays for a look.
+        speech_.PendingPrefix = ShowError(e.file(), e.problem()) + ". ";
+        offered_.reset();
+        return false;
+    }
+    // Another project's game (main.ini now names another) is not offered.
+    if (!offered_ || !world::AutosaveBelongs(*offered_, gp_)) {
+        offered_.reset();
+        return false;
+    }
+    continuePrompt_ = true;
+    // The question on the start picture, for the companion who watches.
+    GamePanel.SetVisible(false);
+    KinPanel.SetVisible(true);
+    Image2.SetAlign(ui::Align::Client);
+    if (auto picture = base::FindPath(options_.programFolder, "gif\\menu.gif")) {
+        LoadPicture(Image2, "Image2", *picture);
+    }
+    RichEdit2.SetVisible(true);
+    RichEdit2.Clear();
+    RichEdit2.AddLine(own::ContinueQuestion());
+    SetView(vmPage, "page");
+    speech_.SayText(own::ContinueQuestion());
+    return true;
+}
+
+// One key answers: Enter continues, Escape declines, and every other key
+// is refused aloud and hears the question again (a modifier alone is part
+// of a chord and says nothing).
+bool TForm1::ContinuePromptKeyUp(int& key) {
+    if (!continuePrompt_) return false;
+    const int pressed = key;
+    key = 0;
+    if (pressed == ui::vk::Return || pressed == ui::vk::Escape) {
+        ContinueAnswered(pressed == ui::vk::Return);
+    } else if (!IsModifier(pressed)) {
+        speech_.PlayCue(13);
+        speech_.SayText(own::ContinueQuestion());
+    }
+    return true;
+}
+
+void TForm1::ContinueAnswered(bool yes) {
+    continuePrompt_ = false;
+    RichEdit2.Clear();
+    RichEdit2.SetVisible(false);
+    std::optional<world::Autosave> save = std::move(offered_);
+    offered_.reset();
+    if (!yes || !save) {
+        // Declined: the autosave stays until a game is kept over it.
+        StartAfterPrompt();
+        return;
+    }
+    try {
+        world::LoadAutosave(gp_, *save);
+    } catch (const base::FileError& e) {
+        // Nothing of it was applied: the player hears why, then the start
+        // goes on as if there were no autosave.
+        speech_.PendingPrefix = ShowError(e.file(), e.problem()) + ". ";
+        StartAfterPrompt();
+        return;
+    }
+    rules_->WorldReplaced();
+    ShowGameView();
+    rules_->PlayMapMusic();
+    if (const world::MScreen* s = gp_.hero.currentScreen) {
+        rules_->ShowScreenPicture(gp_.hero.CurScrNo, s->ScrFrame);
+    }
+    rules_->ShowHeroStatus();
+    SpeakPosition();
+    GameStarted(false);
+    thisGameKept_ = true;
+}
+
+void TForm1::StartAfterPrompt() {
+    if (options_.nomenu) {
+        ShowGameView();
+        NewGame();
+        return;
+    }
+    rules_->PlayPages(0);
+    rules_->PlayProjectMusic("menu.mid", ini_.MidiVol);
+    ShowPictureScreen("menu", texts::MainMenuTitle());
+}
+
+// A game begins: a loaded one is kept at once (it replaces whatever the
+// autosave held); a new one, or one just continued, only once it changes,
+// so that starting a new game does not throw away the one kept before.
+void TForm1::GameStarted(bool saveNow) {
+    gameRunning_ = true;
+    leavePending_ = false;
+    thisGameKept_ = false;
+    savedAt_.reset();
+    keptState_.reset();
+    if (!saveNow) {
+        savedAt_ = PlayedNow();
+        keptState_ = world::StateFileBytes(gp_, std::string());
+    }
+}
+
+// The game ended (death, or a script's exit): it is not offered again.
+void TForm1::GameEnded() {
+    gameRunning_ = false;
+    leavePending_ = false;
+    try {
+        world::ForgetAutosave(gp_);
+    } catch (const base::FileError& e) {
+        ShowError(e.file(), e.problem());
+    }
+}
+
+bool TForm1::KeepGame(bool reportAlways) {
+    try {
+        autosaveWriter_.Write(gp_);
+    } catch (const base::FileError& e) {
+        // A full disk would otherwise be heard at every step: the same
+        // failure is spoken once until a save succeeds again.
+        const std::string text = ShowError(e.file(), e.problem());
+        if (reportAlways || text != lastAutosaveError_) speech_.SayText(text);
+        lastAutosaveError_ = text;
+        return false;
+    }
+    lastAutosaveError_.clear();
+    savedAt_ = PlayedNow();
+    keptState_ = world::StateFileBytes(gp_, std::string());
+    thisGameKept_ = true;
+    return true;
+}
+
+// After each event handled at the top level (never inside a wait, which is
+// the middle of an action): the arrival's words are already with the voice,
+// so the files are written while it speaks.
+void TForm1::AutosaveAfterEvent() {
+    if (rules_->InWait()) return;
+    if (leavePending_) {
+        leavePending_ = false;
+        if (gameRunning_) KeepGame(true);
+        return;
+    }
+    if (!gameRunning_ || closed_) return;
+    if (savedAt_ && *savedAt_ == PlayedNow()) return;
+    KeepGame(false);
+}
+
+// Nothing changed since the game was kept or began (a new game not yet
+// played leaves the game kept before it in place).
+bool TForm1::UnchangedSinceKept() {
+    return savedAt_ && *savedAt_ == PlayedNow() && keptState_ &&
+           *keptState_ == world::StateFileBytes(gp_, std::string());
+}
+
+// Leaving in any way (the menu's exit, the window closed, a signal, a
+// terminal that hangs up, a key script used up). Within an action the
+// closing ends every wait and the action runs out first: a death in
+// progress then ends the game instead of keeping its last moment.
+void TForm1::KeepGameOnLeaving() {
+    if (!gameRunning_) return;
+    if (rules_->InWait()) {
+        leavePending_ = true;
+        return;
+    }
+    if (UnchangedSinceKept()) return;
+    KeepGame(true);
+}
+
+// «Новая игра» and «выход в меню» of the game block keep the game first
+// and say so, in one utterance with what follows (the new game's first
+// message, the main menu), so that neither cuts the other off.
+void TForm1::KeepGameBeforeLeaving(bool newGame) {
+    if (!gameRunning_) return;
+    // A new game left before it changed anything leaves the game kept
+    // before it in place, and says nothing of a save it did not make.
+    const bool kept = UnchangedSinceKept() ? thisGameKept_ : KeepGame(true);
+    gameRunning_ = false;
+    if (kept) speech_.PendingPrefix = (newGame ? own::KeptTillFirstMove() : own::KeptForLater()) + " ";
+}
+
+}  // namespace velmora::shell
