@@ -41,7 +41,9 @@ std::vector<fs::path> ProjectsFolders(const fs::path& gameRoot) {
 
 bool HoldsGame(const fs::path& dir) {
     std::error_code ec;
-    return fs::is_directory(dir / "Projects", ec) || fs::is_regular_file(dir / "main.ini", ec);
+    // A project may be the program folder itself: game.ini beside the program.
+    return fs::is_directory(dir / "Projects", ec) || fs::is_regular_file(dir / "main.ini", ec) ||
+           HoldsProject(dir);
 }
 
 std::optional<GameRoot> FindGameRoot(const std::string& given, std::vector<fs::path>* lookedIn) {
@@ -60,7 +62,8 @@ std::optional<GameRoot> FindGameRoot(const std::string& given, std::vector<fs::p
     if (tried(installed)) return GameRoot{installed, RootKind::Installed};
     // A build inside a source checkout plays the checkout's game folder.
     for (fs::path dir = exe; !dir.empty() && dir != dir.root_path(); dir = dir.parent_path()) {
-        if (fs::exists(dir / ".git") && tried(dir / "game")) return GameRoot{dir / "game", RootKind::Checkout};
+        if (fs::exists(dir / ".git") && tried(dir / "game"))
+            return GameRoot{dir / "game", RootKind::Checkout};
     }
     return std::nullopt;
 }
@@ -68,7 +71,8 @@ std::optional<GameRoot> FindGameRoot(const std::string& given, std::vector<fs::p
 fs::path UserDataFolder() {
     const char* xdg = std::getenv("XDG_DATA_HOME");
     const char* home = std::getenv("HOME");
-    const fs::path base = xdg && *xdg ? fs::path(xdg) : fs::path(home && *home ? home : "/tmp") / ".local/share";
+    const fs::path base =
+        xdg && *xdg ? fs::path(xdg) : fs::path(home && *home ? home : "/tmp") / ".local/share";
     return base / "velmora";
 }
 
@@ -77,7 +81,8 @@ fs::path UserDataFolder() {
 // written, even by root.
 fs::path StateFolder(const GameRoot& root) {
     const bool own = root.kind == RootKind::Given || root.kind == RootKind::Portable;
-    if (own && !InsideGitWorkTree(root.path) && ::access(root.path.c_str(), W_OK) == 0) return root.path;
+    if (own && !InsideGitWorkTree(root.path) && ::access(root.path.c_str(), W_OK) == 0)
+        return root.path;
     fs::path state = UserDataFolder();
     std::error_code ec;
     fs::create_directories(state, ec);
@@ -112,9 +117,11 @@ std::vector<OfferedProject> OfferedProjects(const fs::path& gameRoot) {
         std::error_code ec;
         std::vector<OfferedProject> here;
         for (const auto& entry : fs::directory_iterator(base, ec)) {
-            if (HoldsProject(entry.path())) here.push_back({entry.path().filename().string(), entry.path()});
+            if (HoldsProject(entry.path()))
+                here.push_back({entry.path().filename().string(), entry.path()});
         }
-        std::sort(here.begin(), here.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+        std::sort(here.begin(), here.end(),
+                  [](const auto& a, const auto& b) { return a.name < b.name; });
         offered.insert(offered.end(), here.begin(), here.end());
     }
     return offered;

@@ -24,7 +24,8 @@ struct GameRoot {
     RootKind kind = RootKind::Given;
 };
 
-// A folder holds a game when it has a Projects folder or a main.ini.
+// A folder holds a game when it has a Projects folder, a main.ini, or a
+// game.ini of a project that is the program folder itself.
 bool HoldsGame(const std::filesystem::path& dir);
 
 // The game root: `given` (--root) when not empty, else the executable's folder,
@@ -44,7 +45,8 @@ std::filesystem::path UserDataFolder();
 // The project --project names: a folder that holds game.ini, or the name of
 // one under the player's Projects folder (in the user's data folder) or the
 // game's. No value when none is found; *lookedIn lists where it was sought.
-std::optional<shell::ProjectChoice> FindProject(const std::string& given, const std::filesystem::path& gameRoot,
+std::optional<shell::ProjectChoice> FindProject(const std::string& given,
+                                                const std::filesystem::path& gameRoot,
                                                 std::vector<std::filesystem::path>* lookedIn);
 
 struct OfferedProject {

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # velmora-tool on the small projects beside this script and the scenario castle.
-#   check_tool.sh TOOL
+#   check_tool.sh TOOL [VELMORA]
 set -euo pipefail
 tool=$1
+velmora=${2:-}
 here=$(cd "$(dirname "$0")" && pwd)
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
@@ -114,4 +115,23 @@ set +e
 set -e
 "$tool" --help | grep -q 'velmora-tool check \[--strict\]' || fail "help lacks check"
 { "$tool" 2>&1 || true; } | grep -q "velmora-tool check" || fail "usage lacks check"
+# A project in the program folder itself: the checker finds its sounds in its
+# own Media, and the game plays it from --root without main.ini or Projects/.
+mkdir "$tmp/flat"
+cp "$castle"/game.ini "$castle"/map1.ini "$castle"/map2.ini "$castle"/menu.txt "$castle"/gmenu.txt "$tmp/flat/"
+mkdir "$tmp/flat/Media"; : > "$tmp/flat/Media/gong.wav"
+sed 's/^Scr0OnEnter=.*$//' "$castle/map2.ini" > "$tmp/flat/map2.ini"
+printf 'Scr0OnEnter=snd gong.wav\r\n' >> "$tmp/flat/map2.ini"
+"$tool" check "$tmp/flat" > "$tmp/out" || fail "flat project: $(cat "$tmp/out")"
+grep -q 'gong.wav' "$tmp/out" && fail "flat project's Media: $(cat "$tmp/out")"
+if [ -n "$velmora" ]; then
+  printf '1\n' > "$tmp/go.keys"
+  "$velmora" --root "$tmp/flat" --keys "$tmp/go.keys" -nomenu > "$tmp/out" 2>&1 ||
+    fail "velmora --root on a project folder: $(cat "$tmp/out")"
+  grep -q '^say: Можно идти' "$tmp/out" || fail "velmora --root played: $(cat "$tmp/out")"
+  set +e
+  "$velmora" --root "$tmp/empty" --keys "$tmp/go.keys" > "$tmp/out" 2>&1; status=$?
+  set -e
+  [ "$status" -eq 2 ] || fail "velmora --root on an empty folder: status $status"
+fi
 echo "velmora-tool: all checks passed"
