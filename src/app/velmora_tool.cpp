@@ -2,7 +2,7 @@
 //   velmora-tool scramble FILE     the file's bytes scrambled, to standard output
 //   velmora-tool unscramble FILE   the file's plain bytes, to standard output
 //   velmora-tool info DIR          what the project in DIR holds
-//   velmora-tool check [--strict] [--allow KIND]... [--media DIR] DIR
+//   velmora-tool check [--strict] [--allow KIND]... [--media DIR] [--walk KEYS [--nomenu]] DIR
 //                                  every problem of the project in DIR, one a line
 #include <algorithm>
 #include <filesystem>
@@ -18,6 +18,7 @@
 #include "base/paths.h"
 #include "check/check.h"
 #include "check/files.h"
+#include "check/walk.h"
 #include "world/game_files.h"
 #include "world/key_lines.h"
 #include "world/link.h"
@@ -31,7 +32,8 @@ constexpr const char* kUsage =
     "usage: velmora-tool scramble FILE\n"
     "       velmora-tool unscramble FILE\n"
     "       velmora-tool info DIR\n"
-    "       velmora-tool check [--strict] [--allow KIND]... [--media DIR] DIR\n";
+    "       velmora-tool check [--strict] [--allow KIND]... [--media DIR] [--walk KEYS [--nomenu]] "
+    "DIR\n";
 
 int Usage() {
     std::cerr << kUsage;
@@ -57,7 +59,14 @@ int Help() {
            "                   nothing), dead-end (what may strand a player),\n"
            "                   unreachable, keys, file, other\n"
            "    --media DIR    the program's Media folder, where sounds are looked for\n"
-           "                   after the project's Snd (default: Media beside Projects)\n";
+           "                   after the project's Snd (default: Media beside Projects,\n"
+           "                   or in DIR when the project is a program folder itself)\n"
+           "    --walk KEYS    then plays the key script KEYS (as velmora --keys) on the\n"
+           "                   project headless: an error unless it reaches the ending's\n"
+           "                   exit, one for each error the game spoke or action it\n"
+           "                   stopped, a warning (refusal) for each standard refusal heard\n"
+           "    --nomenu       the walk starts in the game (so does a script whose first\n"
+           "                   comment is \"# args: -nomenu\")\n";
     return 0;
 }
 
@@ -65,6 +74,8 @@ int Check(int argc, char** argv) {
     bool strict = false;
     std::set<std::string> allowed;
     fs::path media;
+    fs::path walk;
+    bool nomenu = false;
     fs::path dir;
     bool haveDir = false;
     for (int i = 2; i < argc; ++i) {
@@ -79,6 +90,10 @@ int Check(int argc, char** argv) {
                 return Usage();
             }
             allowed.insert(kind);
+        } else if (a == "--walk" && i + 1 < argc) {
+            walk = argv[++i];
+        } else if (a == "--nomenu") {
+            nomenu = true;
         } else if (a == "--media" && i + 1 < argc) {
             media = argv[++i];
         } else if (!haveDir && !a.starts_with("--")) {
@@ -102,6 +117,9 @@ int Check(int argc, char** argv) {
     }
     check::Report report;
     check::CheckProject(dir, report, media);
+    if (!walk.empty() && check::Walk(dir, walk, nomenu, report)) {
+        std::cout << "walk: " << base::DisplayPath(walk) << ": дошёл до конца игры\n";
+    }
     report.Print(std::cout);
     return report.Failed(strict, allowed) ? 1 : 0;
 }

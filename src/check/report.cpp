@@ -17,8 +17,9 @@ std::string Cut(std::string text, size_t limit) {
 
 const std::vector<std::string>& WarningKinds() {
     static const std::vector<std::string> kinds = {
-        kind::kNoMusic, kind::kNoPicture,   kind::kNoSound, kind::kNoMenu, kind::kNothing,
-        kind::kDeadEnd, kind::kUnreachable, kind::kKeys,    kind::kFile,   kind::kOther};
+        kind::kNoMusic, kind::kNoPicture, kind::kNoSound,     kind::kNoMenu,
+        kind::kNothing, kind::kDeadEnd,   kind::kUnreachable, kind::kKeys,
+        kind::kFile,    kind::kRefusal,   kind::kOther};
     return kinds;
 }
 

@@ -24,8 +24,9 @@ inline constexpr const char* kNoMenu = "no-menu";           // menu.txt, gmenu.t
 inline constexpr const char* kNothing = "does-nothing";     // a line the game runs as nothing
 inline constexpr const char* kDeadEnd = "dead-end";         // what may leave a player stuck
 inline constexpr const char* kUnreachable = "unreachable";  // screens and lines never reached
-inline constexpr const char* kKeys = "keys";  // key lines: missing, repeated, misspelled
-inline constexpr const char* kFile = "file";  // a file's bytes: zero byte, cut off
+inline constexpr const char* kKeys = "keys";        // key lines: missing, repeated, misspelled
+inline constexpr const char* kFile = "file";        // a file's bytes: zero byte, cut off
+inline constexpr const char* kRefusal = "refusal";  // a walkthrough heard a standard refusal
 inline constexpr const char* kOther = "other";
 }  // namespace kind
 

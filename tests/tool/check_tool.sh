@@ -115,6 +115,14 @@ set +e
 set -e
 "$tool" --help | grep -q 'velmora-tool check \[--strict\]' || fail "help lacks check"
 { "$tool" 2>&1 || true; } | grep -q "velmora-tool check" || fail "usage lacks check"
+# A walkthrough that stops short of the ending fails the check; one that ends
+# the game passes and says so.
+printf '# args: -nomenu\n1\n' > "$tmp/short.keys"
+"$tool" check --walk "$tmp/short.keys" "$castle" > "$tmp/out" && fail "a short walk passed"
+grep -q '^error: .*short.keys: прохождение не дошло до конца игры' "$tmp/out" || fail "short walk: $(cat "$tmp/out")"
+"$tool" check --walk "$here/../scenario/win.keys" "$castle" > "$tmp/out" || fail "the castle's win: $(cat "$tmp/out")"
+grep -q '^walk: .*win.keys: дошёл до конца игры' "$tmp/out" || fail "the castle's win: $(cat "$tmp/out")"
+
 # A project in the program folder itself: the checker finds its sounds in its
 # own Media, and the game plays it from --root without main.ini or Projects/.
 mkdir "$tmp/flat"
