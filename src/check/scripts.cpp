@@ -275,15 +275,19 @@ class ScriptChecker {
                      std::vector<size_t>(numbers.begin() + f, numbers.begin() + t), depth + 1);
     }
 
+    // Words past what a statement or condition reads: the game drops them
+    // silently ("if carry ключ and carry свиток" tests the key alone).
     void ExtraWords(const std::vector<std::string>& words, size_t used, size_t n,
                     std::string_view line, const std::string& what) {
         if (words.size() <= used) return;
         std::string rest;
         for (size_t i = used; i < words.size(); ++i) rest += (rest.empty() ? "" : " ") + words[i];
+        const size_t read = used - 1;
         Nothing(n, line,
-                "слова " + Quoted(rest) + " после " + what + " игра пропускает: " + what +
-                    " читает только " + std::to_string(used - 1) +
-                    (used == 2 ? " слово" : " слова") + " после " + Shown(words[0]));
+                "игра пропускает " + Quoted(rest) + ": " + what +
+                    (read == 0 ? " ничего после себя не читает"
+                               : " читает только " + std::to_string(read) +
+                                     (read == 1 ? " слово" : " слова")));
     }
 
     void Condition(std::string_view condition, size_t n, std::string_view line) {
@@ -356,7 +360,7 @@ class ScriptChecker {
         if (lacking.size() < where_.size()) {
             Warning(n, line,
                     "предмета " + Quoted(words[i]) + " нет на карте map" +
-                        std::to_string(t.number) + ".ini, куда скрипт мог перейти" + hint +
+                        std::to_string(t.number) + ".ini, где может оказаться герой" + hint +
                         consequence);
             return true;
         }
