@@ -54,6 +54,20 @@ std::optional<std::vector<std::string>> SplitRelativePath(std::string_view path)
 }
 
 std::optional<fs::path> FindPath(const fs::path& root, std::string_view relative) {
+    auto found = FindEntryPath(root, relative);
+    if (!found) return found;
+    // Only files and folders: whoever opens a pipe or a device by this
+    // name would wait for a writer or read without end.
+    std::error_code ec;
+    const fs::file_type type = fs::status(*found, ec).type();
+    if (type == fs::file_type::fifo || type == fs::file_type::socket ||
+        type == fs::file_type::character || type == fs::file_type::block) {
+        return std::nullopt;
+    }
+    return found;
+}
+
+std::optional<fs::path> FindEntryPath(const fs::path& root, std::string_view relative) {
     auto parts = SplitRelativePath(relative);
     if (!parts) return std::nullopt;
     fs::path at = root;

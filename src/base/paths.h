@@ -18,9 +18,14 @@ std::optional<std::vector<std::string>> SplitRelativePath(std::string_view path1
 // The existing file or folder that `relative` names under root: each component
 // by its exact name when that exists, else the entry whose name is equal
 // without regard to letter case. No value when something is missing or the
-// path would leave root.
+// path would leave root. A pipe, socket or device (even behind a link)
+// counts as missing: a file is read through the gate in project_file.h,
+// which names such a file to the player.
 std::optional<std::filesystem::path> FindPath(const std::filesystem::path& root,
                                               std::string_view relative);
+// The entry as FindPath finds it, whatever its type.
+std::optional<std::filesystem::path> FindEntryPath(const std::filesystem::path& root,
+                                                   std::string_view relative);
 
 // Where to write the file that `relative` names under root: the components that
 // exist are found as FindPath finds them, the rest are taken as given. No value

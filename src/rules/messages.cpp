@@ -10,7 +10,27 @@ namespace velmora::rules {
 
 Rules::Rules(world::GameProject& project, speech::SpeechRouter& speech, sound::SoundSystem& sound,
              RulesView& view, EventPump& events)
-    : gp(project), speech_(speech), sound_(sound), view_(view), events_(events) {}
+    : gp(project), speech_(speech), sound_(sound), view_(view), events_(events) {
+    // Sounds and music the gate refuses are the player's news too.
+    sound_.onRefused = [this](const base::FileError& error) { ReportRefused(error); };
+}
+
+Rules::~Rules() { sound_.onRefused = nullptr; }
+
+std::optional<std::filesystem::path> Rules::CheckedFile(const std::filesystem::path& root,
+                                                        std::string_view relative,
+                                                        base::FileKind kind) {
+    base::GatedFile gated = base::GateFile(root, relative, kind);
+    if (gated.Refused()) ReportRefused(*gated.error);
+    if (!gated.Found()) return std::nullopt;
+    return std::move(gated.path);
+}
+
+void Rules::ReportRefused(const base::FileError& error) {
+    // A picture met at every step would otherwise be announced at every step.
+    if (!refusedReported_.insert(error.file()).second) return;
+    view_.ReportError(error.file(), error.problem());
+}
 
 std::filesystem::path Rules::ProjectFolder() const {
     auto found = base::FindPath(gp.folders.ProjectsRoot(), gp.folders.projectPath);

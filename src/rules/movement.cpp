@@ -130,7 +130,7 @@ bool Rules::WalkTo(int32_t target) {
 }
 
 void Rules::ShowScreenPicture(int32_t n, int32_t frame) {
-    if (auto file = base::FindPath(ProjectFolder(), ScreenPictureName(n, frame))) {
+    if (auto file = CheckedFile(ProjectFolder(), ScreenPictureName(n, frame), base::FileKind::Picture)) {
         view_.LoadGamePicture(*file);
     }
 }
@@ -141,7 +141,7 @@ void Rules::DieWithLine(int64_t deathIndex, int32_t picture) {
 
 void Rules::DieWithText(const std::string& message, int32_t picture) {
     if (picture >= 0) {
-        if (auto file = base::FindPath(ProjectFolder(), DeathPictureName(picture))) {
+        if (auto file = CheckedFile(ProjectFolder(), DeathPictureName(picture), base::FileKind::Picture)) {
             view_.LoadGamePicture(*file);
         }
     }
@@ -158,7 +158,7 @@ void Rules::GameOver() {
     sound_.StopMusic();
     speech_.SayText("");
     view_.ShowPageView();
-    if (auto file = base::FindPath(gp.folders.program, "gif\\gameover.gif")) {
+    if (auto file = CheckedFile(gp.folders.program, "gif\\gameover.gif", base::FileKind::Picture)) {
         view_.LoadPagePicture(*file);
     }
     view_.ClearPageText();
@@ -176,7 +176,8 @@ void Rules::PlayProjectMusic(std::string_view name, int volume) {
 }
 
 std::filesystem::path Rules::ProjectMusicFile(std::string_view name) const {
-    // Found in any letter case; a missing file is still remembered for Ctrl+M.
+    // Found in any letter case; a missing file is still remembered for Ctrl+M
+    // (the sound system plays only what the gate lets through).
     std::filesystem::path file = sound_.ProjectFile(name);
     if (file.empty()) file = ProjectFolder() / std::string(name);
     return file;

@@ -105,7 +105,7 @@ void Rules::PlayPages(int64_t index) {
         const std::string argument = space == std::string::npos ? std::string() : line.substr(space + 1);
         const int32_t number = world::ParseInt32(argument, keyword == "vol" ? 0 : 10);
         if (keyword == "image") {
-            if (auto file = base::FindPath(project, "gif\\" + argument)) {
+            if (auto file = CheckedFile(project, "gif\\" + argument, base::FileKind::Picture)) {
                 if (auto size = view_.LoadPagePicture(*file)) {
                     const int w = static_cast<int>(size->width * layout.PageScale);
                     const int h = static_cast<int>(size->height * layout.PageScale);
@@ -132,7 +132,7 @@ void Rules::PlayPages(int64_t index) {
             }
             WaitTicks(number);
         } else if (keyword == "play") {
-            if (auto file = base::FindPath(project, argument)) {
+            if (auto file = CheckedFile(project, argument, base::FileKind::Music)) {
                 sound_.PlayMusic(*file);
                 sound_.SetMusicVolume(sound_.AppliedVolume);
             }

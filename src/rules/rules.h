@@ -6,11 +6,14 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <random>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/project_file.h"
 #include "rules/outside.h"
 #include "sound/sound_system.h"
 #include "speech/speech_router.h"
@@ -55,6 +58,9 @@ class Rules {
 public:
     Rules(world::GameProject& gp, speech::SpeechRouter& speech, sound::SoundSystem& sound,
           RulesView& view, EventPump& events);
+    ~Rules();
+    Rules(const Rules&) = delete;
+    Rules& operator=(const Rules&) = delete;
 
     // Messages and script entry.
     void SayMessage(std::string_view text, bool keepLast = false);
@@ -152,6 +158,12 @@ public:
     std::mt19937 random{std::random_device{}()};
 
     std::filesystem::path ProjectFolder() const;
+    // A file of the project (or, for the program's own pictures, of the
+    // program folder) as the gate lets it through. A refused file is
+    // reported to the player (once each); a missing one is skipped quietly.
+    std::optional<std::filesystem::path> CheckedFile(const std::filesystem::path& root,
+                                                     std::string_view relative, base::FileKind kind);
+    void ReportRefused(const base::FileError& error);
 
 private:
     world::MScreen* Screen() const { return gp.hero.currentScreen; }
@@ -174,6 +186,7 @@ private:
     bool errorAnswered_ = false;  // the running action's answer was an error
     int waitDepth_ = 0;
     bool timedWait_ = false;
+    std::set<std::string> refusedReported_;
 };
 
 }  // namespace velmora::rules

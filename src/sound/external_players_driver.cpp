@@ -1,15 +1,16 @@
 #include "sound/external_players_driver.h"
 
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <system_error>
 #include <utility>
 
+#include "base/project_file.h"
 #include "sound/cue_sounds.h"
 
 namespace fs = std::filesystem;
@@ -23,11 +24,23 @@ constexpr std::size_t kMaxCues = 4;
 enum class FileKind { Other, Wave, Midi };
 
 // By content, not by name: a project's names and extensions are not to be trusted.
-FileKind KindOf(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
+// Opened through the gate: a pipe or a device in the file's place is no
+// sound (and the player is never started on it).
+FileKind KindOf(const fs::path& path, base::FileKind gateKind) {
     char head[12] = {};
-    in.read(head, sizeof head);
-    const std::string_view h(head, static_cast<std::size_t>(in.gcount()));
+    std::size_t got = 0;
+    try {
+        const base::UniqueFd fd = base::OpenCheckedFile(path, gateKind);
+        while (got < sizeof head) {
+            const ssize_t n = ::read(fd.Get(), head + got, sizeof head - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            got += static_cast<std::size_t>(n);
+        }
+    } catch (const base::FileError&) {
+        return FileKind::Other;
+    }
+    const std::string_view h(head, got);
     if (h.starts_with("MThd")) return FileKind::Midi;
     if (h.size() < 12 || !h.starts_with("RIFF")) return FileKind::Other;
     if (h.substr(8) == "WAVE") return FileKind::Wave;
@@ -123,7 +136,7 @@ std::optional<SampleDefaults> ExternalPlayersDriver::GetDefaults(const Sample& s
 }
 
 bool ExternalPlayersDriver::PlayFileToEnd(const fs::path& path) {
-    if (players_.wavPlayer.empty() || KindOf(path) != FileKind::Wave) return false;
+    if (players_.wavPlayer.empty() || KindOf(path, base::FileKind::Sound) != FileKind::Wave) return false;
     ChildProcess child = ChildProcess::Start(players_.wavPlayer, WavArgs(&path));
     return child.Started() && child.Wait();
 }
@@ -136,7 +149,7 @@ bool ExternalPlayersDriver::OpenMusic(const fs::path& path) {
     if (!fs::is_regular_file(path, ec)) return false;
     std::vector<std::string> args;
     fs::path program;
-    switch (KindOf(path)) {
+    switch (KindOf(path, base::FileKind::Music)) {
         case FileKind::Midi:
             program = players_.midiPlayer;
             if (program.empty()) return false;

@@ -5,11 +5,11 @@
 
 #include <atomic>
 #include <cmath>
-#include <fstream>
 #include <string_view>
 #include <system_error>
 #include <utility>
 
+#include "base/project_file.h"
 #include "sound/cue_sounds.h"
 
 namespace fs = std::filesystem;
@@ -55,14 +55,29 @@ private:
     ChunkPtr chunk_;
 };
 
+// The mixer streams a song from its bytes while it plays: they live as long
+// as the song (declared first, freed last).
 class SdlSong : public Song {
 public:
-    explicit SdlSong(MusicPtr music) : music_(std::move(music)) {}
+    SdlSong(std::unique_ptr<std::string> bytes, MusicPtr music)
+        : bytes_(std::move(bytes)), music_(std::move(music)) {}
     Mix_Music* Get() const { return music_.get(); }
 
 private:
+    std::unique_ptr<std::string> bytes_;
     MusicPtr music_;
 };
+
+// A file's bytes as the gate lets them through; none when it refuses the
+// file. The mixer is never handed a path, so it can open nothing the gate
+// did not check.
+std::optional<std::string> CheckedBytes(const fs::path& path, base::FileKind kind) {
+    try {
+        return base::ReadCheckedFile(path, kind);
+    } catch (const base::FileError&) {
+        return std::nullopt;
+    }
+}
 
 // Each step of opening is undone by its own destructor, so a failure halfway
 // leaves nothing open.
@@ -120,11 +135,8 @@ private:
 // Sample files are decoded whole into memory, so only formats of a known,
 // finite length are taken: a MIDI or tracker file of a few bytes can play
 // for hours, or loop for ever.
-bool SampleFormatKnown(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    char head[12] = {};
-    in.read(head, sizeof head);
-    const std::string_view h(head, static_cast<std::size_t>(in.gcount()));
+bool SampleFormatKnown(std::string_view bytes) {
+    const std::string_view h = bytes.substr(0, 12);
     if (h.size() < 4) return false;
     if (h.starts_with("RIFF")) return h.size() == 12 && h.substr(8) == "WAVE";
     if (h.starts_with("FORM") || h.starts_with("Crea") || h.starts_with("OggS") ||
@@ -193,8 +205,11 @@ public:
     bool HasLibrary() const override { return true; }
 
     std::unique_ptr<Sample> LoadSample(const fs::path& path) override {
-        if (!SampleFormatKnown(path)) return nullptr;
-        ChunkPtr chunk(Mix_LoadWAV(path.c_str()));
+        const auto bytes = CheckedBytes(path, base::FileKind::Sound);
+        if (!bytes || !SampleFormatKnown(*bytes)) return nullptr;
+        SDL_RWops* rw = SDL_RWFromConstMem(bytes->data(), static_cast<int>(bytes->size()));
+        if (!rw) return nullptr;
+        ChunkPtr chunk(Mix_LoadWAV_RW(rw, 1));  // decodes a copy; closes rw
         if (!chunk) return nullptr;
         return std::make_unique<SdlSample>(std::move(chunk));
     }
@@ -213,9 +228,15 @@ public:
     }
 
     std::unique_ptr<Song> LoadSong(const fs::path& path) override {
-        MusicPtr music(Mix_LoadMUS(path.c_str()));
+        auto read = CheckedBytes(path, base::FileKind::Music);
+        if (!read) return nullptr;
+        // On the heap, so the bytes the mixer reads never move.
+        auto bytes = std::make_unique<std::string>(std::move(*read));
+        SDL_RWops* rw = SDL_RWFromConstMem(bytes->data(), static_cast<int>(bytes->size()));
+        if (!rw) return nullptr;
+        MusicPtr music(Mix_LoadMUS_RW(rw, 1));  // closes rw when the song is freed
         if (!music) return nullptr;
-        return std::make_unique<SdlSong>(std::move(music));
+        return std::make_unique<SdlSong>(std::move(bytes), std::move(music));
     }
 
     bool PlaySong(Song& song) override {

@@ -9,6 +9,7 @@
 
 #include "base/cp1251.h"
 #include "base/paths.h"
+#include "base/project_file.h"
 #include "sound/cue_sounds.h"
 
 namespace fs = std::filesystem;
@@ -20,26 +21,6 @@ namespace {
 constexpr std::array<const char*, 4> kEffectFiles = {"chimes.wav", "start.wav", "recycle.wav",
                                                      "show.wav"};
 constexpr std::array<int, 4> kPreloadOrder = {2, 0, 1, 3};
-
-bool Inside(const fs::path& root, const fs::path& file) {
-    auto [r, f] = std::mismatch(root.begin(), root.end(), file.begin(), file.end());
-    return r == root.end();
-}
-
-// The regular file `relative` names under root. A link inside root that
-// points out of it is refused too: a project's files stay in their folder.
-fs::path FileUnder(const fs::path& root, std::string_view relative) {
-    if (root.empty()) return {};
-    auto found = base::FindPath(root, relative);
-    if (!found) return {};
-    std::error_code ec;
-    if (!fs::is_regular_file(*found, ec)) return {};
-    const fs::path realRoot = fs::canonical(root, ec);
-    if (ec) return {};
-    const fs::path realFile = fs::canonical(*found, ec);
-    if (ec || !Inside(realRoot, realFile)) return {};
-    return *found;
-}
 
 std::uint16_t ScaleChannel(std::uint32_t wave, double divisor) {
     const double value = std::trunc(wave / divisor);
@@ -77,11 +58,18 @@ void SoundSystem::InitSound() {
 
 bool SoundSystem::PlayMusic(const fs::path& path) {
     CurrentMusicFile = path;
+    // The driver gets only a file the gate let through; the path as given
+    // is still remembered (Ctrl+M) and reported.
+    const fs::path checked = MusicFile(path);
     if (LibraryAvailable) {
         if (MusicPlaying && song_) driver_->StopSong(*song_);
         song_.reset();
         if (observer) observer->Music(path);
-        song_ = driver_->LoadSong(path);
+        if (checked.empty()) {
+            MusicPlaying = false;
+            return false;
+        }
+        song_ = driver_->LoadSong(checked);
         MusicPlaying = song_ && driver_->PlaySong(*song_);
         return MusicPlaying;
     }
@@ -92,7 +80,7 @@ bool SoundSystem::PlayMusic(const fs::path& path) {
         observer = told;
     }
     if (observer) observer->Music(path);
-    if (!driver_->OpenMusic(path)) return false;
+    if (checked.empty() || !driver_->OpenMusic(checked)) return false;
     MusicPlaying = true;
     return true;
 }
@@ -160,15 +148,38 @@ bool SoundSystem::PlaySoundFile(std::string_view name, bool wait) {
 fs::path SoundSystem::ResolveSoundFile(std::string_view name) const {
     const std::string_view trimmed = base::TrimBlanks(name);
     if (trimmed.empty() || !base::SplitRelativePath(trimmed)) return {};
-    fs::path found = FileUnder(projectFolder_, "Snd\\" + std::string(trimmed));
-    if (found.empty()) found = FileUnder(mediaFolder_, trimmed);
+    fs::path found = FileUnder(projectFolder_, "Snd\\" + std::string(trimmed), base::FileKind::Sound);
+    if (found.empty()) found = FileUnder(mediaFolder_, trimmed, base::FileKind::Sound);
     return found;
 }
 
 fs::path SoundSystem::ProjectFile(std::string_view name) const {
     const std::string_view trimmed = base::TrimBlanks(name);
     if (trimmed.empty()) return {};
-    return FileUnder(projectFolder_, trimmed);
+    return FileUnder(projectFolder_, trimmed, base::FileKind::Music);
+}
+
+fs::path SoundSystem::FileUnder(const fs::path& root, std::string_view relative,
+                                base::FileKind kind) const {
+    const base::GatedFile gated = base::GateFile(root, relative, kind);
+    if (gated.Refused()) Refused(*gated.error);
+    return gated.path;
+}
+
+fs::path SoundSystem::MusicFile(const fs::path& path) const {
+    if (path.empty()) return {};
+    base::GatedFile gated = base::GatePath(projectFolder_, path, base::FileKind::Music);
+    // Outside the project: the program's media may hold it.
+    if (gated.Refused() && !mediaFolder_.empty()) {
+        base::GatedFile media = base::GatePath(mediaFolder_, path, base::FileKind::Music);
+        if (media.Found()) gated = std::move(media);
+    }
+    if (gated.Refused()) Refused(*gated.error);
+    return gated.path;
+}
+
+void SoundSystem::Refused(const base::FileError& error) const {
+    if (onRefused) onRefused(error);
 }
 
 void SoundSystem::PlayCueSound(int number) {

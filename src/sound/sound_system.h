@@ -12,6 +12,8 @@
 #include <optional>
 #include <string_view>
 
+#include "base/file_error.h"
+#include "base/project_file.h"
 #include "sound/sound_driver.h"
 
 namespace velmora::sound {
@@ -67,10 +69,11 @@ public:
     // library, returns after the sound's length or a key release.
     bool PlaySoundFile(std::string_view name, bool wait);
     // The project's Snd folder first, then the media folder; empty when the
-    // file is missing or the name would lead outside those folders.
+    // file is missing or the gate refuses it (a link out of those folders,
+    // a pipe, a device, a file beyond the cap: onRefused is told).
     std::filesystem::path ResolveSoundFile(std::string_view name) const;
     // A file the project names in its own folder (music of `play`, menu.mid),
-    // found without regard to case; empty when missing or outside the folder.
+    // found without regard to case; empty when missing or refused.
     std::filesystem::path ProjectFile(std::string_view name) const;
 
     // Our own short sounds for speech outputs that have no cues; numbers
@@ -84,6 +87,9 @@ public:
     const SoundDriver& Driver() const { return *driver_; }
 
     SoundObserver* observer = nullptr;  // not owned
+    // Told of each sound or music file the gate refused, for the player to
+    // hear why it is silent; a missing file is no news.
+    std::function<void(const base::FileError&)> onRefused;
     bool LibraryAvailable = false;
     // Set by PlayMusic, cleared only by StopMusic (not when a piece ends).
     bool MusicPlaying = false;
@@ -93,6 +99,10 @@ public:
 private:
     // key: a cue number with a sound of its own, or kBeepKey.
     void PlayMadeSound(int key);
+    std::filesystem::path FileUnder(const std::filesystem::path& root, std::string_view relative, base::FileKind kind) const;
+    // The real music file the gate lets through, or empty.
+    std::filesystem::path MusicFile(const std::filesystem::path& path) const;
+    void Refused(const base::FileError& error) const;
 
     std::filesystem::path projectFolder_;
     std::filesystem::path mediaFolder_;

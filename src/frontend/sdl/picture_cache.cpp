@@ -1,8 +1,26 @@
 #include "frontend/sdl/picture_cache.h"
 
+#include <string>
+
+#include "base/project_file.h"
+
 namespace velmora::frontend::sdl {
 
 namespace {
+
+// A picture's bytes as the gate lets them through; none when it refuses the
+// file. SDL_image is never handed a path, so it opens nothing unchecked.
+std::optional<std::string> PictureBytes(const std::filesystem::path& file) {
+    try {
+        return base::ReadCheckedFile(file, base::FileKind::Picture);
+    } catch (const base::FileError&) {
+        return std::nullopt;
+    }
+}
+
+SDL_RWops* FromMemory(const std::string& bytes) {
+    return SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+}
 
 // Browsers play delays of 10 ms and less at 100 ms; so do we.
 int FrameDelay(int ms) { return ms <= 10 ? 100 : ms; }
@@ -12,7 +30,10 @@ int FrameDelay(int ms) { return ms <= 10 ? 100 : ms; }
 PictureCache::Entry PictureCache::Load(const std::filesystem::path& file, Clock::time_point now) {
     Entry entry;
     entry.start = now;
-    AnimationPtr anim(IMG_LoadAnimation(file.c_str()));
+    const auto bytes = PictureBytes(file);
+    if (!bytes) return entry;
+    AnimationPtr anim;
+    if (SDL_RWops* rw = FromMemory(*bytes)) anim.reset(IMG_LoadAnimation_RW(rw, 1));
     if (anim && anim->count > 0) {
         for (int i = 0; i < anim->count; ++i) {
             TexturePtr t(SDL_CreateTextureFromSurface(renderer_, anim->frames[i]));
@@ -23,7 +44,8 @@ PictureCache::Entry PictureCache::Load(const std::filesystem::path& file, Clock:
         }
         return entry;
     }
-    SurfacePtr still(IMG_Load(file.c_str()));
+    SurfacePtr still;
+    if (SDL_RWops* rw = FromMemory(*bytes)) still.reset(IMG_Load_RW(rw, 1));
     if (!still) return entry;
     if (TexturePtr t{SDL_CreateTextureFromSurface(renderer_, still.get())}) {
         entry.frames.push_back({std::move(t), 100});
@@ -63,7 +85,11 @@ void PictureCache::EndFrame() {
 }
 
 std::optional<shell::WindowSize> PictureCache::Measure(const std::filesystem::path& file) {
-    SurfacePtr s(IMG_Load(file.c_str()));
+    const auto bytes = PictureBytes(file);
+    if (!bytes) return std::nullopt;
+    SDL_RWops* rw = FromMemory(*bytes);
+    if (!rw) return std::nullopt;
+    SurfacePtr s(IMG_Load_RW(rw, 1));
     if (!s) return std::nullopt;
     return shell::WindowSize{s->w, s->h};
 }

@@ -1,4 +1,6 @@
 // Page sequences and the waits, on the virtual clock of scripted events.
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include "unit/rules/rules_fixture.h"
@@ -58,6 +60,44 @@ TEST_F(PagesTest, DirectivesPicturesMusicAndNarration) {
     const Lines sounds = Sounds();
     EXPECT_NE(std::find(sounds.begin(), sounds.end(), "LoadSong Theme.MID"), sounds.end());
     EXPECT_EQ(sound->AppliedVolume, 50);
+}
+
+// Files a hostile project puts where pictures, music and sounds belong: each
+// is named to the player once, never handed to the view or the driver, and
+// the pages go on.
+TEST_F(PagesTest, RefusedFilesAreReportedOnceAndNeverReachTheDrivers) {
+    const std::filesystem::path project = root.path() / "Projects/Test";
+    velmora::test::TestFolder outside;
+    outside.Write("passwd", "root:x:0:0");
+    std::filesystem::create_directories(project / "gif");
+    ASSERT_EQ(::mkfifo((project / "gif/pipe.gif").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", project / "zero.mid");
+    std::filesystem::create_symlink(outside.path() / "passwd", project / "map1.mid");
+    std::filesystem::create_symlink(outside.path() / "passwd", project / "gif/1.gif");
+    root.Write("Projects/Test/Snd/huge.wav", "");
+    std::filesystem::resize_file(project / "Snd/huge.wav",
+                                 base::MaxFileBytes(base::FileKind::Sound) + 1);
+    Intro("#image pipe.gif\r\n#image pipe.gif\r\n#play zero.mid\r\n#snd huge.wav\r\nStill here\r\n#wait 1");
+    events.Ticks(5);
+    rules->PlayPages(0);
+    rules->PlayProjectMusic("map1.mid", 50);
+    rules->ShowScreenPicture(1, 0);
+    const Lines errors = transcript.With("error ");
+    ASSERT_EQ(errors.size(), 5u) << ::testing::PrintToString(errors);
+    EXPECT_NE(errors[0].find("pipe.gif: это именованный канал"), std::string::npos) << errors[0];
+    EXPECT_NE(errors[1].find("zero.mid: это устройство"), std::string::npos) << errors[1];
+    EXPECT_NE(errors[2].find("huge.wav: файл слишком велик"), std::string::npos) << errors[2];
+    EXPECT_NE(errors[3].find("map1.mid: ссылка ведёт за пределы"), std::string::npos) << errors[3];
+    EXPECT_NE(errors[4].find("1.gif: ссылка ведёт за пределы"), std::string::npos) << errors[4];
+    EXPECT_TRUE(transcript.With("page picture ").empty());
+    EXPECT_TRUE(transcript.With("picture ").empty());
+    for (const std::string& call : Sounds()) {
+        EXPECT_EQ(call.find("LoadSong"), std::string::npos) << call;
+        EXPECT_EQ(call.find("huge.wav"), std::string::npos) << call;
+    }
+    EXPECT_EQ(Said(), (Lines{"Still here"}));
+    // The music asked for is still what Ctrl+M would start again.
+    EXPECT_EQ(sound->CurrentMusicFile.filename(), "map1.mid");
 }
 
 TEST_F(PagesTest, WaitsEndWithAKeyReleaseAndHeldKeysActOnce) {

@@ -210,16 +210,17 @@ TEST(SoundMusic, APieceEndingByItselfAndCtrlM) {
 }
 
 TEST(SoundMusic, LibraryStartsStopsAndFails) {
-    Rig rig(true);
+    // Only files the gate lets through reach the driver: the songs exist.
+    Rig rig(true, {"Proj/a.mid", "Proj/b.mid", "Proj/c.mid", "Proj/d.mid", "Proj/e.mid"});
     SoundSystem& s = *rig.sound;
     s.InitSound();
     EXPECT_TRUE(s.StopMusic());  // nothing playing: nothing to ask
-    EXPECT_TRUE(s.PlayMusic("a.mid"));
-    EXPECT_TRUE(s.PlayMusic("b.mid"));  // new music stops the old
+    EXPECT_TRUE(s.PlayMusic(rig.Proj("a.mid")));
+    EXPECT_TRUE(s.PlayMusic(rig.Proj("b.mid")));  // new music stops the old
     rig.driver->unloadable.insert("c.mid");
-    EXPECT_FALSE(s.PlayMusic("c.mid"));
+    EXPECT_FALSE(s.PlayMusic(rig.Proj("c.mid")));
     EXPECT_FALSE(s.MusicPlaying);
-    EXPECT_EQ(s.CurrentMusicFile, fs::path("c.mid"));
+    EXPECT_EQ(s.CurrentMusicFile, rig.Proj("c.mid"));
     EXPECT_TRUE(s.StopMusic());
     EXPECT_EQ(rig.driver->Take(), (Log{"LoadSong a.mid", "PlaySong a.mid", "StopSong a.mid",
                                        "FreeSong a.mid", "LoadSong b.mid", "PlaySong b.mid",
@@ -227,9 +228,9 @@ TEST(SoundMusic, LibraryStartsStopsAndFails) {
 
     // A song that loads but does not play is not playing, and is freed by the next.
     rig.driver->playSongResult = false;
-    EXPECT_FALSE(s.PlayMusic("d.mid"));
+    EXPECT_FALSE(s.PlayMusic(rig.Proj("d.mid")));
     rig.driver->playSongResult = true;
-    EXPECT_TRUE(s.PlayMusic("e.mid"));
+    EXPECT_TRUE(s.PlayMusic(rig.Proj("e.mid")));
     rig.driver->stopSongResult = false;
     EXPECT_FALSE(s.StopMusic());
     EXPECT_FALSE(s.MusicPlaying);
@@ -239,19 +240,19 @@ TEST(SoundMusic, LibraryStartsStopsAndFails) {
 }
 
 TEST(SoundMusic, WithoutLibraryTheSystemPlayerHasIt) {
-    Rig rig(false);
+    Rig rig(false, {"Proj/a.mid", "Proj/b.mid", "Proj/c.mid", "Proj/d.mid"});
     {
         SoundSystem& s = *rig.sound;
         s.InitSound();
-        EXPECT_TRUE(s.PlayMusic("a.mid"));
-        EXPECT_TRUE(s.PlayMusic("b.mid"));
+        EXPECT_TRUE(s.PlayMusic(rig.Proj("a.mid")));
+        EXPECT_TRUE(s.PlayMusic(rig.Proj("b.mid")));
         EXPECT_TRUE(s.StopMusic());
         EXPECT_TRUE(s.StopMusic());
         rig.driver->openMusicResult = false;
-        EXPECT_FALSE(s.PlayMusic("c.mid"));
+        EXPECT_FALSE(s.PlayMusic(rig.Proj("c.mid")));
         EXPECT_FALSE(s.MusicPlaying);
         rig.driver->openMusicResult = true;
-        EXPECT_TRUE(s.PlayMusic("d.mid"));
+        EXPECT_TRUE(s.PlayMusic(rig.Proj("d.mid")));
         EXPECT_EQ(rig.driver->Take(), (Log{"OpenMusic a.mid", "CloseMusic", "OpenMusic b.mid",
                                            "CloseMusic", "OpenMusic c.mid", "OpenMusic d.mid"}));
     }
@@ -263,9 +264,9 @@ TEST(SoundMusic, WithoutLibraryTheSystemPlayerHasIt) {
     };
     bool closed = false;
     {
-        SoundSystem s("p", "m", std::make_unique<Watch>(&closed), nullptr);
+        SoundSystem s(rig.Proj(""), "m", std::make_unique<Watch>(&closed), nullptr);
         s.InitSound();
-        s.PlayMusic("a.mid");
+        s.PlayMusic(rig.Proj("a.mid"));
     }
     EXPECT_TRUE(closed);
 }
