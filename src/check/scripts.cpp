@@ -118,7 +118,12 @@ class ScriptChecker {
 
     // The objects some script shows or makes takeable (lower-cased titles).
     const std::unordered_set<std::string>& ShownObjects() const { return shown_; }
-    const std::unordered_set<std::string>& MadeTakeable() const { return takeable_; }
+    // Made takeable or taken by a script: such an object may come into the hero's hands.
+    bool MayBeGiven(const std::string& title) const {
+        return takeable_.contains(title) || taken_.contains(title);
+    }
+    // The objects a condition asks to be carried: the first script that asks.
+    const std::map<std::string, std::string>& AskedCarried() const { return carried_; }
 
   private:
     // Lookups by title and the longest lists of one map, made once: a large
@@ -324,7 +329,8 @@ class ScriptChecker {
         } else if (keyword == "ostat") {
             if (Object(words, 1, n, line, Severity::Error, ": условие всегда ложно")) number(2);
         } else if (keyword == "carry") {
-            Object(words, 1, n, line, Severity::Error, ": условие всегда ложно");
+            if (Object(words, 1, n, line, Severity::Error, ": условие всегда ложно"))
+                carried_.emplace(base::LowerText1251(words[1]), key_);
         } else if (keyword == "going" && words.size() > 1) {
             // A word that is not a number reads as -1: no walk under way.
             const auto v = world::TryParseInt32(words[1]);
@@ -475,6 +481,7 @@ class ScriptChecker {
         }
         if (keyword == "show") shown_.insert(base::LowerText1251(words[1]));
         if (keyword == "takeable") takeable_.insert(base::LowerText1251(words[1]));
+        if (keyword == "take") taken_.insert(base::LowerText1251(words[1]));
         if (keyword == "open") {
             for (const Place& p : where_) journeys_.opened.insert(p.at->number);
         }
@@ -777,8 +784,10 @@ class ScriptChecker {
     std::map<int32_t, Tables> tables_;
     Where where_;
     int ifntDepth_ = 0;
-    std::unordered_set<std::string> shown_;     // lower-cased titles
-    std::unordered_set<std::string> takeable_;  // lower-cased titles
+    std::unordered_set<std::string> shown_;       // lower-cased titles
+    std::unordered_set<std::string> takeable_;    // lower-cased titles
+    std::unordered_set<std::string> taken_;       // lower-cased titles
+    std::map<std::string, std::string> carried_;  // lower-cased title: key
 };
 
 std::string Key(const char* section, size_t i, const std::string& key) {
@@ -834,7 +843,20 @@ void CheckMapScripts(const Project& project, const LoadedMap& map, Journeys& jou
         const std::string title = base::LowerText1251(o.Title);
         // The load may never go above 100.
         const bool tooHeavy = o.Weight > 100;
-        if (tooHeavy || (o.Takable == 0 && !checker.MadeTakeable().contains(title))) {
+        const bool neverTaken = o.Takable == 0 && !checker.MayBeGiven(title);
+        if (tooHeavy && checker.MayBeGiven(title)) {
+            // a script's take may still hand it over
+        } else if (tooHeavy || neverTaken) {
+            if (const auto asked = checker.AskedCarried().find(title);
+                asked != checker.AskedCarried().end()) {
+                report.Warning(map.fileName, asked->second,
+                               "условие carry " + Shown(o.Title) + " никогда не верно: предмет " +
+                                   Quoted(o.Title) +
+                                   (tooHeavy ? " тяжелее предела ноши 100"
+                                             : " нельзя взять (Takable 0), и ни один скрипт не "
+                                               "делает его takeable и не берёт его"),
+                               kind::kDeadEnd);
+            }
             for (const auto& c : m.commands) {
                 const bool first = c->cObj1 == o.no && c->cObj1Carry != 0;
                 const bool second = c->cObj2 == o.no && c->cObj2Carry != 0 && c->cObj1 >= 0;

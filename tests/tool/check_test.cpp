@@ -355,6 +355,10 @@ TEST_F(CheckTest, DeadEndsAreReported) {
         {"a needed object that cannot be taken",
          [&] { Write("map1.ini", With(With(Map1Lines(), "Obj0Takable=0"), "Cmd0cObj1Carry=1")); },
          Severity::Warning, "Obj0Takable", "команда «Open» требует нести предмет «key»"},
+        // Gate's OnEnter asks "if carry key".
+        {"a carried object a condition asks for that cannot be taken",
+         [&] { Map1("Obj0Takable=0"); }, Severity::Warning, "Scr0OnEnter",
+         "условие carry key никогда не верно"},
         {"a needed object above the load limit",
          [&] { Write("map1.ini", With(With(Map1Lines(), "Obj0Weight=150"), "Cmd0cObj1Carry=1")); },
          Severity::Warning, "Obj0Weight", "больше предела ноши 100"},
