@@ -203,7 +203,7 @@ bool Walk(const fs::path& dir, const fs::path& keys, bool nomenu, Report& report
         }
     }
     for (const std::string& note : Lines(notes)) {
-        if (!note.empty()) report.Error(name, "", "по дороге игра остановила действие: " + note);
+        if (!note.empty()) report.Error(name, "", "по дороге игра сообщила: " + note);
     }
     if (!reached) {
         report.Error(name, "",
