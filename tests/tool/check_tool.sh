@@ -123,6 +123,12 @@ grep -q '^error: .*short.keys: прохождение не дошло до ко�
 "$tool" check --walk "$here/../scenario/win.keys" "$castle" > "$tmp/out" || fail "the castle's win: $(cat "$tmp/out")"
 grep -q '^walk: .*win.keys: дошёл до конца игры' "$tmp/out" || fail "the castle's win: $(cat "$tmp/out")"
 
+# The shipped walkthrough wins, and the refusal it hears on the way is told.
+"$tool" check --walk "$here/../game/win.keys" "$here/../../game/Projects/Default" > "$tmp/out" ||
+  fail "the shipped walkthrough: $(cat "$tmp/out")"
+grep -q '^warning: .*win.keys:GameTooHavy: игрок услышал отказ игры: «Слишком тяжело' "$tmp/out" ||
+  fail "the shipped walkthrough's refusal: $(cat "$tmp/out")"
+
 # A project in the program folder itself: the checker finds its sounds in its
 # own Media, and the game plays it from --root without main.ini or Projects/.
 mkdir "$tmp/flat"
