@@ -6,6 +6,7 @@
 #include "base/encoding.h"
 #include "base/file_error.h"
 #include "base/paths.h"
+#include "base/project_file.h"
 #include "check/checks.h"
 #include "check/files.h"
 #include "world/game_files.h"
@@ -64,18 +65,16 @@ LoadedMap LoadMap(const fs::path& dir, int32_t k, Report& report) {
 // only its title.
 void CheckMenuTexts(const fs::path& dir, Report& report) {
     for (const char* name : {"menu.txt", "gmenu.txt"}) {
-        auto path = base::FindPath(dir, name);
-        if (!path) path = FindAnyEntry(dir, name);
-        if (!path) {
+        const base::GatedFile gated = base::GateFile(dir, name, base::FileKind::Text);
+        if (gated.Refused()) {
+            report.Error(gated.error->file(), "", gated.error->problem());
+        } else if (!gated.Found()) {
             report.Warning(base::DisplayPath(dir / name), "",
                            std::string("нет такого файла: ") +
                                (name[0] == 'm' ? "главное меню" : "выбор сохранённой игры") +
                                " скажет только свой заголовок, и игрок не узнает, что выбирать",
                            kind::kNoMenu);
-            continue;
         }
-        const std::string problem = NotAFile(*path);
-        if (!problem.empty()) report.Error(base::DisplayPath(*path), "", problem);
     }
 }
 

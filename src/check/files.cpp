@@ -1,21 +1,15 @@
 #include "check/files.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <system_error>
 #include <unordered_map>
 
 #include "base/cp1251.h"
 #include "base/encoding.h"
-#include "base/errno_text.h"
 #include "base/file_error.h"
 #include "base/file_io.h"
 #include "base/paths.h"
-#include "base/unique_fd.h"
+#include "base/project_file.h"
 #include "world/key_access.h"
 
 namespace fs = std::filesystem;
@@ -60,76 +54,7 @@ std::string Lower(std::string_view s) {
     return base::LowerText1251(s);
 }
 
-std::string WhatItIs(mode_t mode) {
-    if (S_ISDIR(mode)) return "это папка, а не файл";
-    if (S_ISFIFO(mode)) return "это именованный канал, а не файл: игра его не прочтёт";
-    if (S_ISSOCK(mode)) return "это сокет, а не файл: игра его не прочтёт";
-    if (S_ISCHR(mode) || S_ISBLK(mode)) return "это устройство, а не файл: игра его не прочтёт";
-    return S_ISREG(mode) ? "" : "это не обычный файл: игра его не прочтёт";
-}
-
 }  // namespace
-
-BoundedRead ReadBounded(const fs::path& path, std::uintmax_t cap) {
-    BoundedRead result;
-    const base::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    if (!fd.Valid()) {
-        result.problem = "не открывается: " + base::ErrnoText(errno);
-        return result;
-    }
-    struct stat st {};
-    if (::fstat(fd.Get(), &st) != 0) {
-        result.problem = "не читается: " + base::ErrnoText(errno);
-        return result;
-    }
-    result.problem = WhatItIs(st.st_mode);
-    if (!result.problem.empty()) return result;
-    if (static_cast<std::uintmax_t>(st.st_size) > cap) {
-        result.problem = "файл в " + std::to_string(st.st_size) + " байт больше " +
-                         std::to_string(cap) + ": это не файл проекта";
-        return result;
-    }
-    // The file may grow while it is read: never more than the cap.
-    std::string bytes(static_cast<size_t>(st.st_size), '\0');
-    size_t have = 0;
-    while (true) {
-        if (have == bytes.size()) {
-            if (bytes.size() > cap) {
-                result.problem = "файл растёт при чтении дальше " + std::to_string(cap) +
-                                 " байт: это не файл проекта";
-                return result;
-            }
-            bytes.resize(std::min<size_t>(bytes.size() + 65536, cap + 1));
-        }
-        const ssize_t n = ::read(fd.Get(), bytes.data() + have, bytes.size() - have);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            result.problem = "не читается: " + base::ErrnoText(errno);
-            return result;
-        }
-        if (n == 0) break;
-        have += static_cast<size_t>(n);
-    }
-    bytes.resize(have);
-    result.bytes = std::move(bytes);
-    result.problem.clear();
-    return result;
-}
-
-std::optional<fs::path> FindAnyEntry(const fs::path& dir, std::string_view name) {
-    const std::string wanted = base::LowerAscii(std::string(name));
-    std::error_code ec;
-    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        if (base::LowerAscii(it->path().filename().string()) == wanted) return it->path();
-    }
-    return std::nullopt;
-}
-
-std::string NotAFile(const fs::path& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return {};
-    return WhatItIs(st.st_mode);
-}
 
 std::vector<int32_t> MapNumbers(const fs::path& dir) {
     std::vector<int32_t> numbers;
@@ -153,21 +78,35 @@ std::vector<int32_t> MapNumbers(const fs::path& dir) {
     return numbers;
 }
 
+std::optional<fs::path> FindAnyEntry(const fs::path& dir, std::string_view name) {
+    const std::string wanted = base::LowerAscii(std::string(name));
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        if (base::LowerAscii(it->path().filename().string()) == wanted) return it->path();
+    }
+    return std::nullopt;
+}
+
 std::optional<RawFile> ReadProjectFile(const fs::path& dir, std::string_view relative,
                                        Report& report) {
-    auto path = base::FindPath(dir, relative);
-    if (!path) path = FindAnyEntry(dir, relative);  // a pipe or a device: named as what it is
-    if (!path) {
+    // Through the game's own gate: what it refuses (a pipe, a device, a link
+    // out of the project, a file past the cap) is refused here, unread.
+    const base::GatedFile gated = base::GateFile(dir, relative, base::FileKind::Text);
+    if (gated.Refused()) {
+        report.Error(gated.error->file(), "", gated.error->problem());
+        return std::nullopt;
+    }
+    if (!gated.Found()) {
         report.Error(base::DisplayPath(dir / std::string(relative)), "", "нет такого файла");
         return std::nullopt;
     }
-    RawFile file{base::DisplayPath(*path), {}};
-    BoundedRead read = ReadBounded(*path, kMaxFileBytes);
-    if (!read.bytes) {
-        report.Error(file.name, "", read.problem);
+    RawFile file{base::DisplayPath(gated.path), {}};
+    try {
+        file.bytes = base::ReadCheckedFile(gated.path, base::FileKind::Text);
+    } catch (const base::FileError& e) {
+        report.Error(file.name, "", e.problem());
         return std::nullopt;
     }
-    file.bytes = std::move(*read.bytes);
     return file;
 }
 

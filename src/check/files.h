@@ -15,27 +15,10 @@
 
 namespace velmora::check {
 
-// Larger project files are refused unread: no adventure comes near it, and
-// the loader's lines of a file this size already take a few hundred MiB.
-inline constexpr std::uintmax_t kMaxFileBytes = 16u << 20;
-
-// The bytes of the file at `path`, at most `cap` of them, or why it cannot be
-// read: opened without blocking (a named pipe or a device never hangs the
-// checker) and read only when it is a regular file no larger than the cap.
-struct BoundedRead {
-    std::optional<std::string> bytes;
-    std::string problem;  // when there are no bytes, Russian
-};
-BoundedRead ReadBounded(const std::filesystem::path& path, std::uintmax_t cap);
-
 // The entry `name` (one name, any letter case) in dir, of any kind: a pipe
 // or a device too, which the game's own lookup passes over.
 std::optional<std::filesystem::path> FindAnyEntry(const std::filesystem::path& dir,
                                                   std::string_view name);
-
-// Why the file at `path` is not one the game can read (a folder, a pipe, a
-// device), or empty for a regular file or one that is not there.
-std::string NotAFile(const std::filesystem::path& path);
 
 // The numbers k of the files map<k>.ini in dir, any letter case, ascending.
 std::vector<int32_t> MapNumbers(const std::filesystem::path& dir);
@@ -45,8 +28,9 @@ struct RawFile {
     std::string bytes;
 };
 
-// The file `relative` names under dir, read whole; nothing (and an error
-// reported) when it is missing, unreadable or too large.
+// The file `relative` names under dir, read whole through the game's file
+// gate; nothing (and an error reported) when it is missing or the gate
+// refuses it (not a regular file, a link out of the project, too large).
 std::optional<RawFile> ReadProjectFile(const std::filesystem::path& dir, std::string_view relative,
                                        Report& report);
 

@@ -14,7 +14,7 @@
 #include "base/encoding.h"
 #include "base/file_error.h"
 #include "base/paths.h"
-#include "check/files.h"
+#include "base/project_file.h"
 #include "frontend/headless/headless_run.h"
 #include "frontend/headless/key_script.h"
 #include "shell/shell_texts.h"
@@ -102,20 +102,20 @@ std::vector<std::string> Lines(const std::string& text) {
 
 bool Walk(const fs::path& dir, const fs::path& keys, bool nomenu, Report& report) {
     const std::string name = base::DisplayPath(keys);
-    BoundedRead read = ReadBounded(keys, 4u << 20);
-    if (!read.bytes) {
-        report.Error(name, "", read.problem);
-        return false;
-    }
+    std::string script;
     std::vector<frontend::KeyStep> steps;
     try {
-        steps = frontend::ParseKeyScript(*read.bytes, name);
+        script = base::ReadCheckedFile(keys, base::FileKind::Text);
+        steps = frontend::ParseKeyScript(script, name);
+    } catch (const base::FileError& e) {
+        report.Error(e.file(), "", e.problem());
+        return false;
     } catch (const frontend::KeyScriptError& e) {
         report.Error(name, "", e.what());
         return false;
     }
     // The script's own first comments may ask to start in the game.
-    for (const std::string& line : Lines(*read.bytes)) {
+    for (const std::string& line : Lines(script)) {
         if (line.empty() || line[0] != '#') break;
         if (line.starts_with("# args:") && line.find("-nomenu") != std::string::npos) nomenu = true;
     }
