@@ -367,7 +367,8 @@ class ScriptChecker {
             Warning(n, line,
                     "предмета " + Quoted(words[i]) + " нет на карте map" +
                         std::to_string(t.number) + ".ini, где может оказаться герой" + hint +
-                        consequence);
+                        (consequence.empty() ? "" : " (там" + consequence.substr(1) + ")"),
+                    kind::kNothing);
             return true;
         }
         Problem(severity, n, line,
