@@ -166,6 +166,10 @@ public:
     void ReportRefused(const base::FileError& error);
 
 private:
+    // The handlers of the statements and the conditions.
+    friend struct ScriptLanguage;
+    friend struct ScriptConditions;
+
     world::MScreen* Screen() const { return gp.hero.currentScreen; }
     world::MObj* ObjectByTitle(std::string_view title) const;
     bool RunEventScript(const std::string& script);

@@ -1,4 +1,5 @@
 // Lines and words of scripts, if/else/endif blocks and the five conditions.
+#include <climits>
 #include <cstdio>
 #include <string>
 
@@ -103,32 +104,55 @@ world::MObj* Rules::ObjectByTitle(std::string_view title) const {
     return nullptr;
 }
 
-bool Rules::TestCondition(std::string_view condition) {
-    const std::vector<std::string> words = SplitWords(condition);
-    if (words.empty()) return false;
-    const std::string keyword = base::LowerText1251(words[0]);
-    constexpr int32_t kNotANumber = INT32_MIN;
-    if (keyword == "done") {
+// The handlers of the conditions; a friend of Rules, as the runner's own code.
+struct ScriptConditions {
+    using Words = std::vector<std::string>;
+    // A missing or non-numeric number makes these conditions false.
+    static constexpr int32_t kNotANumber = INT32_MIN;
+
+    static bool Done(Rules& r, const Words& words) {
         const int32_t n = Number(words, 1, kNotANumber);
         if (n == kNotANumber) return false;
-        const world::MScript* c = world::CommandByNumber(gp.map, n);
+        const world::MScript* c = world::CommandByNumber(r.gp.map, n);
         return c != nullptr && c->used > 0;
     }
-    if (keyword == "curss") {
+    static bool CurSS(Rules& r, const Words& words) {
         const int32_t n = Number(words, 1, kNotANumber);
-        return n != kNotANumber && Screen() != nullptr && Screen()->State == n;
+        return n != kNotANumber && r.Screen() != nullptr && r.Screen()->State == n;
     }
-    if (keyword == "ostat") {
-        const world::MObj* o = words.size() > 1 ? ObjectByTitle(words[1]) : nullptr;
+    static bool OStat(Rules& r, const Words& words) {
+        const world::MObj* o = words.size() > 1 ? r.ObjectByTitle(words[1]) : nullptr;
         const int32_t s = Number(words, 2, kNotANumber);
         return o != nullptr && s != kNotANumber && o->State == s;
     }
-    if (keyword == "going") return gp.vars.glob_goingto == Number(words, 1, -1);
-    if (keyword == "carry") {
-        const world::MObj* o = words.size() > 1 ? ObjectByTitle(words[1]) : nullptr;
+    // A word where the number stands reads as -1: true when no move is under way.
+    static bool Going(Rules& r, const Words& words) {
+        return r.gp.vars.glob_goingto == Number(words, 1, -1);
+    }
+    static bool Carry(Rules& r, const Words& words) {
+        const world::MObj* o = words.size() > 1 ? r.ObjectByTitle(words[1]) : nullptr;
         return o != nullptr && o->ScrWhere == world::kCarried;
     }
-    return false;
+};
+
+const std::vector<ConditionForm>& ConditionForms() {
+    using enum ArgKind;
+    using C = ScriptConditions;
+    static const std::vector<ConditionForm> forms = {
+        {"done", {Number}, 1, &C::Done},
+        {"curss", {Number}, 1, &C::CurSS},
+        {"ostat", {Object, Number}, 2, &C::OStat},
+        {"going", {Number}, 0, &C::Going},
+        {"carry", {Object}, 1, &C::Carry},
+    };
+    return forms;
+}
+
+bool Rules::TestCondition(std::string_view condition) {
+    const std::vector<std::string> words = SplitWords(condition);
+    if (words.empty()) return false;
+    const ConditionForm* form = FindCondition(base::LowerText1251(words[0]));
+    return form != nullptr && form->test(*this, words);
 }
 
 }  // namespace velmora::rules

@@ -1,48 +1,10 @@
 #include "rules/script_syntax.h"
 
-#include <array>
-
 namespace velmora::rules {
 namespace {
 
 bool StartsWith(std::string_view s, std::string_view prefix) {
     return s.substr(0, prefix.size()) == prefix;
-}
-
-// Kept in step with Rules::RunStatement, which handles exactly these.
-const std::vector<StatementForm>& Statements() {
-    using enum ArgKind;
-    static const std::vector<StatementForm> forms = {
-        {"show", {Object}, 1},
-        {"hide", {Object}, 1},
-        {"takeable", {Object}, 1},
-        {"notakeable", {Object}, 1},
-        {"drop", {Object}, 1},
-        {"take", {Object}, 1},
-        {"notexam", {Object}, 1},
-        {"setostat", {Object, Number}, 2},
-        {"open", {Direction}, 1},
-        {"close", {Direction}, 1},
-        {"frame", {Number}, 1},
-        {"pic", {}, 0},
-        {"state", {Number}, 1},
-        {"anykey", {}, 0},
-        {"wait", {}, 0},
-        {"go", {Screen}, 1},
-        {"say", {Text}, 0},
-        {"mes", {Number}, 0},
-        {"force", {Number}, 1},
-        {"ifnt", {Number, Statement}, 2},
-        {"call", {Number}, 0},
-        {"health", {Number}, 1},
-        {"map", {Number}, 1},
-        {"inter", {Number}, 1},
-        {"die", {Number, Number}, 0},
-        {"exit", {}, 0},
-        {"snd", {Text}, 1},
-        {"ret", {}, 0},
-    };
-    return forms;
 }
 
 }  // namespace
@@ -67,20 +29,31 @@ BlockLines ScanBlock(const std::vector<std::string>& lines, size_t opener) {
     return block;
 }
 
-const StatementForm* FindStatement(std::string_view keyword) {
-    for (const StatementForm& form : Statements()) {
-        if (keyword == form.keyword) return &form;
+namespace {
+
+// Every statement line looks its keyword up: the first letter rules out
+// most rows before a whole comparison.
+template <typename Form>
+const Form* FindForm(const std::vector<Form>& forms, std::string_view keyword) {
+    if (keyword.empty()) return nullptr;
+    for (const Form& form : forms) {
+        if (form.keyword[0] == keyword[0] && keyword == form.keyword) return &form;
     }
     return nullptr;
 }
 
+}  // namespace
+
+const StatementForm* FindStatement(std::string_view keyword) {
+    return FindForm(StatementForms(), keyword);
+}
+
+const ConditionForm* FindCondition(std::string_view keyword) {
+    return FindForm(ConditionForms(), keyword);
+}
+
 bool IsConditionKeyword(std::string_view keyword) {
-    constexpr std::array<std::string_view, 5> kConditions = {"done", "curss", "ostat", "going",
-                                                             "carry"};
-    for (std::string_view c : kConditions) {
-        if (keyword == c) return true;
-    }
-    return false;
+    return FindCondition(keyword) != nullptr;
 }
 
 std::string ScreenPictureName(int64_t n, int64_t frame) {

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "world/records.h"
+
 namespace velmora::rules {
 
 // A trimmed line that opens a block: "if " in lower case at its start.
@@ -24,7 +26,7 @@ struct BlockLines {
 };
 BlockLines ScanBlock(const std::vector<std::string>& lines, size_t opener);
 
-// What a statement's argument is.
+// What a statement's or condition's argument is.
 enum class ArgKind {
     Object,     // an object's title, one word
     Number,     // a decimal number
@@ -34,17 +36,54 @@ enum class ArgKind {
     Statement,  // the rest of the line from the third word: a statement
 };
 
+// What a statement needs of the world; without it the line does nothing.
+enum class Needs {
+    Nothing,
+    Object,  // its first word names an object of the map
+    Screen,  // the hero stands on a screen
+};
+
+class Rules;
+// One statement line as the runner hands it to the statement's handler:
+// the words (at most nine), the trimmed line, and what the form needs.
+struct StatementCall {
+    const std::vector<std::string>& words;
+    std::string_view line;
+    const std::string& keyword;  // lower case
+    world::MScreen* screen;      // the hero's screen, or null
+    world::MObj* object;         // Needs::Object: the named object
+};
+// False stops the script.
+using RunStatementFn = bool (*)(Rules&, const StatementCall&);
+using TestConditionFn = bool (*)(Rules&, const std::vector<std::string>& words);
+
+// The script language, one row a keyword: the runner dispatches through
+// these tables and the authors' checker reads them.
 struct StatementForm {
     const char* keyword;  // lower case
     // The arguments in order; `required` of them must be given, the rest
     // take a default.
     std::vector<ArgKind> args;
     size_t required;
+    Needs needs;
+    RunStatementFn run;
 };
+
+struct ConditionForm {
+    const char* keyword;  // lower case
+    std::vector<ArgKind> args;
+    size_t required;
+    TestConditionFn test;
+};
+
+const std::vector<StatementForm>& StatementForms();
+const std::vector<ConditionForm>& ConditionForms();
 
 // The form of a statement keyword (lower case), or null for a keyword that
 // RunStatement does not know (such a line does nothing).
 const StatementForm* FindStatement(std::string_view keyword);
+// The form of a condition keyword, or null (such a condition is false).
+const ConditionForm* FindCondition(std::string_view keyword);
 
 // The condition keywords TestCondition knows (lower case).
 bool IsConditionKeyword(std::string_view keyword);

@@ -4,6 +4,7 @@
 
 #include "base/cp1251.h"
 #include "rules/rules.h"
+#include "rules/script_syntax.h"
 #include "rules/texts.h"
 #include "world/key_lines.h"
 #include "world/link.h"
@@ -38,151 +39,244 @@ int32_t IndexIn(const std::vector<T*>& list, const T* item) {
 
 }  // namespace
 
+// The handlers of the statements; a friend of Rules, as the runner's own code.
+struct ScriptLanguage {
+    using Call = StatementCall;
+
+    static bool Show(Rules& r, const Call& c) {
+        world::MObj* object = c.object;
+        if (object->Visible != 0) return true;
+        if (object->ScrWhere == world::kCarried) {
+            r.gp.hero.carried.push_back(object);
+        } else if (object->ScrWhere >= 0) {
+            if (auto* s = world::ScreenByNumber(r.gp.map, object->ScrWhere)) s->objectsHere.push_back(object);
+        }
+        object->Visible = 1;
+        r.sound_.PlayEffect(3);
+        return true;
+    }
+    static bool Hide(Rules& r, const Call& c) {
+        world::MObj* object = c.object;
+        if (object->Visible == 0) return true;
+        if (object->ScrWhere == world::kCarried) {
+            Remove(r.gp.hero.carried, object);
+        } else if (object->ScrWhere >= 0) {
+            if (auto* s = world::ScreenByNumber(r.gp.map, object->ScrWhere)) Remove(s->objectsHere, object);
+        }
+        object->Visible = 0;
+        return true;
+    }
+    static bool Takeable(Rules&, const Call& c) {
+        c.object->Takable = 1;
+        return true;
+    }
+    static bool NoTakeable(Rules&, const Call& c) {
+        c.object->Takable = 0;
+        return true;
+    }
+    static bool NotExam(Rules&, const Call& c) {
+        c.object->NotExam = 1;
+        return true;
+    }
+    static bool SetOStat(Rules&, const Call& c) {
+        const int32_t s = Number(c.words, 2, -1);
+        if (s >= 0) c.object->State = s;
+        return true;
+    }
+    static bool Drop(Rules& r, const Call& c) {
+        const int32_t at = IndexIn(r.gp.hero.carried, c.object);
+        if (at >= 0) {
+            r.DropObject(at, true);
+        } else if (c.screen != nullptr) {
+            c.object->ScrWhere = c.screen->no;
+        }
+        return true;
+    }
+    static bool Take(Rules& r, const Call& c) {
+        const int32_t at = c.screen != nullptr ? IndexIn(c.screen->objectsHere, c.object) : -1;
+        if (at >= 0) {
+            r.TakeObject(at, true);
+        } else {
+            c.object->ScrWhere = world::kCarried;
+        }
+        return true;
+    }
+    static bool OpenOrClose(Rules&, const Call& c) {
+        int32_t* exit = ExitFor(*c.screen, c.words.size() > 1 ? c.words[1] : std::string());
+        if (exit != nullptr) *exit = c.keyword == "open" ? world::kExitByGrid : world::kExitNone;
+        return true;
+    }
+    static bool Frame(Rules& r, const Call& c) {
+        const int32_t n = Number(c.words, 1, -1);
+        if (n >= 0) {
+            c.screen->ScrFrame = n;
+            r.ShowScreenPicture(c.screen->no, n);
+        }
+        return true;
+    }
+    static bool Pic(Rules& r, const Call& c) {
+        if (c.screen->ScrFrame < std::numeric_limits<int32_t>::max()) ++c.screen->ScrFrame;
+        r.ShowScreenPicture(c.screen->no, c.screen->ScrFrame);
+        return true;
+    }
+    static bool State(Rules&, const Call& c) {
+        const int32_t n = Number(c.words, 1, -1);
+        if (n >= 0) c.screen->State = n;
+        return true;
+    }
+    static bool AnyKey(Rules& r, const Call&) {
+        r.WaitKey();
+        r.suppressNext = false;
+        return true;
+    }
+    static bool Wait(Rules& r, const Call&) {
+        r.WaitPage();
+        r.suppressNext = false;
+        return true;
+    }
+    static bool Go(Rules& r, const Call& c) {
+        const std::string arg1 = c.words.size() > 1 ? c.words[1] : std::string();
+        const auto& screens = r.gp.map.screens;
+        for (size_t i = 0; i < screens.size(); ++i) {
+            if (base::EqualsNoCase1251(screens[i]->Title, arg1)) {
+                r.GoToScreen(static_cast<int32_t>(i));
+                break;
+            }
+        }
+        return true;
+    }
+    static bool Say(Rules& r, const Call& c) {
+        r.suppressNext = false;
+        r.SayMessage(c.line.size() > 3 ? c.line.substr(3) : std::string_view());
+        r.suppressNext = true;
+        return true;
+    }
+    static bool Mes(Rules& r, const Call& c) {
+        const int32_t n = Number(c.words, 1, 1);
+        if (n >= 1) {
+            r.suppressNext = false;
+            r.SayMessage(Rules::MessageAt(c.screen->Messages, int64_t{n} - 1));
+            r.suppressNext = true;
+        }
+        return true;
+    }
+    static bool Force(Rules& r, const Call& c) {
+        r.gp.vars.glob_forced = Number(c.words, 1, 0);
+        return true;
+    }
+    static bool Ifnt(Rules& r, const Call& c) {
+        r.gp.vars.glob_waited_act = Number(c.words, 1, 0);
+        std::string rest;
+        if (c.words.size() > 2) {
+            const size_t at = c.line.find(c.words[2]);
+            if (at != std::string_view::npos) rest = std::string(c.line.substr(at));
+        }
+        r.gp.vars.glob_waited_act_cmd = rest;
+        return true;
+    }
+    static bool CallScript(Rules& r, const Call& c) {
+        const int32_t n = Number(c.words, 1, 1);
+        if (n >= 1) r.RunScript(Rules::MessageAt(c.screen->Scripts, int64_t{n} - 1));
+        return true;
+    }
+    static bool Health(Rules& r, const Call& c) {
+        world::THero& hero = r.gp.hero;
+        const int64_t health = int64_t{hero.Health} + Number(c.words, 1, 0);
+        hero.Health = static_cast<int32_t>(std::clamp<int64_t>(
+            health, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+        r.ShowHeroStatus();
+        if (hero.Health < 1) r.DieWithLine(0, -1);
+        return true;
+    }
+    static bool Map(Rules& r, const Call& c) {
+        // A map that cannot be entered stops the script, so a command whose
+        // script it is does not count as done and can be tried again.
+        return r.ChangeMap(Number(c.words, 1, 0));
+    }
+    static bool Inter(Rules& r, const Call& c) {
+        const int32_t n = Number(c.words, 1, 0);
+        if (n >= 1 && static_cast<size_t>(n) <= r.gp.game.Intros.lines.size()) {
+            r.PlayPages(int64_t{n} - 1);
+            r.view_.ShowGameView();
+        }
+        return true;
+    }
+    static bool Die(Rules& r, const Call& c) {
+        const int32_t n = Number(c.words, 1, 0);
+        const int32_t picture = Number(c.words, 2, -1);
+        if (n == 0) {
+            r.DieWithText(std::string(), picture);
+        } else {
+            r.DieWithLine(int64_t{n} - 1, picture);
+        }
+        return false;
+    }
+    static bool Exit(Rules& r, const Call&) {
+        r.view_.OpenMainMenu();
+        r.PlayProjectMusic("menu.mid", r.sound_.AppliedVolume);
+        return false;
+    }
+    static bool Snd(Rules& r, const Call& c) {
+        r.soundPlayed = r.sound_.PlaySoundFile(c.line.size() > 3 ? c.line.substr(3) : std::string_view(), true);
+        return true;
+    }
+    static bool Ret(Rules&, const Call&) { return false; }
+};
+
+const std::vector<StatementForm>& StatementForms() {
+    using enum ArgKind;
+    using L = ScriptLanguage;
+    static const std::vector<StatementForm> forms = {
+        {"show", {Object}, 1, Needs::Object, &L::Show},
+        {"hide", {Object}, 1, Needs::Object, &L::Hide},
+        {"takeable", {Object}, 1, Needs::Object, &L::Takeable},
+        {"notakeable", {Object}, 1, Needs::Object, &L::NoTakeable},
+        {"drop", {Object}, 1, Needs::Object, &L::Drop},
+        {"take", {Object}, 1, Needs::Object, &L::Take},
+        {"notexam", {Object}, 1, Needs::Object, &L::NotExam},
+        {"setostat", {Object, Number}, 2, Needs::Object, &L::SetOStat},
+        {"open", {Direction}, 1, Needs::Screen, &L::OpenOrClose},
+        {"close", {Direction}, 1, Needs::Screen, &L::OpenOrClose},
+        {"frame", {Number}, 1, Needs::Screen, &L::Frame},
+        {"pic", {}, 0, Needs::Screen, &L::Pic},
+        {"state", {Number}, 1, Needs::Screen, &L::State},
+        {"anykey", {}, 0, Needs::Nothing, &L::AnyKey},
+        {"wait", {}, 0, Needs::Nothing, &L::Wait},
+        {"go", {Screen}, 1, Needs::Nothing, &L::Go},
+        {"say", {Text}, 0, Needs::Nothing, &L::Say},
+        {"mes", {Number}, 0, Needs::Screen, &L::Mes},
+        {"force", {Number}, 1, Needs::Nothing, &L::Force},
+        {"ifnt", {Number, Statement}, 2, Needs::Nothing, &L::Ifnt},
+        {"call", {Number}, 0, Needs::Screen, &L::CallScript},
+        {"health", {Number}, 1, Needs::Nothing, &L::Health},
+        {"map", {Number}, 1, Needs::Nothing, &L::Map},
+        {"inter", {Number}, 1, Needs::Nothing, &L::Inter},
+        {"die", {Number, Number}, 0, Needs::Nothing, &L::Die},
+        {"exit", {}, 0, Needs::Nothing, &L::Exit},
+        {"snd", {Text}, 1, Needs::Nothing, &L::Snd},
+        {"ret", {}, 0, Needs::Nothing, &L::Ret},
+    };
+    return forms;
+}
+
 bool Rules::RunStatement(world::MScript& /*owner*/, std::string_view line) {
     const std::vector<std::string> words = SplitWords(line);
     if (words.empty()) return true;
     const std::string keyword = base::LowerText1251(words[0]);
-    const std::string arg1 = words.size() > 1 ? words[1] : std::string();
-    world::MScreen* screen = Screen();
-    world::MObj* object = nullptr;
-    if (keyword == "show" || keyword == "hide" || keyword == "takeable" ||
-        keyword == "notakeable" || keyword == "drop" || keyword == "take" ||
-        keyword == "notexam" || keyword == "setostat") {
-        object = ObjectByTitle(arg1);
-        if (object == nullptr) return true;
+    const StatementForm* form = FindStatement(keyword);
+    if (form == nullptr) return true;
+    StatementCall call{words, line, keyword, Screen(), nullptr};
+    switch (form->needs) {
+        case Needs::Nothing: break;
+        case Needs::Object:
+            call.object = ObjectByTitle(words.size() > 1 ? std::string_view(words[1]) : std::string_view());
+            if (call.object == nullptr) return true;
+            break;
+        case Needs::Screen:
+            if (call.screen == nullptr) return true;
+            break;
     }
-    world::MMap& map = gp.map;
-    world::THero& hero = gp.hero;
-
-    if (keyword == "show") {
-        if (object->Visible != 0) return true;
-        if (object->ScrWhere == world::kCarried) {
-            hero.carried.push_back(object);
-        } else if (object->ScrWhere >= 0) {
-            if (auto* s = world::ScreenByNumber(map, object->ScrWhere)) s->objectsHere.push_back(object);
-        }
-        object->Visible = 1;
-        sound_.PlayEffect(3);
-    } else if (keyword == "hide") {
-        if (object->Visible == 0) return true;
-        if (object->ScrWhere == world::kCarried) {
-            Remove(hero.carried, object);
-        } else if (object->ScrWhere >= 0) {
-            if (auto* s = world::ScreenByNumber(map, object->ScrWhere)) Remove(s->objectsHere, object);
-        }
-        object->Visible = 0;
-    } else if (keyword == "takeable") {
-        object->Takable = 1;
-    } else if (keyword == "notakeable") {
-        object->Takable = 0;
-    } else if (keyword == "notexam") {
-        object->NotExam = 1;
-    } else if (keyword == "setostat") {
-        const int32_t s = Number(words, 2, -1);
-        if (s >= 0) object->State = s;
-    } else if (keyword == "drop") {
-        const int32_t at = IndexIn(hero.carried, object);
-        if (at >= 0) {
-            DropObject(at, true);
-        } else if (screen != nullptr) {
-            object->ScrWhere = screen->no;
-        }
-    } else if (keyword == "take") {
-        const int32_t at = screen != nullptr ? IndexIn(screen->objectsHere, object) : -1;
-        if (at >= 0) {
-            TakeObject(at, true);
-        } else {
-            object->ScrWhere = world::kCarried;
-        }
-    } else if (keyword == "open" || keyword == "close") {
-        int32_t* exit = screen != nullptr ? ExitFor(*screen, arg1) : nullptr;
-        if (exit != nullptr) *exit = keyword == "open" ? world::kExitByGrid : world::kExitNone;
-    } else if (keyword == "frame") {
-        const int32_t n = Number(words, 1, -1);
-        if (n >= 0 && screen != nullptr) {
-            screen->ScrFrame = n;
-            ShowScreenPicture(screen->no, n);
-        }
-    } else if (keyword == "pic") {
-        if (screen != nullptr) {
-            if (screen->ScrFrame < std::numeric_limits<int32_t>::max()) ++screen->ScrFrame;
-            ShowScreenPicture(screen->no, screen->ScrFrame);
-        }
-    } else if (keyword == "state") {
-        const int32_t n = Number(words, 1, -1);
-        if (n >= 0 && screen != nullptr) screen->State = n;
-    } else if (keyword == "anykey") {
-        WaitKey();
-        suppressNext = false;
-    } else if (keyword == "wait") {
-        WaitPage();
-        suppressNext = false;
-    } else if (keyword == "go") {
-        for (size_t i = 0; i < map.screens.size(); ++i) {
-            if (base::EqualsNoCase1251(map.screens[i]->Title, arg1)) {
-                GoToScreen(static_cast<int32_t>(i));
-                break;
-            }
-        }
-    } else if (keyword == "say") {
-        suppressNext = false;
-        SayMessage(line.size() > 3 ? line.substr(3) : std::string_view());
-        suppressNext = true;
-    } else if (keyword == "mes") {
-        const int32_t n = Number(words, 1, 1);
-        if (n >= 1 && screen != nullptr) {
-            suppressNext = false;
-            SayMessage(MessageAt(screen->Messages, int64_t{n} - 1));
-            suppressNext = true;
-        }
-    } else if (keyword == "force") {
-        gp.vars.glob_forced = Number(words, 1, 0);
-    } else if (keyword == "ifnt") {
-        gp.vars.glob_waited_act = Number(words, 1, 0);
-        std::string rest;
-        if (words.size() > 2) {
-            const size_t at = line.find(words[2]);
-            if (at != std::string_view::npos) rest = std::string(line.substr(at));
-        }
-        gp.vars.glob_waited_act_cmd = rest;
-    } else if (keyword == "call") {
-        const int32_t n = Number(words, 1, 1);
-        if (n >= 1 && screen != nullptr) RunScript(MessageAt(screen->Scripts, int64_t{n} - 1));
-    } else if (keyword == "health") {
-        const int64_t health = int64_t{hero.Health} + Number(words, 1, 0);
-        hero.Health = static_cast<int32_t>(std::clamp<int64_t>(
-            health, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-        ShowHeroStatus();
-        if (hero.Health < 1) DieWithLine(0, -1);
-    } else if (keyword == "map") {
-        // A map that cannot be entered stops the script, so a command whose
-        // script it is does not count as done and can be tried again.
-        if (!ChangeMap(Number(words, 1, 0))) return false;
-    } else if (keyword == "inter") {
-        const int32_t n = Number(words, 1, 0);
-        if (n >= 1 && static_cast<size_t>(n) <= gp.game.Intros.lines.size()) {
-            PlayPages(int64_t{n} - 1);
-            view_.ShowGameView();
-        }
-    } else if (keyword == "die") {
-        const int32_t n = Number(words, 1, 0);
-        const int32_t picture = Number(words, 2, -1);
-        if (n == 0) {
-            DieWithText(std::string(), picture);
-        } else {
-            DieWithLine(int64_t{n} - 1, picture);
-        }
-        return false;
-    } else if (keyword == "exit") {
-        view_.OpenMainMenu();
-        PlayProjectMusic("menu.mid", sound_.AppliedVolume);
-        return false;
-    } else if (keyword == "snd") {
-        soundPlayed = sound_.PlaySoundFile(line.size() > 3 ? line.substr(3) : std::string_view(), true);
-    } else if (keyword == "ret") {
-        return false;
-    }
-    return true;
+    return form->run(*this, call);
 }
 
 }  // namespace velmora::rules

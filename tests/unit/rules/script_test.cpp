@@ -1,6 +1,7 @@
 // The script language: blocks, conditions and statements.
 #include <gtest/gtest.h>
 
+#include "rules/script_syntax.h"
 #include "unit/rules/rules_fixture.h"
 
 namespace velmora::rules::test {
@@ -227,6 +228,40 @@ TEST_F(ScriptTest, ANestedRunDoesNotReplaceTheOuterLines) {
     Here().Scripts.lines = {Ru("say inner one\r\nsay inner two")};
     EXPECT_TRUE(RunLines({"say outer one", "call 1", "say outer two"}));
     EXPECT_EQ(Said(), (Lines{"outer one", "inner one", "inner two", "outer two"}));
+}
+
+// What the table says a statement needs of the world is what the runner
+// asks before the statement does anything: without the named object, or
+// with the hero on no screen, each such line does nothing and the script
+// goes on; a keyword the table lacks does nothing too.
+TEST_F(ScriptTest, StatementsWithoutWhatTheyNeedDoNothing) {
+    const world::MObj before = *gp.map.objects[1];
+    const world::MScreen screenBefore = Here();
+    for (const StatementForm& form : StatementForms()) {
+        if (form.needs == Needs::Nothing) continue;
+        SCOPED_TRACE(form.keyword);
+        const std::string kw = form.keyword;
+        if (form.needs == Needs::Object) {
+            EXPECT_TRUE(RunLines({kw + " посох 2", "say next"}));
+        } else {
+            world::MScreen* here = gp.hero.currentScreen;
+            gp.hero.currentScreen = nullptr;
+            EXPECT_TRUE(RunLines({kw + " 1", "say next"}));
+            gp.hero.currentScreen = here;
+        }
+        EXPECT_EQ(Said(), (Lines{"next"}));
+        transcript.lines.clear();
+    }
+    EXPECT_TRUE(RunLines({"open1 n", "say next"}));
+    EXPECT_EQ(Here().North, screenBefore.North);
+    EXPECT_EQ(Here().ScrFrame, screenBefore.ScrFrame);
+    EXPECT_EQ(Here().State, screenBefore.State);
+    EXPECT_EQ(gp.map.objects[1]->Visible, before.Visible);
+    EXPECT_EQ(gp.hero.carried.size(), 1u);
+    EXPECT_TRUE(Sounds().empty());
+    // Every keyword of either table is known to exactly one of them.
+    for (const StatementForm& form : StatementForms()) EXPECT_FALSE(IsConditionKeyword(form.keyword));
+    for (const ConditionForm& form : ConditionForms()) EXPECT_EQ(FindStatement(form.keyword), nullptr);
 }
 
 }  // namespace
