@@ -1,11 +1,20 @@
 #include "app/window_run.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <iostream>
 
 #include "frontend/sdl/window_session.h"
 
 namespace velmora::app {
+namespace {
+
+// SDL turns SIGINT and SIGTERM into its quit event; a session that ends
+// sends SIGHUP, which would kill the game before it keeps the running game
+// in the autosave. It is passed on as SIGTERM (raise is safe in a handler).
+extern "C" void HangUpAsTerminate(int) { std::raise(SIGTERM); }
+
+}  // namespace
 
 bool DisplayAvailable() {
     const char* x11 = std::getenv("DISPLAY");
@@ -25,6 +34,15 @@ int RunWindow(const InteractiveOptions& options, std::optional<std::vector<front
             [&sounds] { if (sounds.beep) sounds.beep(); },
             [&sounds](int hz, int ms) { if (sounds.tone) sounds.tone(hz, ms); },
             std::move(windowOptions));
+        struct sigaction hangUp {};
+        hangUp.sa_handler = HangUpAsTerminate;
+        sigemptyset(&hangUp.sa_mask);
+        struct sigaction before {};
+        ::sigaction(SIGHUP, &hangUp, &before);
+        struct RestoreHangUp {
+            struct sigaction old;
+            ~RestoreHangUp() { ::sigaction(SIGHUP, &old, nullptr); }
+        } restore{before};
         InteractiveOptions withWindow = options;
         withWindow.showForm = [&window](ui::Form* form) { window.SetForm(form); };
         const int status = RunInteractive(withWindow, window.Events(), window.FrontEnd(), &sounds);
