@@ -88,6 +88,7 @@ void CheckProject(const fs::path& dir, Report& report, const fs::path& mediaFold
     }
     Project project;
     project.dir = dir;
+    project.report = &report;
     project.sound = std::make_unique<sound::SoundSystem>(
         dir, mediaFolder.empty() ? GuessMediaFolder(dir) : mediaFolder, nullptr, nullptr);
 

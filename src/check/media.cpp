@@ -61,7 +61,7 @@ void CheckPagesAndMusic(const Project& project, Report& report) {
                         kind::kNoPicture);
                 }
             } else if (keyword == "play") {
-                if (!project.HasFile(argument)) {
+                if (!project.HasFile(argument, base::FileKind::Music)) {
                     report.Warning(file, key,
                                    where + "нет музыки " + Quoted(argument) + ": игра её пропустит",
                                    kind::kNoMusic);

@@ -19,8 +19,13 @@ const world::MGame* Project::Game() const {
     return nullptr;
 }
 
-bool Project::HasFile(std::string_view relative) const {
-    return base::FindPath(dir, relative).has_value();
+bool Project::HasFile(std::string_view relative, base::FileKind kind) const {
+    const base::GatedFile gated = base::GateFile(dir, relative, kind);
+    if (!gated.Refused()) return gated.Found();
+    if (report != nullptr && refusedTold.insert(gated.error->file()).second) {
+        report->Error(gated.error->file(), "", gated.error->problem() + ": игра его не откроет");
+    }
+    return true;
 }
 
 bool Project::HasSoundFile(std::string_view name) const {

@@ -5,10 +5,12 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/project_file.h"
 #include "check/report.h"
 #include "sound/sound_system.h"
 #include "world/game_project.h"
@@ -30,14 +32,19 @@ struct Project {
     std::string gameFileName;
     world::TMyIniList gameLines;
     std::vector<LoadedMap> maps;  // in ascending k
+    Report* report = nullptr;     // for refused files
+    mutable std::set<std::string> refusedTold;
     // Only for its sound-file lookup, the one the game uses; silent.
     std::unique_ptr<sound::SoundSystem> sound;
 
     const LoadedMap* MapByNumber(int64_t k) const;
     // The game section (of the first map that loaded), or null.
     const world::MGame* Game() const;
-    // A file of the project, found as the game finds it.
-    bool HasFile(std::string_view relative) const;
+    // A file of the project, found as the game finds it. One there that the
+    // game's file gate refuses (a pipe, a device, a link out of the project,
+    // too large) is reported as an error once, to `report`, and counts as
+    // there: it is not missing, it is worse.
+    bool HasFile(std::string_view relative, base::FileKind kind = base::FileKind::Picture) const;
     bool HasSoundFile(std::string_view name) const;
     bool HasMusicFile(std::string_view name) const;
 };

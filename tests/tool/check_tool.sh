@@ -92,7 +92,7 @@ grep -q 'no game.ini here; a project is a folder under Projects/ of a game' "$tm
 
 # Hostile files end within seconds with the file named: a named pipe, a device,
 # a count that claims more than the file holds.
-for file in game.ini map1.ini map2.ini menu.txt; do
+for file in game.ini map1.ini map2.ini menu.txt gif/0.gif; do
   rm -rf "$tmp/hostile"; cp -r "$castle" "$tmp/hostile"
   rm -f "$tmp/hostile/$file"; mkfifo "$tmp/hostile/$file"
   set +e
