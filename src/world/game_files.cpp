@@ -10,6 +10,7 @@
 #include "base/file_error.h"
 #include "base/file_io.h"
 #include "base/paths.h"
+#include "base/project_file.h"
 #include "world/key_access.h"
 #include "world/link.h"
 #include "world/save_set.h"
@@ -41,13 +42,15 @@ std::string ShownName(const fs::path& root, std::string_view relative) {
 
 ReadFile Read(const fs::path& root, std::string_view relative) {
     ReadFile file;
-    const auto path = base::FindPath(root, relative);
+    // Found whatever it is, so that a pipe or a device in a file's place is
+    // named to the player by the gate's reading below instead of taken for missing.
+    const auto path = base::FindEntryPath(root, relative);
     if (!path) {
         file.name = ShownName(root, relative);
         return file;
     }
     file.name = base::DisplayPath(*path);
-    file.lines = TMyIniList::FromFileBytes(base::ReadWholeFile(*path));
+    file.lines = TMyIniList::FromFileBytes(base::ReadCheckedFile(*path, base::FileKind::Text));
     file.exists = true;
     return file;
 }
