@@ -2,6 +2,8 @@
 // machine without the library's audio, MIDI or a sound font skips, saying why.
 #include "sound/sdl_mixer_driver.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "base/project_file.h"
 #include "sound/cue_sounds.h"
 #include "sound/sound_drivers.h"
 #include "sound/sound_system.h"
@@ -160,6 +163,23 @@ TEST_F(SdlMixerTest, SoundSystemWithTheShippedEffects) {
     EXPECT_EQ(sound.Driver().MusicVolume(), (ChannelVolume{22937, 22937}));
     sound.SetMusicVolume(0);
     EXPECT_EQ(sound.Driver().MusicVolume(), (ChannelVolume{0xFFFF, 0xFFFF}));
+}
+
+// The mixer is handed bytes the gate read, never a path: a pipe, a device or
+// a file beyond the cap loads as nothing, at once.
+TEST_F(SdlMixerTest, LoadsNothingTheGateRefuses) {
+    velmora::test::TestFolder dir;
+    const fs::path pipe = dir.path() / "pipe.mid";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const fs::path huge = dir.Write("huge.wav", "RIFF");
+    fs::resize_file(huge, base::MaxFileBytes(base::FileKind::Sound) + 1);
+    for (const fs::path& file : {pipe, fs::path("/dev/zero"), huge}) {
+        SCOPED_TRACE(file.string());
+        EXPECT_EQ(driver->LoadSample(file), nullptr);
+        EXPECT_EQ(driver->LoadSong(file), nullptr);
+    }
+    // The same bytes from a regular file still load.
+    EXPECT_NE(driver->LoadSample(fs::path(VELMORA_SOUND_TEST_DATA) / "tone-half-second.mp3"), nullptr);
 }
 
 TEST_F(SdlMixerTest, OnlyOneOpenAtATime) {
