@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <system_error>
 
+#include "base/cp1251.h"
 #include "base/errno_text.h"
 #include "base/file_error.h"
 #include "base/file_io.h"
@@ -63,8 +64,12 @@ fs::path In(const fs::path& folder, std::string_view name) { return folder / std
 // load takes the slot's map from it, and two saves on two maps within one
 // tick of the file system's clock would otherwise tie.
 void MakeNewest(const fs::path& folder, std::string_view unit, const SetFile& file) {
-    const std::string head = std::string(unit) + "map";
-    if (file.name.compare(0, head.size(), head) != 0 || !file.bytes) return;
+    // Letter case as a load finds the files: in any (saves copied from Windows).
+    const std::string head = base::LowerText1251(std::string(unit) + "map");
+    const auto isMapFile = [&head](const std::string& name) {
+        return base::LowerText1251(name).compare(0, head.size(), head) == 0;
+    };
+    if (!isMapFile(file.name) || !file.bytes) return;
     struct stat own {};
     const fs::path path = In(folder, file.name);
     if (::stat(path.c_str(), &own) != 0) return;
@@ -73,7 +78,7 @@ void MakeNewest(const fs::path& folder, std::string_view unit, const SetFile& fi
     std::error_code ec;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
         const std::string name = entry.path().filename().string();
-        if (name == file.name || name.compare(0, head.size(), head) != 0) continue;
+        if (name == file.name || !isMapFile(name) || base::IsTemporaryName(name)) continue;
         struct stat other {};
         if (::stat(entry.path().c_str(), &other) != 0) continue;
         const timespec t = other.st_mtim;
@@ -257,13 +262,16 @@ void ReplaceAsOne(const fs::path& folder, std::string_view unit, const std::vect
         }
         base::SyncFolder(folder);
         base::StagedFile pending(In(folder, JournalName(unit)), PackFiles(journal));
-        pending.Commit(true);  // the save happens here
+        pending.Commit(false);  // the save happens here
     } catch (const base::FileError& e) {
         // The player knows the save by its files, not by the staged ones.
         if (files.empty()) throw;
         throw base::FileError(base::DisplayPath(In(folder, files.front().name)), e.problem());
     }
+    // From here on the journal stands, and the staged files it names stay
+    // whatever fails: the next recovery puts them in place.
     staged.Keep();
+    base::SyncFolder(folder);
     Apply(folder, unit, journal);
     base::RemoveFile(In(folder, JournalName(unit)));
 }
