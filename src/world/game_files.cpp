@@ -50,6 +50,9 @@ ReadFile Read(const fs::path& root, std::string_view relative) {
         return file;
     }
     file.name = base::DisplayPath(*path);
+    // A link may not lead out of the folder the file is named in.
+    const base::GatedFile gated = base::GatePath(path->parent_path(), *path, base::FileKind::Text);
+    if (gated.Refused()) throw *gated.error;
     file.lines = TMyIniList::FromFileBytes(base::ReadCheckedFile(*path, base::FileKind::Text));
     file.exists = true;
     return file;
