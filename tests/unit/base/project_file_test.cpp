@@ -101,5 +101,20 @@ TEST(ProjectFile, FindPathTakesPipesAndDevicesForMissing) {
     EXPECT_TRUE(FindPath(p.project, "Saves"));
 }
 
+// A player may keep a project elsewhere and link it into Projects/: the
+// project's own files are inside it all the same.
+TEST(ProjectFile, AProjectFolderThatIsALinkKeepsItsFiles) {
+    TestFolder real;
+    TestFolder game;
+    real.Write("Castle/map1.ini", "Map=1\r\n");
+    fs::create_directories(game.path() / "Projects");
+    fs::create_symlink(real.path() / "Castle", game.path() / "Projects/Castle");
+    const fs::path project = game.path() / "Projects/Castle";
+    EXPECT_TRUE(GateFile(project, "map1.ini", FileKind::Text).Found());
+    EXPECT_TRUE(GatePath(project, project / "map1.ini", FileKind::Text).Found());
+    // Seen from the game folder, the same file lies elsewhere.
+    EXPECT_TRUE(GateFile(game.path(), "Projects\\Castle\\map1.ini", FileKind::Text).Refused());
+}
+
 }  // namespace
 }  // namespace velmora::base
