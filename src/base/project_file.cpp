@@ -17,7 +17,8 @@ namespace {
 
 constexpr std::uint64_t kMiB = 1024 * 1024;
 
-// The caps, in one place.
+// The caps, in one place. Songs are streamed while they play; a sound is
+// decoded whole, to several times its size, so its cap is the smaller.
 struct KindCap {
     FileKind kind;
     std::uint64_t maxBytes;
@@ -26,7 +27,7 @@ constexpr KindCap kCaps[] = {
     {FileKind::Text, 16 * kMiB},
     {FileKind::Picture, 32 * kMiB},
     {FileKind::Music, 64 * kMiB},
-    {FileKind::Sound, 64 * kMiB},
+    {FileKind::Sound, 16 * kMiB},
 };
 
 std::string Reason(int err) {
