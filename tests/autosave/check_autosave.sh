@@ -143,6 +143,9 @@ if "$velmora" --help | grep -q -- '--frontend window'; then
   for sig in TERM HUP; do
     fresh
     printf '1\nwait 200\n1\nwait 200\n6\nwait 200\n1\nwait 60000\n' > "$tmp/window.keys"
+    # The window's libraries (fontconfig, the drivers SDL loads) keep memory
+    # to the end: not ours to report, as in the other window tests.
+    ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0" \
     SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy "$velmora" --frontend window --root "$tmp/root" \
       --keys "$tmp/window.keys" -nomenu --speech none --sound none --transcript "$tmp/window-$sig" &
     pid=$!
