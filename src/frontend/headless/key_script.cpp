@@ -25,6 +25,7 @@ const std::map<std::string, NamedKey>& NamedKeys() {
             {"end", {35, 0}},             {"pageup", {33, 0}},         {"pagedown", {34, 0}},
             {"capslock", {kVkCapsLock, 0}}, {"apps", {93, 0}},         {"numplus", {107, '+'}},
             {"numminus", {109, '-'}},     {"nummultiply", {106, '*'}}, {"numdivide", {111, '/'}},
+            {"control", {17, 0}},  // Ctrl pressed and let go alone: the voice falls silent
         };
         for (int i = 1; i <= 12; ++i) k[std::string("f").append(std::to_string(i))] = {111 + i, 0};
         return k;
