@@ -21,7 +21,7 @@ namespace {
 using namespace velmora;
 
 class QuietView : public rules::RulesView {
-public:
+  public:
     void SetGameText(const std::string&) override {}
     void ClearPageText() override {}
     void AppendPageLine(const std::string&) override {}
@@ -40,7 +40,7 @@ public:
 };
 
 class NoEvents : public rules::EventPump {
-public:
+  public:
     bool DispatchNext() override { return false; }
 };
 
@@ -48,11 +48,16 @@ public:
 // blocks with each condition, and a said line.
 std::vector<std::string> Script(int lines) {
     const std::vector<std::string> cycle = {
-        "show ключ",        "hide ключ",           "takeable ключ",  "notakeable ключ",
-        "setostat ключ 2",  "if ostat ключ 2",     "state 1",        "endif",
-        "open n",           "close n",             "force 0",        "if carry ключ",
-        "notexam ключ",     "else",                "state 0",        "endif",
-        "if curss 0",       "say Тихо.",           "endif",          "health 0",
+        "show ключ",       "hide ключ",
+        "takeable ключ",   "notakeable ключ",
+        "setostat ключ 2", "if ostat ключ 2",
+        "state 1",         "endif",
+        "open n",          "close n",
+        "force 0",         "if carry ключ",
+        "notexam ключ",    "else",
+        "state 0",         "endif",
+        "if curss 0",      "say Тихо.",
+        "endif",           "health 0",
     };
     std::vector<std::string> script;
     script.reserve(static_cast<size_t>(lines));

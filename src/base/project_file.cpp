@@ -88,7 +88,10 @@ GatedFile GatePath(const fs::path& root, const fs::path& file, FileKind kind) {
     if (ec) return {};
     const fs::path realFile = fs::canonical(file, ec);
     // A link that leads nowhere is a missing file, as the game treats one.
-    if (ec) return ec == std::errc::no_such_file_or_directory ? GatedFile{} : Refuse(file, Reason(ec.value()));
+    if (ec) {
+        return ec == std::errc::no_such_file_or_directory ? GatedFile{}
+                                                          : Refuse(file, Reason(ec.value()));
+    }
     struct stat st {};
     if (::stat(realFile.c_str(), &st) != 0) return Refuse(file, Reason(errno));
     if (!S_ISREG(st.st_mode)) return Refuse(file, NotRegular(st.st_mode));
@@ -115,7 +118,9 @@ UniqueFd OpenCheckedFile(const fs::path& file, FileKind kind) {
     UniqueFd fd(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!fd.Valid()) throw FileError(DisplayPath(file), "не открывается: " + Reason(errno));
     struct stat st {};
-    if (::fstat(fd.Get(), &st) != 0) throw FileError(DisplayPath(file), "не читается: " + Reason(errno));
+    if (::fstat(fd.Get(), &st) != 0) {
+        throw FileError(DisplayPath(file), "не читается: " + Reason(errno));
+    }
     if (!S_ISREG(st.st_mode)) throw FileError(DisplayPath(file), NotRegular(st.st_mode));
     if (static_cast<std::uint64_t>(st.st_size) > MaxFileBytes(kind)) {
         throw FileError(DisplayPath(file), TooLarge(static_cast<std::uint64_t>(st.st_size), kind));
@@ -129,7 +134,8 @@ std::string ReadCheckedFile(const fs::path& file, FileKind kind) {
     UniqueFd fd = OpenCheckedFile(file, kind);
     const std::uint64_t cap = MaxFileBytes(kind);
     struct stat st {};
-    const std::uint64_t size = ::fstat(fd.Get(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    const std::uint64_t size =
+        ::fstat(fd.Get(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
     // One byte more than the file holds shows its end without a second read.
     std::string data(static_cast<size_t>(std::min(size, cap) + 1), '\0');
     size_t have = 0;

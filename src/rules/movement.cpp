@@ -130,7 +130,8 @@ bool Rules::WalkTo(int32_t target) {
 }
 
 void Rules::ShowScreenPicture(int32_t n, int32_t frame) {
-    if (auto file = CheckedFile(ProjectFolder(), ScreenPictureName(n, frame), base::FileKind::Picture)) {
+    if (auto file =
+            CheckedFile(ProjectFolder(), ScreenPictureName(n, frame), base::FileKind::Picture)) {
         view_.LoadGamePicture(*file);
     }
 }
@@ -141,7 +142,8 @@ void Rules::DieWithLine(int64_t deathIndex, int32_t picture) {
 
 void Rules::DieWithText(const std::string& message, int32_t picture) {
     if (picture >= 0) {
-        if (auto file = CheckedFile(ProjectFolder(), DeathPictureName(picture), base::FileKind::Picture)) {
+        if (auto file =
+                CheckedFile(ProjectFolder(), DeathPictureName(picture), base::FileKind::Picture)) {
             view_.LoadGamePicture(*file);
         }
     }

@@ -49,7 +49,8 @@ struct ScriptLanguage {
         if (object->ScrWhere == world::kCarried) {
             r.gp.hero.carried.push_back(object);
         } else if (object->ScrWhere >= 0) {
-            if (auto* s = world::ScreenByNumber(r.gp.map, object->ScrWhere)) s->objectsHere.push_back(object);
+            if (auto* s = world::ScreenByNumber(r.gp.map, object->ScrWhere))
+                s->objectsHere.push_back(object);
         }
         object->Visible = 1;
         r.sound_.PlayEffect(3);
@@ -61,7 +62,8 @@ struct ScriptLanguage {
         if (object->ScrWhere == world::kCarried) {
             Remove(r.gp.hero.carried, object);
         } else if (object->ScrWhere >= 0) {
-            if (auto* s = world::ScreenByNumber(r.gp.map, object->ScrWhere)) Remove(s->objectsHere, object);
+            if (auto* s = world::ScreenByNumber(r.gp.map, object->ScrWhere))
+                Remove(s->objectsHere, object);
         }
         object->Visible = 0;
         return true;
@@ -217,7 +219,8 @@ struct ScriptLanguage {
         return false;
     }
     static bool Snd(Rules& r, const Call& c) {
-        r.soundPlayed = r.sound_.PlaySoundFile(c.line.size() > 3 ? c.line.substr(3) : std::string_view(), true);
+        r.soundPlayed =
+            r.sound_.PlaySoundFile(c.line.size() > 3 ? c.line.substr(3) : std::string_view(), true);
         return true;
     }
     static bool Ret(Rules&, const Call&) { return false; }
@@ -267,9 +270,11 @@ bool Rules::RunStatement(world::MScript& /*owner*/, std::string_view line) {
     if (form == nullptr) return true;
     StatementCall call{words, line, keyword, Screen(), nullptr};
     switch (form->needs) {
-        case Needs::Nothing: break;
+        case Needs::Nothing:
+            break;
         case Needs::Object:
-            call.object = ObjectByTitle(words.size() > 1 ? std::string_view(words[1]) : std::string_view());
+            call.object =
+                ObjectByTitle(words.size() > 1 ? std::string_view(words[1]) : std::string_view());
             if (call.object == nullptr) return true;
             break;
         case Needs::Screen:

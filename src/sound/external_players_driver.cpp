@@ -136,7 +136,9 @@ std::optional<SampleDefaults> ExternalPlayersDriver::GetDefaults(const Sample& s
 }
 
 bool ExternalPlayersDriver::PlayFileToEnd(const fs::path& path) {
-    if (players_.wavPlayer.empty() || KindOf(path, base::FileKind::Sound) != FileKind::Wave) return false;
+    if (players_.wavPlayer.empty() || KindOf(path, base::FileKind::Sound) != FileKind::Wave) {
+        return false;
+    }
     ChildProcess child = ChildProcess::Start(players_.wavPlayer, WavArgs(&path));
     return child.Started() && child.Wait();
 }

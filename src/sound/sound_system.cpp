@@ -148,7 +148,8 @@ bool SoundSystem::PlaySoundFile(std::string_view name, bool wait) {
 fs::path SoundSystem::ResolveSoundFile(std::string_view name) const {
     const std::string_view trimmed = base::TrimBlanks(name);
     if (trimmed.empty() || !base::SplitRelativePath(trimmed)) return {};
-    fs::path found = FileUnder(projectFolder_, "Snd\\" + std::string(trimmed), base::FileKind::Sound);
+    fs::path found =
+        FileUnder(projectFolder_, "Snd\\" + std::string(trimmed), base::FileKind::Sound);
     if (found.empty()) found = FileUnder(mediaFolder_, trimmed, base::FileKind::Sound);
     return found;
 }

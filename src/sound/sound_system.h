@@ -99,7 +99,8 @@ public:
 private:
     // key: a cue number with a sound of its own, or kBeepKey.
     void PlayMadeSound(int key);
-    std::filesystem::path FileUnder(const std::filesystem::path& root, std::string_view relative, base::FileKind kind) const;
+    std::filesystem::path FileUnder(const std::filesystem::path& root, std::string_view relative,
+                                    base::FileKind kind) const;
     // The real music file the gate lets through, or empty.
     std::filesystem::path MusicFile(const std::filesystem::path& path) const;
     void Refused(const base::FileError& error) const;

@@ -260,8 +260,10 @@ TEST_F(ScriptTest, StatementsWithoutWhatTheyNeedDoNothing) {
     EXPECT_EQ(gp.hero.carried.size(), 1u);
     EXPECT_TRUE(Sounds().empty());
     // Every keyword of either table is known to exactly one of them.
-    for (const StatementForm& form : StatementForms()) EXPECT_FALSE(IsConditionKeyword(form.keyword));
-    for (const ConditionForm& form : ConditionForms()) EXPECT_EQ(FindStatement(form.keyword), nullptr);
+    for (const StatementForm& form : StatementForms())
+        EXPECT_FALSE(IsConditionKeyword(form.keyword));
+    for (const ConditionForm& form : ConditionForms())
+        EXPECT_EQ(FindStatement(form.keyword), nullptr);
 }
 
 }  // namespace

@@ -179,7 +179,8 @@ TEST_F(SdlMixerTest, LoadsNothingTheGateRefuses) {
         EXPECT_EQ(driver->LoadSong(file), nullptr);
     }
     // The same bytes from a regular file still load.
-    EXPECT_NE(driver->LoadSample(fs::path(VELMORA_SOUND_TEST_DATA) / "tone-half-second.mp3"), nullptr);
+    EXPECT_NE(driver->LoadSample(fs::path(VELMORA_SOUND_TEST_DATA) / "tone-half-second.mp3"),
+              nullptr);
 }
 
 TEST_F(SdlMixerTest, OnlyOneOpenAtATime) {
