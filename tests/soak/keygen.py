@@ -9,7 +9,7 @@ import random
 NAMED = [
     "Enter", "Escape", "Space", "Backspace", "Tab", "Delete", "Insert",
     "Up", "Down", "Left", "Right", "Home", "End", "PageUp", "PageDown",
-    "CapsLock", "Apps", "NumPlus", "NumMinus", "NumMultiply", "NumDivide",
+    "CapsLock", "Apps", "NumPlus", "NumMinus", "NumMultiply", "NumDivide", "Control",
 ] + ["F%d" % i for i in range(1, 13)]
 LATIN = "abcdefghijklmnopqrstuvwxyz"
 CYRILLIC = "абвгдеёжзийклмнопрстуфхцчшщъыьэюя"
