@@ -136,7 +136,9 @@ TEST(SaveSets, KilledWritersLeaveWholePairs) {
         ASSERT_GE(child, 0);
         if (child == 0) {
             for (int i = 1;; ++i) {
-                const std::string v = "v" + std::to_string(i) + std::string(static_cast<size_t>(i % 5000), 'x');
+                std::string v(1, 'v');  // appended, not "v" + …: GCC 12 at -O3 warns wrongly
+                v += std::to_string(i);
+                v.append(static_cast<size_t>(i % 5000), 'x');
                 ReplaceAsOne(saves, "1-", {{"1-game.ini", v}, {"1-map1.ini", v}});
             }
         }
