@@ -42,6 +42,9 @@ void TForm1::RecoverSavesAtStart() {
 bool TForm1::OfferContinue() {
     try {
         offered_ = world::ReadAutosave(gp_);
+        // Only a game that can be continued is offered: one the project no
+        // longer fits is refused now, not after the player said yes.
+        if (offered_ && world::AutosaveBelongs(*offered_, gp_)) world::CheckAutosave(gp_, *offered_);
     } catch (const base::FileError& e) {
         // A damaged autosave is refused aloud, as a damaged slot is, and the
         // game starts as if there were none; the file stays for a look.

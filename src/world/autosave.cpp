@@ -81,6 +81,10 @@ bool AutosaveBelongs(const Autosave& save, const GameProject& gp) {
     return base::LowerText1251(save.project) == base::LowerText1251(gp.folders.projectPath);
 }
 
+void CheckAutosave(const GameProject& gp, const Autosave& save) {
+    CheckStateBytes(gp, save.mapIndex, save.state, save.shownName);
+}
+
 void LoadAutosave(GameProject& gp, const Autosave& save) {
     LoadStateBytes(gp, save.mapIndex, save.state, save.shownName, [&] {
         // The working state becomes the autosave's, as one unit, before the

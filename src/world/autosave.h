@@ -36,6 +36,10 @@ std::optional<Autosave> ReadAutosave(const GameProject& gp);
 // It was written by a game of the project loaded now.
 bool AutosaveBelongs(const Autosave& save, const GameProject& gp);
 
+// Throws base::FileError when the autosave cannot be applied to the project
+// as it is now (damaged, or the project changed); changes nothing.
+void CheckAutosave(const GameProject& gp, const Autosave& save);
+
 // Replaces the game by the autosave and the working state by the autosave's:
 // all of it or, on base::FileError, none of it.
 void LoadAutosave(GameProject& gp, const Autosave& save);

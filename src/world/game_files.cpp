@@ -284,8 +284,11 @@ StateBytes StateFileBytes(GameProject& gp, const std::string& shownName) {
     return {gameLines.ToFileBytes(), mapLines.ToFileBytes()};
 }
 
-void LoadStateBytes(GameProject& gp, int32_t mapIndex, const StateBytes& bytes,
-                    const std::string& shownName, const std::function<void()>& beforeCommit) {
+namespace {
+
+// The map n loaded from the project with a state held in memory read over it.
+Staged StageStateBytes(const GameProject& gp, int32_t mapIndex, const StateBytes& bytes,
+                       const std::string& shownName) {
     RequireProjectMap(gp, mapIndex);
     Staged staged = StageProjectMap(gp, mapIndex);
     ReadFile game;
@@ -298,6 +301,19 @@ void LoadStateBytes(GameProject& gp, int32_t mapIndex, const StateBytes& bytes,
     map.exists = true;
     ApplyState(staged.map, staged.hero, staged.vars, game, map);
     LinkWorld(staged.map, staged.hero);
+    return staged;
+}
+
+}  // namespace
+
+void CheckStateBytes(const GameProject& gp, int32_t mapIndex, const StateBytes& bytes,
+                     const std::string& shownName) {
+    (void)StageStateBytes(gp, mapIndex, bytes, shownName);
+}
+
+void LoadStateBytes(GameProject& gp, int32_t mapIndex, const StateBytes& bytes,
+                    const std::string& shownName, const std::function<void()>& beforeCommit) {
+    Staged staged = StageStateBytes(gp, mapIndex, bytes, shownName);
     if (beforeCommit) beforeCommit();
     Commit(gp, std::move(staged));
 }

@@ -56,6 +56,9 @@ StateBytes StateFileBytes(GameProject& gp, const std::string& shownName);
 // (when it throws, nothing changed), and only then the game is replaced.
 void LoadStateBytes(GameProject& gp, int32_t mapIndex, const StateBytes& bytes,
                     const std::string& shownName, const std::function<void()>& beforeCommit);
+// The same checks without applying anything.
+void CheckStateBytes(const GameProject& gp, int32_t mapIndex, const StateBytes& bytes,
+                     const std::string& shownName);
 
 // At start: finishes the saves a kill interrupted and removes the temporary
 // files that killed writes left in Saves (and main.ini's).

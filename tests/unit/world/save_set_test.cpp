@@ -226,6 +226,8 @@ TEST(Autosave, KeepsTheGameAndTheWorkingStateOfOtherMaps) {
     const auto save = ReadAutosave(next.gp);
     ASSERT_TRUE(save);
     EXPECT_TRUE(AutosaveBelongs(*save, next.gp));
+    CheckAutosave(next.gp, *save);
+    EXPECT_EQ(next.gp.map.Title, "one");  // a check changes nothing
     LoadAutosave(next.gp, *save);
     EXPECT_EQ(next.gp.map.Title, "two");
     EXPECT_EQ(next.gp.map.screens[1]->State, 4);
@@ -280,6 +282,7 @@ TEST(Autosave, ADamagedAutosaveIsRefusedAndChangesNothing) {
         try {
             const auto save = ReadAutosave(g.gp);
             ASSERT_TRUE(save) << c.what;
+            EXPECT_THROW(CheckAutosave(g.gp, *save), base::FileError) << c.what;
             LoadAutosave(g.gp, *save);
             ADD_FAILURE() << c.what << ": loaded";
         } catch (const base::FileError& e) {
