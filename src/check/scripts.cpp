@@ -69,16 +69,24 @@ std::string NearestName(std::string_view word, const std::vector<std::string>& n
 
 namespace {
 
-// The statement keywords, for "did you mean": only those the runner knows.
+// The statement keywords, for "did you mean": the runner's own table.
 const std::vector<std::string>& StatementKeywords() {
     static const std::vector<std::string> known = [] {
         std::vector<std::string> words;
-        for (const char* w :
-             {"show",     "hide", "takeable", "notakeable", "drop",  "take",  "notexam",
-              "setostat", "open", "close",    "frame",      "pic",   "state", "anykey",
-              "wait",     "go",   "say",      "mes",        "force", "ifnt",  "call",
-              "health",   "map",  "inter",    "die",        "exit",  "snd",   "ret"}) {
-            if (rules::FindStatement(w) != nullptr) words.emplace_back(w);
+        for (const rules::StatementForm& form : rules::StatementForms()) {
+            words.emplace_back(form.keyword);
+        }
+        return words;
+    }();
+    return known;
+}
+
+// The condition keywords, likewise.
+const std::vector<std::string>& ConditionKeywords() {
+    static const std::vector<std::string> known = [] {
+        std::vector<std::string> words;
+        for (const rules::ConditionForm& form : rules::ConditionForms()) {
+            words.emplace_back(form.keyword);
         }
         return words;
     }();
@@ -92,7 +100,8 @@ std::string DidYouMean(std::string_view word, const std::vector<std::string>& na
 
 // How many words a condition reads after its keyword.
 size_t ConditionWords(std::string_view keyword) {
-    return keyword == "ostat" ? 2 : 1;
+    const rules::ConditionForm* form = rules::FindCondition(keyword);
+    return form != nullptr ? form->args.size() : 1;
 }
 
 // One script: where it stands and where the hero may be when it runs.
@@ -305,7 +314,7 @@ class ScriptChecker {
         if (!rules::IsConditionKeyword(keyword)) {
             Error(n, line,
                   "неизвестное условие " + Quoted(words[0]) + ": оно всегда ложно" +
-                      DidYouMean(words[0], {"done", "curss", "ostat", "going", "carry"}));
+                      DidYouMean(words[0], ConditionKeywords()));
             return;
         }
         ExtraWords(words, 1 + ConditionWords(keyword), n, line, "условие " + keyword);
