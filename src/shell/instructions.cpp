@@ -1,10 +1,10 @@
 #include "shell/instructions.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
+#include "base/encoding.h"
 #include "base/paths.h"
+#include "base/project_file.h"
 #include "shell/shell_texts.h"
 #include "world/key_access.h"
 
@@ -28,10 +28,14 @@ void InstructionsReader::Open() {
     RichEdit2.Alignment = ui::TextAlign::Left;
     RichEdit2.Font = {"Arial Black", ui::kRussianCharset, 16, ui::kLime, false};
     RichEdit2.Clear();
-    if (auto file = base::FindPath(programFolder_, "instruct.txt")) {
-        std::ifstream in(*file, std::ios::binary);
-        RichEdit2.SetLines(world::SplitLines(
-            std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>())));
+    // The program's own file, read through the same gate as a project's: a
+    // pipe or a device in its place is read out as the error, not a hang.
+    try {
+        if (auto text = base::ReadProjectFile(programFolder_, "instruct.txt", base::FileKind::Text)) {
+            RichEdit2.SetLines(world::SplitLines(*text));
+        }
+    } catch (const base::FileError& e) {
+        RichEdit2.SetLines({texts::ErrorPrefix() + base::Utf8ToCp1251(e.file() + ": " + e.problem())});
     }
     Image2.SetVisible(false);
     KinPanel.SetVisible(true);
@@ -40,7 +44,11 @@ void InstructionsReader::Open() {
     host_.ShowReadingView();
     readingPos_ = -1;
     ended_ = false;
-    ReadFrom(0, 1);
+    // Nothing to read is said too: a key answered by silence is a lost key.
+    if (!ReadFrom(0, 1)) {
+        ended_ = true;
+        speech_.SayText(texts::ReadingEnd());
+    }
 }
 
 // The line under the cursor follows the keys however fast they come: Up is

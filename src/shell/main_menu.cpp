@@ -1,9 +1,8 @@
 // Picture screens, the main menu and its chooser, and the instructions.
-#include <fstream>
-#include <iterator>
 
 #include "base/cp1251.h"
 #include "base/paths.h"
+#include "base/project_file.h"
 #include "shell/form1.h"
 #include "shell/shell_texts.h"
 #include "world/key_access.h"
@@ -20,10 +19,15 @@ void TForm1::ShowPictureScreen(const std::string& name, const std::string& title
         LoadPicture(Image2, "Image2", *picture);
     }
     pictureLines_.clear();
-    if (auto text = base::FindPath(projectFolder_, name + ".txt")) {
-        std::ifstream in(*text, std::ios::binary);
-        pictureLines_ = world::SplitLines(
-            std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+    // Through the project's file gate: a pipe or a device in place of the
+    // menu's text is named to the player (before the title, in one
+    // utterance), and the menu shows its title alone.
+    try {
+        if (auto text = base::ReadProjectFile(projectFolder_, name + ".txt", base::FileKind::Text)) {
+            pictureLines_ = world::SplitLines(*text);
+        }
+    } catch (const base::FileError& e) {
+        speech_.PendingPrefix = ShowError(e.file(), e.problem()) + " ";
     }
     Image1.SetVisible(false);
     RichEdit1.SetVisible(false);

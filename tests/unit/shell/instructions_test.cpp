@@ -1,6 +1,9 @@
 // The instructions read aloud: a line at each end of a voice's speech to
 // "конец", Down and Up to move, Escape back to the main menu.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "unit/shell/shell_harness.h"
 
@@ -78,6 +81,36 @@ TEST(Instructions, ArrowsMoveAndEscapeLeaves) {
     const size_t heard = f.heard.size();
     f.Play();
     EXPECT_EQ(f.heard.size(), heard);
+}
+
+}  // namespace
+}  // namespace velmora::shell::test
+
+namespace velmora::shell::test {
+namespace {
+
+// A named pipe in place of the instructions or of the main menu's text is
+// named to the player at once; nothing waits on it.
+TEST(Instructions, APipeInPlaceOfATextIsNamedNotWaitedOn) {
+    ShellFixture f("");
+    f.Play();
+    ASSERT_EQ(::mkfifo((f.root.path() / "instruct.txt").c_str(), 0600), 0);
+    const std::filesystem::path menu = f.root.path() / "Projects/Default/menu.txt";
+    std::filesystem::remove(menu);
+    ASSERT_EQ(::mkfifo(menu.c_str(), 0600), 0);
+    f.heard.clear();
+    f.form->MainMenuAction(kInstructions);
+    f.Play();
+    ASSERT_FALSE(f.heard.empty());
+    EXPECT_EQ(f.heard.front().rfind("Ошибка: ", 0), 0u) << f.Heard();
+    EXPECT_NE(f.heard.front().find("instruct.txt"), std::string::npos) << f.Heard();
+    f.heard.clear();
+    f.form->ShowPictureScreen("menu", base::Utf8ToCp1251("Главное меню"));
+    f.Play();
+    ASSERT_FALSE(f.heard.empty());
+    EXPECT_EQ(f.heard.back().rfind("Ошибка: ", 0), 0u) << f.Heard();
+    EXPECT_NE(f.heard.back().find("menu.txt"), std::string::npos) << f.Heard();
+    EXPECT_NE(f.heard.back().find("Главное меню:"), std::string::npos) << f.Heard();
 }
 
 }  // namespace
