@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
     std::vector<std::filesystem::path> lookedIn;
     const std::optional<app::GameRoot> found = app::FindGameRoot(cl->root, &lookedIn);
     // Rather than an empty world: the player learns where a game was sought.
-    if (!found) return NotFound("no game found (a folder with Projects/ or main.ini)", lookedIn);
+    if (!found) return NotFound("no game found (a folder with Projects/, main.ini or a game.ini of its own)", lookedIn);
     const std::filesystem::path root = found->path;
     if (cl->listProjects) {
         for (const auto& offered : app::OfferedProjects(root)) {
