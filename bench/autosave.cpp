@@ -26,6 +26,7 @@
 #include "shell/form1.h"
 #include "sound/sound_driver.h"
 #include "speech/speech_output.h"
+#include "shell_stubs.h"
 #include "temp_folder.h"
 #include "world/autosave.h"
 #include "world/game_files.h"
@@ -39,6 +40,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace velmora;
+using bench::PostedEvents;
+using bench::QuietFrontEnd;
 using bench::TempFolder;
 using Clock = std::chrono::steady_clock;
 using Millis = std::chrono::duration<double, std::milli>;
@@ -152,30 +155,6 @@ void Measure(const char* title, const fs::path& root, int rounds) {
     slot.Print("a slot save (two files as one unit)");
     working.Print("the working state of a change of map");
 }
-
-// The shell's side: the keys are dispatched by hand and timed.
-class PostedEvents : public shell::EventSource {
-public:
-    std::optional<shell::Event> Next() override {
-        if (posted_.empty()) return std::nullopt;
-        const shell::Event e = posted_.front();
-        posted_.pop_front();
-        return e;
-    }
-    void Post(const shell::Event& e) override { posted_.push_back(e); }
-
-private:
-    std::deque<shell::Event> posted_;
-};
-
-class QuietFrontEnd : public shell::FrontEnd {
-public:
-    void PictureLoaded(const char*, const fs::path&) override {}
-    void ViewChanged(const char*) override {}
-    void Beep() override {}
-    void Tone(int, int) override {}
-    std::string KeyboardLayout() override { return "00000419"; }
-};
 
 class StampingSpeech : public speech::SpeechOutput {
 public:

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "base/cp1251.h"
+#include "shell_stubs.h"
 #include "temp_folder.h"
 #include "base/encoding.h"
 #include "shell/form1.h"
@@ -36,6 +37,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace velmora;
+using bench::PostedEvents;
+using bench::QuietFrontEnd;
 using bench::TempFolder;
 using Clock = std::chrono::steady_clock;
 
@@ -96,31 +99,6 @@ void WriteProject(const fs::path& root, int entries) {
     WriteKeyLines(project / "map1.ini", map);
     WriteKeyLines(project / "menu.txt", {"Новая игра", "Выход"});
 }
-
-// Only what the shell posts to itself (the ends of speech) comes; the keys
-// are dispatched by hand, so that each is timed from the moment it arrives.
-class PostedEvents : public shell::EventSource {
-public:
-    std::optional<shell::Event> Next() override {
-        if (posted_.empty()) return std::nullopt;
-        const shell::Event e = posted_.front();
-        posted_.pop_front();
-        return e;
-    }
-    void Post(const shell::Event& e) override { posted_.push_back(e); }
-
-private:
-    std::deque<shell::Event> posted_;
-};
-
-class QuietFrontEnd : public shell::FrontEnd {
-public:
-    void PictureLoaded(const char*, const fs::path&) override {}
-    void ViewChanged(const char*) override {}
-    void Beep() override {}
-    void Tone(int, int) override {}
-    std::string KeyboardLayout() override { return "00000419"; }
-};
 
 // A screen reader's output: it notes when the first text of a key arrives,
 // and reports the end of speech at once.
