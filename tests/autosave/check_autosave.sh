@@ -139,7 +139,7 @@ else
 fi
 
 # The window, offscreen, left by SIGTERM and SIGHUP.
-if "$velmora" --help | grep -q -- '--frontend window'; then
+if "$velmora" --help | grep -- '--frontend window' > /dev/null; then
   for sig in TERM HUP; do
     fresh
     printf '1\nwait 200\n1\nwait 200\n6\nwait 200\n1\nwait 60000\n' > "$tmp/window.keys"
