@@ -1,5 +1,6 @@
 #include "speech/espeak_output.h"
 
+#include <espeak-ng/espeak_ng.h>
 #include <espeak-ng/speak_lib.h>
 
 #include <algorithm>
@@ -28,11 +29,10 @@ bool IsRussian(const std::string& language) {
     return language == "ru" || language.rfind("ru-", 0) == 0;
 }
 
-}  // namespace
-
-std::vector<EspeakVoice> ListEspeakVoices() {
+// espeak-ng's voices matching spec (all voices but the variants when null).
+std::vector<EspeakVoice> ListVoicesLike(espeak_VOICE* spec) {
     std::vector<EspeakVoice> voices;
-    const espeak_VOICE** list = espeak_ListVoices(nullptr);
+    const espeak_VOICE** list = espeak_ListVoices(spec);
     for (; list != nullptr && *list != nullptr; ++list) {
         const espeak_VOICE* v = *list;
         EspeakVoice voice;
@@ -50,14 +50,69 @@ std::vector<EspeakVoice> ListEspeakVoices() {
     return voices;
 }
 
+// A voice or variant by its name, identifier or the identifier's last part.
+const EspeakVoice* FindNamed(const std::vector<EspeakVoice>& voices, const std::string& name) {
+    for (const EspeakVoice& v : voices) {
+        if (base::EqualsNoCase1251(v.name, name) || base::EqualsNoCase1251(v.identifier, name) ||
+            base::EqualsNoCase1251(EspeakShortName(v.identifier), name)) {
+            return &v;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+std::string EspeakShortName(const std::string& identifier) {
+    const size_t slash = identifier.rfind('/');
+    return slash == std::string::npos ? identifier : identifier.substr(slash + 1);
+}
+
+std::vector<EspeakVoice> ListEspeakVoices() { return ListVoicesLike(nullptr); }
+
+std::vector<EspeakVoice> ListEspeakVariants() {
+    espeak_VOICE spec{};
+    spec.languages = "variant";
+    return ListVoicesLike(&spec);
+}
+
+std::vector<EspeakVoice> ListEspeakRussianVoices() {
+    // The path alone: a full start would reset a voice of ours already speaking.
+    if (g_active.load() == nullptr) espeak_ng_InitializePath(nullptr);
+    espeak_VOICE spec{};
+    spec.languages = "ru";
+    std::vector<EspeakVoice> voices = ListVoicesLike(&spec);
+    // The choice by language also offers voices that only speak Russian as
+    // a second language, and the variants.
+    std::erase_if(voices, [](const EspeakVoice& v) {
+        return v.languages.empty() || !IsRussian(v.languages.front());
+    });
+    return voices;
+}
+
+std::optional<std::string> FindEspeakVoice(const std::vector<EspeakVoice>& voices,
+                                           const std::vector<EspeakVoice>& variants,
+                                           const std::string& wantedName) {
+    if (wantedName.empty()) return std::nullopt;
+    const size_t plus = wantedName.find('+');
+    const EspeakVoice* voice = FindNamed(voices, wantedName.substr(0, plus));
+    if (voice == nullptr) return std::nullopt;
+    if (plus == std::string::npos) return voice->name;
+    // espeak-ng takes an unknown variant without a word and speaks plainly.
+    const EspeakVoice* variant = FindNamed(variants, wantedName.substr(plus + 1));
+    if (variant == nullptr) return std::nullopt;
+    std::string name = voice->name;
+    name += '+';
+    name += EspeakShortName(variant->identifier);
+    return name;
+}
+
 std::string ChooseEspeakVoice(const std::vector<EspeakVoice>& voices,
-                              const std::string& wantedName) {
+                              const std::string& wantedName,
+                              const std::vector<EspeakVoice>& variants) {
+    if (auto named = FindEspeakVoice(voices, variants, wantedName)) return *named;
     std::string fallback;
     for (const EspeakVoice& v : voices) {
-        if (!wantedName.empty() && (base::EqualsNoCase1251(v.name, wantedName) ||
-                                    base::EqualsNoCase1251(v.identifier, wantedName))) {
-            return v.name;
-        }
         if (std::any_of(v.languages.begin(), v.languages.end(), IsRussian)) fallback = v.name;
     }
     return fallback;
@@ -81,7 +136,10 @@ std::unique_ptr<EspeakOutput> EspeakOutput::Open(const std::string& voiceName,
     if (rate <= 0) return nullptr;
     auto out = std::make_unique<EspeakOutput>(std::move(post), std::move(beep));
     out->sampleRate_ = rate;
-    out->voice_ = ChooseEspeakVoice(ListEspeakVoices(), voiceName);
+    const std::vector<EspeakVoice> voices = ListEspeakVoices();
+    const std::vector<EspeakVoice> variants = ListEspeakVariants();
+    out->namedFound_ = FindEspeakVoice(voices, variants, voiceName).has_value();
+    out->voice_ = ChooseEspeakVoice(voices, voiceName, variants);
     if (out->voice_.empty() || espeak_SetVoiceByName(out->voice_.c_str()) != EE_OK) {
         espeak_Terminate();
         return nullptr;

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,11 +25,27 @@ struct EspeakVoice {
 
 // The voices espeak-ng offers (espeak-ng must be initialised).
 std::vector<EspeakVoice> ListEspeakVoices();
+// "zle/ru-LV" → "ru-LV", "!v/f3" → "f3": what the voice or variant may be named by.
+std::string EspeakShortName(const std::string& identifier);
+// Its variants ("female3", "!v/f3"), which change any voice: "ru+f3".
+std::vector<EspeakVoice> ListEspeakVariants();
+// The Russian voices in espeak-ng's order of preference. Finds espeak-ng's
+// data itself when no voice of ours has opened it.
+std::vector<EspeakVoice> ListEspeakRussianVoices();
 
-// The voice to use: the one named (without regard to case) when there is one,
-// else the last voice whose language is Russian; empty when neither exists.
+// The name espeak-ng is to be given for the voice named (code page 1251,
+// without regard to case): a voice's name, its identifier or the identifier's
+// last part ("ru-lv"), perhaps followed by "+" and a variant's name or last
+// part ("ru+f3"). None when no voice, or no variant, has that name.
+std::optional<std::string> FindEspeakVoice(const std::vector<EspeakVoice>& voices,
+                                           const std::vector<EspeakVoice>& variants,
+                                           const std::string& wantedName);
+
+// The voice to use: the one named when there is one, else the last voice
+// whose language is Russian; empty when neither exists.
 std::string ChooseEspeakVoice(const std::vector<EspeakVoice>& voices,
-                              const std::string& wantedName);
+                              const std::string& wantedName,
+                              const std::vector<EspeakVoice>& variants = {});
 
 // Words a minute for the rate setting 0…120: 80 at 0, 200 at the default 60, 320 at 120.
 int EspeakRateFor(int setting);
@@ -54,6 +71,8 @@ public:
     void AudioReset() override;
 
     const std::string& VoiceName() const { return voice_; }
+    // Whether the voice the player named is the one speaking.
+    bool NamedVoiceFound() const { return namedFound_; }
     int SampleRate() const { return sampleRate_; }
 
     // For measurements: when the last Speak began, got its first synthesised
@@ -82,6 +101,7 @@ private:
     uintptr_t soundedGeneration_ = ~uintptr_t{0};
     std::atomic<uint64_t> samplesMade_{0};
     std::string voice_;
+    bool namedFound_ = false;
     int sampleRate_ = 0;
     Timings timings_;
 };

@@ -1,5 +1,6 @@
 #include "speech/open_speech.h"
 
+#include <cctype>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -57,6 +58,22 @@ std::unique_ptr<SpeechOutput> TryStep(Step step, const SpeechSetup& s) {
     return nullptr;
 }
 
+// "zle/ru-LV" is named "ru-lv", as languages are written.
+std::string ShortEspeakName(const std::string& identifier) {
+    std::string name = EspeakShortName(identifier);
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name;
+}
+
+// "ru", "ru-RU", "ru_RU" in any letter case.
+bool IsRussianCode(const std::string& language) {
+    if (language.size() < 2 || std::tolower(static_cast<unsigned char>(language[0])) != 'r' ||
+        std::tolower(static_cast<unsigned char>(language[1])) != 'u') {
+        return false;
+    }
+    return language.size() == 2 || language[2] == '-' || language[2] == '_';
+}
+
 }  // namespace
 
 std::optional<SpeechChoice> ParseSpeechChoice(std::string_view name) {
@@ -81,6 +98,31 @@ std::unique_ptr<SpeechOutput> OpenSpeechOutput(const SpeechSetup& setup, std::os
                 << (more ? std::string("trying ") + StepName(order[i + 1]) : "no voice") << '\n';
     }
     return std::make_unique<NoneOutput>(setup.beep);
+}
+
+std::vector<VoiceEntry> ListRussianVoices() {
+    std::vector<VoiceEntry> list;
+    const std::vector<EspeakVoice> voices = ListEspeakRussianVoices();
+    for (const EspeakVoice& v : voices) {
+        list.push_back({"espeak-ng", ShortEspeakName(v.identifier), v.languages.front(), v.name});
+    }
+    // Any variant goes with any voice; listed once, with the first.
+    if (!voices.empty()) {
+        const std::string base = ShortEspeakName(voices.front().identifier);
+        for (const EspeakVoice& variant : ListEspeakVariants()) {
+            std::string name = base;
+            name += '+';
+            name += EspeakShortName(variant.identifier);
+            list.push_back({"espeak-ng", std::move(name), voices.front().languages.front(),
+                            variant.name});
+        }
+    }
+    for (const SpeechdVoice& v : ListSpeechdVoices()) {
+        if (!IsRussianCode(v.language)) continue;
+        list.push_back({"speech-dispatcher", v.name, v.language,
+                        v.variant == "none" ? std::string() : v.variant});
+    }
+    return list;
 }
 
 }  // namespace velmora::speech

@@ -8,6 +8,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "speech/speech_output.h"
 
@@ -34,5 +35,17 @@ struct SpeechSetup {
 // next is tried. Never null.
 std::unique_ptr<SpeechOutput> OpenSpeechOutput(const SpeechSetup& setup,
                                                std::ostream* report = nullptr);
+
+// A voice the player may name with --voice (all fields UTF-8).
+struct VoiceEntry {
+    std::string engine;    // "espeak-ng" or "speech-dispatcher"
+    std::string name;      // what to name it by: "ru", "ru+f3", a daemon's voice name
+    std::string language;  // "ru", "ru-lv"…
+    std::string note;      // the engine's own description, perhaps empty
+};
+
+// Russian voices and variants espeak-ng offers, and speech-dispatcher's
+// Russian voices when a daemon is running (never starts one).
+std::vector<VoiceEntry> ListRussianVoices();
 
 }  // namespace velmora::speech

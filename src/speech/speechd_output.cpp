@@ -303,6 +303,29 @@ struct SpeechdOutput::Guard {
     CallWatch watch{[fd = witness.Get()] { ::shutdown(fd, SHUT_RDWR); }};
 };
 
+std::vector<SpeechdVoice> ListSpeechdVoices() {
+    const std::optional<std::string> path = DaemonSocket();
+    if (!path) return {};  // a network address: no bound on its answers
+    Connection conn = Connect(path, kProbeMs);
+    if (conn.c == nullptr) return {};
+    std::vector<SpeechdVoice> voices;
+    {
+        const int witness = conn.witness.Get();
+        CallWatch watch([witness] { ::shutdown(witness, SHUT_RDWR); });
+        watch.Run(kAnswerBound, [&] {
+            SPDVoice** list = spd_list_synthesis_voices(conn.c);
+            for (SPDVoice** v = list; v != nullptr && *v != nullptr; ++v) {
+                voices.push_back({(*v)->name ? (*v)->name : "",
+                                  (*v)->language ? (*v)->language : "",
+                                  (*v)->variant ? (*v)->variant : ""});
+            }
+            free_spd_voices(list);
+        });
+    }
+    CloseConnection(conn.c, conn.witness.Get());
+    return voices;
+}
+
 int SpeechdRateFor(int setting) {
     // 60 is speech-dispatcher's own default speed (0); 0 and 120 its ends.
     return std::clamp((std::clamp(setting, 0, 120) - 60) * 100 / 60, -100, 100);

@@ -7,10 +7,22 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "speech/speech_output.h"
 
 namespace velmora::speech {
+
+// A voice of speech-dispatcher's (UTF-8, as the daemon names it).
+struct SpeechdVoice {
+    std::string name;
+    std::string language;
+    std::string variant;
+};
+
+// The voices of a running daemon's default module; none when no daemon
+// answers (one is never started for this).
+std::vector<SpeechdVoice> ListSpeechdVoices();
 
 // The rate setting 0…120 (60 by default) on speech-dispatcher's -100…100.
 int SpeechdRateFor(int setting);
