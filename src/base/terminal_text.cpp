@@ -1,20 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/terminal_text.h"
 
-#include <cstdint>
-
 namespace velmora::base {
-namespace {
 
-// Length of the valid UTF-8 sequence at the start of s and its code point,
-// or 0 when the first byte does not begin one (overlong forms, surrogates
-// and values past U+10FFFF are invalid too).
-size_t DecodeOne(std::string_view s, uint32_t& cp) {
+size_t ValidUtf8Length(std::string_view s, char32_t* out) {
+    if (s.empty()) return 0;
+    char32_t cp = 0;
     const auto b0 = static_cast<unsigned char>(s[0]);
     size_t len = 0;
-    uint32_t min = 0;
+    char32_t min = 0;
     if (b0 < 0x80) {
-        cp = b0;
+        if (out) *out = b0;
         return 1;
     } else if ((b0 & 0xE0) == 0xC0) {
         len = 2, cp = b0 & 0x1F, min = 0x80;
@@ -32,17 +28,16 @@ size_t DecodeOne(std::string_view s, uint32_t& cp) {
         cp = (cp << 6) | (b & 0x3F);
     }
     if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    if (out) *out = cp;
     return len;
 }
-
-}  // namespace
 
 std::string TerminalSafe(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
     while (!utf8.empty()) {
-        uint32_t cp = 0;
-        const size_t len = DecodeOne(utf8, cp);
+        char32_t cp = 0;
+        const size_t len = ValidUtf8Length(utf8, &cp);
         if (len == 0) {
             out += '?';
             utf8.remove_prefix(1);

@@ -4,6 +4,7 @@
 // a reply into the game, so it never reaches the terminal as it is.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -14,5 +15,10 @@ namespace velmora::base {
 // tab and line breaks by a space, so one line stays one line, the rest by
 // '?'. Valid UTF-8 (Cyrillic) passes unchanged.
 std::string TerminalSafe(std::string_view utf8);
+
+// Length of the valid UTF-8 character that s begins with, its code point in
+// *cp; 0 when s begins with none (overlong forms, surrogates and values past
+// U+10FFFF are not valid).
+size_t ValidUtf8Length(std::string_view s, char32_t* cp = nullptr);
 
 }  // namespace velmora::base

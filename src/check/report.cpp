@@ -1,5 +1,7 @@
 #include "check/report.h"
 
+#include "base/terminal_text.h"
+
 namespace velmora::check {
 
 namespace {
@@ -51,7 +53,8 @@ std::string Report::Line(const Finding& f) {
     if (!f.key.empty()) line += ":" + f.key;
     line += ": " + f.problem;
     if (f.severity == Severity::Warning) line += " [" + f.kind + "]";
-    return line;
+    // Findings quote project lines and file names, and the report is read on a terminal.
+    return base::TerminalSafe(line);
 }
 
 std::string Report::Summary() const {

@@ -17,6 +17,7 @@
 #include "base/project_file.h"
 #include "frontend/headless/headless_run.h"
 #include "frontend/headless/key_script.h"
+#include "frontend/headless/transcript.h"
 #include "shell/shell_texts.h"
 #include "world/game_files.h"
 
@@ -168,7 +169,9 @@ bool Walk(const fs::path& dir, const fs::path& keys, bool nomenu, Report& report
         notes = captured.Text();
     }
 
-    const std::string errorPrefix = "say: " + base::Cp1251ToUtf8(shell::texts::ErrorPrefix());
+    // The transcript escapes backslashes and control bytes: texts are compared as it writes them.
+    const std::string errorPrefix =
+        "say: " + frontend::TranscriptText(base::Cp1251ToUtf8(shell::texts::ErrorPrefix()));
     const std::string gameOver = "say: Твоя игра окончена";
     bool reached = false;
     bool inGame = false;
@@ -195,7 +198,7 @@ bool Walk(const fs::path& dir, const fs::path& keys, bool nomenu, Report& report
         for (const auto& [key, list] : refusals) {
             bool match = false;
             for (const std::string& text : list->lines) {
-                match = match || base::Cp1251ToUtf8(text) == said;
+                match = match || frontend::TranscriptText(base::Cp1251ToUtf8(text)) == said;
             }
             if (!match) continue;
             report.Warning(name, key, "игрок услышал отказ игры: «" + said + "»", kind::kRefusal);

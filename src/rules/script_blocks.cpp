@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/cp1251.h"
+#include "base/terminal_text.h"
 #include "rules/nesting.h"
 #include "rules/rules.h"
 #include "rules/script_syntax.h"
@@ -43,7 +44,7 @@ void Rules::StopAction(const std::string& why) {
     if (AuthorNote) {
         AuthorNote(text);
     } else {
-        std::fprintf(stderr, "%s\n", text.c_str());
+        std::fprintf(stderr, "%s\n", base::TerminalSafe(text).c_str());
     }
 }
 

@@ -1,16 +1,15 @@
 #include "speech/simple_outputs.h"
 
 #include "base/encoding.h"
+#include "base/terminal_text.h"
 
 namespace velmora::speech {
 
 void PrintOutput::Speak(const std::string& text) {
     if (out_) {
-        // Line breaks inside a text would split it into two lines of the transcript.
-        std::string line = base::Cp1251ToUtf8(text);
-        for (char& c : line) {
-            if (c == '\r' || c == '\n') c = ' ';
-        }
+        // One text, one line; a control character from a game file would
+        // drive the terminal that standard output may be.
+        const std::string line = base::TerminalSafe(base::Cp1251ToUtf8(text));
         std::fprintf(out_, "%s\n", line.c_str());
         std::fflush(out_);
     }

@@ -9,7 +9,9 @@
 
 namespace velmora::frontend {
 
-// A spoken text on one line: line breaks as "\n", backslashes doubled.
+// A spoken text on one line: line breaks as "\n", backslashes doubled, tab
+// as "\t", ESC as "\e", every other control byte (C1 controls included) and
+// each byte of broken UTF-8 as "\xHH".
 std::string TranscriptText(std::string_view utf8);
 
 class TranscriptWriter {

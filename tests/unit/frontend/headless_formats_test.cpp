@@ -166,5 +166,22 @@ TEST(Transcript, LinesForEveryEvent) {
     std::free(buf);
 }
 
+TEST(Transcript, TextFromAProjectCannotDriveTheTerminal) {
+    const struct {
+        std::string_view in, out;
+    } cases[] = {
+        {"Двор \\ сад", "Двор \\\\ сад"},
+        {"\x1b]0;title\a\x1b[2J\x1b[?1049h\x1b[6n", "\\e]0;title\\x07\\e[2J\\e[?1049h\\e[6n"},
+        {"a\tb", "a\\tb"},
+        {std::string_view("\0\x7f\x1f", 3), "\\x00\\x7F\\x1F"},
+        // C1 controls as UTF-8, broken UTF-8 (raw 1251, a cut sequence, an overlong form).
+        {"\xC2\x9B" "2J\xC2\xA0", "\\xC2\\x9B2J\xC2\xA0"},
+        {"\xCF\xF0\xE8", "\\xCF\\xF0\\xE8"},
+        {"\xD0", "\\xD0"},
+        {"\xC0\x9B", "\\xC0\\x9B"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(TranscriptText(c.in), c.out) << c.in;
+}
+
 }  // namespace
 }  // namespace velmora::frontend

@@ -118,5 +118,21 @@ TEST(PrintingSpeech, ThePrintOutputLeavesThePrintingToTheTerminal) {
     EXPECT_EQ(ended, 2);
 }
 
+// Without the terminal front end (the window with --speech print) the print
+// output writes to standard output itself, which may be the player's terminal.
+TEST(PrintingSpeech, ThePrintOutputAloneWritesNoControlByte) {
+    char* buf = nullptr;
+    size_t size = 0;
+    std::FILE* mem = open_memstream(&buf, &size);
+    ASSERT_NE(mem, nullptr);
+    {
+        speech::PrintOutput out(mem, {});
+        out.Speak(Cp("Экран: \x1b]0;title\x07\x1b[2J\x1b[?1049h\x1b[6nДвор\r\nдва") + "\x98");
+    }
+    std::fclose(mem);
+    EXPECT_EQ(std::string(buf, size), "Экран: ?]0;title??[2J?[?1049h?[6nДвор  два\xEF\xBF\xBD\n");
+    std::free(buf);
+}
+
 }  // namespace
 }  // namespace velmora::frontend
