@@ -1,50 +1,157 @@
-"""The program's icon: a lit lantern on a dark rounded square."""
+"""The program's icon: a lit lantern on a dark rounded square.
+
+One list of shapes on a 64-unit grid is both rasterised (PNG at every size the
+desktop asks for) and written as SVG, so the sizes never drift apart.
+"""
 import math
 
 from . import png
-from .scenes import Scene, flame
+from .canvas import Canvas
+from .scenes import FLAME_CORE, FLAME_MID, FLAME_OUT
 
-SIZE = 64
+GRID = 64
+RADIUS = 12  # of the rounded corners, in grid units
+SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+BACK_TOP, BACK_LOW = (28, 26, 52), (10, 10, 22)
+BRASS, DARK = (200, 150, 60), (110, 75, 30)
 
 
-def draw():
-    s = Scene(SIZE, SIZE, "night", 1, 0.0, "candle")
-    c = s.c
-    c.vgrad(0, SIZE, (28, 26, 52), (10, 10, 22), lit=True)
-    cx = SIZE / 2
-    c.glow(cx, 36, 30, (120, 80, 25), 1.0)
-    brass, dark = (200, 150, 60), (110, 75, 30)
-    # Ring and cap.
-    c.ellipse(cx, 9, 5, 4, brass, lit=True)
-    c.ellipse(cx, 9, 2.5, 2, (28, 26, 52), lit=True)
-    c.poly([(cx - 6, 13), (cx + 6, 13), (cx + 13, 21), (cx - 13, 21)], brass, lit=True)
-    c.rect(cx - 13, 20, cx + 13, 23, dark, lit=True)
-    # Glass with the flame inside.
-    c.rect(cx - 11, 23, cx + 11, 47, (255, 200, 110), lit=True)
-    c.glow(cx, 36, 12, (60, 40, 0), 1.0)
-    flame(s, cx, 43, 7, 16)
-    for x in (cx - 11, cx - 4, cx + 3, cx + 10):
-        c.rect(x, 23, x + 1.5, 47, dark, lit=True)
-    c.rect(cx - 13, 47, cx + 13, 51, brass, lit=True)
-    c.rect(cx - 15, 51, cx + 15, 54, dark, lit=True)
+def _flame(x, base, w, h):
+    """The scenes' flame at rest: three tongues, outer to core."""
+    out = []
+    for col, k in ((FLAME_OUT, 1.0), (FLAME_MID, 0.7), (FLAME_CORE, 0.4)):
+        hw, hh = w * k / 2, h * k
+        out.append(("poly", [(x - hw, base), (x - hw * 0.8, base - hh * 0.4), (x, base - hh),
+                             (x + hw * 0.8, base - hh * 0.4), (x + hw, base)], col))
+        out.append(("ellipse", x, base - hw * 0.2, hw, hw * 0.6, col))
+    return out
+
+
+def shapes():
+    cx = GRID / 2
+    s = [("glow", cx, 36, 30, (120, 80, 25)),
+         # Ring and cap.
+         ("ellipse", cx, 9, 5, 4, BRASS),
+         ("ellipse", cx, 9, 2.5, 2, BACK_TOP),
+         ("poly", [(cx - 6, 13), (cx + 6, 13), (cx + 13, 21), (cx - 13, 21)], BRASS),
+         ("rect", cx - 13, 20, cx + 13, 23, DARK),
+         # Glass with the flame inside.
+         ("rect", cx - 11, 23, cx + 11, 47, (255, 200, 110)),
+         ("glow", cx, 36, 12, (60, 40, 0))]
+    s += _flame(cx, 43, 7, 16)
+    s += [("rect", x, 23, x + 1.5, 47, DARK) for x in (cx - 11, cx - 4, cx + 3, cx + 10)]
+    s += [("rect", cx - 13, 47, cx + 13, 51, BRASS),
+          ("rect", cx - 15, 51, cx + 15, 54, DARK)]
+    return s
+
+
+def _draw(n):
+    """The shapes on an n-pixel canvas."""
+    k = n / GRID
+    c = Canvas(n, n)
+    c.vgrad(0, n, BACK_TOP, BACK_LOW, lit=True)
+    for shape in shapes():
+        kind, args, col = shape[0], shape[1:-1], shape[-1]
+        if kind == "glow":
+            cx, cy, r = args
+            c.glow(cx * k, cy * k, r * k, col, 1.0)
+        elif kind == "ellipse":
+            c.ellipse(*(a * k for a in args), col, lit=True)
+        elif kind == "poly":
+            c.poly([(x * k, y * k) for x, y in args[0]], col, lit=True)
+        else:
+            c.rect(*(a * k for a in args), col, lit=True)
     return c
 
 
-def encode():
-    c = draw()
-    r, g, b = c.channels()
-    rows = []
-    radius = 12
-    for y in range(SIZE):
-        row = bytearray()
-        for x in range(SIZE):
-            i = y * SIZE + x
-            # Rounded corners fade to transparent.
-            dx = max(0, radius - x - 0.5, x + 0.5 - (SIZE - radius))
-            dy = max(0, radius - y - 0.5, y + 0.5 - (SIZE - radius))
-            d = math.hypot(dx, dy)
-            alpha = max(0.0, min(1.0, radius - d + 0.5))
-            row += bytes((int(r[i]), int(g[i]), int(b[i]), int(alpha * 255)))
-        rows.append(row)
-    return png.encode(SIZE, SIZE, rows)
+def _corner_alpha(x, y, n, radius):
+    dx = max(0, radius - x, x - (n - radius))
+    dy = max(0, radius - y, y - (n - radius))
+    return max(0.0, min(1.0, radius - math.hypot(dx, dy) + 0.5))
 
+
+def encode(size=64):
+    """The icon as an RGBA PNG of size x size pixels, drawn larger and averaged
+    down so that the small sizes keep smooth edges."""
+    ss = max(1, -(-256 // size))
+    n = size * ss
+    r, g, b = _draw(n).channels()
+    radius = RADIUS * size / GRID
+    rows = []
+    for y in range(size):
+        row = bytearray()
+        for x in range(size):
+            acc = [0.0, 0.0, 0.0]
+            for sy in range(ss):
+                base = (y * ss + sy) * n + x * ss
+                for sx in range(ss):
+                    i = base + sx
+                    acc[0] += r[i]
+                    acc[1] += g[i]
+                    acc[2] += b[i]
+            m = ss * ss
+            alpha = _corner_alpha(x + 0.5, y + 0.5, size, radius)
+            row += bytes((int(acc[0] / m + 0.5), int(acc[1] / m + 0.5), int(acc[2] / m + 0.5),
+                          int(alpha * 255 + 0.5)))
+        rows.append(row)
+    return png.encode(size, size, rows)
+
+
+def _rgb(col):
+    return "#%02x%02x%02x" % tuple(max(0, min(255, int(v))) for v in col)
+
+
+def _num(v):
+    return ("%.3f" % v).rstrip("0").rstrip(".")
+
+
+def svg():
+    """The icon as SVG text on a 64-unit view box (the scalable icon)."""
+    out = ['<?xml version="1.0" encoding="UTF-8"?>',
+           '<!-- SPDX-License-Identifier: GPL-3.0-or-later -->',
+           '<!-- Generated by scripts/make-game-assets; edit scripts/velmora_assets/icon.py. -->',
+           '<svg xmlns="http://www.w3.org/2000/svg" width="64" height="64" viewBox="0 0 64 64">',
+           '<defs>',
+           '<clipPath id="square"><rect width="64" height="64" rx="%d"/></clipPath>' % RADIUS,
+           '<linearGradient id="back" x1="0" y1="0" x2="0" y2="1">'
+           '<stop offset="0" stop-color="%s"/><stop offset="1" stop-color="%s"/></linearGradient>'
+           % (_rgb(BACK_TOP), _rgb(BACK_LOW))]
+    body = []
+    glows = 0
+    for shape in shapes():
+        kind, args, col = shape[0], shape[1:-1], shape[-1]
+        if kind == "glow":
+            # The raster adds light falling off as (1 - d²/r²)²; on the dark
+            # ground a fading fill of the same colour looks the same.
+            cx, cy, r = args
+            glows += 1
+            stops = "".join('<stop offset="%s" stop-color="%s" stop-opacity="%s"/>'
+                            % (_num(t), _rgb(col), _num((1 - t * t) ** 2)) for t in (0, 0.25, 0.5, 0.75, 1))
+            out.append('<radialGradient id="glow%d">%s</radialGradient>' % (glows, stops))
+            body.append('<circle cx="%s" cy="%s" r="%s" fill="url(#glow%d)"/>'
+                        % (_num(cx), _num(cy), _num(r), glows))
+        elif kind == "ellipse":
+            cx, cy, rx, ry = args
+            body.append('<ellipse cx="%s" cy="%s" rx="%s" ry="%s" fill="%s"/>'
+                        % (_num(cx), _num(cy), _num(rx), _num(ry), _rgb(col)))
+        elif kind == "poly":
+            pts = " ".join("%s,%s" % (_num(x), _num(y)) for x, y in args[0])
+            body.append('<polygon points="%s" fill="%s"/>' % (pts, _rgb(col)))
+        else:
+            x0, y0, x1, y1 = args
+            body.append('<rect x="%s" y="%s" width="%s" height="%s" fill="%s"/>'
+                        % (_num(x0), _num(y0), _num(x1 - x0), _num(y1 - y0), _rgb(col)))
+    out.append('</defs>')
+    out.append('<g clip-path="url(#square)">')
+    out.append('<rect width="64" height="64" fill="url(#back)"/>')
+    out += body
+    out.append('</g>')
+    out.append('</svg>')
+    return ("\n".join(out) + "\n").encode("utf-8")
+
+
+def files():
+    """Every icon file under a hicolor theme folder: (relative path, bytes)."""
+    for size in SIZES:
+        yield "%dx%d/apps/velmora.png" % (size, size), encode(size)
+    yield "scalable/apps/velmora.svg", svg()

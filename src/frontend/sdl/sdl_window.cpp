@@ -3,7 +3,21 @@
 #include <algorithm>
 #include <string>
 
+#include "window_icon_png.h"
+
 namespace velmora::frontend::sdl {
+
+namespace {
+
+// The lantern of the desktop entry, for the task list and the window switcher.
+// Without it the window still works, so a failure is not reported.
+void SetIcon(SDL_Window* window) {
+    SDL_RWops* rw = SDL_RWFromConstMem(kWindowIconPng, sizeof kWindowIconPng);
+    const SurfacePtr icon(rw ? IMG_Load_RW(rw, 1) : nullptr);
+    if (icon) SDL_SetWindowIcon(window, icon.get());
+}
+
+}  // namespace
 
 SdlWindow::VideoStarted::VideoStarted() {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
@@ -23,6 +37,7 @@ SdlWindow::SdlWindow() {
     window_.reset(SDL_CreateWindow("Игра Вельмора", 0, 0, width, height,
                                    SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN));
     if (!window_) throw SdlError(std::string("no window: ") + SDL_GetError());
+    SetIcon(window_.get());
     renderer_.reset(SDL_CreateRenderer(window_.get(), -1, 0));
     if (!renderer_) renderer_.reset(SDL_CreateRenderer(window_.get(), -1, SDL_RENDERER_SOFTWARE));
     if (!renderer_) throw SdlError(std::string("no renderer: ") + SDL_GetError());
