@@ -27,6 +27,21 @@ bool InsideGitWorkTree(fs::path dir) {
     return false;
 }
 
+// The installed data folder and everything under /usr are the system's, to
+// be changed only by the package manager, even when root could write there.
+// Real paths are compared, so no symlink, "..", or /usr/games/../share
+// spelling of the folder gets past.
+bool SystemFolder(const fs::path& dir) {
+    std::error_code ec;
+    const fs::path real = fs::weakly_canonical(fs::absolute(dir), ec);
+    if (ec) return true;  // unsure: written nowhere
+    const fs::path installed =
+        fs::weakly_canonical(ExecutableFolder().parent_path() / "share" / "velmora", ec);
+    if (!ec && real == installed) return true;
+    auto part = real.begin();
+    return part != real.end() && ++part != real.end() && *part == "usr";
+}
+
 bool HoldsProject(const fs::path& dir) {
     std::error_code ec;
     return fs::is_directory(dir, ec) && base::FindPath(dir, "game.ini").has_value();
@@ -77,11 +92,12 @@ fs::path UserDataFolder() {
 }
 
 // Settings and saved games go beside a game the player unpacked or named,
-// unless it is read-only or a source checkout; the installed data is never
-// written, even by root.
+// unless it is read-only, a source checkout, the installed data or under
+// /usr: those are never written, even by root.
 fs::path StateFolder(const GameRoot& root) {
     const bool own = root.kind == RootKind::Given || root.kind == RootKind::Portable;
-    if (own && !InsideGitWorkTree(root.path) && ::access(root.path.c_str(), W_OK) == 0)
+    if (own && !InsideGitWorkTree(root.path) && !SystemFolder(root.path) &&
+        ::access(root.path.c_str(), W_OK) == 0)
         return root.path;
     fs::path state = UserDataFolder();
     std::error_code ec;

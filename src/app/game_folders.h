@@ -35,8 +35,9 @@ std::optional<GameRoot> FindGameRoot(const std::string& given,
                                      std::vector<std::filesystem::path>* lookedIn);
 
 // Where main.ini, Saves/ and Settings/ go: a given or portable root itself
-// when it is writable and not in a source checkout; else (always for the
-// installed data and a checkout) $XDG_DATA_HOME/velmora, created.
+// when it is writable, not in a source checkout, not the installed data
+// (however it is named) and not under /usr; else $XDG_DATA_HOME/velmora,
+// created.
 std::filesystem::path StateFolder(const GameRoot& root);
 
 // $XDG_DATA_HOME/velmora, else ~/.local/share/velmora (not created).
