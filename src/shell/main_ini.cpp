@@ -48,7 +48,7 @@ bool MainIni::VolumeStep(int delta) {
     return true;
 }
 
-void MainIni::WriteUser(const char* key, int32_t value) const {
+void MainIni::WriteUser(const char* key, const std::string& value) const {
     // The first change copies the settings that ship with the game. The
     // player's folder may not exist yet, shipped settings or none: a write
     // into it would fail.
@@ -59,7 +59,7 @@ void MainIni::WriteUser(const char* key, int32_t value) const {
             fs::copy_file(*shipped, path_, ec);
         }
     }
-    base::WriteProfileString(path_, "User", key, std::to_string(value));
+    base::WriteProfileString(path_, "User", key, value);
 }
 
 }  // namespace velmora::shell

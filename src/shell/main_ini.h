@@ -1,6 +1,6 @@
 // main.ini: the player's settings. [Proj] Current names the project; [User]
 // Speed, MidiVol and Voice are the speech rate, the music volume and the
-// voice. The speed and volume keys write their keys back.
+// voice. The speed and volume keys write their keys back, and --voice its own.
 #pragma once
 
 #include <cstdint>
@@ -28,8 +28,11 @@ public:
     bool VolumeStep(int delta);
     // Writes Speed or MidiVol as it is now into [User]; the first write copies
     // the shipped settings. Throws base::FileError when it cannot be written.
-    void WriteSpeed() const { WriteUser("Speed", Speed); }
-    void WriteMidiVol() const { WriteUser("MidiVol", MidiVol); }
+    void WriteSpeed() const { WriteUser("Speed", std::to_string(Speed)); }
+    void WriteMidiVol() const { WriteUser("MidiVol", std::to_string(MidiVol)); }
+    // Writes [User] Voice (code page 1251; empty: a Russian voice of the
+    // engine's choosing) the same way.
+    void WriteVoice(const std::string& voice) const { WriteUser("Voice", voice); }
 
     const std::filesystem::path& Path() const { return path_; }
 
@@ -43,7 +46,7 @@ private:
     // (missing) path.
     static std::filesystem::path ReadFrom(const std::filesystem::path& programFolder,
                                           const std::filesystem::path& stateFolder);
-    void WriteUser(const char* key, int32_t value) const;
+    void WriteUser(const char* key, const std::string& value) const;
 
     std::filesystem::path programFolder_;
     std::filesystem::path stateFolder_;

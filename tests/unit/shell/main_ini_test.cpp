@@ -76,6 +76,15 @@ TEST(MainIni, TheFirstWriteKeepsTheShippedSettings) {
     EXPECT_EQ(again.MidiVol, 20);
     EXPECT_EQ(again.Current, "Projects\\Castle");
     EXPECT_EQ(program.Read("main.ini"), kShipped);
+    // The voice is kept in code page 1251 beside the rest; "" forgets it.
+    again.WriteVoice(Ru("Ирина"));
+    EXPECT_EQ(MainIni::ReadVoice(program.path(), state.path() / "velmora"), Ru("Ирина"));
+    EXPECT_NE(state.Read("velmora/main.ini").find("Voice=" + Ru("Ирина") + "\r\n"), std::string::npos);
+    again.WriteVoice("");
+    EXPECT_EQ(MainIni::ReadVoice(program.path(), state.path() / "velmora"), "");
+    again.Read();
+    EXPECT_EQ(again.Speed, 90);
+    EXPECT_EQ(again.Current, "Projects\\Castle");
 
     state.Write("blocked", "a file where the folder should be");
     MainIni blocked(program.path(), state.path() / "blocked");
