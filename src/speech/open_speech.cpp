@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "base/cp1251.h"
+#include "base/encoding.h"
+#include "base/terminal_text.h"
 #include "speech/espeak_output.h"
 #include "speech/simple_outputs.h"
 #include "speech/speechd_output.h"
@@ -44,21 +46,41 @@ const char* StepName(Step step) {
     return "";
 }
 
-std::unique_ptr<SpeechOutput> TryStep(Step step, const SpeechSetup& s) {
+// Says once when the voice the player named is not the one speaking.
+void TellUnknownVoice(const SpeechSetup& s, const char* engine, std::ostream* report) {
+    if (report == nullptr) return;
+    *report << "velmora: speech: " << engine << " has no voice named "
+            << base::TerminalSafe(base::Cp1251ToUtf8(s.voiceName))
+            << "; its default voice speaks\n";
+}
+
+std::unique_ptr<SpeechOutput> TryStep(Step step, const SpeechSetup& s, std::ostream* report) {
     switch (step) {
         case Step::RunningDaemon:
-            return SpeechdOutput::Open(false, 0, s.post, s.cue);
-        case Step::StartedDaemon:
-            return SpeechdOutput::Open(true, s.spawnTimeoutMs, s.post, s.cue);
-        case Step::Espeak:
-            return EspeakOutput::Open(s.voiceName, s.post, s.beep);
+        case Step::StartedDaemon: {
+            auto out = step == Step::RunningDaemon
+                           ? SpeechdOutput::Open(false, 0, s.post, s.cue)
+                           : SpeechdOutput::Open(true, s.spawnTimeoutMs, s.post, s.cue);
+            if (!out) return nullptr;
+            out->report = report;
+            if (!s.voiceName.empty() && !out->SetVoice(base::Cp1251ToUtf8(s.voiceName))) {
+                TellUnknownVoice(s, "speech-dispatcher", report);
+            }
+            return out;
+        }
+        case Step::Espeak: {
+            auto out = EspeakOutput::Open(s.voiceName, s.post, s.beep);
+            if (out && !s.voiceName.empty() && !out->NamedVoiceFound()) {
+                TellUnknownVoice(s, "espeak-ng", report);
+            }
+            return out;
+        }
         case Step::Print:
             return std::make_unique<PrintOutput>(stdout, s.post);
     }
     return nullptr;
 }
 
-// "zle/ru-LV" is named "ru-lv", as languages are written.
 std::string ShortEspeakName(const std::string& identifier) {
     std::string name = EspeakShortName(identifier);
     for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -89,7 +111,7 @@ std::optional<SpeechChoice> ParseSpeechChoice(std::string_view name) {
 std::unique_ptr<SpeechOutput> OpenSpeechOutput(const SpeechSetup& setup, std::ostream* report) {
     const std::vector<Step> order = SpeechOrder(setup.choice);
     for (size_t i = 0; i < order.size(); ++i) {
-        if (auto out = TryStep(order[i], setup)) return out;
+        if (auto out = TryStep(order[i], setup, report)) return out;
         // Finding no daemon running is how the automatic choice looks for
         // one, not a failure; the other steps really tried to start.
         if (order[i] == Step::RunningDaemon || !report) continue;

@@ -7,7 +7,10 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <strings.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -20,6 +23,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <mutex>
 #include <optional>
 #include <string_view>
@@ -219,6 +223,7 @@ private:
 // ours. So the socket is shut down first, the reader closes it and quits, and
 // spd_close is kept off the number.
 void CloseConnection(SPDConnection* c, int witness) {
+    if (c == nullptr) return;
     if (witness >= 0) {
         ::shutdown(witness, SHUT_RDWR);
         const auto end = Clock::now() + std::chrono::seconds(1);
@@ -227,22 +232,66 @@ void CloseConnection(SPDConnection* c, int witness) {
         }
         if (!SameSocket(c->socket, witness)) c->socket = -1;
     }
-    spd_close(c);
+    WithoutSigpipe([c] { spd_close(c); });
 }
 
 struct Connection {
     SPDConnection* c = nullptr;
     UniqueFd witness;
+    pid_t started = 0;  // the daemon we started for it, if we did
 };
+
+// The daemon we started on this socket path: it leaves its starter behind,
+// and the credentials of its socket name that starter, so it is found by
+// the command line we gave it.
+pid_t DaemonStartedOn(const std::string& path, pid_t starter) {
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir("/proc"), &::closedir);
+    if (!dir) return 0;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        char* end = nullptr;
+        const long pid = std::strtol(entry->d_name, &end, 10);
+        if (end == entry->d_name || *end != 0 || pid == starter) continue;
+        std::ifstream in(std::string("/proc/") + entry->d_name + "/cmdline", std::ios::binary);
+        std::vector<std::string> args;
+        for (std::string arg; std::getline(in, arg, '\0');) args.push_back(std::move(arg));
+        if (args.empty() || args[0].find("speech-dispatcher") == std::string::npos) continue;
+        for (size_t i = 1; i + 1 < args.size(); ++i) {
+            if (args[i] == "--socket-path" && args[i + 1] == path) return static_cast<pid_t>(pid);
+        }
+    }
+    return 0;
+}
+
+bool IsSpeechDispatcher(pid_t pid) {
+    // The kernel keeps 15 letters of a command's name.
+    std::ifstream in("/proc/" + std::to_string(pid) + "/comm");
+    std::string name;
+    return std::getline(in, name) && name == std::string("speech-dispatcher").substr(0, 15);
+}
+
+// Stops a daemon we started. It is asked first; one without a sound device
+// ignores that, hanging on its way out, and is killed. At most two seconds.
+void StopDaemon(pid_t pid) {
+    // A pidfd keeps naming this process even if its number is reused.
+    UniqueFd process(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
+    if (!process.Valid() || !IsSpeechDispatcher(pid)) return;
+    for (const int signal : {SIGTERM, SIGKILL}) {
+        if (::syscall(SYS_pidfd_send_signal, process.Get(), signal, nullptr, 0) != 0) return;
+        pollfd ended{process.Get(), POLLIN, 0};
+        if (::poll(&ended, 1, 1000) == 1) return;
+    }
+}
 
 Connection Connect(const std::optional<std::string>& path, int probeMs) {
     if (!path) {
         // A network address: left to libspeechd, unwatched.
         char* error = nullptr;
-        SPDConnection* c =
-            spd_open2("velmora", "main", nullptr, SPD_MODE_THREADED, nullptr, 0, &error);
+        SPDConnection* c = nullptr;
+        WithoutSigpipe([&] {
+            c = spd_open2("velmora", "main", nullptr, SPD_MODE_THREADED, nullptr, 0, &error);
+        });
         std::free(error);
-        return {c, {}};
+        return {c, {}, 0};
     }
     if (!DaemonAnswers(*path, probeMs)) return {};
     SPDConnection* c = nullptr;
@@ -251,7 +300,9 @@ Connection Connect(const std::optional<std::string>& path, int probeMs) {
         CallWatch watch([&path] { ShutDownConnectionsTo(*path); });
         inTime = watch.Run(kAnswerBound, [&] {
             char* error = nullptr;
-            c = spd_open2("velmora", "main", nullptr, SPD_MODE_THREADED, nullptr, 0, &error);
+            WithoutSigpipe([&] {
+                c = spd_open2("velmora", "main", nullptr, SPD_MODE_THREADED, nullptr, 0, &error);
+            });
             std::free(error);
         });
     }
@@ -260,25 +311,29 @@ Connection Connect(const std::optional<std::string>& path, int probeMs) {
     if (!witness.Valid()) {
         // The reader lost the daemon and closed the socket already.
         c->socket = -1;
-        spd_close(c);
+        WithoutSigpipe([c] { spd_close(c); });
         return {};
     }
     if (!inTime) {
         CloseConnection(c, witness.Get());
         return {};
     }
-    return {c, std::move(witness)};
+    return {c, std::move(witness), 0};
 }
 
 // Starts the daemon the way libspeechd would, but without waiting on it:
-// "speech-dispatcher --spawn" starts the daemon and returns. The daemon may
-// outlive us: it gets none of our files, and its log lines stay off our screen.
+// "speech-dispatcher --spawn" starts the daemon and returns. It gets none of
+// our files, and its log lines stay off our screen. We stop it when we end;
+// should we be killed first, it ends by itself five seconds after its last
+// client, whatever its configuration says (where it can: without a sound
+// device it may hang on its way out).
 pid_t SpawnDaemon(const std::optional<std::string>& path) {
-    std::string arg0 = "speech-dispatcher", arg1 = "--spawn", arg2 = "--communication-method",
-                arg3 = "unix_socket", arg4 = "--socket-path", arg5 = path.value_or("");
-    char* argv[] = {arg0.data(), arg1.data(), arg2.data(), arg3.data(), arg4.data(), arg5.data(),
-                    nullptr};
-    if (!path) argv[2] = nullptr;
+    std::string arg0 = "speech-dispatcher", arg1 = "--spawn", arg2 = "--timeout", arg3 = "5",
+                arg4 = "--communication-method", arg5 = "unix_socket", arg6 = "--socket-path",
+                arg7 = path.value_or("");
+    char* argv[] = {arg0.data(), arg1.data(), arg2.data(), arg3.data(), arg4.data(),
+                    arg5.data(), arg6.data(), arg7.data(), nullptr};
+    if (!path) argv[4] = nullptr;
     posix_spawn_file_actions_t actions;
     if (::posix_spawn_file_actions_init(&actions) != 0) return -1;
     const bool prepared =
@@ -293,14 +348,169 @@ pid_t SpawnDaemon(const std::optional<std::string>& path) {
     return spawned ? pid : -1;
 }
 
+// Starts a daemon and connects to it, waiting until the deadline at most
+// or until stopping() says so.
+Connection StartAndConnect(const std::optional<std::string>& path, Clock::time_point deadline,
+                           const std::function<bool()>& stopping) {
+    Connection conn;
+    pid_t child = SpawnDaemon(path);
+    // A daemon just started needs a moment before it answers.
+    while (conn.c == nullptr && child >= 0 && Clock::now() < deadline &&
+           !(stopping && stopping())) {
+        std::this_thread::sleep_for(milliseconds(100));
+        int status = 0;
+        if (child > 0 && ::waitpid(child, &status, WNOHANG) == child) {
+            child = 0;
+            // It refused to start, as when another daemon holds the place.
+            if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) break;
+        }
+        const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now());
+        conn = Connect(path, static_cast<int>(std::clamp<milliseconds::rep>(left.count(), 1,
+                                                                            kProbeMs)));
+    }
+    if (child > 0 && ::waitpid(child, nullptr, WNOHANG) == 0 && conn.c == nullptr) {
+        // Still starting after all this time: it hangs too.
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+    }
+    if (conn.c != nullptr && path) conn.started = DaemonStartedOn(*path, child);
+    return conn;
+}
+
 SPDConnection* Conn(void* c) { return static_cast<SPDConnection*>(c); }
 
+constexpr int kMostReconnections = 20;  // a daemon that keeps failing is given up at last
+const char kVoiceBack[] = "Голос восстановлен.";
+
 }  // namespace
+
+void WithoutSigpipe(const std::function<void()>& call) {
+    sigset_t pipe, old, pending;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    ::pthread_sigmask(SIG_BLOCK, &pipe, &old);
+    // One pending before us is not ours to take away.
+    const bool before = ::sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE) == 1;
+    call();
+    if (!before && ::sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE) == 1) {
+        const timespec now{};
+        ::sigtimedwait(&pipe, nullptr, &now);
+    }
+    ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
+}
 
 struct SpeechdOutput::Guard {
     explicit Guard(UniqueFd fd) : witness(std::move(fd)) {}
     UniqueFd witness;  // before the watch, which cuts through it
     CallWatch watch{[fd = witness.Get()] { ::shutdown(fd, SHUT_RDWR); }};
+};
+
+// Watches the connection from a thread of its own. When the daemon goes
+// away or is cut loose, it ends the text being spoken (no end would come),
+// then seeks the daemon again, starting one if need be, a few times with
+// growing pauses. A connection it makes waits for the output's own thread to
+// take it, and is used there only.
+class SpeechdOutput::Keeper {
+public:
+    Keeper(SpeechdOutput& out, std::optional<std::string> path, int witness)
+        : out_(out), path_(std::move(path)), watched_(witness),
+          wake_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)), thread_([this] { Run(); }) {}
+    ~Keeper() { Stop(); }
+    Keeper(const Keeper&) = delete;
+    Keeper& operator=(const Keeper&) = delete;
+
+    void Stop() {
+        stop_ = true;
+        Wake();
+        if (thread_.joinable()) thread_.join();
+    }
+    // The witness of a connection just taken.
+    void Watch(int witness) {
+        {
+            std::lock_guard lock(m_);
+            watched_ = witness;
+        }
+        Wake();
+    }
+    std::optional<Connection> TakeFresh() {
+        std::lock_guard lock(m_);
+        std::optional<Connection> fresh = std::move(fresh_);
+        fresh_.reset();
+        return fresh;
+    }
+    bool GaveUp() const { return gaveUp_; }
+
+private:
+    void Wake() {
+        const uint64_t one = 1;
+        [[maybe_unused]] const ssize_t written = ::write(wake_.Get(), &one, sizeof one);
+    }
+    // Waits for the time or a wake; false once stopping.
+    bool Pause(int ms) {
+        pollfd p{wake_.Get(), POLLIN, 0};
+        ::poll(&p, 1, ms);
+        uint64_t count = 0;
+        [[maybe_unused]] const ssize_t got = ::read(wake_.Get(), &count, sizeof count);
+        return !stop_;
+    }
+
+    void Run() {
+        int reconnections = 0;
+        while (!stop_) {
+            int fd = -1;
+            {
+                std::lock_guard lock(m_);
+                fd = watched_;
+            }
+            // Only the hang-up: the daemon's notices on the socket are libspeechd's to read.
+            pollfd p[2] = {{wake_.Get(), POLLIN, 0}, {fd, POLLRDHUP, 0}};
+            if (::poll(p, 2, -1) <= 0) continue;
+            if (p[0].revents != 0) {
+                Pause(0);
+                continue;
+            }
+            if ((p[1].revents & (POLLRDHUP | POLLHUP | POLLERR | POLLNVAL)) == 0) continue;
+            {
+                std::lock_guard lock(m_);
+                watched_ = -1;
+            }
+            out_.lost_ = true;
+            if (out_.inFlight_.exchange(false) && out_.post_) out_.post_(SpeechEvent::SpeechEnded);
+            Connection found;
+            if (reconnections < kMostReconnections) found = Seek();
+            if (found.c == nullptr) {
+                gaveUp_ = !stop_;
+                continue;
+            }
+            ++reconnections;
+            std::lock_guard lock(m_);
+            fresh_ = std::move(found);
+        }
+    }
+
+    Connection Seek() {
+        int pause = std::max(out_.reconnectDelayMs.load(), 0);
+        for (int i = 0; i < out_.reconnectAttempts.load(); ++i, pause *= 2) {
+            if (!Pause(pause)) return {};
+            Connection conn = Connect(path_, kProbeMs);
+            if (conn.c == nullptr) {
+                conn = StartAndConnect(path_, Clock::now() + std::chrono::seconds(3),
+                                       [this] { return stop_.load(); });
+            }
+            if (conn.c != nullptr) return conn;
+        }
+        return {};
+    }
+
+    SpeechdOutput& out_;
+    const std::optional<std::string> path_;
+    std::mutex m_;
+    int watched_;
+    std::optional<Connection> fresh_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> gaveUp_{false};
+    UniqueFd wake_;
+    std::thread thread_;  // last: it starts once the rest exists
 };
 
 std::vector<SpeechdVoice> ListSpeechdVoices() {
@@ -344,45 +554,18 @@ std::unique_ptr<SpeechdOutput> SpeechdOutput::Open(bool autospawn, int timeoutMs
     const auto deadline = Clock::now() + milliseconds(std::max(timeoutMs, 0));
     const std::optional<std::string> path = DaemonSocket();
     Connection conn = Connect(path, kProbeMs);
-    if (conn.c == nullptr && autospawn) {
-        pid_t child = SpawnDaemon(path);
-        // A daemon just started needs a moment before it answers.
-        while (conn.c == nullptr && child >= 0 && Clock::now() < deadline) {
-            std::this_thread::sleep_for(milliseconds(100));
-            int status = 0;
-            if (child > 0 && ::waitpid(child, &status, WNOHANG) == child) {
-                child = 0;
-                // It refused to start, as when another daemon holds the place.
-                if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) break;
-            }
-            const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now());
-            conn = Connect(path, static_cast<int>(std::clamp<milliseconds::rep>(left.count(), 1,
-                                                                                kProbeMs)));
-        }
-        if (child > 0 && ::waitpid(child, nullptr, WNOHANG) == 0 && conn.c == nullptr) {
-            // Still starting after all this time: it hangs too.
-            ::kill(child, SIGKILL);
-            ::waitpid(child, nullptr, 0);
-        }
-    }
+    if (conn.c == nullptr && autospawn) conn = StartAndConnect(path, deadline, nullptr);
     if (conn.c == nullptr) return nullptr;
-    SPDConnection* c = conn.c;
-    auto out = std::make_unique<SpeechdOutput>(c, std::move(post), std::move(cue));
+    auto out = std::make_unique<SpeechdOutput>(conn.c, std::move(post), std::move(cue));
+    out->started_ = conn.started;  // from here on stopped with the output
     if (conn.witness.Valid()) {
         out->guard_ = std::make_unique<Guard>(std::move(conn.witness));
     }
-    c->callback_begin = &OnBegin;
-    c->callback_end = &OnEnd;
-    c->callback_cancel = &OnCancel;
     g_active = out.get();
-    bool notified = false;
-    const bool answered = out->Call([&] {
-        notified = spd_set_notification_on(c, SPD_BEGIN) == 0 &&
-                   spd_set_notification_on(c, SPD_END) == 0 &&
-                   spd_set_notification_on(c, SPD_CANCEL) == 0;
-        spd_set_language(c, "ru");
-    });
-    if (!answered || !notified) return nullptr;
+    if (!out->Prepare()) return nullptr;
+    if (out->guard_) {
+        out->keeper_ = std::make_unique<Keeper>(*out, path, out->guard_->witness.Get());
+    }
     return out;
 }
 
@@ -390,25 +573,132 @@ SpeechdOutput::SpeechdOutput(void* connection, PostSpeechEvent post, std::functi
     : connection_(connection), post_(std::move(post)), cue_(std::move(cue)) {}
 
 SpeechdOutput::~SpeechdOutput() {
+    if (keeper_) {
+        keeper_->Stop();
+        if (std::optional<Connection> fresh = keeper_->TakeFresh()) {
+            CloseConnection(fresh->c, fresh->witness.Get());
+            if (fresh->started > 0 && fresh->started != started_) StopDaemon(fresh->started);
+        }
+        keeper_.reset();
+    }
     g_active = nullptr;
     CloseConnection(Conn(connection_), guard_ ? guard_->witness.Get() : -1);
+    guard_.reset();
+    if (started_ > 0) StopDaemon(started_);
 }
 
-bool SpeechdOutput::Call(const std::function<void()>& call) {
+bool SpeechdOutput::Prepare() {
+    SPDConnection* c = Conn(connection_);
+    c->callback_begin = &OnBegin;
+    c->callback_end = &OnEnd;
+    c->callback_cancel = &OnCancel;
+    bool notified = false;
+    const bool answered = Invoke([&] {
+        notified = spd_set_notification_on(c, SPD_BEGIN) == 0 &&
+                   spd_set_notification_on(c, SPD_END) == 0 &&
+                   spd_set_notification_on(c, SPD_CANCEL) == 0;
+        spd_set_language(c, "ru");
+        if (!voice_.empty()) spd_set_synthesis_voice(c, voice_.c_str());
+        if (rate_ >= 0) spd_set_voice_rate(c, SpeechdRateFor(rate_));
+    });
+    return answered && notified;
+}
+
+void SpeechdOutput::Adopt() {
+    if (!keeper_ || !lost_) return;
+    std::optional<Connection> fresh = keeper_->TakeFresh();
+    if (!fresh) {
+        if (keeper_->GaveUp() && !giveUpTold_ && report != nullptr) {
+            *report << "velmora: speech: speech-dispatcher did not come back; no voice\n";
+        }
+        giveUpTold_ = giveUpTold_ || keeper_->GaveUp();
+        return;
+    }
+    CloseConnection(Conn(connection_), guard_->witness.Get());
+    guard_.reset();
+    connection_ = fresh->c;
+    guard_ = std::make_unique<Guard>(std::move(fresh->witness));
+    if (fresh->started > 0) {
+        if (started_ > 0 && started_ != fresh->started) StopDaemon(started_);
+        started_ = fresh->started;
+    }
+    // A new daemon numbers its messages from 1 again.
+    latest_ = 0;
+    inFlight_ = false;
+    lost_ = false;
+    keeper_->Watch(guard_->witness.Get());
+    if (!Prepare()) {
+        // Let the keeper see it go and try again.
+        lost_ = true;
+        ::shutdown(guard_->witness.Get(), SHUT_RDWR);
+        return;
+    }
+    lossTold_ = false;
+    welcomeBack_ = true;
+    if (report != nullptr) *report << "velmora: speech: speech-dispatcher is back\n";
+}
+
+bool SpeechdOutput::Invoke(const std::function<void()>& call) {
     if (lost_) return false;
     if (!guard_) {
-        call();
+        WithoutSigpipe(call);
         return true;
     }
-    if (guard_->watch.Run(kAnswerBound, call)) return true;
+    // libspeechd's reader closes the socket when the daemon goes; the number
+    // may be another file of ours by now.
+    if (!SameSocket(Conn(connection_)->socket, guard_->witness.Get())) {
+        lost_ = true;
+        return false;
+    }
+    if (guard_->watch.Run(kAnswerBound, [&call] { WithoutSigpipe(call); })) return true;
     lost_ = true;
     return false;
 }
 
+bool SpeechdOutput::Call(const std::function<void()>& call) {
+    Adopt();
+    if (Invoke(call)) return true;
+    if (!lossTold_ && report != nullptr) {
+        *report << "velmora: speech: speech-dispatcher was lost; "
+                << (keeper_ ? "reconnecting" : "no voice") << '\n';
+    }
+    lossTold_ = true;
+    return false;
+}
+
+bool SpeechdOutput::SetVoice(const std::string& utf8Name) {
+    std::vector<std::string> names;
+    Call([&] {
+        SPDVoice** list = spd_list_synthesis_voices(Conn(connection_));
+        for (SPDVoice** v = list; v != nullptr && *v != nullptr; ++v) {
+            if ((*v)->name != nullptr) names.emplace_back((*v)->name);
+        }
+        free_spd_voices(list);
+    });
+    auto found = std::find(names.begin(), names.end(), utf8Name);
+    if (found == names.end()) {
+        found = std::find_if(names.begin(), names.end(), [&](const std::string& n) {
+            return ::strcasecmp(n.c_str(), utf8Name.c_str()) == 0;
+        });
+    }
+    voice_ = found == names.end() ? std::string() : *found;
+    if (voice_.empty()) return false;
+    Call([&] { spd_set_synthesis_voice(Conn(connection_), voice_.c_str()); });
+    return true;
+}
+
 void SpeechdOutput::Speak(const std::string& text) {
-    const std::string utf8 = base::Cp1251ToUtf8(text);
+    Adopt();
+    std::string utf8;
+    if (welcomeBack_ && !lost_) {
+        utf8 = kVoiceBack;
+        utf8 += ' ';
+        welcomeBack_ = false;
+    }
+    utf8 += base::Cp1251ToUtf8(text);
     spokenAt = Now();
     beganAt = 0;
+    inFlight_ = true;
     // Text priority: a newer text of ours cancels the one being spoken.
     handing_ = true;
     int id = -1;
@@ -416,7 +706,9 @@ void SpeechdOutput::Speak(const std::string& text) {
     if (answered && id > 0) latest_ = id;
     handing_ = false;
     // Not taken: no end will come, and whoever waits for one would wait for ever.
-    if ((!answered || id <= 0) && post_) post_(SpeechEvent::SpeechEnded);
+    if ((!answered || id <= 0) && inFlight_.exchange(false) && post_) {
+        post_(SpeechEvent::SpeechEnded);
+    }
 }
 
 void SpeechdOutput::OnNotice(SpeechdNotice notice, size_t messageId) {
@@ -427,7 +719,9 @@ void SpeechdOutput::OnNotice(SpeechdNotice notice, size_t messageId) {
     if (notice == SpeechdNotice::Begin && (id > latest || (id == latest && !handing))) {
         beganAt = Now();
     }
-    if (SpeechdNoticeEndsSpeech(notice, id, latest, handing) && post_) {
+    // One end per text, whoever sees it first: the daemon, or the keeper seeing it go.
+    if (SpeechdNoticeEndsSpeech(notice, id, latest, handing) && inFlight_.exchange(false) &&
+        post_) {
         post_(SpeechEvent::SpeechEnded);
     }
 }
@@ -441,6 +735,7 @@ void SpeechdOutput::Cue(int number) {
 }
 
 void SpeechdOutput::SetRate(int setting) {
+    rate_ = setting;
     Call([&] { spd_set_voice_rate(Conn(connection_), SpeechdRateFor(setting)); });
 }
 

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -36,11 +37,16 @@ enum class SpeechdNotice { Begin, End, Cancel };
 bool SpeechdNoticeEndsSpeech(SpeechdNotice notice, long long messageId, long long latestId,
                              bool handing);
 
+// Runs call with SIGPIPE held back in this thread: libspeechd writes with
+// write(2), and a daemon gone meanwhile would otherwise end the game.
+void WithoutSigpipe(const std::function<void()>& call);
+
 class SpeechdOutput : public SpeechOutput {
 public:
     // Connects to a running daemon; with autospawn, starts one and waits for
     // it at most timeoutMs. Null when there is none, or when it does not
     // answer: no call to the daemon waits longer than a moment for its answer.
+    // A daemon started here is stopped when the output ends.
     static std::unique_ptr<SpeechdOutput> Open(bool autospawn, int timeoutMs, PostSpeechEvent post,
                                                std::function<void(int)> cue);
     // connection: libspeechd's SPDConnection (kept opaque so its header stays inside).
@@ -56,19 +62,42 @@ public:
     // Cuts off the text being spoken (the player silenced the voice).
     void AudioReset() override;
 
+    // The daemon's voice named (UTF-8; exactly, else without regard to the
+    // case of Latin letters), kept across reconnections. False, and the
+    // daemon's default voice, when it has none of that name.
+    bool SetVoice(const std::string& utf8Name);
+
+    // Where the loss of the daemon and its return are told (one line each).
+    std::ostream* report = nullptr;
+    // How often, and how long at most between attempts, a lost daemon is
+    // sought again before the voice is given up.
+    std::atomic<int> reconnectAttempts{5};
+    std::atomic<int> reconnectDelayMs{250};  // doubled after each failed attempt
+
     // For measurements: when the last text was handed over and when the daemon began it.
     std::atomic<int64_t> spokenAt{0};
     std::atomic<int64_t> beganAt{0};
 
     void OnNotice(SpeechdNotice notice, size_t messageId);  // from libspeechd's thread
 
-    // The daemon stopped answering and was let go: texts end at once, unspoken.
+    // The daemon stopped answering or went away: texts end at once, unspoken,
+    // until a new connection is made.
     bool Lost() const { return lost_.load(); }
+    // The daemon this output started and will stop (0: none).
+    int StartedDaemon() const { return started_; }
 
 private:
     struct Guard;
-    // Runs one call to the daemon within its bound; false when it failed to.
+    class Keeper;
+    // Runs one call to the daemon within its bound, on a connection the
+    // keeper made if there is one; false when it failed to.
     bool Call(const std::function<void()>& call);
+    // The call alone, on the connection as it is.
+    bool Invoke(const std::function<void()>& call);
+    // Takes a connection the keeper made, when there is one.
+    void Adopt();
+    // Notices, language, voice and rate on a new connection.
+    bool Prepare();
 
     void* connection_;
     PostSpeechEvent post_;
@@ -76,7 +105,15 @@ private:
     std::atomic<long long> latest_{0};
     std::atomic<bool> handing_{false};
     std::atomic<bool> lost_{false};
-    std::unique_ptr<Guard> guard_;  // null for a daemon we cannot watch (a network address)
+    std::atomic<bool> inFlight_{false};  // a text handed over has not ended yet
+    std::string voice_;                  // UTF-8, as the daemon names it; empty: its default
+    int rate_ = -1;                      // the setting last set; -1: none
+    bool lossTold_ = false;
+    bool giveUpTold_ = false;
+    bool welcomeBack_ = false;           // the next text says the voice is back
+    int started_ = 0;
+    std::unique_ptr<Guard> guard_;    // null for a daemon we cannot watch (a network address)
+    std::unique_ptr<Keeper> keeper_;  // last: its thread ends before the rest
 };
 
 }  // namespace velmora::speech

@@ -3,23 +3,28 @@
 #include <gtest/gtest.h>
 
 #include <poll.h>
+#include <pthread.h>
 #include <signal.h>
 #include <strings.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/syscall.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <optional>
+#include <sstream>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -172,6 +177,31 @@ TEST(Espeak, VoiceChoiceAndRate) {
     EXPECT_EQ(ChooseEspeakVoice(voices, "sit/ru"), "Russian");
     EXPECT_EQ(ChooseEspeakVoice(voices, "Nobody"), "Russian_Latvia");
     EXPECT_EQ(ChooseEspeakVoice({{"English", "en", {"en"}}}, ""), "");
+    // By name, identifier or its last part, with a variant: what a player may write.
+    const std::vector<EspeakVoice> variants = {{"female3", "!v/f3", {"variant"}},
+                                               {"Alex", "!v/Alex", {"variant"}}};
+    const struct {
+        const char* wanted;
+        std::optional<std::string> found;
+    } rows[] = {
+        {"ru", "Russian"},
+        {"RU-lv", "Russian_Latvia"},
+        {"russian", "Russian"},
+        {"ru+f3", "Russian+f3"},
+        {"ru-lv+FEMALE3", "Russian_Latvia+f3"},
+        {"Russian+alex", "Russian+Alex"},
+        {"ru+nobody", std::nullopt},  // espeak-ng would take it and speak plainly
+        {"ru+", std::nullopt},
+        {"+f3", std::nullopt},
+        {"nobody", std::nullopt},
+        {"", std::nullopt},
+        {"\xD0\xF3\xF1\xF1\xEA\xE8\xE9", std::nullopt},  // «Русский», code page 1251
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(FindEspeakVoice(voices, variants, row.wanted), row.found) << row.wanted;
+    }
+    EXPECT_EQ(ChooseEspeakVoice(voices, "ru+nobody", variants), "Russian_Latvia");
+    EXPECT_EQ(ChooseEspeakVoice(voices, "ru+f3", variants), "Russian+f3");
     EXPECT_EQ(EspeakRateFor(0), 80);
     EXPECT_EQ(EspeakRateFor(60), 200);
     EXPECT_EQ(EspeakRateFor(120), 320);
@@ -387,8 +417,9 @@ private:
 // up is the failure.
 class FakeDaemon {
 public:
-    FakeDaemon(const std::string& path, std::string hangAt, bool accepting = true)
-        : path_(path), hangAt_(std::move(hangAt)), accepting_(accepting) {
+    FakeDaemon(const std::string& path, std::string hangAt, bool accepting = true,
+               bool endTexts = true)
+        : path_(path), hangAt_(std::move(hangAt)), accepting_(accepting), endTexts_(endTexts) {
         listener_ = Fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
         sockaddr_un addr{};
         addr.sun_family = AF_UNIX;
@@ -410,6 +441,11 @@ public:
     FakeDaemon& operator=(const FakeDaemon&) = delete;
 
     bool Ready() const { return ready_; }
+    // Every command line and text it was sent, in order.
+    std::vector<std::string> Heard() {
+        std::lock_guard lock(m_);
+        return heard_;
+    }
     bool GaveUp() const { return gaveUp_; }
     int Connections() const { return accepted_; }
     // Whether every client has closed its connection, within the bound.
@@ -440,14 +476,25 @@ private:
 
     void Answer(Client& c, std::string_view line) {
         if (c.silent) return;
+        {
+            std::lock_guard lock(m_);
+            heard_.emplace_back(line);
+        }
         if (c.data) {
             if (line == ".") {
                 const std::string id = std::to_string(++messages_);
                 Send(c, "225-" + id + "\r\n225 OK MESSAGE QUEUED\r\n");
                 Send(c, "701-" + id + "\r\n701-1\r\n701 BEGIN\r\n");
-                Send(c, "702-" + id + "\r\n702-1\r\n702 END\r\n");
+                if (endTexts_) Send(c, "702-" + id + "\r\n702-1\r\n702 END\r\n");
                 c.data = false;
             }
+            return;
+        }
+        if (StartsWith(line, "LIST SYNTHESIS_VOICES")) {
+            // As the daemon's espeak-ng module names them, and one of another engine.
+            Send(c, "249-Russian\tru\tnone\r\n249-Russian+Alex\tru\tAlex\r\n"
+                    "249-English\ten\tnone\r\n249-Елена\tru-RU\tnone\r\n"
+                    "249 OK VOICE LIST SENT\r\n");
             return;
         }
         if (!hangAt_.empty() && StartsWith(line, hangAt_)) {
@@ -509,7 +556,10 @@ private:
     std::string path_;
     std::string hangAt_;
     bool accepting_;
+    bool endTexts_;
     bool ready_ = false;
+    std::mutex m_;
+    std::vector<std::string> heard_;
     Fd listener_;
     int messages_ = 0;
     std::atomic<bool> stop_{false};
@@ -575,6 +625,7 @@ TEST(Speechd, ADaemonThatStopsAnsweringNeverHoldsUsUp) {
         Events events;
         auto out = SpeechdOutput::Open(false, 0, events.Post(), nullptr);
         ASSERT_NE(out, nullptr);
+        out->reconnectAttempts = 0;  // seeking it again is tested on its own
         out->Speak(base::Utf8ToCp1251("Проверка"));
         EXPECT_TRUE(out->Lost());
         EXPECT_FALSE(daemon.GaveUp());
@@ -606,6 +657,165 @@ TEST(Speechd, AStartedDaemonBeginsOurText) {
         if (out->Lost()) GTEST_SKIP() << "speech-dispatcher stopped answering";
     }
     EXPECT_GT(out->beganAt.load(), out->spokenAt.load());
+}
+
+TEST(Speechd, AVoiceLostIsSoughtAgainWithItsSettingsAndItsLossToldOnce) {
+    DaemonHome home;
+    ScopedEnv env;
+    env.Set("PATH", home.Path("nowhere"));  // no real daemon takes the fake's place
+    Events events;
+    std::ostringstream report;
+    std::optional<FakeDaemon> daemon;
+    daemon.emplace(home.Socket(), "", true, /*endTexts=*/false);
+    ASSERT_TRUE(daemon->Ready());
+    auto out = SpeechdOutput::Open(false, 0, events.Post(), nullptr);
+    ASSERT_NE(out, nullptr);
+    out->report = &report;
+    out->reconnectDelayMs = 20;
+    EXPECT_FALSE(out->SetVoice("nobody"));
+    EXPECT_TRUE(out->SetVoice("russian+alex"));  // as the daemon names it, in any case
+    EXPECT_TRUE(out->SetVoice("Елена"));
+    out->SetRate(90);
+    out->Speak(base::Utf8ToCp1251("Первый"));  // begun, and its end never comes
+
+    // The daemon goes: the text being spoken ends, and so do texts meanwhile.
+    daemon.reset();
+    ASSERT_TRUE(events.WaitFor(1));
+    EXPECT_TRUE(out->Lost());
+    out->Speak(base::Utf8ToCp1251("Пропавший"));
+    ASSERT_TRUE(events.WaitFor(2));
+
+    // It is back: the next text says so, once, with the voice and rate chosen before.
+    daemon.emplace(home.Socket(), "", true, false);
+    ASSERT_TRUE(daemon->Ready());
+    const auto until = Clock::now() + std::chrono::seconds(5);
+    while (out->Lost() && Clock::now() < until) {
+        std::this_thread::sleep_for(milliseconds(20));
+        out->Speak(base::Utf8ToCp1251("Второй"));
+    }
+    ASSERT_FALSE(out->Lost());
+    out->Speak(base::Utf8ToCp1251("Третий"));
+    std::this_thread::sleep_for(milliseconds(100));
+    const std::vector<std::string> heard = daemon->Heard();
+    auto count = [&](const std::string& line) { return std::count(heard.begin(), heard.end(), line); };
+    EXPECT_EQ(count("SET SELF LANGUAGE ru"), 1);
+    EXPECT_EQ(count("SET SELF SYNTHESIS_VOICE Елена"), 1);
+    EXPECT_EQ(count("SET SELF RATE 50"), 1);
+    EXPECT_EQ(count("Голос восстановлен. Второй"), 1);
+    EXPECT_EQ(count("Третий"), 1);
+    EXPECT_EQ(report.str(),
+              "velmora: speech: speech-dispatcher was lost; reconnecting\n"
+              "velmora: speech: speech-dispatcher is back\n");
+
+    // Gone for good: said once, and no text waits for it.
+    out->reconnectAttempts = 2;
+    daemon.reset();
+    report.str("");
+    const size_t before = events.Count();
+    for (int i = 0; i < 100 && report.str().find("did not come back") == std::string::npos; ++i) {
+        std::this_thread::sleep_for(milliseconds(20));
+        out->Speak(base::Utf8ToCp1251("Никому"));
+    }
+    out->Speak(base::Utf8ToCp1251("Никому"));
+    EXPECT_EQ(report.str(),
+              "velmora: speech: speech-dispatcher was lost; reconnecting\n"
+              "velmora: speech: speech-dispatcher did not come back; no voice\n");
+    EXPECT_GE(events.Count(), before + 2);
+}
+
+TEST(Speechd, AWriteToADaemonGoneMeanwhileLeavesTheGameRunning) {
+    int ends[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends), 0);
+    Fd ours(ends[0]);
+    Fd(ends[1]).Reset();
+    ssize_t written = 0;
+    int error = 0;
+    // Unguarded, SIGPIPE would end this test program here.
+    WithoutSigpipe([&] {
+        written = ::write(ours.Get(), "x", 1);
+        error = errno;
+    });
+    EXPECT_EQ(written, -1);
+    EXPECT_EQ(error, EPIPE);
+    sigset_t set;
+    ASSERT_EQ(::sigpending(&set), 0);
+    EXPECT_EQ(sigismember(&set, SIGPIPE), 0);
+    ASSERT_EQ(::pthread_sigmask(SIG_BLOCK, nullptr, &set), 0);
+    EXPECT_EQ(sigismember(&set, SIGPIPE), 0);
+}
+
+TEST(Speechd, ADaemonStartedForUsComesBackWhenKilledAndEndsWithUs) {
+    DaemonHome home;
+    // The daemon leaves its starter; it is ours to reap once killed, or its
+    // number would stay taken where nothing reaps orphans (some containers),
+    // and a new daemon would think it still runs.
+    ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    struct Unreap {
+        ~Unreap() { ::prctl(PR_SET_CHILD_SUBREAPER, 0); }
+    } unreap;
+    std::ostringstream report;
+    auto out = SpeechdOutput::Open(true, 10000, nullptr, nullptr);
+    if (!out) GTEST_SKIP() << "speech-dispatcher could not be started here, or did not answer";
+    out->report = &report;
+    const int first = out->StartedDaemon();
+    ASSERT_GT(first, 0);
+    out->Speak(base::Utf8ToCp1251("Проверка"));
+    if (out->Lost()) GTEST_SKIP() << "speech-dispatcher stopped answering";
+
+    ::kill(first, SIGKILL);
+    ASSERT_EQ(::waitpid(first, nullptr, 0), first);
+    const auto until = Clock::now() + std::chrono::seconds(20);
+    do {
+        std::this_thread::sleep_for(milliseconds(50));
+        out->Speak(base::Utf8ToCp1251("Снова"));
+    } while ((out->Lost() || out->StartedDaemon() == first) && Clock::now() < until);
+    ASSERT_FALSE(out->Lost()) << report.str();
+    const int second = out->StartedDaemon();
+    ASSERT_GT(second, 0);
+    EXPECT_NE(second, first);
+    EXPECT_NE(report.str().find("speech-dispatcher is back"), std::string::npos);
+
+    // Without a sound device this daemon hangs on its way out, ignoring SIGTERM.
+    Fd process(static_cast<int>(::syscall(SYS_pidfd_open, static_cast<pid_t>(second), 0)));
+    ASSERT_TRUE(process.Valid());
+    out.reset();
+    pollfd ended{process.Get(), POLLIN, 0};
+    EXPECT_EQ(::poll(&ended, 1, 5000), 1) << "the daemon started for us outlived us";
+}
+
+TEST(Voices, EveryVoiceListedIsOneThePlayerCanName) {
+    DaemonHome home;  // no daemon: none is started to list its voices
+    const std::vector<VoiceEntry> alone = ListRussianVoices();
+    EXPECT_FALSE(std::filesystem::exists(home.Socket()));
+    if (alone.empty()) GTEST_SKIP() << "espeak-ng with a Russian voice is not installed here";
+    const std::vector<EspeakVoice> voices = ListEspeakVoices();
+    const std::vector<EspeakVoice> variants = ListEspeakVariants();
+    bool plain = false, variant = false;
+    for (const VoiceEntry& v : alone) {
+        EXPECT_EQ(v.engine, "espeak-ng");
+        EXPECT_TRUE(FindEspeakVoice(voices, variants, base::Utf8ToCp1251(v.name))) << v.name;
+        EXPECT_TRUE(v.language == "ru" || v.language.rfind("ru-", 0) == 0) << v.language;
+        plain = plain || v.name == "ru";
+        variant = variant || v.name == "ru+f3";
+    }
+    EXPECT_TRUE(plain);
+    EXPECT_TRUE(variant);
+    auto named = EspeakOutput::Open("RU+f3", nullptr, nullptr, /*withAudio=*/false);
+    ASSERT_NE(named, nullptr);
+    EXPECT_TRUE(named->NamedVoiceFound());
+    EXPECT_EQ(named->VoiceName(), "Russian+f3");
+    named.reset();
+
+    // A daemon running: its Russian voices too, as it names them.
+    FakeDaemon daemon(home.Socket(), "");
+    ASSERT_TRUE(daemon.Ready());
+    std::vector<std::string> daemons;
+    for (const VoiceEntry& v : ListRussianVoices()) {
+        if (v.engine == "speech-dispatcher") daemons.push_back(v.name + "|" + v.language + "|" + v.note);
+    }
+    EXPECT_EQ(daemons, (std::vector<std::string>{"Russian|ru|", "Russian+Alex|ru|Alex",
+                                                 "Елена|ru-RU|"}));
+    EXPECT_TRUE(daemon.ClientsGone(milliseconds(2000)));
 }
 
 }  // namespace
