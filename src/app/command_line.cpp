@@ -19,7 +19,7 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
             value = args[++i];
             return true;
         };
-        if (arg == "--help") {
+        if (arg == "--help" || arg == "-h") {
             cl.help = true;
         } else if (arg == "--version") {
             cl.version = true;
@@ -34,6 +34,12 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
             cl.project = value;
         } else if (arg == "--list-projects") {
             cl.listProjects = true;
+        } else if (arg == "--voice") {
+            // An empty name forgets the remembered voice.
+            if (!take()) return fail("--voice needs a name (see --list-voices)");
+            cl.voice = value;
+        } else if (arg == "--list-voices") {
+            cl.listVoices = true;
         } else if (arg == "--frontend") {
             if (!take()) return fail("--frontend needs a name");
             if (value == "window") {
@@ -64,8 +70,12 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
         } else if (arg == "--transcript") {
             if (!take()) return fail("--transcript needs a file");
             cl.transcriptFile = value;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            std::string why = "unknown option ";
+            return fail(why.append(arg));
         } else {
-            return fail("unknown argument '" + arg + "'");
+            std::string why = "unexpected argument '";
+            return fail(why.append(arg).append("'"));
         }
     }
     return cl;
@@ -76,9 +86,10 @@ std::string UsageText(const std::string& extra) {
         "usage: velmora [--root DIR] [--project DIR|NAME] [--list-projects]\n"
         "               [--frontend window|tty|headless]\n"
         "               [--speech auto|speechd|espeak|print|none]\n"
+        "               [--voice NAME] [--list-voices]\n"
         "               [--sound auto|sdl|players|none] [--keys FILE]\n"
         "               [--transcript FILE] [--screenshot FILE] [-nomenu | /nomenu]\n"
-        "               [--help] [--version]\n"
+        "               [-h | --help] [--version]\n"
         "\n"
         "Velmora plays Russian text adventures by ear: every text and menu entry is\n"
         "spoken, and a sighted companion sees them in a full-screen window.\n"
@@ -95,6 +106,9 @@ std::string UsageText(const std::string& extra) {
         "                    text to standard output, with [cue N] and [rate N] lines\n"
         "                    except in the terminal; none leaves the speaking to a\n"
         "                    screen reader (the terminal prints every text)\n"
+        "  --voice NAME      speak with this voice of espeak-ng or speech-dispatcher,\n"
+        "                    and remember it in main.ini ('' forgets it)\n"
+        "  --list-voices     the Russian voices and variants on offer: engine and name\n"
         "  --sound NAME      auto: SDL_mixer, else external players, else none\n"
         "  --keys FILE       play a key script ('-': standard input); headless, or in\n"
         "                    real time with --frontend tty or window\n"
@@ -102,7 +116,7 @@ std::string UsageText(const std::string& extra) {
         "  --screenshot FILE with the window and --keys: the last frame as PNG when the\n"
         "                    script is used up (SDL_VIDEODRIVER=offscreen needs no display)\n"
         "  -nomenu           start a new game at once, without the introduction and menu\n"
-        "  --help            this text;  --version  the program's version\n"
+        "  -h, --help        this text;  --version  the program's version\n"
         "\n"
         "Keys of the game:\n"
         "  Up, Down          walk a menu or list; each entry is spoken\n"

@@ -16,6 +16,8 @@ struct CommandLine {
     std::string root;                         // --root; empty: found
     std::string project;                      // --project: a folder or a name; empty: main.ini's
     bool listProjects = false;                // --list-projects
+    std::optional<std::string> voice;         // --voice, UTF-8; "" forgets the remembered one
+    bool listVoices = false;                  // --list-voices
     std::optional<FrontEndChoice> frontEnd;   // --frontend; none: chosen
     speech::SpeechChoice speech = speech::SpeechChoice::Auto;
     sound::SoundChoice sound = sound::SoundChoice::Auto;
@@ -27,7 +29,7 @@ struct CommandLine {
     bool version = false;
 };
 
-// The parsed line, or the problem in *problem.
+// The parsed line, or the problem in *problem: one line, naming the option.
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
                                             std::string* problem);
 

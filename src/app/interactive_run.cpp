@@ -39,7 +39,9 @@ int RunInteractive(const InteractiveOptions& options, shell::EventSource& events
     };
     speech::SpeechSetup setup;
     setup.choice = options.speech;
-    setup.voiceName = shell::MainIni::ReadVoice(options.programFolder, options.stateFolder);
+    setup.voiceName = options.voice ? *options.voice
+                                    : shell::MainIni::ReadVoice(options.programFolder,
+                                                                options.stateFolder);
     setup.post = postSpeech;
     setup.cue = [&form](int number) {
         if (form) form->Sound().PlayCueSound(number);

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "shell/events.h"
 #include "shell/project_choice.h"
@@ -24,6 +25,9 @@ struct InteractiveOptions {
     bool nomenu = false;
     bool terminalKeys = false;  // the key help names the terminal's stand-ins
     speech::SpeechChoice speech = speech::SpeechChoice::Auto;
+    // --voice in code page 1251, used even when main.ini could not keep it;
+    // none: main.ini's [User] Voice.
+    std::optional<std::string> voice;
     sound::SoundChoice sound = sound::SoundChoice::Auto;
     std::FILE* transcript = nullptr;  // not owned; none when null
     // The beep when no sound device plays (the terminal's bell); none: silence.

@@ -9,28 +9,33 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/command_line.h"
 #include "app/game_folders.h"
 #include "app/tty_run.h"
 #include "app/window_run.h"
+#include "base/encoding.h"
+#include "base/file_error.h"
+#include "base/terminal_text.h"
 #include "frontend/headless/headless_run.h"
 #include "frontend/headless/key_script.h"
+#include "shell/main_ini.h"
+#include "speech/open_speech.h"
 
 using namespace velmora;
 
 namespace {
-
-constexpr const char* kVersion = "0.2";
 
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
 using OwnedFile = std::unique_ptr<std::FILE, FileCloser>;
 
+// A wrong command line: one line, and where to read more.
 int Usage(const std::string& problem) {
-    std::cerr << "velmora: " << problem << '\n' << app::UsageText("");
+    std::cerr << "velmora: " << problem << "; try 'velmora --help'\n";
     return 2;
 }
 
@@ -42,7 +47,7 @@ std::optional<std::vector<frontend::KeyStep>> ReadKeys(const std::string& file) 
     } else {
         std::ifstream in(file, std::ios::binary);
         if (!in) {
-            std::cerr << "error: " << file << ": cannot open\n";
+            std::cerr << "velmora: " << file << ": cannot open\n";
             return std::nullopt;
         }
         script.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -50,16 +55,27 @@ std::optional<std::vector<frontend::KeyStep>> ReadKeys(const std::string& file) 
     try {
         return frontend::ParseKeyScript(script, file);
     } catch (const frontend::KeyScriptError& e) {
-        std::cerr << e.what() << '\n';
+        // Its text leads with "error: " for the checker's report lines.
+        std::string_view what = e.what();
+        if (what.starts_with("error: ")) what.remove_prefix(7);
+        std::cerr << "velmora: " << base::TerminalSafe(what) << '\n';
         return std::nullopt;
     }
 }
 
 // What was sought and not found, with every folder looked in; status 2.
 int NotFound(const std::string& what, const std::vector<std::filesystem::path>& lookedIn) {
-    std::cerr << "velmora: " << what << "; looked in:\n";
-    for (const auto& dir : lookedIn) std::cerr << "  " << dir.string() << '\n';
+    std::cerr << "velmora: " << base::TerminalSafe(what) << "; looked in:\n";
+    for (const auto& dir : lookedIn) std::cerr << "  " << base::TerminalSafe(dir.string()) << '\n';
     return 2;
+}
+
+bool DisplayNamed() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value && *value) return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -76,7 +92,19 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (cl->version) {
-        std::cout << "velmora " << kVersion << '\n';
+        std::cout << "velmora " << VELMORA_VERSION << '\n';
+        return 0;
+    }
+
+    if (cl->listVoices) {
+        const std::vector<speech::VoiceEntry> voices = speech::ListRussianVoices();
+        for (const auto& voice : voices) {
+            std::cout << base::TerminalSafe(voice.engine) << '\t' << base::TerminalSafe(voice.name);
+            if (!voice.note.empty()) std::cout << '\t' << base::TerminalSafe(voice.note);
+            std::cout << '\n';
+        }
+        if (voices.empty())
+            std::cerr << "velmora: no Russian voice in espeak-ng or a running speech-dispatcher\n";
         return 0;
     }
 
@@ -87,7 +115,8 @@ int main(int argc, char** argv) {
     const std::filesystem::path root = found->path;
     if (cl->listProjects) {
         for (const auto& offered : app::OfferedProjects(root)) {
-            std::cout << offered.name << "\t" << offered.folder.string() << '\n';
+            std::cout << base::TerminalSafe(offered.name) << "\t"
+                      << base::TerminalSafe(offered.folder.string()) << '\n';
         }
         return 0;
     }
@@ -103,13 +132,26 @@ int main(int argc, char** argv) {
     app::FrontEndChoice frontEnd = app::FrontEndChoice::Headless;
     if (cl->frontEnd) {
         frontEnd = *cl->frontEnd;
+        // A screenshot may be made without a display; a window played by
+        // hand needs one that gives keys.
+        if (frontEnd == app::FrontEndChoice::Window) {
+            const std::string problem = app::WindowProblem(!cl->screenshotFile.empty());
+            if (!problem.empty()) {
+                std::cerr << "velmora: --frontend window: " << problem << '\n';
+                return 2;
+            }
+        }
     } else if (cl->keysFile.empty()) {
-        if (app::DisplayAvailable()) {
+        const std::string problem = app::WindowProblem(false);
+        if (problem.empty()) {
             frontEnd = app::FrontEndChoice::Window;
         } else if (app::TerminalAvailable()) {
             frontEnd = app::FrontEndChoice::Tty;
+            // A display that was named and failed is worth a word; none named
+            // is the console's normal case.
+            if (DisplayNamed()) std::cerr << "velmora: " << problem << "; playing in the terminal\n";
         } else {
-            std::cerr << "velmora: no window and no terminal to play in\n";
+            std::cerr << "velmora: no window and no terminal to play in: " << problem << '\n';
             return 2;
         }
     }
@@ -127,12 +169,31 @@ int main(int argc, char** argv) {
     if (!cl->transcriptFile.empty()) {
         transcript.reset(std::fopen(cl->transcriptFile.c_str(), "w"));
         if (!transcript) {
-            std::cerr << "error: " << cl->transcriptFile << ": cannot write\n";
+            std::cerr << "velmora: " << cl->transcriptFile << ": cannot write\n";
             return 2;
         }
     }
 
     const std::filesystem::path state = app::StateFolder(*found);
+    std::optional<std::string> voice;
+    if (cl->voice) {
+        // main.ini is code page 1251: a name it cannot hold would come back
+        // as another.
+        if (!base::FitsCp1251(*cl->voice)) {
+            std::string why = "--voice ";
+            return Usage(why.append(base::TerminalSafe(*cl->voice))
+                             .append(": main.ini (code page 1251) cannot keep this name"));
+        }
+        voice = base::Utf8ToCp1251(*cl->voice);
+        shell::MainIni settings(root, state);
+        try {
+            settings.WriteVoice(*voice);
+        } catch (const base::FileError& e) {
+            // The voice is still used this time.
+            std::cerr << "velmora: the voice is not remembered: " << base::TerminalSafe(e.file())
+                      << ": " << base::TerminalSafe(e.problem()) << '\n';
+        }
+    }
     if (frontEnd == app::FrontEndChoice::Headless) {
         frontend::HeadlessOptions options;
         options.programFolder = root;
@@ -149,6 +210,7 @@ int main(int argc, char** argv) {
     options.project = project;
     options.nomenu = cl->nomenu;
     options.speech = cl->speech;
+    options.voice = voice;
     options.sound = cl->sound;
     options.transcript = transcript.get();
     if (frontEnd == app::FrontEndChoice::Window) {

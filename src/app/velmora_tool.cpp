@@ -16,6 +16,7 @@
 #include "base/file_error.h"
 #include "base/file_io.h"
 #include "base/paths.h"
+#include "base/terminal_text.h"
 #include "check/check.h"
 #include "check/files.h"
 #include "check/walk.h"
@@ -35,10 +36,18 @@ constexpr const char* kUsage =
     "       velmora-tool check [--strict] [--allow KIND]... [--media DIR] [--walk KEYS [--nomenu]] "
     "DIR\n";
 
-int Usage() {
-    std::cerr << kUsage;
+// A wrong command line, status 2: the usage, or one line naming the problem.
+int Usage(const std::string& problem = "") {
+    if (problem.empty()) {
+        std::cerr << kUsage;
+    } else {
+        std::cerr << "velmora-tool: " << problem << "; try 'velmora-tool --help'\n";
+    }
     return 2;
 }
+
+// A file or folder named in a message: its name may come from a project.
+std::string Shown(const fs::path& path) { return base::TerminalSafe(base::DisplayPath(path)); }
 
 int Help() {
     std::cout
@@ -70,6 +79,22 @@ int Help() {
     return 0;
 }
 
+// Status 2 and the problem said when DIR is no project folder (a wrong
+// command line, not a broken game); else 0.
+int NotAProject(const fs::path& dir) {
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec)) {
+        std::cerr << "velmora-tool: " << Shown(dir) << ": no such folder\n";
+        return 2;
+    }
+    if (!check::FindAnyEntry(dir, "game.ini")) {
+        std::cerr << "velmora-tool: " << Shown(dir)
+                  << ": no game.ini here; a project is a folder under Projects/ of a game\n";
+        return 2;
+    }
+    return 0;
+}
+
 int Check(int argc, char** argv) {
     bool strict = false;
     std::set<std::string> allowed;
@@ -86,8 +111,8 @@ int Check(int argc, char** argv) {
             const std::string kind = argv[++i];
             const auto& kinds = check::WarningKinds();
             if (std::find(kinds.begin(), kinds.end(), kind) == kinds.end()) {
-                std::cerr << "error: --allow " << kind << ": no such kind of warning\n";
-                return Usage();
+                std::string why = "--allow ";
+                return Usage(why.append(base::TerminalSafe(kind)).append(": no such kind of warning"));
             }
             allowed.insert(kind);
         } else if (a == "--walk" && i + 1 < argc) {
@@ -99,26 +124,23 @@ int Check(int argc, char** argv) {
         } else if (!haveDir && !a.starts_with("--")) {
             dir = a;
             haveDir = true;
+        } else if (a == "--allow" || a == "--walk" || a == "--media") {
+            std::string why = a;
+            return Usage(why.append(" needs a value"));
+        } else if (a.starts_with("-")) {
+            std::string why = "unknown option ";
+            return Usage(why.append(base::TerminalSafe(a)));
         } else {
-            return Usage();
+            std::string why = "one project folder at a time: '";
+            return Usage(why.append(base::TerminalSafe(a)).append("'"));
         }
     }
-    if (!haveDir) return Usage();
-    // A folder that is not a project is a wrong command line, not a broken game.
-    std::error_code ec;
-    if (!fs::is_directory(dir, ec)) {
-        std::cerr << "error: " << base::DisplayPath(dir) << ": нет такой папки\n";
-        return 2;
-    }
-    if (!check::FindAnyEntry(dir, "game.ini")) {
-        std::cerr << "error: " << base::DisplayPath(dir)
-                  << ": no game.ini here; a project is a folder under Projects/ of a game\n";
-        return 2;
-    }
+    if (!haveDir) return Usage("check needs a project folder");
+    if (const int status = NotAProject(dir)) return status;
     check::Report report;
     check::CheckProject(dir, report, media);
     if (!walk.empty() && check::Walk(dir, walk, nomenu, report)) {
-        std::cout << "walk: " << base::DisplayPath(walk) << ": дошёл до конца игры\n";
+        std::cout << "walk: " << Shown(walk) << ": дошёл до конца игры\n";
     }
     report.Print(std::cout);
     return report.Failed(strict, allowed) ? 1 : 0;
@@ -130,6 +152,7 @@ void WriteOut(const std::string& bytes) {
 }
 
 int Info(const fs::path& dir) {
+    if (const int status = NotAProject(dir)) return status;
     world::GameProject gp;
     gp.folders.program = dir;
     gp.folders.state = dir;
@@ -142,13 +165,15 @@ int Info(const fs::path& dir) {
             throw base::FileError(base::DisplayPath(dir / "game.ini"), "нет такого файла");
         }
         if (!world::LinkWorld(gp.map, gp.hero)) {
-            std::cerr << "warning: map" << k << ".ini: the screens' coordinates span "
+            std::cerr << "velmora-tool: warning: map" << k << ".ini: the screens' coordinates span "
                       << gp.map.gridWidth << " x " << gp.map.gridHeight << " cells, more than "
                       << world::kMaxGridCells << "; exits through the grid lead nowhere\n";
         }
         if (first) {
-            lines.push_back("title: " + base::Cp1251ToUtf8(gp.map.Title));
-            lines.push_back("author: " + base::Cp1251ToUtf8(gp.map.Author));
+            std::string title = "title: ";
+            lines.push_back(title.append(base::TerminalSafe(base::Cp1251ToUtf8(gp.map.Title))));
+            std::string author = "author: ";
+            lines.push_back(author.append(base::TerminalSafe(base::Cp1251ToUtf8(gp.map.Author))));
             first = false;
         }
         if (maps.empty()) break;
@@ -167,35 +192,54 @@ int Info(const fs::path& dir) {
 int main(int argc, char** argv) {
     if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h"))
         return Help();
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::cout << "velmora-tool " << VELMORA_VERSION << '\n';
+        return 0;
+    }
     if (argc >= 3 && std::string(argv[1]) == "check") {
         try {
             return Check(argc, argv);
         } catch (const std::exception& e) {
             // The checker reports what it meets; this is only what it could not survive.
-            std::cerr << "error: " << e.what() << '\n';
+            std::cerr << "velmora-tool: " << base::TerminalSafe(e.what()) << '\n';
             return 1;
         }
     }
-    if (argc != 3) return Usage();
+    if (argc == 1) return Usage();
     const std::string verb = argv[1];
+    const bool known = verb == "scramble" || verb == "unscramble" || verb == "info" || verb == "check";
+    if (!known) {
+        std::string why = verb.starts_with("-") ? "unknown option " : "unknown command ";
+        return Usage(why.append(base::TerminalSafe(verb)));
+    }
+    if (argc != 3) {
+        std::string why = verb;
+        return Usage(why.append(verb == "info" || verb == "check" ? " needs one folder" : " needs one file"));
+    }
     const fs::path arg = argv[2];
     try {
+        if (verb == "info") return Info(arg);
+        // A file that cannot be read is a wrong command line, as the manual says.
+        std::string bytes;
+        try {
+            bytes = base::ReadWholeFile(arg);
+        } catch (const base::FileError& e) {
+            std::cerr << "velmora-tool: " << base::TerminalSafe(e.file()) << ": "
+                      << base::TerminalSafe(e.problem()) << '\n';
+            return 2;
+        }
+        const bool plain = world::IsPlainKeyLines(bytes);
         if (verb == "scramble") {
-            const std::string bytes = base::ReadWholeFile(arg);
-            WriteOut(world::IsPlainKeyLines(bytes) ? world::Scramble(bytes) : bytes);
-        } else if (verb == "unscramble") {
-            const std::string bytes = base::ReadWholeFile(arg);
-            WriteOut(world::IsPlainKeyLines(bytes) ? bytes : world::Scramble(bytes));
-        } else if (verb == "info") {
-            return Info(arg);
+            WriteOut(plain ? world::Scramble(bytes) : bytes);
         } else {
-            return Usage();
+            WriteOut(plain ? bytes : world::Scramble(bytes));
         }
     } catch (const base::FileError& e) {
-        std::cerr << "error: " << e.file() << ": " << e.problem() << '\n';
+        std::cerr << "velmora-tool: " << base::TerminalSafe(e.file()) << ": "
+                  << base::TerminalSafe(e.problem()) << '\n';
         return 1;
     } catch (const std::exception& e) {
-        std::cerr << "error: " << arg.string() << ": " << e.what() << '\n';
+        std::cerr << "velmora-tool: " << Shown(arg) << ": " << base::TerminalSafe(e.what()) << '\n';
         return 1;
     }
     return 0;

@@ -1,9 +1,9 @@
 #include "app/window_run.h"
 
 #include <csignal>
-#include <cstdlib>
 #include <iostream>
 
+#include "frontend/sdl/display_probe.h"
 #include "frontend/sdl/window_session.h"
 
 namespace velmora::app {
@@ -16,11 +16,8 @@ extern "C" void HangUpAsTerminate(int) { std::raise(SIGTERM); }
 
 }  // namespace
 
-bool DisplayAvailable() {
-    const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    const char* video = std::getenv("SDL_VIDEODRIVER");
-    return (x11 && *x11) || (wayland && *wayland) || (video && std::string(video) == "offscreen");
+std::string WindowProblem(bool allowOffscreen) {
+    return frontend::sdl::ProbeDisplay(allowOffscreen).problem;
 }
 
 int RunWindow(const InteractiveOptions& options, std::optional<std::vector<frontend::KeyStep>> keys,
@@ -47,7 +44,7 @@ int RunWindow(const InteractiveOptions& options, std::optional<std::vector<front
         withWindow.showForm = [&window](ui::Form* form) { window.SetForm(form); };
         const int status = RunInteractive(withWindow, window.Events(), window.FrontEnd(), &sounds);
         if (!screenshot.empty() && !window.ScreenshotWritten()) {
-            std::cerr << "error: " << screenshot.string() << ": the screenshot could not be written\n";
+            std::cerr << "velmora: " << screenshot.string() << ": the screenshot could not be written\n";
             return 1;
         }
         return status;

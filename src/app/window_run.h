@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "app/interactive_run.h"
@@ -10,8 +11,10 @@
 
 namespace velmora::app {
 
-// Whether a window can be shown: a display is named.
-bool DisplayAvailable();
+// Empty when the window can be played in: a display that opens and gives
+// keys, or SDL's offscreen driver when SDL_VIDEODRIVER asks for it or
+// allowOffscreen (a screenshot). Else why not, one line.
+std::string WindowProblem(bool allowOffscreen);
 
 // Plays in the window; with keys, the script is played in real time instead of
 // the keyboard, and with a screenshot file the last frame is written as PNG

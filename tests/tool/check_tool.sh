@@ -34,14 +34,18 @@ set +e
 status=$?
 set -e
 [ "$status" -eq 1 ] || fail "damaged project exit status $status"
-grep -q '^error: .*damaged/map1.ini: .*Scr0DescrCnt' "$tmp/err" || fail "damaged project message: $(cat "$tmp/err")"
+grep -q '^velmora-tool: .*damaged/map1.ini: .*Scr0DescrCnt' "$tmp/err" || fail "damaged project message: $(cat "$tmp/err")"
 [ ! -s "$tmp/out" ] || fail "damaged project printed: $(cat "$tmp/out")"
 
-# No project at all, and a file that is not there.
-"$tool" info "$tmp" 2> "$tmp/err" && fail "info on an empty folder succeeded"
-grep -q '^error: .*game.ini' "$tmp/err" || fail "empty folder message: $(cat "$tmp/err")"
-"$tool" unscramble "$tmp/none.ini" 2> "$tmp/err" && fail "unscramble of a missing file succeeded"
-grep -q '^error: .*none.ini: не открывается' "$tmp/err" || fail "missing file message"
+# No project at all, and a file that is not there: a wrong command line, status 2.
+set +e
+"$tool" info "$tmp" 2> "$tmp/err"; status=$?
+[ "$status" -eq 2 ] || fail "info on an empty folder: status $status"
+grep -q '^velmora-tool: .*: no game.ini here' "$tmp/err" || fail "empty folder message: $(cat "$tmp/err")"
+"$tool" unscramble "$tmp/none.ini" 2> "$tmp/err"; status=$?
+set -e
+[ "$status" -eq 2 ] || fail "unscramble of a missing file: status $status"
+grep -q '^velmora-tool: .*none.ini: не открывается' "$tmp/err" || fail "missing file message: $(cat "$tmp/err")"
 
 # check: the scenario castle is clean; the summary is the last line, exit 0.
 castle=$here/../scenario/castle/Projects/Default
@@ -82,7 +86,7 @@ grep -q 'Scr0DescrCnt' "$tmp/out" || fail "damaged check: $(cat "$tmp/out")"
 set +e
 "$tool" check "$tmp/none" > "$tmp/out" 2> "$tmp/err"; status=$?
 [ "$status" -eq 2 ] || fail "missing folder exit status $status"
-grep -q '^error: .*none: нет такой папки' "$tmp/err" || fail "missing folder: $(cat "$tmp/err")"
+[ "$(cat "$tmp/err")" = "velmora-tool: $tmp/none: no such folder" ] || fail "missing folder: $(cat "$tmp/err")"
 mkdir "$tmp/empty"
 "$tool" check "$tmp/empty" > "$tmp/out" 2> "$tmp/err"; status=$?
 set -e
@@ -108,11 +112,16 @@ for file in game.ini map1.ini map2.ini menu.txt gif/0.gif; do
   grep -q "^error: .*hostile/$file: это устройство" "$tmp/out" || fail "/dev/zero as $file: $(cat "$tmp/out")"
 done
 
-# Usage and help.
+# Usage, help and version; a wrong command line is one line naming the problem.
 set +e
 "$tool" check > /dev/null 2>&1; [ $? -eq 2 ] || fail "check without a folder"
-"$tool" check --bogus "$castle" > /dev/null 2>&1; [ $? -eq 2 ] || fail "check with an unknown switch"
+"$tool" check --bogus "$castle" > /dev/null 2> "$tmp/err"; [ $? -eq 2 ] || fail "check with an unknown switch"
+[ "$(cat "$tmp/err")" = "velmora-tool: unknown option --bogus; try 'velmora-tool --help'" ] ||
+  fail "unknown switch: $(cat "$tmp/err")"
+"$tool" frobnicate "$castle" > /dev/null 2>&1; [ $? -eq 2 ] || fail "an unknown command"
 set -e
+"$tool" --version > "$tmp/out" || fail "--version failed"
+grep -qx 'velmora-tool [0-9][0-9.]*' "$tmp/out" || fail "--version: $(cat "$tmp/out")"
 "$tool" --help | grep 'velmora-tool check \[--strict\]' > /dev/null || fail "help lacks check"
 { "$tool" 2>&1 || true; } | grep "velmora-tool check" > /dev/null || fail "usage lacks check"
 # A walkthrough that stops short of the ending fails the check; one that ends

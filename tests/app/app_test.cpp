@@ -1,0 +1,118 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The player's command line, where the player's files go, and which video
+// drivers make a window a player can use.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/command_line.h"
+#include "app/game_folders.h"
+#include "frontend/sdl/display_probe.h"
+#include "unit/test_folder.h"
+
+namespace velmora::app {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(CommandLine, EachMistakeIsOneLineNamingTheOption) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string problem;  // empty: accepted
+    } cases[] = {
+        {{"--x"}, "unknown option --x"},
+        {{"-x", "--help"}, "unknown option -x"},
+        {{"game"}, "unexpected argument 'game'"},
+        {{"--root"}, "--root needs a folder"},
+        {{"--voice"}, "--voice needs a name (see --list-voices)"},
+        {{"--keys"}, "--keys needs a file"},
+        {{"--speech", "loud"}, "unknown speech output 'loud'"},
+        {{"-h"}, ""},
+        {{"/NOMENU", "--voice", "", "--list-voices"}, ""},
+    };
+    for (const Case& c : cases) {
+        std::string problem;
+        const auto cl = ParseCommandLine(c.args, &problem);
+        EXPECT_EQ(problem, c.problem) << c.args.front();
+        EXPECT_EQ(cl.has_value(), c.problem.empty()) << c.args.front();
+    }
+    std::string problem;
+    const auto help = ParseCommandLine({"-h"}, &problem);
+    EXPECT_TRUE(help->help);
+    const auto voice = ParseCommandLine({"/NOMENU", "--voice", "", "--list-voices"}, &problem);
+    EXPECT_TRUE(voice->nomenu);
+    EXPECT_TRUE(voice->listVoices);
+    EXPECT_EQ(voice->voice, std::optional<std::string>(""));  // forgets the remembered one
+    EXPECT_FALSE(ParseCommandLine({}, &problem)->voice);
+}
+
+// A given folder keeps the player's files unless it is a system folder,
+// however it is spelled; the user's data folder takes them then.
+TEST(StateFolder, NeverASystemFolderHoweverNamed) {
+    velmora::test::TestFolder folder;
+    const fs::path data = folder.path() / "data";
+    ::setenv("XDG_DATA_HOME", data.c_str(), 1);
+    const fs::path own = folder.path() / "game";
+    fs::create_directories(own);
+    fs::create_directory_symlink("/usr/share", folder.path() / "link");
+    struct Case {
+        fs::path root;
+        fs::path state;
+    } cases[] = {
+        {own, own},
+        {"/usr/share", data / "velmora"},
+        {"/usr/../usr/share/.", data / "velmora"},
+        {folder.path() / "link", data / "velmora"},
+        {"/usr", data / "velmora"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(StateFolder({c.root, RootKind::Given}), c.state) << c.root;
+        EXPECT_EQ(StateFolder({c.root, RootKind::Installed}), data / "velmora") << c.root;
+    }
+    EXPECT_TRUE(fs::is_directory(data / "velmora"));
+    ::unsetenv("XDG_DATA_HOME");
+}
+
+TEST(DisplayProbe, OnlyDriversThatGiveKeysUnlessAskedFor) {
+    using frontend::sdl::CandidateDrivers;
+    using frontend::sdl::DriverUsable;
+    struct Case {
+        const char* driver;
+        const char* asked;
+        bool allowOffscreen;
+        bool usable;
+    } usable[] = {
+        {"x11", "", false, true},          {"wayland", "", false, true},
+        {"offscreen", "", false, false},   {"offscreen", "", true, true},
+        {"offscreen", "OFFSCREEN", false, true},
+        {"dummy", "wayland,dummy", false, true},
+        {"kmsdrm", "", false, false},      {"", "", true, false},
+    };
+    for (const Case& c : usable) {
+        EXPECT_EQ(DriverUsable(c.driver, c.asked, c.allowOffscreen), c.usable)
+            << c.driver << " asked " << c.asked;
+    }
+    struct Env {
+        const char* display;
+        const char* wayland;
+        const char* runtime;
+        bool allowOffscreen;
+        std::string drivers;
+    } envs[] = {
+        {nullptr, nullptr, nullptr, false, ""},
+        {"", "", "/run/user/1", false, ""},
+        {":99", nullptr, nullptr, false, "x11"},
+        {nullptr, "bogus-0", nullptr, false, ""},  // libwayland could not find it
+        {nullptr, "bogus-0", "/run/user/1", false, "wayland"},
+        {":0", "/run/w", nullptr, true, "x11,wayland,offscreen"},
+        {nullptr, nullptr, nullptr, true, "offscreen"},
+    };
+    for (const Env& e : envs) {
+        EXPECT_EQ(CandidateDrivers(e.display, e.wayland, e.runtime, e.allowOffscreen), e.drivers)
+            << (e.display ? e.display : "-") << ' ' << (e.wayland ? e.wayland : "-");
+    }
+}
+
+}  // namespace
+}  // namespace velmora::app
