@@ -6,7 +6,10 @@
 # Then the shipped game with --speech print: each text on the screen once, and
 # no English line (a cue or a rate) for the screen reader to read out. Last,
 # with --speech none, no key is lost: not after Escape ends the introduction,
-# not in the instructions however fast the arrows come.
+# not in the instructions however fast the arrows come. Then the terminal
+# stays the player's: a project's escape sequences are printed as text,
+# Ctrl+Z and fg stop and resume the game, and a terminal that is not UTF-8
+# gets its own character set or a word of what the game needs.
 #   check_tty.sh VELMORA GAME_ROOT SHIPPED_GAME
 # Exit status 77 (skipped) when tmux is missing.
 set -euo pipefail
@@ -203,7 +206,106 @@ no_key_lost() {
   echo "ok: no key lost"
 }
 
+# A screen title holding escape sequences that would rename the pane, clear
+# it, switch to the alternate screen and make the terminal type a reply.
+escapes_printed() {
+  local session=escapes title
+  start_shell "$session"
+  cp "$game/../overlays/terminal-escapes/Projects/Default/map1.ini" "$tmp/root/Projects/Default/map1.ini"
+  title=$(tm display-message -p -t "$session" '#{pane_title}')
+  tm send-keys -t "$session" "$velmora --frontend tty --root $tmp/root --speech print --sound none -nomenu; echo EXIT=\$?" Enter
+  wait_for "$session" "Ты стоишь у ворот старого замка\."
+  tm send-keys -t "$session" 1
+  wait_for "$session" "Идти, 2 направления"
+  tm send-keys -t "$session" 1
+  wait_for "$session" 'Экран: Двор ]0;title  \[2J \[\?1049h \[6n\. Пустой двор\.'
+  sleep 0.5
+  [ "$(tm display-message -p -t "$session" '#{pane_title}')" = "$title" ] || fail "the pane's title changed" "$session"
+  [ "$(tm display-message -p -t "$session" '#{alternate_on}')" = 0 ] || fail "the alternate screen is on" "$session"
+  [ "$(count_lines "$session" "Ты стоишь у ворот старого замка.")" = 1 ] || fail "the screen was cleared" "$session"
+  # Nothing came after the title: no cursor report typed into the game.
+  last_line "$session" | grep -q '^Экран: Двор' || fail "something answered the title" "$session"
+  tm send-keys -t "$session" C-c
+  wait_for "$session" "EXIT=0"
+  # The window with --speech print writes each text to standard output: the pane.
+  printf '1\n1\nwait 300\n' > "$tmp/yard.keys"
+  tm send-keys -t "$session" "SDL_VIDEODRIVER=offscreen $velmora --frontend window --root $tmp/root --keys $tmp/yard.keys --speech print --sound none -nomenu; echo DONE=\$?" Enter
+  wait_for "$session" "DONE=0"
+  screen_of "$session" | grep -qxE 'Экран: Двор\?]0;title\?\?\[2J\?\[\?1049h\?\[6n\. Пустой двор\.' ||
+    fail "the window's printed title" "$session"
+  [ "$(tm display-message -p -t "$session" '#{pane_title}')" = "$title" ] || fail "the pane's title changed" "$session"
+  [ "$(tm display-message -p -t "$session" '#{alternate_on}')" = 0 ] || fail "the alternate screen is on" "$session"
+  if screen_of "$session" | grep -qE '[0-9]+;[0-9]+R'; then fail "the terminal typed a reply" "$session"; fi
+  tm kill-session -t "$session"
+  echo "ok: escape sequences printed as text"
+}
+
+# Ctrl+Z gives the shell its terminal in line mode; after fg an arrow acts at
+# once (raw mode again: no ^[OB waiting for Enter).
+stop_and_resume() {
+  local session=stop
+  start_shell "$session"
+  tm send-keys -t "$session" "$velmora --frontend tty --root $tmp/root --speech none --sound none" Enter
+  wait_for "$session" "Давным-давно жил хранитель."
+  tm send-keys -t "$session" Escape
+  wait_for "$session" "Главное меню: .*"
+  tm send-keys -t "$session" C-z
+  wait_for "$session" ".*Stopped.*"
+  check_restored "$session"
+  tm send-keys -t "$session" "fg" Enter
+  wait_for "$session" "$velmora --frontend tty .*"
+  sleep 0.3
+  tm send-keys -t "$session" Down
+  wait_for "$session" "Загрузить игру"
+  if screen_of "$session" | grep -qF '^[O'; then fail "an arrow was echoed" "$session"; fi
+  tm send-keys -t "$session" C-c
+  wait_for "$session" '\$ ?'
+  check_restored "$session"
+  tm kill-session -t "$session"
+  echo "ok: Ctrl+Z and fg"
+}
+
+# LANG=C: a word on standard error, once, and the lines still in UTF-8. A
+# KOI8-R terminal (when its locale can be made here) gets KOI8-R.
+not_utf8() {
+  local session=ascii
+  start_shell "$session"
+  tm send-keys -t "$session" "env -u LC_ALL -u LC_CTYPE LANG=C $velmora --frontend tty --root $tmp/root --speech none --sound none; echo EXIT=\$?" Enter
+  wait_for "$session" "velmora: the terminal's character set ANSI_X3.4-1968 has no Russian letters.*"
+  wait_for "$session" "Давным-давно жил хранитель."
+  tm send-keys -t "$session" C-c
+  wait_for "$session" "EXIT=0"
+  [ "$(screen_of "$session" | grep -c 'needs a UTF-8 terminal')" = 1 ] || fail "not said once" "$session"
+  tm kill-session -t "$session"
+  echo "ok: LANG=C"
+
+  mkdir -p "$tmp/loc"
+  if ! command -v localedef > /dev/null || ! command -v script > /dev/null ||
+     ! localedef -i ru_RU -f KOI8-R "$tmp/loc/ru_RU.KOI8-R" > /dev/null 2>&1; then
+    echo "no KOI8-R locale can be made here: that part skipped"
+    return
+  fi
+  session=koi8
+  start_shell "$session"
+  # script(1) keeps the bytes the game wrote, which the pane would show as UTF-8.
+  tm send-keys -t "$session" "LOCPATH=$tmp/loc LC_ALL=ru_RU.KOI8-R script -qfc '$velmora --frontend tty --root $tmp/root --speech none --sound none' $tmp/koi8.out; echo EXIT=\$?" Enter
+  for _ in $(seq 200); do
+    if iconv -f KOI8-R -t UTF-8 "$tmp/koi8.out" 2> /dev/null | grep -q "Давным-давно жил хранитель."; then break; fi
+    sleep 0.1
+  done
+  tm send-keys -t "$session" C-c
+  wait_for "$session" "EXIT=0"
+  iconv -f KOI8-R -t UTF-8 "$tmp/koi8.out" | grep -q "Давным-давно жил хранитель." ||
+    fail "no KOI8-R line" "$session"
+  if grep -q "needs a UTF-8 terminal" "$tmp/koi8.out"; then fail "KOI8-R was refused" "$session"; fi
+  tm kill-session -t "$session"
+  echo "ok: KOI8-R"
+}
+
 play default ""
 play console linux
 printed
 no_key_lost
+escapes_printed
+stop_and_resume
+not_utf8

@@ -500,6 +500,8 @@ std::string TtyKeysHelp() {
            "  Terminals that report modified keys themselves (xterm's modifyOtherKeys,\n"
            "  the CSI u form) send Ctrl+M as it is.\n"
            "  Ctrl+C, SIGINT, SIGTERM and SIGHUP end the game as its own exit does.\n"
+           "  Ctrl+Z stops the game and gives the terminal back to the shell; fg\n"
+           "  brings the game back where it was.\n"
            "  The terminal cannot see Caps Lock: the game always takes it as off, and\n"
            "  pressing it gives no cue.\n"
            "  Key releases are not seen either: each key is pressed and let go at once.\n"

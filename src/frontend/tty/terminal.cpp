@@ -2,33 +2,45 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
 #include <iterator>
 #include <utility>
+
+#include "base/terminal_text.h"
 
 namespace velmora::frontend {
 namespace {
 
 constexpr int kQuitSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// Ctrl+Z and fg: the shell gets its terminal back as it was, the game its raw mode.
+constexpr int kJobSignals[] = {SIGTSTP, SIGCONT};
 
 // What the signal handlers and the exit handler need, set before they can run.
 // Only plain data: a handler may not allocate or lock.
 struct Saved {
     int fd = -1;
     termios mode{};
+    termios raw{};
     char keypadOff[64] = {};
     size_t keypadOffLength = 0;
+    char keypadOn[64] = {};
+    size_t keypadOnLength = 0;
     int signalPipe = -1;
 };
 Saved g_saved;
 volatile std::sig_atomic_t g_active = 0;
 volatile std::sig_atomic_t g_signals = 0;
 struct sigaction g_oldQuit[std::size(kQuitSignals)];
+struct sigaction g_oldJob[std::size(kJobSignals)];
+bool g_jobInstalled[std::size(kJobSignals)] = {};
+struct sigaction g_stopAction;
 struct sigaction g_oldAbort;
 bool g_abortInstalled = false;
 bool g_atExitRegistered = false;
@@ -41,6 +53,44 @@ void RestoreNow() {
         (void)ignored;
     }
     ::tcsetattr(g_saved.fd, TCSANOW, &g_saved.mode);
+}
+
+// Async-signal-safe too: the raw mode and keypad sequence of Setup again.
+void TakeRawAgain() {
+    if (!g_active) return;
+    ::tcsetattr(g_saved.fd, TCSANOW, &g_saved.raw);
+    if (g_saved.keypadOnLength > 0) {
+        const ssize_t ignored = ::write(g_saved.fd, g_saved.keypadOn, g_saved.keypadOnLength);
+        (void)ignored;
+    }
+}
+
+// Ctrl+Z: the terminal as the shell left it, then the stop itself (the
+// default action, raised again); when the game continues, raw mode again.
+extern "C" void OnStop(int sig) {
+    const int savedErrno = errno;
+    RestoreNow();
+    struct sigaction stop{};
+    stop.sa_handler = SIG_DFL;
+    sigemptyset(&stop.sa_mask);
+    ::sigaction(sig, &stop, nullptr);
+    sigset_t unblock;
+    sigemptyset(&unblock);
+    sigaddset(&unblock, sig);
+    ::pthread_sigmask(SIG_UNBLOCK, &unblock, nullptr);
+    ::raise(sig);
+    // Continued, or never stopped (an orphaned process group drops the stop).
+    ::sigaction(sig, &g_stopAction, nullptr);
+    TakeRawAgain();
+    errno = savedErrno;
+}
+
+// fg after a stop the game did not see (SIGSTOP): the shell may have put
+// the terminal back in line mode.
+extern "C" void OnContinue(int) {
+    const int savedErrno = errno;
+    TakeRawAgain();
+    errno = savedErrno;
 }
 
 extern "C" void OnQuitSignal(int sig) {
@@ -70,12 +120,13 @@ std::string Errno(const std::string& what) { return what + ": " + std::strerror(
 }  // namespace
 
 std::optional<Terminal> Terminal::Open(std::string* why) {
+    const std::string codeset = TerminalEncoding::LocaleCodeset();
     if (::isatty(STDIN_FILENO)) {
-        if (::isatty(STDOUT_FILENO)) return Setup({}, STDIN_FILENO, STDOUT_FILENO, why, {});
+        if (::isatty(STDOUT_FILENO)) return Setup({}, STDIN_FILENO, STDOUT_FILENO, why, {}, codeset);
         // Output redirected: the lines still go to the player's screen.
         base::UniqueFd tty(::open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY));
         const int out = tty.Valid() ? tty.Get() : STDIN_FILENO;
-        return Setup(std::move(tty), STDIN_FILENO, out, why, {});
+        return Setup(std::move(tty), STDIN_FILENO, out, why, {}, codeset);
     }
     base::UniqueFd tty(::open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY));
     if (!tty.Valid()) {
@@ -83,7 +134,7 @@ std::optional<Terminal> Terminal::Open(std::string* why) {
         return std::nullopt;
     }
     const int fd = tty.Get();
-    return Setup(std::move(tty), fd, fd, why, {});
+    return Setup(std::move(tty), fd, fd, why, {}, codeset);
 }
 
 bool Terminal::Available() {
@@ -92,12 +143,13 @@ bool Terminal::Available() {
     return tty.Valid();
 }
 
-std::optional<Terminal> Terminal::OpenOn(int fd, std::string* why, const std::string& term) {
-    return Setup({}, fd, fd, why, term);
+std::optional<Terminal> Terminal::OpenOn(int fd, std::string* why, const std::string& term,
+                                         const std::string& codeset) {
+    return Setup({}, fd, fd, why, term, codeset);
 }
 
 std::optional<Terminal> Terminal::Setup(base::UniqueFd owned, int in, int out, std::string* why,
-                                        const std::string& termName) {
+                                        const std::string& termName, const std::string& codeset) {
     if (g_active) {
         if (why) *why = "the terminal is already in use";
         return std::nullopt;
@@ -124,6 +176,9 @@ std::optional<Terminal> Terminal::Setup(base::UniqueFd owned, int in, int out, s
     const std::string name = !termName.empty() ? termName : envTerm ? envTerm : "";
     // Without a terminfo entry the common xterm and console sequences still work.
     t.keys_ = TermKeys::Load(name).value_or(TermKeys{name, {}, {}, {}});
+    t.encoding_ = TerminalEncoding(codeset);
+    static bool warned = false;
+    if (!t.encoding_.Warning().empty() && !std::exchange(warned, true)) std::cerr << t.encoding_.Warning();
 
     g_saved.fd = in;
     g_saved.mode = saved;
@@ -132,8 +187,27 @@ std::optional<Terminal> Terminal::Setup(base::UniqueFd owned, int in, int out, s
         std::memcpy(g_saved.keypadOff, t.keys_.keypadOff.data(), t.keys_.keypadOff.size());
         g_saved.keypadOffLength = t.keys_.keypadOff.size();
     }
+    g_saved.keypadOnLength = 0;
+    if (t.keys_.keypadOn.size() <= sizeof g_saved.keypadOn) {
+        std::memcpy(g_saved.keypadOn, t.keys_.keypadOn.data(), t.keys_.keypadOn.size());
+        g_saved.keypadOnLength = t.keys_.keypadOn.size();
+    }
     g_saved.signalPipe = t.signalWrite_.Get();
     g_signals = 0;
+
+    termios raw = saved;
+    raw.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON);
+    // Ctrl+C and Ctrl+\ arrive as keys; the suspend key (Ctrl+Z) keeps its
+    // signal, so the game can be stopped and brought back as any program.
+    // Output processing stays, so the screen reader's lines end as usual.
+    raw.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | IEXTEN);
+    raw.c_cc[VINTR] = _POSIX_VDISABLE;
+    raw.c_cc[VQUIT] = _POSIX_VDISABLE;
+    raw.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB);
+    raw.c_cflag |= CS8;
+    raw.c_cc[VMIN] = 1;
+    raw.c_cc[VTIME] = 0;
+    g_saved.raw = raw;
 
     // Handlers first: a signal between raw mode and them would leave the terminal raw.
     struct sigaction quit{};
@@ -143,6 +217,19 @@ std::optional<Terminal> Terminal::Setup(base::UniqueFd owned, int in, int out, s
     for (int sig : kQuitSignals) sigaddset(&quit.sa_mask, sig);
     for (size_t i = 0; i < std::size(kQuitSignals); ++i) {
         ::sigaction(kQuitSignals[i], &quit, &g_oldQuit[i]);
+    }
+    // Stopping is left alone where it is ignored (a shell without job control).
+    g_stopAction = {};
+    g_stopAction.sa_handler = OnStop;
+    g_stopAction.sa_flags = SA_RESTART;
+    sigemptyset(&g_stopAction.sa_mask);
+    for (int sig : kQuitSignals) sigaddset(&g_stopAction.sa_mask, sig);
+    struct sigaction cont = g_stopAction;
+    cont.sa_handler = OnContinue;
+    for (size_t i = 0; i < std::size(kJobSignals); ++i) {
+        ::sigaction(kJobSignals[i], nullptr, &g_oldJob[i]);
+        g_jobInstalled[i] = g_oldJob[i].sa_handler == SIG_DFL;
+        if (g_jobInstalled[i]) ::sigaction(kJobSignals[i], i == 0 ? &g_stopAction : &cont, nullptr);
     }
     // abort() restores too, unless someone (a sanitizer) already watches it.
     struct sigaction current{};
@@ -158,15 +245,6 @@ std::optional<Terminal> Terminal::Setup(base::UniqueFd owned, int in, int out, s
         g_atExitRegistered = std::atexit(RestoreAtExit) == 0;
     }
 
-    termios raw = saved;
-    raw.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON);
-    // ISIG off: Ctrl+C, Ctrl+Z and Ctrl+\ arrive as keys. Output processing
-    // stays, so the screen reader's lines end as usual.
-    raw.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
-    raw.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB);
-    raw.c_cflag |= CS8;
-    raw.c_cc[VMIN] = 1;
-    raw.c_cc[VTIME] = 0;
     g_active = 1;
     t.active_ = true;
     if (::tcsetattr(in, TCSANOW, &raw) != 0) {
@@ -185,6 +263,7 @@ Terminal::Terminal(Terminal&& other) noexcept
       signalRead_(std::move(other.signalRead_)),
       signalWrite_(std::move(other.signalWrite_)),
       keys_(std::move(other.keys_)),
+      encoding_(std::move(other.encoding_)),
       newline_(other.newline_),
       active_(std::exchange(other.active_, false)) {}
 
@@ -193,6 +272,11 @@ Terminal::~Terminal() { Restore(); }
 void Terminal::Restore() {
     if (!active_) return;
     active_ = false;
+    // The job handlers first: a continue after the restore would make the terminal raw again.
+    for (size_t i = 0; i < std::size(kJobSignals); ++i) {
+        if (g_jobInstalled[i]) ::sigaction(kJobSignals[i], &g_oldJob[i], nullptr);
+        g_jobInstalled[i] = false;
+    }
     RestoreNow();
     g_active = 0;
     for (size_t i = 0; i < std::size(kQuitSignals); ++i) {
@@ -221,7 +305,7 @@ void Terminal::Write(std::string_view bytes) {
 }
 
 void Terminal::WriteLine(std::string_view utf8) {
-    std::string line(utf8);
+    std::string line = encoding_.Out(base::TerminalSafe(utf8));
     line += newline_;
     Write(line);
 }

@@ -80,7 +80,8 @@ void TtyEvents::ReadTerminal() {
     char buf[256];
     const ssize_t n = ::read(term_->InputFd(), buf, sizeof buf);
     if (n > 0) {
-        for (const KeyEvent& k : decoder_.Feed(std::string_view(buf, static_cast<size_t>(n)), Clock::now())) {
+        const std::string typed = term_->Encoding().In(std::string_view(buf, static_cast<size_t>(n)));
+        for (const KeyEvent& k : decoder_.Feed(typed, Clock::now())) {
             Queue(k);
         }
         if (auto cyrillic = decoder_.LastLetterCyrillic()) lastCyrillic_ = cyrillic;

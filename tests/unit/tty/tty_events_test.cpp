@@ -2,6 +2,7 @@
 
 #include <poll.h>
 #include <pty.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -89,7 +90,12 @@ TEST(Terminal, RawWhileOpenAndRestoredAfter) {
         auto term = Terminal::OpenOn(pty.slave.Get(), &why, "xterm");
         ASSERT_TRUE(term) << why;
         const termios raw = pty.Mode();
-        EXPECT_FALSE(raw.c_lflag & (ICANON | ECHO | ISIG | IEXTEN));
+        EXPECT_FALSE(raw.c_lflag & (ICANON | ECHO | IEXTEN));
+        // Ctrl+C and Ctrl+\ are keys; Ctrl+Z still stops the game.
+        EXPECT_TRUE(raw.c_lflag & ISIG);
+        EXPECT_EQ(raw.c_cc[VINTR], _POSIX_VDISABLE);
+        EXPECT_EQ(raw.c_cc[VQUIT], _POSIX_VDISABLE);
+        EXPECT_EQ(raw.c_cc[VSUSP], before.c_cc[VSUSP]);
         EXPECT_FALSE(raw.c_iflag & (ICRNL | IXON));
         EXPECT_TRUE(raw.c_oflag & OPOST);  // "\n" still starts a new line
         // One terminal at a time: a second would restore the wrong mode.
@@ -200,6 +206,59 @@ TEST(TtyEventsDeathTest, ASecondSignalRestoresAndExits) {
         },
         ::testing::KilledBySignal(SIGABRT), "");
     EXPECT_TRUE(pty.Mode().c_lflag & ICANON);
+}
+
+// Ctrl+Z gives the shell its terminal as it was; fg gives the game raw mode
+// and its keypad again, so an arrow acts at once. A continue after a stop the
+// game could not see (SIGSTOP) makes the terminal raw again too.
+TEST(Terminal, StopRestoresAndContinueTakesRawModeBack) {
+    Pty pty;
+    ASSERT_TRUE(pty.slave.Valid());
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // A process group of its own, with a parent outside: the stop is not dropped.
+        ::setpgid(0, 0);
+        std::signal(SIGTSTP, SIG_DFL);
+        std::string why;
+        auto term = Terminal::OpenOn(pty.slave.Get(), &why, "xterm");
+        if (!term) std::_Exit(3);
+        std::raise(SIGTSTP);
+        termios t{};
+        ::tcgetattr(pty.slave.Get(), &t);
+        if (t.c_lflag & ICANON) std::_Exit(4);
+        t.c_lflag |= ICANON | ECHO;  // as a shell leaves it
+        ::tcsetattr(pty.slave.Get(), TCSANOW, &t);
+        std::raise(SIGCONT);
+        ::tcgetattr(pty.slave.Get(), &t);
+        std::_Exit(t.c_lflag & ICANON ? 5 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, WUNTRACED), child);
+    ASSERT_TRUE(WIFSTOPPED(status)) << status;
+    EXPECT_TRUE(pty.Mode().c_lflag & ICANON);
+    EXPECT_TRUE(pty.Mode().c_lflag & ECHO);
+    EXPECT_EQ(pty.Output(), "\x1b[?1h\x1b=\x1b[?1l\x1b>");  // keypad on, and off for the shell
+    ::kill(child, SIGCONT);
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_FALSE(pty.Mode().c_lflag & ICANON);
+    EXPECT_TRUE(pty.Output().starts_with("\x1b[?1h\x1b="));
+}
+
+// A KOI8-R terminal: lines in its bytes, its letters typed read as letters.
+TEST(Terminal, LinesAndKeysInTheTerminalsOwnSet) {
+    Pty pty;
+    std::string why;
+    auto term = Terminal::OpenOn(pty.slave.Get(), &why, "linux", "KOI8-R");
+    ASSERT_TRUE(term) << why;
+    pty.Output();
+    term->WriteLine("Да \x1b[2J");
+    EXPECT_EQ(pty.Output(), "\xE4\xC1 ?[2J\r\n");
+    TtyEvents events(*term);
+    events.Next();
+    pty.Type("\xE4");  // Д
+    ExpectKey(events, 'L', '\xc4');
 }
 
 TEST(TtyEvents, AScriptPlaysInRealTimeWithTicks) {
