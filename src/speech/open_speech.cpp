@@ -135,8 +135,8 @@ std::vector<VoiceEntry> ListRussianVoices() {
             std::string name = base;
             name += '+';
             name += EspeakShortName(variant.identifier);
-            list.push_back({"espeak-ng", std::move(name), voices.front().languages.front(),
-                            variant.name});
+            list.push_back(
+                {"espeak-ng", std::move(name), voices.front().languages.front(), variant.name});
         }
     }
     for (const SpeechdVoice& v : ListSpeechdVoices()) {

@@ -10,8 +10,8 @@
 #include <strings.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
-#include <sys/syscall.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>

@@ -110,7 +110,7 @@ private:
     int rate_ = -1;                      // the setting last set; -1: none
     bool lossTold_ = false;
     bool giveUpTold_ = false;
-    bool welcomeBack_ = false;           // the next text says the voice is back
+    bool welcomeBack_ = false;  // the next text says the voice is back
     int started_ = 0;
     std::unique_ptr<Guard> guard_;    // null for a daemon we cannot watch (a network address)
     std::unique_ptr<Keeper> keeper_;  // last: its thread ends before the rest

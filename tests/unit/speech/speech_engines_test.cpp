@@ -15,9 +15,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
