@@ -259,8 +259,18 @@ stop_and_resume() {
   wait_for "$session" "Загрузить игру"
   if screen_of "$session" | grep -qF '^[O'; then fail "an arrow was echoed" "$session"; fi
   tm send-keys -t "$session" C-c
-  wait_for "$session" '\$ ?'
+  # No EXIT line after fg: the game is over when the shell has the pane again.
+  for _ in $(seq 200); do
+    [ "$(tm display-message -p -t "$session" '#{pane_current_command}')" != velmora ] && break
+    sleep 0.1
+  done
+  # Line mode again, after the game's end too.
   check_restored "$session"
+  for _ in $(seq 200); do
+    [ "$(count_lines "$session" "echo icanon MODE")" = 2 ] && break
+    sleep 0.1
+  done
+  [ "$(count_lines "$session" "echo icanon MODE")" = 2 ] || fail "not in line mode after the game" "$session"
   tm kill-session -t "$session"
   echo "ok: Ctrl+Z and fg"
 }
