@@ -34,7 +34,8 @@ constexpr const char* kUsage =
     "       velmora-tool unscramble FILE\n"
     "       velmora-tool info DIR\n"
     "       velmora-tool check [--strict] [--allow KIND]... [--media DIR] [--walk KEYS [--nomenu]] "
-    "DIR\n";
+    "DIR\n"
+    "       velmora-tool -h | --help | --version\n";
 
 // A wrong command line, status 2: the usage, or one line naming the problem.
 int Usage(const std::string& problem = "") {

@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The player's command line, where the player's files go, and which video
-// drivers make a window a player can use.
+// Where the player's files go, and which video drivers make a window a
+// player can use.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/command_line.h"
 #include "app/game_folders.h"
 #include "frontend/sdl/display_probe.h"
 #include "unit/test_folder.h"
@@ -15,37 +14,6 @@ namespace velmora::app {
 namespace {
 
 namespace fs = std::filesystem;
-
-TEST(CommandLine, EachMistakeIsOneLineNamingTheOption) {
-    struct Case {
-        std::vector<std::string> args;
-        std::string problem;  // empty: accepted
-    } cases[] = {
-        {{"--x"}, "unknown option --x"},
-        {{"-x", "--help"}, "unknown option -x"},
-        {{"game"}, "unexpected argument 'game'"},
-        {{"--root"}, "--root needs a folder"},
-        {{"--voice"}, "--voice needs a name (see --list-voices)"},
-        {{"--keys"}, "--keys needs a file"},
-        {{"--speech", "loud"}, "unknown speech output 'loud'"},
-        {{"-h"}, ""},
-        {{"/NOMENU", "--voice", "", "--list-voices"}, ""},
-    };
-    for (const Case& c : cases) {
-        std::string problem;
-        const auto cl = ParseCommandLine(c.args, &problem);
-        EXPECT_EQ(problem, c.problem) << c.args.front();
-        EXPECT_EQ(cl.has_value(), c.problem.empty()) << c.args.front();
-    }
-    std::string problem;
-    const auto help = ParseCommandLine({"-h"}, &problem);
-    EXPECT_TRUE(help->help);
-    const auto voice = ParseCommandLine({"/NOMENU", "--voice", "", "--list-voices"}, &problem);
-    EXPECT_TRUE(voice->nomenu);
-    EXPECT_TRUE(voice->listVoices);
-    EXPECT_EQ(voice->voice, std::optional<std::string>(""));  // forgets the remembered one
-    EXPECT_FALSE(ParseCommandLine({}, &problem)->voice);
-}
 
 // A given folder keeps the player's files unless it is a system folder,
 // however it is spelled; the user's data folder takes them then.
