@@ -144,7 +144,7 @@ cp -r "$castle" "$tmp/escapes"
 LC_ALL=C sed -i 's/^GameIHaveNot0=.*$/GameIHaveNot0=Empty\x1b]0;pwned\x07\x1b[2J \\\\ \x1b[6n.\r/' "$tmp/escapes/game.ini"
 printf '# args: -nomenu\n4\n' > "$tmp/inventory.keys"
 "$tool" check --walk "$tmp/inventory.keys" "$tmp/escapes" > "$tmp/out" || true
-grep -qF 'GameIHaveNot: игрок услышал отказ игры: «Empty\e]0;pwned\x07\e[2J \\\\ \e[6n.»' "$tmp/out" ||
+grep -qF 'GameIHaveNot: игрок услышал отказ игры: «Empty\e]0;pwned\x07\e[2J \\ \e[6n.»' "$tmp/out" ||
   fail "the escaped refusal: $(cat -A "$tmp/out")"
 [ "$(tr -d '\000-\010\013-\037\177' < "$tmp/out" | wc -c)" = "$(wc -c < "$tmp/out")" ] ||
   fail "a control byte in the report: $(cat -A "$tmp/out")"
