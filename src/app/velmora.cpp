@@ -2,6 +2,7 @@
 // folders, the front end, the speech and sound outputs.
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
@@ -14,6 +15,7 @@
 
 #include "app/command_line.h"
 #include "app/game_folders.h"
+#include "app/last_word.h"
 #include "app/tty_run.h"
 #include "app/window_run.h"
 #include "base/encoding.h"
@@ -152,6 +154,15 @@ int main(int argc, char** argv) {
             if (DisplayNamed()) std::cerr << "velmora: " << problem << "; playing in the terminal\n";
         } else {
             std::cerr << "velmora: no window and no terminal to play in: " << problem << '\n';
+            // Started from a desktop menu, stderr goes nowhere a blind player
+            // hears: the voice says it too, for at most a few seconds.
+            app::SayBeforeLeaving(
+                base::Utf8ToCp1251("Игра Вельмора не может начаться: нет ни окна, ни терминала, где играть."),
+                cl->speech,
+                cl->voice && base::FitsCp1251(*cl->voice)
+                    ? base::Utf8ToCp1251(*cl->voice)
+                    : shell::MainIni::ReadVoice(root, app::StateFolder(*found)),
+                std::chrono::seconds(8));
             return 2;
         }
     }
