@@ -24,6 +24,7 @@
 #include "frontend/headless/headless_run.h"
 #include "frontend/headless/key_script.h"
 #include "shell/main_ini.h"
+#include "sound/alsa_quiet.h"
 #include "speech/open_speech.h"
 
 using namespace velmora;
@@ -86,6 +87,7 @@ int main(int argc, char** argv) {
     // A limit on file size then fails the write like a full disk, which the
     // game reports and survives, instead of killing the program.
     std::signal(SIGXFSZ, SIG_IGN);
+    sound::QuietAlsaMessages();
     std::string problem;
     const auto cl = app::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), &problem);
     if (!cl) return Usage(problem);
