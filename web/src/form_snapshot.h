@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The window's component tree as the page draws it: one JSON object per
+// visible control, children nested inside their parent (positions relative
+// to it), texts in UTF-8, colours as CSS "#rrggbb".
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "ui/form.h"
+
+namespace velmora::web {
+
+// A JSON string literal of UTF-8 text, quotes included.
+std::string JsonString(std::string_view utf8);
+
+// Owner-drawn lists are asked for their rows, which clears their repaint requests.
+std::string FormSnapshot(ui::Form& form);
+
+}  // namespace velmora::web

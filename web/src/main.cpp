@@ -1,0 +1,91 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The game in a web page: the shipped game folder unpacked in memory at
+// /game, the player's files in /state, speech to the page's live region,
+// sound and drawing through the page. The page calls the exported functions
+// below from its key handler and its audio.
+#include <emscripten.h>
+
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+#include "page_events.h"
+#include "page_front_end.h"
+#include "page_sound.h"
+#include "page_speech.h"
+#include "shell/form1.h"
+
+namespace {
+
+velmora::web::PageEvents* g_events = nullptr;
+
+}  // namespace
+
+extern "C" {
+
+// mods: 1 Shift, 2 Ctrl, 4 Alt, 8 Caps Lock on; typed: the character's
+// code point, 0 for none.
+EMSCRIPTEN_KEEPALIVE void velmora_key(int down, int key, int mods, int typed) {
+    if (!g_events) return;
+    velmora::ui::ShiftState shift;
+    shift.Shift = (mods & 1) != 0;
+    shift.Ctrl = (mods & 2) != 0;
+    shift.Alt = (mods & 4) != 0;
+    shift.CapsLockOn = (mods & 8) != 0;
+    g_events->Key(down != 0, key, shift, typed > 0 ? static_cast<char32_t>(typed) : 0);
+}
+
+EMSCRIPTEN_KEEPALIVE void velmora_music_ended() {
+    if (g_events) g_events->Post(velmora::shell::Event::Of(velmora::shell::Event::Kind::MusicEnded));
+}
+
+// The page's new size, in CSS pixels.
+EMSCRIPTEN_KEEPALIVE void velmora_resize(int width, int height) {
+    if (!g_events || width <= 0 || height <= 0) return;
+    velmora::shell::Event e = velmora::shell::Event::Of(velmora::shell::Event::Kind::Resize);
+    e.width = width;
+    e.height = height;
+    g_events->Post(e);
+}
+
+EMSCRIPTEN_KEEPALIVE void velmora_quit() {
+    if (g_events) g_events->Quit();
+}
+
+}  // extern "C"
+
+int main() {
+    namespace fs = std::filesystem;
+    using namespace velmora;
+    const fs::path state = "/state";
+    std::error_code ec;
+    fs::create_directories(state, ec);
+
+    web::PageEvents events;
+    g_events = &events;
+    web::PageFrontEnd frontEnd(events);
+    shell::ShellOptions options;
+    options.programFolder = "/game";
+    options.stateFolder = state;
+    shell::TForm1* form = nullptr;
+    auto cue = [&form](int number) {
+        if (form) form->Sound().PlayCueSound(number);
+    };
+    try {
+        shell::TForm1 window(options, events, frontEnd, std::make_unique<web::LiveRegionSpeech>(cue),
+                             std::make_unique<web::PageSoundDriver>(), nullptr);
+        form = &window;
+        frontEnd.Show(&window.Form(), [&window] { window.Sound().Beep(); });
+        window.Run();
+        window.FormClose();
+        frontEnd.Show(nullptr, {});
+        form = nullptr;
+    } catch (const std::exception& e) {
+        // Nothing the game reads should get here; the page shows the console.
+        std::cerr << "velmora: " << e.what() << '\n';
+        g_events = nullptr;
+        return 1;
+    }
+    g_events = nullptr;
+    return 0;
+}

@@ -1,0 +1,75 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "page_bridge.h"
+
+#include <emscripten.h>
+
+namespace velmora::web {
+namespace {
+
+// clang-format off
+EM_JS(void, JsSay, (const char* text, int again), {
+    const p = Module.velmoraPage;
+    if (p && p.say) p.say(UTF8ToString(text), again !== 0);
+});
+EM_JS(void, JsRender, (const char* json), {
+    const p = Module.velmoraPage;
+    if (p && p.render) p.render(UTF8ToString(json));
+});
+EM_JS(void, JsView, (const char* view), {
+    const p = Module.velmoraPage;
+    if (p && p.view) p.view(UTF8ToString(view));
+});
+EM_JS(int, JsWidth, (), { return Math.max(1, Math.round(window.innerWidth)); });
+EM_JS(int, JsHeight, (), { return Math.max(1, Math.round(window.innerHeight)); });
+EM_JS(int, JsLoadSound, (const char* path, int music), {
+    const p = Module.velmoraPage;
+    return p && p.loadSound ? (p.loadSound(UTF8ToString(path), music !== 0) | 0) : 0;
+});
+EM_JS(int, JsMakeSound, (const char* bytes, int size), {
+    const p = Module.velmoraPage;
+    // A copy: the bytes are freed when the call returns.
+    return p && p.makeSound ? (p.makeSound(HEAPU8.slice(bytes, bytes + size)) | 0) : 0;
+});
+EM_JS(int, JsPlaySound, (int id), {
+    const p = Module.velmoraPage;
+    return p && p.playSound ? (p.playSound(id) ? 1 : 0) : 0;
+});
+EM_JS(int, JsStopSound, (int id), {
+    const p = Module.velmoraPage;
+    return p && p.stopSound ? (p.stopSound(id) ? 1 : 0) : 0;
+});
+EM_JS(void, JsFreeSound, (int id), {
+    const p = Module.velmoraPage;
+    if (p && p.freeSound) p.freeSound(id);
+});
+EM_JS(void, JsMusicVolume, (double left, double right), {
+    const p = Module.velmoraPage;
+    if (p && p.musicVolume) p.musicVolume(left, right);
+});
+// Resolved by the page's key handler (Module.velmoraWake) or the timeout.
+EM_ASYNC_JS(void, JsWait, (int ms), {
+    await new Promise((resolve) => {
+        const timer = setTimeout(() => { Module.velmoraWake = null; resolve(); }, ms);
+        Module.velmoraWake = () => { clearTimeout(timer); Module.velmoraWake = null; resolve(); };
+    });
+});
+// clang-format on
+
+}  // namespace
+
+void PageSay(const std::string& utf8, bool again) { JsSay(utf8.c_str(), again ? 1 : 0); }
+void PageRender(const std::string& formJson) { JsRender(formJson.c_str()); }
+void PageView(const char* view) { JsView(view); }
+int PageWidth() { return JsWidth(); }
+int PageHeight() { return JsHeight(); }
+int PageLoadSound(const std::string& path, bool music) { return JsLoadSound(path.c_str(), music ? 1 : 0); }
+int PageMakeSound(const std::string& waveBytes) {
+    return JsMakeSound(waveBytes.data(), static_cast<int>(waveBytes.size()));
+}
+bool PagePlaySound(int id) { return JsPlaySound(id) != 0; }
+bool PageStopSound(int id) { return JsStopSound(id) != 0; }
+void PageFreeSound(int id) { JsFreeSound(id); }
+void PageMusicVolume(double left, double right) { JsMusicVolume(left, right); }
+void PageWait(int ms) { JsWait(ms); }
+
+}  // namespace velmora::web

@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The page's side of the game: every call the adapter makes into the page's
+// JavaScript (Module.velmoraPage), and the one wait that yields to the
+// browser. Texts are UTF-8. A page without a hook makes the call a no-op.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace velmora::web {
+
+// Speech and the screen.
+void PageSay(const std::string& utf8, bool again);
+void PageRender(const std::string& formJson);
+void PageView(const char* view);
+int PageWidth();
+int PageHeight();
+
+// Sound. Ids are the page's, 0 for none; loading is the page's to finish
+// in the background (a sample asked to play before it is decoded plays then).
+int PageLoadSound(const std::string& path, bool music);
+int PageMakeSound(const std::string& waveBytes);
+bool PagePlaySound(int id);
+bool PageStopSound(int id);
+void PageFreeSound(int id);
+void PageMusicVolume(double left, double right);  // 0 to 1
+
+// Gives the browser its turn until a key arrives or `ms` pass.
+void PageWait(int ms);
+
+}  // namespace velmora::web

@@ -1,0 +1,78 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "page_events.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "base/encoding.h"
+#include "frontend/headless/key_script.h"
+#include "page_bridge.h"
+
+namespace velmora::web {
+
+using shell::Event;
+
+std::optional<char> TypedCharacter(char32_t c) {
+    if (c == 8 || c == 9 || c == 13 || c == 27) return static_cast<char>(c);
+    if (c < 0x20 || c == 0x7f) return std::nullopt;
+    if (c < 0x80) return static_cast<char>(c);
+    if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) return std::nullopt;
+    std::string utf8;
+    if (c < 0x800) {
+        utf8 += static_cast<char>(0xC0 | (c >> 6));
+    } else if (c < 0x10000) {
+        utf8 += static_cast<char>(0xE0 | (c >> 12));
+        utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    } else {
+        utf8 += static_cast<char>(0xF0 | (c >> 18));
+        utf8 += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    }
+    utf8 += static_cast<char>(0x80 | (c & 0x3F));
+    if (!base::FitsCp1251(utf8)) return std::nullopt;
+    const std::string one = base::Utf8ToCp1251(utf8);
+    if (one.size() != 1) return std::nullopt;
+    return one[0];
+}
+
+void PageEvents::Post(const Event& event) { posted_.Push(event); }
+
+void PageEvents::Key(bool down, int key, ui::ShiftState shift, char32_t typedChar) {
+    if (key <= 0 || key > 255) return;
+    std::optional<char> typed;
+    if (down && typedChar != 0) typed = TypedCharacter(typedChar);
+    if (typed) {
+        const auto b = static_cast<unsigned char>(*typed);
+        if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z')) lastCyrillic_ = false;
+        if (b >= 0xC0 || b == 0xA8 || b == 0xB8) lastCyrillic_ = true;
+    }
+    frontend::PushKeyEvents(queue_, key, shift, typed, down, !down);
+}
+
+std::string PageEvents::KeyboardLayout() const { return lastCyrillic_ ? "00000419" : "00000409"; }
+
+std::optional<Event> PageEvents::Next() {
+    using Clock = frontend::RealClock;
+    if (!ticks_) {
+        ticks_.emplace(Clock::now());
+        return Event::Ticks(0);  // the timer's first event starts the program
+    }
+    if (ended_) return std::nullopt;
+    for (;;) {
+        if (quitPending_) {
+            ended_ = true;
+            return Event::Of(Event::Kind::Quit);
+        }
+        if (auto tick = ticks_->Due(Clock::now())) return tick;
+        if (!queue_.empty()) {
+            const Event e = queue_.front();
+            queue_.pop_front();
+            return e;
+        }
+        if (auto e = posted_.Pop()) return *e;
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(ticks_->NextTick() - Clock::now());
+        PageWait(static_cast<int>(std::clamp<long long>(left.count(), 0, 100)));
+    }
+}
+
+}  // namespace velmora::web

@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Events of the page: the keys its key handler hands over, the 100 ms timer,
+// and what the page's audio posts. Waiting for the next event gives the
+// browser its turn (Asyncify), so the rules' nested waits never block it.
+//
+//   PageEvents events;
+//   events.Key(true, 'A', {}, U'a');   // from the page's keydown
+//   shell::TForm1 form(options, events, frontEnd, ...);
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+
+#include "frontend/headless/real_time.h"
+#include "shell/events.h"
+#include "shell/posted_events.h"
+
+namespace velmora::web {
+
+// The character a key types as the game takes it (code page 1251): a
+// character that 1251 holds, or Enter, Escape, Backspace or Tab; none for
+// anything else (0, other control characters, surrogates, beyond Unicode).
+std::optional<char> TypedCharacter(char32_t typed);
+
+class PageEvents : public shell::EventSource {
+public:
+    std::optional<shell::Event> Next() override;
+    void Post(const shell::Event& event) override;
+
+    // A key went down (with the character it types, 0 for none) or up.
+    void Key(bool down, int key, ui::ShiftState shift, char32_t typed);
+    // The page goes away: the game ends as when the window is closed.
+    void Quit() { quitPending_ = true; }
+
+    // The layout of the last letter typed: "00000419" Cyrillic (also before
+    // any letter), "00000409" Latin.
+    std::string KeyboardLayout() const;
+
+private:
+    std::deque<shell::Event> queue_;
+    shell::PostedEvents posted_;
+    std::optional<frontend::TickClock> ticks_;
+    bool quitPending_ = false;
+    bool ended_ = false;
+    bool lastCyrillic_ = true;
+};
+
+}  // namespace velmora::web

@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "page_speech.h"
+
+#include "base/encoding.h"
+#include "page_bridge.h"
+
+namespace velmora::web {
+
+std::string LiveRegionText(std::string_view text1251) {
+    std::string text;
+    text.reserve(text1251.size());
+    for (size_t i = 0; i < text1251.size(); ++i) {
+        const auto b = static_cast<unsigned char>(text1251[i]);
+        if (b == '\r') {
+            text += '\n';
+            if (i + 1 < text1251.size() && text1251[i + 1] == '\n') ++i;
+        } else if (b == '\n') {
+            text += '\n';
+        } else {
+            text += b < 0x20 || b == 0x7f ? ' ' : static_cast<char>(b);
+        }
+    }
+    const size_t first = text.find_first_not_of(" \n");
+    if (first == std::string::npos) return {};
+    text.erase(text.find_last_not_of(" \n") + 1);
+    text.erase(0, first);
+    return base::Cp1251ToUtf8(text);
+}
+
+void LiveRegionSpeech::Speak(const std::string& text) { PageSay(LiveRegionText(text), false); }
+
+void LiveRegionSpeech::SpeakAgain(const std::string& text) { PageSay(LiveRegionText(text), true); }
+
+}  // namespace velmora::web

@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Speech for the player's own screen reader: every text goes to the page's
+// live region, and the page itself says nothing. Like --speech none in the
+// terminal, it is a reader that never reports an end: a page waits for a
+// key, and the instructions are read line by line.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "speech/speech_output.h"
+
+namespace velmora::web {
+
+// A 1251 text as the live region gets it: UTF-8, lines kept, other control
+// characters made spaces, the ends trimmed.
+std::string LiveRegionText(std::string_view text1251);
+
+class LiveRegionSpeech : public speech::SpeechOutput {
+public:
+    // `cue` plays a cue number as a sound (may be empty: cues are silent).
+    explicit LiveRegionSpeech(std::function<void(int)> cue) : cue_(std::move(cue)) {}
+    speech::SpeechOutputKind Kind() const override { return speech::SpeechOutputKind::soReader; }
+    void Speak(const std::string& text) override;
+    void SpeakAgain(const std::string& text) override;
+    // The reader has no cues of its own: they are the game's sounds.
+    void Cue(int number) override {
+        if (cue_) cue_(number);
+    }
+    void SetRate(int) override {}
+
+private:
+    std::function<void(int)> cue_;
+};
+
+}  // namespace velmora::web
