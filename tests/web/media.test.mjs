@@ -1,0 +1,224 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The page's sound, voice and saved games, run in headless Chromium:
+// web/js/audio.js rendered through an OfflineAudioContext and measured,
+// web/js/speech.js against a recording speechSynthesis, web/js/storage.js
+// across reloads and interrupted writes.
+
+import { describe, test, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import { copyFileSync, mkdirSync, mkdtempSync, readFileSync, rmSync, symlinkSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join, resolve } from 'node:path';
+import { launch, serve } from './browser.mjs';
+
+const root = resolve(import.meta.dirname, '../..');
+
+// A mono 16-bit wave file holding one value throughout.
+function constantWave(value, seconds, rate = 22050) {
+  const n = Math.round(seconds * rate);
+  const b = Buffer.alloc(44 + 2 * n);
+  b.write('RIFF', 0);
+  b.writeUInt32LE(36 + 2 * n, 4);
+  b.write('WAVEfmt ', 8);
+  b.writeUInt32LE(16, 16);
+  b.writeUInt16LE(1, 20);
+  b.writeUInt16LE(1, 22);
+  b.writeUInt32LE(rate, 24);
+  b.writeUInt32LE(rate * 2, 28);
+  b.writeUInt16LE(2, 32);
+  b.writeUInt16LE(16, 34);
+  b.write('data', 36);
+  b.writeUInt32LE(2 * n, 40);
+  for (let i = 0; i < n; ++i) b.writeInt16LE(Math.round(value * 32768), 44 + 2 * i);
+  return b;
+}
+
+// The desktop's cue table, read from its source so the two cannot drift apart.
+function desktopCues() {
+  const source = readFileSync(join(root, 'src/sound/cue_sounds.cpp'), 'utf8');
+  const notes = (text) =>
+    [...text.matchAll(/\{(\d+),\s*(\d+),\s*(\d+)(,\s*true)?\}/g)].map((m) => ({
+      from: +m[1], to: +m[2], ms: +m[3], ping: !!m[4],
+    }));
+  const cues = new Map();
+  for (const m of source.matchAll(/case (\d+):\s*return Render\(\{(.*?)\}\);/gs)) cues.set(+m[1], notes(m[2]));
+  const beep = notes(/MakeBeepSound\(\) \{\s*return Render\(\{(.*?)\}\);/s.exec(source)[1]);
+  assert.ok(cues.size >= 10 && beep.length === 1, 'the desktop cue table was found');
+  return { cues, beep };
+}
+
+let site;
+let work;
+let b;
+
+before(async () => {
+  work = mkdtempSync(join(tmpdir(), 'velmora-web-media-'));
+  const folder = join(work, 'site');
+  mkdirSync(join(folder, 'media'), { recursive: true });
+  writeFileSync(join(folder, 'index.html'), '<!doctype html><meta charset="utf-8"><title>media</title>');
+  symlinkSync(join(root, 'web/js'), join(folder, 'js'));
+  writeFileSync(join(folder, 'media/a.wav'), constantWave(0.25, 0.5));
+  writeFileSync(join(folder, 'media/b.wav'), constantWave(0.5, 0.5));
+  execFileSync(join(root, 'scripts/render-web-music'), [join(folder, 'music')], { stdio: 'pipe' });
+  copyFileSync(join(root, 'game/Projects/Default/map1.mid'), join(folder, 'music/map1.mid'));
+  site = await serve(folder);
+  b = await launch();
+  await b.page.goto(site.url);
+});
+
+after(async () => {
+  await b?.close();
+  await site?.close();
+  rmSync(work, { recursive: true, force: true });
+});
+
+describe('audio', () => {
+  test('every cue sounds as the desktop table says, and unknown numbers, beep and tone as they should', async () => {
+    const { cues, beep } = desktopCues();
+    const tone = [{ from: 300, to: 300, ms: 100, ping: false }];
+    const cases = [...cues].map(([n, notes]) => ({ call: ['playCue', n], notes }));
+    for (const n of [4, 99, -1]) cases.push({ call: ['playCue', n], notes: beep });
+    cases.push({ call: ['beep'], notes: beep }, { call: ['tone', 300, 100], notes: tone });
+
+    for (const { call, notes } of cases) {
+      const lengths = notes.map((n) => Math.trunc((22050 * n.ms) / 1000));
+      const total = lengths.reduce((x, y) => x + y, 0);
+      const samples = await b.page.evaluate(async ({ call, total }) => {
+        const a = await import('/js/audio.js');
+        const ctx = new OfflineAudioContext(1, total + 200, 22050);
+        a.useContext(ctx);
+        a[call[0]](...call.slice(1));
+        return Array.from((await ctx.startRendering()).getChannelData(0));
+      }, { call, total });
+      const what = `${call.join(' ')}`;
+      let at = 0;
+      notes.forEach((note, k) => {
+        const part = samples.slice(at, at + lengths[k]);
+        at += lengths[k];
+        const peak = Math.max(...part.map(Math.abs));
+        if (note.from === 0) {
+          assert.equal(peak, 0, `${what}: pause ${k} is silent`);
+          return;
+        }
+        // sin + 0.15 sin(2x) crosses zero twice a cycle.
+        let crossings = 0;
+        for (let i = 1; i < part.length; ++i) if ((part[i - 1] < 0) !== (part[i] < 0)) ++crossings;
+        const hz = crossings / 2 / (part.length / 22050);
+        const wantHz = (note.from + note.to) / 2;
+        assert.ok(Math.abs(hz - wantHz) < wantHz * 0.05 + 15, `${what}: note ${k} at ${hz.toFixed(0)} Hz, not ${wantHz}`);
+        assert.ok(peak > 0.2 && peak <= (12000 * 1.15) / 32768 + 1e-6, `${what}: note ${k} peak ${peak}`);
+        // Soft edges: no click at either end.
+        assert.ok(Math.abs(part[0]) < 0.01 && Math.abs(part[part.length - 1]) < 0.02, `${what}: note ${k} clicks`);
+        const rms = (xs) => Math.sqrt(xs.reduce((s, x) => s + x * x, 0) / xs.length);
+        const quarter = Math.trunc(part.length / 4);
+        const early = rms(part.slice(quarter / 2, quarter));
+        const late = rms(part.slice(2 * quarter, 3 * quarter));
+        if (note.ping) assert.ok(late < early * 0.6, `${what}: note ${k} dies away`);
+        else assert.ok(late > early * 0.8, `${what}: note ${k} holds`);
+      });
+      assert.equal(Math.max(...samples.slice(at).map(Math.abs)), 0, `${what}: nothing after the sound`);
+    }
+  });
+
+  test('music keeps one piece at a time under the desktop volume rule, and plays the rendered MP3', async () => {
+    const result = await b.page.evaluate(async () => {
+      const a = await import('/js/audio.js');
+      const ended = [];
+      a.onMusicEnd((url) => ended.push(url));
+      // Renders 1 s of whatever the steps start; the level is taken where both test pieces play.
+      const run = async (steps, channels = 1, rate = 22050) => {
+        const ctx = new OfflineAudioContext(channels, rate, rate);
+        a.useContext(ctx);
+        const plays = await steps(a);
+        const data = (await ctx.startRendering()).getChannelData(0);
+        await new Promise((r) => setTimeout(r, 50)); // let the ended events arrive
+        let sum = 0;
+        for (let i = 1000; i < 10000; ++i) sum += data[i];
+        let late = 0;
+        for (let i = 13000; i < 22050; ++i) late = Math.max(late, Math.abs(data[i]));
+        let energy = 0;
+        for (const x of data) energy += x * x;
+        return { plays, level: +(sum / 9000).toFixed(5), late, rms: Math.sqrt(energy / data.length), url: a.musicUrl() };
+      };
+      const out = {};
+      out.neverChanged = await run(async (a) => { a.setMusicVolume(0); return [await a.playMusic('media/a.wav')]; });
+      out.endedOnce = ended.splice(0);
+      out.v35 = await run(async (a) => { a.setMusicVolume(35); return [await a.playMusic('media/a.wav')]; });
+      out.v5 = await run(async (a) => { a.setMusicVolume(5); return [await a.playMusic('media/a.wav')]; });
+      out.restored = await run(async (a) => { a.setMusicVolume(-1); return [await a.playMusic('media/b.wav')]; });
+      out.v150 = await run(async (a) => { a.setMusicVolume(150); return [await a.playMusic('media/b.wav')]; });
+      out.race = await run(async (a) => {
+        a.setMusicVolume(50);
+        return Promise.all([a.playMusic('media/a.wav'), a.playMusic('media/b.wav')]);
+      });
+      out.stoppedWhileLoading = await run(async (a) => {
+        const p = a.playMusic('media/b.wav', true);
+        a.stopMusic();
+        return [await p];
+      });
+      ended.splice(0);
+      out.looped = await run(async (a) => [await a.playMusic('media/b.wav', true)]);
+      out.loopedEnded = ended.splice(0);
+      out.bad = await run(async (a) => [await a.playMusic('media/none.mp3'), await a.playMusic('music/map1.mid')]);
+      a.setMusicVolume(0);
+      out.mp3 = await run(async (a) => [await a.playMusic('music/map1.mp3')], 2, 44100);
+      a.stopMusic();
+      return out;
+    });
+    const gain = (percent) => ({ 35: 45 / 128, 5: 6 / 128, 50: 0.5, 100: 1 })[percent];
+    const near = (x, want, what) => assert.ok(Math.abs(x - want) < 0.002, `${what}: ${x}, not ${want}`);
+    near(result.neverChanged.level, 0.25, 'a volume of 0 before any change leaves full volume');
+    assert.deepEqual(result.endedOnce, ['media/a.wav'], 'a piece played once reports its end');
+    assert.equal(result.neverChanged.late, 0, 'a piece played once stops at its end');
+    near(result.v35.level, 0.25 * gain(35), '35 percent');
+    near(result.v5.level, 0.25 * gain(5), '5 percent');
+    near(result.restored.level, 0.5, 'a volume of 0 gives back the volume before the first change');
+    near(result.v150.level, 0.5, 'above 100 percent is full volume, not more');
+    assert.deepEqual(result.race.plays, [false, true], 'the later of two pieces wins');
+    near(result.race.level, 0.5 * gain(50), 'only the later piece sounds');
+    assert.deepEqual(result.stoppedWhileLoading.plays, [false]);
+    assert.equal(result.stoppedWhileLoading.rms, 0, 'a piece stopped while it loads never starts');
+    assert.equal(result.stoppedWhileLoading.url, null);
+    assert.ok(result.looped.late > 0.2, 'a looped piece starts again');
+    assert.deepEqual(result.loopedEnded, [], 'a looped piece reports no end');
+    assert.deepEqual(result.bad.plays, [false, false], 'a missing file or a MIDI file is not played');
+    assert.deepEqual(result.mp3.plays, [true], 'Chromium decodes the rendered music');
+    assert.ok(result.mp3.rms > 0.005, `the rendered music is heard (rms ${result.mp3.rms})`);
+  });
+
+  test('a sound cuts off the sound before it, effects sound together, nothing plays before unlock', async () => {
+    const result = await b.page.evaluate(async () => {
+      const a = await import('/js/audio.js');
+      const ctx = new OfflineAudioContext(1, 22050, 22050);
+      a.useContext(ctx);
+      const lengths = [await a.playSound('media/a.wav'), await a.playSound('media/b.wav'), await a.playSound('media/x.wav')];
+      const effects = [await a.playEffect('media/a.wav'), await a.playEffect('media/a.wav'), await a.playEffect('media/x.wav')];
+      const data = (await ctx.startRendering()).getChannelData(0);
+      return { lengths, effects, level: data[5000] };
+    });
+    assert.deepEqual(result.lengths, [0.5, 0.5, null]);
+    assert.deepEqual(result.effects, [true, true, false]);
+    // b alone (0.5) plus two effects of a (0.25 each); a's sound was cut off.
+    assert.ok(Math.abs(result.level - 1.0) < 0.002, `level ${result.level}`);
+
+    // A fresh page: the browser's own context, unlocked by the first key.
+    await b.page.reload();
+    const before = await b.page.evaluate(async () => {
+      const a = await import('/js/audio.js');
+      a.playCue(13);
+      const plays = await a.playMusic('media/b.wav', true);
+      const effect = await a.playEffect('media/a.wav');
+      document.addEventListener('keydown', () => a.unlock(), { once: true });
+      return { plays, effect, url: a.musicUrl() };
+    });
+    assert.deepEqual(before, { plays: false, effect: false, url: 'media/b.wav' }, 'music waits for the first key');
+    await b.page.keyboard.press('Enter');
+    const playing = await b.page.waitForFunction(async () => {
+      const a = await import('/js/audio.js');
+      return a.musicUrl() === 'media/b.wav' && (await a.playEffect('media/a.wav'));
+    });
+    assert.ok(await playing.jsonValue(), 'after the first key music and effects play');
+    await b.page.evaluate(async () => (await import('/js/audio.js')).stopMusic());
+  });
+});

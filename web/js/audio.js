@@ -1,0 +1,261 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+//
+// The page's sounds through Web Audio: the game's cue sounds and beep (the
+// same tones and shapes the desktop makes), the project's effects and sound
+// files, and one piece of music at a time under the game's volume rule.
+//
+// Browsers keep audio silent until the player's first key or click: the
+// page calls unlock() from its first key handler. Cues, effects and sounds
+// asked for before then are dropped (heard late they would mislead); the
+// music asked for is remembered and starts on unlock.
+
+const AudioContextClass = globalThis.AudioContext ?? globalThis.webkitAudioContext;
+
+let ctx = null;
+let musicGain = null;
+let musicGainValue = 1;
+let savedMusicGain = null;
+let music = null; // { source, url, loop } of the piece playing
+let pendingMusic = null; // { url, loop } asked for before unlock
+let musicRequest = 0; // bumped by every playMusic/stopMusic: a slower load never wins
+let currentSound = null;
+let musicEndHandler = null;
+const effectCache = new Map(); // url -> Promise<AudioBuffer|null>
+
+function context() {
+  if (!ctx) useContext(new AudioContextClass());
+  return ctx;
+}
+
+// An offline context renders at once and needs no unlock.
+function running() {
+  if (!ctx) return false;
+  if (globalThis.OfflineAudioContext && ctx instanceof globalThis.OfflineAudioContext) return true;
+  return ctx.state === 'running';
+}
+
+/** Plays through the given context from now on (tests pass an OfflineAudioContext). */
+export function useContext(context) {
+  ctx = context;
+  musicGain = ctx.createGain();
+  musicGain.gain.value = musicGainValue;
+  musicGain.connect(ctx.destination);
+  music = null;
+  currentSound = null;
+  effectCache.clear();
+}
+
+/** Called from the first key handler: lets the browser play, then starts any music asked for. */
+export async function unlock() {
+  const c = context();
+  if (c.state === 'suspended' && c.resume) await c.resume();
+  if (pendingMusic && running()) {
+    const { url, loop } = pendingMusic;
+    pendingMusic = null;
+    await playMusic(url, loop);
+  }
+}
+
+// --- Made sounds: the desktop's cue table, rendered the desktop's way. ---
+
+const kCueRate = 22050;
+
+// Each note: [from Hz, to Hz, ms, dies away]; a zero frequency is a pause.
+const kCues = new Map([
+  [0, [[660, 660, 70], [0, 0, 20], [990, 990, 70]]],
+  [1, [[990, 990, 70], [0, 0, 20], [660, 660, 70]]],
+  [2, [[820, 820, 60], [0, 0, 40], [820, 820, 60]]],
+  [3, [[900, 450, 110]]],
+  [13, [[520, 520, 70, true]]],
+  [14, [[1568, 1568, 120, true]]],
+  [31, [[300, 220, 160]]],
+  [35, [[600, 1200, 90]]],
+  [36, [[1200, 600, 90]]],
+  [37, [[2093, 2093, 40, true]]],
+]);
+const kBeep = [[880, 880, 150]];
+
+// std::lround's rounding, so the samples are the desktop's to the bit.
+const roundHalfAway = (x) => Math.sign(x) * Math.round(Math.abs(x));
+
+/** The samples (at 22050 Hz, -1..1) of the given notes, shaped as the desktop shapes its cues. */
+export function renderNotes(notes) {
+  const out = [];
+  for (const [from, to, ms, ping = false] of notes) {
+    const n = Math.trunc((kCueRate * ms) / 1000);
+    if (from <= 0) {
+      for (let i = 0; i < n; ++i) out.push(0);
+      continue;
+    }
+    // Raised-cosine edges: a few milliseconds are enough to avoid a click.
+    const attack = Math.min(n / 4, kCueRate * 0.004);
+    const release = Math.min(n / 3, kCueRate * 0.015);
+    let phase = 0;
+    for (let i = 0; i < n; ++i) {
+      const t = i / n;
+      phase += (2 * Math.PI * (from + (to - from) * t)) / kCueRate;
+      let env = ping ? Math.exp(-4 * t) : 1;
+      if (i < attack) env *= 0.5 - 0.5 * Math.cos((Math.PI * i) / attack);
+      const left = n - 1 - i;
+      if (left < release) env *= 0.5 - 0.5 * Math.cos((Math.PI * left) / release);
+      // A little of the octave makes small speakers carry the tone.
+      const wave = Math.sin(phase) + 0.15 * Math.sin(2 * phase);
+      out.push(roundHalfAway(wave * env * 12000) / 32768);
+    }
+  }
+  return Float32Array.from(out);
+}
+
+/** The samples of cue n; numbers without a sound of their own give the beep. */
+export function cueSamples(n) {
+  return renderNotes(kCues.get(n) ?? kBeep);
+}
+
+const madeBuffers = new Map(); // key -> AudioBuffer, per context
+
+// key: where the sound is kept once made; null makes it afresh.
+function playSamples(key, makeSamples) {
+  if (!running()) return;
+  let buffer = key === null ? null : madeBuffers.get(key);
+  if (!buffer || buffer.ctx !== ctx) {
+    const samples = makeSamples();
+    buffer = { ctx, audio: ctx.createBuffer(1, samples.length, kCueRate) };
+    buffer.audio.getChannelData(0).set(samples);
+    if (key !== null) madeBuffers.set(key, buffer);
+  }
+  const source = ctx.createBufferSource();
+  source.buffer = buffer.audio;
+  source.connect(ctx.destination);
+  source.start();
+}
+
+/** Plays the game's sound for cue number n (the beep when n has none). */
+export function playCue(n) {
+  playSamples(kCues.has(n) ? `cue${n}` : 'beep', () => cueSamples(n));
+}
+
+/** Plays the game's beep (880 Hz, 150 ms). */
+export function beep() {
+  playSamples('beep', () => renderNotes(kBeep));
+}
+
+/** Plays a plain tone of hz for ms milliseconds, shaped like the beep. */
+export function tone(hz, ms) {
+  // The desktop can only sound its beep here; the page plays the tone asked for.
+  const f = Number(hz);
+  const d = Number(ms);
+  if (!(f > 0 && f < kCueRate / 2 && d > 0)) return;
+  const length = Math.min(d, 5000);
+  playSamples(null, () => renderNotes([[f, f, length]]));
+}
+
+// --- Files: effects, sounds and music. ---
+
+async function decode(url) {
+  try {
+    const response = await fetch(url);
+    if (!response.ok) return null;
+    const bytes = await response.arrayBuffer();
+    return await context().decodeAudioData(bytes);
+  } catch {
+    return null; // missing, refused or not audio: silence, as on the desktop
+  }
+}
+
+function start(buffer, destination, loop = false) {
+  const source = ctx.createBufferSource();
+  source.buffer = buffer;
+  source.loop = loop;
+  source.connect(destination);
+  source.start();
+  return source;
+}
+
+/** Plays one of the game's effects (kept decoded); several may sound at once. */
+export async function playEffect(url) {
+  if (!running()) return false;
+  if (!effectCache.has(url)) effectCache.set(url, decode(url));
+  const buffer = await effectCache.get(url);
+  if (!buffer || !running()) return false;
+  start(buffer, ctx.destination);
+  return true;
+}
+
+/** Plays a sound file of the project, cutting off the previous one; resolves to its length in seconds, or null. */
+export async function playSound(url) {
+  if (!running()) return null;
+  const buffer = await decode(url);
+  if (!buffer || !running()) return null;
+  // As on the desktop, a new sound replaces the one still playing.
+  if (currentSound) currentSound.stop();
+  currentSound = start(buffer, ctx.destination);
+  return buffer.duration;
+}
+
+/** Starts a piece of music (once, or looped), replacing the one playing; resolves to whether it plays. */
+export async function playMusic(url, loop = false) {
+  const request = ++musicRequest;
+  stopSource();
+  if (!running()) {
+    pendingMusic = { url, loop };
+    return false;
+  }
+  pendingMusic = null;
+  const buffer = await decode(url);
+  // A later playMusic or stopMusic came while this one loaded.
+  if (request !== musicRequest || !buffer) return false;
+  const source = start(buffer, musicGain, loop);
+  music = { source, url, loop };
+  source.onended = () => {
+    if (music?.source !== source) return;
+    music = null;
+    if (musicEndHandler) musicEndHandler(url);
+  };
+  return true;
+}
+
+function stopSource() {
+  if (!music) return;
+  const { source } = music;
+  music = null; // before stop(), so its end is not reported as the piece ending
+  source.stop();
+}
+
+/** Stops the music (and any piece still loading). */
+export function stopMusic() {
+  ++musicRequest;
+  pendingMusic = null;
+  stopSource();
+}
+
+/** The URL of the music playing, or waiting for unlock(); null when there is none. */
+export function musicUrl() {
+  return music?.url ?? pendingMusic?.url ?? null;
+}
+
+/** Calls handler(url) when a piece of music reaches its end by itself. */
+export function onMusicEnd(handler) {
+  musicEndHandler = handler;
+}
+
+/** The music's gain for a volume percent, by the desktop's rule; null means "as before the first change". */
+export function musicGainFor(percent) {
+  if (!(percent > 0)) return null;
+  // Each 16-bit channel of the full wave volume divided by 100 / percent,
+  // truncated and held to 16 bits, then the mixer's 0..128 volume of their mean.
+  const channel = Math.min(Math.trunc(0xffff / (100 / percent)), 0xffff);
+  return Math.round((channel * 128) / 0xffff) / 128;
+}
+
+/** Sets the music volume as the game's setting does: a percent, 0 or less for the volume before the first change. */
+export function setMusicVolume(percent) {
+  const gain = musicGainFor(Number(percent));
+  if (gain === null) {
+    if (savedMusicGain === null) return;
+    musicGainValue = savedMusicGain;
+  } else {
+    if (savedMusicGain === null) savedMusicGain = musicGainValue;
+    musicGainValue = gain;
+  }
+  if (musicGain) musicGain.gain.value = musicGainValue;
+}
