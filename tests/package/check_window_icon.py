@@ -19,13 +19,6 @@ import zlib
 VELMORA, ICON, GAME = sys.argv[1:4]
 
 
-def free_display():
-    for n in range(100, 140):
-        if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"):
-            return f":{n}"
-    return None
-
-
 def wait_for(get, seconds=30.0):
     end = time.monotonic() + seconds
     while time.monotonic() < end:
@@ -58,36 +51,43 @@ def main():
         if shutil.which(tool) is None:
             print(f"skipped: {tool} is missing")
             return 77
-    display = free_display()
-    if display is None:
-        print("skipped: no free display number")
-        return 77
+    # Xvfb picks a free display itself and names it once it answers, so two
+    # tests (or two checkouts) starting servers at once never share one.
+    ready_read, ready_write = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(ready_write), "-screen", "0", "800x600x24",
+                               "-nolisten", "tcp"], pass_fds=(ready_write,),
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(ready_write)
+    with os.fdopen(ready_read) as ready:
+        number = ready.readline().strip()
+    if not number.isdigit():
+        server.wait()
+        print("FAIL: Xvfb did not start")
+        return 1
+    display = f":{number}"
     work = tempfile.mkdtemp(prefix="velmora-icon-")
     env = dict(os.environ, DISPLAY=display, HOME=work, XDG_DATA_HOME=os.path.join(work, "data"),
                ASAN_OPTIONS="detect_leaks=0")
     env.pop("SDL_VIDEODRIVER", None)
     env.pop("WAYLAND_DISPLAY", None)
-    server = subprocess.Popen(["Xvfb", display, "-screen", "0", "800x600x24", "-nolisten", "tcp"],
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     game = None
     try:
         keys = os.path.join(work, "keys")
         with open(keys, "w") as f:
             f.write("wait 30000\n")
-        if not wait_for(lambda: os.path.exists(f"/tmp/.X11-unix/X{display[1:]}")):
-            print("FAIL: Xvfb did not start")
-            return 1
+        errors = open(os.path.join(work, "stderr"), "w+")
         game = subprocess.Popen([VELMORA, "--root", GAME, "--frontend", "window", "--speech", "print", "--sound", "none",
-                                 "--keys", keys], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                 "--keys", keys], env=env, stdout=subprocess.DEVNULL, stderr=errors)
 
         def window():
             out = subprocess.run(["xdotool", "search", "--onlyvisible", "--class", "velmora"], env=env,
                                  capture_output=True, text=True).stdout.split()
             return out[0] if out else None
 
-        found = wait_for(window)
-        if not found:
-            print("FAIL: the window did not open")
+        found = wait_for(lambda: window() or game.poll() is not None)
+        if not isinstance(found, str):
+            errors.seek(0)
+            print(f"FAIL: the window did not open (status {game.poll()}): {errors.read()[:2000]}")
             return 1
         # -notype with a 32-bit format gives the property as plain numbers:
         # width, height, then one ARGB number a pixel.
