@@ -222,3 +222,194 @@ describe('audio', () => {
     await b.page.evaluate(async () => (await import('/js/audio.js')).stopMusic());
   });
 });
+
+// A speechSynthesis that records what it is asked; finish() ends the text
+// it speaks, and a cancel sends the cancelled texts an "interrupted" error
+// a moment later, as Chrome does.
+function recordingSpeech() {
+  window.spoken = [];
+  const synth = {
+    voices: [],
+    listeners: new Map(),
+    queue: [],
+    refuse: false,
+    getVoices() { return this.voices; },
+    addEventListener(type, f) { this.listeners.set(f, type); },
+    removeEventListener(type, f) { this.listeners.delete(f); },
+    announceVoices() { for (const [f, type] of this.listeners) if (type === 'voiceschanged') f(); },
+    speak(u) {
+      window.spoken.push({ op: 'speak', text: u.text, rate: u.rate, lang: u.lang, voice: u.voice?.name ?? null });
+      if (this.refuse) u.onerror?.({ error: 'not-allowed' });
+      else this.queue.push(u);
+    },
+    cancel() {
+      window.spoken.push({ op: 'cancel' });
+      const cut = this.queue.splice(0);
+      setTimeout(() => cut.forEach((u) => u.onerror?.({ error: 'interrupted' })), 0);
+    },
+    finish() { this.queue.shift()?.onend?.({}); },
+  };
+  Object.defineProperty(window, 'speechSynthesis', { value: synth, configurable: true });
+  window.SpeechSynthesisUtterance = class {
+    constructor(text) { Object.assign(this, { text, rate: 1, lang: '', voice: null, onend: null, onerror: null }); }
+  };
+}
+
+describe('speech', () => {
+  test('the page voice picks a Russian voice, maps the rate, cuts off the old text and reports every stop once', async () => {
+    const page = await b.context.newPage();
+    await page.addInitScript(recordingSpeech);
+    await page.goto(site.url);
+    const r = await page.evaluate(async () => {
+      const s = await import('/js/speech.js');
+      const synth = window.speechSynthesis;
+      const tick = () => new Promise((done) => setTimeout(done, 5));
+      const ends = [];
+      s.onEnd((e) => ends.push(e));
+      const out = {};
+      const russian = [
+        { name: 'English', lang: 'en-US', default: true },
+        { name: 'Milena', lang: 'ru-RU', localService: true },
+        { name: 'Yuri', lang: 'ru_RU', default: true },
+      ];
+      synth.voices = russian;
+      out.voices = [await s.init(), await s.init('MILENA')];
+      synth.voices = [];
+      const late = s.init('', 60000);
+      synth.voices = [{ name: 'Irina', lang: 'ru' }];
+      synth.announceVoices();
+      out.voices.push(await late);
+      synth.voices = [{ name: 'English', lang: 'en-US' }, { name: 'Rudolf', lang: 'rue' }];
+      out.voices.push(await s.init('', 1));
+      synth.voices = russian;
+      await s.init();
+
+      out.rates = [];
+      for (const setting of [60, 0, 120, 40, 500, -5, 'x']) {
+        s.setRate(setting);
+        s.speak('ПРИВЕТ, Мир Ёж');
+        synth.finish();
+      }
+      out.rates = window.spoken.filter((e) => e.op === 'speak').map((e) => e.rate);
+      out.first = window.spoken.find((e) => e.op === 'speak');
+      s.setRate(60);
+      window.spoken.length = 0;
+      ends.length = 0;
+
+      s.speak('один');
+      s.speak('два');
+      out.cutOff = { spoken: [...window.spoken], ends: [...ends], speaking: s.speaking() };
+      await tick();
+      synth.finish();
+      out.afterEnd = { ends: [...ends], speaking: s.speaking() };
+      ends.length = 0;
+      window.spoken.length = 0;
+
+      s.speak('три');
+      s.cancel();
+      s.cancel();
+      s.speak('   ');
+      const blankAtOnce = ends.length;
+      await tick();
+      synth.refuse = true;
+      s.speak('четыре');
+      await tick();
+      out.rest = { spoken: [...window.spoken], ends: [...ends], blankAtOnce, speaking: s.speaking() };
+      return out;
+    });
+    await page.close();
+    assert.deepEqual(r.voices, ['Yuri', 'Milena', 'Irina', null], 'default Russian voice, a named one, one listed late, none');
+    assert.deepEqual(r.rates, [1, 0.4, 1.6, 0.8, 1.6, 0.4, 1]);
+    assert.deepEqual(r.first, { op: 'speak', text: 'привет, мир ёж', rate: 1, lang: 'ru_RU', voice: 'Yuri' });
+    assert.deepEqual(r.cutOff.spoken.map((e) => e.text ?? e.op), ['один', 'cancel', 'два']);
+    assert.deepEqual(r.cutOff.ends, [{ text: 'один', finished: false }], 'the cut-off text is reported before the next');
+    assert.equal(r.cutOff.speaking, true);
+    assert.deepEqual(r.afterEnd, {
+      ends: [{ text: 'один', finished: false }, { text: 'два', finished: true }],
+      speaking: false,
+    }, 'the browser\'s late "interrupted" is not a second report');
+    assert.deepEqual(r.rest.spoken.map((e) => e.text ?? e.op), ['три', 'cancel', 'cancel', 'четыре']);
+    assert.deepEqual(r.rest.ends, [
+      { text: 'три', finished: false },
+      { text: '   ', finished: true },
+      { text: 'четыре', finished: false },
+    ], 'a cancel, a blank text and a refused text each end once, so no wait hangs');
+    assert.equal(r.rest.blankAtOnce, 1, 'a blank text ends after speak() returns, not inside it');
+    assert.equal(r.rest.speaking, false);
+  });
+});
+
+describe('storage', () => {
+  test('saved sets survive a reload, and a write that fails or is cut off leaves the whole old set', async () => {
+    const page = await b.context.newPage();
+    await page.goto(site.url);
+    const summary = async () => page.evaluate(async () => {
+      const s = await import('/js/storage.js');
+      const out = { list: await s.list() };
+      for (const name of [...out.list, 'missing']) {
+        const files = await s.load(name);
+        out[name] = files && Object.fromEntries([...files].map(([f, v]) => [f, [v.length, v[0], v[v.length - 1]]]));
+      }
+      return out;
+    });
+    const first = await page.evaluate(async () => {
+      const s = await import('/js/storage.js');
+      for (const n of await s.list()) await s.remove(n);
+      const hero = new Uint8Array(70000).fill(7);
+      hero[69999] = 8;
+      await s.store('slot1', new Map([['map1.sav', new Uint8Array([1, 2, 3])], ['hero.sav', hero]]));
+      await s.store('settings', { 'main.ini': new TextEncoder().encode('[User]\nSpeed=80\n') });
+      await s.store('autosave', { 'hero.sav': new Uint8Array([5]) });
+      await s.remove('autosave');
+      const errors = [];
+      try {
+        await s.store('slot1', { 'map1.sav': new Uint8Array([9]), 'hero.sav': 'not bytes' });
+      } catch (e) {
+        errors.push(e.name);
+      }
+      // A write the database takes and then gives up (a full disk, a crash).
+      const put = IDBObjectStore.prototype.put;
+      IDBObjectStore.prototype.put = function (...args) {
+        const req = put.apply(this, args);
+        this.transaction.abort();
+        return req;
+      };
+      try {
+        await s.store('slot1', { 'map1.sav': new Uint8Array([9]) });
+      } catch (e) {
+        errors.push(e.name);
+      }
+      IDBObjectStore.prototype.put = put;
+      return errors;
+    });
+    assert.deepEqual(first, ['TypeError', 'AbortError'], 'a failed write is reported, never taken for done');
+    const whole = {
+      list: ['settings', 'slot1'],
+      settings: { 'main.ini': [16, 91, 10] },
+      slot1: { 'map1.sav': [3, 1, 3], 'hero.sav': [70000, 7, 8] },
+      missing: null,
+    };
+    await page.reload();
+    assert.deepEqual(await summary(), whole, 'after a reload the sets are there, the old slot whole');
+
+    // A big write cut off by a reload: the slot is then all old or all new.
+    await Promise.all([
+      page.waitForEvent('load'),
+      page.evaluate(async () => {
+        const s = await import('/js/storage.js');
+        const files = {};
+        for (let i = 0; i < 40; ++i) files[`map${i}.sav`] = new Uint8Array(1 << 20).fill(i + 1);
+        s.store('slot1', files).catch(() => {});
+        setTimeout(() => location.reload(), 5);
+      }),
+    ]);
+    const after = await summary();
+    const slot = after.slot1;
+    const isOld = JSON.stringify(slot) === JSON.stringify(whole.slot1);
+    const isNew = Object.keys(slot).length === 40 &&
+      Object.entries(slot).every(([f, v]) => v[0] === 1 << 20 && v[1] === +f.slice(3, -4) + 1 && v[2] === v[1]);
+    assert.ok(isOld || isNew, `the slot is whole: ${JSON.stringify(slot).slice(0, 200)}`);
+    await page.evaluate(async () => (await import('/js/storage.js')).remove('slot1'));
+    await page.close();
+  });
+});

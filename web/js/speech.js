@@ -1,0 +1,116 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+//
+// The page's own voice through the Web Speech API, for players without a
+// screen reader. It behaves as the desktop's in-process voice does: a new
+// text cuts off the old one, and every text that stops, finished or cut
+// off, is reported exactly once, so the game's waits for the end of speech
+// never hang on a text the browser forgot to report.
+
+let voice = null;
+let rate = 1;
+let current = null; // the utterance speaking, kept alive until it stops
+let endHandler = null;
+
+const synth = () => globalThis.speechSynthesis;
+const isRussian = (v) => /^ru([-_]|$)/i.test(v.lang ?? '');
+
+/** The Russian voice to use among voices: the one named wanted, else the browser's default, else a local one, else any; null when none is Russian. */
+export function chooseVoice(voices, wanted = '') {
+  const russian = [...voices].filter(isRussian);
+  const name = wanted.trim().toLowerCase();
+  return (
+    (name && russian.find((v) => v.name.toLowerCase() === name)) ||
+    russian.find((v) => v.default) ||
+    russian.find((v) => v.localService) ||
+    russian[0] ||
+    null
+  );
+}
+
+/** Finds the voice (waiting up to waitMs for the browser to list its voices); resolves to its name, or null when there is no Russian voice. */
+export async function init(wanted = '', waitMs = 2000) {
+  const s = synth();
+  if (!s) return null;
+  let voices = s.getVoices();
+  // Chrome lists its voices only after a voiceschanged event.
+  if (!voices.some(isRussian) && s.addEventListener) {
+    await new Promise((done) => {
+      const timer = setTimeout(finish, waitMs);
+      function finish() {
+        clearTimeout(timer);
+        s.removeEventListener('voiceschanged', finish);
+        done();
+      }
+      s.addEventListener('voiceschanged', finish);
+    });
+    voices = s.getVoices();
+  }
+  voice = chooseVoice(voices, wanted);
+  return voice ? voice.name : null;
+}
+
+/** The utterance rate for the game's speech-rate setting (0..120, 60 the default). */
+export function rateFor(setting) {
+  // The desktop's voice speaks 80 + 2 * setting words a minute; the page's
+  // voice takes that relative to the default setting, whose rate is 1.
+  const s = Math.min(Math.max(Number.isFinite(Number(setting)) ? Number(setting) : 60, 0), 120);
+  return (80 + 2 * s) / 200;
+}
+
+/** Sets the rate of the texts spoken from now on, from the game's speech-rate setting. */
+export function setRate(setting) {
+  rate = rateFor(setting);
+}
+
+/** Calls handler({ text, finished }) once for each text that stops: finished, or cut off by cancel() or a new text. */
+export function onEnd(handler) {
+  endHandler = handler;
+}
+
+function stopped(entry, finished) {
+  if (entry.done) return;
+  entry.done = true;
+  if (current === entry) current = null;
+  if (endHandler) endHandler({ text: entry.text, finished });
+}
+
+/** Stops the text being spoken (reported through onEnd as not finished). */
+export function cancel() {
+  const entry = current;
+  current = null;
+  const s = synth();
+  if (s) s.cancel();
+  // Reported here, not on the browser's event: some browsers send none for a
+  // cancelled text, and the report must come before the next text's.
+  if (entry) stopped(entry, false);
+}
+
+/** Speaks text, cutting off whatever is being spoken. */
+export function speak(text) {
+  if (current) cancel();
+  const s = synth();
+  const entry = { text: String(text), done: false, utterance: null };
+  current = entry;
+  const spoken = entry.text.trim();
+  if (!s || !globalThis.SpeechSynthesisUtterance || !spoken) {
+    // Nothing to say, or nobody to say it: the text ends at once, after
+    // the caller has seen speak() return.
+    queueMicrotask(() => stopped(entry, true));
+    return;
+  }
+  // As the desktop's voice does: lower case is read as words, not letters.
+  const utterance = new globalThis.SpeechSynthesisUtterance(spoken.toLocaleLowerCase('ru'));
+  utterance.lang = voice?.lang ?? 'ru-RU';
+  if (voice) utterance.voice = voice;
+  utterance.rate = rate;
+  utterance.onend = () => stopped(entry, true);
+  // Refused (no user gesture yet, no voice) or broken off: it has stopped.
+  utterance.onerror = () => stopped(entry, false);
+  entry.utterance = utterance;
+  s.speak(utterance);
+}
+
+/** Whether a text is being spoken (from speak() until its stop is reported). */
+export function speaking() {
+  return current !== null;
+}
