@@ -233,6 +233,8 @@ function recordingSpeech() {
     listeners: new Map(),
     queue: [],
     refuse: false,
+    get speaking() { return this.queue.length > 0 && !this.mute; },
+    pending: false,
     getVoices() { return this.voices; },
     addEventListener(type, f) { this.listeners.set(f, type); },
     removeEventListener(type, f) { this.listeners.delete(f); },
@@ -270,7 +272,8 @@ describe('speech', () => {
       const russian = [
         { name: 'English', lang: 'en-US', default: true },
         { name: 'Milena', lang: 'ru-RU', localService: true },
-        { name: 'Yuri', lang: 'ru_RU', default: true },
+        { name: 'Yuri', lang: 'ru_RU', localService: true, default: true },
+        { name: 'Google русский', lang: 'ru-RU' },
       ];
       synth.voices = russian;
       out.voices = [await s.init(), await s.init('MILENA')];
@@ -315,6 +318,18 @@ describe('speech', () => {
       s.speak('четыре');
       await tick();
       out.rest = { spoken: [...window.spoken], ends: [...ends], blankAtOnce, speaking: s.speaking() };
+
+      // A voice that falls silent without an end event.
+      synth.refuse = false;
+      ends.length = 0;
+      s.setWatchInterval(5);
+      s.speak('пять');
+      await tick();
+      await tick();
+      out.heldWhileSpeaking = s.speaking();
+      synth.mute = true;
+      for (let i = 0; i < 200 && s.speaking(); ++i) await tick();
+      out.silentEnd = [...ends];
       return out;
     });
     await page.close();
@@ -336,6 +351,8 @@ describe('speech', () => {
     ], 'a cancel, a blank text and a refused text each end once, so no wait hangs');
     assert.equal(r.rest.blankAtOnce, 1, 'a blank text ends after speak() returns, not inside it');
     assert.equal(r.rest.speaking, false);
+    assert.equal(r.heldWhileSpeaking, true, 'a text the browser still speaks is not taken for ended');
+    assert.deepEqual(r.silentEnd, [{ text: 'пять', finished: true }], 'a voice that stops unreported still ends the text');
   });
 });
 

@@ -14,14 +14,17 @@ let endHandler = null;
 const synth = () => globalThis.speechSynthesis;
 const isRussian = (v) => /^ru([-_]|$)/i.test(v.lang ?? '');
 
-/** The Russian voice to use among voices: the one named wanted, else the browser's default, else a local one, else any; null when none is Russian. */
+/** The Russian voice to use among voices: the one named wanted, else a local one (the default first), else any (the default first); null when none is Russian. */
 export function chooseVoice(voices, wanted = '') {
   const russian = [...voices].filter(isRussian);
   const name = wanted.trim().toLowerCase();
+  // A voice on the device starts sooner than one over the network, and
+  // Chrome's network voices fall silent without a word on long texts.
   return (
     (name && russian.find((v) => v.name.toLowerCase() === name)) ||
-    russian.find((v) => v.default) ||
+    russian.find((v) => v.localService && v.default) ||
     russian.find((v) => v.localService) ||
+    russian.find((v) => v.default) ||
     russian[0] ||
     null
   );
@@ -67,11 +70,30 @@ export function onEnd(handler) {
   endHandler = handler;
 }
 
+let watchMs = 1000;
+
+/** How often a text is checked for having stopped unreported (tests shorten it). */
+export function setWatchInterval(ms) {
+  watchMs = ms;
+}
+
 function stopped(entry, finished) {
   if (entry.done) return;
   entry.done = true;
+  clearInterval(entry.watch);
   if (current === entry) current = null;
   if (endHandler) endHandler({ text: entry.text, finished });
+}
+
+// Some voices stop without an end event. When the browser twice in a row
+// says nothing is spoken or queued, the text has ended: a wait for the end
+// of speech must not hang on it.
+function watch(entry, s) {
+  let idle = 0;
+  entry.watch = setInterval(() => {
+    idle = s.speaking || s.pending ? 0 : idle + 1;
+    if (idle >= 2) stopped(entry, true);
+  }, watchMs);
 }
 
 /** Stops the text being spoken (reported through onEnd as not finished). */
@@ -89,7 +111,7 @@ export function cancel() {
 export function speak(text) {
   if (current) cancel();
   const s = synth();
-  const entry = { text: String(text), done: false, utterance: null };
+  const entry = { text: String(text), done: false, utterance: null, watch: 0 };
   current = entry;
   const spoken = entry.text.trim();
   if (!s || !globalThis.SpeechSynthesisUtterance || !spoken) {
@@ -108,6 +130,7 @@ export function speak(text) {
   utterance.onerror = () => stopped(entry, false);
   entry.utterance = utterance;
   s.speak(utterance);
+  if (!entry.done) watch(entry, s);
 }
 
 /** Whether a text is being spoken (from speak() until its stop is reported). */
