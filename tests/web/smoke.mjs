@@ -44,6 +44,9 @@ test('the shipped adventure starts in the page', { skip: !existsSync(join(site, 
     assert.ok(texts.indexOf(menu) < texts.findIndex((t) => t.startsWith('Сторожка')), 'in order');
     assert.equal(await b.page.$eval('#speech', (e) => e.getAttribute('aria-live')), 'assertive');
 
+    // The place's music, rendered from the shipped MIDI, follows the game.
+    await b.page.waitForFunction(() => import('./js/audio.js').then((a) => a.musicUrl() === 'music/map1.mp3'));
+
     // The place's picture is drawn, and the message area holds the text.
     await b.page.waitForFunction(() => [...document.querySelectorAll('#screen img')]
       .some((i) => i.complete && i.naturalWidth > 0 && i.style.visibility !== 'hidden'));

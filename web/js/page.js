@@ -3,6 +3,7 @@
 // The page around the game: starts the WebAssembly program, hands it the
 // keys, puts every text it says into the live region and draws its window.
 
+import * as audio from './audio.js';
 import { mapKey } from './keys.js';
 
 const speech = document.getElementById('speech');
@@ -17,6 +18,9 @@ const kFonts = {
   'arial black': '"Arial Black", "DejaVu Sans", "Liberation Sans", sans-serif',
   'monotype corsiva': '"Monotype Corsiva", "URW Chancery L", "DejaVu Serif", serif',
 };
+
+// The shipped adventure's music, rendered at build time (scripts/build-web).
+const kShippedProject = '/game/Projects/Default/';
 
 const module = {};
 const pictures = new Map();  // file -> object URL of its bytes
@@ -157,7 +161,78 @@ function render(json) {
   for (const line of screen.querySelectorAll('[data-caret]')) line.scrollIntoView({ block: 'nearest' });
 }
 
+// Sounds by the game's id: { url, music, keyed }. A sample read from a file
+// keeps one URL per file, so a sound played again is decoded once.
+const sounds = new Map();
+const urlByFile = new Map();
+let lastSound = 0;
+
+function addSound(entry) {
+  sounds.set(++lastSound, entry);
+  return lastSound;
+}
+
+function makeSound(bytes, file) {
+  let url = file ? urlByFile.get(file) : undefined;
+  if (!url) {
+    url = URL.createObjectURL(new Blob([bytes], { type: 'audio/wav' }));
+    if (file) urlByFile.set(file, url);
+  }
+  return addSound({ url, music: false, keyed: Boolean(file) });
+}
+
+function loadMusic(path) {
+  const lower = path.toLowerCase();
+  if (!lower.startsWith(kShippedProject.toLowerCase()) || !lower.endsWith('.mid')) return 0;
+  const name = path.slice(kShippedProject.length, -'.mid'.length);
+  if (name.includes('/')) return 0;
+  return addSound({ url: `music/${name}.mp3`, music: true });
+}
+
+function playSound(id) {
+  const s = sounds.get(id);
+  if (!s) return false;
+  // Both start once decoded; the game hears at once that they play.
+  if (s.music) audio.playMusic(s.url, false);
+  else audio.playEffect(s.url);
+  return true;
+}
+
+function stopSound(id) {
+  const s = sounds.get(id);
+  if (!s || !s.music) return false;
+  if (audio.musicUrl() === s.url) audio.stopMusic();
+  return true;
+}
+
+function freeSound(id) {
+  const s = sounds.get(id);
+  if (!s) return;
+  sounds.delete(id);
+  // A song let go stops, as the desktop's mixer halts freed music.
+  if (s.music) stopSound(id);
+  else if (!s.keyed) URL.revokeObjectURL(s.url);
+}
+
+function musicVolume(left, right) {
+  // audio.js takes the game's percent; the channels' mean as a percent gives
+  // the desktop mixer's gain. Silence must stay silence, not "as before".
+  audio.setMusicVolume(Math.max(((left + right) / 2) * 100, 1e-9));
+}
+
+audio.onMusicEnd(() => {
+  if (module._velmora_music_ended) module._velmora_music_ended();
+  if (module.velmoraWake) module.velmoraWake();
+});
+
+let unlocked = false;
+
 function onKey(event, down) {
+  // Browsers let a page sound only after the player's first key.
+  if (!unlocked) {
+    unlocked = true;
+    audio.unlock();
+  }
   const k = mapKey(event);
   if (!k || !module._velmora_key) return;
   event.preventDefault();
@@ -172,6 +247,12 @@ Object.assign(module, {
     say,
     render,
     view(name) { document.body.dataset.view = name; },
+    makeSound,
+    loadMusic,
+    playSound,
+    stopSound,
+    freeSound,
+    musicVolume,
   },
   locateFile: (file) => file,
   onRuntimeInitialized() {

@@ -21,14 +21,14 @@ EM_JS(void, JsView, (const char* view), {
 });
 EM_JS(int, JsWidth, (), { return Math.max(1, Math.round(window.innerWidth)); });
 EM_JS(int, JsHeight, (), { return Math.max(1, Math.round(window.innerHeight)); });
-EM_JS(int, JsLoadSound, (const char* path, int music), {
+EM_JS(int, JsLoadMusic, (const char* path), {
     const p = Module.velmoraPage;
-    return p && p.loadSound ? (p.loadSound(UTF8ToString(path), music !== 0) | 0) : 0;
+    return p && p.loadMusic ? (p.loadMusic(UTF8ToString(path)) | 0) : 0;
 });
-EM_JS(int, JsMakeSound, (const char* bytes, int size), {
+EM_JS(int, JsMakeSound, (const char* bytes, int size, const char* key), {
     const p = Module.velmoraPage;
     // A copy: the bytes are freed when the call returns.
-    return p && p.makeSound ? (p.makeSound(HEAPU8.slice(bytes, bytes + size)) | 0) : 0;
+    return p && p.makeSound ? (p.makeSound(HEAPU8.slice(bytes, bytes + size), UTF8ToString(key)) | 0) : 0;
 });
 EM_JS(int, JsPlaySound, (int id), {
     const p = Module.velmoraPage;
@@ -62,9 +62,9 @@ void PageRender(const std::string& formJson) { JsRender(formJson.c_str()); }
 void PageView(const char* view) { JsView(view); }
 int PageWidth() { return JsWidth(); }
 int PageHeight() { return JsHeight(); }
-int PageLoadSound(const std::string& path, bool music) { return JsLoadSound(path.c_str(), music ? 1 : 0); }
-int PageMakeSound(const std::string& waveBytes) {
-    return JsMakeSound(waveBytes.data(), static_cast<int>(waveBytes.size()));
+int PageLoadMusic(const std::string& path) { return JsLoadMusic(path.c_str()); }
+int PageMakeSound(const std::string& waveBytes, const std::string& key) {
+    return JsMakeSound(waveBytes.data(), static_cast<int>(waveBytes.size()), key.c_str());
 }
 bool PagePlaySound(int id) { return JsPlaySound(id) != 0; }
 bool PageStopSound(int id) { return JsStopSound(id) != 0; }

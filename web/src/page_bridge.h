@@ -16,14 +16,16 @@ void PageView(const char* view);
 int PageWidth();
 int PageHeight();
 
-// Sound. Ids are the page's, 0 for none; loading is the page's to finish
+// Sound. Ids are the page's, 0 for none; decoding is the page's to finish
 // in the background (a sample asked to play before it is decoded plays then).
-int PageLoadSound(const std::string& path, bool music);
-int PageMakeSound(const std::string& waveBytes);
+// Music is asked for by its file; a sample comes as its bytes, with the file
+// it was read from as a key the page may keep it under (empty: made here).
+int PageLoadMusic(const std::string& path);
+int PageMakeSound(const std::string& waveBytes, const std::string& key);
 bool PagePlaySound(int id);
 bool PageStopSound(int id);
 void PageFreeSound(int id);
-void PageMusicVolume(double left, double right);  // 0 to 1
+void PageMusicVolume(double left, double right);  // each channel 0 to 1
 
 // Gives the browser its turn until a key arrives or `ms` pass.
 void PageWait(int ms);

@@ -38,9 +38,9 @@ uint32_t Le(std::string_view b, size_t at, size_t n) {
     return v;
 }
 
-std::unique_ptr<sound::Sample> SampleOf(const std::string& bytes,
+std::unique_ptr<sound::Sample> SampleOf(const std::string& bytes, const std::string& key,
                                         std::optional<sound::SampleDefaults> defaults) {
-    const int id = PageMakeSound(bytes);
+    const int id = PageMakeSound(bytes, key);
     if (id == 0) return nullptr;
     return std::make_unique<PageSample>(id, defaults);
 }
@@ -83,7 +83,7 @@ std::unique_ptr<sound::Sample> PageSoundDriver::LoadSample(const std::filesystem
     } catch (const base::FileError&) {
         return nullptr;  // as a library refuses a file it cannot read
     }
-    return SampleOf(bytes, WaveDefaults(bytes));
+    return SampleOf(bytes, file.string(), WaveDefaults(bytes));
 }
 
 bool PageSoundDriver::PlaySample(sound::Sample& sample) {
@@ -97,7 +97,7 @@ std::optional<sound::SampleDefaults> PageSoundDriver::GetDefaults(const sound::S
 }
 
 std::unique_ptr<sound::Song> PageSoundDriver::LoadSong(const std::filesystem::path& file) {
-    const int id = PageLoadSound(file.string(), true);
+    const int id = PageLoadMusic(file.string());
     if (id == 0) return nullptr;
     return std::make_unique<PageSong>(id);
 }
@@ -113,7 +113,7 @@ bool PageSoundDriver::StopSong(sound::Song& song) {
 }
 
 std::unique_ptr<sound::Sample> PageSoundDriver::MakeSample(const sound::PcmSound& pcm) {
-    return SampleOf(sound::WaveFileBytes(pcm),
+    return SampleOf(sound::WaveFileBytes(pcm), {},
                     sound::SampleDefaults{pcm.samples.size(), pcm.rate});
 }
 

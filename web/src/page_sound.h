@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The sound driver of the page: samples, cues and music played by the page's
-// Web Audio. Files are read here through the gate and handed over as bytes;
-// music is asked for by its file, which the page maps to its rendered audio.
+// Web Audio. Sound files are read here through the gate and handed over as
+// bytes; music is asked for by its file, which the page maps to its rendered
+// audio.
 #pragma once
 
 #include <optional>
