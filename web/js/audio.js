@@ -22,8 +22,9 @@ let currentSound = null;
 let musicEndHandler = null;
 const effectCache = new Map(); // url -> Promise<AudioBuffer|null>
 
+// Null in a browser without Web Audio: everything is then silent.
 function context() {
-  if (!ctx) useContext(new AudioContextClass());
+  if (!ctx && AudioContextClass) useContext(new AudioContextClass());
   return ctx;
 }
 
@@ -48,6 +49,13 @@ export function useContext(context) {
 /** Called from the first key handler: lets the browser play, then starts any music asked for. */
 export async function unlock() {
   const c = context();
+  if (!c) return;
+  // Older Safari opens its audio only for a sound started inside the key's
+  // handler, before anything is awaited.
+  const silence = c.createBufferSource();
+  silence.buffer = c.createBuffer(1, 1, c.sampleRate);
+  silence.connect(c.destination);
+  silence.start();
   if (c.state === 'suspended' && c.resume) await c.resume();
   if (pendingMusic && running()) {
     const { url, loop } = pendingMusic;
@@ -156,7 +164,8 @@ async function decode(url) {
     const response = await fetch(url);
     if (!response.ok) return null;
     const bytes = await response.arrayBuffer();
-    return await context().decodeAudioData(bytes);
+    const c = context();
+    return c ? await c.decodeAudioData(bytes) : null;
   } catch {
     return null; // missing, refused or not audio: silence, as on the desktop
   }
