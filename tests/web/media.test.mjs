@@ -9,10 +9,12 @@ import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import { copyFileSync, mkdirSync, mkdtempSync, readFileSync, rmSync, symlinkSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { join, resolve } from 'node:path';
+import { join } from 'node:path';
+import { fileURLToPath } from 'node:url';
 import { launch, serve } from './browser.mjs';
 
-const root = resolve(import.meta.dirname, '../..');
+// Not import.meta.dirname: Debian 12's node 18 lacks it.
+const root = fileURLToPath(new URL('../..', import.meta.url));
 
 // A mono 16-bit wave file holding one value throughout.
 function constantWave(value, seconds, rate = 22050) {

@@ -7,9 +7,11 @@ import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import { mkdtempSync, readFileSync, readdirSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { join, resolve } from 'node:path';
+import { join } from 'node:path';
+import { fileURLToPath } from 'node:url';
 
-const root = resolve(import.meta.dirname, '../..');
+// Not import.meta.dirname: Debian 12's node 18 lacks it.
+const root = fileURLToPath(new URL('../..', import.meta.url));
 const game = join(root, 'game/Projects/Default');
 
 // A standard MIDI file's playing time in seconds: the last track's end
