@@ -337,7 +337,7 @@ describe('speech', () => {
     await page.close();
     assert.deepEqual(r.voices, ['Yuri', 'Milena', 'Irina', null], 'default Russian voice, a named one, one listed late, none');
     assert.deepEqual(r.rates, [1, 0.4, 1.6, 0.8, 1.6, 0.4, 1]);
-    assert.deepEqual(r.first, { op: 'speak', text: 'привет, мир ёж', rate: 1, lang: 'ru_RU', voice: 'Yuri' });
+    assert.deepEqual(r.first, { op: 'speak', text: 'привет, мир ёж', rate: 1, lang: 'ru-RU', voice: 'Yuri' });
     assert.deepEqual(r.cutOff.spoken.map((e) => e.text ?? e.op), ['один', 'cancel', 'два']);
     assert.deepEqual(r.cutOff.ends, [{ text: 'один', finished: false }], 'the cut-off text is reported before the next');
     assert.equal(r.cutOff.speaking, true);

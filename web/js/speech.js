@@ -122,7 +122,8 @@ export function speak(text) {
   }
   // As the desktop's voice does: lower case is read as words, not letters.
   const utterance = new globalThis.SpeechSynthesisUtterance(spoken.toLocaleLowerCase('ru'));
-  utterance.lang = voice?.lang ?? 'ru-RU';
+  // Some systems name the language ru_RU; the utterance takes a language tag.
+  utterance.lang = (voice?.lang ?? 'ru-RU').replace('_', '-');
   if (voice) utterance.voice = voice;
   utterance.rate = rate;
   utterance.onend = () => stopped(entry, true);
