@@ -2,7 +2,9 @@
 // The built page in headless chromium, as a player starts it: the game
 // loads, Escape leaves the introduction, 1 starts a new game, and the live
 // region holds what was said, each text once. A screenshot is left for a
-// person to look at.
+// person to look at. With the page's voice chosen, a stand-in for the
+// browser's speechSynthesis records what is spoken, at which rate, and
+// each cut-off.
 //   node --test tests/web/smoke.mjs     (after scripts/build-web)
 
 import { test } from 'node:test';
@@ -15,6 +17,9 @@ const root = resolve(import.meta.dirname, '../..');
 const site = join(root, 'build-web/site');
 const shot = process.env.VELMORA_SMOKE_SHOT ?? join(root, 'build-web/smoke.png');
 
+const built = existsSync(join(site, 'velmora.wasm'));
+const skip = !built && 'run scripts/build-web first';
+
 const spoken = (page) => page.$$eval('#speech > p', (ps) => ps.map((p) => p.textContent));
 
 // Waits until the live region holds a text that contains `part`.
@@ -24,7 +29,7 @@ async function heard(page, part) {
     part, { timeout: 20000 });
 }
 
-test('the shipped adventure starts in the page', { skip: !existsSync(join(site, 'velmora.wasm')) && 'run scripts/build-web first' }, async () => {
+test('the shipped adventure starts in the page', { skip }, async () => {
   const server = await serve(site);
   const b = await launch({ contextOptions: { viewport: { width: 1280, height: 720 }, locale: 'ru-RU' } });
   try {
@@ -52,6 +57,68 @@ test('the shipped adventure starts in the page', { skip: !existsSync(join(site, 
       .some((i) => i.complete && i.naturalWidth > 0 && i.style.visibility !== 'hidden'));
     assert.match(await b.page.$eval('#screen', (e) => e.textContent), /Сторожка маяка/);
     await b.page.screenshot({ path: shot });
+    assert.deepEqual(b.errors, []);
+  } finally {
+    await b.close();
+    await server.close();
+  }
+});
+
+// Stands in for the browser's speech: a Russian voice that takes 50 ms a
+// text, and long enough over the main menu for a key to cut it off.
+function stubSpeech() {
+  const log = [];
+  window.spokenLog = log;
+  let timer = null;
+  let current = null;
+  const synth = {
+    getVoices: () => [{ name: 'Тест', lang: 'ru-RU', default: true, localService: true }],
+    addEventListener() {},
+    removeEventListener() {},
+    speak(u) {
+      log.push({ text: u.text, rate: u.rate });
+      current = u;
+      timer = setTimeout(() => {
+        current = null;
+        u.onend?.();
+      }, u.text.startsWith('главное меню') ? 5000 : 50);
+    },
+    cancel() {
+      log.push({ cancel: true });
+      clearTimeout(timer);
+      if (current) current.onerror?.();
+      current = null;
+    },
+  };
+  Object.defineProperty(window, 'speechSynthesis', { value: synth, configurable: true });
+  // The real one takes only the browser's own voices.
+  window.SpeechSynthesisUtterance = class {
+    constructor(text) {
+      this.text = text;
+    }
+  };
+}
+
+test("the page's own voice speaks, at the game's rate, and is cut off by a key", { skip }, async () => {
+  const server = await serve(site);
+  const b = await launch({ contextOptions: { viewport: { width: 1280, height: 720 }, locale: 'ru-RU' } });
+  try {
+    await b.page.addInitScript(stubSpeech);
+    await b.page.goto(server.url + 'index.html?speech=voice');
+    const said = () => b.page.evaluate(() => window.spokenLog);
+    // The voice reports each end, so the introduction reads on by itself.
+    await b.page.waitForFunction(() => window.spokenLog.some((u) => u.text?.startsWith('главное меню')), null, { timeout: 20000 });
+    await b.page.keyboard.press('1');
+    await b.page.waitForFunction(() => window.spokenLog.some((u) => u.text?.startsWith('сторожка маяка')), null, { timeout: 20000 });
+    const log = await said();
+    const intro = log.find((u) => u.text?.startsWith('над озером вельмой'));
+    assert.ok(intro, JSON.stringify(log));
+    assert.equal(intro.rate, (80 + 2 * 40) / 200, 'the introduction is read at its slower rate');
+    assert.equal(log.find((u) => u.text?.startsWith('главное меню')).rate, 1);
+    assert.ok(log.some((u) => u.cancel), 'a key cuts off the text being spoken');
+    // The screen reader is not given the texts a second time.
+    assert.deepEqual(await spoken(b.page), []);
+    assert.equal(await b.page.evaluate(() => localStorage.getItem('velmora.speech')), 'voice');
     assert.deepEqual(b.errors, []);
   } finally {
     await b.close();

@@ -5,6 +5,7 @@
 
 import * as audio from './audio.js';
 import { mapKey } from './keys.js';
+import * as voice from './speech.js';
 
 const speech = document.getElementById('speech');
 const screen = document.getElementById('screen');
@@ -242,6 +243,37 @@ function onKey(event, down) {
   if (module.velmoraWake) module.velmoraWake();
 }
 
+// How the game speaks: 'reader' (the player's screen reader, through the
+// live region) or 'voice' (the page's own). ?speech= chooses, and is
+// remembered for the next visit.
+const kSpeechKey = 'velmora.speech';
+
+function chosenSpeech() {
+  const asked = new URLSearchParams(location.search).get('speech');
+  let stored = null;
+  try {
+    if (asked === 'voice' || asked === 'reader') localStorage.setItem(kSpeechKey, asked);
+    stored = localStorage.getItem(kSpeechKey);
+  } catch {
+    // Storage refused (a private window): the choice lasts this visit.
+  }
+  const mode = asked ?? stored;
+  return mode === 'voice' ? 'voice' : 'reader';
+}
+
+async function speechMode() {
+  if (chosenSpeech() !== 'voice') return 'reader';
+  if (await voice.init()) return 'voice';
+  // Nobody may be left in silence: the screen reader gets the texts.
+  say('В браузере нет русского голоса: игра говорит через экранного диктора.', false);
+  return 'reader';
+}
+
+voice.onEnd(() => {
+  if (module._velmora_voice_stopped) module._velmora_voice_stopped();
+  if (module.velmoraWake) module.velmoraWake();
+});
+
 Object.assign(module, {
   velmoraPage: {
     say,
@@ -253,6 +285,11 @@ Object.assign(module, {
     stopSound,
     freeSound,
     musicVolume,
+    speechMode: 'reader',
+    voiceSpeak: voice.speak,
+    voiceCancel: voice.cancel,
+    voiceSpeaking: voice.speaking,
+    voiceRate: voice.setRate,
   },
   locateFile: (file) => file,
   onRuntimeInitialized() {
@@ -273,6 +310,8 @@ window.addEventListener('resize', () => {
 screen.focus();
 
 window.velmora = module;  // for the page's tests
+module.velmoraPage.speechMode = await speechMode();
+document.body.dataset.speech = module.velmoraPage.speechMode;
 window.createVelmora(module).catch((e) => {
   status.textContent = `Игра не запустилась: ${e}`;
 });

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The game in a web page: the shipped game folder unpacked in memory at
-// /game, the player's files in /state, speech to the page's live region,
-// sound and drawing through the page. The page calls the exported functions
+// /game, the player's files in /state, speech to the page's live region or
+// its own voice, sound and drawing through the page. The page calls the exported functions
 // below from its key handler and its audio.
 #include <emscripten.h>
 
@@ -9,6 +9,7 @@
 #include <iostream>
 #include <memory>
 
+#include "page_bridge.h"
 #include "page_events.h"
 #include "page_front_end.h"
 #include "page_sound.h"
@@ -37,6 +38,11 @@ EMSCRIPTEN_KEEPALIVE void velmora_key(int down, int key, int mods, int typed) {
 
 EMSCRIPTEN_KEEPALIVE void velmora_music_ended() {
     if (g_events) g_events->Post(velmora::shell::Event::Of(velmora::shell::Event::Kind::MusicEnded));
+}
+
+// The page's voice stopped a text, finished or cut off.
+EMSCRIPTEN_KEEPALIVE void velmora_voice_stopped() {
+    if (g_events) g_events->Post(velmora::shell::Event::Of(velmora::shell::Event::Kind::VoiceStopped));
 }
 
 // The page's new size, in CSS pixels.
@@ -71,8 +77,14 @@ int main() {
     auto cue = [&form](int number) {
         if (form) form->Sound().PlayCueSound(number);
     };
+    std::unique_ptr<speech::SpeechOutput> output;
+    if (web::PageWantsVoice()) {
+        output = std::make_unique<web::PageVoiceSpeech>(cue);
+    } else {
+        output = std::make_unique<web::LiveRegionSpeech>(cue);
+    }
     try {
-        shell::TForm1 window(options, events, frontEnd, std::make_unique<web::LiveRegionSpeech>(cue),
+        shell::TForm1 window(options, events, frontEnd, std::move(output),
                              std::make_unique<web::PageSoundDriver>(), nullptr);
         form = &window;
         frontEnd.Show(&window.Form(), [&window] { window.Sound().Beep(); });

@@ -11,6 +11,26 @@ EM_JS(void, JsSay, (const char* text, int again), {
     const p = Module.velmoraPage;
     if (p && p.say) p.say(UTF8ToString(text), again !== 0);
 });
+EM_JS(int, JsWantsVoice, (), {
+    const p = Module.velmoraPage;
+    return p && p.speechMode === 'voice' ? 1 : 0;
+});
+EM_JS(void, JsVoiceSpeak, (const char* text), {
+    const p = Module.velmoraPage;
+    if (p && p.voiceSpeak) p.voiceSpeak(UTF8ToString(text));
+});
+EM_JS(void, JsVoiceCancel, (), {
+    const p = Module.velmoraPage;
+    if (p && p.voiceCancel) p.voiceCancel();
+});
+EM_JS(int, JsVoiceSpeaking, (), {
+    const p = Module.velmoraPage;
+    return p && p.voiceSpeaking && p.voiceSpeaking() ? 1 : 0;
+});
+EM_JS(void, JsVoiceRate, (int setting), {
+    const p = Module.velmoraPage;
+    if (p && p.voiceRate) p.voiceRate(setting);
+});
 EM_JS(void, JsRender, (const char* json), {
     const p = Module.velmoraPage;
     if (p && p.render) p.render(UTF8ToString(json));
@@ -58,6 +78,11 @@ EM_ASYNC_JS(void, JsWait, (int ms), {
 }  // namespace
 
 void PageSay(const std::string& utf8, bool again) { JsSay(utf8.c_str(), again ? 1 : 0); }
+bool PageWantsVoice() { return JsWantsVoice() != 0; }
+void PageVoiceSpeak(const std::string& utf8) { JsVoiceSpeak(utf8.c_str()); }
+void PageVoiceCancel() { JsVoiceCancel(); }
+bool PageVoiceSpeaking() { return JsVoiceSpeaking() != 0; }
+void PageVoiceRate(int setting) { JsVoiceRate(setting); }
 void PageRender(const std::string& formJson) { JsRender(formJson.c_str()); }
 void PageView(const char* view) { JsView(view); }
 int PageWidth() { return JsWidth(); }

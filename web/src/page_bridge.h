@@ -9,8 +9,16 @@
 
 namespace velmora::web {
 
-// Speech and the screen.
+// Speech: the live region, or the page's own voice (the Web Speech API),
+// as the player chose in the page.
 void PageSay(const std::string& utf8, bool again);
+bool PageWantsVoice();
+void PageVoiceSpeak(const std::string& utf8);
+void PageVoiceCancel();
+bool PageVoiceSpeaking();
+void PageVoiceRate(int setting);
+
+// The screen.
 void PageRender(const std::string& formJson);
 void PageView(const char* view);
 int PageWidth();

@@ -31,4 +31,13 @@ void LiveRegionSpeech::Speak(const std::string& text) { PageSay(LiveRegionText(t
 
 void LiveRegionSpeech::SpeakAgain(const std::string& text) { PageSay(LiveRegionText(text), true); }
 
+// The page's voice lower-cases the text itself, as the desktop's voice does.
+void PageVoiceSpeech::Speak(const std::string& text) { PageVoiceSpeak(LiveRegionText(text)); }
+
+void PageVoiceSpeech::SetRate(int setting) { PageVoiceRate(setting); }
+
+bool PageVoiceSpeech::Speaking() const { return PageVoiceSpeaking(); }
+
+void PageVoiceSpeech::AudioReset() { PageVoiceCancel(); }
+
 }  // namespace velmora::web

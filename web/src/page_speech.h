@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Speech for the player's own screen reader: every text goes to the page's
-// live region, and the page itself says nothing. Like --speech none in the
-// terminal, it is a reader that never reports an end: a page waits for a
-// key, and the instructions are read line by line.
+// The page's two ways to speak. For the player's own screen reader every
+// text goes to the page's live region, and the page itself says nothing:
+// like --speech none in the terminal, a reader that never reports an end (a
+// page waits for a key, the instructions are read line by line). The page's
+// own voice (the Web Speech API) is an in-process voice, as espeak-ng is on
+// the desktop: a new text cuts off the old, and every stop is reported.
 #pragma once
 
 #include <functional>
@@ -29,6 +31,23 @@ public:
         if (cue_) cue_(number);
     }
     void SetRate(int) override {}
+
+private:
+    std::function<void(int)> cue_;
+};
+
+// Its stops come back through the page (velmora_voice_stopped) as events.
+class PageVoiceSpeech : public speech::SpeechOutput {
+public:
+    explicit PageVoiceSpeech(std::function<void(int)> cue) : cue_(std::move(cue)) {}
+    speech::SpeechOutputKind Kind() const override { return speech::SpeechOutputKind::soSapi; }
+    void Speak(const std::string& text) override;
+    void Cue(int number) override {
+        if (cue_) cue_(number);
+    }
+    void SetRate(int setting) override;
+    bool Speaking() const override;
+    void AudioReset() override;
 
 private:
     std::function<void(int)> cue_;
