@@ -20,6 +20,17 @@ const shot = process.env.VELMORA_SMOKE_SHOT ?? join(root, 'build-web/smoke.png')
 const built = existsSync(join(site, 'velmora.wasm'));
 const skip = !built && 'run scripts/build-web first';
 
+// Waits until fn (run in the page, awaited) gives a true value; playwright's
+// waitForFunction would take the promise itself for a true value.
+async function until(page, fn, arg, timeoutMs = 20000) {
+  const end = Date.now() + timeoutMs;
+  for (;;) {
+    if (await page.evaluate(fn, arg)) return;
+    if (Date.now() > end) throw new Error(`timed out waiting for ${fn}`);
+    await new Promise((done) => setTimeout(done, 50));
+  }
+}
+
 const spoken = (page) => page.$$eval('#speech > p', (ps) => ps.map((p) => p.textContent));
 
 // Waits until the live region holds a text that contains `part`.
@@ -50,7 +61,7 @@ test('the shipped adventure starts in the page', { skip }, async () => {
     assert.equal(await b.page.$eval('#speech', (e) => e.getAttribute('aria-live')), 'assertive');
 
     // The place's music, rendered from the shipped MIDI, follows the game.
-    await b.page.waitForFunction(() => import('./js/audio.js').then((a) => a.musicUrl() === 'music/map1.mp3'));
+    await until(b.page, () => import('./js/audio.js').then((a) => a.musicUrl() === 'music/map1.mp3'));
 
     // The place's picture is drawn, and the message area holds the text.
     await b.page.waitForFunction(() => [...document.querySelectorAll('#screen img')]
@@ -119,6 +130,35 @@ test("the page's own voice speaks, at the game's rate, and is cut off by a key",
     // The screen reader is not given the texts a second time.
     assert.deepEqual(await spoken(b.page), []);
     assert.equal(await b.page.evaluate(() => localStorage.getItem('velmora.speech')), 'voice');
+    assert.deepEqual(b.errors, []);
+  } finally {
+    await b.close();
+    await server.close();
+  }
+});
+
+test('the game kept in the browser is offered again after a reload', { skip }, async () => {
+  const server = await serve(site);
+  const b = await launch();
+  try {
+    await b.page.goto(server.url + 'index.html');
+    await heard(b.page, 'Над озером Вельмой');
+    await b.page.keyboard.press('Escape');
+    await heard(b.page, 'Главное меню');
+    await b.page.keyboard.press('1');
+    await heard(b.page, 'Сторожка маяка');
+    // A first step, to the shore: the autosave is written, then kept in IndexedDB.
+    for (const key of ['ArrowDown', 'Enter', 'ArrowDown', 'Enter']) await b.page.keyboard.press(key);
+    await heard(b.page, 'Экран: Берег');
+    await until(b.page, () => import('./js/storage.js')
+      .then((s) => s.load('state'))
+      .then((files) => files?.has('Saves/autosave.sav')));
+    await b.page.reload();
+    await heard(b.page, 'Продолжить прошлую игру?');
+    const before = (await spoken(b.page)).length;
+    await b.page.keyboard.press('Enter');
+    await b.page.waitForFunction((n) => document.querySelectorAll('#speech > p').length > n, before);
+    await heard(b.page, 'Берег');
     assert.deepEqual(b.errors, []);
   } finally {
     await b.close();

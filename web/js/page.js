@@ -6,6 +6,7 @@
 import * as audio from './audio.js';
 import { mapKey } from './keys.js';
 import * as voice from './speech.js';
+import * as storage from './storage.js';
 
 const speech = document.getElementById('speech');
 const screen = document.getElementById('screen');
@@ -243,6 +244,96 @@ function onKey(event, down) {
   if (module.velmoraWake) module.velmoraWake();
 }
 
+// The player's files (main.ini, Saves/, Settings/) live in /state while the
+// game runs and are kept in IndexedDB as one set, so a reload finds them
+// all as they were at one moment: never a slot from one moment and the
+// autosave from another.
+const kStateFolder = '/state';
+const kStateSet = 'state';
+const kKeepEveryMs = 250;
+let keptState = new Map();
+let keptAt = 0;
+let keeping = Promise.resolve();
+let keepFailed = false;
+
+function readTree(folder, out = new Map(), prefix = '') {
+  for (const name of module.FS.readdir(folder)) {
+    if (name === '.' || name === '..') continue;
+    const path = `${folder}/${name}`;
+    const relative = prefix + name;
+    if (module.FS.isDir(module.FS.stat(path).mode)) readTree(path, out, `${relative}/`);
+    else out.set(relative, module.FS.readFile(path));
+  }
+  return out;
+}
+
+function sameTree(a, b) {
+  if (a.size !== b.size) return false;
+  for (const [name, bytes] of a) {
+    const other = b.get(name);
+    if (!other || other.length !== bytes.length) return false;
+    for (let i = 0; i < bytes.length; ++i) if (bytes[i] !== other[i]) return false;
+  }
+  return true;
+}
+
+function keepState(force = false) {
+  const now = performance.now();
+  if (!module.FS || (!force && now - keptAt < kKeepEveryMs)) return;
+  keptAt = now;
+  let files;
+  try {
+    files = readTree(kStateFolder);
+  } catch {
+    return;  // no folder yet
+  }
+  if (sameTree(files, keptState)) return;
+  keptState = files;
+  // One write after another, so the last state is the one that stays.
+  keeping = keeping.then(() => storage.store(kStateSet, files)).then(() => {
+    document.body.dataset.kept = String(Number(document.body.dataset.kept ?? 0) + 1);
+  }, (e) => {
+    // The game believes it saved: the player must hear that the browser did not.
+    if (!keepFailed) say(`Браузер не сохранил игру: ${e?.message ?? e}`, false);
+    keepFailed = true;
+  });
+}
+
+async function restoreState() {
+  let files = null;
+  try {
+    files = await storage.load(kStateSet);
+  } catch (e) {
+    say(`Сохранённые игры браузера не прочитаны: ${e?.message ?? e}`, false);
+  }
+  keptState = files ?? new Map();
+  return () => {
+    const FS = module.FS;
+    const made = new Set();
+    const mkdir = (path) => {
+      if (made.has(path)) return;
+      made.add(path);
+      try {
+        FS.mkdir(path);
+      } catch {
+        // already there
+      }
+    };
+    mkdir(kStateFolder);
+    for (const [name, bytes] of keptState) {
+      // A name from storage never leaves the folder.
+      const parts = name.split('/');
+      if (parts.some((p) => p === '' || p === '.' || p === '..')) continue;
+      let folder = kStateFolder;
+      for (const part of parts.slice(0, -1)) {
+        folder += `/${part}`;
+        mkdir(folder);
+      }
+      FS.writeFile(`${kStateFolder}/${name}`, bytes);
+    }
+  };
+}
+
 // How the game speaks: 'reader' (the player's screen reader, through the
 // live region) or 'voice' (the page's own). ?speech= chooses, and is
 // remembered for the next visit.
@@ -286,6 +377,7 @@ Object.assign(module, {
     freeSound,
     musicVolume,
     speechMode: 'reader',
+    idle: () => keepState(),
     voiceSpeak: voice.speak,
     voiceCancel: voice.cancel,
     voiceSpeaking: voice.speaking,
@@ -309,8 +401,12 @@ window.addEventListener('resize', () => {
 });
 screen.focus();
 
+window.addEventListener('pagehide', () => keepState(true));
+document.addEventListener('visibilitychange', () => keepState(true));
+
 window.velmora = module;  // for the page's tests
 module.velmoraPage.speechMode = await speechMode();
+module.preRun = [await restoreState()];
 document.body.dataset.speech = module.velmoraPage.speechMode;
 window.createVelmora(module).catch((e) => {
   status.textContent = `Игра не запустилась: ${e}`;

@@ -67,7 +67,10 @@ EM_JS(void, JsMusicVolume, (double left, double right), {
     if (p && p.musicVolume) p.musicVolume(left, right);
 });
 // Resolved by the page's key handler (Module.velmoraWake) or the timeout.
+// The game is between events: the page may look at its files.
 EM_ASYNC_JS(void, JsWait, (int ms), {
+    const p = Module.velmoraPage;
+    if (p && p.idle) p.idle();
     await new Promise((resolve) => {
         const timer = setTimeout(() => { Module.velmoraWake = null; resolve(); }, ms);
         Module.velmoraWake = () => { clearTimeout(timer); Module.velmoraWake = null; resolve(); };

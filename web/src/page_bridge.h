@@ -35,7 +35,8 @@ bool PageStopSound(int id);
 void PageFreeSound(int id);
 void PageMusicVolume(double left, double right);  // each channel 0 to 1
 
-// Gives the browser its turn until a key arrives or `ms` pass.
+// Gives the browser its turn until a key arrives or `ms` pass; the page
+// may keep the player's files meanwhile (no file is half written then).
 void PageWait(int ms);
 
 }  // namespace velmora::web
