@@ -377,6 +377,8 @@ Object.assign(module, {
     freeSound,
     musicVolume,
     speechMode: 'reader',
+    // What the address asks for: nomenu=1, seed=N, transcript=1.
+    options: Object.fromEntries(new URLSearchParams(location.search)),
     idle: () => keepState(),
     voiceSpeak: voice.speak,
     voiceCancel: voice.cancel,

@@ -5,20 +5,41 @@
 // below from its key handler and its audio.
 #include <emscripten.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "page_bridge.h"
 #include "page_events.h"
 #include "page_front_end.h"
 #include "page_sound.h"
 #include "page_speech.h"
+#include "app/transcript_tee.h"
+#include "frontend/headless/headless_run.h"
 #include "shell/form1.h"
 
 namespace {
 
 velmora::web::PageEvents* g_events = nullptr;
+velmora::shell::TForm1* g_form = nullptr;
+
+// A whole decimal number of 32 bits; none for anything else.
+std::optional<uint32_t> Seed(const std::string& text) {
+    if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos) {
+        return std::nullopt;
+    }
+    const unsigned long long v = std::stoull(text);
+    if (v > UINT32_MAX) return std::nullopt;
+    return static_cast<uint32_t>(v);
+}
+
+// Closes the transcript file when the game is over.
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
 
 }  // namespace
 
@@ -43,6 +64,12 @@ EMSCRIPTEN_KEEPALIVE void velmora_music_ended() {
 // The page's voice stopped a text, finished or cut off.
 EMSCRIPTEN_KEEPALIVE void velmora_voice_stopped() {
     if (g_events) g_events->Post(velmora::shell::Event::Of(velmora::shell::Event::Kind::VoiceStopped));
+}
+
+// For the page's tests: 1 while the game is in a timed wait or its voice
+// is still on a text, when a key would be taken by the wait.
+EMSCRIPTEN_KEEPALIVE int velmora_busy() {
+    return g_form && (g_form->TimedWaitRunning() || g_form->Speech().SpeechBusy) ? 1 : 0;
 }
 
 // The page's new size, in CSS pixels.
@@ -73,6 +100,11 @@ int main() {
     shell::ShellOptions options;
     options.programFolder = "/game";
     options.stateFolder = state;
+    // The page's address may ask for what the command line gives on the
+    // desktop: -nomenu, the message picker's seed, a transcript (written to
+    // /transcript.txt in the headless transcript's format).
+    options.nomenu = web::PageOption("nomenu") == "1";
+    options.seed = Seed(web::PageOption("seed"));
     shell::TForm1* form = nullptr;
     auto cue = [&form](int number) {
         if (form) form->Sound().PlayCueSound(number);
@@ -83,18 +115,37 @@ int main() {
     } else {
         output = std::make_unique<web::LiveRegionSpeech>(cue);
     }
+    std::unique_ptr<std::FILE, FileCloser> transcriptFile;
+    std::optional<frontend::TranscriptWriter> transcript;
+    std::optional<frontend::TranscriptSound> transcriptSound;
+    std::optional<app::TeeFrontEnd> tee;
+    shell::FrontEnd* shownTo = &frontEnd;
+    if (web::PageOption("transcript") == "1") {
+        transcriptFile.reset(std::fopen("/transcript.txt", "w"));
+        if (transcriptFile) {
+            transcript.emplace(transcriptFile.get(), options.programFolder);
+            output = std::make_unique<app::TeeSpeech>(*transcript, std::move(output));
+            transcriptSound.emplace(*transcript);
+            tee.emplace(*transcript, frontEnd);
+            shownTo = &*tee;
+        }
+    }
     try {
-        shell::TForm1 window(options, events, frontEnd, std::move(output),
-                             std::make_unique<web::PageSoundDriver>(), nullptr);
+        shell::TForm1 window(options, events, *shownTo, std::move(output),
+                             std::make_unique<web::PageSoundDriver>(),
+                             transcriptSound ? &*transcriptSound : nullptr);
         form = &window;
+        g_form = &window;
         frontEnd.Show(&window.Form(), [&window] { window.Sound().Beep(); });
         window.Run();
         window.FormClose();
         frontEnd.Show(nullptr, {});
         form = nullptr;
+        g_form = nullptr;
     } catch (const std::exception& e) {
         // Nothing the game reads should get here; the page shows the console.
         std::cerr << "velmora: " << e.what() << '\n';
+        g_form = nullptr;
         g_events = nullptr;
         return 1;
     }

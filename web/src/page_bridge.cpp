@@ -3,6 +3,8 @@
 
 #include <emscripten.h>
 
+#include <cstdlib>
+
 namespace velmora::web {
 namespace {
 
@@ -30,6 +32,17 @@ EM_JS(int, JsVoiceSpeaking, (), {
 EM_JS(void, JsVoiceRate, (int setting), {
     const p = Module.velmoraPage;
     if (p && p.voiceRate) p.voiceRate(setting);
+});
+// A malloc'd UTF-8 copy, or null.
+EM_JS(char*, JsOption, (const char* name), {
+    const p = Module.velmoraPage;
+    const value = p && p.options ? p.options[UTF8ToString(name)] : undefined;
+    if (value === undefined || value === null) return 0;
+    const text = String(value);
+    const size = lengthBytesUTF8(text) + 1;
+    const out = _malloc(size);
+    if (out) stringToUTF8(text, out, size);
+    return out;
 });
 EM_JS(void, JsRender, (const char* json), {
     const p = Module.velmoraPage;
@@ -86,6 +99,13 @@ void PageVoiceSpeak(const std::string& utf8) { JsVoiceSpeak(utf8.c_str()); }
 void PageVoiceCancel() { JsVoiceCancel(); }
 bool PageVoiceSpeaking() { return JsVoiceSpeaking() != 0; }
 void PageVoiceRate(int setting) { JsVoiceRate(setting); }
+std::string PageOption(const char* name) {
+    char* value = JsOption(name);
+    if (value == nullptr) return {};
+    std::string out(value);
+    std::free(value);
+    return out;
+}
 void PageRender(const std::string& formJson) { JsRender(formJson.c_str()); }
 void PageView(const char* view) { JsView(view); }
 int PageWidth() { return JsWidth(); }

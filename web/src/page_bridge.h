@@ -18,6 +18,9 @@ void PageVoiceCancel();
 bool PageVoiceSpeaking();
 void PageVoiceRate(int setting);
 
+// A setting of the page (its address's ?name=value); empty when not given.
+std::string PageOption(const char* name);
+
 // The screen.
 void PageRender(const std::string& formJson);
 void PageView(const char* view);
