@@ -66,7 +66,7 @@ EMSCRIPTEN_KEEPALIVE void velmora_voice_stopped() {
     if (g_events) g_events->Post(velmora::shell::Event::Of(velmora::shell::Event::Kind::VoiceStopped));
 }
 
-// For the page's tests: 1 while the game is in a timed wait or its voice
+// For the page's tests: 1 while the game is in a timed wait or its speech
 // is still on a text, when a key would be taken by the wait.
 EMSCRIPTEN_KEEPALIVE int velmora_busy() {
     return g_form && (g_form->TimedWaitRunning() || g_form->Speech().SpeechBusy) ? 1 : 0;
@@ -102,7 +102,8 @@ int main() {
     options.stateFolder = state;
     // The page's address may ask for what the command line gives on the
     // desktop: -nomenu, the message picker's seed, a transcript (written to
-    // /transcript.txt in the headless transcript's format).
+    // /transcript.txt in the headless transcript's format), and speech=instant,
+    // the headless game's reader.
     options.nomenu = web::PageOption("nomenu") == "1";
     options.seed = Seed(web::PageOption("seed"));
     shell::TForm1* form = nullptr;
@@ -112,6 +113,11 @@ int main() {
     std::unique_ptr<speech::SpeechOutput> output;
     if (web::PageWantsVoice()) {
         output = std::make_unique<web::PageVoiceSpeech>(cue);
+    } else if (web::PageOption("speech") == "instant") {
+        // For key scripts and transcripts: the headless game's reader.
+        output = std::make_unique<web::LiveRegionSpeech>(cue, [&events] {
+            events.Post(shell::Event::Of(shell::Event::Kind::SpeechEnded));
+        });
     } else {
         output = std::make_unique<web::LiveRegionSpeech>(cue);
     }

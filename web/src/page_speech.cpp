@@ -27,9 +27,15 @@ std::string LiveRegionText(std::string_view text1251) {
     return base::Cp1251ToUtf8(text);
 }
 
-void LiveRegionSpeech::Speak(const std::string& text) { PageSay(LiveRegionText(text), false); }
+void LiveRegionSpeech::Speak(const std::string& text) {
+    PageSay(LiveRegionText(text), false);
+    if (endAtOnce_) endAtOnce_();
+}
 
-void LiveRegionSpeech::SpeakAgain(const std::string& text) { PageSay(LiveRegionText(text), true); }
+void LiveRegionSpeech::SpeakAgain(const std::string& text) {
+    PageSay(LiveRegionText(text), true);
+    if (endAtOnce_) endAtOnce_();
+}
 
 // The page's voice lower-cases the text itself, as the desktop's voice does.
 void PageVoiceSpeech::Speak(const std::string& text) { PageVoiceSpeak(LiveRegionText(text)); }

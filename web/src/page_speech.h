@@ -22,7 +22,12 @@ std::string LiveRegionText(std::string_view text1251);
 class LiveRegionSpeech : public speech::SpeechOutput {
 public:
     // `cue` plays a cue number as a sound (may be empty: cues are silent).
-    explicit LiveRegionSpeech(std::function<void(int)> cue) : cue_(std::move(cue)) {}
+    // With `endAtOnce`, each text is reported ended as soon as it is given,
+    // as the headless game's reader does: a page's key script then plays as
+    // it does there, and its transcript can be compared line by line.
+    explicit LiveRegionSpeech(std::function<void(int)> cue,
+                              std::function<void()> endAtOnce = {})
+        : cue_(std::move(cue)), endAtOnce_(std::move(endAtOnce)) {}
     speech::SpeechOutputKind Kind() const override { return speech::SpeechOutputKind::soReader; }
     void Speak(const std::string& text) override;
     void SpeakAgain(const std::string& text) override;
@@ -31,9 +36,11 @@ public:
         if (cue_) cue_(number);
     }
     void SetRate(int) override {}
+    bool EndsAtOnce() const override { return static_cast<bool>(endAtOnce_); }
 
 private:
     std::function<void(int)> cue_;
+    std::function<void()> endAtOnce_;
 };
 
 // Its stops come back through the page (velmora_voice_stopped) as events.
