@@ -14,6 +14,7 @@ import assert from 'node:assert/strict';
 import { existsSync, readFileSync } from 'node:fs';
 import { join, resolve } from 'node:path';
 import { launch, serve } from './browser.mjs';
+import { mapKey } from '../../web/js/keys.js';
 
 const root = resolve(import.meta.dirname, '../..');
 const site = join(root, 'build-web/site');
@@ -41,6 +42,42 @@ async function heard(page, part) {
     (p) => [...document.querySelectorAll('#speech > p')].some((e) => e.textContent.includes(p)),
     part, { timeout: 20000 });
 }
+
+// DOM key events as the game's keys: by the key's place, whatever the layout.
+test('page keys become the Windows key numbers the game uses', () => {
+  const ev = (code, key, more = {}) => ({
+    code, key, shiftKey: false, ctrlKey: false, altKey: false,
+    getModifierState: (m) => Boolean(more[m]), ...more,
+  });
+  const cases = [
+    [ev('KeyA', 'a'), { key: 65, mods: 0, typed: 'a' }],
+    [ev('KeyF', 'а'), { key: 70, mods: 0, typed: 'а' }],  // Russian layout: the place's number
+    [ev('KeyF', 'А', { shiftKey: true, CapsLock: true }), { key: 70, mods: 9, typed: 'А' }],
+    [ev('KeyC', 'c', { ctrlKey: true }), { key: 67, mods: 2, typed: '' }],
+    [ev('Digit1', '1'), { key: 49, mods: 0, typed: '1' }],
+    [ev('Enter', 'Enter'), { key: 13, mods: 0, typed: '\r' }],
+    [ev('NumpadEnter', 'Enter'), { key: 13, mods: 0, typed: '\r' }],
+    [ev('Escape', 'Escape'), { key: 27, mods: 0, typed: '\x1b' }],
+    [ev('Backspace', 'Backspace'), { key: 8, mods: 0, typed: '\b' }],
+    [ev('Tab', 'Tab', { shiftKey: true }), { key: 9, mods: 1, typed: '\t' }],
+    [ev('Space', ' '), { key: 32, mods: 0, typed: ' ' }],
+    [ev('F1', 'F1'), { key: 112, mods: 0, typed: '' }],
+    [ev('F12', 'F12'), { key: 123, mods: 0, typed: '' }],
+    [ev('ArrowDown', 'ArrowDown'), { key: 40, mods: 0, typed: '' }],
+    [ev('ControlLeft', 'Control', { ctrlKey: true }), { key: 17, mods: 2, typed: '' }],
+    [ev('Period', 'ю'), { key: 190, mods: 0, typed: 'ю' }],
+    [ev('Backquote', 'ё'), { key: 192, mods: 0, typed: 'ё' }],
+    [ev('NumpadAdd', '+'), { key: 107, mods: 0, typed: '+' }],
+    [ev('Numpad1', '1', { NumLock: true }), { key: 97, mods: 0, typed: '1' }],
+    // Num Lock on and Shift: the navigation key, with Shift reported released.
+    [ev('Numpad1', 'End', { shiftKey: true, NumLock: true }), { key: 35, mods: 0, typed: '' }],
+    [ev('Numpad8', 'ArrowUp'), { key: 38, mods: 0, typed: '' }],
+    [ev('', 'q'), { key: 81, mods: 0, typed: 'q' }],  // no known place: its letter
+    [ev('', 'Unidentified'), null],
+    [ev('Fn', 'Fn'), null],
+  ];
+  for (const [event, expected] of cases) assert.deepEqual(mapKey(event), expected, `${event.code} ${event.key}`);
+});
 
 test('the shipped adventure starts in the page', { skip }, async () => {
   const server = await serve(site);
@@ -230,6 +267,32 @@ test('the winning walkthrough wins in the page', { skip, timeout: 600000 }, asyn
       at = next;
     }
     assert.doesNotMatch(transcript, /Твоя игра окончена|Силы оставили тебя/);
+    assert.deepEqual(b.errors, []);
+  } finally {
+    await b.close();
+    await server.close();
+  }
+});
+
+test("the speech is chosen with the page's buttons, which keep their keys from the game", { skip }, async () => {
+  const server = await serve(site);
+  const b = await launch();
+  try {
+    await b.page.goto(server.url + 'index.html');
+    await heard(b.page, 'Над озером Вельмой');
+    assert.equal(await b.page.$eval('#game', (e) => e.getAttribute('role')), 'application');
+    assert.equal(await b.page.$eval('button[data-speech=reader]', (e) => e.getAttribute('aria-pressed')), 'true');
+    await b.page.focus('button[data-speech=voice]');
+    const before = (await spoken(b.page)).length;
+    await b.page.keyboard.press('Enter');
+    await b.page.waitForURL(/speech=voice/);
+    assert.equal(before > 0, true);
+    // This browser has no Russian voice: the page says so, and the screen
+    // reader keeps the texts.
+    await heard(b.page, 'нет русского голоса');
+    await heard(b.page, 'Над озером Вельмой');
+    assert.equal(await b.page.evaluate(() => localStorage.getItem('velmora.speech')), 'voice');
+    assert.equal(await b.page.evaluate(() => document.body.dataset.speech), 'reader');
     assert.deepEqual(b.errors, []);
   } finally {
     await b.close();

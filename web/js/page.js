@@ -9,7 +9,9 @@ import * as voice from './speech.js';
 import * as storage from './storage.js';
 
 const speech = document.getElementById('speech');
+const game = document.getElementById('game');
 const screen = document.getElementById('screen');
+const choices = document.getElementById('choices');
 const status = document.getElementById('status');
 
 // The live region keeps this many texts: enough to read back, bounded.
@@ -230,6 +232,8 @@ audio.onMusicEnd(() => {
 let unlocked = false;
 
 function onKey(event, down) {
+  // The speech buttons take their own keys; the game gets all the others.
+  if (choices.contains(event.target)) return;
   // Browsers let a page sound only after the player's first key.
   if (!unlocked) {
     unlocked = true;
@@ -360,6 +364,15 @@ async function speechMode() {
   return 'reader';
 }
 
+// A button chooses, remembers and starts the page again with that speech.
+for (const button of choices.querySelectorAll('button')) {
+  button.addEventListener('click', () => {
+    const url = new URL(location.href);
+    url.searchParams.set('speech', button.dataset.speech);
+    location.assign(url);
+  });
+}
+
 voice.onEnd(() => {
   if (module._velmora_voice_stopped) module._velmora_voice_stopped();
   if (module.velmoraWake) module.velmoraWake();
@@ -401,7 +414,7 @@ window.addEventListener('resize', () => {
   if (module._velmora_resize) module._velmora_resize(window.innerWidth, window.innerHeight);
   if (module.velmoraWake) module.velmoraWake();
 });
-screen.focus();
+game.focus();
 
 window.addEventListener('pagehide', () => keepState(true));
 document.addEventListener('visibilitychange', () => keepState(true));
@@ -410,6 +423,9 @@ window.velmora = module;  // for the page's tests
 module.velmoraPage.speechMode = await speechMode();
 module.preRun = [await restoreState()];
 document.body.dataset.speech = module.velmoraPage.speechMode;
+for (const button of choices.querySelectorAll('button')) {
+  button.setAttribute('aria-pressed', String(button.dataset.speech === module.velmoraPage.speechMode));
+}
 window.createVelmora(module).catch((e) => {
   status.textContent = `Игра не запустилась: ${e}`;
 });
