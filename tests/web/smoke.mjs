@@ -299,3 +299,43 @@ test("the speech is chosen with the page's buttons, which keep their keys from t
     await server.close();
   }
 });
+
+test("a player's own project is checked, the checker's findings are said, and it plays", { skip }, async () => {
+  const { cpSync, mkdtempSync, rmSync, writeFileSync } = await import('node:fs');
+  const { tmpdir } = await import('node:os');
+  const tmp = mkdtempSync(join(tmpdir(), 'velmora-web-'));
+  const good = join(tmp, 'Маяк');
+  const bad = join(tmp, 'Bad');
+  cpSync(join(root, 'game/Projects/Default'), good, { recursive: true });
+  cpSync(good, bad, { recursive: true });
+  // A map cut off halfway and another of bytes no game file begins with.
+  writeFileSync(join(bad, 'map1.ini'), readFileSync(join(good, 'map1.ini')).subarray(0, 300));
+  writeFileSync(join(bad, 'map2.ini'), Buffer.from([0, 1, 0x67, 0xff]));
+  const server = await serve(site);
+  const b = await launch();
+  try {
+    await b.page.goto(server.url + 'index.html');
+    await heard(b.page, 'Над озером Вельмой');
+    await b.page.setInputFiles('#project-folder', good);
+    await b.page.waitForURL(/project=1/);
+    await heard(b.page, 'check: 0 errors, 0 warnings');
+    await heard(b.page, 'Музыка этой игры в браузере не звучит.');
+    await heard(b.page, 'Над озером Вельмой');
+
+    await b.page.setInputFiles('#project-folder', bad);
+    await b.page.waitForFunction(() => document.getElementById('report').textContent.includes('check: 3 errors'));
+    const report = await b.page.$eval('#report', (e) => e.textContent);
+    assert.match(report, /^warning: map1\.ini: /m, 'files named inside the folder chosen');
+    assert.match(report, /^error: map2\.ini: /m);
+    assert.ok((await spoken(b.page)).includes(report.split('\n')[0]), 'findings are said');
+
+    // A folder that is no game is refused in the page.
+    await b.page.setInputFiles('#project-folder', join(bad, 'gif'));
+    await heard(b.page, 'нет game.ini');
+    assert.deepEqual(b.errors, []);
+  } finally {
+    await b.close();
+    await server.close();
+    rmSync(tmp, { recursive: true, force: true });
+  }
+});

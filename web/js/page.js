@@ -185,9 +185,16 @@ function makeSound(bytes, file) {
   return addSound({ url, music: false, keyed: Boolean(file) });
 }
 
+let toldNoMusic = false;
+
 function loadMusic(path) {
   const lower = path.toLowerCase();
-  if (!lower.startsWith(kShippedProject.toLowerCase()) || !lower.endsWith('.mid')) return 0;
+  if (!lower.startsWith(kShippedProject.toLowerCase()) || !lower.endsWith('.mid')) {
+    // Only the shipped music is rendered; the page has no MIDI synthesizer yet.
+    if (!toldNoMusic) say('Музыка этой игры в браузере не звучит.', false);
+    toldNoMusic = true;
+    return 0;
+  }
   const name = path.slice(kShippedProject.length, -'.mid'.length);
   if (name.includes('/')) return 0;
   return addSound({ url: `music/${name}.mp3`, music: true });
@@ -311,31 +318,92 @@ async function restoreState() {
     say(`Сохранённые игры браузера не прочитаны: ${e?.message ?? e}`, false);
   }
   keptState = files ?? new Map();
-  return () => {
-    const FS = module.FS;
-    const made = new Set();
-    const mkdir = (path) => {
-      if (made.has(path)) return;
-      made.add(path);
-      try {
-        FS.mkdir(path);
-      } catch {
-        // already there
-      }
-    };
-    mkdir(kStateFolder);
-    for (const [name, bytes] of keptState) {
-      // A name from storage never leaves the folder.
-      const parts = name.split('/');
-      if (parts.some((p) => p === '' || p === '.' || p === '..')) continue;
-      let folder = kStateFolder;
-      for (const part of parts.slice(0, -1)) {
-        folder += `/${part}`;
-        mkdir(folder);
-      }
-      FS.writeFile(`${kStateFolder}/${name}`, bytes);
+  return () => writeTree(kStateFolder, keptState);
+}
+
+// Writes files (relative name -> bytes) under folder, which is made.
+function writeTree(folder, files) {
+  const FS = module.FS;
+  const mkdir = (path) => {
+    try {
+      FS.mkdir(path);
+    } catch {
+      // already there
     }
   };
+  let path = '';
+  for (const part of folder.split('/').slice(1)) mkdir((path += `/${part}`));
+  for (const [name, bytes] of files) {
+    // A name from storage never leaves the folder.
+    const parts = name.split('/');
+    if (parts.some((p) => p === '' || p === '.' || p === '..')) continue;
+    let at = folder;
+    for (const part of parts.slice(0, -1)) mkdir((at += `/${part}`));
+    FS.writeFile(`${folder}/${name}`, bytes);
+  }
+}
+
+// A player's own project: a folder chosen in the page, kept in IndexedDB as
+// one set and unpacked into /projects/own before the program starts, which
+// checks it (?project=1).
+const kProjectSet = 'project';
+const kProjectFolder = '/projects/own';
+const kProjectMaxBytes = 256 * 1024 * 1024;
+const kProjectMaxFiles = 20000;
+
+async function openProject(files) {
+  const chosen = [...files];
+  if (chosen.length === 0) return;
+  if (chosen.length > kProjectMaxFiles) {
+    say(`В папке больше ${kProjectMaxFiles} файлов: это не игра.`, false);
+    return;
+  }
+  let total = 0;
+  for (const f of chosen) total += f.size;
+  if (total > kProjectMaxBytes) {
+    say('Папка больше 256 мегабайт: это не игра.', false);
+    return;
+  }
+  const project = new Map();
+  for (const f of chosen) {
+    // The chosen folder's own name is left out: its content is the project.
+    const relative = (f.webkitRelativePath || f.name).split('/').slice(1).join('/');
+    if (relative) project.set(relative, new Uint8Array(await f.arrayBuffer()));
+  }
+  if (![...project.keys()].some((name) => name.toLowerCase() === 'game.ini')) {
+    say('В этой папке нет game.ini: это не папка игры.', false);
+    return;
+  }
+  try {
+    await storage.store(kProjectSet, project);
+  } catch (e) {
+    say(`Браузер не сохранил игру: ${e?.message ?? e}`, false);
+    return;
+  }
+  const url = new URL(location.href);
+  url.searchParams.set('project', '1');
+  location.assign(url);
+}
+
+async function restoreProject() {
+  let files = null;
+  if (module.velmoraPage.options.project === '1') {
+    try {
+      files = await storage.load(kProjectSet);
+    } catch (e) {
+      say(`Своя игра не прочитана: ${e?.message ?? e}`, false);
+    }
+  }
+  return () => {
+    if (files) writeTree(kProjectFolder, files);
+  };
+}
+
+function report(text) {
+  const box = document.getElementById('report');
+  box.textContent = text;
+  box.hidden = false;
+  for (const line of text.split('\n')) if (line.trim()) say(line, false);
 }
 
 // How the game speaks: 'reader' (the player's screen reader, through the
@@ -364,8 +432,12 @@ async function speechMode() {
   return 'reader';
 }
 
+const projectInput = document.getElementById('project-folder');
+document.getElementById('open-project').addEventListener('click', () => projectInput.click());
+projectInput.addEventListener('change', () => openProject(projectInput.files));
+
 // A button chooses, remembers and starts the page again with that speech.
-for (const button of choices.querySelectorAll('button')) {
+for (const button of choices.querySelectorAll('button[data-speech]')) {
   button.addEventListener('click', () => {
     const url = new URL(location.href);
     url.searchParams.set('speech', button.dataset.speech);
@@ -393,6 +465,7 @@ Object.assign(module, {
     // What the address asks for: nomenu=1, seed=N, transcript=1.
     options: Object.fromEntries(new URLSearchParams(location.search)),
     idle: () => keepState(),
+    report,
     voiceSpeak: voice.speak,
     voiceCancel: voice.cancel,
     voiceSpeaking: voice.speaking,
@@ -421,9 +494,9 @@ document.addEventListener('visibilitychange', () => keepState(true));
 
 window.velmora = module;  // for the page's tests
 module.velmoraPage.speechMode = await speechMode();
-module.preRun = [await restoreState()];
+module.preRun = [await restoreState(), await restoreProject()];
 document.body.dataset.speech = module.velmoraPage.speechMode;
-for (const button of choices.querySelectorAll('button')) {
+for (const button of choices.querySelectorAll('button[data-speech]')) {
   button.setAttribute('aria-pressed', String(button.dataset.speech === module.velmoraPage.speechMode));
 }
 window.createVelmora(module).catch((e) => {

@@ -18,6 +18,8 @@
 #include "page_sound.h"
 #include "page_speech.h"
 #include "app/transcript_tee.h"
+#include "base/paths.h"
+#include "check/check.h"
 #include "frontend/headless/headless_run.h"
 #include "shell/form1.h"
 
@@ -34,6 +36,33 @@ std::optional<uint32_t> Seed(const std::string& text) {
     const unsigned long long v = std::stoull(text);
     if (v > UINT32_MAX) return std::nullopt;
     return static_cast<uint32_t>(v);
+}
+
+// The player's own project, which the page unpacks here before the start.
+const char* const kOwnProjects = "/projects";
+const char* const kOwnProject = "own";
+constexpr size_t kFindingsSaid = 20;
+
+// The checker's findings, at most kFindingsSaid of them, and its summary.
+std::string CheckReport(const std::filesystem::path& dir) {
+    velmora::check::Report report;
+    try {
+        velmora::check::CheckProject(dir, report, "/game/Media");
+    } catch (const std::exception& e) {
+        report.Error(dir.string(), {}, e.what());
+    }
+    std::string lines;
+    size_t said = 0;
+    // Files are named as the player knows them: inside the folder chosen.
+    const std::string prefix = dir.string() + "/";
+    for (velmora::check::Finding f : report.findings()) {
+        if (said++ == kFindingsSaid) break;
+        if (f.file.starts_with(prefix)) f.file.erase(0, prefix.size());
+        lines.append(velmora::check::Report::Line(f)).append("\n");
+    }
+    const size_t all = report.errors() + report.warnings();
+    if (all > kFindingsSaid) lines.append("... ").append(std::to_string(all - kFindingsSaid)).append(" more\n");
+    return lines.append(report.Summary());
 }
 
 // Closes the transcript file when the game is over.
@@ -106,6 +135,15 @@ int main() {
     // the headless game's reader.
     options.nomenu = web::PageOption("nomenu") == "1";
     options.seed = Seed(web::PageOption("seed"));
+    if (web::PageOption("project") == "1") {
+        const fs::path dir = fs::path(kOwnProjects) / kOwnProject;
+        if (base::FindPath(dir, "game.ini")) {
+            web::PageReport(CheckReport(dir));
+            options.project = shell::ProjectChoice{kOwnProjects, kOwnProject};
+        } else {
+            web::PageReport("Своей игры в браузере нет: откройте её папку ещё раз.");
+        }
+    }
     shell::TForm1* form = nullptr;
     auto cue = [&form](int number) {
         if (form) form->Sound().PlayCueSound(number);

@@ -33,6 +33,10 @@ EM_JS(void, JsVoiceRate, (int setting), {
     const p = Module.velmoraPage;
     if (p && p.voiceRate) p.voiceRate(setting);
 });
+EM_JS(void, JsReport, (const char* lines), {
+    const p = Module.velmoraPage;
+    if (p && p.report) p.report(UTF8ToString(lines));
+});
 // A malloc'd UTF-8 copy, or null.
 EM_JS(char*, JsOption, (const char* name), {
     const p = Module.velmoraPage;
@@ -99,6 +103,7 @@ void PageVoiceSpeak(const std::string& utf8) { JsVoiceSpeak(utf8.c_str()); }
 void PageVoiceCancel() { JsVoiceCancel(); }
 bool PageVoiceSpeaking() { return JsVoiceSpeaking() != 0; }
 void PageVoiceRate(int setting) { JsVoiceRate(setting); }
+void PageReport(const std::string& utf8Lines) { JsReport(utf8Lines.c_str()); }
 std::string PageOption(const char* name) {
     char* value = JsOption(name);
     if (value == nullptr) return {};

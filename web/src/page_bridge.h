@@ -18,6 +18,10 @@ void PageVoiceCancel();
 bool PageVoiceSpeaking();
 void PageVoiceRate(int setting);
 
+// The checker's findings on a player's own project, UTF-8 lines, shown and
+// handed to the live region before the game starts.
+void PageReport(const std::string& utf8Lines);
+
 // A setting of the page (its address's ?name=value); empty when not given.
 std::string PageOption(const char* name);
 
