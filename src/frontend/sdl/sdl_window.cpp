@@ -20,8 +20,12 @@ void SetIcon(SDL_Window* window) {
 }  // namespace
 
 SdlWindow::VideoStarted::VideoStarted() {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        throw SdlError(std::string("no display: ") + SDL_GetError());
+    // An X server with no client left resets (Xvfb, xvfb-run), refusing
+    // connections meanwhile; the display check's own connection, just closed,
+    // may have caused that. A refused start is tried again for up to a second.
+    for (int attempt = 0; SDL_InitSubSystem(SDL_INIT_VIDEO) != 0; ++attempt) {
+        if (attempt == 10) throw SdlError(std::string("no display: ") + SDL_GetError());
+        SDL_Delay(100);
     }
 }
 
