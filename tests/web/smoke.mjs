@@ -23,6 +23,18 @@ const shot = process.env.VELMORA_SMOKE_SHOT ?? join(root, 'build-web/smoke.png')
 const built = existsSync(join(site, 'velmora.wasm'));
 const skip = !built && 'run scripts/build-web first';
 
+// Opens the page as a player does: Escape leaves the introduction (a page
+// waits for a key: the live region is a reader that reports no end), and 1
+// starts a new game.
+async function startNewGame(page, url) {
+  await page.goto(url + 'index.html');
+  await heard(page, 'Над озером Вельмой');
+  await page.keyboard.press('Escape');
+  await heard(page, 'Главное меню');
+  await page.keyboard.press('1');
+  await heard(page, 'Сторожка маяка');
+}
+
 // Waits until fn (run in the page, awaited) gives a true value; playwright's
 // waitForFunction would take the promise itself for a true value.
 async function until(page, fn, arg, timeoutMs = 20000) {
@@ -31,6 +43,20 @@ async function until(page, fn, arg, timeoutMs = 20000) {
     if (await page.evaluate(fn, arg)) return;
     if (Date.now() > end) throw new Error(`timed out waiting for ${fn}`);
     await new Promise((done) => setTimeout(done, 50));
+  }
+}
+
+// Runs body(b, url) with the built site served and a fresh browser; no page
+// error may happen meanwhile.
+async function inPage(launchOptions, body) {
+  const server = await serve(site);
+  const b = await launch(launchOptions);
+  try {
+    await body(b, server.url);
+    assert.deepEqual(b.errors, []);
+  } finally {
+    await b.close();
+    await server.close();
   }
 }
 
@@ -80,16 +106,8 @@ test('page keys become the Windows key numbers the game uses', () => {
 });
 
 test('the shipped adventure starts in the page', { skip }, async () => {
-  const server = await serve(site);
-  const b = await launch({ contextOptions: { viewport: { width: 1280, height: 720 }, locale: 'ru-RU' } });
-  try {
-    await b.page.goto(server.url + 'index.html');
-    await heard(b.page, 'Над озером Вельмой');
-    // A page waits for a key: the live region is a reader that reports no end.
-    await b.page.keyboard.press('Escape');
-    await heard(b.page, 'Главное меню');
-    await b.page.keyboard.press('1');
-    await heard(b.page, 'Сторожка маяка');
+  await inPage({ contextOptions: { viewport: { width: 1280, height: 720 }, locale: 'ru-RU' } }, async (b, url) => {
+    await startNewGame(b.page, url);
     await b.page.waitForFunction(() => document.body.dataset.view === 'game');
 
     const texts = await spoken(b.page);
@@ -107,11 +125,7 @@ test('the shipped adventure starts in the page', { skip }, async () => {
       .some((i) => i.complete && i.naturalWidth > 0 && i.style.visibility !== 'hidden'));
     assert.match(await b.page.$eval('#screen', (e) => e.textContent), /Сторожка маяка/);
     await b.page.screenshot({ path: shot });
-    assert.deepEqual(b.errors, []);
-  } finally {
-    await b.close();
-    await server.close();
-  }
+  });
 });
 
 // Stands in for the browser's speech: a Russian voice that takes 50 ms a
@@ -150,11 +164,9 @@ function stubSpeech() {
 }
 
 test("the page's own voice speaks, at the game's rate, and is cut off by a key", { skip }, async () => {
-  const server = await serve(site);
-  const b = await launch({ contextOptions: { viewport: { width: 1280, height: 720 }, locale: 'ru-RU' } });
-  try {
+  await inPage({ contextOptions: { viewport: { width: 1280, height: 720 }, locale: 'ru-RU' } }, async (b, url) => {
     await b.page.addInitScript(stubSpeech);
-    await b.page.goto(server.url + 'index.html?speech=voice');
+    await b.page.goto(url + 'index.html?speech=voice');
     const said = () => b.page.evaluate(() => window.spokenLog);
     // The voice reports each end, so the introduction reads on by itself.
     await b.page.waitForFunction(() => window.spokenLog.some((u) => u.text?.startsWith('главное меню')), null, { timeout: 20000 });
@@ -169,23 +181,12 @@ test("the page's own voice speaks, at the game's rate, and is cut off by a key",
     // The screen reader is not given the texts a second time.
     assert.deepEqual(await spoken(b.page), []);
     assert.equal(await b.page.evaluate(() => localStorage.getItem('velmora.speech')), 'voice');
-    assert.deepEqual(b.errors, []);
-  } finally {
-    await b.close();
-    await server.close();
-  }
+  });
 });
 
 test('the game kept in the browser is offered again after a reload', { skip }, async () => {
-  const server = await serve(site);
-  const b = await launch();
-  try {
-    await b.page.goto(server.url + 'index.html');
-    await heard(b.page, 'Над озером Вельмой');
-    await b.page.keyboard.press('Escape');
-    await heard(b.page, 'Главное меню');
-    await b.page.keyboard.press('1');
-    await heard(b.page, 'Сторожка маяка');
+  await inPage({}, async (b, url) => {
+    await startNewGame(b.page, url);
     // A first step, to the shore: the autosave is written, then kept in IndexedDB.
     for (const key of ['ArrowDown', 'Enter', 'ArrowDown', 'Enter']) await b.page.keyboard.press(key);
     await heard(b.page, 'Экран: Берег');
@@ -198,11 +199,7 @@ test('the game kept in the browser is offered again after a reload', { skip }, a
     await b.page.keyboard.press('Enter');
     await b.page.waitForFunction((n) => document.querySelectorAll('#speech > p').length > n, before);
     await heard(b.page, 'Берег');
-    assert.deepEqual(b.errors, []);
-  } finally {
-    await b.close();
-    await server.close();
-  }
+  });
 });
 
 // Where each Russian letter lies on a Russian keyboard (ЙЦУКЕН).
@@ -219,12 +216,10 @@ const kWindowsKeys = {
 };
 
 test('the winning walkthrough wins in the page', { skip, timeout: 600000 }, async () => {
-  const server = await serve(site);
-  const b = await launch();
-  try {
+  await inPage({}, async (b, url) => {
     // The headless game's reader (each text ended at once), as the key
     // script was written for.
-    await b.page.goto(server.url + 'index.html?speech=instant&nomenu=1&seed=1&transcript=1');
+    await b.page.goto(url + 'index.html?speech=instant&nomenu=1&seed=1&transcript=1');
     await heard(b.page, 'Сторожка маяка');
     // Trusted key events with the key's place and its Russian letter, as the
     // browser gets them from a Russian keyboard.
@@ -267,18 +262,12 @@ test('the winning walkthrough wins in the page', { skip, timeout: 600000 }, asyn
       at = next;
     }
     assert.doesNotMatch(transcript, /Твоя игра окончена|Силы оставили тебя/);
-    assert.deepEqual(b.errors, []);
-  } finally {
-    await b.close();
-    await server.close();
-  }
+  });
 });
 
 test("the speech is chosen with the page's buttons, which keep their keys from the game", { skip }, async () => {
-  const server = await serve(site);
-  const b = await launch();
-  try {
-    await b.page.goto(server.url + 'index.html');
+  await inPage({}, async (b, url) => {
+    await b.page.goto(url + 'index.html');
     await heard(b.page, 'Над озером Вельмой');
     assert.equal(await b.page.$eval('#game', (e) => e.getAttribute('role')), 'application');
     assert.equal(await b.page.$eval('button[data-speech=reader]', (e) => e.getAttribute('aria-pressed')), 'true');
@@ -293,11 +282,7 @@ test("the speech is chosen with the page's buttons, which keep their keys from t
     await heard(b.page, 'Над озером Вельмой');
     assert.equal(await b.page.evaluate(() => localStorage.getItem('velmora.speech')), 'voice');
     assert.equal(await b.page.evaluate(() => document.body.dataset.speech), 'reader');
-    assert.deepEqual(b.errors, []);
-  } finally {
-    await b.close();
-    await server.close();
-  }
+  });
 });
 
 test("a player's own project is checked, the checker's findings are said, and it plays", { skip }, async () => {
@@ -311,31 +296,28 @@ test("a player's own project is checked, the checker's findings are said, and it
   // A map cut off halfway and another of bytes no game file begins with.
   writeFileSync(join(bad, 'map1.ini'), readFileSync(join(good, 'map1.ini')).subarray(0, 300));
   writeFileSync(join(bad, 'map2.ini'), Buffer.from([0, 1, 0x67, 0xff]));
-  const server = await serve(site);
-  const b = await launch();
   try {
-    await b.page.goto(server.url + 'index.html');
-    await heard(b.page, 'Над озером Вельмой');
-    await b.page.setInputFiles('#project-folder', good);
-    await b.page.waitForURL(/project=1/);
-    await heard(b.page, 'check: 0 errors, 0 warnings');
-    await heard(b.page, 'Музыка этой игры в браузере не звучит.');
-    await heard(b.page, 'Над озером Вельмой');
+    await inPage({}, async (b, url) => {
+      await b.page.goto(url + 'index.html');
+      await heard(b.page, 'Над озером Вельмой');
+      await b.page.setInputFiles('#project-folder', good);
+      await b.page.waitForURL(/project=1/);
+      await heard(b.page, 'check: 0 errors, 0 warnings');
+      await heard(b.page, 'Музыка этой игры в браузере не звучит.');
+      await heard(b.page, 'Над озером Вельмой');
 
-    await b.page.setInputFiles('#project-folder', bad);
-    await b.page.waitForFunction(() => document.getElementById('report').textContent.includes('check: 3 errors'));
-    const report = await b.page.$eval('#report', (e) => e.textContent);
-    assert.match(report, /^warning: map1\.ini: /m, 'files named inside the folder chosen');
-    assert.match(report, /^error: map2\.ini: /m);
-    assert.ok((await spoken(b.page)).includes(report.split('\n')[0]), 'findings are said');
+      await b.page.setInputFiles('#project-folder', bad);
+      await b.page.waitForFunction(() => document.getElementById('report').textContent.includes('check: 3 errors'));
+      const report = await b.page.$eval('#report', (e) => e.textContent);
+      assert.match(report, /^warning: map1\.ini: /m, 'files named inside the folder chosen');
+      assert.match(report, /^error: map2\.ini: /m);
+      assert.ok((await spoken(b.page)).includes(report.split('\n')[0]), 'findings are said');
 
-    // A folder that is no game is refused in the page.
-    await b.page.setInputFiles('#project-folder', join(bad, 'gif'));
-    await heard(b.page, 'нет game.ini');
-    assert.deepEqual(b.errors, []);
+      // A folder that is no game is refused in the page.
+      await b.page.setInputFiles('#project-folder', join(bad, 'gif'));
+      await heard(b.page, 'нет game.ini');
+    });
   } finally {
-    await b.close();
-    await server.close();
     rmSync(tmp, { recursive: true, force: true });
   }
 });
