@@ -13,6 +13,7 @@ import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { existsSync, readFileSync } from 'node:fs';
 import { join, resolve } from 'node:path';
+import { inflateSync } from 'node:zlib';
 import { launch, serve } from './browser.mjs';
 import { mapKey } from '../../web/js/keys.js';
 
@@ -22,6 +23,42 @@ const shot = process.env.VELMORA_SMOKE_SHOT ?? join(root, 'build-web/smoke.png')
 
 const built = existsSync(join(site, 'velmora.wasm'));
 const skip = !built && 'run scripts/build-web first';
+
+// The pixels of a PNG as playwright writes it: 8 bits a channel, RGB or
+// RGBA, not interlaced.
+function decodePng(png) {
+  const width = png.readUInt32BE(16);
+  const height = png.readUInt32BE(20);
+  assert.equal(png[24], 8, 'eight bits a channel');
+  assert.equal(png[28], 0, 'not interlaced');
+  const channels = { 2: 3, 6: 4 }[png[25]];
+  assert.ok(channels, `colour type ${png[25]}`);
+  const idat = [];
+  for (let at = 8; at < png.length;) {
+    const length = png.readUInt32BE(at);
+    const type = png.toString('latin1', at + 4, at + 8);
+    if (type === 'IDAT') idat.push(png.subarray(at + 8, at + 8 + length));
+    at += 12 + length;
+  }
+  const raw = inflateSync(Buffer.concat(idat));
+  const stride = width * channels;
+  const pixels = Buffer.alloc(stride * height);
+  for (let y = 0; y < height; ++y) {
+    const filter = raw[y * (stride + 1)];
+    for (let x = 0; x < stride; ++x) {
+      const v = raw[y * (stride + 1) + 1 + x];
+      const a = x >= channels ? pixels[y * stride + x - channels] : 0;
+      const b = y > 0 ? pixels[(y - 1) * stride + x] : 0;
+      const c = x >= channels && y > 0 ? pixels[(y - 1) * stride + x - channels] : 0;
+      const p = a + b - c;
+      const pa = Math.abs(p - a), pb = Math.abs(p - b), pc = Math.abs(p - c);
+      const paeth = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+      const predicted = [0, a, b, (a + b) >> 1, paeth][filter];
+      pixels[y * stride + x] = (v + predicted) & 0xff;
+    }
+  }
+  return { width, height, channels, pixels };
+}
 
 // Opens the page as a player does: Escape leaves the introduction (a page
 // waits for a key: the live region is a reader that reports no end), and 1
@@ -124,7 +161,38 @@ test('the shipped adventure starts in the page', { skip }, async () => {
     await b.page.waitForFunction(() => [...document.querySelectorAll('#screen img')]
       .some((i) => i.complete && i.naturalWidth > 0 && i.style.visibility !== 'hidden'));
     assert.match(await b.page.$eval('#screen', (e) => e.textContent), /Сторожка маяка/);
-    await b.page.screenshot({ path: shot });
+    const png = await b.page.screenshot({ path: shot });
+    // The screenshot by colour regions, as the window's are checked: the
+    // picture in the picture's box, the message in lime on black, the
+    // action menu in lime and yellow.
+    const boxes = await b.page.evaluate(() => Object.fromEntries(
+      ['RichEdit1', 'MenuPanel', 'ImagePanel'].map((name) => {
+        const r = document.querySelector(`[data-name="${name}"]`).getBoundingClientRect();
+        return [name, { x: r.left, y: r.top, w: r.width, h: r.height }];
+      })));
+    const frame = decodePng(png);
+    const share = (box, test) => {
+      let n = 0;
+      for (let y = Math.round(box.y); y < Math.round(box.y + box.h); ++y) {
+        for (let x = Math.round(box.x); x < Math.round(box.x + box.w); ++x) {
+          const i = (y * frame.width + x) * frame.channels;
+          if (test(frame.pixels[i], frame.pixels[i + 1], frame.pixels[i + 2])) ++n;
+        }
+      }
+      return n / (Math.round(box.w) * Math.round(box.h));
+    };
+    const lime = (r, g, b) => r < 80 && g > 200 && b < 80;
+    const yellow = (r, g, b) => r > 200 && g > 200 && b < 80;
+    const colours = {
+      picture: share(boxes.ImagePanel, (r, g, b) => r + g + b > 60),
+      messageLime: share(boxes.RichEdit1, lime),
+      messageBlack: share(boxes.RichEdit1, (r, g, b) => r + g + b < 30),
+      menuLime: share(boxes.MenuPanel, lime),
+      menuYellow: share(boxes.MenuPanel, yellow),
+    };
+    assert.ok(colours.picture > 0.5, JSON.stringify(colours));
+    assert.ok(colours.messageLime > 0.02 && colours.messageBlack > 0.5, JSON.stringify(colours));
+    assert.ok(colours.menuLime > 0.01 && colours.menuYellow > 0.001, JSON.stringify(colours));
   });
 });
 
