@@ -12,12 +12,14 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { existsSync, readFileSync } from 'node:fs';
-import { join, resolve } from 'node:path';
+import { join } from 'node:path';
+import { fileURLToPath } from 'node:url';
 import { inflateSync } from 'node:zlib';
 import { launch, serve } from './browser.mjs';
 import { mapKey } from '../../web/js/keys.js';
 
-const root = resolve(import.meta.dirname, '../..');
+// Not import.meta.dirname: Debian 12's node 18 lacks it.
+const root = fileURLToPath(new URL('../..', import.meta.url));
 const site = join(root, 'build-web/site');
 const shot = process.env.VELMORA_SMOKE_SHOT ?? join(root, 'build-web/smoke.png');
 
