@@ -391,3 +391,15 @@ test("a player's own project is checked, the checker's findings are said, and it
     rmSync(tmp, { recursive: true, force: true });
   }
 });
+
+test('leaving the game from the main menu is told in the page', { skip }, async () => {
+  await inPage({}, async (b, url) => {
+    await b.page.goto(url + 'index.html');
+    await heard(b.page, 'Над озером Вельмой');
+    await b.page.keyboard.press('Escape');
+    await heard(b.page, 'Главное меню');
+    await b.page.keyboard.press('6');
+    await heard(b.page, 'Игра закрыта');
+    assert.equal(await b.page.evaluate(() => document.body.dataset.view), 'closed');
+  });
+});

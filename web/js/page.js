@@ -454,7 +454,14 @@ Object.assign(module, {
   velmoraPage: {
     say,
     render,
-    view(name) { document.body.dataset.view = name; },
+    view(name) {
+      document.body.dataset.view = name;
+      if (name === 'closed') {
+        const text = 'Игра закрыта. Чтобы сыграть снова, обновите страницу.';
+        status.textContent = text;
+        say(text, false);
+      }
+    },
     makeSound,
     loadMusic,
     playSound,

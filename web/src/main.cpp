@@ -186,6 +186,8 @@ int main() {
         frontEnd.Show(nullptr, {});
         form = nullptr;
         g_form = nullptr;
+        // A window closes; a page stays: it tells the player the game is over.
+        web::PageView("closed");
     } catch (const std::exception& e) {
         // Nothing the game reads should get here; the page shows the console.
         std::cerr << "velmora: " << e.what() << '\n';
