@@ -392,6 +392,69 @@ test("a player's own project is checked, the checker's findings are said, and it
   }
 });
 
+// Zips as an archiver writes them (python's zipfile: UTF-8 names flagged,
+// deflate): the shipped game in a folder of its own, its pictures alone, and
+// one file of zeros past the page's cap, a few hundred kilobytes packed.
+const kMakeZips = `
+import os, sys, zipfile
+game, out = sys.argv[1], sys.argv[2]
+def pack(path, folder, top):
+    with zipfile.ZipFile(path, 'w', zipfile.ZIP_DEFLATED) as z:
+        for base, _, names in os.walk(folder):
+            for n in sorted(names):
+                full = os.path.join(base, n)
+                z.write(full, os.path.join(top, os.path.relpath(full, folder)))
+pack(os.path.join(out, 'good.zip'), game, 'Маяк')
+pack(os.path.join(out, 'pictures.zip'), os.path.join(game, 'gif'), '')
+with zipfile.ZipFile(os.path.join(out, 'bomb.zip'), 'w', zipfile.ZIP_DEFLATED) as z:
+    with z.open('game.ini', 'w', force_zip64=True) as f:
+        for _ in range(300):
+            f.write(bytes(1 << 20))
+`;
+
+test("a player's own project from a zip is unpacked and checked like a folder; a damaged zip, a zip with no game and a zip bomb are refused", { skip }, async () => {
+  const { execFileSync } = await import('node:child_process');
+  const { mkdtempSync, rmSync, writeFileSync } = await import('node:fs');
+  const { tmpdir } = await import('node:os');
+  const tmp = mkdtempSync(join(tmpdir(), 'velmora-web-zip-'));
+  try {
+    execFileSync('python3', ['-c', kMakeZips, join(root, 'game/Projects/Default'), tmp]);
+    const good = readFileSync(join(tmp, 'good.zip'));
+    // A few bytes changed inside the first packed file: its inflating or
+    // its CRC fails.
+    const damaged = Buffer.from(good);
+    for (let i = 200; i < 260; ++i) damaged[i] ^= 0x5a;
+    writeFileSync(join(tmp, 'damaged.zip'), damaged);
+    writeFileSync(join(tmp, 'cut.zip'), good.subarray(0, good.length >> 1));
+    writeFileSync(join(tmp, 'text.zip'), 'game.ini\n');
+    const refused = [
+      ['damaged.zip', 'Архив повреждён'],
+      ['cut.zip', 'Архив повреждён'],
+      ['text.zip', 'Архив повреждён'],
+      ['pictures.zip', 'нет game.ini'],
+      ['bomb.zip', 'больше 256 мегабайт'],
+    ];
+    await inPage({}, async (b, url) => {
+      await b.page.goto(url + 'index.html');
+      await heard(b.page, 'Над озером Вельмой');
+      for (const [zip, said] of refused) {
+        const times = async () => (await spoken(b.page)).filter((t) => t.includes(said)).length;
+        const before = await times();
+        await b.page.setInputFiles('#project-zip', join(tmp, zip));
+        await b.page.waitForFunction(([p, n]) => [...document.querySelectorAll('#speech > p')]
+          .filter((e) => e.textContent.includes(p)).length > n, [said, before], { timeout: 20000 });
+        assert.equal(new URL(b.page.url()).searchParams.get('project'), null, zip);
+      }
+      await b.page.setInputFiles('#project-zip', join(tmp, 'good.zip'));
+      await b.page.waitForURL(/project=1/);
+      await heard(b.page, 'check: 0 errors, 0 warnings');
+      await heard(b.page, 'Над озером Вельмой');
+    });
+  } finally {
+    rmSync(tmp, { recursive: true, force: true });
+  }
+});
+
 test('leaving the game from the main menu is told in the page', { skip }, async () => {
   await inPage({}, async (b, url) => {
     await b.page.goto(url + 'index.html');

@@ -7,6 +7,7 @@ import * as audio from './audio.js';
 import { mapKey } from './keys.js';
 import * as voice from './speech.js';
 import * as storage from './storage.js';
+import { unzip, ZipError } from './zip.js';
 
 const speech = document.getElementById('speech');
 const game = document.getElementById('game');
@@ -370,10 +371,56 @@ async function openProject(files) {
     const relative = (f.webkitRelativePath || f.name).split('/').slice(1).join('/');
     if (relative) project.set(relative, new Uint8Array(await f.arrayBuffer()));
   }
-  if (![...project.keys()].some((name) => name.toLowerCase() === 'game.ini')) {
+  if (!hasGameIni(project)) {
     say('В этой папке нет game.ini: это не папка игры.', false);
     return;
   }
+  await keepProject(project);
+}
+
+function hasGameIni(project) {
+  return [...project.keys()].some((name) => name.toLowerCase() === 'game.ini');
+}
+
+// A zip holds the project's files at its top or in one folder, as a zipped
+// folder does; the same caps as a folder's, counted while it is unpacked.
+async function openProjectZip(file) {
+  if (!file) return;
+  if (file.size > kProjectMaxBytes) {
+    say('Архив больше 256 мегабайт: это не игра.', false);
+    return;
+  }
+  let project;
+  try {
+    project = await unzip(await file.arrayBuffer(), {
+      maxBytes: kProjectMaxBytes,
+      maxFiles: kProjectMaxFiles,
+      tooBig: 'В архиве больше 256 мегабайт: это не игра.',
+      tooMany: `В архиве больше ${kProjectMaxFiles} файлов: это не игра.`,
+    });
+  } catch (e) {
+    say(e instanceof ZipError ? e.message : `Архив не прочитан: ${e?.message ?? e}`, false);
+    return;
+  }
+  if (!hasGameIni(project)) {
+    const tops = new Set([...project.keys()].map((name) => name.split('/')[0]));
+    if (tops.size === 1) {
+      const [top] = tops;
+      const inner = new Map();
+      for (const [name, bytes] of project) {
+        if (name.length > top.length) inner.set(name.slice(top.length + 1), bytes);
+      }
+      project = inner;
+    }
+  }
+  if (!hasGameIni(project)) {
+    say('В этом архиве нет game.ini: это не архив игры.', false);
+    return;
+  }
+  await keepProject(project);
+}
+
+async function keepProject(project) {
   try {
     await storage.store(kProjectSet, project);
   } catch (e) {
@@ -435,6 +482,9 @@ async function speechMode() {
 const projectInput = document.getElementById('project-folder');
 document.getElementById('open-project').addEventListener('click', () => projectInput.click());
 projectInput.addEventListener('change', () => openProject(projectInput.files));
+const zipInput = document.getElementById('project-zip');
+document.getElementById('open-zip').addEventListener('click', () => zipInput.click());
+zipInput.addEventListener('change', () => openProjectZip(zipInput.files[0]));
 
 // A button chooses, remembers and starts the page again with that speech.
 for (const button of choices.querySelectorAll('button[data-speech]')) {
