@@ -74,6 +74,7 @@ test('zip names, folders and caps', async () => {
       [Buffer.from('../evil.ini'), text],
       [Buffer.from('/etc/evil.ini'), text],
       [Buffer.from('C:/evil.ini'), text],
+      [Buffer.from('__MACOSX/._game.ini'), text],
       [Buffer.from('game.ini'), text],
     ], ['game.ini'], { ...limits, maxFiles: 10 }],
     ['inflated past the cap', [[Buffer.from('game.ini'), Buffer.alloc(1001)]], 'too big'],

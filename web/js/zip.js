@@ -134,8 +134,8 @@ async function inflate(packed, room, tooBig) {
 }
 
 // The files of a zip (ArrayBuffer or Uint8Array) as a Map from '/'-separated
-// names to bytes. Folders, and names that would leave the project (absolute,
-// '..'), are left out. limits: { maxBytes, maxFiles, tooBig, tooMany }, the
+// names to bytes. Folders, macOS's __MACOSX, and names that would leave the
+// project (absolute, '..'), are left out. limits: { maxBytes, maxFiles, tooBig, tooMany }, the
 // last two the messages thrown past the caps.
 export async function unzip(data, limits) {
   const bytes = data instanceof Uint8Array ? data : new Uint8Array(data);
@@ -149,6 +149,8 @@ export async function unzip(data, limits) {
     if (name.endsWith('/')) continue;
     const parts = name.split('/');
     if (parts.some((p) => p === '' || p === '.' || p === '..') || /^[a-z]:/i.test(name)) continue;
+    // macOS's archiver adds its own file attributes beside the folder.
+    if (parts[0] === '__MACOSX') continue;
     if (entry.flags & 1) throw new ZipError('Архив зашифрован: откройте его без пароля.');
     const at = entry.offset;
     if (at + 30 > bytes.length || view.getUint32(at, true) !== 0x04034b50) throw new ZipError(kDamaged);
