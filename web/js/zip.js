@@ -107,6 +107,9 @@ function centralDirectory(view) {
 
 // The inflated bytes, never more than `room`: past it the stream is given up.
 async function inflate(packed, room, tooBig) {
+  if (typeof DecompressionStream === 'undefined') {
+    throw new ZipError('Этот браузер не распаковывает zip: откройте папку игры.');
+  }
   const reader = new Blob([packed]).stream().pipeThrough(new DecompressionStream('deflate-raw')).getReader();
   const parts = [];
   let total = 0;
