@@ -29,10 +29,10 @@ bool IsRussian(const std::string& language) {
     return language == "ru" || language.rfind("ru-", 0) == 0;
 }
 
-// espeak-ng's voices matching spec (all voices but the variants when null).
-std::vector<EspeakVoice> ListVoicesLike(espeak_VOICE* spec) {
+// espeak-ng's voices matching a pattern (all voices but the variants when null).
+std::vector<EspeakVoice> ListVoicesLike(espeak_VOICE* pattern) {
     std::vector<EspeakVoice> voices;
-    const espeak_VOICE** list = espeak_ListVoices(spec);
+    const espeak_VOICE** list = espeak_ListVoices(pattern);
     for (; list != nullptr && *list != nullptr; ++list) {
         const espeak_VOICE* v = *list;
         EspeakVoice voice;
@@ -71,17 +71,17 @@ std::string EspeakShortName(const std::string& identifier) {
 std::vector<EspeakVoice> ListEspeakVoices() { return ListVoicesLike(nullptr); }
 
 std::vector<EspeakVoice> ListEspeakVariants() {
-    espeak_VOICE spec{};
-    spec.languages = "variant";
-    return ListVoicesLike(&spec);
+    espeak_VOICE pattern{};
+    pattern.languages = "variant";
+    return ListVoicesLike(&pattern);
 }
 
 std::vector<EspeakVoice> ListEspeakRussianVoices() {
     // The path alone: a full start would reset a voice of ours already speaking.
     if (g_active.load() == nullptr) espeak_ng_InitializePath(nullptr);
-    espeak_VOICE spec{};
-    spec.languages = "ru";
-    std::vector<EspeakVoice> voices = ListVoicesLike(&spec);
+    espeak_VOICE pattern{};
+    pattern.languages = "ru";
+    std::vector<EspeakVoice> voices = ListVoicesLike(&pattern);
     // The choice by language also offers voices that only speak Russian as
     // a second language, and the variants.
     std::erase_if(voices, [](const EspeakVoice& v) {
