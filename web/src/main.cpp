@@ -21,6 +21,7 @@
 #include "base/paths.h"
 #include "check/check.h"
 #include "frontend/headless/headless_run.h"
+#include "frontend/headless/pretend_sound.h"
 #include "shell/form1.h"
 
 namespace {
@@ -154,7 +155,7 @@ int main() {
     } else if (web::PageOption("speech") == "instant") {
         // For key scripts and transcripts: the headless game's reader.
         output = std::make_unique<web::LiveRegionSpeech>(cue, [&events] {
-            events.Post(shell::Event::Of(shell::Event::Kind::SpeechEnded));
+            events.PostWhenKeysUp(shell::Event::Of(shell::Event::Kind::SpeechEnded));
         });
     } else {
         output = std::make_unique<web::LiveRegionSpeech>(cue);
@@ -175,8 +176,16 @@ int main() {
         }
     }
     try {
-        shell::TForm1 window(options, events, *shownTo, std::move(output),
-                             std::make_unique<web::PageSoundDriver>(),
+        // ?sound=headless: the headless game's sound for key scripts, where
+        // every sound file counts as played at once, so a page's transcript
+        // follows the same steps as the desktop's for the same keys.
+        std::unique_ptr<sound::SoundDriver> driver;
+        if (web::PageOption("sound") == "headless") {
+            driver = std::make_unique<frontend::PretendSoundDriver>();
+        } else {
+            driver = std::make_unique<web::PageSoundDriver>();
+        }
+        shell::TForm1 window(options, events, *shownTo, std::move(output), std::move(driver),
                              transcriptSound ? &*transcriptSound : nullptr);
         form = &window;
         g_form = &window;

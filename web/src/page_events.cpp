@@ -38,6 +38,20 @@ std::optional<char> TypedCharacter(char32_t c) {
 
 void PageEvents::Post(const Event& event) { posted_.Push(event); }
 
+void PageEvents::PostWhenKeysUp(const Event& event) {
+    if (keysDown_.none()) {
+        posted_.Push(event);
+        return;
+    }
+    if (held_.empty()) heldSince_ = std::chrono::steady_clock::now();
+    held_.push_back(event);
+}
+
+void PageEvents::ReleaseHeld() {
+    for (const Event& e : held_) posted_.Push(e);
+    held_.clear();
+}
+
 void PageEvents::Key(bool down, int key, ui::ShiftState shift, char32_t typedChar) {
     if (key <= 0 || key > 255) return;
     std::optional<char> typed;
@@ -48,6 +62,8 @@ void PageEvents::Key(bool down, int key, ui::ShiftState shift, char32_t typedCha
         if (b >= 0xC0 || b == 0xA8 || b == 0xB8) lastCyrillic_ = true;
     }
     frontend::PushKeyEvents(queue_, key, shift, typed, down, !down);
+    keysDown_.set(static_cast<size_t>(key), down);
+    if (keysDown_.none()) ReleaseHeld();
 }
 
 std::string PageEvents::KeyboardLayout() const { return lastCyrillic_ ? "00000419" : "00000409"; }
@@ -63,6 +79,10 @@ std::optional<Event> PageEvents::Next() {
         if (quitPending_) {
             ended_ = true;
             return Event::Of(Event::Kind::Quit);
+        }
+        if (!held_.empty() && std::chrono::steady_clock::now() - heldSince_ >= std::chrono::milliseconds(kHoldMs)) {
+            keysDown_.reset();
+            ReleaseHeld();
         }
         if (auto tick = ticks_->Due(Clock::now())) return tick;
         if (!queue_.empty()) {

@@ -8,9 +8,12 @@
 //   shell::TForm1 form(options, events, frontEnd, ...);
 #pragma once
 
+#include <bitset>
+#include <chrono>
 #include <deque>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "frontend/headless/real_time.h"
 #include "shell/events.h"
@@ -27,6 +30,12 @@ class PageEvents : public shell::EventSource {
 public:
     std::optional<shell::Event> Next() override;
     void Post(const shell::Event& event) override;
+    // Posted once no key is held down: the headless game's key step gives a
+    // key's down and up together, so a text its reader ends at once ends
+    // after the key's release. Held at most kHoldMs, for a release the page
+    // never hears (focus lost while the key was down).
+    void PostWhenKeysUp(const shell::Event& event);
+    static constexpr int kHoldMs = 1000;
 
     // A key went down (with the character it types, 0 for none) or up.
     void Key(bool down, int key, ui::ShiftState shift, char32_t typed);
@@ -38,7 +47,12 @@ public:
     std::string KeyboardLayout() const;
 
 private:
+    void ReleaseHeld();
+
     std::deque<shell::Event> queue_;
+    std::bitset<256> keysDown_;
+    std::vector<shell::Event> held_;
+    std::chrono::steady_clock::time_point heldSince_;
     shell::PostedEvents posted_;
     std::optional<frontend::TickClock> ticks_;
     bool quitPending_ = false;

@@ -88,6 +88,34 @@ TEST(PageKeys, EventsComeAsEveryFrontEndGivesThem) {
     EXPECT_FALSE(events.Next());
 }
 
+// The instant reader's end of a text comes after the release of the key
+// that made it, as in the headless game, where a key's down and up come
+// together; a release the page never hears holds it up only for a moment.
+TEST(PageKeys, AnInstantTextEndsAfterTheKeyIsReleased) {
+    PageEvents events;
+    auto next = [&events](bool skipTicks = true) {
+        std::optional<Event> e = events.Next();
+        while (skipTicks && e && e->kind == Event::Kind::Tick) e = events.Next();
+        return e ? e->kind : Event::Kind::Quit;
+    };
+    const Event ended = Event::Of(Event::Kind::SpeechEnded);
+    events.PostWhenKeysUp(ended);  // no key down: at once
+    EXPECT_EQ(next(), Event::Kind::SpeechEnded);
+
+    events.Key(true, 'A', {}, 0);
+    EXPECT_EQ(next(), Event::Kind::KeyDown);
+    events.PostWhenKeysUp(ended);
+    EXPECT_EQ(next(false), Event::Kind::Tick);  // not before the release
+    events.Key(false, 'A', {}, 0);
+    EXPECT_EQ(next(), Event::Kind::KeyUp);
+    EXPECT_EQ(next(), Event::Kind::SpeechEnded);
+
+    events.Key(true, 'B', {}, 0);
+    EXPECT_EQ(next(), Event::Kind::KeyDown);
+    events.PostWhenKeysUp(ended);
+    EXPECT_EQ(next(), Event::Kind::SpeechEnded);  // its release never came
+}
+
 TEST(PageSpeech, LiveRegionTextKeepsLinesAndDropsControls) {
     const struct {
         std::string text1251;

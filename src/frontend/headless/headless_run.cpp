@@ -1,29 +1,11 @@
 #include "frontend/headless/headless_run.h"
 
+#include "frontend/headless/pretend_sound.h"
 #include "shell/form1.h"
-#include "sound/sound_driver.h"
 
 namespace velmora::frontend {
 
 using shell::Event;
-
-namespace {
-
-// No audio, but music and sound files behave as if they played, so that the
-// transcript follows the game's music state (Ctrl+M, stopping at death). A
-// missing music file does not play, as with a real device: Ctrl+M after it
-// starts the music again instead of stopping nothing.
-class PretendSoundDriver : public sound::NoneDriver {
-public:
-    const char* Name() const override { return "headless"; }
-    bool PlayFileToEnd(const std::filesystem::path&) override { return true; }
-    bool OpenMusic(const std::filesystem::path& file) override {
-        std::error_code ec;
-        return std::filesystem::is_regular_file(file, ec);
-    }
-};
-
-}  // namespace
 
 void ScriptEvents::Post(const Event& event) {
     posted_.Push(event);
