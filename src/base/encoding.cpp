@@ -43,7 +43,13 @@ public:
             size_t oLeft = sizeof buf;
             const size_t r = iconv(cd_, &in, &inLeft, &o, &oLeft);
             out.append(buf, static_cast<size_t>(o - buf));
-            if (r != static_cast<size_t>(-1)) continue;
+            if (r != static_cast<size_t>(-1)) {
+                // A count of irreversible conversions: musl's iconv (the web
+                // build's) writes '*' for a character the target lacks and
+                // counts it, where glibc's fails with EILSEQ.
+                if (r > 0) clean = false;
+                continue;
+            }
             if (errno == E2BIG) continue;
             // EILSEQ, or EINVAL for a sequence cut off at the end.
             clean = false;

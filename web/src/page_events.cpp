@@ -29,10 +29,9 @@ std::optional<char> TypedCharacter(char32_t c) {
         utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
     }
     utf8 += static_cast<char>(0x80 | (c & 0x3F));
-    // Checked by the way back: emscripten's iconv (musl) writes '*' for a
-    // character 1251 lacks and reports success, where glibc's fails.
+    if (!base::FitsCp1251(utf8)) return std::nullopt;
     const std::string one = base::Utf8ToCp1251(utf8);
-    if (one.size() != 1 || base::Cp1251ToUtf8(one) != utf8) return std::nullopt;
+    if (one.size() != 1) return std::nullopt;
     return one[0];
 }
 

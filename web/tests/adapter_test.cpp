@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/encoding.h"
 #include "form_snapshot.h"
 #include "page_events.h"
 #include "page_sound.h"
@@ -41,6 +42,14 @@ TEST(PageKeys, TypedCharacterTakesWhat1251Holds) {
     for (const auto& c : cases) {
         EXPECT_EQ(TypedCharacter(c.typed), c.expected) << static_cast<uint32_t>(c.typed);
     }
+}
+
+// The web build's iconv (musl) counts a character it cannot convert instead
+// of failing: what 1251 lacks must still be told apart.
+TEST(PageKeys, WhatFits1251IsToldApartByTheWebBuildsIconv) {
+    EXPECT_TRUE(base::FitsCp1251("Ёлка №1 за 5 €"));
+    EXPECT_FALSE(base::FitsCp1251("ёлка 中"));
+    EXPECT_FALSE(base::FitsCp1251("😀"));
 }
 
 TEST(PageKeys, EventsComeAsEveryFrontEndGivesThem) {
