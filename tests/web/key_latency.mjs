@@ -37,6 +37,10 @@ try {
     });
   });
   await b.page.goto(`${server.url}index.html`);
+  // The page asks for a first key before it may sound.
+  await b.page.waitForFunction(() => document.body.dataset.gate === 'waiting' ||
+    document.body.dataset.view !== 'loading');
+  if (await b.page.evaluate(() => document.body.dataset.gate === 'waiting')) await b.page.keyboard.press('Space');
   const heard = (part) => b.page.waitForFunction(
     (p) => [...document.querySelectorAll('#speech > p')].some((e) => e.textContent.includes(p)),
     part, { timeout: 20000 });

@@ -46,6 +46,12 @@ export function useContext(context) {
   effectCache.clear();
 }
 
+/** Whether the browser lets the page sound now, before any key (true in a browser without Web Audio: nothing is waited for). */
+export function mayPlay() {
+  const c = context();
+  return !c || running();
+}
+
 /** Called from the first key handler: lets the browser play, then starts any music asked for. */
 export async function unlock() {
   const c = context();

@@ -239,9 +239,18 @@ audio.onMusicEnd(() => {
 
 let unlocked = false;
 
+// While set, the start's key takes the page's keys instead of the game.
+let gate = null;
+
 function onKey(event, down) {
   // The speech buttons take their own keys; the game gets all the others.
   if (choices.contains(event.target)) return;
+  if (gate) {
+    event.preventDefault();
+    event.stopPropagation();
+    gate(event, down);
+    return;
+  }
   // Browsers let a page sound only after the player's first key.
   if (!unlocked) {
     unlocked = true;
@@ -549,9 +558,74 @@ game.focus();
 window.addEventListener('pagehide', () => keepState(true));
 document.addEventListener('visibilitychange', () => keepState(true));
 
+// Browsers let a page sound and speak only after the player's first key or
+// click. Started before it, the game would lose its introduction: the wind
+// dropped, and with the page's voice every text refused until a key, which
+// would already have left the introduction. So the page asks for a key and
+// starts the game with it; that key goes no further. The program loads
+// meanwhile (a run dependency holds back only its start). Key scripts
+// (?speech=instant) never wait here.
+const kStartPrompt = 'Игра Вельмора. Нажмите любую клавишу, чтобы начать.';
+// Read before anything is awaited: a key the player presses on the prompt
+// must not count as one pressed before it.
+const activeAtStart = navigator.userActivation?.hasBeenActive ?? false;
+
+async function mustAskForKey(mode) {
+  if (new URLSearchParams(location.search).get('speech') === 'instant') return false;
+  if (activeAtStart) return false;
+  if (mode === 'voice') return true;
+  if (audio.mayPlay()) return false;
+  // Some browsers open an allowed context a moment after making it.
+  await new Promise((done) => setTimeout(done, 150));
+  return !audio.mayPlay();
+}
+
+async function startGate(mode) {
+  if (!(await mustAskForKey(mode))) return () => {};
+  document.body.dataset.gate = 'waiting';
+  status.textContent = kStartPrompt;
+  say(kStartPrompt, false);
+  // The key may come before the program has loaded: the start is held back
+  // only while no key has come.
+  let opened = false;
+  let holding = false;
+  const open = () => {
+    window.removeEventListener('pointerdown', onPointer, true);
+    opened = true;
+    unlocked = true;
+    audio.unlock();
+    status.textContent = 'Игра загружается…';
+    delete document.body.dataset.gate;
+    if (holding) module.removeRunDependency('start-key');
+  };
+  const onPointer = () => {
+    gate = null;
+    open();
+  };
+  let pressed = null;
+  gate = (event, down) => {
+    if (pressed === null) {
+      if (!down) return;
+      pressed = event.code;
+      open();
+    } else if (!down && event.code === pressed) {
+      gate = null;  // the key's release goes no further either
+    } else if (down && event.code !== pressed) {
+      gate = null;  // its release was never heard: the next key is the game's
+      onKey(event, down);
+    }
+  };
+  window.addEventListener('pointerdown', onPointer, true);
+  return () => {
+    if (opened) return;
+    holding = true;
+    module.addRunDependency('start-key');
+  };
+}
+
 window.velmora = module;  // for the page's tests
 module.velmoraPage.speechMode = await speechMode();
-module.preRun = [await restoreState(), await restoreProject()];
+module.preRun = [await restoreState(), await restoreProject(), await startGate(module.velmoraPage.speechMode)];
 document.body.dataset.speech = module.velmoraPage.speechMode;
 for (const button of choices.querySelectorAll('button[data-speech]')) {
   button.setAttribute('aria-pressed', String(button.dataset.speech === module.velmoraPage.speechMode));
