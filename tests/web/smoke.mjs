@@ -438,8 +438,31 @@ test("a player's own project is checked, the checker's findings are said, and it
       await b.page.waitForURL(/project=1/);
       await startGame(b.page);
       await heard(b.page, 'check: 0 errors, 0 warnings');
-      await heard(b.page, 'Музыка этой игры в браузере не звучит.');
       await heard(b.page, 'Над озером Вельмой');
+      // Its MIDI music plays through the page's synthesizer.
+      await b.page.keyboard.press('Escape');
+      await heard(b.page, 'Главное меню');
+      await until(b.page, () => import('./js/midi.js').then((m) => m.position()).then((t) => t > 0.5));
+      assert.ok(!(await spoken(b.page)).some((t) => t.includes('не звучит')));
+      // And the synthesizer is heard: a piece through an analyser peaks.
+      const peak = await b.page.evaluate(async () => {
+        const midi = await import('./js/midi.js');
+        const ctx = new AudioContext();
+        await ctx.resume();
+        const analyser = ctx.createAnalyser();
+        analyser.connect(ctx.destination);
+        const url = URL.createObjectURL(new Blob([window.velmora.FS.readFile('/game/Projects/Default/menu.mid')]));
+        if (!(await midi.start(ctx, analyser, url))) return 0;
+        const data = new Float32Array(analyser.fftSize);
+        let top = 0;
+        for (let i = 0; i < 40 && top < 0.05; ++i) {
+          await new Promise((done) => setTimeout(done, 50));
+          analyser.getFloatTimeDomainData(data);
+          for (const v of data) top = Math.max(top, Math.abs(v));
+        }
+        return top;
+      });
+      assert.ok(peak >= 0.05, `the synthesizer's peak ${peak}`);
 
       await b.page.setInputFiles('#project-folder', bad);
       await b.page.waitForFunction(() => document.getElementById('report').textContent.includes('check: 3 errors'));
@@ -510,11 +533,21 @@ test("a player's own project from a zip is unpacked and checked like a folder; a
           .filter((e) => e.textContent.includes(p)).length > n, [said, before], { timeout: 20000 });
         assert.equal(new URL(b.page.url()).searchParams.get('project'), null, zip);
       }
+      // A site without the MIDI synthesizer (its download failed): the
+      // project plays, and its music is said to be silent.
+      await b.page.route('**/js/vendor/**', (route) => route.abort());
       await b.page.setInputFiles('#project-zip', join(tmp, 'good.zip'));
       await b.page.waitForURL(/project=1/);
       await startGame(b.page);
       await heard(b.page, 'check: 0 errors, 0 warnings');
       await heard(b.page, 'Над озером Вельмой');
+      await b.page.keyboard.press('Escape');
+      await heard(b.page, 'Музыка этой игры в браузере не звучит.');
+      await heard(b.page, 'Главное меню');
+      // The browser's own line for each download refused above.
+      const refusedLoads = b.errors.filter((e) => e.includes('net::ERR_FAILED'));
+      assert.ok(refusedLoads.length > 0);
+      b.errors.splice(0, b.errors.length, ...b.errors.filter((e) => !refusedLoads.includes(e)));
     });
   } finally {
     rmSync(tmp, { recursive: true, force: true });
@@ -530,5 +563,7 @@ test('leaving the game from the main menu is told in the page', { skip }, async 
     await b.page.keyboard.press('6');
     await heard(b.page, 'Игра закрыта');
     assert.equal(await b.page.evaluate(() => document.body.dataset.view), 'closed');
+    // The menu's music stops with the game.
+    assert.equal(await b.page.evaluate(() => import('./js/audio.js').then((a) => a.musicUrl())), null);
   });
 });

@@ -9,6 +9,8 @@
 // asked for before then are dropped (heard late they would mislead); the
 // music asked for is remembered and starts on unlock.
 
+import * as midi from './midi.js';
+
 const AudioContextClass = globalThis.AudioContext ?? globalThis.webkitAudioContext;
 
 let ctx = null;
@@ -64,9 +66,9 @@ export async function unlock() {
   silence.start();
   if (c.state === 'suspended' && c.resume) await c.resume();
   if (pendingMusic && running()) {
-    const { url, loop } = pendingMusic;
+    const { url, loop, midi: isMidi } = pendingMusic;
     pendingMusic = null;
-    await playMusic(url, loop);
+    await playMusic(url, loop, { midi: isMidi });
   }
 }
 
@@ -207,19 +209,30 @@ export async function playSound(url) {
   return buffer.duration;
 }
 
-/** Starts a piece of music (once, or looped), replacing the one playing; resolves to whether it plays. */
-export async function playMusic(url, loop = false) {
+/**
+ * Starts a piece of music (once, or looped), replacing the one playing;
+ * resolves to whether it plays. With midi, url is a MIDI file for the
+ * synthesizer (a player's own project's music), else audio the browser
+ * decodes.
+ */
+export async function playMusic(url, loop = false, { midi: isMidi = false } = {}) {
   const request = ++musicRequest;
   stopSource();
   if (!running()) {
-    pendingMusic = { url, loop };
+    pendingMusic = { url, loop, midi: isMidi };
     return false;
   }
   pendingMusic = null;
-  const buffer = await decode(url);
+  let source;
+  if (isMidi) {
+    source = await midi.start(ctx, musicGain, url, loop);
+    if (source && request !== musicRequest) source.stop();
+  } else {
+    const buffer = await decode(url);
+    if (buffer && request === musicRequest) source = start(buffer, musicGain, loop);
+  }
   // A later playMusic or stopMusic came while this one loaded.
-  if (request !== musicRequest || !buffer) return false;
-  const source = start(buffer, musicGain, loop);
+  if (request !== musicRequest || !source) return false;
   music = { source, url, loop };
   source.onended = () => {
     if (music?.source !== source) return;
@@ -246,6 +259,12 @@ export function stopMusic() {
 /** The URL of the music playing, or waiting for unlock(); null when there is none. */
 export function musicUrl() {
   return music?.url ?? pendingMusic?.url ?? null;
+}
+
+/** Whether a MIDI file can be played (loads the synthesizer on first use). */
+export async function midiReady() {
+  const c = context();
+  return c ? midi.ready(c) : false;
 }
 
 /** Calls handler(url) when a piece of music reaches its end by itself. */

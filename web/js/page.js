@@ -166,10 +166,11 @@ function render(json) {
   for (const line of screen.querySelectorAll('[data-caret]')) line.scrollIntoView({ block: 'nearest' });
 }
 
-// Sounds by the game's id: { url, music, keyed }. A sample read from a file
+// Sounds by the game's id: { url, music, midi, keyed }. A sample read from a file
 // keeps one URL per file, so a sound played again is decoded once.
 const sounds = new Map();
 const urlByFile = new Map();
+const midiByUrl = new Map(); // a player's own music: url -> whether it is MIDI
 let lastSound = 0;
 
 function addSound(entry) {
@@ -188,24 +189,52 @@ function makeSound(bytes, file) {
 
 let toldNoMusic = false;
 
+function tellNoMusic() {
+  if (!toldNoMusic) say('Музыка этой игры в браузере не звучит.', false);
+  toldNoMusic = true;
+}
+
+// A standard MIDI file, bare or in a RIFF RMID wrapper.
+function isMidi(bytes) {
+  const tag = (at) => String.fromCharCode(...bytes.subarray(at, at + 4));
+  return bytes.length >= 14 && (tag(0) === 'MThd' || (tag(0) === 'RIFF' && tag(8) === 'RMID'));
+}
+
 function loadMusic(path) {
   const lower = path.toLowerCase();
-  if (!lower.startsWith(kShippedProject.toLowerCase()) || !lower.endsWith('.mid')) {
-    // Only the shipped music is rendered; the page has no MIDI synthesizer yet.
-    if (!toldNoMusic) say('Музыка этой игры в браузере не звучит.', false);
-    toldNoMusic = true;
-    return 0;
+  if (lower.startsWith(kShippedProject.toLowerCase()) && lower.endsWith('.mid')) {
+    // The shipped music, rendered at build time.
+    const name = path.slice(kShippedProject.length, -'.mid'.length);
+    if (name.includes('/')) return 0;
+    return addSound({ url: `music/${name}.mp3`, music: true });
   }
-  const name = path.slice(kShippedProject.length, -'.mid'.length);
-  if (name.includes('/')) return 0;
-  return addSound({ url: `music/${name}.mp3`, music: true });
+  // A player's own project's music, as its file holds it: MIDI for the
+  // page's synthesizer, anything else for the browser to decode.
+  let url = urlByFile.get(path);
+  let midi = false;
+  if (url === undefined) {
+    let bytes;
+    try {
+      bytes = module.FS.readFile(path);
+    } catch {
+      return 0;  // as the desktop's library refuses a file it cannot read
+    }
+    midi = isMidi(bytes);
+    url = URL.createObjectURL(new Blob([bytes]));
+    urlByFile.set(path, url);
+    midiByUrl.set(url, midi);
+  } else {
+    midi = midiByUrl.get(url);
+  }
+  if (midi) audio.midiReady().then((ok) => ok || tellNoMusic());
+  return addSound({ url, music: true, midi, keyed: true });
 }
 
 function playSound(id) {
   const s = sounds.get(id);
   if (!s) return false;
   // Both start once decoded; the game hears at once that they play.
-  if (s.music) audio.playMusic(s.url, false);
+  if (s.music) audio.playMusic(s.url, false, { midi: s.midi });
   else audio.playEffect(s.url);
   return true;
 }
@@ -220,10 +249,11 @@ function stopSound(id) {
 function freeSound(id) {
   const s = sounds.get(id);
   if (!s) return;
-  sounds.delete(id);
-  // A song let go stops, as the desktop's mixer halts freed music.
+  // A song let go stops, as the desktop's mixer halts freed music (looked
+  // up before it is forgotten).
   if (s.music) stopSound(id);
   else if (!s.keyed) URL.revokeObjectURL(s.url);
+  sounds.delete(id);
 }
 
 function musicVolume(left, right) {
