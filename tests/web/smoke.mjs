@@ -64,6 +64,24 @@ function decodePng(png) {
   return { width, height, channels, pixels };
 }
 
+// share(box, test): the part of the box's pixels (CSS pixels at scale 1)
+// whose r, g, b pass test.
+const shareIn = (frame) => (box, test) => {
+  let n = 0;
+  for (let y = Math.round(box.y); y < Math.round(box.y + box.h); ++y) {
+    for (let x = Math.round(box.x); x < Math.round(box.x + box.w); ++x) {
+      const i = (y * frame.width + x) * frame.channels;
+      if (test(frame.pixels[i], frame.pixels[i + 1], frame.pixels[i + 2])) ++n;
+    }
+  }
+  return n / (Math.round(box.w) * Math.round(box.h));
+};
+
+const boxOf = (page, selector) => page.$eval(selector, (e) => {
+  const r = e.getBoundingClientRect();
+  return { x: r.left, y: r.top, w: r.width, h: r.height };
+});
+
 // Opens the page as a player does: Escape leaves the introduction (a page
 // waits for a key: the live region is a reader that reports no end), and 1
 // starts a new game.
@@ -176,8 +194,26 @@ test('the shipped adventure starts in the page', { skip }, async () => {
     await new Promise((done) => setTimeout(done, 500));
     assert.equal((await spoken(b.page)).length, 2, (await spoken(b.page)).join('\n'));
     assert.equal(await b.page.$eval('#status', (e) => e.textContent), '');
+    // The introduction's page: its picture, and its text in magenta on black.
+    await b.page.waitForFunction(() => [...document.querySelectorAll('#screen img')]
+      .some((i) => i.complete && i.naturalWidth > 0 && i.style.visibility !== 'hidden'));
+    let share = shareIn(decodePng(await b.page.screenshot()));
+    const magenta = (r, g, b) => r > 180 && g < 80 && b > 180;
+    const intro = {
+      picture: share(await boxOf(b.page, '#screen img'), (r, g, b) => r + g + b > 60),
+      textMagenta: share(await boxOf(b.page, '[data-name="RichEdit2"]'), magenta),
+      textBlack: share(await boxOf(b.page, '[data-name="RichEdit2"]'), (r, g, b) => r + g + b < 30),
+    };
+    assert.ok(intro.picture > 0.5 && intro.textMagenta > 0.01 && intro.textBlack > 0.5, JSON.stringify(intro));
     await b.page.keyboard.press('Escape');
     await heard(b.page, 'Главное меню');
+    // The main menu: its picture over the whole page.
+    await b.page.waitForFunction(() => document.body.dataset.view === 'picture');
+    await b.page.waitForFunction(() => [...document.querySelectorAll('#screen img')]
+      .some((i) => i.complete && i.naturalWidth > 0 && i.style.visibility !== 'hidden'));
+    share = shareIn(decodePng(await b.page.screenshot()));
+    const menuPicture = share({ x: 0, y: 0, w: 1280, h: 720 }, (r, g, b) => r + g + b > 30);
+    assert.ok(menuPicture > 0.8, `the main menu's picture covers ${menuPicture}`);
     await b.page.keyboard.press('1');
     await heard(b.page, 'Сторожка маяка');
     await b.page.waitForFunction(() => document.body.dataset.view === 'game');
@@ -205,17 +241,7 @@ test('the shipped adventure starts in the page', { skip }, async () => {
         const r = document.querySelector(`[data-name="${name}"]`).getBoundingClientRect();
         return [name, { x: r.left, y: r.top, w: r.width, h: r.height }];
       })));
-    const frame = decodePng(png);
-    const share = (box, test) => {
-      let n = 0;
-      for (let y = Math.round(box.y); y < Math.round(box.y + box.h); ++y) {
-        for (let x = Math.round(box.x); x < Math.round(box.x + box.w); ++x) {
-          const i = (y * frame.width + x) * frame.channels;
-          if (test(frame.pixels[i], frame.pixels[i + 1], frame.pixels[i + 2])) ++n;
-        }
-      }
-      return n / (Math.round(box.w) * Math.round(box.h));
-    };
+    share = shareIn(decodePng(png));
     const lime = (r, g, b) => r < 80 && g > 200 && b < 80;
     const yellow = (r, g, b) => r > 200 && g > 200 && b < 80;
     const colours = {
