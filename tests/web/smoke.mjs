@@ -446,7 +446,7 @@ test("the speech is chosen with the page's buttons, which keep their keys from t
 });
 
 test("a player's own project is checked, the checker's findings are said, and it plays", { skip }, async () => {
-  const { cpSync, mkdtempSync, rmSync, writeFileSync } = await import('node:fs');
+  const { cpSync, mkdtempSync, rmSync, truncateSync, writeFileSync } = await import('node:fs');
   const { tmpdir } = await import('node:os');
   const tmp = mkdtempSync(join(tmpdir(), 'velmora-web-'));
   const good = join(tmp, 'Маяк');
@@ -456,6 +456,16 @@ test("a player's own project is checked, the checker's findings are said, and it
   // A map cut off halfway and another of bytes no game file begins with.
   writeFileSync(join(bad, 'map1.ini'), readFileSync(join(good, 'map1.ini')).subarray(0, 300));
   writeFileSync(join(bad, 'map2.ini'), Buffer.from([0, 1, 0x67, 0xff]));
+  // game.ini saved in UTF-8, and a folder with a file past the page's cap
+  // (sparse: it takes no room on the disk).
+  const utf8 = join(tmp, 'Utf8');
+  cpSync(good, utf8, { recursive: true });
+  const gameIni = new TextDecoder('windows-1251').decode(readFileSync(join(good, 'game.ini')));
+  writeFileSync(join(utf8, 'game.ini'), Buffer.from(gameIni, 'utf8'));
+  const huge = join(tmp, 'Huge');
+  cpSync(good, huge, { recursive: true });
+  writeFileSync(join(huge, 'big.wav'), '');
+  truncateSync(join(huge, 'big.wav'), 300 * 1024 * 1024);
   try {
     await inPage({}, async (b, url) => {
       await openPage(b.page, url + 'index.html');
@@ -500,6 +510,12 @@ test("a player's own project is checked, the checker's findings are said, and it
       // A folder that is no game is refused in the page.
       await b.page.setInputFiles('#project-folder', join(bad, 'gif'));
       await heard(b.page, 'нет game.ini');
+      await b.page.setInputFiles('#project-folder', huge);
+      await heard(b.page, 'Папка больше 256 мегабайт');
+
+      await b.page.setInputFiles('#project-folder', utf8);
+      await b.page.waitForFunction(() => document.getElementById('report').textContent.includes('в UTF-8'));
+      assert.match(await b.page.$eval('#report', (e) => e.textContent), /^error: game\.ini: строка \d+ в UTF-8/m);
     });
   } finally {
     rmSync(tmp, { recursive: true, force: true });
