@@ -189,11 +189,14 @@ test('the shipped adventure starts in the page', { skip }, async () => {
     await new Promise((done) => setTimeout(done, 1000));
     assert.deepEqual(await spoken(b.page), [kStartPrompt]);
     assert.equal(await b.page.$eval('#status', (e) => e.textContent), kStartPrompt);
+    // Shown there, heard once: the status is kept from the reader meanwhile.
+    assert.equal(await b.page.$eval('#status', (e) => e.getAttribute('aria-hidden')), 'true');
     await b.page.keyboard.press('Space');
     await heard(b.page, 'Над озером Вельмой');
     await new Promise((done) => setTimeout(done, 500));
     assert.equal((await spoken(b.page)).length, 2, (await spoken(b.page)).join('\n'));
     assert.equal(await b.page.$eval('#status', (e) => e.textContent), '');
+    assert.equal(await b.page.$eval('#status', (e) => e.getAttribute('aria-hidden')), null);
     // The introduction's page: its picture, and its text in magenta on black.
     await b.page.waitForFunction(() => [...document.querySelectorAll('#screen img')]
       .some((i) => i.complete && i.naturalWidth > 0 && i.style.visibility !== 'hidden'));

@@ -613,6 +613,8 @@ async function mustAskForKey(mode) {
 async function startGate(mode) {
   if (!(await mustAskForKey(mode))) return () => {};
   document.body.dataset.gate = 'waiting';
+  // Shown for the companion; the reader hears it once, from the live region.
+  status.setAttribute('aria-hidden', 'true');
   status.textContent = kStartPrompt;
   say(kStartPrompt, false);
   // The key may come before the program has loaded: the start is held back
@@ -625,6 +627,7 @@ async function startGate(mode) {
     unlocked = true;
     audio.unlock();
     status.textContent = 'Игра загружается…';
+    status.removeAttribute('aria-hidden');
     delete document.body.dataset.gate;
     if (holding) module.removeRunDependency('start-key');
   };
