@@ -317,7 +317,7 @@ test("the page's own voice speaks, at the game's rate, and is cut off by a key",
   });
 });
 
-test('the game kept in the browser is offered again after a reload', { skip }, async () => {
+test('the game kept in the browser is offered again after a reload, and a saved slot loads after one', { skip }, async () => {
   await inPage({}, async (b, url) => {
     await startNewGame(b.page, url);
     // A first step, to the shore: the autosave is written, then kept in IndexedDB.
@@ -326,13 +326,32 @@ test('the game kept in the browser is offered again after a reload', { skip }, a
     await until(b.page, () => import('./js/storage.js')
       .then((s) => s.load('state'))
       .then((files) => files?.has('Saves/autosave.sav')));
+    // And into the first slot, through the game's menu.
+    for (const key of ['0', '2', '1']) await b.page.keyboard.press(key);
+    await heard(b.page, 'Игра сохранена: 1 (первая игра)');
+    await until(b.page, () => import('./js/storage.js')
+      .then((s) => s.load('state'))
+      .then((files) => files?.has('Saves/1-game.ini') && files?.has('Saves/1-map1.ini')));
     await b.page.reload();
     await startGame(b.page);
     await heard(b.page, 'Продолжить прошлую игру?');
-    const before = (await spoken(b.page)).length;
+    let before = (await spoken(b.page)).length;
     await b.page.keyboard.press('Enter');
     await b.page.waitForFunction((n) => document.querySelectorAll('#speech > p').length > n, before);
     await heard(b.page, 'Берег');
+
+    // The slot after another reload: declined autosave, main menu, load.
+    await b.page.reload();
+    await startGame(b.page);
+    await heard(b.page, 'Продолжить прошлую игру?');
+    await b.page.keyboard.press('Escape');
+    await heard(b.page, 'Над озером Вельмой');
+    await b.page.keyboard.press('Escape');
+    await heard(b.page, 'Главное меню');
+    before = (await spoken(b.page)).length;
+    for (const key of ['2', '1']) await b.page.keyboard.press(key);
+    await b.page.waitForFunction((n) => [...document.querySelectorAll('#speech > p')].slice(n)
+      .some((p) => p.textContent.startsWith('Экран: Берег')), before);
   });
 });
 
