@@ -68,7 +68,15 @@ void CheckMenuTexts(const fs::path& dir, Report& report) {
         const base::GatedFile gated = base::GateFile(dir, name, base::FileKind::Text);
         if (gated.Refused()) {
             report.Error(gated.error->file(), "", gated.error->problem());
-        } else if (!gated.Found()) {
+        } else if (gated.Found()) {
+            // Each line is spoken as a menu entry: UTF-8 would be heard garbled.
+            try {
+                CheckUtf8Lines(base::DisplayPath(gated.path),
+                               base::ReadCheckedFile(gated.path, base::FileKind::Text), report);
+            } catch (const base::FileError& e) {
+                report.Error(e.file(), "", e.problem());
+            }
+        } else {
             report.Warning(base::DisplayPath(dir / name), "",
                            std::string("нет такого файла: ") +
                                (name[0] == 'm' ? "главное меню" : "выбор сохранённой игры") +

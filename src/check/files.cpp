@@ -110,6 +110,19 @@ std::optional<RawFile> ReadProjectFile(const fs::path& dir, std::string_view rel
     return file;
 }
 
+void CheckUtf8Lines(const std::string& fileName, std::string_view text, Report& report) {
+    // Line by line: an author may paste one UTF-8 line into a 1251 file.
+    const std::vector<std::string> lines = world::SplitLines(text);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (!LooksLikeUtf8(lines[i])) continue;
+        report.Error(fileName, "",
+                     "строка " + std::to_string(i + 1) +
+                         " в UTF-8, а игра читает файлы проекта в кодировке 1251: русские "
+                         "буквы будут искажены");
+        return;
+    }
+}
+
 void CheckFileBytes(const RawFile& file, Report& report) {
     const std::string& bytes = file.bytes;
     if (bytes.empty()) {
@@ -138,18 +151,7 @@ void CheckFileBytes(const RawFile& file, Report& report) {
             "нулевой байт на позиции " + std::to_string(zero) + ": дальше игра файл не читает");
     }
     const std::string_view used = read.substr(0, zero);
-    // Line by line: an author may paste one UTF-8 line into a 1251 file.
-    if (plain) {
-        const std::vector<std::string> lines = world::SplitLines(used);
-        for (size_t i = 0; i < lines.size(); ++i) {
-            if (!LooksLikeUtf8(lines[i])) continue;
-            report.Error(file.name, "",
-                         "строка " + std::to_string(i + 1) +
-                             " в UTF-8, а игра читает файлы проекта в кодировке 1251: русские "
-                             "буквы будут искажены");
-            break;
-        }
-    }
+    if (plain) CheckUtf8Lines(file.name, used, report);
     // The game writes every line with its line end; a scrambled file that
     // stops in mid-line has been cut off.
     if (!plain && zero == std::string_view::npos && used.back() != '\n' && used.back() != '\r') {

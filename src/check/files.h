@@ -39,6 +39,10 @@ std::optional<RawFile> ReadProjectFile(const std::filesystem::path& dir, std::st
 // that ends the text early, a scrambled file cut off in mid-line.
 void CheckFileBytes(const RawFile& file, Report& report);
 
+// The first line of text that is UTF-8 with letters beyond ASCII, which the
+// game reads as 1251 and says garbled.
+void CheckUtf8Lines(const std::string& fileName, std::string_view text, Report& report);
+
 // Lines with no '=' (ignored by the game) and names given twice (the first
 // wins).
 void CheckLineNames(const world::TMyIniList& lines, const std::string& fileName, Report& report);

@@ -401,6 +401,8 @@ TEST_F(CheckTest, DeadEndsAreReported) {
          "GameGoDecHealth", "погибнет на первом же шаге"},
         {"no main menu text", [&] { std::filesystem::remove(dir.path() / "menu.txt"); },
          Severity::Warning, "", "главное меню скажет только свой заголовок"},
+        {"a menu text in UTF-8", [&] { dir.Write("gmenu.txt", "x\r\nВторая игра\r\n"); },
+         Severity::Error, "", "строка 2 в UTF-8"},
         {"a misspelled screen key", [&] { Map1("Scr1OnEntr=say x"); }, Severity::Warning,
          "Scr1OnEntr", "может быть, Scr1OnEnter?"},
         {"a misspelled object key", [&] { Map1("Obj0Wieght=2"); }, Severity::Warning, "Obj0Wieght",
