@@ -111,4 +111,24 @@ bool FitsCp1251(std::string_view utf8) {
     return ToCp1251(utf8, out);
 }
 
+std::optional<char> Cp1251Of(char32_t cp) {
+    if (cp < 0x80) return static_cast<char>(cp);
+    if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return std::nullopt;
+    std::string utf8;
+    if (cp < 0x800) {
+        utf8 += static_cast<char>(0xC0 | (cp >> 6));
+    } else if (cp < 0x10000) {
+        utf8 += static_cast<char>(0xE0 | (cp >> 12));
+        utf8 += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    } else {
+        utf8 += static_cast<char>(0xF0 | (cp >> 18));
+        utf8 += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        utf8 += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    }
+    utf8 += static_cast<char>(0x80 | (cp & 0x3F));
+    std::string out;
+    if (!ToCp1251(utf8, out) || out.size() != 1) return std::nullopt;
+    return out[0];
+}
+
 }  // namespace velmora::base

@@ -2,6 +2,7 @@
 // speech engines, terminal, file names on Linux). Done only at the edges.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,5 +16,9 @@ std::string Utf8ToCp1251(std::string_view text);
 
 // True when the UTF-8 text converts to 1251 without loss.
 bool FitsCp1251(std::string_view utf8);
+
+// The 1251 byte of a code point (a typed character); none when 1251 has no
+// such character, for surrogates and past U+10FFFF.
+std::optional<char> Cp1251Of(char32_t cp);
 
 }  // namespace velmora::base

@@ -15,24 +15,7 @@ using shell::Event;
 std::optional<char> TypedCharacter(char32_t c) {
     if (c == 8 || c == 9 || c == 13 || c == 27) return static_cast<char>(c);
     if (c < 0x20 || c == 0x7f) return std::nullopt;
-    if (c < 0x80) return static_cast<char>(c);
-    if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) return std::nullopt;
-    std::string utf8;
-    if (c < 0x800) {
-        utf8 += static_cast<char>(0xC0 | (c >> 6));
-    } else if (c < 0x10000) {
-        utf8 += static_cast<char>(0xE0 | (c >> 12));
-        utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    } else {
-        utf8 += static_cast<char>(0xF0 | (c >> 18));
-        utf8 += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    }
-    utf8 += static_cast<char>(0x80 | (c & 0x3F));
-    if (!base::FitsCp1251(utf8)) return std::nullopt;
-    const std::string one = base::Utf8ToCp1251(utf8);
-    if (one.size() != 1) return std::nullopt;
-    return one[0];
+    return base::Cp1251Of(c);
 }
 
 void PageEvents::Post(const Event& event) { posted_.Push(event); }

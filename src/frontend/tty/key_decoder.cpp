@@ -121,21 +121,10 @@ std::optional<KeyEvent> CodePointEvent(int code, int m) {
         e = Key(ui::vk::Tab, '\t');
     } else if (code == 8 || code == 127) {
         e = Key(ui::vk::Back, '\b');
-    } else if (code >= 32 && code < 0x110000 && (code < 0xD800 || code > 0xDFFF)) {
-        std::string utf8;
-        const auto c = static_cast<uint32_t>(code);
-        if (c < 0x80) {
-            utf8 = std::string(1, static_cast<char>(c));
-        } else if (c < 0x800) {
-            utf8 = {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F))};
-        } else if (c < 0x10000) {
-            utf8 = {static_cast<char>(0xE0 | (c >> 12)), static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
-                    static_cast<char>(0x80 | (c & 0x3F))};
-        } else {
-            return std::nullopt;
-        }
-        if (!base::FitsCp1251(utf8)) return std::nullopt;
-        e = CharEvent(base::Utf8ToCp1251(utf8)[0]);
+    } else if (code >= 32) {
+        const std::optional<char> typed = base::Cp1251Of(static_cast<char32_t>(code));
+        if (!typed) return std::nullopt;
+        e = CharEvent(*typed);
         // "Ctrl+m" names the key: Shift only when the modifier says so.
         if (m >= 2 && (((m - 1) & 6) != 0)) e.shift.Shift = false;
     } else {

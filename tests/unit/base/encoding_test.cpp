@@ -30,5 +30,17 @@ TEST(Encoding, UnconvertibleInputIsReplacedNotLost) {
     EXPECT_FALSE(FitsCp1251("\xE4\xB8\xAD"));
 }
 
+TEST(Encoding, Cp1251OfACodePoint) {
+    const struct {
+        char32_t cp;
+        std::optional<char> expected;
+    } cases[] = {
+        {U'a', 'a'},           {U'я', '\xFF'},        {U'Ё', '\xA8'},           {U'€', '\x88'},
+        {U'№', '\xB9'},        {U'中', std::nullopt}, {U'😀', std::nullopt},
+        {0xD800, std::nullopt}, {0x110000, std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Cp1251Of(c.cp), c.expected) << static_cast<uint32_t>(c.cp);
+}
+
 }  // namespace
 }  // namespace velmora::base
