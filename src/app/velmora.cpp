@@ -131,6 +131,11 @@ int main(int argc, char** argv) {
         if (!project) return NotFound("no project '" + cl->project + "' (a folder with game.ini)", sought);
     }
 
+    // --voice in code page 1251, as main.ini keeps it; none when not given,
+    // or when 1251 cannot hold it (refused below, once the front end is known).
+    std::optional<std::string> voice;
+    if (cl->voice && base::FitsCp1251(*cl->voice)) voice = base::Utf8ToCp1251(*cl->voice);
+
     // With a key script and no front end named, the game is played headless,
     // as the scenario tests expect.
     app::FrontEndChoice frontEnd = app::FrontEndChoice::Headless;
@@ -161,9 +166,7 @@ int main(int argc, char** argv) {
             app::SayBeforeLeaving(
                 base::Utf8ToCp1251("Игра Вельмора не может начаться: нет ни окна, ни терминала, где играть."),
                 cl->speech,
-                cl->voice && base::FitsCp1251(*cl->voice)
-                    ? base::Utf8ToCp1251(*cl->voice)
-                    : shell::MainIni::ReadVoice(root, app::StateFolder(*found)),
+                voice ? *voice : shell::MainIni::ReadVoice(root, app::StateFolder(*found)),
                 std::chrono::seconds(8));
             return 2;
         }
@@ -188,16 +191,14 @@ int main(int argc, char** argv) {
     }
 
     const std::filesystem::path state = app::StateFolder(*found);
-    std::optional<std::string> voice;
     if (cl->voice) {
         // main.ini is code page 1251: a name it cannot hold would come back
         // as another.
-        if (!base::FitsCp1251(*cl->voice)) {
+        if (!voice) {
             std::string why = "--voice ";
             return Usage(why.append(base::TerminalSafe(*cl->voice))
                              .append(": main.ini (code page 1251) cannot keep this name"));
         }
-        voice = base::Utf8ToCp1251(*cl->voice);
         shell::MainIni settings(root, state);
         try {
             settings.WriteVoice(*voice);

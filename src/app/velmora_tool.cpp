@@ -50,6 +50,13 @@ int Usage(const std::string& problem = "") {
 // A file or folder named in a message: its name may come from a project.
 std::string Shown(const fs::path& path) { return base::TerminalSafe(base::DisplayPath(path)); }
 
+// A file the reader refused, said on one line; returns status.
+int Failed(const base::FileError& e, int status) {
+    std::cerr << "velmora-tool: " << base::TerminalSafe(e.file()) << ": "
+              << base::TerminalSafe(e.problem()) << '\n';
+    return status;
+}
+
 int Help() {
     std::cout
         << kUsage
@@ -225,9 +232,7 @@ int main(int argc, char** argv) {
         try {
             bytes = base::ReadWholeFile(arg);
         } catch (const base::FileError& e) {
-            std::cerr << "velmora-tool: " << base::TerminalSafe(e.file()) << ": "
-                      << base::TerminalSafe(e.problem()) << '\n';
-            return 2;
+            return Failed(e, 2);
         }
         const bool plain = world::IsPlainKeyLines(bytes);
         if (verb == "scramble") {
@@ -236,9 +241,7 @@ int main(int argc, char** argv) {
             WriteOut(plain ? bytes : world::Scramble(bytes));
         }
     } catch (const base::FileError& e) {
-        std::cerr << "velmora-tool: " << base::TerminalSafe(e.file()) << ": "
-                  << base::TerminalSafe(e.problem()) << '\n';
-        return 1;
+        return Failed(e, 1);
     } catch (const std::exception& e) {
         std::cerr << "velmora-tool: " << Shown(arg) << ": " << base::TerminalSafe(e.what()) << '\n';
         return 1;
