@@ -25,10 +25,6 @@ int SynthCallback(short* wav, int samples, espeak_EVENT* events) {
     return out->OnSynth(wav, samples, userData, terminated);
 }
 
-bool IsRussian(const std::string& language) {
-    return language == "ru" || language.rfind("ru-", 0) == 0;
-}
-
 // espeak-ng's voices matching a pattern (all voices but the variants when null).
 std::vector<EspeakVoice> ListVoicesLike(espeak_VOICE* pattern) {
     std::vector<EspeakVoice> voices;
@@ -85,7 +81,7 @@ std::vector<EspeakVoice> ListEspeakRussianVoices() {
     // The choice by language also offers voices that only speak Russian as
     // a second language, and the variants.
     std::erase_if(voices, [](const EspeakVoice& v) {
-        return v.languages.empty() || !IsRussian(v.languages.front());
+        return v.languages.empty() || !IsRussianLanguage(v.languages.front());
     });
     return voices;
 }
@@ -113,7 +109,7 @@ std::string ChooseEspeakVoice(const std::vector<EspeakVoice>& voices,
     if (auto named = FindEspeakVoice(voices, variants, wantedName)) return *named;
     std::string fallback;
     for (const EspeakVoice& v : voices) {
-        if (std::any_of(v.languages.begin(), v.languages.end(), IsRussian)) fallback = v.name;
+        if (std::any_of(v.languages.begin(), v.languages.end(), IsRussianLanguage)) fallback = v.name;
     }
     return fallback;
 }
@@ -138,8 +134,9 @@ std::unique_ptr<EspeakOutput> EspeakOutput::Open(const std::string& voiceName,
     out->sampleRate_ = rate;
     const std::vector<EspeakVoice> voices = ListEspeakVoices();
     const std::vector<EspeakVoice> variants = ListEspeakVariants();
-    out->namedFound_ = FindEspeakVoice(voices, variants, voiceName).has_value();
-    out->voice_ = ChooseEspeakVoice(voices, voiceName, variants);
+    const std::optional<std::string> named = FindEspeakVoice(voices, variants, voiceName);
+    out->namedFound_ = named.has_value();
+    out->voice_ = named ? *named : ChooseEspeakVoice(voices, {});
     if (out->voice_.empty() || espeak_SetVoiceByName(out->voice_.c_str()) != EE_OK) {
         espeak_Terminate();
         return nullptr;

@@ -87,15 +87,6 @@ std::string ShortEspeakName(const std::string& identifier) {
     return name;
 }
 
-// "ru", "ru-RU", "ru_RU" in any letter case.
-bool IsRussianCode(const std::string& language) {
-    if (language.size() < 2 || std::tolower(static_cast<unsigned char>(language[0])) != 'r' ||
-        std::tolower(static_cast<unsigned char>(language[1])) != 'u') {
-        return false;
-    }
-    return language.size() == 2 || language[2] == '-' || language[2] == '_';
-}
-
 }  // namespace
 
 std::optional<SpeechChoice> ParseSpeechChoice(std::string_view name) {
@@ -140,7 +131,7 @@ std::vector<VoiceEntry> ListRussianVoices() {
         }
     }
     for (const SpeechdVoice& v : ListSpeechdVoices()) {
-        if (!IsRussianCode(v.language)) continue;
+        if (!IsRussianLanguage(v.language)) continue;
         list.push_back({"speech-dispatcher", v.name, v.language,
                         v.variant == "none" ? std::string() : v.variant});
     }

@@ -6,8 +6,16 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace velmora::speech {
+
+// A language code for Russian, as the engines name it: "ru", "ru-RU",
+// "ru_RU", "ru-lv", in any letter case.
+inline bool IsRussianLanguage(std::string_view code) {
+    return code.size() >= 2 && (code[0] == 'r' || code[0] == 'R') && (code[1] == 'u' || code[1] == 'U') &&
+           (code.size() == 2 || code[2] == '-' || code[2] == '_');
+}
 
 // How an output behaves towards the router.
 enum class SpeechOutputKind {

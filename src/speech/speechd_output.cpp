@@ -379,6 +379,18 @@ Connection StartAndConnect(const std::optional<std::string>& path, Clock::time_p
 
 SPDConnection* Conn(void* c) { return static_cast<SPDConnection*>(c); }
 
+// The voices of the daemon's default module (a call to the daemon: run it within its bound).
+std::vector<SpeechdVoice> VoicesOn(SPDConnection* c) {
+    std::vector<SpeechdVoice> voices;
+    SPDVoice** list = spd_list_synthesis_voices(c);
+    for (SPDVoice** v = list; v != nullptr && *v != nullptr; ++v) {
+        voices.push_back({(*v)->name ? (*v)->name : "", (*v)->language ? (*v)->language : "",
+                          (*v)->variant ? (*v)->variant : ""});
+    }
+    free_spd_voices(list);
+    return voices;
+}
+
 constexpr int kMostReconnections = 20;  // a daemon that keeps failing is given up at last
 const char kVoiceBack[] = "Голос восстановлен.";
 
@@ -475,7 +487,7 @@ private:
                 watched_ = -1;
             }
             out_.lost_ = true;
-            if (out_.inFlight_.exchange(false) && out_.post_) out_.post_(SpeechEvent::SpeechEnded);
+            out_.EndText();
             Connection found;
             if (reconnections < kMostReconnections) found = Seek();
             if (found.c == nullptr) {
@@ -522,15 +534,7 @@ std::vector<SpeechdVoice> ListSpeechdVoices() {
     {
         const int witness = conn.witness.Get();
         CallWatch watch([witness] { ::shutdown(witness, SHUT_RDWR); });
-        watch.Run(kAnswerBound, [&] {
-            SPDVoice** list = spd_list_synthesis_voices(conn.c);
-            for (SPDVoice** v = list; v != nullptr && *v != nullptr; ++v) {
-                voices.push_back({(*v)->name ? (*v)->name : "",
-                                  (*v)->language ? (*v)->language : "",
-                                  (*v)->variant ? (*v)->variant : ""});
-            }
-            free_spd_voices(list);
-        });
+        watch.Run(kAnswerBound, [&] { voices = VoicesOn(conn.c); });
     }
     CloseConnection(conn.c, conn.witness.Get());
     return voices;
@@ -667,21 +671,16 @@ bool SpeechdOutput::Call(const std::function<void()>& call) {
 }
 
 bool SpeechdOutput::SetVoice(const std::string& utf8Name) {
-    std::vector<std::string> names;
-    Call([&] {
-        SPDVoice** list = spd_list_synthesis_voices(Conn(connection_));
-        for (SPDVoice** v = list; v != nullptr && *v != nullptr; ++v) {
-            if ((*v)->name != nullptr) names.emplace_back((*v)->name);
-        }
-        free_spd_voices(list);
-    });
-    auto found = std::find(names.begin(), names.end(), utf8Name);
-    if (found == names.end()) {
-        found = std::find_if(names.begin(), names.end(), [&](const std::string& n) {
-            return ::strcasecmp(n.c_str(), utf8Name.c_str()) == 0;
+    std::vector<SpeechdVoice> voices;
+    Call([&] { voices = VoicesOn(Conn(connection_)); });
+    auto found = std::find_if(voices.begin(), voices.end(),
+                              [&](const SpeechdVoice& v) { return v.name == utf8Name; });
+    if (found == voices.end()) {
+        found = std::find_if(voices.begin(), voices.end(), [&](const SpeechdVoice& v) {
+            return ::strcasecmp(v.name.c_str(), utf8Name.c_str()) == 0;
         });
     }
-    voice_ = found == names.end() ? std::string() : *found;
+    voice_ = found == voices.end() ? std::string() : found->name;
     if (voice_.empty()) return false;
     Call([&] { spd_set_synthesis_voice(Conn(connection_), voice_.c_str()); });
     return true;
@@ -706,9 +705,13 @@ void SpeechdOutput::Speak(const std::string& text) {
     if (answered && id > 0) latest_ = id;
     handing_ = false;
     // Not taken: no end will come, and whoever waits for one would wait for ever.
-    if ((!answered || id <= 0) && inFlight_.exchange(false) && post_) {
-        post_(SpeechEvent::SpeechEnded);
-    }
+    if (!answered || id <= 0) EndText();
+}
+
+// One end per text, whoever sees it first: the daemon, Speak finding it not
+// taken, or the keeper seeing the daemon go.
+void SpeechdOutput::EndText() {
+    if (inFlight_.exchange(false) && post_) post_(SpeechEvent::SpeechEnded);
 }
 
 void SpeechdOutput::OnNotice(SpeechdNotice notice, size_t messageId) {
@@ -719,11 +722,7 @@ void SpeechdOutput::OnNotice(SpeechdNotice notice, size_t messageId) {
     if (notice == SpeechdNotice::Begin && (id > latest || (id == latest && !handing))) {
         beganAt = Now();
     }
-    // One end per text, whoever sees it first: the daemon, or the keeper seeing it go.
-    if (SpeechdNoticeEndsSpeech(notice, id, latest, handing) && inFlight_.exchange(false) &&
-        post_) {
-        post_(SpeechEvent::SpeechEnded);
-    }
+    if (SpeechdNoticeEndsSpeech(notice, id, latest, handing)) EndText();
 }
 
 void SpeechdOutput::AudioReset() {

@@ -98,6 +98,8 @@ private:
     void Adopt();
     // Notices, language, voice and rate on a new connection.
     bool Prepare();
+    // Posts the end of the text in flight, once (from any thread).
+    void EndText();
 
     void* connection_;
     PostSpeechEvent post_;
