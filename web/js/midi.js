@@ -11,7 +11,7 @@ const kLibrary = './vendor/spessasynth_lib.js';
 const kProcessor = new URL('./vendor/spessasynth_processor.min.js', import.meta.url);
 const kSoundFont = new URL('../synth/TimGM6mb.sf2', import.meta.url);
 
-let loading = null; // Promise<{ lib, synth, sequencer } | null>, per context
+let loading = null; // Promise<{ lib, synth, sequencer } | null>, for loadedFor
 let loadedFor = null;
 let current = null; // the handle of the piece playing
 let connectedTo = null;
@@ -35,7 +35,7 @@ async function load(ctx) {
 
 /** Loads the synthesizer into ctx (once); resolves to whether MIDI can play. */
 export async function ready(ctx) {
-  if (loadedFor !== ctx || !loading) {
+  if (loadedFor !== ctx) {
     loadedFor = ctx;
     connectedTo = null;
     loading = load(ctx).catch((e) => {

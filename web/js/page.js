@@ -170,7 +170,7 @@ function render(json) {
 // keeps one URL per file, so a sound played again is decoded once.
 const sounds = new Map();
 const urlByFile = new Map();
-const midiByUrl = new Map(); // a player's own music: url -> whether it is MIDI
+const ownMusic = new Map(); // a player's own music file -> { url, midi }
 let lastSound = 0;
 
 function addSound(entry) {
@@ -210,24 +210,19 @@ function loadMusic(path) {
   }
   // A player's own project's music, as its file holds it: MIDI for the
   // page's synthesizer, anything else for the browser to decode.
-  let url = urlByFile.get(path);
-  let midi = false;
-  if (url === undefined) {
+  let piece = ownMusic.get(path);
+  if (!piece) {
     let bytes;
     try {
       bytes = module.FS.readFile(path);
     } catch {
       return 0;  // as the desktop's library refuses a file it cannot read
     }
-    midi = isMidi(bytes);
-    url = URL.createObjectURL(new Blob([bytes]));
-    urlByFile.set(path, url);
-    midiByUrl.set(url, midi);
-  } else {
-    midi = midiByUrl.get(url);
+    piece = { url: URL.createObjectURL(new Blob([bytes])), midi: isMidi(bytes) };
+    ownMusic.set(path, piece);
   }
-  if (midi) audio.midiReady().then((ok) => ok || tellNoMusic());
-  return addSound({ url, music: true, midi, keyed: true });
+  if (piece.midi) audio.midiReady().then((ok) => ok || tellNoMusic());
+  return addSound({ ...piece, music: true, keyed: true });
 }
 
 function playSound(id) {
