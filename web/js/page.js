@@ -592,8 +592,10 @@ document.addEventListener('visibilitychange', () => keepState(true));
 // (?speech=instant) never wait here.
 const kStartPrompt = 'Игра Вельмора. Нажмите любую клавишу, чтобы начать.';
 // Read before anything is awaited: a key the player presses on the prompt
-// must not count as one pressed before it.
+// must not count as one pressed before it. The audio context is made now
+// for the same reason: made after a key, it would be let sound at once.
 const activeAtStart = navigator.userActivation?.hasBeenActive ?? false;
+audio.mayPlay();
 
 async function mustAskForKey(mode) {
   if (new URLSearchParams(location.search).get('speech') === 'instant') return false;
