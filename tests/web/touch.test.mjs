@@ -103,8 +103,8 @@ test('finger records make the gestures', () => {
   for (const [what, records, expected, shortSide] of cases) assert.deepEqual(play(records, shortSide), expected, what);
 });
 
-// CDP touch calls as the browser turns them into pointers: a point missing
-// from a call is lifted, touchEnd lifts all; ticks as a page's timer would.
+// CDP touch calls as Chromium turns them into pointers: a point a call
+// leaves out stays down, touchEnd lifts all; ticks as a page's timer would.
 function pointerRecords(calls) {
   const down = new Map();
   const records = [];
@@ -120,11 +120,9 @@ function pointerRecords(calls) {
       else if (was.x !== x || was.y !== y) records.push(['move', id, x, y, t]);
       down.set(id, { x, y });
     }
-    for (const [id, { x, y }] of down) {
-      if (points.some((p) => p.id === id)) continue;
-      records.push([type === 'touchCancel' ? 'cancel' : 'up', id, x, y, t]);
-      down.delete(id);
-    }
+    if (points.length > 0) continue;
+    for (const [id, { x, y }] of down) records.push([type === 'touchCancel' ? 'cancel' : 'up', id, x, y, t]);
+    down.clear();
   }
   assert.equal(down.size, 0, 'every finger lifted');
   return records;

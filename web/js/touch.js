@@ -262,8 +262,8 @@ export function attachGestures(element, onGesture, options = {}) {
 // The Chrome DevTools Protocol's Input.dispatchTouchEvent calls that make a
 // gesture at (x, y) on a page of width × height CSS px, for browser tests:
 // [{ type, touchPoints: [{ x, y, id }], wait }], where wait is the ms to
-// wait before sending that call (send only type and touchPoints). A touch
-// point missing from a call is lifted; touchEnd lifts all. name is a
+// wait before sending that call (send only type and touchPoints). Chromium
+// keeps a touch point a call leaves out down; touchEnd lifts all. name is a
 // gesture's name ('previous', 'next', 'choose', 'back', 'again', 'help',
 // 'where', 'tap') or one of the other ways to it ('doubleTap',
 // 'twoFingerTap'). After 'tap', wait kDoubleTapMs before the next gesture,
