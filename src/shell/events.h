@@ -26,6 +26,7 @@ struct Event {
         Quit,              // window closed, Ctrl+C in a terminal, SIGTERM, SIGHUP
         MouseClick,        // x, y: in window coordinates
         MouseDoubleClick,  // x, y
+        ChooseRow,         // row: an entry of MenuMirror chosen by its place
     };
     Kind kind = Kind::Tick;
     int key = 0;
@@ -33,6 +34,7 @@ struct Event {
     char ch = 0;  // KeyPress: the character, code page 1251
     int32_t ticks = 1;  // Tick: how many 100 ms ticks passed (a virtual clock may skip ahead)
     int x = 0, y = 0;   // MouseClick, MouseDoubleClick
+    int row = -1;       // ChooseRow
     int width = 0, height = 0;  // Resize
 
     static Event Ticks(int32_t n) {

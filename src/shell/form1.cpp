@@ -289,6 +289,9 @@ void TForm1::Dispatch(const Event& e) {
             // Like a key during a wait, a click then does nothing at all.
             if (!rules_->InWait()) ListClick(e.x, e.y, e.kind == K::MouseDoubleClick);
             break;
+        case K::ChooseRow:
+            if (!rules_->InWait()) ChooseRow(e.row);
+            break;
     }
     FlushChanges();
     AutosaveAfterEvent();

@@ -18,6 +18,7 @@
 #include "shell/events.h"
 #include "shell/instructions.h"
 #include "shell/main_ini.h"
+#include "shell/mirror.h"
 #include "sound/sound_system.h"
 #include "speech/speech_router.h"
 #include "talkui/menu_block.h"
@@ -118,6 +119,9 @@ public:
     InstructionsReader& Instructions() { return *reader_; }
     const std::filesystem::path& ProjectFolder() const { return projectFolder_; }
     ui::Form& Form() { return form_; }
+    // What the player can act on now, and choosing an entry of it by its
+    // place (src/shell/mirror.cpp).
+    MenuMirror Mirror() const;
 
 private:
     void BuildComponents();
@@ -135,6 +139,9 @@ private:
     // A click on the talking menu's list: the row is selected and spoken,
     // or chosen on a double click. Elsewhere nothing happens.
     void ListClick(int x, int y, bool twice);
+    void ChooseRow(int row);
+    // The talking list the player is in, when its rows are showing.
+    talkui::TListLine* ShowingList() const;
     int ListRowAt(int x, int y) const;
 
     // Keys.

@@ -292,13 +292,19 @@ describe('speech', () => {
       out.voices.push(await late);
       synth.voices = [{ name: 'English', lang: 'en-US' }, { name: 'Rudolf', lang: 'rue' }];
       out.voices.push(await s.init('', 1));
+      // speech-dispatcher's list: a regional voice first, and the default.
+      synth.voices = [
+        { name: 'Russian (Latvia)', lang: 'ru-LV', localService: true, default: true },
+        { name: 'Russian', lang: 'ru', localService: true },
+      ];
+      out.voices.push(await s.init());
       synth.voices = russian;
       await s.init();
 
       out.rates = [];
       for (const setting of [60, 0, 120, 40, 500, -5, 'x']) {
         s.setRate(setting);
-        s.speak('ПРИВЕТ, Мир Ёж');
+        s.speak('ПРИВЕТ, Мир Ёж. Главное меню: НЕбо');
         synth.finish();
       }
       out.rates = window.spoken.filter((e) => e.op === 'speak').map((e) => e.rate);
@@ -341,9 +347,11 @@ describe('speech', () => {
       return out;
     });
     await page.close();
-    assert.deepEqual(r.voices, ['Yuri', 'Milena', 'Irina', null], 'default Russian voice, a named one, one listed late, none');
+    assert.deepEqual(r.voices, ['Yuri', 'Milena', 'Irina', null, 'Russian'],
+      'default Russian voice, a named one, one listed late, none, plain Russian before a regional one');
     assert.deepEqual(r.rates, [1, 0.4, 1.6, 0.8, 1.6, 0.4, 1]);
-    assert.deepEqual(r.first, { op: 'speak', text: 'привет, мир ёж', rate: 1, lang: 'ru-RU', voice: 'Yuri' });
+    assert.deepEqual(r.first, { op: 'speak', text: 'привет, Мир Ёж. Главное меню: НЕбо', rate: 1, lang: 'ru-RU', voice: 'Yuri' },
+      'texts keep their letter case; only words in capitals are lowered, lest they be spelt');
     assert.deepEqual(r.cutOff.spoken.map((e) => e.text ?? e.op), ['один', 'cancel', 'два']);
     assert.deepEqual(r.cutOff.ends, [{ text: 'один', finished: false }], 'the cut-off text is reported before the next');
     assert.equal(r.cutOff.speaking, true);

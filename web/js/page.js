@@ -5,6 +5,7 @@
 
 import * as audio from './audio.js';
 import { mapKey } from './keys.js';
+import { attachGestures, kGestureHelp } from './touch.js';
 import * as voice from './speech.js';
 import * as storage from './storage.js';
 import { unzip, ZipError } from './zip.js';
@@ -12,6 +13,8 @@ import { unzip, ZipError } from './zip.js';
 const speech = document.getElementById('speech');
 const game = document.getElementById('game');
 const screen = document.getElementById('screen');
+const menu = document.getElementById('menu');
+const gameKeys = document.getElementById('game-keys');
 const choices = document.getElementById('choices');
 const status = document.getElementById('status');
 
@@ -31,12 +34,41 @@ const module = {};
 const pictures = new Map();  // file -> object URL of its bytes
 const images = new Map();    // control name -> its <img>, kept so a GIF animates on
 
+// A text of several lines (a menu: its title, then one entry a line) is
+// heard line by line: a reader runs lines together unless each ends as a
+// sentence does, so a line without its own closing mark gets a full stop.
+export function spokenLines(text) {
+  const lines = text.split(/\r\n|\r|\n/).map((l) => l.trim()).filter((l) => l !== '');
+  if (lines.length < 2) return lines.join('');
+  return lines.map((l, i) => (i < lines.length - 1 && !/[.!?:;,…»)]$/.test(l) ? `${l}.` : l)).join(' ');
+}
+
 function say(text, again) {
   const line = document.createElement('p');
-  line.textContent = text;
+  line.textContent = spokenLines(text);
   if (again) line.dataset.again = '1';
   speech.append(line);
   while (speech.childElementCount > kSpokenKept) speech.firstElementChild.remove();
+}
+
+// The page's own words: through the game while it runs, so the page's voice
+// says them too and F10 repeats them; into the live region before and after.
+function tell(text) {
+  if (gameRunning() && module._velmora_say) {
+    module.ccall('velmora_say', null, ['string'], [text]);
+    wake();
+    return;
+  }
+  say(text, false);
+}
+
+function gameRunning() {
+  return document.body.dataset.view !== 'loading' && document.body.dataset.view !== 'closed' &&
+    Boolean(module._velmora_key);
+}
+
+function wake() {
+  if (module.velmoraWake) module.velmoraWake();
 }
 
 function pictureUrl(file) {
@@ -158,9 +190,25 @@ function drawControl(c) {
   return el;
 }
 
+// The window's layout needs room for its columns: on a smaller page (a
+// phone, upright or on its side) it is laid out at a size it fits in, with
+// the page's proportions, and drawn scaled down.
+const kLayoutMin = { width: 800, height: 600 };
+
+export function layoutFor(width, height) {
+  const scale = Math.min(1, width / kLayoutMin.width, height / kLayoutMin.height);
+  return { width: Math.round(width / scale), height: Math.round(height / scale), scale };
+}
+
+function layoutSize() {
+  return layoutFor(Math.max(1, window.innerWidth), Math.max(1, window.innerHeight));
+}
+
 function render(json) {
   const form = JSON.parse(json);
   const tree = form ? drawControl(form) : document.createDocumentFragment();
+  const { scale } = layoutSize();
+  screen.style.transform = scale < 1 ? `scale(${scale})` : '';
   screen.replaceChildren(tree);
   // The line being read stays in sight, as the window scrolls to its caret.
   for (const line of screen.querySelectorAll('[data-caret]')) line.scrollIntoView({ block: 'nearest' });
@@ -267,28 +315,180 @@ let unlocked = false;
 // While set, the start's key takes the page's keys instead of the game.
 let gate = null;
 
+// Keys that stay the browser's: reload, the address bar, find, the
+// browser's panes, history, tabs, and Tab itself, which leaves the game
+// for the page's buttons.
+export function isBrowserKey(event) {
+  const { code } = event;
+  const ctrl = event.ctrlKey || event.metaKey;
+  if (code === 'Tab' || code === 'F5' || code === 'F6') return true;
+  if (ctrl && !event.altKey && ['KeyR', 'KeyL', 'KeyF', 'KeyG', 'PageUp', 'PageDown'].includes(code)) return true;
+  return event.altKey && !ctrl && ['KeyD', 'ArrowLeft', 'ArrowRight', 'Home'].includes(code);
+}
+
+// The game has the keys while the focus is in it (its list, or nowhere in
+// particular); on the page's buttons they are the buttons'.
+function keysAreTheGames(target) {
+  return target === menu || target === game || target === document.body ||
+    target === document.documentElement || target === null || screen.contains(target);
+}
+
+function unlock() {
+  // Browsers let a page sound only after the player's first key.
+  if (!unlocked) {
+    unlocked = true;
+    audio.unlock();
+  }
+}
+
 function onKey(event, down) {
-  // The speech buttons take their own keys; the game gets all the others.
-  if (choices.contains(event.target)) return;
+  if (!keysAreTheGames(event.target) || isBrowserKey(event)) {
+    if (down && event.code === 'Tab' && event.target === menu && !event.shiftKey) tellTabOnce();
+    return;
+  }
   if (gate) {
     event.preventDefault();
     event.stopPropagation();
     gate(event, down);
     return;
   }
-  // Browsers let a page sound only after the player's first key.
-  if (!unlocked) {
-    unlocked = true;
-    audio.unlock();
-  }
+  unlock();
   const k = mapKey(event);
   if (!k || !module._velmora_key) return;
   event.preventDefault();
   event.stopPropagation();
   const typed = down && k.typed ? k.typed.codePointAt(0) : 0;
   module._velmora_key(down ? 1 : 0, k.key, k.mods, typed);
-  if (module.velmoraWake) module.velmoraWake();
+  wake();
 }
+
+// A key of the game pressed and let go: the page's buttons and gestures.
+const kKeys = { Enter: 13, Escape: 27, Space: 32, Up: 38, Down: 40, F1: 112, F2: 113, F4: 115, F10: 121 };
+
+function pressKey(name) {
+  const key = kKeys[name];
+  if (!key || !module._velmora_key) return;
+  unlock();
+  module._velmora_key(1, key, 0, 0);
+  module._velmora_key(0, key, 0, 0);
+  wake();
+}
+
+// The first time Tab leaves the game, the player hears how to come back.
+let toldTab = false;
+const kTabNote = 'Вы вышли из игры к кнопкам страницы. Вернуться в игру — Shift+Tab или кнопка «Вернуться в игру».';
+
+function tellTabOnce() {
+  if (!toldTab) tell(kTabNote);
+  toldTab = true;
+}
+
+// The menu of the game as elements: its entries as options of the list a
+// screen reader is in (and swipes through by touch); choosing one is a
+// double tap or a click. The game tells what is there after each batch of
+// events that changed it (Module.velmoraPage.mirror).
+let mirrorNow = { kind: 'none', title: '', entries: [], active: -1 };
+const kGameName = 'Игра Вельмора';
+
+export function menuOptions(m) {
+  switch (m.kind) {
+    case 'menu':
+      return { label: m.title || kGameName, options: m.entries, active: m.active };
+    case 'wait':
+      return { label: m.title || kGameName, options: ['Дальше'], active: -1 };
+    case 'edit':
+      return { label: 'Ввод', options: [m.title || '…'], active: 0 };
+    case 'reading': {
+      // The instructions' lines with text, the one being read marked.
+      const options = [];
+      let active = -1;
+      m.entries.forEach((line, i) => {
+        if (!line.trim()) return;
+        if (i === m.active) active = options.length;
+        options.push(line);
+      });
+      return { label: 'Инструкция', options, active };
+    }
+    default:
+      return { label: kGameName, options: ['…'], active: -1 };
+  }
+}
+
+function showMenu(label, options, active) {
+  menu.setAttribute('aria-label', label.replace(/\s+/g, ' ').trim().slice(0, 300) || kGameName);
+  const rows = options.map((text, i) => {
+    const option = document.createElement('div');
+    option.setAttribute('role', 'option');
+    option.id = `menu-${i}`;
+    option.dataset.index = String(i);
+    option.textContent = text;
+    option.setAttribute('aria-selected', String(i === active));
+    return option;
+  });
+  menu.replaceChildren(...rows);
+}
+
+function mirror(json) {
+  mirrorNow = JSON.parse(json);
+  if (gate) return;  // the start's request stays until its key
+  const { label, options, active } = menuOptions(mirrorNow);
+  showMenu(label, options, active);
+}
+
+// An option chosen by a click (a touch screen reader's double tap).
+function chooseOption(index) {
+  if (gate) {
+    gate.open();
+    return;
+  }
+  if (!module._velmora_choose) return;
+  unlock();
+  if (mirrorNow.kind === 'menu') {
+    module._velmora_choose(index);
+    wake();
+  } else if (mirrorNow.kind === 'wait') {
+    pressKey('Space');
+  } else if (mirrorNow.kind === 'edit') {
+    pressKey('Enter');
+  }
+}
+
+menu.addEventListener('click', (event) => {
+  const option = event.target.closest('[role=option]');
+  if (!option || gestureJustEnded()) return;
+  chooseOption(Number(option.dataset.index));
+});
+
+for (const button of gameKeys.querySelectorAll('button[data-key]')) {
+  button.addEventListener('click', () => {
+    if (gate) gate.open();
+    else pressKey(button.dataset.key);
+  });
+}
+document.getElementById('back-to-game').addEventListener('click', () => menu.focus());
+
+// Gestures on the game, for a player with the page's voice and no keyboard
+// (a touch screen reader keeps the gestures for itself and acts on the
+// list's entries instead). The taps of a gesture are no clicks on an entry.
+const kGestureKeys = {
+  previous: 'Up', next: 'Down', choose: 'Enter', back: 'Escape', again: 'F10', where: 'F4',
+};
+let gestureAt = -Infinity;
+
+function gestureJustEnded() {
+  return performance.now() - gestureAt < 700;
+}
+
+attachGestures(game, (name) => {
+  gestureAt = performance.now();
+  if (gate) {
+    gate.open();
+    return;
+  }
+  if (name === 'help') tell(kGestureHelp.join(' '));
+  else if (kGestureKeys[name]) pressKey(kGestureKeys[name]);
+  else unlock();
+});
 
 // The player's files (main.ini, Saves/, Settings/) live in /state while the
 // game runs and are kept in IndexedDB as one set, so a reload finds them
@@ -463,7 +663,7 @@ async function keepProject(project) {
   }
   const url = new URL(location.href);
   url.searchParams.set('project', '1');
-  location.assign(url);
+  await leaveFor(url);
 }
 
 async function restoreProject() {
@@ -520,12 +720,32 @@ const zipInput = document.getElementById('project-zip');
 document.getElementById('open-zip').addEventListener('click', () => zipInput.click());
 zipInput.addEventListener('change', () => openProjectZip(zipInput.files[0]));
 
+// Leaving the page on purpose (another speech, a player's own project):
+// the game is left first, as closing its window leaves it, so its autosave
+// is written and kept in the browser, and the next start offers it.
+let leaving = false;
+
+async function leaveFor(url) {
+  if (gameRunning() && module._velmora_quit) {
+    leaving = true;
+    module._velmora_quit();
+    wake();
+    const deadline = performance.now() + 3000;
+    while (document.body.dataset.view !== 'closed' && performance.now() < deadline) {
+      await new Promise((done) => setTimeout(done, 20));
+    }
+    keepState(true);
+    await keeping;
+  }
+  location.assign(url);
+}
+
 // A button chooses, remembers and starts the page again with that speech.
 for (const button of choices.querySelectorAll('button[data-speech]')) {
   button.addEventListener('click', () => {
     const url = new URL(location.href);
     url.searchParams.set('speech', button.dataset.speech);
-    location.assign(url);
+    leaveFor(url);
   });
 }
 
@@ -538,9 +758,11 @@ Object.assign(module, {
   velmoraPage: {
     say,
     render,
+    mirror,
+    layoutSize,
     view(name) {
       document.body.dataset.view = name;
-      if (name === 'closed') {
+      if (name === 'closed' && !leaving) {
         const text = 'Игра закрыта. Чтобы сыграть снова, обновите страницу.';
         status.textContent = text;
         say(text, false);
@@ -575,10 +797,11 @@ Object.assign(module, {
 window.addEventListener('keydown', (e) => onKey(e, true), true);
 window.addEventListener('keyup', (e) => onKey(e, false), true);
 window.addEventListener('resize', () => {
-  if (module._velmora_resize) module._velmora_resize(window.innerWidth, window.innerHeight);
+  const { width, height } = layoutSize();
+  if (module._velmora_resize) module._velmora_resize(width, height);
   if (module.velmoraWake) module.velmoraWake();
 });
-game.focus();
+menu.focus();
 
 window.addEventListener('pagehide', () => keepState(true));
 document.addEventListener('visibilitychange', () => keepState(true));
@@ -590,7 +813,7 @@ document.addEventListener('visibilitychange', () => keepState(true));
 // starts the game with it; that key goes no further. The program loads
 // meanwhile (a run dependency holds back only its start). Key scripts
 // (?speech=instant) never wait here.
-const kStartPrompt = 'Игра Вельмора. Нажмите любую клавишу, чтобы начать.';
+const kStartPrompt = 'Игра Вельмора. Нажмите любую клавишу или коснитесь экрана, чтобы начать.';
 // Read before anything is awaited: a key the player presses on the prompt
 // must not count as one pressed before it. The audio context is made now
 // for the same reason: made after a key, it would be let sound at once.
@@ -627,6 +850,8 @@ async function startGate(mode) {
     status.removeAttribute('aria-hidden');
     delete document.body.dataset.gate;
     if (holding) module.removeRunDependency('start-key');
+    const { label, options, active } = menuOptions(mirrorNow);
+    showMenu(label, options, active);
   };
   const onPointer = () => {
     gate = null;
@@ -645,6 +870,9 @@ async function startGate(mode) {
       onKey(event, down);
     }
   };
+  // A click or a touch screen reader's double tap on the start's entry.
+  gate.open = onPointer;
+  showMenu(kGameName, ['Начать игру'], -1);
   window.addEventListener('pointerdown', onPointer, true);
   return () => {
     if (opened) return;

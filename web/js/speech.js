@@ -18,16 +18,38 @@ const isRussian = (v) => /^ru([-_]|$)/i.test(v.lang ?? '');
 export function chooseVoice(voices, wanted = '') {
   const russian = [...voices].filter(isRussian);
   const name = wanted.trim().toLowerCase();
+  // Russia's Russian before a regional one (speech-dispatcher lists
+  // «Russian (Latvia)», ru-LV, beside ru).
+  const plain = (v) => /^ru([-_]ru)?$/i.test(v.lang ?? '');
   // A voice on the device starts sooner than one over the network, and
   // Chrome's network voices fall silent without a word on long texts.
-  return (
-    (name && russian.find((v) => v.name.toLowerCase() === name)) ||
-    russian.find((v) => v.localService && v.default) ||
-    russian.find((v) => v.localService) ||
-    russian.find((v) => v.default) ||
-    russian[0] ||
-    null
-  );
+  const ranks = [
+    (v) => v.localService && plain(v) && v.default,
+    (v) => v.localService && plain(v),
+    (v) => v.localService && v.default,
+    (v) => v.localService,
+    (v) => plain(v) && v.default,
+    (v) => plain(v),
+    (v) => v.default,
+  ];
+  if (name) {
+    const named = russian.find((v) => v.name.toLowerCase() === name);
+    if (named) return named;
+  }
+  for (const rank of ranks) {
+    const found = russian.find(rank);
+    if (found) return found;
+  }
+  return russian[0] ?? null;
+}
+
+/** The text as the voice gets it: in its own letter case, but for words in capitals, which a voice would spell letter by letter. */
+export function spokenCase(text) {
+  return text.replace(/[A-ZА-ЯЁ]{2,}/gu, (word, at, all) => {
+    // Only a whole word: "НЕ" alone, not the "НЕ" of "НЕбо".
+    const after = all[at + word.length] ?? '';
+    return /\p{Ll}/u.test(after) ? word : word.toLocaleLowerCase('ru');
+  });
 }
 
 /** Finds the voice (waiting up to waitMs for the browser to list its voices); resolves to its name, or null when there is no Russian voice. */
@@ -120,8 +142,7 @@ export function speak(text) {
     queueMicrotask(() => stopped(entry, true));
     return;
   }
-  // As the desktop's voice does: lower case is read as words, not letters.
-  const utterance = new globalThis.SpeechSynthesisUtterance(spoken.toLocaleLowerCase('ru'));
+  const utterance = new globalThis.SpeechSynthesisUtterance(spokenCase(spoken));
   // Some systems name the language ru_RU; the utterance takes a language tag.
   utterance.lang = (voice?.lang ?? 'ru-RU').replace('_', '-');
   if (voice) utterance.voice = voice;

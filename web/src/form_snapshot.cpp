@@ -165,4 +165,25 @@ std::string FormSnapshot(ui::Form& form) {
     return out.empty() ? "null" : out;
 }
 
+std::string MirrorSnapshot(const shell::MenuMirror& mirror) {
+    using K = shell::MenuMirror::Kind;
+    const char* kind = mirror.kind == K::Menu      ? "menu"
+                       : mirror.kind == K::Wait    ? "wait"
+                       : mirror.kind == K::Reading ? "reading"
+                       : mirror.kind == K::Edit    ? "edit"
+                                                   : "none";
+    std::string out = "{";
+    Writer w(out);
+    w.Text("kind", kind);
+    w.Text("title", mirror.title);
+    w.Int("active", mirror.active);
+    w.Key("entries").Out() += '[';
+    for (size_t i = 0; i < mirror.entries.size(); ++i) {
+        if (i > 0) out += ',';
+        out += JsonString(base::Cp1251ToUtf8(mirror.entries[i]));
+    }
+    out += "]}";
+    return out;
+}
+
 }  // namespace velmora::web

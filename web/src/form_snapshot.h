@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "shell/mirror.h"
 #include "ui/form.h"
 
 namespace velmora::web {
@@ -16,5 +17,9 @@ std::string JsonString(std::string_view utf8);
 
 // Owner-drawn lists are asked for their rows, which clears their repaint requests.
 std::string FormSnapshot(ui::Form& form);
+
+// What the player can act on, as the page's menu shows it:
+// {"kind":"menu"|"wait"|"reading"|"edit"|"none","title":..,"entries":[..],"active":n}
+std::string MirrorSnapshot(const shell::MenuMirror& mirror);
 
 }  // namespace velmora::web

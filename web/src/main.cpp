@@ -12,12 +12,14 @@
 #include <optional>
 #include <string>
 
+#include "form_snapshot.h"
 #include "page_bridge.h"
 #include "page_events.h"
 #include "page_front_end.h"
 #include "page_sound.h"
 #include "page_speech.h"
 #include "app/transcript_tee.h"
+#include "base/encoding.h"
 #include "base/paths.h"
 #include "check/check.h"
 #include "frontend/headless/headless_run.h"
@@ -111,6 +113,21 @@ EMSCRIPTEN_KEEPALIVE void velmora_resize(int width, int height) {
     g_events->Post(e);
 }
 
+// The page's menu: the entry at `row` of what MirrorSnapshot gave was chosen
+// (a touch screen reader's double tap, a click).
+EMSCRIPTEN_KEEPALIVE void velmora_choose(int row) {
+    if (!g_events) return;
+    velmora::shell::Event e = velmora::shell::Event::Of(velmora::shell::Event::Kind::ChooseRow);
+    e.row = row;
+    g_events->Post(e);
+}
+
+// The page's own words (UTF-8), said as the game says its texts: by the
+// page's voice or into the live region, and kept for F10.
+EMSCRIPTEN_KEEPALIVE void velmora_say(const char* utf8) {
+    if (g_form && utf8) g_form->Speech().SayText(velmora::base::Utf8ToCp1251(utf8));
+}
+
 EMSCRIPTEN_KEEPALIVE void velmora_quit() {
     if (g_events) g_events->Quit();
 }
@@ -190,7 +207,17 @@ int main() {
         form = &window;
         g_form = &window;
         frontEnd.Show(&window.Form(), [&window] { window.Sound().Beep(); });
+        // The page's menu hears of what the player can act on once a batch
+        // of events is handled, when it changed.
+        std::string mirrorShown;
+        events.SetBeforeWait([&window, &mirrorShown] {
+            std::string now = web::MirrorSnapshot(window.Mirror());
+            if (now == mirrorShown) return;
+            mirrorShown = std::move(now);
+            web::PageMirror(mirrorShown);
+        });
         window.Run();
+        events.SetBeforeWait({});
         window.FormClose();
         frontEnd.Show(nullptr, {});
         form = nullptr;

@@ -52,12 +52,24 @@ EM_JS(void, JsRender, (const char* json), {
     const p = Module.velmoraPage;
     if (p && p.render) p.render(UTF8ToString(json));
 });
+EM_JS(void, JsMirror, (const char* json), {
+    const p = Module.velmoraPage;
+    if (p && p.mirror) p.mirror(UTF8ToString(json));
+});
 EM_JS(void, JsView, (const char* view), {
     const p = Module.velmoraPage;
     if (p && p.view) p.view(UTF8ToString(view));
 });
-EM_JS(int, JsWidth, (), { return Math.max(1, Math.round(window.innerWidth)); });
-EM_JS(int, JsHeight, (), { return Math.max(1, Math.round(window.innerHeight)); });
+// The size the window is laid out at: the page's, or larger on a small
+// page, which then draws it scaled down.
+EM_JS(int, JsWidth, (), {
+    const p = Module.velmoraPage;
+    return Math.max(1, Math.round(p && p.layoutSize ? p.layoutSize().width : window.innerWidth));
+});
+EM_JS(int, JsHeight, (), {
+    const p = Module.velmoraPage;
+    return Math.max(1, Math.round(p && p.layoutSize ? p.layoutSize().height : window.innerHeight));
+});
 EM_JS(int, JsLoadMusic, (const char* path), {
     const p = Module.velmoraPage;
     return p && p.loadMusic ? (p.loadMusic(UTF8ToString(path)) | 0) : 0;
@@ -112,6 +124,7 @@ std::string PageOption(const char* name) {
     return out;
 }
 void PageRender(const std::string& formJson) { JsRender(formJson.c_str()); }
+void PageMirror(const std::string& mirrorJson) { JsMirror(mirrorJson.c_str()); }
 void PageView(const char* view) { JsView(view); }
 int PageWidth() { return JsWidth(); }
 int PageHeight() { return JsHeight(); }

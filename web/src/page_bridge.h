@@ -27,6 +27,8 @@ std::string PageOption(const char* name);
 
 // The screen.
 void PageRender(const std::string& formJson);
+// What the player can act on now (MirrorSnapshot), for the page's menu.
+void PageMirror(const std::string& mirrorJson);
 void PageView(const char* view);
 int PageWidth();
 int PageHeight();

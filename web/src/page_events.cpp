@@ -73,6 +73,7 @@ std::optional<Event> PageEvents::Next() {
             return e;
         }
         if (auto e = posted_.Pop()) return *e;
+        if (beforeWait_) beforeWait_();
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(ticks_->NextTick() - Clock::now());
         PageWait(static_cast<int>(std::clamp<long long>(left.count(), 0, 100)));
     }

@@ -11,6 +11,7 @@
 #include <bitset>
 #include <chrono>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,6 +42,9 @@ public:
     void Key(bool down, int key, ui::ShiftState shift, char32_t typed);
     // The page goes away: the game ends as when the window is closed.
     void Quit() { quitPending_ = true; }
+    // Called each time the events are used up, before the browser gets its
+    // turn: what changed in the batch is then told to the page once.
+    void SetBeforeWait(std::function<void()> hook) { beforeWait_ = std::move(hook); }
 
     // The layout of the last letter typed: "00000419" Cyrillic (also before
     // any letter), "00000409" Latin.
@@ -58,6 +62,7 @@ private:
     bool quitPending_ = false;
     bool ended_ = false;
     bool lastCyrillic_ = true;
+    std::function<void()> beforeWait_;
 };
 
 }  // namespace velmora::web
