@@ -35,6 +35,7 @@ const kTypes = {
   '.mjs': 'text/javascript; charset=utf-8',
   '.css': 'text/css; charset=utf-8',
   '.json': 'application/json',
+  '.webmanifest': 'application/manifest+json',
   '.wasm': 'application/wasm',
   '.data': 'application/octet-stream',
   '.txt': 'text/plain; charset=utf-8',
@@ -117,5 +118,39 @@ export async function launch(options = {}) {
   } catch (e) {
     await browser.close();
     throw e;
+  }
+}
+
+// What a player hears and does, for the page's tests:
+//   await startGame(page)        past the page's request for a first key
+//   await heard(page, 'Главное меню')   a text in the live region
+//   await until(page, async () => ...)   fn (run in the page, awaited) true
+//   await spoken(page)           every text of the live region, in order
+
+export const spoken = (page) => page.$$eval('#speech > p', (ps) => ps.map((p) => p.textContent));
+
+// Waits until the live region holds a text that contains `part`.
+export async function heard(page, part, timeout = 20000) {
+  await page.waitForFunction(
+    (p) => [...document.querySelectorAll('#speech > p')].some((e) => e.textContent.includes(p)),
+    part, { timeout });
+}
+
+// Past the page's request for a first key, which a browser that lets a page
+// sound only after one makes it ask for (headless chromium does).
+export async function startGame(page) {
+  await page.waitForFunction(() => document.body.dataset.gate === 'waiting' ||
+    document.body.dataset.view !== 'loading', null, { timeout: 20000 });
+  if (await page.evaluate(() => document.body.dataset.gate === 'waiting')) await page.keyboard.press('Space');
+}
+
+// Waits until fn (run in the page, awaited) gives a true value; playwright's
+// waitForFunction would take the promise itself for a true value.
+export async function until(page, fn, arg, timeoutMs = 20000) {
+  const end = Date.now() + timeoutMs;
+  for (;;) {
+    if (await page.evaluate(fn, arg)) return;
+    if (Date.now() > end) throw new Error(`timed out waiting for ${fn}`);
+    await new Promise((done) => setTimeout(done, 50));
   }
 }

@@ -607,8 +607,9 @@ test("a player's own project from a zip is unpacked and checked like a folder; a
         assert.equal(new URL(b.page.url()).searchParams.get('project'), null, zip);
       }
       // A site without the MIDI synthesizer (its download failed): the
-      // project plays, and its music is said to be silent.
-      await b.page.route('**/js/vendor/**', (route) => route.abort());
+      // project plays, and its music is said to be silent. Refused for the
+      // whole context: the page's service worker fetches it, not the page.
+      await b.context.route('**/js/vendor/**', (route) => route.abort());
       await playOwnProject(b.page, '#project-zip', join(tmp, 'good.zip'));
       await b.page.keyboard.press('Escape');
       await heard(b.page, 'Музыка этой игры в браузере не звучит.');
