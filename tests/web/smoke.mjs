@@ -94,7 +94,7 @@ async function startNewGame(page, url) {
   await heard(page, 'Сторожка маяка');
 }
 
-const kStartPrompt = 'Игра Вельмора. Нажмите любую клавишу, чтобы начать.';
+const kStartPrompt = 'Игра Вельмора. Нажмите любую клавишу или коснитесь экрана, чтобы начать.';
 
 // Past the page's request for a first key, which a browser that lets a page
 // sound only after one makes it ask for (headless chromium does).
@@ -237,7 +237,7 @@ test('the shipped adventure starts in the page', { skip }, async () => {
     const texts = await spoken(b.page);
     assert.deepEqual(texts.filter((t) => t.startsWith('Сторожка маяка')).length, 1, texts.join('\n'));
     const menu = texts.find((t) => t.startsWith('Главное меню'));
-    assert.match(menu, /Новая игра\nЗагрузить игру/, 'menu lines stay lines');
+    assert.match(menu, /Новая игра\. Загрузить игру\. /, 'menu lines are heard as lines');
     assert.ok(texts.indexOf(menu) < texts.findIndex((t) => t.startsWith('Сторожка')), 'in order');
     assert.equal(await b.page.$eval('#speech', (e) => e.getAttribute('aria-live')), 'assertive');
 
@@ -290,7 +290,7 @@ function stubSpeech() {
       timer = setTimeout(() => {
         current = null;
         u.onend?.();
-      }, u.text.startsWith('главное меню') ? 5000 : 50);
+      }, u.text.startsWith('Главное меню') ? 5000 : 50);
     },
     cancel() {
       log.push({ cancel: true });
@@ -314,14 +314,14 @@ test("the page's own voice speaks, at the game's rate, and is cut off by a key",
     await openPage(b.page, url + 'index.html?speech=voice');
     const said = () => b.page.evaluate(() => window.spokenLog);
     // The voice reports each end, so the introduction reads on by itself.
-    await b.page.waitForFunction(() => window.spokenLog.some((u) => u.text?.startsWith('главное меню')), null, { timeout: 20000 });
+    await b.page.waitForFunction(() => window.spokenLog.some((u) => u.text?.startsWith('Главное меню')), null, { timeout: 20000 });
     await b.page.keyboard.press('1');
-    await b.page.waitForFunction(() => window.spokenLog.some((u) => u.text?.startsWith('сторожка маяка')), null, { timeout: 20000 });
+    await b.page.waitForFunction(() => window.spokenLog.some((u) => u.text?.startsWith('Сторожка маяка')), null, { timeout: 20000 });
     const log = await said();
-    const intro = log.find((u) => u.text?.startsWith('над озером вельмой'));
+    const intro = log.find((u) => u.text?.startsWith('Над озером Вельмой'));
     assert.ok(intro, JSON.stringify(log));
     assert.equal(intro.rate, (80 + 2 * 40) / 200, 'the introduction is read at its slower rate');
-    assert.equal(log.find((u) => u.text?.startsWith('главное меню')).rate, 1);
+    assert.equal(log.find((u) => u.text?.startsWith('Главное меню')).rate, 1);
     assert.ok(log.some((u) => u.cancel), 'a key cuts off the text being spoken');
     // The screen reader is not given the texts a second time: it had only
     // the request for the first key, which the voice may not say yet.
@@ -463,7 +463,7 @@ test("the speech is chosen with the page's buttons, which keep their keys from t
   await inPage({}, async (b, url) => {
     await openPage(b.page, url + 'index.html');
     await heard(b.page, 'Над озером Вельмой');
-    assert.equal(await b.page.$eval('#game', (e) => e.getAttribute('role')), 'application');
+    assert.equal(await b.page.$eval('#menu', (e) => e.getAttribute('role')), 'listbox');
     assert.equal(await b.page.$eval('button[data-speech=reader]', (e) => e.getAttribute('aria-pressed')), 'true');
     await b.page.focus('button[data-speech=voice]');
     const before = (await spoken(b.page)).length;

@@ -759,6 +759,7 @@ Object.assign(module, {
     say,
     render,
     mirror,
+    mirrorKind: () => mirrorNow.kind,  // for the page's tests
     layoutSize,
     view(name) {
       document.body.dataset.view = name;

@@ -99,9 +99,13 @@ EMSCRIPTEN_KEEPALIVE void velmora_voice_stopped() {
 }
 
 // For the page's tests: 1 while the game is in a timed wait or its speech
-// is still on a text, when a key would be taken by the wait.
+// is still on a text, when a key would be taken by the wait, or while it
+// has events it has not taken yet (a key just given).
 EMSCRIPTEN_KEEPALIVE int velmora_busy() {
-    return g_form && (g_form->TimedWaitRunning() || g_form->Speech().SpeechBusy) ? 1 : 0;
+    return g_form && (g_form->TimedWaitRunning() || g_form->Speech().SpeechBusy ||
+                      (g_events && g_events->Pending()))
+               ? 1
+               : 0;
 }
 
 // The page's new size, in CSS pixels.

@@ -18,11 +18,16 @@ std::optional<char> TypedCharacter(char32_t c) {
     return base::Cp1251Of(c);
 }
 
-void PageEvents::Post(const Event& event) { posted_.Push(event); }
+void PageEvents::Post(const Event& event) { PushPosted(event); }
+
+void PageEvents::PushPosted(const Event& event) {
+    ++postedWaiting_;
+    posted_.Push(event);
+}
 
 void PageEvents::PostWhenKeysUp(const Event& event) {
     if (keysDown_.none()) {
-        posted_.Push(event);
+        PushPosted(event);
         return;
     }
     if (held_.empty()) heldSince_ = std::chrono::steady_clock::now();
@@ -30,7 +35,7 @@ void PageEvents::PostWhenKeysUp(const Event& event) {
 }
 
 void PageEvents::ReleaseHeld() {
-    for (const Event& e : held_) posted_.Push(e);
+    for (const Event& e : held_) PushPosted(e);
     held_.clear();
 }
 
@@ -72,7 +77,10 @@ std::optional<Event> PageEvents::Next() {
             queue_.pop_front();
             return e;
         }
-        if (auto e = posted_.Pop()) return *e;
+        if (auto e = posted_.Pop()) {
+            --postedWaiting_;
+            return *e;
+        }
         if (beforeWait_) beforeWait_();
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(ticks_->NextTick() - Clock::now());
         PageWait(static_cast<int>(std::clamp<long long>(left.count(), 0, 100)));

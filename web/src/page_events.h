@@ -46,12 +46,17 @@ public:
     // turn: what changed in the batch is then told to the page once.
     void SetBeforeWait(std::function<void()> hook) { beforeWait_ = std::move(hook); }
 
+    // Events given to the game that it has not taken yet: the page's tests
+    // wait for none before they look at what the game made of a key.
+    bool Pending() const { return !queue_.empty() || postedWaiting_ > 0; }
+
     // The layout of the last letter typed: "00000419" Cyrillic (also before
     // any letter), "00000409" Latin.
     std::string KeyboardLayout() const;
 
 private:
     void ReleaseHeld();
+    void PushPosted(const shell::Event& event);
 
     std::deque<shell::Event> queue_;
     std::bitset<256> keysDown_;
@@ -63,6 +68,7 @@ private:
     bool ended_ = false;
     bool lastCyrillic_ = true;
     std::function<void()> beforeWait_;
+    size_t postedWaiting_ = 0;  // the page has one thread: no lock needed
 };
 
 }  // namespace velmora::web
