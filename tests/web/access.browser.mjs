@@ -48,7 +48,7 @@ test('a screen reader is in the game\'s menu: its entries follow the game, a cli
     });
     await b.page.keyboard.press('ArrowDown');
     await heard(b.page, 'Загрузить игру');
-    await until(b.page, () => document.querySelector('#menu-1')?.getAttribute('aria-selected') === 'true');
+    await until(b.page, () => document.querySelector('#menu-1')?.getAttribute('aria-current') === 'true');
 
     // A click on an entry (a touch screen reader's double tap) chooses it.
     const before = (await spoken(b.page)).length;
@@ -154,11 +154,23 @@ test('axe-core finds no violation on the request for a key, the introduction, th
 
 const kPhone = { viewport: { width: 360, height: 640 }, hasTouch: true, isMobile: true, locale: 'ru-RU' };
 
-// Every drawn element lies within the page: nothing cut off.
+// Every drawn element lies within the page, as far as its panels show it
+// (a panel clips what it holds): nothing is cut off by the screen's edge.
 const outside = (page) => page.evaluate(() => {
   const { innerWidth: w, innerHeight: h } = window;
-  return [...document.querySelectorAll('#screen *')].map((e) => [e, e.getBoundingClientRect()])
-    .filter(([, r]) => r.width > 0 && r.height > 0 && (r.left < -1 || r.top < -1 || r.right > w + 1 || r.bottom > h + 1))
+  const shown = (e) => {
+    let r = e.getBoundingClientRect();
+    r = { left: r.left, top: r.top, right: r.right, bottom: r.bottom };
+    for (let p = e.parentElement; p && p.id !== 'screen'; p = p.parentElement) {
+      const c = p.getBoundingClientRect();
+      r = { left: Math.max(r.left, c.left), top: Math.max(r.top, c.top),
+        right: Math.min(r.right, c.right), bottom: Math.min(r.bottom, c.bottom) };
+    }
+    return r;
+  };
+  return [...document.querySelectorAll('#screen *')].map((e) => [e, shown(e)])
+    .filter(([, r]) => r.right > r.left && r.bottom > r.top &&
+      (r.left < -1 || r.top < -1 || r.right > w + 1 || r.bottom > h + 1))
     .map(([e, r]) => `${e.dataset.name ?? e.tagName} ${Math.round(r.left)},${Math.round(r.top)},${Math.round(r.right)},${Math.round(r.bottom)}`);
 });
 
@@ -188,11 +200,18 @@ async function winByTouch(b, url, query, act) {
   const look = () => menuOf(b.page).then(async (m) => ({
     ...m, kind: await b.page.evaluate(() => window.velmora.velmoraPage.mirrorKind?.() ?? ''),
   }));
-  for (const line of readFileSync(join(root, 'tests/game/win.keys'), 'utf8').split('\n')) {
+  const tail = () => b.page.evaluate(() =>
+    new TextDecoder().decode(window.velmora.FS.readFile('/transcript.txt')).split('\n').slice(-12).join('\n'));
+  const lines = readFileSync(join(root, 'tests/game/win.keys'), 'utf8').split('\n');
+  for (const [n, line] of lines.entries()) {
     const step = line.trim();
     if (!step || step.startsWith('#')) continue;
     await until(b.page, () => window.velmora._velmora_busy() === 0);
-    await act(step, look);
+    try {
+      await act(step, look);
+    } catch (e) {
+      throw new Error(`win.keys:${n + 1} ${step}: ${e.message}\n${await tail()}`);
+    }
   }
   await until(b.page, () => window.velmora._velmora_busy() === 0);
   const transcript = await b.page.evaluate(() => new TextDecoder().decode(window.velmora.FS.readFile('/transcript.txt')));

@@ -72,5 +72,5 @@ export const menuOf = (page) => page.$eval('#menu', (m) => ({
   role: m.getAttribute('role'),
   label: m.getAttribute('aria-label'),
   options: [...m.querySelectorAll('[role=option]')].map((o) => o.textContent),
-  selected: [...m.querySelectorAll('[role=option]')].findIndex((o) => o.getAttribute('aria-selected') === 'true'),
+  selected: [...m.querySelectorAll('[role=option]')].findIndex((o) => o.getAttribute('aria-current') === 'true'),
 }));

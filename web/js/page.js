@@ -369,7 +369,10 @@ function pressKey(name) {
   const key = kKeys[name];
   if (!key || !module._velmora_key) return;
   unlock();
-  module._velmora_key(1, key, 0, 0);
+  // Enter, Escape and Space type their character too, as a keyboard's do:
+  // the game's lists choose on the character.
+  const typed = key === 13 || key === 27 || key === 32 ? key : 0;
+  module._velmora_key(1, key, 0, typed);
   module._velmora_key(0, key, 0, 0);
   wake();
 }
@@ -414,18 +417,30 @@ export function menuOptions(m) {
   }
 }
 
+// The entry under the game's cursor is marked aria-current, not selected:
+// a reader announces a list's selection as it changes, and the player would
+// hear each entry twice (the game says it). Entries that stay are kept as
+// they are, so a reader's place among them is never lost.
 function showMenu(label, options, active) {
-  menu.setAttribute('aria-label', label.replace(/\s+/g, ' ').trim().slice(0, 300) || kGameName);
-  const rows = options.map((text, i) => {
-    const option = document.createElement('div');
-    option.setAttribute('role', 'option');
-    option.id = `menu-${i}`;
-    option.dataset.index = String(i);
-    option.textContent = text;
-    option.setAttribute('aria-selected', String(i === active));
-    return option;
+  const name = label.replace(/\s+/g, ' ').trim().slice(0, 300) || kGameName;
+  if (menu.getAttribute('aria-label') !== name) menu.setAttribute('aria-label', name);
+  const shown = [...menu.children];
+  const same = shown.length === options.length && shown.every((o, i) => o.textContent === options[i]);
+  if (!same) {
+    menu.replaceChildren(...options.map((text, i) => {
+      const option = document.createElement('div');
+      option.setAttribute('role', 'option');
+      option.setAttribute('aria-selected', 'false');
+      option.id = `menu-${i}`;
+      option.dataset.index = String(i);
+      option.textContent = text;
+      return option;
+    }));
+  }
+  [...menu.children].forEach((option, i) => {
+    if (i === active) option.setAttribute('aria-current', 'true');
+    else option.removeAttribute('aria-current');
   });
-  menu.replaceChildren(...rows);
 }
 
 function mirror(json) {
