@@ -5,6 +5,8 @@
 #include <memory>
 #include <thread>
 
+#include "speech/simple_outputs.h"
+
 namespace velmora::app {
 
 bool SayBeforeLeaving(const std::string& text1251, speech::SpeechChoice choice,
@@ -20,7 +22,7 @@ bool SayBeforeLeaving(const std::string& text1251, speech::SpeechChoice choice,
     setup.post = [ended](speech::SpeechEvent) { ended->store(true); };
     setup.spawnTimeoutMs = static_cast<int>(limit.count() / 2);
     std::unique_ptr<speech::SpeechOutput> out = speech::OpenSpeechOutput(setup);
-    if (out->Kind() == speech::SpeechOutputKind::soNone) return false;
+    if (dynamic_cast<const speech::NoneOutput*>(out.get()) != nullptr) return false;
     out->Speak(text1251);
     // The end is posted from the engine's thread; polling keeps this free of
     // an event loop that does not exist yet.

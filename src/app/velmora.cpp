@@ -214,6 +214,8 @@ int main(int argc, char** argv) {
         options.stateFolder = state;
         options.project = project;
         options.nomenu = cl->nomenu;
+        // Played as a console's screen reader hears it: no end of speech.
+        options.readerReportsNoEnd = cl->speech == speech::SpeechChoice::None;
         options.steps = std::move(*keys);
         options.transcript = transcript ? transcript.get() : stdout;
         return frontend::RunHeadless(options);

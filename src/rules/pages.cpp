@@ -1,11 +1,14 @@
 // Page sequences and the three waits.
 #include <algorithm>
+#include <deque>
+#include <string>
 #include <utility>
 
 #include "base/cp1251.h"
 #include "base/paths.h"
 #include "rules/nesting.h"
 #include "rules/rules.h"
+#include "rules/texts.h"
 #include "world/key_access.h"
 #include "world/key_lines.h"
 
@@ -46,11 +49,18 @@ void Rules::WaitKey() {
     const Nesting wait(waitDepth_);  // a wait may nest in another
     Wait([](const Rules& r) { return r.waits.keyHeld; });
     waits.waiting = true;
+    // The prompt comes after the text it follows has been heard: a new text
+    // would cut a voice off in the middle of it.
+    const std::deque<std::string>& said = speech_.History();
+    if (said.empty() || !texts::AsksForKey(said.back())) {
+        Wait([](const Rules& r) { return r.waits.waiting && r.speech_.SpeechBusy; });
+        if (waits.waiting && !waits.ended) speech_.SayText(texts::KeyPrompt());
+    }
     Wait([](const Rules& r) { return r.waits.waiting; });
     waits.waiting = false;
 }
 
-void Rules::WaitTicks(int32_t ticks) {
+bool Rules::WaitTicks(int32_t ticks) {
     const Nesting wait(waitDepth_);  // a wait may nest in another
     Wait([](const Rules& r) { return r.waits.keyHeld; });
     waits.waiting = true;
@@ -58,15 +68,24 @@ void Rules::WaitTicks(int32_t ticks) {
     const bool outer = std::exchange(timedWait_, true);
     Wait([](const Rules& r) { return r.waits.waiting && r.waits.TickCountdown > 0; });
     timedWait_ = outer;
+    const bool byKey = !waits.waiting && !waits.ended;
     waits.waiting = false;
+    return byKey;
 }
 
-bool Rules::WaitPage() {
+bool Rules::WaitPage(bool keysCarryOn) {
     const Nesting wait(waitDepth_);  // a wait may nest in another
     Wait([](const Rules& r) { return r.waits.keyHeld; });
     if (speech_.Output() == speech::SpeechOutputKind::soJaws) {
-        WaitTicks(30);
-        return false;
+        // A reader that reports no end (a console's screen reader, the page's
+        // live region) reads on by itself: the pause only spaces the texts.
+        // Its end is heard as the end of a voice during a wait is, and a
+        // key pressed in a script's pause is not spent on it.
+        const bool outer = std::exchange(waits.keysCarryOn, keysCarryOn);
+        const bool byKey = WaitTicks(30);
+        waits.keysCarryOn = outer;
+        if (!byKey && !waits.ended) sound_.PlayEffect(2);
+        return byKey;
     }
     waits.waiting = true;
     Wait([](const Rules& r) { return r.waits.waiting && r.speech_.SpeechBusy; });
@@ -119,8 +138,7 @@ void Rules::PlayPages(int64_t index) {
             // Escape ends the sequence here, and any other key that cut the
             // page short asked for the next one: the page's pause is for a
             // page heard to its end. Run after a key, the pause would take
-            // the player's next key as its own (with a reader that reports
-            // no end, every page is ended by a key).
+            // the player's next key as its own.
             if (waits.abort || waits.ended) break;
             if (!skipped) WaitTicks(number);
             view_.ClearPageText();

@@ -41,6 +41,10 @@ struct WaitFlags {
     bool abort = false;
     int32_t TickCountdown = 0;
     bool ended = false;  // no more events will come
+    // A script's pause with a reader that reports no end: a key pressed in
+    // it ends the pause and is then played as the player's next key (the
+    // shell carries it over), rather than spent.
+    bool keysCarryOn = false;
 };
 
 struct Exit {
@@ -115,10 +119,14 @@ public:
 
     // Pages and waits.
     void PlayPages(int64_t index);
+    // Waits for a key; once the text before it has been heard, says that it
+    // waits, unless that text asked for a key itself.
     void WaitKey();
-    void WaitTicks(int32_t ticks);
-    // True when a key ended the wait before the voice did.
-    bool WaitPage();
+    // True when a key ended the wait before its time.
+    bool WaitTicks(int32_t ticks);
+    // True when a key ended the wait before the voice did. keysCarryOn: a
+    // script's pause (the statement `wait`), see WaitFlags.
+    bool WaitPage(bool keysCarryOn = false);
     // The shell passes every key and tick here first. OnKeyUp is true when the
     // release ended a wait and is to be swallowed.
     void OnKeyDown(int key);

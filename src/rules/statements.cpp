@@ -132,7 +132,7 @@ struct ScriptLanguage {
         return true;
     }
     static bool Wait(Rules& r, const Call&) {
-        r.WaitPage();
+        r.WaitPage(true);
         r.suppressNext = false;
         return true;
     }

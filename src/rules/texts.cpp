@@ -1,5 +1,6 @@
 #include "rules/texts.h"
 
+#include "base/cp1251.h"
 #include "base/encoding.h"
 #include "base/own_text.h"
 
@@ -16,6 +17,21 @@ VELMORA_OWN_TEXT(ScreenPrefix, "Экран: ")
 VELMORA_OWN_TEXT(GameOverText,
              "Твоя игра окончена, хранитель! Теперь никто не помешает мне, великому и ужасному "
              "Чёрному Властелину, завладеть всем миром! Нажми любую клавишу.")
+// A wait for a key says that it waits: a silent one is a key unasked for.
+VELMORA_OWN_TEXT(KeyPrompt, "Нажмите любую клавишу.")
+namespace {
+VELMORA_OWN_TEXT(KeyWord, "клавиш")
+}  // namespace
+
+bool AsksForKey(const std::string& text) {
+    const std::string lower = base::LowerText1251(base::TrimBlanks(text));
+    size_t end = lower.size();
+    while (end > 0 && (lower[end - 1] == '.' || lower[end - 1] == '!' || lower[end - 1] == ' ')) --end;
+    const size_t sentence = lower.find_last_of(".!?", end == 0 ? 0 : end - 1);
+    const size_t from = sentence == std::string::npos ? 0 : sentence;
+    return lower.find(KeyWord(), from) != std::string::npos;
+}
+
 VELMORA_OWN_TEXT(HealthPrefix, "Здоровье - ")
 VELMORA_OWN_TEXT(LoadPrefix, ", нагрузка - ")
 VELMORA_OWN_TEXT(LevelPrefix, ", опыт - ")

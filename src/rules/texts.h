@@ -12,6 +12,9 @@ const std::string& West();           // "Запад"
 const std::string& East();           // "Восток"
 const std::string& ScreenPrefix();   // "Экран: "
 const std::string& GameOverText();
+const std::string& KeyPrompt();      // "Нажмите любую клавишу."
+// Whether a text's last sentence already asks for a key («…Нажми любую клавишу.»).
+bool AsksForKey(const std::string& text);
 const std::string& HealthPrefix();   // "Здоровье - "
 const std::string& LoadPrefix();     // ", нагрузка - "
 const std::string& LevelPrefix();    // ", опыт - "

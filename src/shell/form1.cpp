@@ -247,12 +247,19 @@ void TForm1::Dispatch(const Event& e) {
             if (rules_->InWait()) {
                 KeyDownInWait(e.key, e.shift);
             } else {
+                if (e.key >= 0 && e.key < static_cast<int>(downView_.size())) {
+                    downView_[static_cast<size_t>(e.key)] = static_cast<int8_t>(viewMode_);
+                }
                 rules_->ActionStarts();
                 form_.DeliverKeyDown(e.key, e.shift);
             }
             break;
         case K::KeyPress:
-            if (!rules_->InWait()) form_.DeliverKeyPress(e.ch);
+            if (!rules_->InWait()) {
+                form_.DeliverKeyPress(e.ch);
+            } else {
+                KeyPressInWait(e.ch);
+            }
             break;
         case K::KeyUp:
             swallowNextChar_ = false;
@@ -261,7 +268,7 @@ void TForm1::Dispatch(const Event& e) {
             // ended by itself (its time, the voice) before the key came up:
             // a digit pressed during the death's pages must not choose in
             // the main menu that follows them.
-            if (rules_->InWait() || TakeDownInWait(e.key)) {
+            if (rules_->InWait() || TakeDownInWait(e.key) || ReleasedInOtherView(e.key)) {
                 KeyUpInWait(e.key);
             } else {
                 form_.DeliverKeyUp(e.key, e.shift);
@@ -295,6 +302,7 @@ void TForm1::Dispatch(const Event& e) {
     }
     FlushChanges();
     AutosaveAfterEvent();
+    ReplayCarriedKey();
 }
 
 int32_t TForm1::TimedWaitTicksLeft() const { return rules_->TimedWaitTicksLeft(); }

@@ -147,7 +147,14 @@ private:
     // Keys.
     bool SettingKey(int key, ui::ShiftState shift);
     void KeyDownInWait(int key, ui::ShiftState shift);
+    void KeyPressInWait(char ch);
     void KeyUpInWait(int key);
+    // A release whose key went down in another view (the Enter that left a
+    // game for the main menu): true, and the key is let go unheard.
+    bool ReleasedInOtherView(int key);
+    // A key carried over a script's pause (see rules::WaitFlags::keysCarryOn):
+    // played as soon as nothing waits any more, in the view it was pressed in.
+    void ReplayCarriedKey();
     void FormKeyDown(int& key, ui::ShiftState shift);
     void FormKeyPress(char& ch);
     void FormKeyUp(int& key, ui::ShiftState shift);
@@ -242,6 +249,21 @@ private:
     // Keys that went down during a wait and are not up yet, by key code.
     std::array<bool, 256> downInWait_{};
     bool TakeDownInWait(int key);
+    // The view each key went down in, -1 for none (a key down not seen).
+    std::array<int8_t, 256> downView_ = [] {
+        std::array<int8_t, 256> none{};
+        none.fill(-1);
+        return none;
+    }();
+    struct CarriedKey {
+        int key = 0;
+        ui::ShiftState shift{};
+        char ch = 0;
+        ViewMode view = vmGame;
+        bool up = false;  // released: complete
+    };
+    std::optional<CarriedKey> carried_;
+    bool replaying_ = false;
     std::optional<base::FileError> startupError_;
 
     // What the toolkit shows in its shared edit and list, as last drawn: the

@@ -1,6 +1,8 @@
 // The window's own keys: speed, volume, music, reading, picture screens,
 // help and position, and the digit quick-select of the game's menu.
 
+#include <utility>
+
 #include "base/file_error.h"
 #include "base/plural.h"
 #include "shell/form1.h"
@@ -102,12 +104,55 @@ bool TForm1::SettingKey(int key, ui::ShiftState shift) {
 // and a player slowing down a long narration should not have to sit it out);
 // their release ends the wait like any other key.
 void TForm1::KeyDownInWait(int key, ui::ShiftState shift) {
-    if (!ListeningKey(key, shift)) SettingKey(key, shift);
+    if (ListeningKey(key, shift)) return;
+    if (shift.Ctrl && IsSettingKey(key)) {
+        SettingKey(key, shift);
+        return;
+    }
+    // The pause only spaces the texts for a reader that reads on by itself:
+    // the player's key, heard what it answers, is kept for the menu.
+    if (rules_->waits.keysCarryOn && !IsModifierKey(key)) {
+        carried_ = CarriedKey{key, shift, 0, viewMode_, false};
+    }
+}
+
+void TForm1::KeyPressInWait(char ch) {
+    if (carried_ && !carried_->up) carried_->ch = ch;
+}
+
+bool TForm1::ReleasedInOtherView(int key) {
+    if (key < 0 || key >= static_cast<int>(downView_.size())) return false;
+    const int8_t view = std::exchange(downView_[static_cast<size_t>(key)], int8_t{-1});
+    return view >= 0 && view != static_cast<int8_t>(viewMode_);
+}
+
+void TForm1::ReplayCarriedKey() {
+    if (replaying_) return;  // the outermost replay plays them all, one after another
+    const talkui::FlagScope replaying(replaying_);
+    while (carried_ && carried_->up && !rules_->InWait() && !closed_) {
+        const CarriedKey k = *carried_;
+        carried_.reset();
+        // A pause that ended the game (a death, the main menu) took the key's view with it.
+        if (k.view != viewMode_) continue;
+        Event e;
+        e.kind = Event::Kind::KeyDown;
+        e.key = k.key;
+        e.shift = k.shift;
+        Dispatch(e);
+        if (k.ch != 0) {
+            e.kind = Event::Kind::KeyPress;
+            e.ch = k.ch;
+            Dispatch(e);
+        }
+        e.kind = Event::Kind::KeyUp;
+        Dispatch(e);
+    }
 }
 
 // A release that ends a wait, or comes while one runs, reaches no control;
 // the key is let go all the same, or the next key would count as held.
 void TForm1::KeyUpInWait(int key) {
+    if (carried_ && carried_->key == key) carried_->up = true;
     if (IsListeningKey(key)) {
         rules_->waits.keyHeld = false;
     } else {
@@ -131,8 +176,10 @@ void TForm1::FormKeyDown(int& key, ui::ShiftState shift) {
         swallowNextChar_ = true;
         return;
     }
-    const bool jaws = speech_.Output() == speech::SpeechOutputKind::soJaws;
-    if (viewMode_ == vmReading && !jaws) {
+    // A reader that reports no end reads the instructions line by line too,
+    // with the arrows: handing the file to another program would leave the
+    // player outside the game.
+    if (viewMode_ == vmReading) {
         // Escape leaves on its release; any other key that moves nothing is
         // refused aloud rather than lost in silence.
         if (reader_->KeyDown(key)) {

@@ -33,11 +33,14 @@ private:
     std::function<void(int)> cue_;
 };
 
-// Says nothing; cues become the beep it is given.
+// Says nothing; cues become the beep it is given. Whoever reads the texts
+// (a console's screen reader) reports no end of them: it is of the kind
+// that speaks at once and never reports an end, so a page's voice wait is
+// a pause of its own length rather than a wait for a key.
 class NoneOutput : public SpeechOutput {
 public:
     explicit NoneOutput(std::function<void()> beep) : beep_(std::move(beep)) {}
-    SpeechOutputKind Kind() const override { return SpeechOutputKind::soNone; }
+    SpeechOutputKind Kind() const override { return SpeechOutputKind::soJaws; }
     void Speak(const std::string&) override {}
     void Cue(int) override {
         if (beep_) beep_();

@@ -62,10 +62,14 @@ int RunHeadless(const HeadlessOptions& options) {
     ScriptEvents events(options.steps, [&form] {
         return form != nullptr ? form->TimedWaitTicksLeft() : 0;
     });
-    auto speech = std::make_unique<TranscriptSpeech>(transcript, [&events](speech::SpeechEvent e) {
-        events.Post({e == speech::SpeechEvent::SpeechEnded ? Event::Kind::SpeechEnded
-                                                           : Event::Kind::VoiceStopped});
-    });
+    speech::PostSpeechEvent post;
+    if (!options.readerReportsNoEnd) {
+        post = [&events](speech::SpeechEvent e) {
+            events.Post({e == speech::SpeechEvent::SpeechEnded ? Event::Kind::SpeechEnded
+                                                               : Event::Kind::VoiceStopped});
+        };
+    }
+    auto speech = std::make_unique<TranscriptSpeech>(transcript, std::move(post));
     TranscriptSound sound(transcript);
     TranscriptFrontEnd frontEnd(transcript);
     shell::ShellOptions shellOptions;

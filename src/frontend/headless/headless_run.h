@@ -48,22 +48,26 @@ private:
 };
 
 // Speech as a reader would take it: each text written and ended at once.
+// With post empty, as a reader that reports no end takes it (--speech none:
+// a console's screen reader).
 class TranscriptSpeech : public speech::SpeechOutput {
 public:
     TranscriptSpeech(TranscriptWriter& t, speech::PostSpeechEvent post)
         : t_(t), post_(std::move(post)) {}
-    speech::SpeechOutputKind Kind() const override { return speech::SpeechOutputKind::soReader; }
+    speech::SpeechOutputKind Kind() const override {
+        return post_ ? speech::SpeechOutputKind::soReader : speech::SpeechOutputKind::soJaws;
+    }
     void Speak(const std::string& text) override {
         t_.Say(text);
-        post_(speech::SpeechEvent::SpeechEnded);
+        if (post_) post_(speech::SpeechEvent::SpeechEnded);
     }
     void SpeakAgain(const std::string& text) override {
         t_.Review(text);
-        post_(speech::SpeechEvent::SpeechEnded);
+        if (post_) post_(speech::SpeechEvent::SpeechEnded);
     }
     void Cue(int number) override { t_.Cue(number); }
     void SetRate(int rate) override { t_.Rate(rate); }
-    bool EndsAtOnce() const override { return true; }
+    bool EndsAtOnce() const override { return static_cast<bool>(post_); }
 
 private:
     TranscriptWriter& t_;
@@ -105,6 +109,8 @@ struct HeadlessOptions {
     std::vector<KeyStep> steps;
     std::FILE* transcript = stdout;
     bool nomenu = false;
+    // The texts go to a reader that reports no end of them (--speech none).
+    bool readerReportsNoEnd = false;
 };
 
 // Plays until the script is used up or the game is left; the exit status.

@@ -47,27 +47,23 @@ PrintingSpeech::PrintingSpeech(Terminal& term, std::unique_ptr<speech::SpeechOut
     : PrintingSpeech([&term](std::string_view line) { term.WriteLine(line); }, std::move(inner),
                      std::move(cue)) {}
 
-// The router hands no text to an output of kind soNone. A reader that never
-// reports an end gets every text and behaves as soNone does everywhere else:
-// the router's busy flag stays set, so a page waits for a key (the console's
-// reader is still reading it), and the instructions are read line by line with
-// the arrows. soJaws would also get the texts, but the game then leaves the
-// reading of instructions and pages to the screen reader, which only sees
-// what is printed.
+// Printing alone, or printing for --speech none, is for the console's screen
+// reader, which reads each line on its own and reports no end: the kind that
+// speaks at once and never reports one. A page's voice wait is then a short
+// pause, and the instructions are read line by line with the arrows.
 SpeechOutputKind PrintingSpeech::Kind() const {
-    const SpeechOutputKind inner = inner_ ? inner_->Kind() : SpeechOutputKind::soNone;
-    return inner == SpeechOutputKind::soNone ? SpeechOutputKind::soReader : inner;
+    return inner_ ? inner_->Kind() : SpeechOutputKind::soJaws;
 }
 
 void PrintingSpeech::Speak(const std::string& text) {
     if (print_) print_(PrintableLine(text));
-    if (inner_ && inner_->Kind() != SpeechOutputKind::soNone) inner_->Speak(text);
+    if (inner_) inner_->Speak(text);
 }
 
 void PrintingSpeech::SpeakAgain(const std::string& text) {
     static const std::string mark = base::Utf8ToCp1251("(повтор) ");
     if (print_) print_(PrintableLine(mark + text));
-    if (inner_ && inner_->Kind() != SpeechOutputKind::soNone) inner_->SpeakAgain(text);
+    if (inner_) inner_->SpeakAgain(text);
 }
 
 void PrintingSpeech::Cue(int number) {
@@ -75,7 +71,7 @@ void PrintingSpeech::Cue(int number) {
 }
 
 void PrintingSpeech::SetRate(int setting) {
-    if (inner_ && inner_->Kind() != SpeechOutputKind::soNone) inner_->SetRate(setting);
+    if (inner_) inner_->SetRate(setting);
 }
 
 bool PrintingSpeech::Speaking() const { return inner_ && inner_->Speaking(); }

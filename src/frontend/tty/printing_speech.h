@@ -26,7 +26,7 @@ class PrintingSpeech : public speech::SpeechOutput {
 public:
     using LineWriter = std::function<void(std::string_view utf8Line)>;
 
-    // `inner` may be null: printing alone, as with an output of kind soNone.
+    // `inner` may be null: printing alone, for the console's screen reader.
     // An inner print output (--speech print) writes nothing more, so each
     // text appears once; it still finishes every text at once, and its cues
     // go to `cue` (may be empty).

@@ -40,6 +40,19 @@ TEST(Instructions, AVoiceReadsOnToTheEndAPrinterWaitsForTheArrows) {
     printer.events.Press(ui::vk::Down);
     printer.Play();
     EXPECT_EQ(printer.heard.back(), "Вторая");
+
+    // A screen reader that reports no end reads line by line with the arrows.
+    ShellFixture reader("");
+    WriteInstructions(reader);
+    reader.speechReportsNoEnd = true;
+    reader.Play();
+    reader.heard.clear();
+    reader.form->MainMenuAction(kInstructions);
+    reader.events.Press(ui::vk::Down);
+    reader.events.Press(ui::vk::Down);
+    reader.events.Press(ui::vk::Up);
+    reader.Play();
+    EXPECT_EQ(reader.heard, (std::vector<std::string>{"Первая", "Вторая", "Третья", "Вторая"}));
 }
 
 TEST(Instructions, ArrowsMoveAndEscapeLeaves) {

@@ -214,9 +214,9 @@ TEST(ShellKeys, ReviewAndSilenceDuringWaits) {
     f.events.Press(ui::vk::Space, ' ');  // only this key ends the wait
     f.Play();
     EXPECT_EQ(f.HeardAfter("камень."),
-              (std::vector<std::string>{"again Осмотреть, 2 предмета", "again Осмотреть.",
+              (std::vector<std::string>{"Нажмите любую клавишу.", "again камень.",
                                         "again Осмотреть, 2 предмета", "again камень.",
-                                        "Ничего интересного."}));
+                                        "again Нажмите любую клавишу.", "Ничего интересного."}));
     EXPECT_FALSE(f.form->Rules().waits.ended);  // ended by a key, not by running dry
 
     ShellFixture voice("wait");

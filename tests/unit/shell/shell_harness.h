@@ -74,29 +74,34 @@ public:
 };
 
 // Each text is written down and ends at once, as a reader program reports it
-// (or, with endsAtOnce cleared, when a test queues the end of speech).
+// (or, with endsAtOnce cleared, when a test queues the end of speech; with
+// noEnd, as a screen reader that never reports one hears it).
 class HeardSpeech : public speech::SpeechOutput {
 public:
-    HeardSpeech(std::vector<std::string>& heard, QueuedEvents& events, const bool& endsAtOnce)
-        : heard_(heard), events_(events), endsAtOnce_(endsAtOnce) {}
-    speech::SpeechOutputKind Kind() const override { return speech::SpeechOutputKind::soReader; }
+    HeardSpeech(std::vector<std::string>& heard, QueuedEvents& events, const bool& endsAtOnce,
+                bool noEnd = false)
+        : heard_(heard), events_(events), endsAtOnce_(endsAtOnce), noEnd_(noEnd) {}
+    speech::SpeechOutputKind Kind() const override {
+        return noEnd_ ? speech::SpeechOutputKind::soJaws : speech::SpeechOutputKind::soReader;
+    }
     void Speak(const std::string& text) override {
         heard_.push_back(base::Cp1251ToUtf8(text));
-        if (endsAtOnce_) events_.Post({Event::Kind::SpeechEnded});
+        if (endsAtOnce_ && !noEnd_) events_.Post({Event::Kind::SpeechEnded});
     }
     void SpeakAgain(const std::string& text) override {
         heard_.push_back("again " + base::Cp1251ToUtf8(text));
-        if (endsAtOnce_) events_.Post({Event::Kind::SpeechEnded});
+        if (endsAtOnce_ && !noEnd_) events_.Post({Event::Kind::SpeechEnded});
     }
     void AudioReset() override { heard_.push_back("silence"); }
     void Cue(int number) override { heard_.push_back("cue " + std::to_string(number)); }
     void SetRate(int rate) override { heard_.push_back("rate " + std::to_string(rate)); }
-    bool EndsAtOnce() const override { return endsAtOnce_; }
+    bool EndsAtOnce() const override { return endsAtOnce_ && !noEnd_; }
 
 private:
     std::vector<std::string>& heard_;
     QueuedEvents& events_;
     const bool& endsAtOnce_;
+    const bool noEnd_;
 };
 
 // Writes down what the shell asks of it, and answers as it is told.
@@ -146,6 +151,7 @@ struct ShellFixture {
     RecordingFrontEnd frontEnd;
     std::vector<std::string> heard;
     bool speechEndsAtOnce = true;
+    bool speechReportsNoEnd = false;  // a screen reader's way: no end is ever reported
     bool terminalKeys = false;  // the player is in a terminal
     std::filesystem::path stateFolder;  // empty: the game root
     std::unique_ptr<TForm1> form;
@@ -182,7 +188,8 @@ struct ShellFixture {
             options.terminalKeys = terminalKeys;
             options.seed = 1;
             form = std::make_unique<TForm1>(options, events, frontEnd,
-                                            std::make_unique<HeardSpeech>(heard, events, speechEndsAtOnce),
+                                            std::make_unique<HeardSpeech>(heard, events, speechEndsAtOnce,
+                                                                          speechReportsNoEnd),
                                             std::make_unique<sound::NoneDriver>(), nullptr);
         }
         form->Run();

@@ -2,6 +2,10 @@
 // then can choose, walk, type or start a game inside the running action.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "unit/shell/shell_harness.h"
 
 namespace velmora::shell::test {
@@ -33,7 +37,7 @@ TEST(ShellWaits, KeysDuringAWaitOnlyEndIt) {
     f.Play();
     EXPECT_EQ(f.heard, (std::vector<std::string>{"rate 60", "Ты у ворот.", "Осмотреть.",
                                                   "Осмотреть, 2 предмета", "камень.",
-                                                  "Ничего интересного."}));
+                                                  "Нажмите любую клавишу.", "Ничего интересного."}));
     EXPECT_EQ(f.form->Menu()->Depth, 1);
     EXPECT_TRUE(f.form->Menu()->Search.empty());
 }
@@ -140,6 +144,71 @@ TEST(ShellWaits, AKeyPressedDuringAWaitDoesNothingWhenReleasedAfterIt) {
     f.events.Digit(3);  // pressed again after the wait: it acts
     f.Play();
     EXPECT_EQ(f.Count("Осмотреть, 2 предмета"), 1) << f.Heard();
+}
+
+// With a reader that reports no end (a console's screen reader), a script's
+// pause lasts three seconds instead of until a key, and a key pressed in it
+// is the player's next key, not spent on it. A wait for a key still takes its
+// key; a death's waits too.
+TEST(ShellWaits, AReaderWithNoEndPausesAndKeepsTheKey) {
+    struct Case {
+        const char* what;
+        const char* onExam;
+        std::function<void(QueuedEvents&)> during;  // after the stone is examined
+        int rests;                                  // rests done in the end (a rest says "не задано" here)
+        const char* heardLast;
+    };
+    const std::vector<Case> cases = {
+        {"the pause runs out: the next key acts", "wait",
+         [](QueuedEvents& e) {
+             e.Ticks(30);
+             e.Digit(2);
+         },
+         1, "не задано"},
+        {"a key in the pause acts once the pause is over", "wait",
+         [](QueuedEvents& e) { e.Digit(2); }, 1, "не задано"},
+        {"a key held over the pause's end acts too", "wait",
+         [](QueuedEvents& e) {
+             e.Down('2', '2');
+             e.Ticks(30);
+             e.Up('2');
+         },
+         1, "не задано"},
+        {"Enter in the pause chooses where it was pressed", "wait",
+         [](QueuedEvents& e) { e.Press(ui::vk::Return, '\r'); }, 0, "2 предмета"},
+        {"a wait for a key takes the key", "anykey",
+         [](QueuedEvents& e) { e.Digit(2); }, 0, "Ничего интересного."},
+    };
+    for (const Case& c : cases) {
+        ShellFixture f(c.onExam);
+        f.speechReportsNoEnd = true;
+        f.events.Digit(3);
+        f.events.Digit(1);
+        c.during(f.events);
+        f.Play();
+        EXPECT_EQ(f.form->Project().hero.fRest, c.rests) << c.what << "\n" << f.Heard();
+        EXPECT_EQ(f.heard.back(), c.heardLast) << c.what << "\n" << f.Heard();
+        EXPECT_EQ(f.Count("Ничего интересного."), 1) << c.what;
+        EXPECT_EQ(f.Count("Нажмите любую клавишу."), std::string(c.onExam) == "anykey" ? 1 : 0)
+            << c.what;
+    }
+}
+
+// A key is the view's it went down in: the Enter that chose "выход в меню"
+// is let go on the main menu, which says nothing of it (no refusal cue).
+TEST(ShellWaits, AKeyReleasedInAnotherViewDoesNothing) {
+    ShellFixture f("");
+    f.Play();
+    f.events.Digit(0);  // the game block
+    for (int i = 0; i < 4; ++i) f.events.Press(ui::vk::Down);
+    f.events.Down(ui::vk::Return, '\r');
+    f.Play();
+    ASSERT_EQ(f.form->View(), vmPicture) << f.Heard();
+    f.heard.clear();
+    f.events.Up(ui::vk::Return);
+    f.events.Press(ui::vk::Down);  // the next key is heard as ever
+    f.Play();
+    EXPECT_EQ(f.heard, (std::vector<std::string>{"Новая игра"})) << f.Heard();
 }
 
 // A timed wait of two billion ticks ends with one event that brings them all.

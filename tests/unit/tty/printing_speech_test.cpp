@@ -49,19 +49,19 @@ TEST(PrintingSpeech, WithSilentSpeechTheRouterStillHandsOverEveryText) {
     router.OpenSpeech(std::make_unique<PrintingSpeech>(
         [&lines](std::string_view line) { lines.emplace_back(line); },
         std::make_unique<speech::NoneOutput>([&beeps] { ++beeps; })));
-    // It takes texts as a reader that never reports an end: as with no speech
-    // at all, speech stays busy and a page waits for a key.
-    EXPECT_EQ(router.Output(), SpeechOutputKind::soReader);
+    // It takes texts as a screen reader that never reports an end: speech is
+    // never busy, and a page's voice wait is a pause of its own.
+    EXPECT_EQ(router.Output(), SpeechOutputKind::soJaws);
     router.SayText(Cp("Новая игра"));
     router.SayText(Cp("Выход"));
     router.PlayCue(13);
     router.SetSpeechRate(80);
     EXPECT_EQ(lines, (std::vector<std::string>{"Новая игра", "Выход"}));
-    EXPECT_TRUE(router.SpeechBusy);
+    EXPECT_FALSE(router.SpeechBusy);
     EXPECT_EQ(beeps, 1);
 
     PrintingSpeech alone([&lines](std::string_view line) { lines.emplace_back(line); }, nullptr);
-    EXPECT_EQ(alone.Kind(), SpeechOutputKind::soReader);
+    EXPECT_EQ(alone.Kind(), SpeechOutputKind::soJaws);
     alone.Speak("x");
     alone.Cue(1);
     EXPECT_FALSE(alone.Speaking());
