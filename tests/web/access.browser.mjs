@@ -207,6 +207,11 @@ async function winByTouch(b, url, query, act) {
     const step = line.trim();
     if (!step || step.startsWith('#')) continue;
     await until(b.page, () => window.velmora._velmora_busy() === 0);
+    // The script's own pause (pages heard to their end): as much time.
+    if (step.startsWith('wait ')) {
+      await new Promise((done) => setTimeout(done, Number(step.slice(5))));
+      continue;
+    }
     try {
       await act(step, look);
     } catch (e) {

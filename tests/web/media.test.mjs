@@ -156,6 +156,7 @@ describe('audio', () => {
       });
       out.stoppedWhileLoading = await run(async (a) => {
         const p = a.playMusic('media/b.wav', true);
+        window.loadingUrl = a.musicUrl();
         a.stopMusic();
         return [await p];
       });
@@ -166,6 +167,7 @@ describe('audio', () => {
       a.setMusicVolume(0);
       out.mp3 = await run(async (a) => [await a.playMusic('music/map1.mp3')], 2, 44100);
       a.stopMusic();
+      out.loadingUrl = window.loadingUrl;
       return out;
     });
     const gain = (percent) => ({ 35: 45 / 128, 5: 6 / 128, 50: 0.5, 100: 1 })[percent];
@@ -182,6 +184,7 @@ describe('audio', () => {
     assert.deepEqual(result.stoppedWhileLoading.plays, [false]);
     assert.equal(result.stoppedWhileLoading.rms, 0, 'a piece stopped while it loads never starts');
     assert.equal(result.stoppedWhileLoading.url, null);
+    assert.equal(result.loadingUrl, 'media/b.wav', 'a piece loading is the music, so the game can stop it');
     assert.ok(result.looped.late > 0.2, 'a looped piece starts again');
     assert.deepEqual(result.loopedEnded, [], 'a looped piece reports no end');
     assert.deepEqual(result.bad.plays, [false, false], 'a missing file or a MIDI file is not played');

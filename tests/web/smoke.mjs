@@ -422,6 +422,11 @@ test('the winning walkthrough wins in the page, heard as on the desktop', { skip
       if (!step || step.startsWith('#')) continue;
       // As the headless game settles before each key: a timed wait runs out.
       await until(b.page, () => window.velmora._velmora_busy() === 0);
+      // The script's own pause (pages heard to their end): as much time.
+      if (step.startsWith('wait ')) {
+        await new Promise((done) => setTimeout(done, Number(step.slice(5))));
+        continue;
+      }
       if (step.startsWith('type ')) {
         for (const ch of step.slice(5)) await typeLetter(ch);
       } else {

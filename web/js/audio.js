@@ -19,6 +19,7 @@ let musicGainValue = 1;
 let savedMusicGain = null;
 let music = null; // { source, url, loop } of the piece playing
 let pendingMusic = null; // { url, loop } asked for before unlock
+let loadingMusic = null; // the url of the piece being decoded, to be stopped as if it played
 let musicRequest = 0; // bumped by every playMusic/stopMusic: a slower load never wins
 let currentSound = null;
 let musicEndHandler = null;
@@ -223,6 +224,7 @@ export async function playMusic(url, loop = false, { midi: isMidi = false } = {}
     return false;
   }
   pendingMusic = null;
+  loadingMusic = url;
   let source;
   if (isMidi) {
     source = await midi.start(ctx, musicGain, url, loop);
@@ -232,7 +234,9 @@ export async function playMusic(url, loop = false, { midi: isMidi = false } = {}
     if (buffer && request === musicRequest) source = start(buffer, musicGain, loop);
   }
   // A later playMusic or stopMusic came while this one loaded.
-  if (request !== musicRequest || !source) return false;
+  if (request !== musicRequest) return false;
+  loadingMusic = null;
+  if (!source) return false;
   music = { source, url, loop };
   source.onended = () => {
     if (music?.source !== source) return;
@@ -253,12 +257,14 @@ function stopSource() {
 export function stopMusic() {
   ++musicRequest;
   pendingMusic = null;
+  loadingMusic = null;
   stopSource();
 }
 
-/** The URL of the music playing, or waiting for unlock(); null when there is none. */
+/** The URL of the music playing, loading, or waiting for unlock(); null when there is none. */
 export function musicUrl() {
-  return music?.url ?? pendingMusic?.url ?? null;
+  // A piece still loading counts: the game may stop it before it sounds.
+  return music?.url ?? loadingMusic ?? pendingMusic?.url ?? null;
 }
 
 /** Whether a MIDI file can be played (loads the synthesizer on first use). */

@@ -2,7 +2,7 @@
 // The page's two ways to speak. For the player's own screen reader every
 // text goes to the page's live region, and the page itself says nothing:
 // like --speech none in the terminal, a reader that never reports an end (a
-// page waits for a key, the instructions are read line by line). The page's
+// page's voice wait is a pause, the instructions are read line by line). The page's
 // own voice (the Web Speech API) is an in-process voice, as espeak-ng is on
 // the desktop: a new text cuts off the old, and every stop is reported.
 #pragma once
@@ -28,7 +28,13 @@ public:
     explicit LiveRegionSpeech(std::function<void(int)> cue,
                               std::function<void()> endAtOnce = {})
         : cue_(std::move(cue)), endAtOnce_(std::move(endAtOnce)) {}
-    speech::SpeechOutputKind Kind() const override { return speech::SpeechOutputKind::soReader; }
+    // A screen reader never tells when it has finished a text: the kind
+    // that speaks at once and reports no end, whose page waits are pauses of
+    // their own length (not a wait for the key that would then be spent).
+    // Key scripts' instant reader ends each text, as the headless game's.
+    speech::SpeechOutputKind Kind() const override {
+        return endAtOnce_ ? speech::SpeechOutputKind::soReader : speech::SpeechOutputKind::soJaws;
+    }
     void Speak(const std::string& text) override;
     void SpeakAgain(const std::string& text) override;
     // The reader has no cues of its own: they are the game's sounds.
