@@ -29,6 +29,10 @@ public:
         t_.Cue(number);
         inner_->Cue(number);
     }
+    void Acknowledge() override {
+        t_.Cue(13);
+        inner_->Acknowledge();
+    }
     void SetRate(int setting) override {
         t_.Rate(setting);
         inner_->SetRate(setting);

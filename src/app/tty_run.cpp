@@ -20,8 +20,14 @@ int Play(InteractiveOptions options, frontend::TtyEvents& events,
          frontend::PrintingSpeech::LineWriter print) {
     options.terminalKeys = true;
     GameSounds sounds;
+    // The beep marks a boundary or a refusal (a list's end on the main menu,
+    // a setting at its limit): printed as the word a cue's boundary is.
     frontend::TtyFrontEnd frontEnd(
-        events, [&sounds] { if (sounds.beep) sounds.beep(); },
+        events,
+        [&sounds, print] {
+            print(frontend::kBoundaryWord);
+            if (sounds.beep) sounds.beep();
+        },
         [&sounds](int hz, int ms) { if (sounds.tone) sounds.tone(hz, ms); });
     // A cue of --speech print is the beep, as with no speech: heard, never printed.
     options.wrapSpeech = [print, &sounds](std::unique_ptr<speech::SpeechOutput> inner) {

@@ -260,8 +260,10 @@ int ActionMenus::UseHook(talkui::TMenuEntry& entry) {
                     rules_.UseObjects(chosen, chosen.no, screenNo);
                 } else {
                     list->secondStage = true;
-                    menu.Search.clear();
-                    menu.Filter(0, 0);
+                    // Before the first row, as every list starts: the first
+                    // Down says the first object. No boundary cue: the list
+                    // is not at an end, it starts again.
+                    menu.ShowAllRows(-1);
                     speech_.SayText(texts::OnWhat());
                 }
                 return 0;

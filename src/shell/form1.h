@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <filesystem>
 #include <memory>
@@ -152,8 +153,9 @@ private:
     // A release whose key went down in another view (the Enter that left a
     // game for the main menu): true, and the key is let go unheard.
     bool ReleasedInOtherView(int key);
-    // A key carried over a script's pause (see rules::WaitFlags::keysCarryOn):
-    // played as soon as nothing waits any more, in the view it was pressed in.
+    // Keys carried over a script's pause (see rules::WaitFlags::keysCarryOn):
+    // played in their order as soon as nothing waits any more, each in the
+    // view it was pressed in.
     void ReplayCarriedKey();
     void FormKeyDown(int& key, ui::ShiftState shift);
     void FormKeyPress(char& ch);
@@ -262,7 +264,8 @@ private:
         ViewMode view = vmGame;
         bool up = false;  // released: complete
     };
-    std::optional<CarriedKey> carried_;
+    std::deque<CarriedKey> carried_;
+    static constexpr size_t kMaxCarriedKeys = 64;  // a key held down repeats
     bool replaying_ = false;
     std::optional<base::FileError> startupError_;
 

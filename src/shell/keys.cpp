@@ -1,6 +1,7 @@
 // The window's own keys: speed, volume, music, reading, picture screens,
 // help and position, and the digit quick-select of the game's menu.
 
+#include <string_view>
 #include <utility>
 
 #include "base/file_error.h"
@@ -45,6 +46,8 @@ bool IsListeningKey(int key) {
 // spent. (Ctrl alone, which silences the voice, is seen by CtrlKey.)
 bool TForm1::ListeningKey(int key, ui::ShiftState shift) {
     if (key == ui::vk::Control || shift.Ctrl || shift.Alt || !IsListeningKey(key)) return false;
+    // Shift+F10 is every desktop's context-menu key: the toolkit's own.
+    if (key == ui::vk::F10 && shift.Shift) return false;
     if (key == kF4) {
         SayWhereAmI();
     } else {
@@ -111,13 +114,16 @@ void TForm1::KeyDownInWait(int key, ui::ShiftState shift) {
     }
     // The pause only spaces the texts for a reader that reads on by itself:
     // the player's key, heard what it answers, is kept for the menu.
-    if (rules_->waits.keysCarryOn && !IsModifierKey(key)) {
-        carried_ = CarriedKey{key, shift, 0, viewMode_, false};
+    if (!rules_->waits.keysCarryOn || IsModifierKey(key)) return;
+    // A key held down repeats: it is one key.
+    for (const CarriedKey& k : carried_) {
+        if (k.key == key && !k.up) return;
     }
+    if (carried_.size() < kMaxCarriedKeys) carried_.push_back({key, shift, 0, viewMode_, false});
 }
 
 void TForm1::KeyPressInWait(char ch) {
-    if (carried_ && !carried_->up) carried_->ch = ch;
+    if (!carried_.empty() && !carried_.back().up && carried_.back().ch == 0) carried_.back().ch = ch;
 }
 
 bool TForm1::ReleasedInOtherView(int key) {
@@ -129,9 +135,9 @@ bool TForm1::ReleasedInOtherView(int key) {
 void TForm1::ReplayCarriedKey() {
     if (replaying_) return;  // the outermost replay plays them all, one after another
     const talkui::FlagScope replaying(replaying_);
-    while (carried_ && carried_->up && !rules_->InWait() && !closed_) {
-        const CarriedKey k = *carried_;
-        carried_.reset();
+    while (!carried_.empty() && carried_.front().up && !rules_->InWait() && !closed_) {
+        const CarriedKey k = carried_.front();
+        carried_.pop_front();
         // A pause that ended the game (a death, the main menu) took the key's view with it.
         if (k.view != viewMode_) continue;
         Event e;
@@ -152,7 +158,12 @@ void TForm1::ReplayCarriedKey() {
 // A release that ends a wait, or comes while one runs, reaches no control;
 // the key is let go all the same, or the next key would count as held.
 void TForm1::KeyUpInWait(int key) {
-    if (carried_ && carried_->key == key) carried_->up = true;
+    for (CarriedKey& k : carried_) {
+        if (k.key == key && !k.up) {
+            k.up = true;
+            break;
+        }
+    }
     if (IsListeningKey(key)) {
         rules_->waits.keyHeld = false;
     } else {
@@ -295,6 +306,10 @@ void TForm1::PictureKeyUp(int key) {
         // The chooser is left as its last line leaves it.
         slotChooser_ = false;
         ShowPictureScreen("menu", texts::MainMenuTitle());
+    } else if (key == ui::vk::Escape || key == ui::vk::Back) {
+        // Back on the main menu after the credits (or anything it said): it
+        // is announced again, as it is after the instructions.
+        speech_.SayText(PictureScreenText());
     } else {
         speech_.PlayCue(13);
     }
@@ -338,10 +353,14 @@ void TForm1::DigitUp(int n) {
 void TForm1::SpeedStep(int delta) {
     if (!ini_.SpeedStep(delta)) {
         frontEnd_.Beep();
+        if (!rules_->InWait()) {
+            speech_.SayText(texts::SpeedIs() + std::to_string(ini_.Speed) +
+                            (delta > 0 ? texts::NoFaster() : texts::NoSlower()));
+        }
         return;
     }
     speech_.SetSpeechRate(ini_.Speed);
-    speech_.PlayCue(13);
+    speech_.Acknowledge();
     if (!rules_->InWait()) speech_.SayText(texts::SpeedIs() + std::to_string(ini_.Speed));
     WriteSetting(&MainIni::WriteSpeed);
 }
@@ -349,10 +368,14 @@ void TForm1::SpeedStep(int delta) {
 void TForm1::VolumeStep(int delta) {
     if (!ini_.VolumeStep(delta)) {
         frontEnd_.Beep();
+        if (!rules_->InWait()) {
+            speech_.SayText(texts::VolumeIs() + std::to_string(ini_.MidiVol) +
+                            (delta > 0 ? texts::NoLouder() : texts::NoQuieter()));
+        }
         return;
     }
     sound_->SetMusicVolume(ini_.MidiVol);
-    speech_.PlayCue(13);
+    speech_.Acknowledge();
     if (!rules_->InWait()) speech_.SayText(texts::VolumeIs() + std::to_string(ini_.MidiVol));
     WriteSetting(&MainIni::WriteMidiVol);
 }
@@ -363,7 +386,13 @@ void TForm1::ToggleMusic() {
     if (togglingMusic_) return;
     const talkui::FlagScope busy(togglingMusic_);
     const bool inWait = rules_->InWait();
-    speech_.PlayCue(13);
+    speech_.Acknowledge();
+    // Without a sound device nothing can play: starting the music would only
+    // report a start that is never heard, and every press would say "off".
+    if (std::string_view(sound_->Driver().Name()) == "none") {
+        if (!inWait) speech_.SayText(texts::NoSoundForMusic());
+        return;
+    }
     if (!sound_->MusicPlaying) {
         sound_->PlayMusic(sound_->CurrentMusicFile);
         sound_->SetMusicVolume(sound_->AppliedVolume);

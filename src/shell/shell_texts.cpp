@@ -71,6 +71,11 @@ VELMORA_OWN_TEXT(SpeedIs, "Скорость речи ")
 VELMORA_OWN_TEXT(VolumeIs, "Громкость музыки ")
 VELMORA_OWN_TEXT(MusicOn, "Музыка включена")
 VELMORA_OWN_TEXT(MusicOff, "Музыка выключена")
+VELMORA_OWN_TEXT(NoSoundForMusic, "Музыка не играет: звука нет")
+VELMORA_OWN_TEXT(NoFaster, ", быстрее нельзя")
+VELMORA_OWN_TEXT(NoSlower, ", медленнее нельзя")
+VELMORA_OWN_TEXT(NoLouder, ", громче нельзя")
+VELMORA_OWN_TEXT(NoQuieter, ", тише нельзя")
 
 // Every count the program speaks agrees with its number; a single word
 // ("предметов") would say "1 предметов".

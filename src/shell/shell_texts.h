@@ -49,6 +49,12 @@ const std::string& SpeedIs();         // "Скорость речи "
 const std::string& VolumeIs();        // "Громкость музыки "
 const std::string& MusicOn();         // "Музыка включена"
 const std::string& MusicOff();        // "Музыка выключена"
+const std::string& NoSoundForMusic();  // "Музыка не играет: звука нет"
+// After a setting at its limit: ", быстрее нельзя" and the like.
+const std::string& NoFaster();
+const std::string& NoSlower();
+const std::string& NoLouder();
+const std::string& NoQuieter();
 const std::string& ErrorPrefix();     // "Ошибка: "
 
 }  // namespace velmora::shell::texts

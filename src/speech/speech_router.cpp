@@ -110,6 +110,10 @@ void SpeechRouter::PlayCue(int number) {
     if (output_) output_->Cue(number);
 }
 
+void SpeechRouter::Acknowledge() {
+    if (output_) output_->Acknowledge();
+}
+
 void SpeechRouter::SetSpeechRate(int value) {
     rate_ = value;
     const SpeechOutputKind kind = Output();

@@ -6,6 +6,7 @@
 #include "talkui/flag_scope.h"
 #include "talkui/keyboard_layouts.h"
 #include "talkui/prop_bag.h"
+#include "talkui/texts.h"
 
 namespace velmora::talkui {
 namespace {
@@ -121,10 +122,7 @@ void TListLine::ListKeyDown(int& key, ui::ShiftState shift) {
             if (shift.Ctrl) {
                 RunHandler();
             } else {
-                Search.clear();
-                FillRows();
-                Current = Found;
-                SelectCurrent(false);
+                ClearSearchAloud();
             }
             break;
         default:
@@ -234,8 +232,28 @@ void TListLine::SelectCurrent(bool speak) {
     if (speak) {
         std::string said = row;
         Describe(said);
+        heard_ = row;
         Kit().Speak(said);
     }
+}
+
+int TListLine::HeardRow() const {
+    for (int row = 0; heard_ && row < List->Count(); ++row) {
+        if (RowText(row) == *heard_) return row;
+    }
+    return -1;
+}
+
+// All rows again. The cursor goes to the row last heard rather than the last
+// match, which was perhaps never spoken, and the player hears what happened.
+void TListLine::ClearSearchAloud() {
+    Search.clear();
+    FillRows();
+    Current = HeardRow();
+    MoveSelection();
+    Repaint();
+    SelectCurrent(false);
+    Kit().Speak(Texts().SearchCleared);
 }
 
 std::optional<ui::ItemPaint> TListLine::DrawItem(int row, ui::Rect box, bool selected) {
@@ -271,14 +289,13 @@ void TListLine::RunHandler() {}
 void TListLine::Filter(int requested, char) {
     // Each failed round drops the last typed character, so this ends at the
     // latest when nothing is typed any more.
+    bool failed = false;
     for (;;) {
         List->Clear();
         if (Search.empty()) {
-            ResetFilter();
-            Current = ValidRow(requested) ? requested : -1;
-            MoveSelection();
-            Repaint();
-            SelectCurrent(false);
+            // Letters that matched nothing leave the cursor on the row the
+            // player last heard, or on none: never on a row unheard.
+            ShowAllRows(requested, failed);
             EmptySearchCue();
             return;
         }
@@ -307,7 +324,17 @@ void TListLine::Filter(int requested, char) {
         }
         Kit().Signal(kCueNoMatch);
         Search.pop_back();
+        failed = true;
     }
+}
+
+void TListLine::ShowAllRows(int requested, bool toHeard) {
+    List->Clear();
+    ResetFilter();
+    Current = toHeard ? HeardRow() : ValidRow(requested) ? requested : -1;
+    MoveSelection();
+    Repaint();
+    SelectCurrent(false);
 }
 
 void TListLine::ResetFilter() {

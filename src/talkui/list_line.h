@@ -47,6 +47,9 @@ public:
     void Filter(int requested, char typed);
     // All captions as rows, nothing typed, no cursor.
     void ResetFilter();
+    // All captions shown again with the cursor on the requested row (none
+    // when it is not a row), or with toHeard on the row last heard; silently.
+    void ShowAllRows(int requested, bool toHeard = false);
     // Taller cursor row among the rows that fit in the list.
     void ApplyRowHeights();
     // Mouse: a click speaks its row after the double-click time, unless a
@@ -55,6 +58,13 @@ public:
     void DoubleClick(int row);
 
     bool ValidRow(int row) const { return row >= 0 && row < List->Count(); }
+    // Whether the row is the one last spoken (by its text: a search that
+    // narrows or widens the rows keeps it). Enter acts on no row unheard.
+    bool RowHeard(int row) const { return heard_ && ValidRow(row) && RowText(row) == *heard_; }
+    // No row has been heard yet (new rows).
+    void ForgetHeard() { heard_.reset(); }
+    // Empties what was typed and says so; the cursor stays on the row heard.
+    void ClearSearchAloud();
     // The object of a row, -1 for none.
     int32_t RowObject(int row) const { return ValidRow(row) ? List->Item(row).Object : -1; }
     const std::string& RowText(int row) const { return List->Item(row).Text; }
@@ -85,6 +95,10 @@ protected:
 private:
     void ListKeyDown(int& key, ui::ShiftState shift);
     void MoveBy(int rows);
+    // The row of the text last heard, or -1.
+    int HeardRow() const;
+
+    std::optional<std::string> heard_;
 };
 
 }  // namespace velmora::talkui

@@ -37,6 +37,12 @@ void TMenuLine::Choose(char ch) {
     // The entry's block and its parents live until the choice is done, even
     // when a hook builds new blocks or moves the menu elsewhere.
     const std::vector<std::shared_ptr<TMenuBlock>> keep = held_;
+    // A key chooses only the entry the player heard last: a cursor that a
+    // search moved silently, or none, is answered with what is there.
+    if (ch != 0 && !RowHeard(Current)) {
+        SayWhatIsHere();
+        return;
+    }
     Search.clear();
     if (ChoiceMode) {
         ChooseValue();
@@ -95,6 +101,24 @@ void TMenuLine::Choose(char ch) {
         default:
             break;
     }
+}
+
+void TMenuLine::SayWhatIsHere() {
+    if (ValidRow(Current)) {
+        SelectCurrent(true);
+        return;
+    }
+    const bool top = !ChoiceMode && (!CurrentBlock || !CurrentBlock->Parent);
+    if (top || List->Count() == 0) {
+        Kit().Signal(kCueBoundary);
+        return;
+    }
+    std::string said = ChoiceMode ? std::string() : base::CountOf(List->Count(), Kit().UnitNoun);
+    for (int row = 0; row < List->Count(); ++row) {
+        said += row == 0 ? (said.empty() ? "" : ": ") : ", ";
+        said += RowText(row);
+    }
+    Kit().Speak(said);
 }
 
 void TMenuLine::ChooseValue() {

@@ -49,6 +49,7 @@ void TMenuLine::OpenBlock(TMenuBlock& block) {
 
 void TMenuLine::LoadBlock(TMenuBlock& block) {
     const int32_t remembered = Current;
+    ForgetHeard();
     Captions.Clear();
     List->Clear();
     block.Number = 0;
@@ -237,12 +238,16 @@ void TMenuLine::KeyPress(char& ch) {
     if (!Kit().KeyLock) KeyHeld = true;
     if (HandlerStops(HandlerArg::Escape)) return;
     ch = 0;
-    if (!Search.empty()) {
-        Search.clear();
-        Filter(0, 0);
-    } else {
-        Back();
+    // Escape leaves at once, letters typed or not: emptying them first, it
+    // only said the row again and the list stayed. At the top, with nothing
+    // to leave, the letters are emptied aloud.
+    const bool top = !ChoiceMode && !Parent && (!CurrentBlock || !CurrentBlock->Parent);
+    if (!Search.empty() && top) {
+        ClearSearchAloud();
+        return;
     }
+    Search.clear();
+    Back();
 }
 
 void TMenuLine::KeyUp(int& key, ui::ShiftState shift) {

@@ -67,6 +67,8 @@ public:
     TextWindowPort* TextWindow = nullptr;
 
 private:
+    // Enter with no row heard under the cursor: the row, or the rows there are.
+    void SayWhatIsHere();
     void EnterSubmenu(TMenuEntry& entry, char ch);
     void RunCommand(int32_t code);
     void ToggleSwitch(TMenuEntry& entry);

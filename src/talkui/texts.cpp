@@ -33,6 +33,7 @@ const ToolkitTexts& Texts() {
         .KeyWord = Cp(" клавиша "),
         .EmptyBookmark = Cp("пустая закладка меню."),
         .TextWindowHint = Cp("после ввода текста нажмите таб или контрол+энтэр."),
+        .SearchCleared = Cp("Поиск очищен."),
         .DescriptionWord = Cp(" описание "),
         .FreeWord = Cp(" свободно "),
         .TotalWord = Cp(" всего "),

@@ -34,6 +34,7 @@ struct ToolkitTexts {
     std::string KeyWord;        // " клавиша "
     std::string EmptyBookmark;  // "пустая закладка меню."
     std::string TextWindowHint; // "после ввода текста нажмите таб или контрол+энтэр."
+    std::string SearchCleared;  // "Поиск очищен."
 
     // The file navigator.
     std::string DescriptionWord;  // " описание "

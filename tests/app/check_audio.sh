@@ -42,9 +42,10 @@ more "$long" "$short" 0.5 || fail "no more speech for more text: $long s against
 grep -q 'Ты стоишь у ворот' "$tmp/short.out" || fail "the spoken line was not printed"
 grep -q '^say: Ты стоишь у ворот' "$tmp/short.transcript" || fail "the transcript lacks the spoken text"
 
-# The mixer, no voice: a walk, a take, a use; cue 13 twice (with no voice a cue
-# is the beep) and effect 0 (the chimes, from the media folder when it is there).
-grep -v '^#' "$here/../scenario/actions.keys" | sed 's/$/\nwait 400/' > "$tmp/fx.keys"
+# The mixer, no voice: Escape at the top of the menu (cue 13; with no voice a
+# cue is the beep), then a walk, a take, a use, and effect 0 (the chimes, from
+# the media folder when it is there).
+{ printf 'Escape\nwait 400\n'; grep -v '^#' "$here/../scenario/actions.keys" | sed 's/$/\nwait 400/'; } > "$tmp/fx.keys"
 echo 'wait 1500' >> "$tmp/fx.keys"
 run cues "$tmp/fx.keys" --speech none --sound sdl
 cp -R "$media" "$tmp/root/Media"

@@ -150,7 +150,7 @@ printed() {
   tm kill-session -t "$session"
 
   # A key script in real time, its lines on standard output: each once too.
-  printf 'Escape\nwait 300\nEscape\nwait 300\n' > "$tmp/menu.keys"
+  printf 'Escape\nwait 300\nDown\nwait 300\n' > "$tmp/menu.keys"
   rm -rf "$tmp/root"
   cp -R "$shipped" "$tmp/root"
   "$velmora" --frontend tty --root "$tmp/root" --keys "$tmp/menu.keys" --speech print --sound none \
@@ -162,6 +162,33 @@ printed() {
 
 # The last line of the screen that holds text.
 last_line() { screen_of "$1" | grep -v '^$' | tail -n 1; }
+
+# With no sound at all, what a cue or the beep marks is printed as a word:
+# Escape at the top of the menu, the speech rate at its limit; the music key
+# says that nothing can play, every time.
+boundaries_printed() {
+  local session=words
+  start_shell "$session"
+  tm send-keys -t "$session" "$velmora --frontend tty --root $tmp/root --speech none --sound none -nomenu; echo EXIT=\$?" Enter
+  wait_for "$session" "Ты стоишь у ворот старого замка\."
+  tm send-keys -t "$session" Escape
+  wait_for "$session" "\(стоп\)"
+  sleep 0.3
+  for _ in 1 2 3 4 5 6 7; do tm send-keys -t "$session" F6; sleep 0.1; done
+  wait_for "$session" "Скорость речи 120, быстрее нельзя"
+  tm send-keys -t "$session" F9
+  sleep 0.3
+  tm send-keys -t "$session" F9
+  for _ in $(seq 100); do
+    [ "$(count_lines "$session" "Музыка не играет: звука нет")" = 2 ] && break
+    sleep 0.1
+  done
+  [ "$(count_lines "$session" "Музыка не играет: звука нет")" = 2 ] || fail "the music key's answer" "$session"
+  tm send-keys -t "$session" C-c
+  wait_for "$session" "EXIT=0"
+  tm kill-session -t "$session"
+  echo "ok: boundaries printed as words"
+}
 
 no_key_lost() {
   local session=keys
@@ -318,6 +345,7 @@ play default ""
 play console linux
 printed
 no_key_lost
+boundaries_printed
 escapes_printed
 stop_and_resume
 not_utf8

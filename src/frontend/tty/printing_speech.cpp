@@ -67,7 +67,13 @@ void PrintingSpeech::SpeakAgain(const std::string& text) {
 }
 
 void PrintingSpeech::Cue(int number) {
+    if (print_ && number == 13) print_(kBoundaryWord);
+    if (print_ && number == 31) print_("(нет такого)");
     if (inner_) inner_->Cue(number);
+}
+
+void PrintingSpeech::Acknowledge() {
+    if (inner_) inner_->Acknowledge();
 }
 
 void PrintingSpeech::SetRate(int setting) {

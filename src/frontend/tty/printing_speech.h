@@ -22,6 +22,9 @@ namespace velmora::frontend {
 // control characters (which could drive the terminal) made spaces.
 std::string PrintableLine(std::string_view text1251);
 
+// The word printed for a boundary or refusal that a cue or the beep marks.
+inline constexpr std::string_view kBoundaryWord = "(стоп)";
+
 class PrintingSpeech : public speech::SpeechOutput {
 public:
     using LineWriter = std::function<void(std::string_view utf8Line)>;
@@ -40,7 +43,12 @@ public:
     // Printed again marked "(повтор)", so a braille or console reader can
     // tell a text heard again from a new one; the voice says it unmarked.
     void SpeakAgain(const std::string& text) override;
+    // A boundary or a refusal (cue 13) and a search that matched nothing
+    // (cue 31) are also printed as a short word: a bell, or a sound, is not
+    // there for braille, and a row said again at a list's end reads as a
+    // row moved to.
     void Cue(int number) override;
+    void Acknowledge() override;
     void SetRate(int setting) override;
     bool Speaking() const override;
     bool EndsAtOnce() const override { return inner_ && inner_->EndsAtOnce(); }

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "unit/shell/shell_harness.h"
 
@@ -242,5 +245,67 @@ TEST(ShellKeys, ReviewAndSilenceDuringWaits) {
     EXPECT_EQ(held.Count("silence"), 0) << held.Heard();
 }
 
+// Keys that were answered by a cue alone, or by the wrong words, are heard:
+// a setting at its limit says so, the music key with no sound device says
+// that nothing plays (every time, never "off" after a start that was never
+// heard), Shift+F10 is the context menu's and no review, and Escape on the
+// main menu after the credits says the menu again.
+TEST(ShellKeys, EveryKeyIsAnswered) {
+    struct Case {
+        const char* what;
+        std::function<void(ShellFixture&)> keys;
+        std::vector<std::string> heardLast;  // the last lines heard, in order
+    };
+    const std::vector<Case> cases = {
+        {"the speech rate at its top",
+         [](ShellFixture& f) {
+             for (int i = 0; i < 7; ++i) f.events.Press(107, 0, kCtrl);
+         },
+         {"cue 13", "Скорость речи 120", "Скорость речи 120, быстрее нельзя"}},
+        {"the music volume at its bottom",
+         [](ShellFixture& f) {
+             for (int i = 0; i < 8; ++i) f.events.Press(111, 0, kCtrl);
+         },
+         {"cue 13", "Громкость музыки 0", "Громкость музыки 0, тише нельзя"}},
+        {"the music key without sound",
+         [](ShellFixture& f) {
+             f.events.Press(kKeyM, 0, kCtrl);
+             f.events.Press(kKeyM, 0, kCtrl);
+         },
+         {"cue 13", "Музыка не играет: звука нет", "cue 13", "Музыка не играет: звука нет"}},
+        {"Shift+F10 is no review key",
+         [](ShellFixture& f) {
+             f.events.Press(ui::vk::Down);
+             f.events.Press(ui::vk::F10, 0, {.Shift = true});
+         },
+         {"Идти."}},
+        {"Escape after the credits",
+         [](ShellFixture& f) {
+             f.Play();
+             f.form->ShowPictureScreen("menu", Ru("Главное меню"));
+             f.form->MainMenuAction(4);
+             f.events.Press(ui::vk::Escape, 27);
+         },
+         {"Главное меню: Новая игра\r\nВыход"}},
+    };
+    for (const Case& c : cases) {
+        ShellFixture f("");
+        c.keys(f);
+        f.Play();
+        ASSERT_GE(f.heard.size(), c.heardLast.size()) << c.what;
+        EXPECT_EQ(std::vector<std::string>(f.heard.end() - static_cast<long>(c.heardLast.size()),
+                                           f.heard.end()),
+                  c.heardLast)
+            << c.what << "\n" << f.Heard();
+    }
+    // The context menu's own answer (a list's is a tone), not the last text again.
+    ShellFixture f("");
+    f.events.Press(ui::vk::F10, 0, {.Shift = true});
+    f.Play();
+    EXPECT_EQ(f.Count("again Ты у ворот."), 0) << f.Heard();
+    EXPECT_EQ(std::count(f.frontEnd.calls.begin(), f.frontEnd.calls.end(), "tone 300 100"), 1);
+}
+
 }  // namespace
 }  // namespace velmora::shell::test
+

@@ -62,9 +62,12 @@ struct MenuTest : ::testing::Test {
         menu->OpenBlock(block);
         h.Take();
     }
+    // The cursor on a row, heard as the arrows would say it (Enter acts only
+    // on a row heard).
     void MoveTo(int row) {
         menu->Current = row;
-        menu->SelectCurrent(false);
+        menu->SelectCurrent(true);
+        h.Take();
     }
 };
 
@@ -92,8 +95,17 @@ TEST_F(MenuTest, EnteringAnnouncesTheCountUnitNounAndTitle) {
     h.Press(ui::vk::F1);  // no entry under the cursor: the block's title
     EXPECT_EQ(h.Take(), (Heard{"say: на полу"}));
 
-    // Nothing under the cursor yet: Enter goes back, to the entry left.
+    // Nothing under the cursor yet: Enter says what there is and stays.
     h.Enter();
+    EXPECT_EQ(h.Take(), (Heard{"say: 3 предмета: меч, щит, лук"}));
+    EXPECT_EQ(menu->CurrentBlock, built.get());
+    EXPECT_TRUE(acted.empty());
+    // A row the cursor is on but that was never said is said, not chosen.
+    menu->Current = 1;
+    h.Enter();
+    EXPECT_EQ(h.Take(), (Heard{"say: щит. "}));
+    EXPECT_TRUE(acted.empty());
+    h.Backspace();  // back, to the entry left
     EXPECT_EQ(h.Take(), (Heard{"say: Осмотреть. "}));
     EXPECT_EQ(menu->CurrentBlock, &root);
     EXPECT_EQ(menu->Prefix, "");
@@ -126,7 +138,7 @@ TEST_F(MenuTest, BackReturnsToTheFirstEntryOfTheSameCaption) {
     EXPECT_EQ(menu->Current, 1);
 }
 
-TEST_F(MenuTest, TheTopRefusesBackAndEscapeClearsASearchFirst) {
+TEST_F(MenuTest, TheTopRefusesBackAndEscapeLeavesAtOnce) {
     Open(root);
     h.Backspace();
     h.Escape();
@@ -138,12 +150,26 @@ TEST_F(MenuTest, TheTopRefusesBackAndEscapeClearsASearchFirst) {
     h.Enter();
     h.Type("з");
     EXPECT_EQ(h.Take(), (Heard{"say: 2", "say: Загрузить. ", "cue: 14"}));
-    h.Escape();  // the search goes first, the block stays
-    EXPECT_EQ(h.Take(), (Heard{"cue: 13"}));
-    EXPECT_EQ(menu->CurrentBlock, &game);
-    EXPECT_EQ(menu->Search, "");
-    h.Escape();
+    h.Escape();  // the letters and the block go at once
     EXPECT_EQ(h.Take(), (Heard{"say: Игра. "}));
+    EXPECT_EQ(menu->CurrentBlock, &root);
+    EXPECT_EQ(menu->Search, "");
+    // At the top there is nothing to leave: the letters go, aloud, and the
+    // cursor stays on the row heard.
+    h.Type("ц");
+    EXPECT_EQ(h.Take(), (Heard{"say: Цвет значение зелёный. ", "cue: 14"}));
+    h.Escape();
+    EXPECT_EQ(h.Take(), (Heard{"say: Поиск очищен."}));
+    EXPECT_EQ(menu->Search, "");
+    EXPECT_EQ(menu->List->Count(), 6);
+    EXPECT_EQ(base::Cp1251ToUtf8(menu->RowText(menu->Current)), "Цвет");
+    // Letters that match nothing, then Enter: the cue, and nothing chosen.
+    Open(root);
+    h.Type("ъ");
+    h.Enter();
+    EXPECT_EQ(h.Take(), (Heard{"cue: 31", "cue: 13", "cue: 13"}));
+    EXPECT_EQ(menu->Current, -1);
+    EXPECT_TRUE(acted.empty());
 }
 
 TEST_F(MenuTest, HeldKeysActOnce) {

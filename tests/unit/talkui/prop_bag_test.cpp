@@ -136,6 +136,7 @@ TEST(RowDrawing, MenuRowsShowTheirValuesInTheRightThird) {
     EXPECT_EQ(row.Runs[1].Color, s.Mark);
 
     menu->Current = 3;
+    menu->SelectCurrent(true);
     menu->Choose('\r');  // the choices: plain rows without values
     EXPECT_EQ(paint(1).Runs.size(), 1u);
     EXPECT_EQ(paint(1).Runs[0].Color, s.File);

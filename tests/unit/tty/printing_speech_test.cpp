@@ -56,7 +56,7 @@ TEST(PrintingSpeech, WithSilentSpeechTheRouterStillHandsOverEveryText) {
     router.SayText(Cp("Выход"));
     router.PlayCue(13);
     router.SetSpeechRate(80);
-    EXPECT_EQ(lines, (std::vector<std::string>{"Новая игра", "Выход"}));
+    EXPECT_EQ(lines, (std::vector<std::string>{"Новая игра", "Выход", "(стоп)"}));
     EXPECT_FALSE(router.SpeechBusy);
     EXPECT_EQ(beeps, 1);
 
@@ -109,12 +109,16 @@ TEST(PrintingSpeech, ThePrintOutputLeavesThePrintingToTheTerminal) {
     router.PlayCue(13);
     router.SetSpeechRate(80);
     router.SayText(Cp("Новая игра"));
+    router.Acknowledge();  // a setting's cue, with words of its own: no word printed
+    router.PlayCue(31);
     std::fclose(mem);
     const std::string written(buf, size);
     std::free(buf);
-    EXPECT_EQ(lines, (std::vector<std::string>{"Главное меню: Новая игра, Выход", "Новая игра"}));
+    // A boundary and a search that found nothing are printed as words too.
+    EXPECT_EQ(lines, (std::vector<std::string>{"Главное меню: Новая игра, Выход", "(стоп)",
+                                               "Новая игра", "(нет такого)"}));
     EXPECT_EQ(written, "");
-    EXPECT_EQ(cues, std::vector<int>{13});
+    EXPECT_EQ(cues, (std::vector<int>{13, 13, 31}));
     EXPECT_EQ(ended, 2);
 }
 
