@@ -154,6 +154,12 @@ void ActionMenus::BuildGameBlocks() {
     };
     for (int n = 1; n <= 5; ++n) {
         talkui::TMenuEntry& slot = slotBlock_.AddEntry(texts::Slot(n), talkui::etAction, n);
+        // Each slot says what it holds whenever the list is shown: slots that
+        // all sound alike leave the player guessing until an empty one answers.
+        slot.Flags |= talkui::efCaptionHook;
+        slot.CaptionHook = [this, n](talkui::TMenuLine&, talkui::TMenuEntry&, std::string& caption) {
+            caption += host_.SlotContents(n);
+        };
         slot.OnChoose = [this, n](talkui::TMenuLine& menu, talkui::TMenuEntry&) {
             QuietBack(2);
             menu.Current = -1;

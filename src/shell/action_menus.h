@@ -28,6 +28,8 @@ public:
         virtual void LoadOrSaveSlotChosen(int32_t n) = 0;
         virtual void NewGame() = 0;
         virtual void LeaveToMainMenu() = 0;
+        // What slot n holds, as its entry says it after its name.
+        virtual std::string SlotContents(int32_t n) = 0;
     };
 
     ActionMenus(Host& host, world::GameProject& gp, rules::Rules& rules,

@@ -191,6 +191,7 @@ private:
     void SetSlotModeLoad(bool load) override;
     void LoadOrSaveSlotChosen(int32_t n) override;
     void LeaveToMainMenu() override;
+    std::string SlotContents(int32_t n) override;
 
     ShellOptions options_;
     EventSource& events_;

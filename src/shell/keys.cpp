@@ -20,9 +20,21 @@ constexpr int kDigit1 = 49, kF2 = 113, kF3 = 114, kF4 = 115, kF11 = 122, kF12 = 
 
 int DigitValue(int key) { return key == ui::vk::Digit0 ? 10 : key - ui::vk::Digit0; }
 
-bool IsSettingKey(int key) {
-    return key == kNumPlus || key == kNumMinus || key == kNumMultiply || key == kNumDivide ||
-           key == kKeyM;
+constexpr int kF5 = 116, kF9 = 120;
+
+// The settings' key as Ctrl gives it (with the numeric pad, or M), or 0. F5
+// and F6 (speech slower, faster), F7 and F8 (music quieter, louder) and F9
+// (music on or off) are the same keys for every keyboard: most laptops have
+// no numeric pad, and the terminal sends none of them with Ctrl.
+int SettingOf(int key, ui::ShiftState shift) {
+    if (shift.Ctrl && !shift.Alt &&
+        (key == kNumPlus || key == kNumMinus || key == kNumMultiply || key == kNumDivide ||
+         key == kKeyM)) {
+        return key;
+    }
+    if (shift.Ctrl || shift.Alt || shift.Shift || key < kF5 || key > kF9) return 0;
+    static constexpr int kAs[] = {kNumMinus, kNumPlus, kNumDivide, kNumMultiply, kKeyM};
+    return kAs[key - kF5];
 }
 
 // Held with other keys, or the layout and Caps Lock, which have cues of their own.
@@ -91,16 +103,16 @@ void TForm1::SayWhereAmI() {
     }
 }
 
-// Speech rate, music volume and music on or off: true when the key was Ctrl+M.
+// Speech rate, music volume and music on or off: true when the key is spent
+// (Ctrl+M and the function keys; Ctrl with the numeric pad goes on to the view).
 bool TForm1::SettingKey(int key, ui::ShiftState shift) {
-    if (!shift.Ctrl) return false;
-    if (key == kNumPlus) SpeedStep(10);
-    if (key == kNumMinus) SpeedStep(-10);
-    if (key == kNumMultiply) VolumeStep(5);
-    if (key == kNumDivide) VolumeStep(-5);
-    if (key != kKeyM) return false;
-    ToggleMusic();
-    return true;
+    const int as = SettingOf(key, shift);
+    if (as == kNumPlus) SpeedStep(10);
+    if (as == kNumMinus) SpeedStep(-10);
+    if (as == kNumMultiply) VolumeStep(5);
+    if (as == kNumDivide) VolumeStep(-5);
+    if (as == kKeyM) ToggleMusic();
+    return as == kKeyM || (as != 0 && !shift.Ctrl);
 }
 
 // During a wait only the settings keys act (they change nothing in the game,
@@ -108,7 +120,7 @@ bool TForm1::SettingKey(int key, ui::ShiftState shift) {
 // their release ends the wait like any other key.
 void TForm1::KeyDownInWait(int key, ui::ShiftState shift) {
     if (ListeningKey(key, shift)) return;
-    if (shift.Ctrl && IsSettingKey(key)) {
+    if (SettingOf(key, shift) != 0) {
         SettingKey(key, shift);
         return;
     }
@@ -176,7 +188,7 @@ void TForm1::KeyUpInWait(int key) {
 
 void TForm1::FormKeyDown(int& key, ui::ShiftState shift) {
     // A settings key answers on its way down; its release is not another key.
-    settingKeyDown_ = shift.Ctrl && IsSettingKey(key) ? key : 0;
+    settingKeyDown_ = SettingOf(key, shift) != 0 ? key : 0;
     if (ListeningKey(key, shift)) {
         settingKeyDown_ = key;
         key = 0;

@@ -29,6 +29,12 @@ void TForm1::ShowPictureScreen(const std::string& name, const std::string& title
     } catch (const base::FileError& e) {
         speech_.PendingPrefix = ShowError(e.file(), e.problem()) + " ";
     }
+    // The chooser's first five lines are the slots: each says what it holds.
+    if (slotChooser_) {
+        for (size_t i = 0; i < pictureLines_.size() && i < 5; ++i) {
+            pictureLines_[i] += SlotContents(static_cast<int32_t>(i + 1));
+        }
+    }
     Image1.SetVisible(false);
     RichEdit1.SetVisible(false);
     GamePanel.SetVisible(false);

@@ -9,33 +9,35 @@ namespace velmora::shell::texts {
 
 VELMORA_OWN_TEXT(MainMenuTitle, "Главное меню")
 VELMORA_OWN_TEXT(ChooserTitle, "Выберите отгрузку")
-// The window's seven lines, then the keys of our own for hearing again and
-// for silence.
+// The window's seven lines (the line after the first full stop with its
+// capital), then the keys of our own, with dashes: the function keys for the
+// settings that every keyboard has, hearing again, and silence.
 VELMORA_OWN_TEXT(HelpText,
              "Клавиши управления: стрелки вверх/вниз и энтэр - работа с меню.\r\n"
-             "бэкспэйс - отмена действия,\r\n"
+             "Бэкспэйс - отмена действия,\r\n"
              "эф 2 - информация о герое,\r\n"
              "эф 3 - название экрана и последнее сообщение,\r\n"
              "контрол плюс эм - включить или выключить музыку,\r\n"
              "контрол и плюс-минус на калькуляторном блоке - регулировка скорости речи,\r\n"
              "контрол и умножить/разделить на калькуляторном блоке - регулировка громкости музыки,\r\n"
-             "эф 4 - где я: экран, его описание и выходы,\r\n"
-             "эф 11 и эф 12 - назад и вперёд по сказанному, эф 10 - повторить последнее,\r\n"
-             "контрол - замолчать.")
+             "эф 5 и эф 6 — речь медленнее и быстрее, эф 7 и эф 8 — музыка тише и громче,\r\n"
+             "эф 9 — включить или выключить музыку,\r\n"
+             "эф 4 — где я: экран, его описание и выходы,\r\n"
+             "эф 11 и эф 12 — назад и вперёд по сказанному, эф 10 — повторить последнее,\r\n"
+             "контрол — замолчать.")
 // A terminal cannot send Ctrl with the numeric pad's keys, nor Ctrl+M (it
-// arrives as Enter), nor Ctrl alone: its help names the keys that stand in
-// for them.
+// arrives as Enter), nor Ctrl alone: its help names the keys it can send.
 VELMORA_OWN_TEXT(TerminalHelpText,
              "Клавиши управления: стрелки вверх/вниз и энтэр - работа с меню.\r\n"
-             "бэкспэйс - отмена действия,\r\n"
+             "Бэкспэйс - отмена действия,\r\n"
              "эф 2 - информация о герое,\r\n"
              "эф 3 - название экрана и последнее сообщение,\r\n"
-             "эф 9 или альт плюс эм - включить или выключить музыку,\r\n"
-             "эф 5 и эф 6 - речь медленнее и быстрее,\r\n"
-             "эф 7 и эф 8 - музыка тише и громче,\r\n"
-             "эф 4 - где я: экран, его описание и выходы,\r\n"
-             "эф 11 и эф 12 - назад и вперёд по сказанному, эф 10 или шифт плюс эф 12 - повторить последнее,\r\n"
-             "контрол и пробел - замолчать.")
+             "эф 9 или альт плюс эм — включить или выключить музыку,\r\n"
+             "эф 5 и эф 6 — речь медленнее и быстрее,\r\n"
+             "эф 7 и эф 8 — музыка тише и громче,\r\n"
+             "эф 4 — где я: экран, его описание и выходы,\r\n"
+             "эф 11 и эф 12 — назад и вперёд по сказанному, эф 10 или шифт плюс эф 12 — повторить последнее,\r\n"
+             "контрол и пробел — замолчать.")
 VELMORA_OWN_TEXT(Credits,
              "Вельмора. Проигрыватель звуковых приключений для тех, кто не видит экран. "
              "Программа написана её разработчиками с любовью к слушателям.")
@@ -44,6 +46,9 @@ VELMORA_OWN_TEXT(ScreenPrefix, "Экран: ")
 VELMORA_OWN_TEXT(LastMessage, ", последнее сообщение: ")
 VELMORA_OWN_TEXT(ReadingEnd, "конец")
 VELMORA_OWN_TEXT(EmptySlot, "Под этим номером ничего не записано!")
+VELMORA_OWN_TEXT(SlotEmpty, ", пусто")
+VELMORA_OWN_TEXT(SlotTaken, ", записано")
+VELMORA_OWN_TEXT(SlotDamaged, ", повреждено")
 VELMORA_OWN_TEXT(Go, "Идти")
 VELMORA_OWN_TEXT(Rest, "Отдыхать")
 VELMORA_OWN_TEXT(Examine, "Осмотреть")

@@ -18,6 +18,11 @@ const std::string& ScreenPrefix();    // "Экран: "
 const std::string& LastMessage();     // ", последнее сообщение: "
 const std::string& ReadingEnd();      // "конец"
 const std::string& EmptySlot();       // "Под этим номером ничего не записано!"
+// What a slot holds, after its name: ", пусто", ", записано" (a screen
+// without a title), ", повреждено".
+const std::string& SlotEmpty();
+const std::string& SlotTaken();
+const std::string& SlotDamaged();
 const std::string& Go();
 const std::string& Rest();
 const std::string& Examine();

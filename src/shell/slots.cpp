@@ -1,4 +1,5 @@
 // Saved-game slots and a new game.
+#include "base/cp1251.h"
 #include "base/file_error.h"
 #include "shell/form1.h"
 #include "shell/shell_texts.h"
@@ -66,6 +67,17 @@ void TForm1::NewGame() {
     rules_->EnterMap();
     rules_->ShowHeroStatus();
     GameStarted(false);
+}
+
+std::string TForm1::SlotContents(int32_t n) {
+    try {
+        const std::optional<std::string> title = world::SlotScreenTitle(gp_, n);
+        if (!title) return texts::SlotEmpty();
+        const std::string_view trimmed = base::TrimBlanks(*title);
+        return trimmed.empty() ? texts::SlotTaken() : ", " + std::string(trimmed);
+    } catch (const base::FileError&) {
+        return texts::SlotDamaged();  // loading it says why
+    }
 }
 
 void TForm1::SetSlotModeLoad(bool load) { slotModeLoad_ = load; }

@@ -361,6 +361,27 @@ bool LoadSlot(GameProject& gp, int32_t slot) {
     return true;
 }
 
+std::optional<std::string> SlotScreenTitle(const GameProject& gp, int32_t slot) {
+    const std::string prefix = SlotPrefix(slot);
+    ReadFile game = Read(gp.folders.state, GameFileName(prefix));
+    if (!game.exists) return std::nullopt;
+    const int32_t mapIndex = SavedMapIndex(gp.folders.state, slot).value_or(gp.map.mapIndex);
+    // The slot as loading would check it: a damaged one throws here as there.
+    auto titleIn = [&](const MMap& map) {
+        CheckSavedHero(game.lines, game.name, map);
+        ReadFile mapFile = Read(gp.folders.state, MapFileName(prefix, mapIndex));
+        if (mapFile.exists && !HoldsNoLines(mapFile.lines)) CheckSavedMap(mapFile.lines, mapFile.name, map);
+        THero hero;
+        KeyAccessor keys(game.lines, false, game.name);
+        TransferHero(hero, keys);
+        const auto at = static_cast<size_t>(hero.CurScrNo);
+        return hero.CurScrNo >= 0 && at < map.screens.size() ? map.screens[at]->Title : std::string();
+    };
+    if (mapIndex == gp.map.mapIndex) return titleIn(gp.map);
+    RequireProjectMap(gp, mapIndex);
+    return titleIn(StageProjectMap(gp, mapIndex).map);
+}
+
 void ChangeMap(GameProject& gp, int32_t mapIndex) {
     // A map the project lacks is refused before anything is written.
     RequireProjectMap(gp, mapIndex);

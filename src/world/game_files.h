@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -42,6 +43,11 @@ void SaveSlot(GameProject& gp, int32_t slot);
 // is loaded from the project first when another map is loaded now. A damaged
 // slot throws base::FileError and changes nothing.
 bool LoadSlot(GameProject& gp, int32_t slot);
+
+// The title of the screen the hero of slot n stands on (of the map the slot
+// was saved on), empty when that screen has none; no value when the slot is
+// empty. Reads only; a damaged slot or project throws base::FileError.
+std::optional<std::string> SlotScreenTitle(const GameProject& gp, int32_t slot);
 
 // The state of the game as a slot's two files would hold it.
 struct StateBytes {
