@@ -152,6 +152,13 @@ void ActionMenus::BuildGameBlocks() {
         host_.LeaveToMainMenu();
         return 0;
     };
+    // The settings come last, after the entries every key script counts on.
+    talkui::TMenuEntry& settings = gameBlock_.AddEntry(texts::Settings(), talkui::etSubmenu);
+    settings.Link = &host_.SettingsBlock();
+    settings.OnChoose = [this](talkui::TMenuLine&, talkui::TMenuEntry&) {
+        host_.SettingsOpening();
+        return 0;
+    };
     for (int n = 1; n <= 5; ++n) {
         talkui::TMenuEntry& slot = slotBlock_.AddEntry(texts::Slot(n), talkui::etAction, n);
         // Each slot says what it holds whenever the list is shown: slots that

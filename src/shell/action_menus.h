@@ -30,6 +30,9 @@ public:
         virtual void LeaveToMainMenu() = 0;
         // What slot n holds, as its entry says it after its name.
         virtual std::string SlotContents(int32_t n) = 0;
+        // The settings' block, and their values made current before it opens.
+        virtual talkui::TMenuBlock& SettingsBlock() = 0;
+        virtual void SettingsOpening() = 0;
     };
 
     ActionMenus(Host& host, world::GameProject& gp, rules::Rules& rules,

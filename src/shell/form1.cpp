@@ -81,6 +81,7 @@ TForm1::TForm1(ShellOptions options, EventSource& events, FrontEnd& frontEnd,
                                                                   .count()));
     world::StartWorld(gp_.map, gp_.hero);
     sound_->InitSound();
+    BuildSettings();
     actions_ = std::make_unique<ActionMenus>(static_cast<ActionMenus::Host&>(*this), gp_, *rules_, speech_, kit_);
     speech_.onSpeechEnding = [this] {
         if (rules_->waits.waiting) sound_->PlayEffect(2);
@@ -398,6 +399,7 @@ void TForm1::FirstTick() {
     }
     speech_.SetSpeechRate(ini_.Speed);
     sound_->AppliedVolume = ini_.MidiVol;
+    sound_->MusicWanted = ini_.Music;
     if (startupError_) {
         ReportError(startupError_->file(), startupError_->problem());
         startupError_.reset();
@@ -489,6 +491,7 @@ rules::PageLayout TForm1::ShowPageView() {
 }
 
 void TForm1::ShowGameView() {
+    settingsAlone_ = false;
     RichEdit2.SetVisible(false);
     KinPanel.SetVisible(false);
     Image2.SetAlign(ui::Align::Client);

@@ -192,6 +192,20 @@ private:
     void LoadOrSaveSlotChosen(int32_t n) override;
     void LeaveToMainMenu() override;
     std::string SlotContents(int32_t n) override;
+    talkui::TMenuBlock& SettingsBlock() override { return settingsBlock_; }
+    void SettingsOpening() override;
+
+    // The settings (src/shell/settings.cpp).
+    void BuildSettings();
+    void SyncSettings();
+    void SwitchMusic(bool on);
+    void ShowSettingsAlone();
+    void LeaveSettingsAlone();
+    talkui::TMenuBlock settingsBlock_;
+    std::vector<std::string> speedChoices_, volumeChoices_;
+    int32_t speedIndex_ = 0, volumeIndex_ = 0, musicSwitch_ = 0;
+    bool settingsAlone_ = false;  // opened from the main menu: no game shows
+    int settingsLine_ = -1;       // the main menu's line for them
 
     ShellOptions options_;
     EventSource& events_;

@@ -91,7 +91,9 @@ void TForm1::CtrlKey(int key, bool down) {
 // main menu, its title and lines again; elsewhere the last text.
 void TForm1::SayWhereAmI() {
     const world::MScreen* screen = gp_.hero.currentScreen;
-    if (viewMode_ == vmGame && screen) {
+    if (viewMode_ == vmGame && settingsAlone_) {
+        speech_.SayText(texts::Settings());
+    } else if (viewMode_ == vmGame && screen) {
         std::string text = rules_->ArrivalText(*screen, rules_->CurrentDescription(*screen));
         const std::string exits = actions_->ExitsPhrase();
         if (!exits.empty()) text += (text.back() == '.' ? " " : ". ") + exits;
@@ -264,7 +266,9 @@ void TForm1::FormKeyUp(int& key, ui::ShiftState) {
         return;
     }
     if (viewMode_ != vmGame) return;
-    if (key == ui::vk::F1) {
+    if (settingsAlone_ && (key == kF2 || key == kF3)) {
+        speech_.PlayCue(13);  // no game to tell of
+    } else if (key == ui::vk::F1) {
         SayKeyHelp();
     } else if (key == kF2) {
         rules_->SayHeroState();
@@ -372,6 +376,7 @@ void TForm1::SpeedStep(int delta) {
         return;
     }
     speech_.SetSpeechRate(ini_.Speed);
+    SyncSettings();
     speech_.Acknowledge();
     if (!rules_->InWait()) speech_.SayText(texts::SpeedIs() + std::to_string(ini_.Speed));
     WriteSetting(&MainIni::WriteSpeed);
@@ -387,6 +392,7 @@ void TForm1::VolumeStep(int delta) {
         return;
     }
     sound_->SetMusicVolume(ini_.MidiVol);
+    SyncSettings();
     speech_.Acknowledge();
     if (!rules_->InWait()) speech_.SayText(texts::VolumeIs() + std::to_string(ini_.MidiVol));
     WriteSetting(&MainIni::WriteMidiVol);
@@ -406,6 +412,11 @@ void TForm1::ToggleMusic() {
         return;
     }
     if (!sound_->MusicPlaying) {
+        // Music turned on is on for good, also after the settings' switch was off.
+        if (!sound_->MusicWanted) {
+            sound_->MusicWanted = ini_.Music = true;
+            WriteSetting(&MainIni::WriteMusic);
+        }
         sound_->PlayMusic(sound_->CurrentMusicFile);
         sound_->SetMusicVolume(sound_->AppliedVolume);
     } else if (!sound_->StopMusic()) {
@@ -416,6 +427,7 @@ void TForm1::ToggleMusic() {
     if (!inWait) {
         speech_.SayText(sound_->MusicPlaying ? texts::MusicOn() : texts::MusicOff());
     }
+    SyncSettings();
 }
 
 void TForm1::WriteSetting(void (MainIni::*write)() const) {

@@ -28,6 +28,7 @@ void MainIni::Read() {
     while (!Current.empty() && (Current.back() == '\\' || Current.back() == '/')) Current.pop_back();
     Speed = ini.GetInt("User", "Speed", 60);
     MidiVol = ini.GetInt("User", "MidiVol", 35);
+    Music = ini.GetInt("User", "Music", 1) != 0;
     Voice = ini.GetString("User", "Voice", "");
 }
 

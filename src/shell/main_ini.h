@@ -30,6 +30,8 @@ public:
     // the shipped settings. Throws base::FileError when it cannot be written.
     void WriteSpeed() const { WriteUser("Speed", std::to_string(Speed)); }
     void WriteMidiVol() const { WriteUser("MidiVol", std::to_string(MidiVol)); }
+    // [User] Music: 0 when the player switched the music off in the settings.
+    void WriteMusic() const { WriteUser("Music", Music ? "1" : "0"); }
     // Writes [User] Voice (code page 1251; empty: a Russian voice of the
     // engine's choosing) the same way.
     void WriteVoice(const std::string& voice) const { WriteUser("Voice", voice); }
@@ -39,6 +41,7 @@ public:
     std::string Current;  // [Proj] Current, 1251, without trailing separators
     int32_t Speed = 60;
     int32_t MidiVol = 35;
+    bool Music = true;
     std::string Voice;
 
 private:

@@ -29,6 +29,14 @@ void TForm1::ShowPictureScreen(const std::string& name, const std::string& title
     } catch (const base::FileError& e) {
         speech_.PendingPrefix = ShowError(e.file(), e.problem()) + " ";
     }
+    // The main menu's last line is the program's own: the settings. Only
+    // after the six lines whose places the main menu's actions are bound to:
+    // a shorter menu (or none) keeps its places for them.
+    settingsLine_ = -1;
+    if (name == "menu" && !slotChooser_ && pictureLines_.size() >= 6) {
+        settingsLine_ = static_cast<int>(pictureLines_.size());
+        pictureLines_.push_back(texts::Settings());
+    }
     // The chooser's first five lines are the slots: each says what it holds.
     if (slotChooser_) {
         for (size_t i = 0; i < pictureLines_.size() && i < 5; ++i) {
@@ -55,6 +63,10 @@ std::string TForm1::PictureScreenText() const {
 }
 
 void TForm1::MainMenuAction(int index) {
+    if (!slotChooser_ && settingsLine_ >= 0 && index == settingsLine_) {
+        ShowSettingsAlone();
+        return;
+    }
     if (slotChooser_) {
         slotChooser_ = false;
         if (index == 5) {

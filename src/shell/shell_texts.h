@@ -54,6 +54,11 @@ const std::string& SpeedIs();         // "Скорость речи "
 const std::string& VolumeIs();        // "Громкость музыки "
 const std::string& MusicOn();         // "Музыка включена"
 const std::string& MusicOff();        // "Музыка выключена"
+// The settings and their entries.
+const std::string& Settings();           // "Настройки"
+const std::string& SpeechRateSetting();  // "Скорость речи"
+const std::string& VolumeSetting();      // "Громкость музыки"
+const std::string& MusicSetting();       // "Музыка"
 const std::string& NoSoundForMusic();  // "Музыка не играет: звука нет"
 // After a setting at its limit: ", быстрее нельзя" and the like.
 const std::string& NoFaster();

@@ -58,6 +58,7 @@ void SoundSystem::InitSound() {
 
 bool SoundSystem::PlayMusic(const fs::path& path) {
     CurrentMusicFile = path;
+    if (!MusicWanted) return false;
     // The driver gets only a file the gate let through; the path as given
     // is still remembered (Ctrl+M) and reported.
     const fs::path checked = MusicFile(path);

@@ -93,6 +93,10 @@ public:
     bool LibraryAvailable = false;
     // Set by PlayMusic, cleared only by StopMusic (not when a piece ends).
     bool MusicPlaying = false;
+    // The player's switch for all music (main.ini's [User] Music): while it
+    // is off, PlayMusic only remembers its file, so that no map, page or
+    // menu starts music the player turned off.
+    bool MusicWanted = true;
     std::filesystem::path CurrentMusicFile;
     int AppliedVolume = 0;
 

@@ -55,6 +55,8 @@ using ChooseHook = std::function<int(TMenuLine& menu, TMenuEntry& entry)>;
 using MenuHandler = std::function<int(TMenuLine& menu, const HandlerArg& arg)>;
 using ValueTextHook = std::function<void(TMenuLine& menu, TMenuEntry& entry, std::string& text)>;
 using CaptionHookFn = std::function<void(TMenuLine& menu, TMenuEntry& entry, std::string& caption)>;
+// After an entry's value changed: a switch toggled, a choice or a value stored.
+using ChangedHook = std::function<void(TMenuLine& menu, TMenuEntry& entry)>;
 
 struct TMenuEntry {
     // The caller's text, not a copy; null ends the block.
@@ -78,6 +80,9 @@ struct TMenuEntry {
     ChooseHook OnChoose;  // first, when the entry is chosen
     MenuHandler Handler;  // becomes the menu's handler when the entry is chosen
     ValueTextHook ValueText;  // with efValueHook
+    // Puts a changed value to use at once (a setting heard as it changes),
+    // before the menu says the entry again.
+    ChangedHook OnChanged;
 
     // How many choices there are: ChoiceCount bounded by the list, or the list.
     int ChoiceTotal() const;

@@ -124,7 +124,13 @@ void TMenuLine::SayWhatIsHere() {
 void TMenuLine::ChooseValue() {
     const int index = ValidRow(Current) ? Captions.IndexOf(RowText(Current)) : -1;
     // Without a row there is nothing to store, and the value stays.
-    if (index >= 0 && ChoiceEntry.IntValue) *ChoiceEntry.IntValue = index;
+    if (index >= 0 && ChoiceEntry.IntValue) {
+        *ChoiceEntry.IntValue = index;
+        if (ChoiceEntry.OnChanged) {
+            const ChangedHook changed = ChoiceEntry.OnChanged;
+            changed(*this, ChoiceEntry);
+        }
+    }
     if (ChoiceEntry.Handler) {
         const MenuHandler handler = ChoiceEntry.Handler;
         if (handler(*this, HandlerArg{HandlerArg::Choice, Kit().ChosenEntry}) == 0) return;
@@ -185,6 +191,10 @@ void TMenuLine::ToggleSwitch(TMenuEntry& entry) {
         return;
     }
     *entry.IntValue = (*entry.IntValue & 1) == 0 ? 1 : 0;
+    if (entry.OnChanged) {
+        const ChangedHook changed = entry.OnChanged;
+        changed(*this, entry);
+    }
     SelectCurrent(true);
     Kit().Speak(*entry.IntValue != 0 ? Texts().Yes : Texts().No);
     Repaint();
@@ -206,6 +216,10 @@ void TMenuLine::EditValue(TMenuEntry& entry) {
             if (target->IntValue) *target->IntValue = ParseDecimal(text);
         } else if (target->TextValue) {
             *target->TextValue = text;
+        }
+        if (target->OnChanged) {
+            const ChangedHook changed = target->OnChanged;
+            changed(*this, *target);
         }
         Repaint();
     };

@@ -161,8 +161,10 @@ void TMenuLine::Back() {
         FillRows();
         Current = CurrentBlock ? CurrentBlock->SavedIndex : 0;
         if (!ValidRow(Current)) Current = 0;
-        SelectCurrent(true);
+        // Off before the entry is said, so that it is said with the value
+        // just chosen ("Скорость речи значение 70").
         ChoiceMode = false;
+        SelectCurrent(true);
         return;
     }
     if (CurrentBlock && CurrentBlock == HandlerData && HandlerStops(HandlerArg::Back)) return;

@@ -57,7 +57,7 @@ has continue "$QUESTION"
 has continue 'cue: 13'
 has continue "$WHERE"
 has continue "$LOADED"
-has continue 'say: Игра сохранена, её можно продолжить при следующем запуске. Главное меню: Новая игра\nЗагрузить игру\nИнструкция\nВступление\nОб авторах\nВыход'
+has continue 'say: Игра сохранена, её можно продолжить при следующем запуске. Главное меню: Новая игра\nЗагрузить игру\nИнструкция\nВступление\nОб авторах\nВыход\nНастройки'
 # Left to the menu, then a new game from the game block: the first game is
 # kept until the new one changes something.
 printf 'Enter\n0\n3\n' | play newgame

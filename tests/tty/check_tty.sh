@@ -81,7 +81,7 @@ play() {
   # The introduction's first page waits for a key: the console's reader may still read it.
   wait_for "$session" "Давным-давно жил хранитель."
   tm send-keys -t "$session" Escape
-  wait_for "$session" "Главное меню: Новая игра, Загрузить игру, Инструкция, Вступление, Об авторах, Выход"
+  wait_for "$session" "Главное меню: Новая игра, Загрузить игру, Инструкция, Вступление, Об авторах, Выход, Настройки"
   tm send-keys -t "$session" Down
   wait_for "$session" "Загрузить игру"
   tm send-keys -t "$session" Down Down
@@ -121,7 +121,7 @@ printed() {
   tm send-keys -t "$session" "$velmora --frontend tty --root $tmp/root --speech print --sound none; echo EXIT=\$?" Enter
   wait_for "$session" "$intro"
   tm send-keys -t "$session" Escape
-  wait_for "$session" "Главное меню: Новая игра, Загрузить игру, Инструкция, Вступление, Об авторах, Выход"
+  wait_for "$session" "Главное меню: Новая игра, Загрузить игру, Инструкция, Вступление, Об авторах, Выход, Настройки"
   # The speech rate: a cue, the rate set on the print output, and the rate
   # said in words.
   tm send-keys -t "$session" F5 F6

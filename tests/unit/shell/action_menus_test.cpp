@@ -2,6 +2,7 @@
 // up, and the game block's new game, leaving, saving and loading.
 #include <gtest/gtest.h>
 
+#include "base/file_io.h"
 #include "unit/shell/shell_harness.h"
 
 namespace velmora::shell::test {
@@ -106,5 +107,50 @@ TEST(ActionMenus, TheGameBlock) {
     EXPECT_EQ(f.heard.back(), "Новая игра") << f.Heard();
 }
 
+// The spoken settings, from the game block and from the main menu: each
+// change is put to use and said at once, and kept in main.ini; the music
+// switch without a sound device says that nothing plays and stays off.
+TEST(ActionMenus, SettingsChangeAtOnceAndAreKept) {
+    ShellFixture f("");
+    f.events.Digit(0);  // the game block
+    f.events.Digit(5);  // its last entry: the settings
+    f.events.Digit(1);  // the speech rate: its choices, at the current one
+    f.events.Press(ui::vk::Down);
+    f.events.Press(ui::vk::Return, '\r');
+    f.Play();
+    EXPECT_EQ(f.HeardAfter("Настройки."),
+              (std::vector<std::string>{"Настройки, 3 пункта", "Скорость речи значение 60.", "60",
+                                        "70", "rate 70", "Скорость речи значение 70."}))
+        << f.Heard();
+    EXPECT_EQ(f.form->Speed(), 70);
+    EXPECT_NE(base::ReadWholeFile(f.root.path() / "main.ini").find("Speed=70"), std::string::npos);
+
+    f.events.Digit(3);  // the music switch
+    f.Play();
+    EXPECT_EQ(std::vector<std::string>(f.heard.end() - 4, f.heard.end()),
+              (std::vector<std::string>{"Музыка нет.", "Музыка не играет: звука нет", "Музыка нет.", "нет"}))
+        << f.Heard();
+
+    // The main menu's own line after its six opens them; back from their top
+    // is the menu again. A shorter menu keeps its places for its actions.
+    const std::string menu = "Главное меню: Новая игра\r\nЗагрузить\r\nИнструкция\r\nВступление\r\n"
+                             "Об авторах\r\nВыход\r\nНастройки";
+    f.form->ShowPictureScreen("menu", Ru("Главное меню"));
+    EXPECT_EQ(f.heard.back(), "Главное меню: Новая игра\r\nВыход") << f.Heard();
+    f.root.Write("Projects/Default/menu.txt", KeyLines({"Новая игра", "Загрузить", "Инструкция",
+                                                        "Вступление", "Об авторах", "Выход"}));
+    f.form->ShowPictureScreen("menu", Ru("Главное меню"));
+    EXPECT_EQ(f.heard.back(), menu) << f.Heard();
+    f.events.Digit(7);
+    f.events.Press(113);  // F2: no game to tell of
+    f.events.Press(ui::vk::Escape, 27);
+    f.Play();
+    EXPECT_EQ(f.HeardAfter("Настройки, 3 пункта"),
+              (std::vector<std::string>{"cue 13", menu}))
+        << f.Heard();
+    EXPECT_EQ(f.form->View(), vmPicture);
+}
+
 }  // namespace
 }  // namespace velmora::shell::test
+

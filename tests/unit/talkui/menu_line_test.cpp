@@ -51,6 +51,12 @@ struct MenuTest : ::testing::Test {
         TMenuEntry& choice = root.AddEntry(T("Цвет"), etChoice);
         choice.Choices = &colours;
         choice.IntValue = &colour;
+        choice.OnChanged = [this](TMenuLine&, TMenuEntry&) {
+            acted.push_back("colour " + std::to_string(colour));
+        };
+        root.Entries[3].OnChanged = [this](TMenuLine&, TMenuEntry&) {  // the switch
+            acted.push_back("sound " + std::to_string(sound));
+        };
         root.Title = T("главное");
         game.AddEntry(T("Сохранить"), etAction).Aux = "F5";
         game.AddEntry(T("Загрузить"), etCommand);
@@ -200,6 +206,7 @@ TEST_F(MenuTest, SwitchesToggleWithEnterAndSpace) {
     h.Space();  // the space's own name, then Space chooses on release
     EXPECT_EQ(h.Take(), (Heard{"say:  ", "say: Звук нет. музыка и шумы", "say: нет"}));
     EXPECT_EQ(sound, 0);
+    EXPECT_EQ(acted, (std::vector<std::string>{"sound 1", "sound 0"}));
     h.Press(ui::vk::F1);
     EXPECT_EQ(h.Take(), (Heard{"say: музыка и шумы"}));
     EXPECT_EQ(h.kit.ChosenEntry, &root.Entries[3]);
@@ -249,8 +256,10 @@ TEST_F(MenuTest, ChoicesListAndStoreTheValue) {
     EXPECT_TRUE(menu->ChoiceMode);
     h.ArrowDown();
     h.Enter();
-    EXPECT_EQ(h.Take(), (Heard{"say: синий", "say: Цвет"}));
+    // Back on the entry, with the value chosen; a changed value is put to use.
+    EXPECT_EQ(h.Take(), (Heard{"say: синий", "say: Цвет значение синий. "}));
     EXPECT_EQ(colour, 2);
+    EXPECT_EQ(acted, (std::vector<std::string>{"colour 2"}));
     EXPECT_FALSE(menu->ChoiceMode);
     EXPECT_EQ(menu->Current, 5);
 
