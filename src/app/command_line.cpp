@@ -56,6 +56,7 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
             const auto choice = speech::ParseSpeechChoice(value);
             if (!choice) return fail("unknown speech output '" + value + "'");
             cl.speech = *choice;
+            cl.speechGiven = true;
         } else if (arg == "--sound") {
             if (!take()) return fail("--sound needs a name");
             const auto choice = sound::ParseSoundChoice(value);

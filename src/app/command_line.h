@@ -20,6 +20,7 @@ struct CommandLine {
     bool listVoices = false;                  // --list-voices
     std::optional<FrontEndChoice> frontEnd;   // --frontend; none: chosen
     speech::SpeechChoice speech = speech::SpeechChoice::Auto;
+    bool speechGiven = false;  // --speech named one: it goes before the settings' choice
     sound::SoundChoice sound = sound::SoundChoice::Auto;
     std::string keysFile;                     // --keys; "-" is standard input
     std::string transcriptFile;               // --transcript

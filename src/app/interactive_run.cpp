@@ -2,6 +2,10 @@
 
 #include <iostream>
 #include <optional>
+#include <string>
+#include <vector>
+
+#include "base/encoding.h"
 
 #include "app/transcript_tee.h"
 #include "frontend/headless/headless_run.h"
@@ -47,8 +51,6 @@ int RunInteractive(const InteractiveOptions& options, shell::EventSource& events
         if (form) form->Sound().PlayCueSound(number);
     };
     setup.beep = beep;
-    std::unique_ptr<speech::SpeechOutput> speech = speech::OpenSpeechOutput(setup, &std::cerr);
-    if (options.wrapSpeech) speech = options.wrapSpeech(std::move(speech));
 
     std::optional<frontend::TranscriptWriter> transcript;
     std::optional<frontend::TranscriptSound> transcriptSound;
@@ -56,11 +58,22 @@ int RunInteractive(const InteractiveOptions& options, shell::EventSource& events
     shell::FrontEnd* shownTo = &frontEnd;
     if (options.transcript) {
         transcript.emplace(options.transcript, options.programFolder);
-        speech = std::make_unique<TeeSpeech>(*transcript, std::move(speech));
         transcriptSound.emplace(*transcript);
         tee.emplace(*transcript, frontEnd);
         shownTo = &*tee;
     }
+    // An output as the game gets it: opened by choice and voice, printed in
+    // the terminal, written to the transcript. The settings open another so.
+    auto openSpeech = [setup, &options, &transcript](speech::SpeechChoice choice, const std::string& voice) {
+        speech::SpeechSetup s = setup;
+        s.choice = choice;
+        s.voiceName = voice;
+        std::unique_ptr<speech::SpeechOutput> out = speech::OpenSpeechOutput(s, &std::cerr);
+        if (options.wrapSpeech) out = options.wrapSpeech(std::move(out));
+        if (transcript) out = std::make_unique<TeeSpeech>(*transcript, std::move(out));
+        return out;
+    };
+    std::unique_ptr<speech::SpeechOutput> speech = openSpeech(setup.choice, setup.voiceName);
 
     shell::ShellOptions shellOptions;
     shellOptions.programFolder = options.programFolder;
@@ -68,6 +81,18 @@ int RunInteractive(const InteractiveOptions& options, shell::EventSource& events
     shellOptions.stateFolder = options.stateFolder;
     shellOptions.nomenu = options.nomenu;
     shellOptions.terminalKeys = options.terminalKeys;
+    shellOptions.speechChoices.output = speech::SpeechChoiceName(options.speech);
+    shellOptions.speechChoices.open = [openSpeech](const std::string& output, const std::string& voice) {
+        return openSpeech(speech::ParseSpeechChoice(output).value_or(speech::SpeechChoice::Auto), voice);
+    };
+    shellOptions.speechChoices.listVoices = [] {
+        std::vector<std::string> names;
+        for (const speech::VoiceEntry& v : speech::ListRussianVoices()) {
+            // main.ini keeps 1251: a name it cannot hold is not offered.
+            if (base::FitsCp1251(v.name)) names.push_back(base::Utf8ToCp1251(v.name));
+        }
+        return names;
+    };
     shell::TForm1 window(shellOptions, events, *shownTo, std::move(speech),
                          sound::ChooseSoundDriver(options.sound, postSound, &std::cerr),
                          transcriptSound ? &*transcriptSound : nullptr);

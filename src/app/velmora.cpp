@@ -226,6 +226,12 @@ int main(int argc, char** argv) {
     options.project = project;
     options.nomenu = cl->nomenu;
     options.speech = cl->speech;
+    // The output chosen in the settings, unless --speech names one.
+    if (!cl->speechGiven) {
+        if (auto remembered = speech::ParseSpeechChoice(shell::MainIni::ReadSpeech(root, state))) {
+            options.speech = *remembered;
+        }
+    }
     options.voice = voice;
     options.sound = cl->sound;
     options.transcript = transcript.get();

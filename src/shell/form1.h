@@ -52,6 +52,18 @@ struct ShellOptions {
     // can send in place of those it cannot.
     bool terminalKeys = false;
     std::optional<uint32_t> seed;         // the message picker's; none: from the clock
+    // The voices and speech outputs the settings offer, and how a front end
+    // opens one while the game runs; without `open` (headless, the page) the
+    // settings have neither.
+    struct SpeechChoices {
+        // The voices as --voice names them (code page 1251), asked when the
+        // settings first open: listing them may take a moment.
+        std::function<std::vector<std::string>()> listVoices;
+        std::string output = "auto";  // as --speech names it
+        std::function<std::unique_ptr<speech::SpeechOutput>(const std::string& output,
+                                                            const std::string& voice1251)>
+            open;
+    } speechChoices;
 };
 
 class TForm1 : public rules::RulesView,
@@ -204,6 +216,12 @@ private:
     talkui::TMenuBlock settingsBlock_;
     std::vector<std::string> speedChoices_, volumeChoices_;
     int32_t speedIndex_ = 0, volumeIndex_ = 0, musicSwitch_ = 0;
+    // The voice and the speech output, when the front end can change them.
+    void AddSpeechSettings();
+    void ReopenSpeech(const std::string& output, const std::string& voice);
+    std::vector<std::string> voiceChoices_, voiceNames_, outputChoices_;
+    bool voicesListed_ = false;
+    int32_t voiceIndex_ = 0, outputIndex_ = 0;
     bool settingsAlone_ = false;  // opened from the main menu: no game shows
     int settingsLine_ = -1;       // the main menu's line for them
 

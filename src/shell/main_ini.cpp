@@ -30,11 +30,17 @@ void MainIni::Read() {
     MidiVol = ini.GetInt("User", "MidiVol", 35);
     Music = ini.GetInt("User", "Music", 1) != 0;
     Voice = ini.GetString("User", "Voice", "");
+    Speech = ini.GetString("User", "Speech", "");
 }
 
 std::string MainIni::ReadVoice(const fs::path& programFolder, const fs::path& stateFolder) {
     return base::IniProfile::Load(ReadFrom(programFolder, stateFolder))
         .GetString("User", "Voice", "");
+}
+
+std::string MainIni::ReadSpeech(const fs::path& programFolder, const fs::path& stateFolder) {
+    return base::IniProfile::Load(ReadFrom(programFolder, stateFolder))
+        .GetString("User", "Speech", "");
 }
 
 bool MainIni::SpeedStep(int delta) {

@@ -35,6 +35,13 @@ public:
     // Writes [User] Voice (code page 1251; empty: a Russian voice of the
     // engine's choosing) the same way.
     void WriteVoice(const std::string& voice) const { WriteUser("Voice", voice); }
+    // [User] Speech: the speech output chosen in the settings, as --speech
+    // names it ("" when never chosen); --speech goes before it.
+    static std::string ReadSpeech(const std::filesystem::path& programFolder,
+                                  const std::filesystem::path& stateFolder);
+    // The settings' voice and output, as Voice and Speech hold them now.
+    void WriteVoiceSetting() const { WriteUser("Voice", Voice); }
+    void WriteSpeechSetting() const { WriteUser("Speech", Speech); }
 
     const std::filesystem::path& Path() const { return path_; }
 
@@ -43,6 +50,7 @@ public:
     int32_t MidiVol = 35;
     bool Music = true;
     std::string Voice;
+    std::string Speech;
 
 private:
     // The file read: the player's, else the shipped one, else the player's

@@ -36,6 +36,43 @@ void TForm1::BuildSettings() {
     talkui::TMenuEntry& music = settingsBlock_.AddEntry(texts::MusicSetting(), talkui::etSwitch);
     music.IntValue = &musicSwitch_;
     music.OnChanged = [this](talkui::TMenuLine&, talkui::TMenuEntry&) { SwitchMusic(musicSwitch_ != 0); };
+    if (options_.speechChoices.open) AddSpeechSettings();
+}
+
+namespace {
+// The outputs as --speech names them, in the order the settings offer them.
+constexpr const char* kOutputs[] = {"auto", "speechd", "espeak", "print", "none"};
+}  // namespace
+
+void TForm1::AddSpeechSettings() {
+    outputChoices_ = {texts::OutputAuto(), "speech-dispatcher", "espeak-ng", texts::OutputPrint(),
+                      texts::OutputNone()};
+    talkui::TMenuEntry& voice = settingsBlock_.AddEntry(texts::VoiceSetting(), talkui::etChoice);
+    voice.Choices = &voiceChoices_;
+    voice.IntValue = &voiceIndex_;
+    voice.OnChanged = [this](talkui::TMenuLine&, talkui::TMenuEntry&) {
+        const auto at = static_cast<size_t>(voiceIndex_);
+        ini_.Voice = at >= 1 && at <= voiceNames_.size() ? voiceNames_[at - 1] : std::string();
+        WriteSetting(&MainIni::WriteVoiceSetting);
+        ReopenSpeech(options_.speechChoices.output, ini_.Voice);
+    };
+    talkui::TMenuEntry& output = settingsBlock_.AddEntry(texts::OutputSetting(), talkui::etChoice);
+    output.Choices = &outputChoices_;
+    output.IntValue = &outputIndex_;
+    output.OnChanged = [this](talkui::TMenuLine&, talkui::TMenuEntry&) {
+        const auto at = std::clamp<size_t>(static_cast<size_t>(outputIndex_), 0, std::size(kOutputs) - 1);
+        options_.speechChoices.output = kOutputs[at];
+        ini_.Speech = kOutputs[at];
+        WriteSetting(&MainIni::WriteSpeechSetting);
+        ReopenSpeech(options_.speechChoices.output, ini_.Voice);
+    };
+}
+
+// The new output speaks from the next text on: the entry said again after
+// the choice is heard through it, at the player's rate.
+void TForm1::ReopenSpeech(const std::string& output, const std::string& voice) {
+    speech_.OpenSpeech(options_.speechChoices.open(output, voice));
+    speech_.SetSpeechRate(ini_.Speed);
 }
 
 // The values as they are now: the keys for the rate, the volume and the
@@ -44,9 +81,20 @@ void TForm1::SyncSettings() {
     speedIndex_ = std::clamp(ini_.Speed / 10, 0, static_cast<int32_t>(speedChoices_.size()) - 1);
     volumeIndex_ = std::clamp(ini_.MidiVol / 5, 0, static_cast<int32_t>(volumeChoices_.size()) - 1);
     musicSwitch_ = sound_->MusicPlaying ? 1 : 0;
+    if (!options_.speechChoices.open) return;
+    const auto output = std::find(std::begin(kOutputs), std::end(kOutputs), options_.speechChoices.output);
+    outputIndex_ = output == std::end(kOutputs) ? 0 : static_cast<int32_t>(output - std::begin(kOutputs));
+    const auto voice = std::find(voiceNames_.begin(), voiceNames_.end(), ini_.Voice);
+    voiceIndex_ = voice == voiceNames_.end() ? 0 : static_cast<int32_t>(voice - voiceNames_.begin()) + 1;
 }
 
 void TForm1::SettingsOpening() {
+    if (options_.speechChoices.open && !voicesListed_) {
+        voicesListed_ = true;
+        if (options_.speechChoices.listVoices) voiceNames_ = options_.speechChoices.listVoices();
+        voiceChoices_ = {texts::DefaultVoice()};
+        voiceChoices_.insert(voiceChoices_.end(), voiceNames_.begin(), voiceNames_.end());
+    }
     SyncSettings();
     kit_.UnitNoun = texts::Items();
 }

@@ -59,6 +59,12 @@ const std::string& Settings();           // "Настройки"
 const std::string& SpeechRateSetting();  // "Скорость речи"
 const std::string& VolumeSetting();      // "Громкость музыки"
 const std::string& MusicSetting();       // "Музыка"
+const std::string& VoiceSetting();       // "Голос"
+const std::string& OutputSetting();      // "Вывод речи"
+const std::string& DefaultVoice();       // the voice of no name
+const std::string& OutputAuto();         // the outputs' names as the settings say them
+const std::string& OutputPrint();
+const std::string& OutputNone();
 const std::string& NoSoundForMusic();  // "Музыка не играет: звука нет"
 // After a setting at its limit: ", быстрее нельзя" and the like.
 const std::string& NoFaster();

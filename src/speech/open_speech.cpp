@@ -99,6 +99,22 @@ std::optional<SpeechChoice> ParseSpeechChoice(std::string_view name) {
     return std::nullopt;
 }
 
+const char* SpeechChoiceName(SpeechChoice choice) {
+    switch (choice) {
+        case SpeechChoice::Auto:
+            return "auto";
+        case SpeechChoice::Speechd:
+            return "speechd";
+        case SpeechChoice::Espeak:
+            return "espeak";
+        case SpeechChoice::Print:
+            return "print";
+        case SpeechChoice::None:
+            return "none";
+    }
+    return "auto";
+}
+
 std::unique_ptr<SpeechOutput> OpenSpeechOutput(const SpeechSetup& setup, std::ostream* report) {
     const std::vector<Step> order = SpeechOrder(setup.choice);
     for (size_t i = 0; i < order.size(); ++i) {

@@ -18,6 +18,8 @@ enum class SpeechChoice { Auto, Speechd, Espeak, Print, None };
 
 // "auto", "speechd", "espeak", "print", "none" (any letter case); no value otherwise.
 std::optional<SpeechChoice> ParseSpeechChoice(std::string_view name);
+// The name ParseSpeechChoice takes for a choice.
+const char* SpeechChoiceName(SpeechChoice choice);
 
 struct SpeechSetup {
     SpeechChoice choice = SpeechChoice::Auto;

@@ -151,6 +151,37 @@ TEST(ActionMenus, SettingsChangeAtOnceAndAreKept) {
     EXPECT_EQ(f.form->View(), vmPicture);
 }
 
+// With a front end that can open outputs, the settings offer the voices and
+// the outputs too: a choice opens the output it names, with the voice, keeps
+// both in main.ini, and the entry is said again through the new output.
+TEST(ActionMenus, SettingsChangeTheVoiceAndTheOutput) {
+    ShellFixture f("");
+    std::vector<std::string> opened;
+    f.speechChoices.listVoices = [] { return std::vector<std::string>{"ru", "ru+f3"}; };
+    f.speechChoices.open = [&f, &opened](const std::string& output, const std::string& voice) {
+        opened.push_back(output + " " + voice);
+        return std::make_unique<HeardSpeech>(f.heard, f.events, f.speechEndsAtOnce);
+    };
+    f.events.Digit(0);
+    f.events.Digit(5);  // the settings: five entries now
+    f.events.Digit(4);  // the voice: the default one, then the listed ones
+    f.events.Press(ui::vk::Down);
+    f.events.Press(ui::vk::Down);
+    f.events.Press(ui::vk::Return, '\r');
+    f.events.Digit(5);  // the output
+    for (int i = 0; i < 4; ++i) f.events.Press(ui::vk::Down);
+    f.events.Press(ui::vk::Return, '\r');
+    f.Play();
+    EXPECT_EQ(opened, (std::vector<std::string>{"auto ru+f3", "none ru+f3"})) << f.Heard();
+    EXPECT_EQ(f.Count("Настройки, 5 пунктов"), 1) << f.Heard();
+    EXPECT_EQ(f.Count("Голос значение ru+f3."), 1) << f.Heard();  // the row again, with its value
+    EXPECT_EQ(f.heard.back(), "Вывод речи значение нет, читает экранный чтец.") << f.Heard();
+    const std::string ini = base::ReadWholeFile(f.root.path() / "main.ini");
+    EXPECT_NE(ini.find("Voice=ru+f3"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("Speech=none"), std::string::npos) << ini;
+}
+
 }  // namespace
 }  // namespace velmora::shell::test
+
 

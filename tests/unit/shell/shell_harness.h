@@ -154,6 +154,7 @@ struct ShellFixture {
     bool speechReportsNoEnd = false;  // a screen reader's way: no end is ever reported
     bool terminalKeys = false;  // the player is in a terminal
     std::filesystem::path stateFolder;  // empty: the game root
+    ShellOptions::SpeechChoices speechChoices;  // what the settings offer of voices and outputs
     std::unique_ptr<TForm1> form;
 
     explicit ShellFixture(const std::string& stoneOnExam, int32_t health = 12,
@@ -186,6 +187,7 @@ struct ShellFixture {
             options.stateFolder = stateFolder.empty() ? root.path() : stateFolder;
             options.nomenu = true;
             options.terminalKeys = terminalKeys;
+            options.speechChoices = speechChoices;
             options.seed = 1;
             form = std::make_unique<TForm1>(options, events, frontEnd,
                                             std::make_unique<HeardSpeech>(heard, events, speechEndsAtOnce,
