@@ -39,12 +39,12 @@ test('a screen reader is in the game\'s menu: its entries follow the game, a cli
     await b.page.keyboard.press('Escape');
     await heard(b.page, 'Главное меню');
     // The menu is heard line by line, and is the list's entries.
-    assert.ok((await spoken(b.page)).includes(
-      'Главное меню: Новая игра. Загрузить игру. Инструкция. Вступление. Об авторах. Выход'));
-    await until(b.page, () => document.querySelectorAll('#menu [role=option]').length === 6);
+    const kLines = ['Новая игра', 'Загрузить игру', 'Инструкция', 'Вступление', 'Об авторах', 'Выход'];
+    assert.ok((await spoken(b.page)).some((t) => t.startsWith(`Главное меню: ${kLines.join('. ')}`)));
+    await until(b.page, () => document.querySelectorAll('#menu [role=option]').length >= 6);
     let menu = await menuOf(b.page);
-    assert.deepEqual({ ...menu, options: menu.options.length }, {
-      role: 'listbox', label: 'Главное меню', options: 6, selected: 0,
+    assert.deepEqual({ ...menu, options: menu.options.slice(0, 6) }, {
+      role: 'listbox', label: 'Главное меню', options: kLines, selected: 0,
     });
     await b.page.keyboard.press('ArrowDown');
     await heard(b.page, 'Загрузить игру');
