@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "base/cp1251.h"
 #include "base/encoding.h"
 #include "base/file_error.h"
 #include "base/paths.h"
@@ -9,6 +10,7 @@
 #include "rules/script_syntax.h"
 #include "rules/texts.h"
 #include "world/game_files.h"
+#include "world/key_lines.h"
 #include "world/link.h"
 
 namespace velmora::rules {
@@ -81,7 +83,7 @@ bool Rules::GoToScreen(int32_t target) {
                                          : NextMessage(screen.Descr);
     view_.SetGameText(description);
     hero.LastMessage = description;
-    ShowScreenPicture(target, screen.ScrFrame);
+    ShowScreenPicture(target, ArrivalFrame(screen));
     speech_.SayText(ArrivalText(screen, description));
     if (!screen.OnEnter.empty()) RunScript(screen.OnEnter);
     return true;
@@ -127,6 +129,21 @@ bool Rules::WalkTo(int32_t target) {
     const bool alive = GoToScreen(target);
     if (alive) gp.vars.glob_goingto = -1;
     return alive;
+}
+
+// Maps that share one picture folder tell their screens apart by frame: the
+// island's screens choose `frame 1` first thing on entry. Showing the plain
+// picture before that showed, for a moment, the other map's picture of the
+// same number: the arrival shows the frame its entry script chooses at once.
+int32_t Rules::ArrivalFrame(const world::MScreen& screen) const {
+    const std::string_view script = screen.OnEnter;
+    const std::vector<std::string> words =
+        SplitWords(base::TrimBlanks(script.substr(0, script.find_first_of("\r\n"))));
+    if (words.size() >= 2 && base::LowerText1251(words[0]) == "frame") {
+        const int32_t n = world::ParseInt32(words[1], -1);
+        if (n >= 0) return n;
+    }
+    return screen.ScrFrame;
 }
 
 void Rules::ShowScreenPicture(int32_t n, int32_t frame) {
@@ -207,7 +224,8 @@ void Rules::PlayMapMusic() {
 
 void Rules::EnterMap() {
     SayMessage(gp.map.FirstMessage);
-    ShowScreenPicture(0, 0);
+    // Screen 0 as its arrival shows it (see ArrivalFrame), not always frame 0.
+    ShowScreenPicture(0, gp.map.screens.empty() ? 0 : ArrivalFrame(*gp.map.screens.front()));
     PlayMapMusic();
 }
 

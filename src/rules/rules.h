@@ -87,6 +87,9 @@ public:
     // A walk chosen in the go menu: glob_goingto and OnGo around GoToScreen.
     bool WalkTo(int32_t target);
     void ShowScreenPicture(int32_t n, int32_t frame);
+    // The frame an arrival at the screen shows: the one its OnEnter sets as
+    // its first statement, else its own.
+    int32_t ArrivalFrame(const world::MScreen& screen) const;
     void DieWithLine(int64_t deathIndex, int32_t picture);
     void DieWithText(const std::string& message, int32_t picture);
     void GameOver();

@@ -212,7 +212,7 @@ void TForm1::KeepGameOnLeaving() {
     KeepGame(true);
 }
 
-// «Новая игра» and «выход в меню» of the game block keep the game first
+// «Новая игра» and «Выход в меню» of the game block keep the game first
 // and say so, in one utterance with what follows (the new game's first
 // message, the main menu), so that neither cuts the other off.
 void TForm1::KeepGameBeforeLeaving(bool newGame) {

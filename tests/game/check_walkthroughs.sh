@@ -112,13 +112,25 @@ if [ -f "$tmp/win.tr" ]; then
   at=$(expect "say: Ты открываешь дверцу фонаря и подносишь огонёк к чаше. Масло вспыхивает с гулом" "$at")
   at=$(expect "say: Светильник уже пылает." "$at")
   at=$(expect "say: В луче маяка туман редеет" "$at")
+  # The pier once the beam lies on the water: no fog too thick to see through.
+  at=$(expect "say: Луч маяка режет туман: по воде до самого острова легла светлая дорога." "$at")
+  absent "say: Туман так густ"
   at=$(expect "say: Ты бьёшь молотом по замку." "$at")
+  at=$(expect "say: Ты вставляешь весло в уключину и отталкиваешься от причала. С собой у тебя только зажжённый фонарь" "$at")
   at=$(expect "say: Лодка идёт к острову Безмолвного колокола." "$at")
+  # The island's pictures only, from its first moment: the shore's picture of
+  # the same number never shows.
+  if sed -n "$at,\$p" "$tmp/win.tr" | grep -qE '^picture: Image1 .*/gif/[0-9]+\.gif$'; then
+    fail "a picture of the shore on the island"
+  fi
   at=$(expect "view: page" "$at")
   at=$(expect "say: Экран: Пристань. " "$at")
   at=$(expect "say: Дед Матвей открывает глаза." "$at")
   at=$(expect "say: Едва язык колокола оказывается у тебя в руках" "$at")
   at=$(expect "say: Ты поднимаешь фонарь высоко над головой." "$at")
+  # The chapel after its fresco crumbled does not tell of it any more.
+  chapel=$(grep -n "^say: Экран: Часовня" "$tmp/win.tr" | tail -n 1 | cut -d: -f1)
+  if sed -n "$chapel,$((chapel + 2))p" "$tmp/win.tr" | grep -q "фреска"; then fail "the crumbled fresco told of"; fi
   at=$(expect "say: Ты замираешь, затаив дыхание." "$at")
   at=$(expect "say: Экран: Колокольня. " "$at")
   at=$(expect "say: Экран: Рассвет. " "$at")

@@ -194,7 +194,7 @@ TEST(ShellWaits, AReaderWithNoEndPausesAndKeepsTheKey) {
     }
 }
 
-// A key is the view's it went down in: the Enter that chose "выход в меню"
+// A key is the view's it went down in: the Enter that chose "Выход в меню"
 // is let go on the main menu, which says nothing of it (no refusal cue).
 TEST(ShellWaits, AKeyReleasedInAnotherViewDoesNothing) {
     ShellFixture f("");
