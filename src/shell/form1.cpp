@@ -119,9 +119,11 @@ void TForm1::BuildComponents() {
     Image3.SetParent(&IndiPanel);
     Image3.SetAlign(ui::Align::Top);
     Image3.SetHeight(26);
+    // Each number with its name, for the companion who reads them: in a
+    // smaller type, so that "Здоровье 100" fits a third of the strip.
     for (ui::Label* l : {&Label1, &Label2, &Label3}) {
         l->SetParent(&IndiPanel);
-        l->Font = {"MS Sans Serif", ui::kDefaultCharset, 17, ui::kAqua, false};
+        l->Font = {"MS Sans Serif", ui::kDefaultCharset, 12, ui::kAqua, false};
         l->SetBounds(0, 26, 60, 20);
     }
     IkPanel.SetParent(&RightPanel);
@@ -155,9 +157,11 @@ void TForm1::Resize() {
     MenuPanel.Realign();
     Image1.SetBounds(10, 10, ImagePanel.Width() - 20, ImagePanel.Height() - 20);
     const int w = IndiPanel.Width();
-    Label1.SetLeft(w / 6 - 10);
-    Label2.SetLeft(w / 2 - 10);
-    Label3.SetLeft(w * 5 / 6 - 10);
+    int third = 0;
+    for (ui::Label* l : {&Label1, &Label2, &Label3}) {
+        l->SetBounds(w * third / 3 + 4, 26, std::max(w / 3 - 8, 1), 20);
+        ++third;
+    }
     kit_.List->SetBounds(0, 0, IkPanel.Width(), IkPanel.Height() - kit_.Edit->Height());
     kit_.Edit->SetBounds(0, IkPanel.Height() - kit_.Edit->Height(), IkPanel.Width(),
                          kit_.Edit->Height());
@@ -511,9 +515,9 @@ void TForm1::OpenMainMenu() {
 }
 
 void TForm1::ShowHeroStatus(int32_t health, int32_t load, int32_t experience) {
-    Label1.Caption = std::to_string(health);
-    Label2.Caption = std::to_string(load);
-    Label3.Caption = std::to_string(experience);
+    Label1.Caption = texts::HealthLabel() + std::to_string(health);
+    Label2.Caption = texts::LoadLabel() + std::to_string(load);
+    Label3.Caption = texts::ExperienceLabel() + std::to_string(experience);
     MarkChanged();
 }
 

@@ -54,6 +54,10 @@ const std::string& SpeedIs();         // "Скорость речи "
 const std::string& VolumeIs();        // "Громкость музыки "
 const std::string& MusicOn();         // "Музыка включена"
 const std::string& MusicOff();        // "Музыка выключена"
+// The names before the hero's three numbers in the window.
+const std::string& HealthLabel();
+const std::string& LoadLabel();
+const std::string& ExperienceLabel();
 // The settings and their entries.
 const std::string& Settings();           // "Настройки"
 const std::string& SpeechRateSetting();  // "Скорость речи"

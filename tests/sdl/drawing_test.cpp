@@ -227,7 +227,7 @@ TEST_F(Drawing, RichEditScrollsToTheCaretLine) {
     ASSERT_TRUE(edit.Focused());
     Paint();
     TTF_Font* font = fonts.Get(edit.Font);
-    const int caretX = FontSet::Size(font, "ЖЖ").first;
+    const int caretX = 8 + FontSet::Size(font, "ЖЖ").first;  // after the text's margin
     EXPECT_EQ(canvas.Count({caretX, 0, 2, TTF_FontLineSkip(font)}, kLimePx), 2 * TTF_FontLineSkip(font));
     EXPECT_GT(canvas.Count({0, 0, 200, 40}, kLimePx), unfocused);
 }
@@ -294,6 +294,42 @@ TEST_F(Drawing, OwnerDrawnListAndEditSelection) {
     const Rgb aqua{0, 255, 255};
     EXPECT_GT(canvas.Count({0, 110, 200, 40}, highlight), 50);
     EXPECT_GT(canvas.Count({0, 110, 200, 40}, aqua), 5);
+}
+
+// The tails of д and щ below the line stay inside a selected edit line's
+// bar and its box, sized as the talking line sizes it; the message area's
+// text keeps a margin from the screen's edge.
+TEST_F(Drawing, LettersTailsAndMarginsStayInside) {
+    const ui::FontInfo font{"Arial Black", ui::kRussianCharset, 18, ui::kAqua, false};
+    SdlTextMeasure measure(fonts);
+    const int height = measure.TextHeight(font, "1") + 4;
+    ui::Edit edit("Edit1");
+    edit.SetParent(&form);
+    edit.SetBounds(0, 150 - height, 200, height);
+    edit.Font = font;
+    edit.SetText(base::Utf8ToCp1251("дщд"));
+    edit.SetSel(0, 3);
+    Paint();
+    const Rgb highlight{0, 120, 215};
+    const Rgb white{255, 255, 255};
+    int lowestBar = -1, lowestLetter = -1;
+    for (int y = 0; y < 150; ++y) {
+        if (canvas.Count({0, y, 200, 1}, highlight) > 0) lowestBar = y;
+        if (canvas.Count({0, y, 200, 1}, white) > 0) lowestLetter = y;
+    }
+    ASSERT_GT(lowestLetter, 0);
+    EXPECT_GE(lowestBar, lowestLetter);  // the bar covers the tails
+    EXPECT_LT(lowestBar, 149);           // and fits the box with room to spare
+
+    ui::RichEdit message("RichEdit1");
+    message.SetParent(&form);
+    message.SetBounds(0, 0, 200, 100);
+    message.Font = {"Arial Black", ui::kRussianCharset, 17, ui::kLime, false};
+    message.SetText(base::Utf8ToCp1251("Жук жужжит жалобно у самого края"));
+    Paint();
+    EXPECT_GT(canvas.Count({0, 0, 200, 100}, kLimePx), 50);
+    EXPECT_EQ(canvas.Count({0, 0, 6, 100}, kLimePx), 0);    // not at the left edge
+    EXPECT_EQ(canvas.Count({194, 0, 6, 100}, kLimePx), 0);  // nor at the right
 }
 
 // Texts are rendered once while frames keep showing them, and let go of

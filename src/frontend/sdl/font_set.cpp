@@ -125,10 +125,23 @@ std::pair<int, int> FontSet::Size(TTF_Font* font, std::string_view utf8) {
     return {w, h};
 }
 
+int FontSet::LineHeight(TTF_Font* font) {
+    if (!font) return 0;
+    int lowest = 0;
+    for (const Uint32 letter : {0x0434u, 0x0414u, 0x0446u, 0x0426u, 0x0449u, 0x0429u, 0x0443u, 0x0440u}) {
+        int minx = 0, maxx = 0, miny = 0, maxy = 0, advance = 0;
+        if (TTF_GlyphMetrics32(font, letter, &minx, &maxx, &miny, &maxy, &advance) == 0) {
+            lowest = std::min(lowest, miny);
+        }
+    }
+    return std::max(TTF_FontHeight(font), TTF_FontAscent(font) - lowest);
+}
+
+// Rows and the edit line are sized by this: a letter's tail must fit them.
 int SdlTextMeasure::TextHeight(const ui::FontInfo& font, std::string_view text) const {
     TTF_Font* f = fonts_.Get(font);
     if (!f) return ui::DefaultTextMeasure().TextHeight(font, text);
-    return FontSet::Size(f, base::Cp1251ToUtf8(text)).second;
+    return std::max(FontSet::Size(f, base::Cp1251ToUtf8(text)).second, FontSet::LineHeight(f));
 }
 
 }  // namespace velmora::frontend::sdl

@@ -28,6 +28,10 @@ public:
 
     // Width and height in pixels of UTF-8 text; 0 × 0 without a font.
     static std::pair<int, int> Size(TTF_Font* font, std::string_view utf8);
+    // The height a line of Russian text takes: the font's height, or more
+    // where a letter reaches further below the line (the tails of д, ц, щ
+    // go below the descent some fonts give).
+    static int LineHeight(TTF_Font* font);
 
 private:
     bool ttfStarted_ = false;

@@ -30,6 +30,8 @@ SDL_Rect Intersect(const SDL_Rect& a, const SDL_Rect& b) {
 constexpr ui::Colour kHighlight = ui::Rgb(0, 120, 215);
 constexpr ui::Colour kHighlightText = ui::kWhite;
 constexpr int kScrollBarWidth = 17;
+// Text does not touch the edges of its box (the screen's, for the message area).
+constexpr int kTextMargin = 8;
 constexpr ui::Colour kScrollTrack = ui::Rgb(240, 240, 240);
 constexpr ui::Colour kScrollThumb = ui::Rgb(160, 160, 160);
 
@@ -139,7 +141,8 @@ void Painter::PaintEdit(const ui::Edit& edit, const SDL_Rect& box) {
     // The text slides left so that the caret stays in the box.
     const int shift = std::max(0, caretX - (box.w - 2));
     const int x = box.x + 1 - shift;
-    const int height = TTF_FontHeight(font);
+    // Tall enough for the tails of д and щ: the selection bar covers them.
+    const int height = FontSet::LineHeight(font);
     const int y = box.y + std::max(0, (box.h - height) / 2);
     Text(font, text, edit.Font.Color, x, y);
     if (selEnd > selStart) {
@@ -195,14 +198,16 @@ void Painter::PaintRichEdit(const ui::RichEdit& edit, const SDL_Rect& box) {
     if (!font) return;
     const std::string& text = edit.Text();
     // A vertical scroll bar keeps its strip whether or not the text overflows.
-    const int textWidth = edit.ScrollBars ? std::max(box.w - kScrollBarWidth, 0) : box.w;
+    const int area = edit.ScrollBars ? std::max(box.w - kScrollBarWidth, 0) : box.w;
+    const int margin = std::min(kTextMargin, area / 8);
+    const int textWidth = std::max(area - 2 * margin, 1);
     const std::vector<TextLine>& lines = LinesOf(edit, font, textWidth);
     const int lineHeight = std::max(TTF_FontLineSkip(font), 1);
     const int visible = std::max(box.h / lineHeight, 1);
     const int count = static_cast<int>(lines.size());
     const int first = FirstShownLine(LineOfPosition(lines, edit.SelStart()), count, visible);
     if (edit.ScrollBars) {
-        const SDL_Rect track{box.x + textWidth, box.y, box.w - textWidth, box.h};
+        const SDL_Rect track{box.x + area, box.y, box.w - area, box.h};
         Fill(track, kScrollTrack);
         if (count > visible) {
             const int thumbH = std::max(box.h * visible / count, 8);
@@ -215,9 +220,9 @@ void Painter::PaintRichEdit(const ui::RichEdit& edit, const SDL_Rect& box) {
     for (size_t i = static_cast<size_t>(first); i < lines.size() && y < box.y + box.h; ++i) {
         const std::string_view line =
             std::string_view(text).substr(static_cast<size_t>(lines[i].start), static_cast<size_t>(lines[i].length));
-        int x = box.x;
+        int x = box.x + margin;
         if (edit.Alignment == ui::TextAlign::Center) {
-            x = box.x + (textWidth - texts_.Get(font, line, edit.Font.Color).width) / 2;
+            x = box.x + margin + (textWidth - texts_.Get(font, line, edit.Font.Color).width) / 2;
         }
         Text(font, line, edit.Font.Color, x, y);
         // The caret of the focused text (the line being read aloud), steady:
