@@ -123,7 +123,7 @@ TEST(ActionMenus, SettingsChangeAtOnceAndAreKept) {
                                         "70", "rate 70", "Скорость речи значение 70."}))
         << f.Heard();
     EXPECT_EQ(f.form->Speed(), 70);
-    EXPECT_NE(base::ReadWholeFile(f.root.path() / "main.ini").find("Speed=70"), std::string::npos);
+    EXPECT_NE(f.root.Read("main.ini").find("Speed=70"), std::string::npos);
 
     f.events.Digit(3);  // the music switch
     f.Play();
@@ -176,7 +176,7 @@ TEST(ActionMenus, SettingsChangeTheVoiceAndTheOutput) {
     EXPECT_EQ(f.Count("Настройки, 5 пунктов"), 1) << f.Heard();
     EXPECT_EQ(f.Count("Голос значение ru+f3."), 1) << f.Heard();  // the row again, with its value
     EXPECT_EQ(f.heard.back(), "Вывод речи значение нет, читает экранный чтец.") << f.Heard();
-    const std::string ini = base::ReadWholeFile(f.root.path() / "main.ini");
+    const std::string ini = f.root.Read("main.ini");
     EXPECT_NE(ini.find("Voice=ru+f3"), std::string::npos) << ini;
     EXPECT_NE(ini.find("Speech=none"), std::string::npos) << ini;
 }
