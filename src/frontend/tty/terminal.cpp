@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -37,6 +38,12 @@ struct Saved {
 Saved g_saved;
 volatile std::sig_atomic_t g_active = 0;
 volatile std::sig_atomic_t g_signals = 0;
+volatile std::sig_atomic_t g_firstSignalAt = 0;  // seconds on the monotonic clock
+// A closed terminal sends two hang-ups a millisecond apart (the shell's,
+// then the kernel's), and `kill` is often repeated: a later signal ends the
+// game at once only when the first has gone this long without an exit, so
+// the autosave the first one asked for is written whole.
+constexpr std::sig_atomic_t kStuckSeconds = 5;
 struct sigaction g_oldQuit[std::size(kQuitSignals)];
 struct sigaction g_oldJob[std::size(kJobSignals)];
 bool g_jobInstalled[std::size(kJobSignals)] = {};
@@ -93,14 +100,27 @@ extern "C" void OnContinue(int) {
     errno = savedErrno;
 }
 
+// Async-signal-safe (clock_gettime is); whole seconds are enough.
+std::sig_atomic_t MonotonicSeconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::sig_atomic_t>(now.tv_sec);
+}
+
 extern "C" void OnQuitSignal(int sig) {
     const int savedErrno = errno;
-    // The game did not end after the first: it may be stuck, so end it here.
     if (g_signals != 0) {
-        RestoreNow();
-        ::_exit(128 + sig);
+        // The game did not end long after the first: it is stuck, so end it
+        // here (a save cut off now leaves the old one whole).
+        if (MonotonicSeconds() - g_firstSignalAt >= kStuckSeconds) {
+            RestoreNow();
+            ::_exit(128 + sig);
+        }
+        errno = savedErrno;
+        return;
     }
     g_signals = 1;
+    g_firstSignalAt = MonotonicSeconds();
     const unsigned char byte = static_cast<unsigned char>(sig);
     const ssize_t ignored = ::write(g_saved.signalPipe, &byte, 1);
     (void)ignored;
