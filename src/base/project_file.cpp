@@ -28,6 +28,10 @@ constexpr KindCap kCaps[] = {
     {FileKind::Picture, 32 * kMiB},
     {FileKind::Music, 64 * kMiB},
     {FileKind::Sound, 16 * kMiB},
+    // A settings file is a few lines; a save holds the state of every map
+    // of a project, each far smaller than its map.
+    {FileKind::Settings, 1 * kMiB},
+    {FileKind::Save, 256 * kMiB},
 };
 
 std::string Reason(int err) {
@@ -55,8 +59,9 @@ std::string NotRegular(mode_t mode) {
 
 std::string TooLarge(std::uint64_t size, FileKind kind) {
     const std::uint64_t cap = MaxFileBytes(kind);
-    return "файл слишком велик (" + std::to_string(size / kMiB) + " МБ, можно не больше " +
-           std::to_string(cap / kMiB) + " МБ)";
+    // Rounded up: a file just over the cap never reads as the cap itself.
+    return "файл слишком велик (" + std::to_string(size / kMiB + (size % kMiB != 0)) +
+           " МБ, можно не больше " + std::to_string(cap / kMiB) + " МБ)";
 }
 
 bool Inside(const fs::path& root, const fs::path& file) {

@@ -29,6 +29,7 @@ void MainIni::Read() {
     Speed = ini.GetInt("User", "Speed", 60);
     MidiVol = ini.GetInt("User", "MidiVol", 35);
     Voice = ini.GetString("User", "Voice", "");
+    Problem = ini.LoadError();
 }
 
 std::string MainIni::ReadVoice(const fs::path& programFolder, const fs::path& stateFolder) {

@@ -5,7 +5,10 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
+
+#include "base/file_error.h"
 
 namespace velmora::shell {
 
@@ -40,6 +43,9 @@ public:
     int32_t Speed = 60;
     int32_t MidiVol = 35;
     std::string Voice;
+    // Why main.ini, there, could not be read (the defaults stand), for the
+    // player to hear.
+    std::optional<base::FileError> Problem;
 
 private:
     // The file read: the player's, else the shipped one, else the player's

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Files that would hang the game or eat its memory, in the places a player's
+# game folder holds them: each start ends within the timeout, under a memory
+# limit far below what the old readers took, and says which file and why.
+#   check_hostile_files.sh VELMORA TOOL CASTLE SANITIZED
+# A sanitizer build (SANITIZED 1) reserves terabytes of address space, so
+# the memory limit is left out there; the timeout stays.
+set -euo pipefail
+velmora=$1
+tool=$2
+castle=$3
+sanitized=$4
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+export HOME="$tmp/home" XDG_DATA_HOME="$tmp/data" LC_ALL=C.UTF-8
+fail() {
+  echo "FAIL: $1"
+  if [ -n "${2:-}" ] && [ -f "$2" ]; then echo "---- $2 ----"; head -c 4000 "$2"; fi
+  exit 1
+}
+# limited COMMAND...: at most 60 s and 1 GiB of address space.
+limited() {
+  if [ "$sanitized" = 1 ]; then
+    timeout 60 "$@"
+  else
+    (ulimit -v 1048576; exec timeout 60 "$@")
+  fi
+}
+fresh() { rm -rf "$tmp/root"; cp -R "$castle" "$tmp/root"; }
+# plant KIND FILE: a named pipe, a link to an endless device, or a sparse
+# file of 2 GiB in place of FILE under the game folder.
+plant() {
+  local file="$tmp/root/$2"
+  mkdir -p "$(dirname "$file")"
+  rm -f "$file"
+  case $1 in
+    pipe) mkfifo "$file" ;;
+    zero) ln -s /dev/zero "$file" ;;
+    sparse) truncate -s 2G "$file" ;;
+  esac
+}
+reason() {
+  case $1 in
+    pipe) echo 'это именованный канал, а не файл' ;;
+    zero) echo 'это устройство, а не файл' ;;
+    sparse) echo 'файл слишком велик (2048 МБ, можно не больше' ;;
+  esac
+}
+
+# The game folder's own files: the settings, the colours, a save's journal
+# and the autosave. The game starts, says why the file is not read, and plays.
+for file in main.ini Settings/colors.ini Saves/1-pending Saves/autosave.sav; do
+  for kind in pipe zero sparse; do
+    fresh
+    plant "$kind" "$file"
+    args=-nomenu
+    # The autosave is read where the game offers it: without -nomenu.
+    [ "$file" = Saves/autosave.sav ] && args=
+    status=0
+    printf 'wait 300\nEscape\nwait 300\nEscape\n1\nF3\n' |
+      limited "$velmora" --root "$tmp/root" --keys - $args > "$tmp/out" 2> "$tmp/err" || status=$?
+    [ "$status" = 0 ] || fail "$kind as $file: status $status" "$tmp/err"
+    grep -qF "Ошибка: $tmp/root/$file: $(reason "$kind")" "$tmp/out" || fail "$kind as $file: not said" "$tmp/out"
+    grep -qF 'Ты стоишь у ворот старого замка.' "$tmp/out" || fail "$kind as $file: no game" "$tmp/out"
+  done
+done
+
+echo "hostile files: all checks passed"
