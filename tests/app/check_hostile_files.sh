@@ -65,4 +65,34 @@ for file in main.ini Settings/colors.ini Saves/1-pending Saves/autosave.sav; do
   done
 done
 
+# A screen script of blocks nested 640,000 deep (16.6 MB, under the cap of a
+# project's text): the game enters the screen and the checker reads it
+# within the memory limit; the checker names the line where the nest goes
+# deeper than the game runs.
+mkdir -p "$tmp/nest/Projects/Default"
+python3 - "$tmp/nest/Projects/Default" <<'PY'
+import sys
+folder = sys.argv[1]
+depth = 640000
+def write(name, lines):
+    with open(f"{folder}/{name}", "wb") as f:
+        f.write("".join(line + "\r\n" for line in lines).encode("cp1251"))
+write("game.ini", ["GameInitHealth=10"])
+script = "if ostat камень 0\\n" * depth + "say глубоко\\n" + "endif\\n" * depth
+# The hero starts at the top and walks north into the pit.
+write("map1.ini", ["MapTitle=Гнездо", "MapScrCount=2", "Scr0no=0", "Scr0Title=Верх", "Scr0x=0",
+                   "Scr0y=0", "Scr0North=1", "Scr1no=1", "Scr1Title=Яма", "Scr1x=0", "Scr1y=1", "Scr1DescrCnt=1",
+                   "Scr1Descr0=Яма.", "Scr1OnEnter=" + script, "MapObjCount=1", "Obj0no=0",
+                   "Obj0Title=камень", "Obj0ScrWhere=0", "Obj0Visible=1"])
+PY
+status=0
+printf '1\n1\nF3\n' | limited "$velmora" --root "$tmp/nest" --keys - -nomenu > "$tmp/out" 2> "$tmp/err" || status=$?
+[ "$status" = 0 ] || fail "the nested screen: status $status" "$tmp/err"
+grep -qF 'say: Экран: Яма' "$tmp/out" || fail "the nested screen was not entered" "$tmp/out"
+status=0
+limited "$tool" check "$tmp/nest/Projects/Default" > "$tmp/out" 2> "$tmp/err" || status=$?
+[ "$status" = 1 ] || fail "checking the nested screen: status $status" "$tmp/err"
+grep -q '^error: .*map1.ini:Scr1OnEnter: строка 65 «if ostat камень 0»: блоки вложены глубже 64' "$tmp/out" ||
+  fail "checking the nested screen: the line is not named" "$tmp/out"
+
 echo "hostile files: all checks passed"
