@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "base/paths.h"
+#include "base/picture_header.h"
 
 namespace fs = std::filesystem;
 
@@ -104,6 +105,15 @@ GatedFile GatePath(const fs::path& root, const fs::path& file, FileKind kind) {
     if (static_cast<std::uint64_t>(st.st_size) > MaxFileBytes(kind)) {
         return Refuse(file, TooLarge(static_cast<std::uint64_t>(st.st_size), kind));
     }
+    // A picture's header is read too: one that would decode to more than
+    // the bound is refused here, before any decoder sees it.
+    if (kind == FileKind::Picture) {
+        try {
+            ReadCheckedFile(file, kind);
+        } catch (const FileError& e) {
+            return Refuse(file, e.problem());
+        }
+    }
     GatedFile gated;
     gated.status = GatedFile::Status::Found;
     gated.path = file;
@@ -159,6 +169,9 @@ std::string ReadCheckedFile(const fs::path& file, FileKind kind) {
     }
     if (have > cap) throw FileError(DisplayPath(file), TooLarge(have, kind));
     data.resize(have);
+    if (kind == FileKind::Picture) {
+        if (auto why = PictureTooLarge(data)) throw FileError(DisplayPath(file), *why);
+    }
     return data;
 }
 

@@ -46,7 +46,7 @@ struct GatedFile {
 GatedFile GateFile(const std::filesystem::path& root, std::string_view relative, FileKind kind);
 
 // The same checks for a file already found (an absolute path): it must lie
-// inside root after links are resolved.
+// inside root after links are resolved. A picture is read for its header.
 GatedFile GatePath(const std::filesystem::path& root, const std::filesystem::path& file,
                    FileKind kind);
 
@@ -56,7 +56,9 @@ GatedFile GatePath(const std::filesystem::path& root, const std::filesystem::pat
 UniqueFd OpenCheckedFile(const std::filesystem::path& file, FileKind kind);
 
 // The whole content of a file opened by OpenCheckedFile, read no further
-// than the cap (a file that grows meanwhile is refused). Throws FileError.
+// than the cap (a file that grows meanwhile is refused); a picture whose
+// header claims more pixels than kMaxPicturePixels is refused as well.
+// Throws FileError.
 std::string ReadCheckedFile(const std::filesystem::path& file, FileKind kind);
 
 // GateFile and ReadCheckedFile at once: no value when the file is missing;

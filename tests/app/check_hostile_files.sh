@@ -95,4 +95,29 @@ limited "$tool" check "$tmp/nest/Projects/Default" > "$tmp/out" 2> "$tmp/err" ||
 grep -q '^error: .*map1.ini:Scr1OnEnter: строка 65 «if ostat камень 0»: блоки вложены глубже 64' "$tmp/out" ||
   fail "checking the nested screen: the line is not named" "$tmp/out"
 
+# A picture of 43 bytes that claims 65535 × 65535 pixels, as the first
+# screen's: refused before anything decodes it, and said, headless and in
+# the window (offscreen).
+fresh
+python3 - "$tmp/root/Projects/Default/gif/0.gif" <<'PY'
+import struct, sys
+gif = (b"GIF89a" + struct.pack("<HHBBB", 65535, 65535, 0, 0, 0) +
+       b"\x2c" + struct.pack("<HHHHB", 0, 0, 65535, 65535, 0) + b"\x02\x02\x4c\x01\x00\x3b")
+open(sys.argv[1], "wb").write(gif)
+PY
+bomb="Ошибка: $tmp/root/Projects/Default/gif/0.gif: картинка слишком велика (65535 на 65535 точек;"
+status=0
+printf 'F3\n' | limited "$velmora" --root "$tmp/root" --keys - -nomenu > "$tmp/out" 2> "$tmp/err" || status=$?
+[ "$status" = 0 ] || fail "the picture bomb headless: status $status" "$tmp/err"
+grep -qF "say: $bomb" "$tmp/out" || fail "the picture bomb headless: not said" "$tmp/out"
+if "$velmora" --help | grep -q -- '--frontend window'; then
+  status=0
+  printf 'wait 1000\nF3\nwait 300\n' > "$tmp/bomb.keys"
+  ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0" SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
+    limited "$velmora" --frontend window --root "$tmp/root" --keys "$tmp/bomb.keys" -nomenu \
+    --speech print --sound none --transcript "$tmp/window" > /dev/null 2> "$tmp/err" || status=$?
+  [ "$status" = 0 ] || fail "the picture bomb in the window: status $status" "$tmp/err"
+  grep -qF "say: $bomb" "$tmp/window" || fail "the picture bomb in the window: not said" "$tmp/window"
+fi
+
 echo "hostile files: all checks passed"
