@@ -120,4 +120,46 @@ if "$velmora" --help | grep -q -- '--frontend window'; then
   grep -qF "say: $bomb" "$tmp/window" || fail "the picture bomb in the window: not said" "$tmp/window"
 fi
 
+# Music and sounds the gate refuses: the checker gives the reason the game
+# speaks, file by file (a song over its cap, a named pipe as the menu's
+# music, a sound over its cap, a sound that links out of the project).
+media="$tmp/media/Projects/Default"
+mkdir -p "$media/Snd"
+python3 - "$media" <<'PY'
+import sys
+folder = sys.argv[1]
+def write(name, lines):
+    with open(f"{folder}/{name}", "wb") as f:
+        f.write("".join(line + "\r\n" for line in lines).encode("cp1251"))
+write("game.ini", ["GameInitHealth=10"])
+write("map1.ini", ["MapTitle=Звуки", "MapScrCount=2", "Scr0no=0", "Scr0Title=Верх", "Scr0North=1",
+                   "Scr1no=1", "Scr1Title=Низ", "Scr1y=1", "Scr1OnEnter=snd x.wav\\nsnd y.wav"])
+PY
+mkfifo "$media/menu.mid"
+truncate -s 17M "$media/Snd/x.wav"
+ln -s /etc/passwd "$media/Snd/y.wav"
+for song in 65M 4G; do
+  rm -rf "$media/map1.mid" "$tmp/media/Saves"; truncate -s "$song" "$media/map1.mid"
+  # The main menu plays menu.mid; the game map1.mid, and the walk north the sounds.
+  : > "$tmp/out"
+  for args in '' -nomenu; do
+    status=0
+    printf 'wait 300\n1\n1\nF3\n' |
+      limited "$velmora" --root "$tmp/media" --keys - $args >> "$tmp/out" 2> "$tmp/err" || status=$?
+    [ "$status" = 0 ] || fail "refused media: status $status" "$tmp/err"
+  done
+  sed -n 's/^say: Ошибка: \(.*\)$/\1/p' "$tmp/out" | sort > "$tmp/game"
+  status=0
+  limited "$tool" check "$media" > "$tmp/check" 2> "$tmp/err" || status=$?
+  [ "$status" = 1 ] || fail "checking refused media: status $status" "$tmp/err"
+  sed -n 's/^error: \(.*\): игра его не откроет$/\1/p' "$tmp/check" | sort > "$tmp/checker"
+  for file in map1.mid menu.mid Snd/x.wav Snd/y.wav; do
+    grep -F "$media/$file: " "$tmp/game" > "$tmp/said" || fail "$file ($song): the game said nothing" "$tmp/out"
+    grep -F "$media/$file: " "$tmp/checker" > "$tmp/told" || fail "$file ($song): the checker told nothing" "$tmp/check"
+    cmp -s "$tmp/said" "$tmp/told" || fail "$file ($song): the game said '$(cat "$tmp/said")', the checker '$(cat "$tmp/told")'"
+  done
+  ! grep -E 'нет такого файла|нет звукового файла' "$tmp/check" | grep -E 'map1.mid|menu.mid|x.wav|y.wav' ||
+    fail "refused media ($song): the checker calls them missing" "$tmp/check"
+done
+
 echo "hostile files: all checks passed"
