@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "base/paths.h"
+#include "base/project_file.h"
 
 namespace fs = std::filesystem;
 
@@ -53,6 +54,16 @@ std::vector<fs::path> ProjectsFolders(const fs::path& gameRoot) {
 }
 
 }  // namespace
+
+std::optional<std::string> RefusedGameFile(const fs::path& dir) {
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec)) return std::nullopt;
+    const auto entry = base::FindEntryPath(dir, "game.ini");
+    if (!entry) return std::nullopt;
+    const base::GatedFile gated = base::GatePath(dir, *entry, base::FileKind::Text);
+    if (!gated.Refused()) return std::nullopt;
+    return gated.error->file() + ": " + gated.error->problem();
+}
 
 bool HoldsGame(const fs::path& dir) {
     std::error_code ec;

@@ -50,6 +50,11 @@ std::optional<shell::ProjectChoice> FindProject(const std::string& given,
                                                 const std::filesystem::path& gameRoot,
                                                 std::vector<std::filesystem::path>* lookedIn);
 
+// Why a folder that was looked in holds no project although it has a
+// game.ini (a named pipe, a device, a link out of the folder, too large): the
+// file gate's reason, with the file; none otherwise.
+std::optional<std::string> RefusedGameFile(const std::filesystem::path& dir);
+
 struct OfferedProject {
     std::string name;
     std::filesystem::path folder;

@@ -162,4 +162,21 @@ for song in 65M 4G; do
     fail "refused media ($song): the checker calls them missing" "$tmp/check"
 done
 
+# A project whose game.ini is a named pipe or a device: no project, and the
+# player is told why, as the checker tells it.
+for kind in pipe zero; do
+  fresh
+  cp -R "$tmp/root/Projects/Default" "$tmp/mine"
+  rm -f "$tmp/mine/game.ini"
+  case $kind in pipe) mkfifo "$tmp/mine/game.ini" ;; zero) ln -s /dev/zero "$tmp/mine/game.ini" ;; esac
+  status=0
+  limited "$velmora" --root "$tmp/root" --project "$tmp/mine" --keys - < /dev/null > "$tmp/out" 2> "$tmp/err" || status=$?
+  [ "$status" = 2 ] || fail "$kind as game.ini: status $status" "$tmp/err"
+  grep -qxF "  $tmp/mine ($tmp/mine/game.ini: $(reason "$kind"))" "$tmp/err" || fail "$kind as game.ini: not told" "$tmp/err"
+  status=0
+  limited "$tool" check "$tmp/mine" > "$tmp/check" 2>&1 || status=$?
+  grep -qF "error: $tmp/mine/game.ini: $(reason "$kind")" "$tmp/check" || fail "$kind as game.ini: the checker" "$tmp/check"
+  rm -rf "$tmp/mine"
+done
+
 echo "hostile files: all checks passed"

@@ -137,6 +137,14 @@ extern "C" void RestoreAtExit() { RestoreNow(); }
 
 std::string Errno(const std::string& what) { return what + ": " + std::strerror(errno); }
 
+std::string KeysWarning(const std::string& why) {
+    return "velmora: " + base::TerminalSafe(why) +
+           ": keys are read as xterm and the linux console send them; keys this terminal "
+           "sends otherwise (arrows, Home, End, Page Up and Down, Insert, Delete, F1 to F12) "
+           "may do nothing. Set TERM to the terminal's type; 'velmora --help' lists the keys "
+           "that stand in for those no terminal sends.\n";
+}
+
 }  // namespace
 
 std::optional<Terminal> Terminal::Open(std::string* why) {
@@ -195,7 +203,13 @@ std::optional<Terminal> Terminal::Setup(base::UniqueFd owned, int in, int out, s
     const char* envTerm = std::getenv("TERM");
     const std::string name = !termName.empty() ? termName : envTerm ? envTerm : "";
     // Without a terminfo entry the common xterm and console sequences still work.
-    t.keys_ = TermKeys::Load(name).value_or(TermKeys{name, {}, {}, {}});
+    std::string keysWhy;
+    std::optional<TermKeys> keys = TermKeys::Load(name, &keysWhy);
+    if (keys && keys->sequences.empty()) keysWhy = "TERM=" + name + " names no keys";
+    t.keys_ = std::move(keys).value_or(TermKeys{name, {}, {}, {}});
+    // The player hears why an arrow or a function key may do nothing.
+    static bool keysWarned = false;
+    if (!keysWhy.empty() && !std::exchange(keysWarned, true)) std::cerr << KeysWarning(keysWhy);
     t.encoding_ = TerminalEncoding(codeset);
     static bool warned = false;
     if (!t.encoding_.Warning().empty() && !std::exchange(warned, true)) std::cerr << t.encoding_.Warning();
