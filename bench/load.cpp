@@ -19,6 +19,7 @@
 #include "temp_folder.h"
 #include "base/encoding.h"
 #include "base/file_io.h"
+#include "base/project_file.h"
 #include "world/game_files.h"
 #include "world/key_lines.h"
 #include "world/link.h"
@@ -212,8 +213,8 @@ struct Fixture {
     Fixture() {
         WriteProject(folder.path());
         mapFile = folder.path() / "map1.ini";
-        mapBytes = base::ReadWholeFile(mapFile);
-        gameBytes = base::ReadWholeFile(folder.path() / "game.ini").size();
+        mapBytes = base::ReadCheckedFile(mapFile, base::FileKind::Text);
+        gameBytes = base::ReadCheckedFile(folder.path() / "game.ini", base::FileKind::Text).size();
         linear = std::make_unique<LinearKeyLines>(mapBytes);
         names = linear->Names();
         indexed = world::TMyIniList::FromFileBytes(mapBytes);
@@ -253,7 +254,8 @@ void LoadState(benchmark::State& state) {
 // The first step of a full load for the map file: its lines read and indexed.
 void ReadAndIndex(benchmark::State& state) {
     for (auto _ : state) {
-        auto lines = world::TMyIniList::FromFileBytes(base::ReadWholeFile(fixture->mapFile));
+        auto lines = world::TMyIniList::FromFileBytes(
+            base::ReadCheckedFile(fixture->mapFile, base::FileKind::Text));
         benchmark::DoNotOptimize(lines);
     }
 }
@@ -271,7 +273,7 @@ void IndexedLookups(benchmark::State& state) {
 // Reading the map file into the plain list: the part of a linear load that is not lookups.
 void LinearParse(benchmark::State& state) {
     for (auto _ : state) {
-        LinearKeyLines lines(base::ReadWholeFile(fixture->mapFile));
+        LinearKeyLines lines(base::ReadCheckedFile(fixture->mapFile, base::FileKind::Text));
         benchmark::DoNotOptimize(lines);
     }
 }

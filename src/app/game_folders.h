@@ -40,7 +40,11 @@ std::optional<GameRoot> FindGameRoot(const std::string& given,
 // created.
 std::filesystem::path StateFolder(const GameRoot& root);
 
-// $XDG_DATA_HOME/velmora, else ~/.local/share/velmora (not created).
+// $XDG_DATA_HOME/velmora, else ~/.local/share/velmora (not created); the
+// home is $HOME, else the user database's. With no home at all, a folder of
+// the temporary folder that only this user owns (velmora-UID, made 0700 and
+// checked to be theirs, never a link), else one for this run only, else
+// empty; which, is said once on standard error.
 std::filesystem::path UserDataFolder();
 
 // The project --project names: a folder that holds game.ini, or the name of
@@ -49,6 +53,11 @@ std::filesystem::path UserDataFolder();
 std::optional<shell::ProjectChoice> FindProject(const std::string& given,
                                                 const std::filesystem::path& gameRoot,
                                                 std::vector<std::filesystem::path>* lookedIn);
+
+// Why a folder that was looked in holds no project although it has a
+// game.ini (a named pipe, a device, a link out of the folder, too large): the
+// file gate's reason, with the file; none otherwise.
+std::optional<std::string> RefusedGameFile(const std::filesystem::path& dir);
 
 struct OfferedProject {
     std::string name;

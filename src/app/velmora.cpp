@@ -69,7 +69,12 @@ std::optional<std::vector<frontend::KeyStep>> ReadKeys(const std::string& file) 
 // What was sought and not found, with every folder looked in; status 2.
 int NotFound(const std::string& what, const std::vector<std::filesystem::path>& lookedIn) {
     std::cerr << "velmora: " << base::TerminalSafe(what) << "; looked in:\n";
-    for (const auto& dir : lookedIn) std::cerr << "  " << base::TerminalSafe(dir.string()) << '\n';
+    for (const auto& dir : lookedIn) {
+        std::cerr << "  " << base::TerminalSafe(dir.string());
+        // A game.ini that is there but no file: the reason, as the checker gives it.
+        if (auto why = app::RefusedGameFile(dir)) std::cerr << " (" << base::TerminalSafe(*why) << ")";
+        std::cerr << '\n';
+    }
     return 2;
 }
 

@@ -14,7 +14,7 @@
 
 #include "base/encoding.h"
 #include "base/file_error.h"
-#include "base/file_io.h"
+#include "base/project_file.h"
 #include "base/paths.h"
 #include "base/terminal_text.h"
 #include "check/check.h"
@@ -230,7 +230,7 @@ int main(int argc, char** argv) {
         // A file that cannot be read is a wrong command line, as the manual says.
         std::string bytes;
         try {
-            bytes = base::ReadWholeFile(arg);
+            bytes = base::ReadCheckedFile(arg, base::FileKind::Text);
         } catch (const base::FileError& e) {
             return Failed(e, 2);
         }

@@ -22,31 +22,6 @@ namespace {
 
 }  // namespace
 
-std::string ReadWholeFile(const fs::path& path) {
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.Get() < 0) Fail(path, "не открывается", errno);
-    // Read straight into a string of the file's size; a file that grows
-    // meanwhile is read to its end all the same.
-    struct stat st {};
-    size_t capacity = ::fstat(fd.Get(), &st) == 0 && st.st_size > 0
-                          ? static_cast<size_t>(st.st_size) + 1
-                          : 65536;
-    std::string data(capacity, '\0');
-    size_t size = 0;
-    for (;;) {
-        if (size == data.size()) data.resize(data.size() * 2);
-        const ssize_t n = ::read(fd.Get(), data.data() + size, data.size() - size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            Fail(path, "не читается", errno);
-        }
-        if (n == 0) break;
-        size += static_cast<size_t>(n);
-    }
-    data.resize(size);
-    return data;
-}
-
 StagedFile::StagedFile(fs::path target, std::string_view bytes) : target_(std::move(target)) {
     std::string pattern = target_.string() + ".tmp-XXXXXX";
     UniqueFd fd(::mkstemp(pattern.data()));

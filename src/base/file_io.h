@@ -1,7 +1,8 @@
-// Whole-file reading and safe writing. A file is never left half-written:
-// new content goes to a temporary file in the same folder, which is renamed
-// over the old file only when it has been written and flushed in full, and
-// the folder is flushed after the rename, so a power cut keeps it.
+// Safe writing (files are read through the gate of base/project_file.h).
+// A file is never left half-written: new content goes to a temporary file in
+// the same folder, which is renamed over the old file only when it has been
+// written and flushed in full, and the folder is flushed after the rename, so
+// a power cut keeps it.
 #pragma once
 
 #include <filesystem>
@@ -9,9 +10,6 @@
 #include <string_view>
 
 namespace velmora::base {
-
-// The whole content of a file. Throws FileError naming the file and the reason.
-std::string ReadWholeFile(const std::filesystem::path& path);
 
 // Bytes written to a temporary file beside `target`; Commit() renames it over
 // the target. Destroyed uncommitted, it removes the temporary file, so several

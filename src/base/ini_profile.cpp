@@ -7,6 +7,7 @@
 
 #include "base/cp1251.h"
 #include "base/file_io.h"
+#include "base/project_file.h"
 
 namespace fs = std::filesystem;
 
@@ -103,7 +104,7 @@ IniProfile IniProfile::Load(const fs::path& path) {
     IniProfile profile(path);
     std::string bytes;
     try {
-        bytes = ReadWholeFile(path);
+        bytes = ReadCheckedFile(path, FileKind::Settings);
     } catch (const FileError& error) {
         std::error_code ec;
         if (fs::exists(path, ec) || ec) profile.load_error_ = error;

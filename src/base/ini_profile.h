@@ -44,6 +44,9 @@ public:
     void Save() const;
 
     const std::filesystem::path& path() const { return path_; }
+    // Why a file that is there could not be read (a pipe, too large); none
+    // when it was read or is missing.
+    const std::optional<FileError>& LoadError() const { return load_error_; }
 
 private:
     struct Line {

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "base/paths.h"
+#include "base/picture_header.h"
 
 namespace fs = std::filesystem;
 
@@ -28,6 +29,10 @@ constexpr KindCap kCaps[] = {
     {FileKind::Picture, 32 * kMiB},
     {FileKind::Music, 64 * kMiB},
     {FileKind::Sound, 16 * kMiB},
+    // A settings file is a few lines; a save holds the state of every map
+    // of a project, each far smaller than its map.
+    {FileKind::Settings, 1 * kMiB},
+    {FileKind::Save, 256 * kMiB},
 };
 
 std::string Reason(int err) {
@@ -55,8 +60,9 @@ std::string NotRegular(mode_t mode) {
 
 std::string TooLarge(std::uint64_t size, FileKind kind) {
     const std::uint64_t cap = MaxFileBytes(kind);
-    return "файл слишком велик (" + std::to_string(size / kMiB) + " МБ, можно не больше " +
-           std::to_string(cap / kMiB) + " МБ)";
+    // Rounded up: a file just over the cap never reads as the cap itself.
+    return "файл слишком велик (" + std::to_string(size / kMiB + (size % kMiB != 0)) +
+           " МБ, можно не больше " + std::to_string(cap / kMiB) + " МБ)";
 }
 
 bool Inside(const fs::path& root, const fs::path& file) {
@@ -98,6 +104,15 @@ GatedFile GatePath(const fs::path& root, const fs::path& file, FileKind kind) {
     if (!Inside(realRoot, realFile)) return Refuse(file, "ссылка ведёт за пределы папки игры");
     if (static_cast<std::uint64_t>(st.st_size) > MaxFileBytes(kind)) {
         return Refuse(file, TooLarge(static_cast<std::uint64_t>(st.st_size), kind));
+    }
+    // A picture's header is read too: one that would decode to more than
+    // the bound is refused here, before any decoder sees it.
+    if (kind == FileKind::Picture) {
+        try {
+            ReadCheckedFile(file, kind);
+        } catch (const FileError& e) {
+            return Refuse(file, e.problem());
+        }
     }
     GatedFile gated;
     gated.status = GatedFile::Status::Found;
@@ -154,6 +169,9 @@ std::string ReadCheckedFile(const fs::path& file, FileKind kind) {
     }
     if (have > cap) throw FileError(DisplayPath(file), TooLarge(have, kind));
     data.resize(have);
+    if (kind == FileKind::Picture) {
+        if (auto why = PictureTooLarge(data)) throw FileError(DisplayPath(file), *why);
+    }
     return data;
 }
 

@@ -1,10 +1,12 @@
-// The one gate for every file a project names (and for the program's own
-// files of the same kinds): whoever reads it — the world, the rules, the
-// pictures, the music, the sounds — reads it through here. A file passes
-// only when, after its links are resolved, it lies inside the folder it was
-// named in, is a regular file, and is no larger than the cap of its kind.
-// It is opened non-blocking, so a named pipe in its place cannot hang the
-// game, and read no further than the cap, so a device cannot exhaust memory.
+// The one gate for every file the program reads: a project's files, the
+// program's own (main.ini, Settings/colors.ini), the player's saves and their
+// journals. Whoever reads one — the world, the rules, the pictures, the
+// music, the sounds, the settings, the saves — reads it through here. A
+// project's file passes only when, after its links are resolved, it lies
+// inside the folder it was named in; every file must be a regular file no
+// larger than the cap of its kind. It is opened non-blocking, so a named pipe
+// in its place cannot hang the game, and read no further than the cap, so a
+// device cannot exhaust memory.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +20,9 @@
 
 namespace velmora::base {
 
-enum class FileKind { Text, Picture, Music, Sound };
+// Settings: main.ini, colors.ini and the like; Save: a slot's files, the
+// autosave and the journal of a save in progress.
+enum class FileKind { Text, Picture, Music, Sound, Settings, Save };
 
 // The largest file of each kind the gate lets through, in bytes. The caps
 // are far above what any adventure ships (a map file is kilobytes, a
@@ -42,7 +46,7 @@ struct GatedFile {
 GatedFile GateFile(const std::filesystem::path& root, std::string_view relative, FileKind kind);
 
 // The same checks for a file already found (an absolute path): it must lie
-// inside root after links are resolved.
+// inside root after links are resolved. A picture is read for its header.
 GatedFile GatePath(const std::filesystem::path& root, const std::filesystem::path& file,
                    FileKind kind);
 
@@ -52,7 +56,9 @@ GatedFile GatePath(const std::filesystem::path& root, const std::filesystem::pat
 UniqueFd OpenCheckedFile(const std::filesystem::path& file, FileKind kind);
 
 // The whole content of a file opened by OpenCheckedFile, read no further
-// than the cap (a file that grows meanwhile is refused). Throws FileError.
+// than the cap (a file that grows meanwhile is refused); a picture whose
+// header claims more pixels than kMaxPicturePixels is refused as well.
+// Throws FileError.
 std::string ReadCheckedFile(const std::filesystem::path& file, FileKind kind);
 
 // GateFile and ReadCheckedFile at once: no value when the file is missing;

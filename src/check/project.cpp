@@ -22,18 +22,36 @@ const world::MGame* Project::Game() const {
 bool Project::HasFile(std::string_view relative, base::FileKind kind) const {
     const base::GatedFile gated = base::GateFile(dir, relative, kind);
     if (!gated.Refused()) return gated.Found();
-    if (report != nullptr && refusedTold.insert(gated.error->file()).second) {
-        report->Error(gated.error->file(), "", gated.error->problem() + ": игра его не откроет");
+    TellRefused(*gated.error);
+    return true;
+}
+
+void Project::TellRefused(const base::FileError& error) const {
+    if (report != nullptr && refusedTold.insert(error.file()).second) {
+        report->Error(error.file(), "", error.problem() + ": игра его не откроет");
     }
+}
+
+bool Project::FoundBySound(const std::function<bool()>& lookup) const {
+    if (!sound) return false;
+    // The game's own lookup, and the gate's reason it would speak.
+    std::optional<base::FileError> refused;
+    sound->onRefused = [&refused](const base::FileError& e) {
+        if (!refused) refused = e;
+    };
+    const bool found = lookup();
+    sound->onRefused = nullptr;
+    if (found || !refused) return found;
+    TellRefused(*refused);
     return true;
 }
 
 bool Project::HasSoundFile(std::string_view name) const {
-    return sound && !sound->ResolveSoundFile(name).empty();
+    return FoundBySound([&] { return !sound->ResolveSoundFile(name).empty(); });
 }
 
 bool Project::HasMusicFile(std::string_view name) const {
-    return sound && !sound->ProjectFile(name).empty();
+    return FoundBySound([&] { return !sound->ProjectFile(name).empty(); });
 }
 
 std::string Shown(std::string_view text1251) {

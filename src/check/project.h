@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -34,7 +36,7 @@ struct Project {
     std::vector<LoadedMap> maps;  // in ascending k
     Report* report = nullptr;     // for refused files
     mutable std::set<std::string> refusedTold;
-    // Only for its sound-file lookup, the one the game uses; silent.
+    // Only for its sound-file lookup, the one the game uses.
     std::unique_ptr<sound::SoundSystem> sound;
 
     const LoadedMap* MapByNumber(int64_t k) const;
@@ -45,8 +47,13 @@ struct Project {
     // too large) is reported as an error once, to `report`, and counts as
     // there: it is not missing, it is worse.
     bool HasFile(std::string_view relative, base::FileKind kind = base::FileKind::Picture) const;
+    // The same for sounds and music, looked up as the game looks them up.
     bool HasSoundFile(std::string_view name) const;
     bool HasMusicFile(std::string_view name) const;
+
+private:
+    void TellRefused(const base::FileError& error) const;
+    bool FoundBySound(const std::function<bool()>& lookup) const;
 };
 
 // Game text (code page 1251) for a report line.

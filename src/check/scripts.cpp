@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <span>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -194,8 +195,9 @@ class ScriptChecker {
 
     // The runner's walk over one script or branch. Returns whether every run
     // of it executes at least one statement.
-    bool Lines(const std::vector<std::string>& lines, const std::vector<size_t>& numbers,
-               int depth) {
+    // Branches are walked in place (spans of the script's lines), so a deep
+    // nest costs no copy of the lines per level.
+    bool Lines(std::span<const std::string> lines, std::span<const size_t> numbers, int depth) {
         if (depth > rules::kMaxScriptDepth) {
             Error(numbers.front(), lines.front(),
                   "блоки вложены глубже " + std::to_string(rules::kMaxScriptDepth) +
@@ -275,18 +277,15 @@ class ScriptChecker {
         return surelyRuns;
     }
 
-    bool Branch(const std::vector<std::string>& lines, const std::vector<size_t>& numbers,
-                size_t from, size_t to, int depth) {
+    bool Branch(std::span<const std::string> lines, std::span<const size_t> numbers, size_t from,
+                size_t to, int depth) {
         if (to <= from) return false;
         if (to - from == 1) {
             // One line is run as a statement, even an opener.
             Statement(lines[from], base::TrimBlanks(lines[from]), numbers[from]);
             return !base::TrimBlanks(lines[from]).empty();
         }
-        const auto f = static_cast<std::ptrdiff_t>(from);
-        const auto t = static_cast<std::ptrdiff_t>(to);
-        return Lines(std::vector<std::string>(lines.begin() + f, lines.begin() + t),
-                     std::vector<size_t>(numbers.begin() + f, numbers.begin() + t), depth + 1);
+        return Lines(lines.subspan(from, to - from), numbers.subspan(from, to - from), depth + 1);
     }
 
     // Words past what a statement or condition reads: the game drops them

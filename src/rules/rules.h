@@ -9,6 +9,7 @@
 #include <optional>
 #include <random>
 #include <set>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -77,7 +78,9 @@ public:
 
     // The script language.
     static std::vector<std::string> SplitWords(std::string_view line);
-    bool RunBlock(world::MScript& owner, const std::vector<std::string>& lines);
+    // A branch is run in place, never copied: a deeply nested script costs
+    // no more memory than a flat one.
+    bool RunBlock(world::MScript& owner, std::span<const std::string> lines);
     bool TestCondition(std::string_view condition);
     bool RunStatement(world::MScript& owner, std::string_view line);
 

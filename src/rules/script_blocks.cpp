@@ -48,7 +48,7 @@ void Rules::StopAction(const std::string& why) {
     }
 }
 
-bool Rules::RunBlock(world::MScript& owner, const std::vector<std::string>& lines) {
+bool Rules::RunBlock(world::MScript& owner, std::span<const std::string> lines) {
     if (depth_ == 0) {
         statementsLeft_ = statementBudget;
         mapChangesLeft_ = mapChangeBudget;
@@ -89,8 +89,7 @@ bool Rules::RunBlock(world::MScript& owner, const std::vector<std::string>& line
         if (to - from == 1) {
             result = RunStatement(owner, base::TrimBlanks(lines[from]));
         } else {
-            result = RunBlock(owner, std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(from),
-                                                              lines.begin() + static_cast<std::ptrdiff_t>(to)));
+            result = RunBlock(owner, lines.subspan(from, to - from));
         }
         if (!result) return false;
         ran = true;

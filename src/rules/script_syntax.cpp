@@ -13,11 +13,13 @@ bool OpensBlock(std::string_view trimmedLine) {
     return StartsWith(trimmedLine, "if ");
 }
 
-BlockLines ScanBlock(const std::vector<std::string>& lines, size_t opener) {
+BlockLines ScanBlock(std::span<const std::string> lines, size_t opener) {
     BlockLines block;
     int depth = 1;
     for (size_t j = opener + 1; j < lines.size(); ++j) {
         const std::string_view raw = lines[j];
+        // Most lines are statements: one letter tells (a deep nest is scanned once a level).
+        if (raw.empty() || (raw[0] != 'i' && raw[0] != 'e')) continue;
         if (StartsWith(raw, "if ")) ++depth;
         if (StartsWith(raw, "endif")) --depth;
         if (StartsWith(raw, "else") && block.elseLine == 0 && depth == 1) block.elseLine = j;

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,7 +25,7 @@ struct BlockLines {
     size_t elseLine = 0;
     size_t endLine = 0;
 };
-BlockLines ScanBlock(const std::vector<std::string>& lines, size_t opener);
+BlockLines ScanBlock(std::span<const std::string> lines, size_t opener);
 
 // What a statement's or condition's argument is.
 enum class ArgKind {

@@ -30,13 +30,14 @@ TForm1::PlayedAt TForm1::PlayedNow() const {
 }
 
 // Saves that a kill interrupted are finished, and its temporary files
-// removed, before anything reads a save.
-void TForm1::RecoverSavesAtStart() {
+// removed, before anything reads a save; what failed, for the player.
+std::optional<base::FileError> TForm1::RecoverSavesAtStart() {
     try {
         world::RecoverSaves(gp_);
     } catch (const base::FileError& e) {
-        ReportError(e.file(), e.problem());
+        return e;
     }
+    return std::nullopt;
 }
 
 bool TForm1::OfferContinue() {

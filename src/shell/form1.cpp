@@ -404,11 +404,22 @@ void TForm1::FirstTick() {
     speech_.SetSpeechRate(ini_.Speed);
     sound_->AppliedVolume = ini_.MidiVol;
     sound_->MusicWanted = ini_.Music;
-    if (startupError_) {
-        ReportError(startupError_->file(), startupError_->problem());
-        startupError_.reset();
+    // Settings that could not be read (the defaults stand), a damaged
+    // project and saves that could not be recovered, in one utterance: a
+    // second would cut the first off.
+    std::vector<base::FileError> problems;
+    if (ini_.Problem) problems.push_back(*ini_.Problem);
+    if (kit_.Settings && kit_.Settings->LoadProblem) problems.push_back(*kit_.Settings->LoadProblem);
+    if (startupError_) problems.push_back(*std::exchange(startupError_, std::nullopt));
+    if (auto saves = RecoverSavesAtStart()) problems.push_back(*saves);
+    if (!problems.empty()) {
+        std::string said;
+        for (const base::FileError& e : problems) {
+            said += (said.empty() ? "" : ". ") + ShowError(e.file(), e.problem());
+        }
+        RichEdit1.SetText(said);
+        speech_.SayText(said);
     }
-    RecoverSavesAtStart();
     // A game left running last time is offered first, in one key. -nomenu
     // starts a new game at once, as it always did: it is what scripts and
     // authors use to get the first screen every time, and the autosave is

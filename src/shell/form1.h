@@ -329,7 +329,7 @@ private:
         bool operator==(const PlayedAt&) const = default;
     };
     PlayedAt PlayedNow() const;
-    void RecoverSavesAtStart();
+    std::optional<base::FileError> RecoverSavesAtStart();
     bool OfferContinue();                // true: the question was asked
     bool ContinuePromptKeyUp(int& key);  // true: the key answered the question
     void ContinueAnswered(bool yes);

@@ -31,6 +31,7 @@ void MainIni::Read() {
     Music = ini.GetInt("User", "Music", 1) != 0;
     Voice = ini.GetString("User", "Voice", "");
     Speech = ini.GetString("User", "Speech", "");
+    Problem = ini.LoadError();
 }
 
 std::string MainIni::ReadVoice(const fs::path& programFolder, const fs::path& stateFolder) {

@@ -5,7 +5,10 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
+
+#include "base/file_error.h"
 
 namespace velmora::shell {
 
@@ -51,6 +54,9 @@ public:
     bool Music = true;
     std::string Voice;
     std::string Speech;
+    // Why main.ini, there, could not be read (the defaults stand), for the
+    // player to hear.
+    std::optional<base::FileError> Problem;
 
 private:
     // The file read: the player's, else the shipped one, else the player's

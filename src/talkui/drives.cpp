@@ -8,7 +8,7 @@
 
 #include "base/encoding.h"
 #include "base/file_error.h"
-#include "base/file_io.h"
+#include "base/project_file.h"
 #include "talkui/string_list.h"
 
 namespace fs = std::filesystem;
@@ -87,7 +87,7 @@ std::vector<DriveInfo> ParseMounts(std::string_view mounts) {
 std::vector<DriveInfo> SystemDrives() {
     std::string mounts;
     try {
-        mounts = base::ReadWholeFile("/proc/self/mounts");
+        mounts = base::ReadCheckedFile("/proc/self/mounts", base::FileKind::Text);
     } catch (const base::FileError&) {
         mounts = "/ / rootfs rw 0 0\n";  // at least the root
     }

@@ -6,7 +6,7 @@
 #include "base/cp1251.h"
 #include "base/encoding.h"
 #include "base/file_error.h"
-#include "base/file_io.h"
+#include "base/project_file.h"
 #include "base/paths.h"
 
 namespace fs = std::filesystem;
@@ -128,7 +128,7 @@ std::vector<std::pair<std::string, std::string>> ReadDescriptions(std::string_vi
     const auto file = base::FindPath(ResolvePath(folder), "descript.ion");
     if (!file) return {};
     try {
-        return ParseDescriptions(base::ReadWholeFile(*file));
+        return ParseDescriptions(base::ReadCheckedFile(*file, base::FileKind::Text));
     } catch (const base::FileError&) {
         return {};  // an unreadable list only means no descriptions
     }

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "base/cp1251.h"
-#include "base/file_io.h"
+#include "base/project_file.h"
 #include "base/ini_profile.h"
 #include "base/paths.h"
 
@@ -77,7 +77,8 @@ ui::Colour ParseColour(std::string_view text) {
 std::shared_ptr<TSpLinePropBag> TSpLinePropBag::Create(const std::filesystem::path& programFolder) {
     auto bag = std::make_shared<TSpLinePropBag>();
     if (!programFolder.empty()) {
-        if (auto file = base::FindPath(programFolder, "Settings\\colors.ini")) bag->Load(*file);
+        // Found as it is, pipe or device: the gate then says why it is not read.
+        if (auto file = base::FindEntryPath(programFolder, "Settings\\colors.ini")) bag->Load(*file);
     }
     return bag;
 }
@@ -85,7 +86,7 @@ std::shared_ptr<TSpLinePropBag> TSpLinePropBag::Create(const std::filesystem::pa
 void TSpLinePropBag::Load(const std::filesystem::path& colorsIni) {
     std::string bytes;
     try {
-        bytes = base::ReadWholeFile(colorsIni);
+        bytes = base::ReadCheckedFile(colorsIni, base::FileKind::Settings);
     } catch (const base::FileError& error) {
         LoadProblem = error;
         return;

@@ -8,6 +8,7 @@
 #include "base/errno_text.h"
 #include "base/file_error.h"
 #include "base/file_io.h"
+#include "base/project_file.h"
 #include "base/paths.h"
 #include "world/key_lines.h"
 
@@ -38,8 +39,9 @@ fs::path SavesForWriting(const GameProject& gp) {
     return *saves;
 }
 
+// Found as it is, pipe or device: reading it then says why it is refused.
 std::optional<fs::path> AutosaveFile(const GameProject& gp) {
-    return base::FindPath(gp.folders.state, "Saves\\" + std::string(kAutosaveName));
+    return base::FindEntryPath(gp.folders.state, "Saves\\" + std::string(kAutosaveName));
 }
 
 }  // namespace
@@ -49,7 +51,8 @@ std::optional<Autosave> ReadAutosave(const GameProject& gp) {
     if (!file) return std::nullopt;
     Autosave save;
     save.shownName = base::DisplayPath(*file);
-    const std::vector<SetFile> files = UnpackFiles(base::ReadWholeFile(*file), save.shownName);
+    const std::vector<SetFile> files =
+        UnpackFiles(base::ReadCheckedFile(*file, base::FileKind::Save), save.shownName);
     bool project = false, mapIndex = false, game = false, map = false;
     for (const SetFile& f : files) {
         if (!f.bytes) continue;
@@ -128,7 +131,7 @@ std::vector<SetFile> AutosaveWriter::WorkingState(const fs::path& saves) {
         } else {
             c.mtimeNs = mtime;
             c.size = st.st_size;
-            c.bytes = base::ReadWholeFile(entry.path());
+            c.bytes = base::ReadCheckedFile(entry.path(), base::FileKind::Save);
         }
         files.push_back({name, c.bytes});
         seen.emplace(name, std::move(c));

@@ -13,6 +13,7 @@
 #include "base/errno_text.h"
 #include "base/file_error.h"
 #include "base/file_io.h"
+#include "base/project_file.h"
 #include "base/paths.h"
 
 namespace fs = std::filesystem;
@@ -222,25 +223,27 @@ std::vector<SetFile> UnpackFiles(std::string_view bytes, const std::string& show
 
 std::string JournalName(std::string_view unit) { return std::string(unit) + "pending"; }
 
-void RecoverUnit(const fs::path& folder, std::string_view unit) {
+std::optional<base::FileError> RecoverUnit(const fs::path& folder, std::string_view unit) {
     const fs::path journal = In(folder, JournalName(unit));
     std::error_code ec;
     if (!fs::exists(journal, ec)) {
         RollBack(folder, unit);
-        return;
+        return std::nullopt;
     }
     std::vector<SetFile> files;
     try {
-        files = UnpackFiles(base::ReadWholeFile(journal), base::DisplayPath(journal));
-    } catch (const base::FileError&) {
+        files = UnpackFiles(base::ReadCheckedFile(journal, base::FileKind::Save),
+                            base::DisplayPath(journal));
+    } catch (const base::FileError& e) {
         // A journal is renamed in whole, so this is damage from outside; the
         // files it would have replaced are still the old save, whole.
         base::RemoveFile(journal);
         RollBack(folder, unit);
-        return;
+        return e;
     }
     Apply(folder, unit, files);
     base::RemoveFile(journal);
+    return std::nullopt;
 }
 
 void ReplaceAsOne(const fs::path& folder, std::string_view unit, const std::vector<SetFile>& files) {
@@ -292,7 +295,11 @@ void RecoverFolder(const fs::path& folder) {
         throw base::FileError(base::DisplayPath(folder), "папка не читается: " + base::ErrnoText(ec));
     }
     for (const fs::path& file : temporary) base::RemoveFile(file);
-    for (const std::string& unit : units) RecoverUnit(folder, unit);
+    std::optional<base::FileError> refused;
+    for (const std::string& unit : units) {
+        auto why = RecoverUnit(folder, unit);
+        if (why && !refused) refused = std::move(why);
+    }
     // Staged files of units without a journal: saves killed before they happened.
     std::vector<fs::path> staged;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
@@ -302,6 +309,7 @@ void RecoverFolder(const fs::path& folder) {
         }
     }
     for (const fs::path& file : staged) base::RemoveFile(file);
+    if (refused) throw *refused;
 }
 
 }  // namespace velmora::world

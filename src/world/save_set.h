@@ -18,6 +18,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/file_error.h"
+
 namespace velmora::world {
 
 // One file of a set: its name (a plain name, no folder) and its bytes; no
@@ -46,11 +48,14 @@ void ReplaceAsOne(const std::filesystem::path& folder, std::string_view unit,
                   const std::vector<SetFile>& files);
 
 // Finishes a replacement of the unit that a kill interrupted, or undoes
-// one that had not happened yet.
-void RecoverUnit(const std::filesystem::path& folder, std::string_view unit);
+// one that had not happened yet. A journal that cannot be read (damaged, a
+// pipe, too large) is removed and the old save stands; why is returned.
+std::optional<base::FileError> RecoverUnit(const std::filesystem::path& folder,
+                                           std::string_view unit);
 // The same for every unit of the folder, and removes the temporary and
-// staged files that killed writes left. Throws base::FileError when a file cannot be
-// written or removed.
+// staged files that killed writes left. Throws base::FileError when a file
+// cannot be written or removed, or, once all is done, for the first journal
+// that could not be read.
 void RecoverFolder(const std::filesystem::path& folder);
 
 }  // namespace velmora::world

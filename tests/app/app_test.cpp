@@ -2,6 +2,8 @@
 // Where the player's files go, and which video drivers make a window a
 // player can use.
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -40,6 +42,40 @@ TEST(StateFolder, NeverASystemFolderHoweverNamed) {
     }
     EXPECT_TRUE(fs::is_directory(data / "velmora"));
     ::unsetenv("XDG_DATA_HOME");
+}
+
+// The data folder comes from absolute paths only: a relative XDG_DATA_HOME
+// or HOME would put the player's files wherever the game was started.
+TEST(UserDataFolder, AbsoluteHomesOnlyThenTheUserDatabase) {
+    const passwd* me = ::getpwuid(::geteuid());
+    ASSERT_NE(me, nullptr);
+    const fs::path databaseHome = me->pw_dir;
+    struct Case {
+        const char* xdg;
+        const char* home;
+        fs::path folder;
+    } cases[] = {
+        {"/data", "/home/p", "/data/velmora"},
+        {"data", "/home/p", "/home/p/.local/share/velmora"},
+        {nullptr, "/home/p", "/home/p/.local/share/velmora"},
+        {"", "", databaseHome / ".local/share/velmora"},
+        {nullptr, "home", databaseHome / ".local/share/velmora"},
+    };
+    const char* home = std::getenv("HOME");
+    const std::string oldHome = home ? home : "";
+    if (!fs::is_directory(databaseHome)) GTEST_SKIP() << "the user database names no home folder";
+    for (const Case& c : cases) {
+        for (const auto& [name, value] : {std::pair{"XDG_DATA_HOME", c.xdg}, {"HOME", c.home}}) {
+            if (value) {
+                ::setenv(name, value, 1);
+            } else {
+                ::unsetenv(name);
+            }
+        }
+        EXPECT_EQ(UserDataFolder(), c.folder) << (c.xdg ? c.xdg : "(unset)") << " " << c.home;
+    }
+    ::unsetenv("XDG_DATA_HOME");
+    ::setenv("HOME", oldHome.c_str(), 1);
 }
 
 TEST(DisplayProbe, OnlyDriversThatGiveKeysUnlessAskedFor) {

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The autosave as a player meets it over several starts of the game, in one
 # game folder: headless key scripts, then the terminal in tmux left by Ctrl+C,
-# SIGTERM and a hang-up, then the window (offscreen) left by SIGTERM and
-# SIGHUP. Each time the next start offers the game and continuing lands where
-# the player left, with what was done on that screen.
+# SIGTERM, a hang-up and a closed terminal, then the window (offscreen) left
+# by SIGTERM and SIGHUP. Each time the next start offers the game and
+# continuing lands where the player left, with what was done on that screen.
 #   check_autosave.sh VELMORA GAME_ROOT
 # The terminal part is skipped when tmux is missing, the window part when the
 # program was built without it.
@@ -112,6 +112,39 @@ if command -v tmux > /dev/null; then
       term) pkill -TERM -P "$(tm display-message -p -t "$how" '#{pane_pid}')"; wait_for "$how" 'EXIT=0' ;;
       hangup) tm kill-session -t "$how"; sleep 1 ;;
     esac
+    printf 'Enter\nF2\n' | play "tty-$how"
+    has "tty-$how" "$WHERE"
+    has "tty-$how" "$LOADED"
+  done
+  # A terminal closed under bash: the kernel's hang-up and bash's own reach
+  # the game a millisecond apart (a race the old exit on a second signal
+  # lost most times); and a hang-up with a SIGTERM right behind it, which
+  # is that race every time (two different signals are both delivered).
+  # Neither may end the game before it keeps the game whole.
+  game_pid() { pgrep -P "$(tm display-message -p -t "$1" '#{pane_pid}')" -x velmora; }
+  gone() {  # gone PID: waits for the game to end
+    for _ in $(seq 200); do
+      if ! kill -0 "$1" 2> /dev/null; then return 0; fi
+      sleep 0.1
+    done
+    fail "the game $1 did not end"
+  }
+  for how in close close close twice; do
+    fresh
+    tm new-session -d -s "$how" -x 200 -y 50 "env PS1='$ ' bash --norc"
+    wait_for "$how" '\$ ?'
+    tm send-keys -t "$how" "$velmora --frontend tty --root $tmp/root --speech none --sound none -nomenu" Enter
+    wait_for "$how" 'Ты стоишь у ворот старого замка.'
+    for key in 1 1 6 1; do tm send-keys -t "$how" "$key"; sleep 0.3; done
+    wait_for "$how" 'Взял.'
+    pid=$(game_pid "$how")
+    case $how in
+      close) tm kill-session -t "$how" ;;
+      twice) kill -HUP "$pid"; kill -TERM "$pid"; tm kill-session -t "$how" 2> /dev/null || true ;;
+    esac
+    gone "$pid"
+    ls "$tmp/root/Saves" > "$tmp/saves"
+    [ -f "$tmp/root/Saves/autosave.sav" ] || fail "no autosave after a hang-up ($how)" "$tmp/saves"
     printf 'Enter\nF2\n' | play "tty-$how"
     has "tty-$how" "$WHERE"
     has "tty-$how" "$LOADED"

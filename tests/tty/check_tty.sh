@@ -9,7 +9,8 @@
 # not in the instructions however fast the arrows come. Then the terminal
 # stays the player's: a project's escape sequences are printed as text,
 # Ctrl+Z and fg stop and resume the game, and a terminal that is not UTF-8
-# gets its own character set or a word of what the game needs.
+# gets its own character set or a word of what the game needs, and one
+# whose keys cannot be looked up is told which keys may be lost.
 #   check_tty.sh VELMORA GAME_ROOT SHIPPED_GAME
 # Exit status 77 (skipped) when tmux is missing.
 set -euo pipefail
@@ -341,6 +342,29 @@ not_utf8() {
   echo "ok: KOI8-R"
 }
 
+# A terminal whose keys the game cannot look up (TERM dumb, unknown or
+# unset) still plays, and the player is told which keys may be lost.
+unknown_terms() {
+  local session=terms
+  for how in "TERM=dumb" "TERM=no-such-terminal" "-u TERM"; do
+    start_shell "$session"
+    tm send-keys -t "$session" "env $how $velmora --frontend tty --root $tmp/root --speech none --sound none; echo EXIT=\$?" Enter
+    case $how in
+      TERM=dumb) why='TERM=dumb names no keys' ;;
+      TERM=no-such-terminal) why='no terminfo entry for TERM=no-such-terminal' ;;
+      *) why='TERM is not set' ;;
+    esac
+    wait_for "$session" "velmora: $why: keys are read as xterm and the linux console send them; .*"
+    wait_for "$session" "Давным-давно жил хранитель."
+    tm send-keys -t "$session" Escape
+    wait_for "$session" "Главное меню: Новая игра, Загрузить игру, Инструкция, Вступление, Об авторах, Выход"
+    tm send-keys -t "$session" C-c
+    wait_for "$session" "EXIT=0"
+    tm kill-session -t "$session"
+    echo "ok: env $how"
+  done
+}
+
 play default ""
 play console linux
 printed
@@ -349,3 +373,4 @@ boundaries_printed
 escapes_printed
 stop_and_resume
 not_utf8
+unknown_terms

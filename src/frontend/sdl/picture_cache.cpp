@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "base/picture_header.h"
 #include "base/project_file.h"
 
 namespace velmora::frontend::sdl {
@@ -10,9 +11,13 @@ namespace {
 
 // A picture's bytes as the gate lets them through; none when it refuses the
 // file. SDL_image is never handed a path, so it opens nothing unchecked.
+// Only pictures whose size the gate could read from the header are decoded:
+// SDL_image knows more formats, any of which could claim any size.
 std::optional<std::string> PictureBytes(const std::filesystem::path& file) {
     try {
-        return base::ReadCheckedFile(file, base::FileKind::Picture);
+        std::string bytes = base::ReadCheckedFile(file, base::FileKind::Picture);
+        if (!base::ReadPictureHeader(bytes)) return std::nullopt;
+        return bytes;
     } catch (const base::FileError&) {
         return std::nullopt;
     }

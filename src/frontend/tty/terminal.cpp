@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -37,6 +38,12 @@ struct Saved {
 Saved g_saved;
 volatile std::sig_atomic_t g_active = 0;
 volatile std::sig_atomic_t g_signals = 0;
+volatile std::sig_atomic_t g_firstSignalAt = 0;  // seconds on the monotonic clock
+// A closed terminal sends two hang-ups a millisecond apart (the shell's,
+// then the kernel's), and `kill` is often repeated: a later signal ends the
+// game at once only when the first has gone this long without an exit, so
+// the autosave the first one asked for is written whole.
+constexpr std::sig_atomic_t kStuckSeconds = 5;
 struct sigaction g_oldQuit[std::size(kQuitSignals)];
 struct sigaction g_oldJob[std::size(kJobSignals)];
 bool g_jobInstalled[std::size(kJobSignals)] = {};
@@ -93,14 +100,27 @@ extern "C" void OnContinue(int) {
     errno = savedErrno;
 }
 
+// Async-signal-safe (clock_gettime is); whole seconds are enough.
+std::sig_atomic_t MonotonicSeconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::sig_atomic_t>(now.tv_sec);
+}
+
 extern "C" void OnQuitSignal(int sig) {
     const int savedErrno = errno;
-    // The game did not end after the first: it may be stuck, so end it here.
     if (g_signals != 0) {
-        RestoreNow();
-        ::_exit(128 + sig);
+        // The game did not end long after the first: it is stuck, so end it
+        // here (a save cut off now leaves the old one whole).
+        if (MonotonicSeconds() - g_firstSignalAt >= kStuckSeconds) {
+            RestoreNow();
+            ::_exit(128 + sig);
+        }
+        errno = savedErrno;
+        return;
     }
     g_signals = 1;
+    g_firstSignalAt = MonotonicSeconds();
     const unsigned char byte = static_cast<unsigned char>(sig);
     const ssize_t ignored = ::write(g_saved.signalPipe, &byte, 1);
     (void)ignored;
@@ -116,6 +136,14 @@ extern "C" void OnAbort(int sig) {
 extern "C" void RestoreAtExit() { RestoreNow(); }
 
 std::string Errno(const std::string& what) { return what + ": " + std::strerror(errno); }
+
+std::string KeysWarning(const std::string& why) {
+    return "velmora: " + base::TerminalSafe(why) +
+           ": keys are read as xterm and the linux console send them; keys this terminal "
+           "sends otherwise (arrows, Home, End, Page Up and Down, Insert, Delete, F1 to F12) "
+           "may do nothing. Set TERM to the terminal's type; 'velmora --help' lists the keys "
+           "that stand in for those no terminal sends.\n";
+}
 
 }  // namespace
 
@@ -175,7 +203,13 @@ std::optional<Terminal> Terminal::Setup(base::UniqueFd owned, int in, int out, s
     const char* envTerm = std::getenv("TERM");
     const std::string name = !termName.empty() ? termName : envTerm ? envTerm : "";
     // Without a terminfo entry the common xterm and console sequences still work.
-    t.keys_ = TermKeys::Load(name).value_or(TermKeys{name, {}, {}, {}});
+    std::string keysWhy;
+    std::optional<TermKeys> keys = TermKeys::Load(name, &keysWhy);
+    if (keys && keys->sequences.empty()) keysWhy = "TERM=" + name + " names no keys";
+    t.keys_ = std::move(keys).value_or(TermKeys{name, {}, {}, {}});
+    // The player hears why an arrow or a function key may do nothing.
+    static bool keysWarned = false;
+    if (!keysWhy.empty() && !std::exchange(keysWarned, true)) std::cerr << KeysWarning(keysWhy);
     t.encoding_ = TerminalEncoding(codeset);
     static bool warned = false;
     if (!t.encoding_.Warning().empty() && !std::exchange(warned, true)) std::cerr << t.encoding_.Warning();

@@ -7,8 +7,9 @@
 //
 // Keys arrive as bytes (no echo, no line editing; Ctrl+C is a byte too).
 // SIGINT, SIGTERM and SIGHUP become a byte on SignalFd(), for the event loop
-// to end the game normally; a second one restores the terminal and exits at
-// once. The terminal is restored when the object goes, at exit(), and on abort();
+// to end the game normally (keeping it in the autosave); a later one restores
+// the terminal and exits at once only when the game has not ended within
+// five seconds of the first. The terminal is restored when the object goes, at exit(), and on abort();
 // Ctrl+Z restores it for the shell and fg takes raw mode back.
 // Lines are written in the terminal's own character set (see TerminalEncoding).
 // One terminal can be open at a time.

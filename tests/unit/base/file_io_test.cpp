@@ -17,20 +17,6 @@ namespace {
 
 using test::TestFolder;
 
-TEST(FileIo, ReadsWholeFilesWithZeroBytesAndNamesMissingOnes) {
-    TestFolder dir;
-    const std::string bytes("a\0b\r\nc", 6);
-    dir.Write("f.bin", bytes);
-    EXPECT_EQ(ReadWholeFile(dir.path() / "f.bin"), bytes);
-    try {
-        ReadWholeFile(dir.path() / "missing.ini");
-        FAIL() << "no error";
-    } catch (const FileError& e) {
-        EXPECT_NE(e.file().find("missing.ini"), std::string::npos);
-        EXPECT_NE(e.problem().find("не открывается"), std::string::npos);
-    }
-}
-
 TEST(FileIo, StagedFilesReplaceOnlyOnCommit) {
     TestFolder dir;
     dir.Write("slot.ini", "old");

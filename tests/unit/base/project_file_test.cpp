@@ -89,6 +89,45 @@ TEST(ProjectFile, OpeningNeverBlocksOnAPipeNorReadsADeviceWithoutEnd) {
     EXPECT_EQ(ReadCheckedFile(p.project / "map1.ini", FileKind::Text), "Map=1\r\n");
 }
 
+// The program's own files and the player's saves meet the same gate, each
+// with the cap of its kind: a pipe, a device or a huge sparse file in place
+// of main.ini or of a save's journal is refused at once with the reason.
+TEST(ProjectFile, SettingsAndSavesAreReadThroughTheGateWithTheirCaps) {
+    TestFolder dir;
+    const std::string bytes("a\0b\r\nc", 6);
+    dir.Write("main.ini", bytes);
+    EXPECT_EQ(ReadCheckedFile(dir.path() / "main.ini", FileKind::Settings), bytes);
+    ASSERT_EQ(::mkfifo((dir.path() / "1-pending").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", dir.path() / "colors.ini");
+    for (const auto& [name, kind] : {std::pair{"big.ini", FileKind::Settings}, {"autosave.sav", FileKind::Save}}) {
+        dir.Write(name, "");
+        fs::resize_file(dir.path() / name, MaxFileBytes(kind) + 1);
+    }
+    EXPECT_LT(MaxFileBytes(FileKind::Settings), MaxFileBytes(FileKind::Text));
+    struct Case {
+        const char* name;
+        FileKind kind;
+        const char* why;
+    };
+    const Case cases[] = {
+        {"missing.ini", FileKind::Settings, "не открывается: нет такого файла"},
+        {"1-pending", FileKind::Save, "это именованный канал"},
+        {"colors.ini", FileKind::Settings, "это устройство"},
+        {"big.ini", FileKind::Settings, "файл слишком велик (2 МБ, можно не больше 1 МБ)"},
+        {"autosave.sav", FileKind::Save, "файл слишком велик (257 МБ, можно не больше 256 МБ)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            ReadCheckedFile(dir.path() / c.name, c.kind);
+            ADD_FAILURE() << "read";
+        } catch (const FileError& e) {
+            EXPECT_NE(e.file().find(c.name), std::string::npos) << e.file();
+            EXPECT_NE(e.problem().find(c.why), std::string::npos) << e.problem();
+        }
+    }
+}
+
 TEST(ProjectFile, FindPathTakesPipesAndDevicesForMissing) {
     HostileProject p;
     // Whoever opens a found file blindly (a menu text) cannot hang on it.

@@ -91,6 +91,7 @@ TEST(SaveSets, AKillAtAnyStepLeavesTheOldOrTheNewSetWhole) {
         const char* what;
         std::vector<std::pair<std::string, std::string>> left;  // files on disk after the kill
         std::string game, map;                                  // what the next start sees
+        const char* said = nullptr;  // why the start is told of damage, if it is
     };
     const std::string journal = PackFiles({{"1-game.ini", ""}, {"1-map1.ini", ""}});
     const std::vector<Case> cases = {
@@ -103,14 +104,22 @@ TEST(SaveSets, AKillAtAnyStepLeavesTheOldOrTheNewSetWhole) {
         {"journal in", {{"1-game.ini.new", "new"}, {"1-map1.ini.new", "new"}, {"1-pending", journal}}, "new", "new"},
         {"game renamed", {{"1-game.ini", "new"}, {"1-map1.ini.new", "new"}, {"1-pending", journal}}, "new", "new"},
         {"both renamed", {{"1-game.ini", "new"}, {"1-map1.ini", "new"}, {"1-pending", journal}}, "new", "new"},
-        {"a damaged journal", {{"1-game.ini.new", "new"}, {"1-pending", journal.substr(1)}}, "old", "old"},
+        // Damage from outside (a journal is renamed in whole) is told; the old save stands.
+        {"a damaged journal", {{"1-game.ini.new", "new"}, {"1-pending", journal.substr(1)}}, "old", "old",
+         "1-pending: файл повреждён"},
     };
     for (const Case& c : cases) {
         test::TestFolder folder;
         folder.Write("Saves/1-game.ini", "old");
         folder.Write("Saves/1-map1.ini", "old");
         for (const auto& [name, bytes] : c.left) folder.Write("Saves/" + name, bytes);
-        RecoverFolder(folder.path() / "Saves");
+        try {
+            RecoverFolder(folder.path() / "Saves");
+            EXPECT_EQ(c.said, nullptr) << c.what << ": nothing told";
+        } catch (const base::FileError& e) {
+            ASSERT_NE(c.said, nullptr) << c.what << ": " << e.what();
+            EXPECT_NE((e.file() + ": " + e.problem()).find(c.said), std::string::npos) << e.what();
+        }
         EXPECT_EQ(folder.Read("Saves/1-game.ini"), c.game) << c.what;
         EXPECT_EQ(folder.Read("Saves/1-map1.ini"), c.map) << c.what;
         size_t files = 0;
