@@ -357,7 +357,7 @@ unknown_terms() {
     wait_for "$session" "velmora: $why: keys are read as xterm and the linux console send them; .*"
     wait_for "$session" "Давным-давно жил хранитель."
     tm send-keys -t "$session" Escape
-    wait_for "$session" "Главное меню: Новая игра, Загрузить игру, Инструкция, Вступление, Об авторах, Выход"
+    wait_for "$session" "Главное меню: Новая игра, Загрузить игру, Инструкция, Вступление, Об авторах, Выход, Настройки"
     tm send-keys -t "$session" C-c
     wait_for "$session" "EXIT=0"
     tm kill-session -t "$session"
