@@ -363,8 +363,9 @@ void TForm1::DigitUp(int n) {
 }
 
 // A step of the speech rate or the music volume says the new setting, at the
-// new rate; at a limit the beep says that nothing changed (a silent key
-// would leave the player guessing). During a wait only the cue sounds: words
+// new rate; at a limit the beep and words say that nothing changed (a beep
+// alone is nothing in a terminal without sound, and a silent key would leave
+// the player guessing). During a wait only the cue or the beep sounds: words
 // would cut off the narration that the wait is for.
 void TForm1::SpeedStep(int delta) {
     if (!ini_.SpeedStep(delta)) {
