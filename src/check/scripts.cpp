@@ -123,7 +123,11 @@ class ScriptChecker {
         const std::vector<std::string> lines = world::SplitLines(text);
         std::vector<size_t> numbers(lines.size());
         for (size_t i = 0; i < numbers.size(); ++i) numbers[i] = i + 1;
-        return !Lines(lines, numbers, 1);
+        const rules::BlockTable blocks(lines);
+        blocks_ = &blocks;
+        const bool runs = Lines(lines, numbers, 1);
+        blocks_ = nullptr;
+        return !runs;
     }
 
     // The objects some script shows or makes takeable (lower-cased titles).
@@ -232,7 +236,9 @@ class ScriptChecker {
                       "if с отступом внутри блока: внешний блок его не видит, и его endif "
                       "закроет внешний блок");
             }
-            const rules::BlockLines block = rules::ScanBlock(lines, i);
+            // The lines are the script's from line numbers.front() on.
+            const rules::BlockLines block =
+                blocks_->At(numbers.front() - 1, numbers.front() - 1 + lines.size(), i);
             if (block.endLine == 0) {
                 std::string hint;
                 for (size_t j = i + 1; j < lines.size(); ++j) {
@@ -787,6 +793,7 @@ class ScriptChecker {
 
     const Project& project_;
     const LoadedMap& map_;  // the map whose file holds the script
+    const rules::BlockTable* blocks_ = nullptr;  // of the script being checked
     Journeys& journeys_;
     Report& report_;
     std::string key_;

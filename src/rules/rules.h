@@ -59,6 +59,8 @@ inline constexpr int kSouthBit = 2;
 inline constexpr int kWestBit = 4;
 inline constexpr int kEastBit = 8;
 
+class BlockTable;
+
 class Rules {
 public:
     Rules(world::GameProject& gp, speech::SpeechRouter& speech, sound::SoundSystem& sound,
@@ -180,6 +182,8 @@ public:
     void ReportRefused(const base::FileError& error);
 
 private:
+    bool RunBranch(world::MScript& owner, std::span<const std::string> lines,
+                   const BlockTable& blocks, size_t start);
     // The handlers of the statements and the conditions.
     friend struct ScriptLanguage;
     friend struct ScriptConditions;

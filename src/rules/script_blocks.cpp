@@ -49,6 +49,13 @@ void Rules::StopAction(const std::string& why) {
 }
 
 bool Rules::RunBlock(world::MScript& owner, std::span<const std::string> lines) {
+    const BlockTable blocks(lines);
+    return RunBranch(owner, lines, blocks, 0);
+}
+
+// `lines` are the script's lines [start, start + size) of the script `blocks` holds.
+bool Rules::RunBranch(world::MScript& owner, std::span<const std::string> lines,
+                      const BlockTable& blocks, size_t start) {
     if (depth_ == 0) {
         statementsLeft_ = statementBudget;
         mapChangesLeft_ = mapChangeBudget;
@@ -71,7 +78,7 @@ bool Rules::RunBlock(world::MScript& owner, std::span<const std::string> lines) 
             continue;
         }
         // The block's own lines are recognised only at the first column.
-        const auto [elseLine, endLine] = ScanBlock(lines, i);
+        const auto [elseLine, endLine] = blocks.At(start, start + lines.size(), i);
         if (endLine == 0) return false;  // no endif: the script stops
         const bool holds = TestCondition(line.substr(2));
         size_t from = 0;
@@ -89,7 +96,7 @@ bool Rules::RunBlock(world::MScript& owner, std::span<const std::string> lines) 
         if (to - from == 1) {
             result = RunStatement(owner, base::TrimBlanks(lines[from]));
         } else {
-            result = RunBlock(owner, lines.subspan(from, to - from));
+            result = RunBranch(owner, lines.subspan(from, to - from), blocks, start + from);
         }
         if (!result) return false;
         ran = true;

@@ -1,5 +1,10 @@
 #include "rules/script_syntax.h"
 
+#include <algorithm>
+#include <cstdint>
+
+#include "base/cp1251.h"
+
 namespace velmora::rules {
 namespace {
 
@@ -29,6 +34,62 @@ BlockLines ScanBlock(std::span<const std::string> lines, size_t opener) {
         }
     }
     return block;
+}
+
+// A block opened at the first column is matched as brackets are. A line that
+// opens one only once trimmed (an indented if) is not counted by the scan of
+// another block, yet its own scan ends at the next else and endif of the
+// level it stands on: it waits on that level. The waiting openers of a level
+// are linked through `next`, so a level costs a few words however deep.
+BlockTable::BlockTable(std::span<const std::string> lines) : blocks_(lines.size()) {
+    constexpr uint32_t kNone = UINT32_MAX;
+    struct Level {
+        uint32_t opener = kNone;  // none: the script's own level
+        uint32_t waiting = kNone;   // indented openers without an else yet
+        uint32_t withElse = kNone;  // and with one
+    };
+    std::vector<uint32_t> next(lines.size(), kNone);
+    std::vector<Level> levels(1);
+    // A script within the cap of a project's text has far fewer lines than this.
+    const size_t count = std::min<size_t>(lines.size(), kNone);
+    for (uint32_t j = 0; j < count; ++j) {
+        const std::string_view raw = lines[j];
+        if (StartsWith(raw, "if ")) {
+            levels.push_back({j, kNone, kNone});
+            continue;
+        }
+        Level& level = levels.back();
+        if (StartsWith(raw, "endif")) {
+            if (level.opener != kNone) blocks_[level.opener].endLine = j;
+            for (uint32_t list : {level.waiting, level.withElse}) {
+                for (uint32_t w = list; w != kNone; w = next[w]) blocks_[w].endLine = j;
+            }
+            if (levels.size() > 1) {
+                levels.pop_back();
+            } else {
+                level.waiting = level.withElse = kNone;
+            }
+        } else if (StartsWith(raw, "else")) {
+            if (level.opener != kNone && blocks_[level.opener].elseLine == 0) blocks_[level.opener].elseLine = j;
+            while (level.waiting != kNone) {
+                const uint32_t w = level.waiting;
+                level.waiting = next[w];
+                blocks_[w].elseLine = j;
+                next[w] = level.withElse;
+                level.withElse = w;
+            }
+        } else if (OpensBlock(base::TrimBlanks(raw))) {
+            next[j] = level.waiting;
+            level.waiting = j;
+        }
+    }
+}
+
+BlockLines BlockTable::At(size_t from, size_t to, size_t opener) const {
+    const Found& b = blocks_[from + opener];
+    // A branch ends before its block's else or endif: what lies past it is not there.
+    auto inside = [&](size_t line) { return line != 0 && line < to ? line - from : 0; };
+    return {inside(b.elseLine), inside(b.endLine)};
 }
 
 namespace {

@@ -27,6 +27,24 @@ struct BlockLines {
 };
 BlockLines ScanBlock(std::span<const std::string> lines, size_t opener);
 
+// The else and endif of every block of a script, found in one pass: the
+// answer ScanBlock gives for any line of any branch, in time linear in the
+// script however deep its blocks nest (ScanBlock takes a pass a level).
+class BlockTable {
+public:
+    explicit BlockTable(std::span<const std::string> lines);
+    // ScanBlock(lines [from, to) of the script, opener), the opener and the
+    // result counted from `from`.
+    BlockLines At(size_t from, size_t to, size_t opener) const;
+
+private:
+    struct Found {
+        uint32_t elseLine = 0;
+        uint32_t endLine = 0;
+    };
+    std::vector<Found> blocks_;  // by line of the whole script
+};
+
 // What a statement's or condition's argument is.
 enum class ArgKind {
     Object,     // an object's title, one word

@@ -1,6 +1,13 @@
 // The script language: blocks, conditions and statements.
 #include <gtest/gtest.h>
 
+#include <random>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "base/cp1251.h"
+
 #include "rules/script_syntax.h"
 #include "unit/rules/rules_fixture.h"
 
@@ -52,6 +59,38 @@ TEST_F(ScriptTest, NestedBlocksAndFirstColumnScanning) {
     Here().State = 0;
     EXPECT_TRUE(RunLines({"if curss 1", "say E", "else", "say F", "else", "say G", "endif"}));
     EXPECT_EQ(Said(), (Lines{"F", "G"}));
+}
+
+// The one-pass table answers as the scan of each block does, in every
+// branch the runner walks into: random scripts of openers (at the first
+// column and indented), elses, endifs and their look-alikes.
+void WalkBranches(const std::vector<std::string>& lines, const BlockTable& table, size_t from, size_t to) {
+    const std::span<const std::string> branch(lines.data() + from, to - from);
+    for (size_t i = 0; i < branch.size(); ++i) {
+        if (!OpensBlock(base::TrimBlanks(branch[i]))) continue;
+        const BlockLines scanned = ScanBlock(branch, i);
+        const BlockLines looked = table.At(from, to, i);
+        ASSERT_EQ(looked.elseLine, scanned.elseLine) << "line " << from + i << " of [" << from << ", " << to << ")";
+        ASSERT_EQ(looked.endLine, scanned.endLine) << "line " << from + i << " of [" << from << ", " << to << ")";
+        if (scanned.endLine == 0) return;
+        const size_t trueEnd = scanned.elseLine != 0 ? scanned.elseLine : scanned.endLine;
+        WalkBranches(lines, table, from + i + 1, from + trueEnd);
+        if (scanned.elseLine != 0) WalkBranches(lines, table, from + scanned.elseLine + 1, from + scanned.endLine);
+        i = scanned.endLine;
+    }
+}
+
+TEST(BlockTable, AgreesWithTheScanOfEveryBlockInEveryBranch) {
+    const char* kinds[] = {"if a", "  if b", "else", "elsewhere", "endif", "endif x", "  endif", "  else", "say x", ""};
+    std::mt19937 random(27);
+    for (int n = 0; n < 3000; ++n) {
+        std::vector<std::string> lines(random() % 40);
+        for (std::string& line : lines) line = kinds[random() % std::size(kinds)];
+        SCOPED_TRACE(::testing::PrintToString(lines));
+        const BlockTable table(lines);
+        WalkBranches(lines, table, 0, lines.size());
+        if (::testing::Test::HasFatalFailure()) return;
+    }
 }
 
 TEST_F(ScriptTest, CaseRulesOfKeywordsNamesAndBlocks) {
