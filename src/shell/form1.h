@@ -51,6 +51,9 @@ struct ShellOptions {
     // The player is in a terminal: the key help names the keys a terminal
     // can send in place of those it cannot.
     bool terminalKeys = false;
+    // The player is in a web page, where F5 and F6 stay the browser's (reload,
+    // the address bar): the key help sends the speech rate to the settings.
+    bool pageKeys = false;
     std::optional<uint32_t> seed;         // the message picker's; none: from the clock
     // The voices and speech outputs the settings offer, and how a front end
     // opens one while the game runs; without `open` (headless, the page) the

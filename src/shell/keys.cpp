@@ -282,7 +282,10 @@ void TForm1::FormKeyUp(int& key, ui::ShiftState) {
 }
 
 void TForm1::SayKeyHelp() {
-    rules_->SayMessage(options_.terminalKeys ? texts::TerminalHelpText() : texts::HelpText(), true);
+    rules_->SayMessage(options_.terminalKeys ? texts::TerminalHelpText()
+                       : options_.pageKeys   ? texts::PageHelpText()
+                                             : texts::HelpText(),
+                       true);
 }
 
 // The main menu and the saved-game chooser. Every key is answered: it acts,

@@ -11,6 +11,7 @@ const std::string& MainMenuTitle();   // "Главное меню"
 const std::string& ChooserTitle();    // "Выберите отгрузку"
 const std::string& HelpText();
 const std::string& TerminalHelpText();  // the same, naming the terminal's keys
+const std::string& PageHelpText();      // the same, without the browser's F5 and F6
 const std::string& Credits();
 const std::string& Only();            // "Только "
 const base::Plural& Items();          // пункт, пункта, пунктов

@@ -89,6 +89,11 @@ test('a screen reader is in the game\'s menu: its entries follow the game, a cli
     await b.page.keyboard.press('Shift+Tab');
     assert.equal(await tabNote(), 1, 'told once');
 
+    // F1's help in the page names no key the page leaves to the browser.
+    await b.page.keyboard.press('F1');
+    await heard(b.page, 'пункт «Настройки»');
+    assert.ok(!(await spoken(b.page)).some((t) => t.includes('эф 5')), 'F5 and F6 are the browser\'s');
+
     // Choosing the page's voice starts the page again, and the game in
     // progress is offered to continue: nothing is lost. (A step first: a
     // new game is kept once it has changed.)
