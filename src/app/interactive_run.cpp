@@ -80,7 +80,7 @@ int RunInteractive(const InteractiveOptions& options, shell::EventSource& events
     shellOptions.project = options.project;
     shellOptions.stateFolder = options.stateFolder;
     shellOptions.nomenu = options.nomenu;
-    shellOptions.terminalKeys = options.terminalKeys;
+    if (options.terminalKeys) shellOptions.keyHelp = shell::ShellOptions::KeyHelp::terminal;
     shellOptions.speechChoices.output = speech::SpeechChoiceName(options.speech);
     shellOptions.speechChoices.open = [openSpeech](const std::string& output, const std::string& voice) {
         return openSpeech(speech::ParseSpeechChoice(output).value_or(speech::SpeechChoice::Auto), voice);

@@ -48,12 +48,12 @@ struct ShellOptions {
     // The project to play instead of main.ini's: its folder is root + path.
     std::optional<ProjectChoice> project;
     bool nomenu = false;
-    // The player is in a terminal: the key help names the keys a terminal
-    // can send in place of those it cannot.
-    bool terminalKeys = false;
-    // The player is in a web page, where F5 and F6 stay the browser's (reload,
-    // the address bar): the key help sends the speech rate to the settings.
-    bool pageKeys = false;
+    // Which keys F1's help names: a terminal's stand-ins for the keys it
+    // cannot send; in a web page, none of those the page leaves to the
+    // browser (F5 reloads, F6 is the address bar), so the speech rate is
+    // sent to the settings.
+    enum class KeyHelp : uint8_t { window, terminal, page };
+    KeyHelp keyHelp = KeyHelp::window;
     std::optional<uint32_t> seed;         // the message picker's; none: from the clock
     // The voices and speech outputs the settings offer, and how a front end
     // opens one while the game runs; without `open` (headless, the page) the

@@ -282,9 +282,11 @@ void TForm1::FormKeyUp(int& key, ui::ShiftState) {
 }
 
 void TForm1::SayKeyHelp() {
-    rules_->SayMessage(options_.terminalKeys ? texts::TerminalHelpText()
-                       : options_.pageKeys   ? texts::PageHelpText()
-                                             : texts::HelpText(),
+    using KeyHelp = ShellOptions::KeyHelp;
+    const KeyHelp help = options_.keyHelp;
+    rules_->SayMessage(help == KeyHelp::terminal ? texts::TerminalHelpText()
+                       : help == KeyHelp::page   ? texts::PageHelpText()
+                                                 : texts::HelpText(),
                        true);
 }
 

@@ -70,9 +70,9 @@ const skip = missing.length ? `not installed: ${missing.join(', ')} (scripts/tes
   : !process.env.VELMORA_ORCA_URL && !existsSync(join(site, 'velmora.wasm')) && `no ${site}/velmora.wasm: run scripts/build-web first`;
 
 function paceRange() {
-  const spec = process.env.VELMORA_ORCA_PACE ?? '400-800';
-  const m = /^(\d+)(?:-(\d+))?$/.exec(spec.trim());
-  if (!m) throw new Error(`VELMORA_ORCA_PACE: ${spec}: want N or MIN-MAX (milliseconds)`);
+  const pace = process.env.VELMORA_ORCA_PACE ?? '400-800';
+  const m = /^(\d+)(?:-(\d+))?$/.exec(pace.trim());
+  if (!m) throw new Error(`VELMORA_ORCA_PACE: ${pace}: want N or MIN-MAX (milliseconds)`);
   const low = Number(m[1]);
   return [low, Math.max(low, Number(m[2] ?? m[1]))];
 }

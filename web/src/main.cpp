@@ -151,7 +151,7 @@ int main() {
     shell::ShellOptions options;
     options.programFolder = "/game";
     options.stateFolder = state;
-    options.pageKeys = true;
+    options.keyHelp = shell::ShellOptions::KeyHelp::page;
     // The page's address may ask for what the command line gives on the
     // desktop: -nomenu, the message picker's seed, a transcript (written to
     // /transcript.txt in the headless transcript's format), and speech=instant,

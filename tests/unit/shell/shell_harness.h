@@ -186,7 +186,7 @@ struct ShellFixture {
             options.programFolder = root.path();
             options.stateFolder = stateFolder.empty() ? root.path() : stateFolder;
             options.nomenu = true;
-            options.terminalKeys = terminalKeys;
+            if (terminalKeys) options.keyHelp = shell::ShellOptions::KeyHelp::terminal;
             options.speechChoices = speechChoices;
             options.seed = 1;
             form = std::make_unique<TForm1>(options, events, frontEnd,
