@@ -9,6 +9,7 @@
 #include <iostream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,7 @@
 #include "frontend/headless/key_script.h"
 #include "shell/main_ini.h"
 #include "sound/alsa_quiet.h"
+#include "sound/sdl_audio_choice.h"
 #include "speech/open_speech.h"
 
 using namespace velmora;
@@ -135,6 +137,15 @@ int main(int argc, char** argv) {
         project = app::FindProject(cl->project, root, &sought);
         if (!project) return NotFound("no project '" + cl->project + "' (a folder with game.ini)", sought);
     }
+
+    // Before anything opens SDL's audio; not when neither the voice (which the
+    // settings may choose) nor the music can go through SDL.
+    const bool voiceOutsideSdl = cl->speechGiven && cl->speech != speech::SpeechChoice::Auto &&
+                                 cl->speech != speech::SpeechChoice::Espeak;
+    const bool soundOutsideSdl =
+        cl->sound == sound::SoundChoice::None || cl->sound == sound::SoundChoice::Players;
+    std::optional<sound::PreferPipeWire> audioDriver;
+    if (!(voiceOutsideSdl && soundOutsideSdl)) audioDriver.emplace();
 
     // --voice in code page 1251, as main.ini keeps it; none when not given,
     // or when 1251 cannot hold it (refused below, once the front end is known).
