@@ -1,5 +1,6 @@
 #include "check/check.h"
 
+#include <algorithm>
 #include <system_error>
 
 #include "base/cp1251.h"
@@ -131,8 +132,12 @@ void CheckProject(const fs::path& dir, Report& report, const fs::path& mediaFold
         CheckMapScripts(project, map, journeys, report);
         CheckMapPictures(project, map, report);
     }
+    // Where the hero can go is known only from every map: with one the game
+    // refuses, its one error is all, not every screen of the others unreached.
+    const bool allRead = std::all_of(project.maps.begin(), project.maps.end(),
+                                     [](const LoadedMap& map) { return map.gp != nullptr; });
     for (const LoadedMap& map : project.maps) {
-        if (map.gp) CheckReachable(map, journeys, report);
+        if (map.gp && allRead) CheckReachable(map, journeys, report);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -436,6 +437,35 @@ TEST_F(CheckTest, DeadEndsAreReported) {
 
 // What a hostile file claims never sets the work, and a report never quotes
 // a whole huge line.
+// A project saved in UTF-8, with or without the mark, scrambled or plain,
+// is checked as its 1251 twin: the same findings, the same words.
+TEST_F(CheckTest, ProjectInUtf8ChecksAsIts1251Twin) {
+    Write("map1.ini", With(With(Map1Lines(), "Scr1Title=" + Ru("Двор")),
+                           "Scr0OnEnter=go " + Ru("Двр")));
+    dir.Write("menu.txt", Ru("Новая игра\r\nВыход\r\n"));
+    const std::string twin = Text(Run());
+    ASSERT_NE(twin.find("(может быть, «Двор»?)"), std::string::npos) << twin;
+    const std::vector<std::string> files = {"game.ini", "map1.ini", "map2.ini", "menu.txt"};
+    std::map<std::string, std::string> bytes;
+    for (const std::string& f : files) bytes[f] = dir.Read(f);
+    const struct {
+        const char* what;
+        std::function<std::string(const std::string&)> save;
+    } editors[] = {
+        {"UTF-8", [](const std::string& b) { return base::Cp1251ToUtf8(b); }},
+        {"UTF-8 with the mark", [](const std::string& b) { return "\xEF\xBB\xBF" + base::Cp1251ToUtf8(b); }},
+        {"UTF-8 scrambled", [](const std::string& b) { return world::Scramble(base::Cp1251ToUtf8(b)); }},
+    };
+    for (const auto& e : editors) {
+        for (const std::string& f : files) {
+            const bool keyLines = f.ends_with(".ini");
+            dir.Write(f, keyLines || std::string(e.what) != "UTF-8 scrambled" ? e.save(bytes[f])
+                                                                              : base::Cp1251ToUtf8(bytes[f]));
+        }
+        EXPECT_EQ(Text(Run()), twin) << e.what;
+    }
+}
+
 TEST_F(CheckTest, HostileFilesCostOnlyWhatTheyHold) {
     Write("game.ini", With(GameLines(), "GameITakeCnt=2147483647"));
     const auto start = std::chrono::steady_clock::now();
@@ -562,11 +592,37 @@ TEST_F(CheckTest, DamagedFilesAreReportedNeverFatal) {
     EXPECT_TRUE(Has(report, Severity::Error, "Scr0East", "выход ведёт на экран 9"));
     Write("map2.ini", Map2Lines());
 
-    // UTF-8 with a byte-order mark, and UTF-8 without one.
-    dir.Write("map1.ini", "\xEF\xBB\xBF" + Join(Map1Lines()));
-    EXPECT_TRUE(Has(Run(), Severity::Error, "", "метки UTF-8"));
-    dir.Write("map1.ini", Join(With(Map1Lines(), "MapTitle=Замок")));
-    EXPECT_TRUE(Has(Run(), Severity::Error, "", "строка 1 в UTF-8"));
+    // A file the game refuses is one error, with no follow-on findings.
+    const struct {
+        const char* what;
+        const char* file;
+        std::string bytes;
+        std::string part;
+    } refused[] = {
+        {"a sign 1251 lacks", "map1.ini",
+         base::Cp1251ToUtf8(Join(With(Map1Lines(), "Scr1Title=Yard"))) + "Scr0Title=Gate \xE2\x9C\x93\r\n",
+         "знак «✓» (U+2713) нельзя записать в кодировке 1251"},
+        {"a sign 1251 lacks in the game file", "game.ini",
+         "\xEF\xBB\xBF" + base::Cp1251ToUtf8(Join(GameLines())) + "GameX=\xE2\x86\x92",
+         "строка 35: знак «→» (U+2192)"},
+        {"1251 after the mark of UTF-8", "map1.ini", "\xEF\xBB\xBF" + Join(Map1Lines()),
+         "строка 14: файл начинается с метки UTF-8, но здесь байты не UTF-8"},
+        {"a UTF-8 line in a 1251 file", "map1.ini",
+         Join(With(Map1Lines(), "Scr0Descr0=Ворота.")),
+         "строка 8 в UTF-8, а остальной файл в кодировке 1251"},
+        {"a scrambled file with a sign 1251 lacks", "map2.ini",
+         world::Scramble(Join(With(Map2Lines(), "Scr1Descr0=Погреб \xE2\x9C\x93"))),
+         "строка 14: знак «✓»"},
+    };
+    for (const auto& c : refused) {
+        SetUp();
+        dir.Write(c.file, c.bytes);
+        report = Run();
+        EXPECT_EQ(report.errors(), 1u) << c.what << "\n" << Text(report);
+        EXPECT_EQ(report.warnings(), 0u) << c.what << "\n" << Text(report);
+        EXPECT_TRUE(Has(report, Severity::Error, "", c.part)) << c.what << "\n" << Text(report);
+    }
+    SetUp();
 
     // A scrambled file cut in mid-line: its last section is missing.
     const std::string whole = world::Scramble(Join(Map1Lines()));
