@@ -129,6 +129,7 @@ int Check(int argc, char** argv) {
     fs::path media;
     fs::path walk;
     bool nomenu = false;
+    check::Ending expected;
     fs::path dir;
     bool haveDir = false;
     for (int i = 2; i < argc; ++i) {
@@ -145,6 +146,16 @@ int Check(int argc, char** argv) {
             allowed.insert(kind);
         } else if (a == "--walk" && i + 1 < argc) {
             walk = argv[++i];
+        } else if (a == "--expect" && i + 1 < argc) {
+            const std::string what = argv[++i];
+            if (what == "win") {
+                expected = {};
+            } else if (what == "death" && i + 1 < argc && world::TryParseInt32(argv[i + 1]) &&
+                       *world::TryParseInt32(argv[i + 1]) >= 0) {
+                expected = {check::Ending::Kind::Death, *world::TryParseInt32(argv[++i])};
+            } else {
+                return Usage("--expect needs win or death N (N the death line, from 1)");
+            }
         } else if (a == "--nomenu") {
             nomenu = true;
         } else if (a == "--media" && i + 1 < argc) {
@@ -152,7 +163,7 @@ int Check(int argc, char** argv) {
         } else if (!haveDir && !a.starts_with("--")) {
             dir = a;
             haveDir = true;
-        } else if (a == "--allow" || a == "--walk" || a == "--media") {
+        } else if (a == "--allow" || a == "--walk" || a == "--media" || a == "--expect") {
             std::string why = a;
             return Usage(why.append(" needs a value"));
         } else if (a.starts_with("-")) {
@@ -167,8 +178,12 @@ int Check(int argc, char** argv) {
     if (const int status = NotAProject(dir)) return status;
     check::Report report;
     check::CheckProject(dir, report, media);
-    if (!walk.empty() && check::Walk(dir, walk, nomenu, report)) {
-        std::cout << "walk: " << Shown(walk) << ": дошёл до конца игры\n";
+    if (!walk.empty() && check::Walk(dir, walk, nomenu, report, expected)) {
+        std::cout << "walk: " << Shown(walk) << ": "
+                  << (expected.kind == check::Ending::Kind::Win
+                          ? std::string("дошёл до конца игры")
+                          : "кончился, как ожидалось: " + check::EndingName(expected))
+                  << '\n';
     }
     report.Print(std::cout);
     return report.Failed(strict, allowed) ? 1 : 0;

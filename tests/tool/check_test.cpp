@@ -5,6 +5,7 @@
 #include <chrono>
 #include <functional>
 #include <map>
+#include <set>
 #include <random>
 #include <string>
 #include <vector>
@@ -245,8 +246,8 @@ TEST_F(CheckTest, StatementsNeedTheirArgumentsAndNameWhatExists) {
         {8, Severity::Error, kind::kOther, "нет файла карты map7.ini"},
         {9, Severity::Warning, kind::kNoSound, "нет звукового файла «missing.wav»"},
         {10, Severity::Warning, kind::kOther, "команды номер 99 на этой карте нет"},
-        {11, Severity::Warning, kind::kNoPicture, "нет картинки gif\\0-2.gif"},
-        {12, Severity::Warning, kind::kNoPicture, "нет картинки gif\\d4.gif"},
+        {11, Severity::Warning, kind::kNoPicture, "нет картинки gif/0-2.gif"},
+        {12, Severity::Warning, kind::kNoPicture, "нет картинки gif/d4.gif"},
         {13, Severity::Warning, kind::kNothing, "«up» не направление"},
         {14, Severity::Warning, kind::kNothing, "«x» не число"},
         {15, Severity::Warning, kind::kNothing, "не хватает аргументов"},
@@ -516,7 +517,7 @@ TEST_F(CheckTest, ExitsObjectsAndCommandsLeadToWhatExists) {
                     "лежит на экране номер 9, а такого экрана нет"));
     EXPECT_TRUE(Has(report, Severity::Error, "Cmd0cObj1", "предмета номер 7 нет"));
     EXPECT_TRUE(Has(report, Severity::Warning, "Cmd0cScr", "не работает ни на одном экране"));
-    EXPECT_TRUE(Has(report, Severity::Warning, "Scr2Title", "нет картинки gif\\2.gif"));
+    EXPECT_TRUE(Has(report, Severity::Warning, "Scr2Title", "нет картинки gif/2.gif"));
     EXPECT_TRUE(Has(report, Severity::Warning, "Scr2DescrCnt", "нет описаний"));
     EXPECT_TRUE(Has(report, Severity::Warning, "Obj0Visible",
                     "скрыт, и ни один скрипт карты его не показывает"));
@@ -561,6 +562,48 @@ TEST_F(CheckTest, WarningsFailOnlyWhenStrict) {
     EXPECT_TRUE(report.Failed(true));
 }
 
+// What the checker proves breaks a game fails --strict even when its kind is
+// allowed; plain check still passes on warnings alone.
+TEST_F(CheckTest, ProvenDeadEndsAndMisspelledKeysFailStrictWhateverIsAllowed) {
+    const std::set<std::string> every(WarningKinds().begin(), WarningKinds().end());
+    const struct {
+        const char* what;
+        std::function<void()> make;
+        std::string key;
+        std::string part;
+        bool proven;
+    } cases[] = {
+        {"a misspelled weight", [&] { Map1("Obj0Wieght=2"); }, "Obj0Wieght",
+         "может быть, Obj0Weight?", true},
+        {"a show of no object", [&] { Map1("Obj0OnTake=show kye"); }, "Obj0OnTake",
+         "предмета «kye» на этой карте нет (может быть, «key»?)", true},
+        {"a command's object hidden for good",
+         [&] { Write("map1.ini", With(With(Map1Lines(), "Obj0Visible=0"), "Obj0OnTake=say x")); },
+         "Obj0Visible", "скрыт, и ни один скрипт карты его не показывает, а команда «Open» без него",
+         true},
+        {"a command's object that cannot be carried",
+         [&] { Write("map1.ini", With(With(Map1Lines(), "Obj0Takable=0"), "Cmd0cObj1Carry=1")); },
+         "Obj0Takable", "требует нести предмет «key»", true},
+        // Suspicions stay allowable.
+        {"a hidden object no command needs",
+         [&] {
+             Write("map1.ini", With(With(With(Map1Lines(), "Obj0Visible=0"), "Obj0OnTake=say x"),
+                                    "Cmd0cObj1=-1"));
+         },
+         "Obj0Visible", "скрыт, и ни один скрипт карты его не показывает", false},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        c.make();
+        const Report report = Run();
+        EXPECT_EQ(report.errors(), 0u) << c.what << "\n" << Text(report);
+        EXPECT_TRUE(Has(report, Severity::Warning, c.key, c.part)) << c.what << "\n" << Text(report);
+        EXPECT_FALSE(report.Failed(false)) << c.what;
+        EXPECT_TRUE(report.Failed(true)) << c.what;
+        EXPECT_EQ(report.Failed(true, every), c.proven) << c.what << "\n" << Text(report);
+    }
+}
+
 TEST_F(CheckTest, PagesNameTheirFilesAndSoundsAreFoundInMedia) {
     Lines game = With(
         GameLines(),
@@ -569,7 +612,7 @@ TEST_F(CheckTest, PagesNameTheirFilesAndSoundsAreFoundInMedia) {
     Report report = Run();
     // The game goes on without a page's picture, music or sound.
     EXPECT_TRUE(Has(report, Severity::Warning, "GameIntros0",
-                    "строка 2 «#image none.gif»: нет картинки gif\\none.gif"))
+                    "строка 2 «#image none.gif»: нет картинки gif/none.gif"))
         << Text(report);
     EXPECT_TRUE(Has(report, Severity::Warning, "GameIntros0", "нет музыки «none.mid»"));
     EXPECT_TRUE(Has(report, Severity::Warning, "GameIntros0", "нет звукового файла «chime.wav»"));
