@@ -2,8 +2,11 @@
 //   velmora-tool scramble FILE     the file's bytes scrambled, to standard output
 //   velmora-tool unscramble FILE   the file's plain bytes, to standard output
 //   velmora-tool info DIR          what the project in DIR holds
-//   velmora-tool check [--strict] [--allow KIND]... [--media DIR] [--walk KEYS [--nomenu]] DIR
+//   velmora-tool check [--strict] [--allow KIND]... [--media DIR]
+//                      [--walk KEYS [--nomenu] [--expect win|death N]] DIR
 //                                  every problem of the project in DIR, one a line
+//   velmora-tool convert --to 1251|utf8 DIR
+//                                  the project's text files in that encoding, in place
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
@@ -12,9 +15,12 @@
 #include <system_error>
 #include <vector>
 
+#include "base/cp1251.h"
 #include "base/encoding.h"
 #include "base/file_error.h"
+#include "base/file_io.h"
 #include "base/project_file.h"
+#include "base/project_text.h"
 #include "base/paths.h"
 #include "base/terminal_text.h"
 #include "check/check.h"
@@ -33,8 +39,9 @@ constexpr const char* kUsage =
     "usage: velmora-tool scramble FILE\n"
     "       velmora-tool unscramble FILE\n"
     "       velmora-tool info DIR\n"
-    "       velmora-tool check [--strict] [--allow KIND]... [--media DIR] [--walk KEYS [--nomenu]] "
-    "DIR\n"
+    "       velmora-tool check [--strict] [--allow KIND]... [--media DIR]\n"
+    "                          [--walk KEYS [--nomenu] [--expect win|death N]] DIR\n"
+    "       velmora-tool convert --to 1251|utf8 DIR\n"
     "       velmora-tool -h | --help | --version\n";
 
 // A wrong command line, status 2: the usage, or one line naming the problem.
@@ -74,7 +81,9 @@ int Help() {
            "                   no-music, no-picture, no-sound, no-menu (files the game\n"
            "                   goes without), does-nothing (lines the game runs as\n"
            "                   nothing), dead-end (what may strand a player),\n"
-           "                   unreachable, keys, file, other\n"
+           "                   unreachable, keys, file, other; what the checker proves\n"
+           "                   (a misspelled key, a show of no object, an object a command\n"
+           "                   needs that stays hidden or cannot be carried) fails anyway\n"
            "    --media DIR    the program's Media folder, where sounds are looked for\n"
            "                   after the project's Snd (default: Media beside Projects,\n"
            "                   or in DIR when the project is a program folder itself)\n"
@@ -83,7 +92,20 @@ int Help() {
            "                   exit, one for each error the game spoke or action it\n"
            "                   stopped, a warning (refusal) for each standard refusal heard\n"
            "    --nomenu       the walk starts in the game (so does a script whose first\n"
-           "                   comment is \"# args: -nomenu\")\n";
+           "                   comment is \"# args: -nomenu\")\n"
+           "    --expect win   the walk must end by the ending's exit (the default)\n"
+           "    --expect death N\n"
+           "                   the walk must end in the hero's death, with the game over\n"
+           "                   of death line N (as die N counts, from 1); an error names\n"
+           "                   the ending that came instead\n"
+           "  convert --to 1251|utf8 DIR\n"
+           "                   rewrites the project's text files (game.ini, map<k>.ini and\n"
+           "                   the .txt files in DIR) in code page 1251 or in UTF-8 without\n"
+           "                   a byte-order mark, in place: scrambled files stay scrambled,\n"
+           "                   line ends stay; each file goes to a temporary file renamed\n"
+           "                   over it, and nothing is written unless every file converts.\n"
+           "                   Saved games are never touched. The game and the checker\n"
+           "                   read either encoding.\n";
     return 0;
 }
 
@@ -109,6 +131,7 @@ int Check(int argc, char** argv) {
     fs::path media;
     fs::path walk;
     bool nomenu = false;
+    check::Ending expected;
     fs::path dir;
     bool haveDir = false;
     for (int i = 2; i < argc; ++i) {
@@ -125,6 +148,16 @@ int Check(int argc, char** argv) {
             allowed.insert(kind);
         } else if (a == "--walk" && i + 1 < argc) {
             walk = argv[++i];
+        } else if (a == "--expect" && i + 1 < argc) {
+            const std::string what = argv[++i];
+            if (what == "win") {
+                expected = {};
+            } else if (what == "death" && i + 1 < argc && world::TryParseInt32(argv[i + 1]) &&
+                       *world::TryParseInt32(argv[i + 1]) >= 0) {
+                expected = {check::Ending::Kind::Death, *world::TryParseInt32(argv[++i])};
+            } else {
+                return Usage("--expect needs win or death N (N the death line, from 1)");
+            }
         } else if (a == "--nomenu") {
             nomenu = true;
         } else if (a == "--media" && i + 1 < argc) {
@@ -132,7 +165,7 @@ int Check(int argc, char** argv) {
         } else if (!haveDir && !a.starts_with("--")) {
             dir = a;
             haveDir = true;
-        } else if (a == "--allow" || a == "--walk" || a == "--media") {
+        } else if (a == "--allow" || a == "--walk" || a == "--media" || a == "--expect") {
             std::string why = a;
             return Usage(why.append(" needs a value"));
         } else if (a.starts_with("-")) {
@@ -147,8 +180,12 @@ int Check(int argc, char** argv) {
     if (const int status = NotAProject(dir)) return status;
     check::Report report;
     check::CheckProject(dir, report, media);
-    if (!walk.empty() && check::Walk(dir, walk, nomenu, report)) {
-        std::cout << "walk: " << Shown(walk) << ": дошёл до конца игры\n";
+    if (!walk.empty() && check::Walk(dir, walk, nomenu, report, expected)) {
+        std::cout << "walk: " << Shown(walk) << ": "
+                  << (expected.kind == check::Ending::Kind::Win
+                          ? std::string("дошёл до конца игры")
+                          : "кончился, как ожидалось: " + check::EndingName(expected))
+                  << '\n';
     }
     report.Print(std::cout);
     return report.Failed(strict, allowed) ? 1 : 0;
@@ -195,6 +232,126 @@ int Info(const fs::path& dir) {
     return 0;
 }
 
+// One text file of a project, converted in memory.
+struct Converted {
+    fs::path path;
+    std::string bytes;
+};
+
+// The bytes of `file` in the encoding asked for, or a FileError naming it.
+// Read as the game reads it, and checked to read back to the same text, so
+// a conversion never changes what the game plays.
+std::string ConvertBytes(const std::string& bytes, const std::string& shown, bool keyLines,
+                         bool toUtf8) {
+    std::string text;
+    bool scrambled = false;
+    if (keyLines) {
+        const bool bom = bytes.rfind("\xEF\xBB\xBF", 0) == 0;
+        const std::string plain = bom || world::IsPlainKeyLines(bytes) ? bytes : world::Scramble(bytes);
+        // The game stops reading at a zero byte: what follows would be lost.
+        if (plain.find('\0') != std::string::npos) {
+            throw base::FileError(shown, "нулевой байт в файле: игра не читает то, что после него; "
+                                         "файл не тронут");
+        }
+        world::ProjectKeyLines read = world::DecodeProjectKeyLines(bytes, shown);
+        text = std::move(read.text);
+        scrambled = read.scrambled;
+    } else {
+        text = base::DecodeProjectText(bytes, shown).text;
+    }
+    std::string out = text;
+    if (toUtf8) {
+        if (const auto line = base::LineOfUnconvertible1251(text)) {
+            throw base::FileError(shown, "строка " + std::to_string(*line) +
+                                             ": байт 0x98 не знак кодировки 1251, в UTF-8 его не "
+                                             "записать; файл не тронут");
+        }
+        out = base::Cp1251ToUtf8(text);
+    }
+    if (scrambled) out = world::Scramble(out);
+    const std::string back = keyLines ? world::DecodeProjectKeyLines(out, shown).text
+                                      : base::DecodeProjectText(out, shown).text;
+    if (back != text) {
+        throw base::FileError(shown, std::string("в кодировке ") + (toUtf8 ? "UTF-8" : "1251") +
+                                         " игра прочтёт этот файл иначе; файл не тронут");
+    }
+    return out;
+}
+
+int Convert(int argc, char** argv) {
+    std::string to;
+    fs::path dir;
+    bool haveDir = false;
+    for (int i = 2; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--to" && i + 1 < argc) {
+            to = base::LowerAscii(argv[++i]);
+        } else if (a == "--to") {
+            return Usage("--to needs a value");
+        } else if (!haveDir && !a.starts_with("-")) {
+            dir = a;
+            haveDir = true;
+        } else {
+            std::string why = a.starts_with("-") ? "unknown option " : "one project folder at a time: ";
+            return Usage(why.append(base::TerminalSafe(a)));
+        }
+    }
+    if (to == "utf-8") to = "utf8";
+    if (to == "cp1251" || to == "windows-1251") to = "1251";
+    if (to != "1251" && to != "utf8") return Usage("convert needs --to 1251 or --to utf8");
+    if (!haveDir) return Usage("convert needs a project folder");
+    if (const int status = NotAProject(dir)) return status;
+
+    // The key-line files and the texts the game reads from the project's own folder.
+    std::vector<std::pair<std::string, bool>> names;  // name as found, key lines
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        const std::string lower = base::LowerAscii(name);
+        const bool keyLines = lower == "game.ini" || (lower.rfind("map", 0) == 0 &&
+                                                      lower.size() > 7 && lower.ends_with(".ini") &&
+                                                      lower.find_first_not_of("0123456789", 3) ==
+                                                          lower.size() - 4);
+        if (keyLines || (lower.ends_with(".txt") && lower.size() > 4)) names.emplace_back(name, keyLines);
+    }
+    if (ec) return Failed(base::FileError(base::DisplayPath(dir), "папка не читается"), 1);
+    std::sort(names.begin(), names.end());
+    std::vector<Converted> changed;
+    int failures = 0;
+    for (const auto& [name, keyLines] : names) {
+        try {
+            const base::GatedFile gated = base::GatePath(dir, dir / name, base::FileKind::Text);
+            if (gated.Refused()) throw *gated.error;
+            if (!gated.Found()) continue;
+            const std::string shown = base::DisplayPath(gated.path);
+            const std::string bytes = base::ReadCheckedFile(gated.path, base::FileKind::Text);
+            std::string out = ConvertBytes(bytes, shown, keyLines, to == "utf8");
+            if (out != bytes) changed.push_back({gated.path, std::move(out)});
+        } catch (const base::FileError& e) {
+            Failed(e, 1);
+            ++failures;
+        }
+    }
+    if (failures > 0) {
+        std::cerr << "velmora-tool: nothing converted\n";
+        return 1;
+    }
+    // Every file written in full before any replaces its old version.
+    std::vector<base::StagedFile> staged;
+    try {
+        for (const Converted& c : changed) staged.emplace_back(c.path, c.bytes);
+        for (base::StagedFile& f : staged) f.Commit(false);
+        base::SyncFolder(dir);
+    } catch (const base::FileError& e) {
+        return Failed(e, 1);
+    }
+    for (const Converted& c : changed) std::cout << "converted: " << Shown(c.path) << '\n';
+    std::cout << "convert: " << changed.size() << (changed.size() == 1 ? " file" : " files")
+              << " in " << (to == "utf8" ? "UTF-8" : "1251") << ", "
+              << names.size() - changed.size() << " already so\n";
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -213,16 +370,18 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
+    if (argc >= 3 && std::string(argv[1]) == "convert") return Convert(argc, argv);
     if (argc == 1) return Usage();
     const std::string verb = argv[1];
-    const bool known = verb == "scramble" || verb == "unscramble" || verb == "info" || verb == "check";
+    const bool known = verb == "scramble" || verb == "unscramble" || verb == "info" || verb == "check" ||
+                       verb == "convert";
     if (!known) {
         std::string why = verb.starts_with("-") ? "unknown option " : "unknown command ";
         return Usage(why.append(base::TerminalSafe(verb)));
     }
     if (argc != 3) {
         std::string why = verb;
-        return Usage(why.append(verb == "info" || verb == "check" ? " needs one folder" : " needs one file"));
+        return Usage(why.append(verb == "info" || verb == "check" || verb == "convert" ? " needs one folder" : " needs one file"));
     }
     const fs::path arg = argv[2];
     try {

@@ -1,5 +1,6 @@
 #include "check/check.h"
 
+#include <algorithm>
 #include <system_error>
 
 #include "base/cp1251.h"
@@ -7,6 +8,7 @@
 #include "base/file_error.h"
 #include "base/paths.h"
 #include "base/project_file.h"
+#include "base/project_text.h"
 #include "check/checks.h"
 #include "check/files.h"
 #include "world/game_files.h"
@@ -40,8 +42,9 @@ LoadedMap LoadMap(const fs::path& dir, int32_t k, Report& report) {
     const auto raw = ReadProjectFile(dir, "map" + std::to_string(k) + ".ini", report);
     if (!raw) return map;
     map.fileName = raw->name;
-    CheckFileBytes(*raw, report);
-    map.lines = world::TMyIniList::FromFileBytes(raw->bytes);
+    const auto text = CheckFileBytes(*raw, report);
+    if (!text) return map;
+    map.lines = world::TMyIniList::FromText(*text);
     CheckLineNames(map.lines, map.fileName, report);
     auto gp = std::make_unique<world::GameProject>();
     gp->folders.program = dir;
@@ -69,10 +72,12 @@ void CheckMenuTexts(const fs::path& dir, Report& report) {
         if (gated.Refused()) {
             report.Error(gated.error->file(), "", gated.error->problem());
         } else if (gated.Found()) {
-            // Each line is spoken as a menu entry: UTF-8 would be heard garbled.
+            // Each line is spoken as a menu entry: read as the game reads it.
             try {
-                CheckUtf8Lines(base::DisplayPath(gated.path),
-                               base::ReadCheckedFile(gated.path, base::FileKind::Text), report);
+                const std::string shown = base::DisplayPath(gated.path);
+                const base::ProjectText text = base::DecodeProjectText(
+                    base::ReadCheckedFile(gated.path, base::FileKind::Text), shown);
+                if (!text.wasUtf8) CheckUtf8Lines(shown, text.text, report);
             } catch (const base::FileError& e) {
                 report.Error(e.file(), "", e.problem());
             }
@@ -103,8 +108,10 @@ void CheckProject(const fs::path& dir, Report& report, const fs::path& mediaFold
     const auto game = ReadProjectFile(dir, "game.ini", report);
     if (!game) return;
     project.gameFileName = game->name;
-    CheckFileBytes(*game, report);
-    project.gameLines = world::TMyIniList::FromFileBytes(game->bytes);
+    // Every map is loaded with the game file: one the game refuses is the one error.
+    const auto text = CheckFileBytes(*game, report);
+    if (!text) return;
+    project.gameLines = world::TMyIniList::FromText(*text);
     CheckLineNames(project.gameLines, project.gameFileName, report);
 
     const std::vector<int32_t> numbers = MapNumbers(dir);
@@ -125,8 +132,12 @@ void CheckProject(const fs::path& dir, Report& report, const fs::path& mediaFold
         CheckMapScripts(project, map, journeys, report);
         CheckMapPictures(project, map, report);
     }
+    // Where the hero can go is known only from every map: with one the game
+    // refuses, its one error is all, not every screen of the others unreached.
+    const bool allRead = std::all_of(project.maps.begin(), project.maps.end(),
+                                     [](const LoadedMap& map) { return map.gp != nullptr; });
     for (const LoadedMap& map : project.maps) {
-        if (map.gp) CheckReachable(map, journeys, report);
+        if (map.gp && allRead) CheckReachable(map, journeys, report);
     }
 }
 

@@ -110,57 +110,63 @@ std::optional<RawFile> ReadProjectFile(const fs::path& dir, std::string_view rel
     return file;
 }
 
-void CheckUtf8Lines(const std::string& fileName, std::string_view text, Report& report) {
+bool CheckUtf8Lines(const std::string& fileName, std::string_view text, Report& report) {
     // Line by line: an author may paste one UTF-8 line into a 1251 file.
     const std::vector<std::string> lines = world::SplitLines(text);
     for (size_t i = 0; i < lines.size(); ++i) {
         if (!LooksLikeUtf8(lines[i])) continue;
         report.Error(fileName, "",
                      "строка " + std::to_string(i + 1) +
-                         " в UTF-8, а игра читает файлы проекта в кодировке 1251: русские "
-                         "буквы будут искажены");
-        return;
+                         " в UTF-8, а остальной файл в кодировке 1251: игра прочтёт файл как "
+                         "1251, и в этой строке русские буквы будут искажены; сохраните весь "
+                         "файл в одной кодировке");
+        return true;
     }
+    return false;
 }
 
-void CheckFileBytes(const RawFile& file, Report& report) {
+std::optional<std::string> CheckFileBytes(const RawFile& file, Report& report) {
     const std::string& bytes = file.bytes;
     if (bytes.empty()) {
         report.Error(file.name, "", "файл пуст");
-        return;
+        return std::string();
     }
-    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) {
-        report.Error(file.name, "",
-                     "файл начинается с метки UTF-8 (BOM): игра примет его за зашифрованный и "
-                     "прочтёт мусор; сохраните его в кодировке 1251 без метки");
-        return;
-    }
-    const bool plain = world::IsPlainKeyLines(bytes);
-    const std::string text = world::Scramble(bytes);  // the other reading, if scrambled
-    const std::string_view read = plain ? std::string_view(bytes) : std::string_view(text);
-    if (!plain && !world::IsPlainKeyLines(read)) {
+    const bool bom = bytes.rfind("\xEF\xBB\xBF", 0) == 0;
+    if (!world::IsPlainKeyLines(bom ? bytes.substr(3) : world::PlainKeyLines(bytes))) {
         report.Error(file.name, "",
                      "файл не начинается ни с Game, ни с Map, ни с Hero ни открытым текстом, ни "
                      "зашифрованным: игра расшифрует его в мусор");
-        return;
+        return std::nullopt;
     }
-    const size_t zero = read.find('\0');
+    // Read as the game reads it: a file the game refuses is that one error.
+    world::ProjectKeyLines decoded;
+    try {
+        decoded = world::DecodeProjectKeyLines(bytes, file.name);
+    } catch (const base::FileError& e) {
+        report.Error(e.file(), "", e.problem());
+        return std::nullopt;
+    }
+    const std::string read = decoded.scrambled ? world::Scramble(bytes) : std::string();
+    const std::string_view whole = decoded.scrambled ? std::string_view(read) : std::string_view(bytes);
+    const size_t zero = whole.find('\0');
     if (zero != std::string_view::npos) {
         report.Warning(
             file.name, "",
             "нулевой байт на позиции " + std::to_string(zero) + ": дальше игра файл не читает");
     }
-    const std::string_view used = read.substr(0, zero);
-    if (plain) CheckUtf8Lines(file.name, used, report);
+    if (!decoded.wasUtf8 && CheckUtf8Lines(file.name, decoded.text, report)) return std::nullopt;
     // The game writes every line with its line end; a scrambled file that
     // stops in mid-line has been cut off.
-    if (!plain && zero == std::string_view::npos && used.back() != '\n' && used.back() != '\r') {
+    const std::string_view used = decoded.text;
+    if (decoded.scrambled && zero == std::string_view::npos && !used.empty() &&
+        used.back() != '\n' && used.back() != '\r') {
         const size_t start = used.find_last_of("\r\n");
         const std::string_view last = used.substr(start == std::string_view::npos ? 0 : start + 1);
         report.Warning(file.name, "",
                        "зашифрованный файл обрывается посреди строки «" +
                            base::Cp1251ToUtf8(last.substr(0, 40)) + "»: возможно, он обрезан");
     }
+    return std::move(decoded.text);
 }
 
 void CheckLineNames(const world::TMyIniList& lines, const std::string& fileName, Report& report) {

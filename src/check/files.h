@@ -34,14 +34,18 @@ struct RawFile {
 std::optional<RawFile> ReadProjectFile(const std::filesystem::path& dir, std::string_view relative,
                                        Report& report);
 
-// What the bytes of a key-line file hide: a UTF-8 text, a plain file that
-// does not start as one (the game then unscrambles it to noise), a zero byte
-// that ends the text early, a scrambled file cut off in mid-line.
-void CheckFileBytes(const RawFile& file, Report& report);
+// What the bytes of a key-line file hide: a character 1251 lacks in a UTF-8
+// file, a plain file that does not start as one (the game then unscrambles
+// it to noise), a 1251 file with a line in UTF-8, a zero byte that ends the
+// text early, a scrambled file cut off in mid-line. The text the game reads
+// (1251), or nothing when the file is one error and nothing more is to be
+// learnt from its lines.
+std::optional<std::string> CheckFileBytes(const RawFile& file, Report& report);
 
-// The first line of text that is UTF-8 with letters beyond ASCII, which the
-// game reads as 1251 and says garbled.
-void CheckUtf8Lines(const std::string& fileName, std::string_view text, Report& report);
+// The first line of a 1251 text that is UTF-8 with letters beyond ASCII:
+// pasted from an editor that saves UTF-8, it is heard garbled. True when
+// there is one (and it is reported as an error).
+bool CheckUtf8Lines(const std::string& fileName, std::string_view text, Report& report);
 
 // Lines with no '=' (ignored by the game) and names given twice (the first
 // wins).

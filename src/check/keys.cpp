@@ -149,9 +149,12 @@ void CheckMisspelledKeys(const world::TMyIniList& lines, const std::string& file
             }
         }
         ++told;
-        report.Warning(fileName, Shown(line.substr(0, eq)),
-                       "такой строки игра не знает и не читает: может быть, " + named + "?",
-                       kind::kKeys);
+        // Proven: the value is lost, whatever the author meant by it.
+        Finding finding{Severity::Warning, fileName, Shown(line.substr(0, eq)),
+                        "такой строки игра не знает и не читает: может быть, " + named + "?",
+                        kind::kKeys};
+        finding.proven = true;
+        report.Add(std::move(finding));
     }
 }
 

@@ -14,7 +14,7 @@ void CheckMapPictures(const Project& project, const LoadedMap& map, Report& repo
         const std::string name = rules::ScreenPictureName(static_cast<int64_t>(i), 0);
         if (project.HasFile(name)) continue;
         report.Warning(map.fileName, "Scr" + std::to_string(i) + "Title",
-                       "у экрана " + Quoted(m.screens[i]->Title) + " нет картинки " + Shown(name),
+                       "у экрана " + Quoted(m.screens[i]->Title) + " нет картинки " + ShownPath(name),
                        kind::kNoPicture);
     }
 }
@@ -57,7 +57,7 @@ void CheckPagesAndMusic(const Project& project, Report& report) {
                 if (!project.HasFile("gif\\" + argument)) {
                     report.Warning(
                         file, key,
-                        where + "нет картинки " + Shown("gif\\" + argument) + ": игра её пропустит",
+                        where + "нет картинки " + ShownPath("gif\\" + argument) + ": игра её пропустит",
                         kind::kNoPicture);
                 }
             } else if (keyword == "play") {

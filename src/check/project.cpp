@@ -63,6 +63,14 @@ std::string Shown(std::string_view text1251) {
     return base::Cp1251ToUtf8(text1251);
 }
 
+std::string ShownPath(std::string_view name1251) {
+    std::string name(name1251);
+    for (char& c : name) {
+        if (c == '\\') c = '/';
+    }
+    return Shown(name);
+}
+
 std::string Quoted(std::string_view text1251) {
     return "«" + Shown(text1251) + "»";
 }

@@ -58,6 +58,9 @@ private:
 
 // Game text (code page 1251) for a report line.
 std::string Shown(std::string_view text1251);
+// A file name of the project (1251, '\\' or '/') as the author's system
+// writes it: UTF-8 with '/'.
+std::string ShownPath(std::string_view name1251);
 // «text» in UTF-8.
 std::string Quoted(std::string_view text1251);
 

@@ -31,6 +31,7 @@ void Report::Add(Finding finding) {
     } else {
         ++warnings_;
         ++kinds_[finding.kind];
+        if (finding.proven) ++proven_;
     }
     if (findings_.size() >= kMaxKept) return;
     finding.key = Cut(std::move(finding.key), 120);
@@ -41,6 +42,7 @@ void Report::Add(Finding finding) {
 bool Report::Failed(bool strict, const std::set<std::string>& allowed) const {
     if (errors_ > 0) return true;
     if (!strict) return false;
+    if (proven_ > 0) return true;
     for (const auto& [kind, count] : kinds_) {
         if (count > 0 && !allowed.contains(kind)) return true;
     }

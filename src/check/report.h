@@ -39,6 +39,10 @@ struct Finding {
     std::string key;      // the line's name ("Scr3OnEnter"), or empty for the whole file
     std::string problem;  // UTF-8
     std::string kind = kind::kOther;  // of a warning
+    // A warning the checker proves, not suspects (a key the game never reads
+    // a slip away from one it does, a line or a command that can never work):
+    // under --strict it fails whatever kinds are allowed.
+    bool proven = false;
 };
 
 class Report {
@@ -61,7 +65,7 @@ class Report {
     size_t errors() const { return errors_; }
     size_t warnings() const { return warnings_; }
     // Whether the check failed: any error, or with `strict` any warning of a
-    // kind not in `allowed`.
+    // kind not in `allowed`, or any proven warning.
     bool Failed(bool strict, const std::set<std::string>& allowed = {}) const;
 
     // "error: FILE:KEY: problem" or "warning: FILE: problem [kind]". A key
@@ -75,6 +79,7 @@ class Report {
     std::vector<Finding> findings_;
     size_t errors_ = 0;
     size_t warnings_ = 0;
+    size_t proven_ = 0;
     std::map<std::string, size_t> kinds_;  // warnings by kind
 };
 

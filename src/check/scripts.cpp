@@ -179,11 +179,13 @@ class ScriptChecker {
     }
 
     void Problem(Severity severity, size_t number, std::string_view line, const std::string& text,
-                 const char* kind = kind::kOther) {
+                 const char* kind = kind::kOther, bool proven = false) {
         std::string shown(base::TrimBlanks(line));
         if (shown.size() > 60) shown = shown.substr(0, 57) + "...";
-        report_.Add({severity, map_.fileName, key_,
-                     "строка " + std::to_string(number) + " " + Quoted(shown) + ": " + text, kind});
+        Finding finding{severity, map_.fileName, key_,
+                        "строка " + std::to_string(number) + " " + Quoted(shown) + ": " + text, kind};
+        finding.proven = proven;
+        report_.Add(std::move(finding));
     }
     void Error(size_t n, std::string_view line, const std::string& text) {
         Problem(Severity::Error, n, line, text);
@@ -385,9 +387,12 @@ class ScriptChecker {
                     kind::kNothing);
             return true;
         }
+        // A show of no object on any map the hero may be on: whatever it was
+        // to show stays hidden.
+        const bool proven = base::LowerText1251(words[0]) == "show";
         Problem(severity, n, line,
                 "предмета " + Quoted(words[i]) + " на этой карте нет" + hint + consequence,
-                kind::kNothing);
+                kind::kNothing, proven);
         return false;
     }
 
@@ -646,7 +651,7 @@ class ScriptChecker {
             for (size_t i : p.here) {
                 const std::string name = rules::ScreenPictureName(p.at->map->screens[i]->no, frame);
                 if (!project_.HasFile(name)) {
-                    Warning(n, line, "нет картинки " + Shown(name) + ": картинка не сменится",
+                    Warning(n, line, "нет картинки " + ShownPath(name) + ": картинка не сменится",
                             kind::kNoPicture);
                 }
             }
@@ -690,7 +695,7 @@ class ScriptChecker {
                     kind::kDeadEnd);
         }
         if (picture >= 0 && !project_.HasFile(rules::DeathPictureName(picture))) {
-            Warning(n, line, "нет картинки " + Shown(rules::DeathPictureName(picture)),
+            Warning(n, line, "нет картинки " + ShownPath(rules::DeathPictureName(picture)),
                     kind::kNoPicture);
         }
     }
@@ -877,24 +882,39 @@ void CheckMapScripts(const Project& project, const LoadedMap& map, Journeys& jou
                 const bool first = c->cObj1 == o.no && c->cObj1Carry != 0;
                 const bool second = c->cObj2 == o.no && c->cObj2Carry != 0 && c->cObj1 >= 0;
                 if (!first && !second) continue;
-                report.Warning(map.fileName, Key("Obj", j, tooHeavy ? "Weight" : "Takable"),
-                               "команда " + Quoted(c->Title) + " требует нести предмет " +
-                                   Quoted(o.Title) +
-                                   (tooHeavy ? ", а он весит " + std::to_string(o.Weight) +
-                                                   ", больше предела ноши 100"
-                                             : std::string(", а его нельзя взять (Takable 0) и "
-                                                           "ни один скрипт карты не делает его "
-                                                           "takeable")) +
-                                   ": команда не сработает",
-                               kind::kDeadEnd);
+                Finding finding{
+                    Severity::Warning, map.fileName, Key("Obj", j, tooHeavy ? "Weight" : "Takable"),
+                    "команда " + Quoted(c->Title) + " требует нести предмет " + Quoted(o.Title) +
+                        (tooHeavy ? ", а он весит " + std::to_string(o.Weight) +
+                                        ", больше предела ноши 100"
+                                  : std::string(", а его нельзя взять (Takable 0) и "
+                                                "ни один скрипт карты не делает его "
+                                                "takeable")) +
+                        ": команда не сработает",
+                    kind::kDeadEnd};
+                finding.proven = true;
+                report.Add(std::move(finding));
                 break;
             }
         }
         if (o.Visible != 0 || checker.ShownObjects().contains(title)) continue;
-        report.Warning(
-            map.fileName, Key("Obj", j, "Visible"),
-            "предмет " + Quoted(o.Title) + " скрыт, и ни один скрипт карты его не показывает",
-            kind::kDeadEnd);
+        // A hidden object a command needs makes that command a proven dead end.
+        const world::MScript* needing = nullptr;
+        for (const auto& c : m.commands) {
+            if (c->cObj1 == o.no || (c->cObj2 == o.no && c->cObj1 >= 0)) {
+                needing = c.get();
+                break;
+            }
+        }
+        Finding finding{
+            Severity::Warning, map.fileName, Key("Obj", j, "Visible"),
+            "предмет " + Quoted(o.Title) + " скрыт, и ни один скрипт карты его не показывает" +
+                (needing != nullptr ? ", а команда " + Quoted(needing->Title) +
+                                          " без него не сработает"
+                                    : std::string()),
+            kind::kDeadEnd};
+        finding.proven = needing != nullptr;
+        report.Add(std::move(finding));
     }
 }
 

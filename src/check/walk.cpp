@@ -101,7 +101,15 @@ std::vector<std::string> Lines(const std::string& text) {
 
 }  // namespace
 
-bool Walk(const fs::path& dir, const fs::path& keys, bool nomenu, Report& report) {
+std::string EndingName(const Ending& ending) {
+    if (ending.kind == Ending::Kind::Win) return "конец игры (exit концовки)";
+    if (ending.death == 0) return "смерть без строки Death (die 0 или смерть от отдыха)";
+    return "смерть " + std::to_string(ending.death) + " (строка Death номер " +
+           std::to_string(ending.death) + ")";
+}
+
+bool Walk(const fs::path& dir, const fs::path& keys, bool nomenu, Report& report,
+          const Ending& expected) {
     const std::string name = base::DisplayPath(keys);
     std::string script;
     std::vector<frontend::KeyStep> steps;
@@ -173,21 +181,43 @@ bool Walk(const fs::path& dir, const fs::path& keys, bool nomenu, Report& report
     const std::string errorPrefix =
         "say: " + frontend::TranscriptText(base::Cp1251ToUtf8(shell::texts::ErrorPrefix()));
     const std::string gameOver = "say: Твоя игра окончена";
-    bool reached = false;
+    // The death lines as the transcript writes them, to tell which one was said.
+    std::vector<std::string> deathLines;
+    for (const std::string& text : gp.game.Death.lines) {
+        deathLines.push_back(frontend::TranscriptText(base::Cp1251ToUtf8(text)));
+    }
+    std::vector<Ending> endings;
     bool inGame = false;
     bool died = false;
+    std::string lastSaid;  // the last words before the game over
     size_t told = 0;
     for (const std::string& line : Lines(ReadAll(transcript.get()))) {
         if (line == "view: game") {
             inGame = true;
             died = false;
         } else if (line.starts_with(gameOver)) {
+            if (!died) {
+                // The death line said before the game over (its wait's prompt may follow it).
+                Ending death{Ending::Kind::Death, 0};
+                size_t longest = 0;
+                for (size_t i = 0; i < deathLines.size(); ++i) {
+                    const std::string& d = deathLines[i];
+                    if (!d.empty() && d.size() > longest && lastSaid.starts_with(d)) {
+                        death.death = static_cast<int32_t>(i + 1);
+                        longest = d.size();
+                    }
+                }
+                endings.push_back(death);
+            }
             died = true;
         } else if (line == "view: picture" && inGame) {
             // The game view left for the main menu: by the ending's exit
             // unless by a death.
-            reached = reached || !died;
+            if (!died) endings.push_back({});
             inGame = false;
+        }
+        if (line.starts_with("say: ") && line.size() > 5 && !line.starts_with(gameOver)) {
+            lastSaid = line.substr(5);
         }
         if (!line.starts_with("say: ") || ++told > 1000) continue;
         if (line.starts_with(errorPrefix)) {
@@ -208,12 +238,25 @@ bool Walk(const fs::path& dir, const fs::path& keys, bool nomenu, Report& report
     for (const std::string& note : Lines(notes)) {
         if (!note.empty()) report.Error(name, "", "по дороге игра сообщила: " + note);
     }
-    if (!reached) {
-        report.Error(name, "",
-                     "прохождение не дошло до конца игры (до exit концовки)" +
-                         std::string(died ? ": герой погиб" : ""));
+    bool met = false;
+    for (const Ending& e : endings) {
+        met = met || (e.kind == expected.kind &&
+                      (e.kind == Ending::Kind::Win || e.death == expected.death));
     }
-    return reached;
+    if (!met) {
+        std::string came;
+        for (const Ending& e : endings) came += (came.empty() ? "" : ", ") + EndingName(e);
+        if (expected.kind == Ending::Kind::Win) {
+            report.Error(name, "",
+                         "прохождение не дошло до конца игры (до exit концовки)" +
+                             (came.empty() ? std::string() : ": герой погиб, " + came));
+        } else {
+            report.Error(name, "",
+                         "прохождение должно было кончиться так: " + EndingName(expected) +
+                             ", а " + (came.empty() ? "игра не кончилась" : "кончилось так: " + came));
+        }
+    }
+    return met;
 }
 
 }  // namespace velmora::check

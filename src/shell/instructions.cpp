@@ -5,6 +5,7 @@
 #include "base/encoding.h"
 #include "base/paths.h"
 #include "base/project_file.h"
+#include "base/project_text.h"
 #include "shell/shell_texts.h"
 #include "world/key_access.h"
 
@@ -31,7 +32,7 @@ void InstructionsReader::Open() {
     // The program's own file, read through the same gate as a project's: a
     // pipe or a device in its place is read out as the error, not a hang.
     try {
-        if (auto text = base::ReadProjectFile(programFolder_, "instruct.txt", base::FileKind::Text)) {
+        if (auto text = base::ReadProjectText(programFolder_, "instruct.txt")) {
             RichEdit2.SetLines(world::SplitLines(*text));
         }
     } catch (const base::FileError& e) {

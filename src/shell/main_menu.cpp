@@ -3,6 +3,7 @@
 #include "base/cp1251.h"
 #include "base/paths.h"
 #include "base/project_file.h"
+#include "base/project_text.h"
 #include "shell/form1.h"
 #include "shell/shell_texts.h"
 #include "world/key_access.h"
@@ -23,7 +24,7 @@ void TForm1::ShowPictureScreen(const std::string& name, const std::string& title
     // menu's text is named to the player (before the title, in one
     // utterance), and the menu shows its title alone.
     try {
-        if (auto text = base::ReadProjectFile(projectFolder_, name + ".txt", base::FileKind::Text)) {
+        if (auto text = base::ReadProjectText(projectFolder_, name + ".txt")) {
             pictureLines_ = world::SplitLines(*text);
         }
     } catch (const base::FileError& e) {

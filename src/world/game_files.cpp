@@ -40,7 +40,11 @@ std::string ShownName(const fs::path& root, std::string_view relative) {
     return path ? base::DisplayPath(*path) : std::string(relative);
 }
 
-ReadFile Read(const fs::path& root, std::string_view relative) {
+// A project's file is read as editors save it (UTF-8 or 1251); a save, which
+// only the program writes, as the 1251 it is.
+enum class Origin { Project, Save };
+
+ReadFile Read(const fs::path& root, std::string_view relative, Origin origin = Origin::Save) {
     ReadFile file;
     // Found whatever it is, so that a pipe or a device in a file's place is
     // named to the player by the gate's reading below instead of taken for missing.
@@ -53,7 +57,10 @@ ReadFile Read(const fs::path& root, std::string_view relative) {
     // A link may not lead out of the folder the file is named in.
     const base::GatedFile gated = base::GatePath(path->parent_path(), *path, base::FileKind::Text);
     if (gated.Refused()) throw *gated.error;
-    file.lines = TMyIniList::FromFileBytes(base::ReadCheckedFile(*path, base::FileKind::Text));
+    std::string bytes = base::ReadCheckedFile(*path, base::FileKind::Text);
+    file.lines = origin == Origin::Project
+                     ? TMyIniList::FromText(DecodeProjectKeyLines(std::move(bytes), file.name).text)
+                     : TMyIniList::FromFileBytes(std::move(bytes));
     file.exists = true;
     return file;
 }
@@ -68,9 +75,9 @@ struct Staged {
 
 std::optional<Staged> StageFullLoad(const GameProject& gp, const fs::path& root,
                                     std::string_view prefix, int32_t mapIndex) {
-    ReadFile game = Read(root, GameFileName(prefix));
+    ReadFile game = Read(root, GameFileName(prefix), Origin::Project);
     if (!game.exists) return std::nullopt;
-    ReadFile map = Read(root, MapFileName(prefix, mapIndex));
+    ReadFile map = Read(root, MapFileName(prefix, mapIndex), Origin::Project);
 
     Staged s;
     s.map.mapIndex = mapIndex;

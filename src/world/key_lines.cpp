@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "base/cp1251.h"
+#include "base/project_text.h"
 
 namespace velmora::world {
 namespace {
@@ -42,6 +43,20 @@ std::string PlainKeyLines(std::string text) {
     const size_t zero = text.find('\0');
     if (zero != std::string::npos) text.resize(zero);
     return text;
+}
+
+ProjectKeyLines DecodeProjectKeyLines(std::string bytes, const std::string& fileName) {
+    ProjectKeyLines file;
+    if (bytes.rfind("\xEF\xBB\xBF", 0) != 0) {
+        file.scrambled = !IsPlainKeyLines(bytes);
+        bytes = PlainKeyLines(std::move(bytes));
+    } else if (const size_t zero = bytes.find('\0'); zero != std::string::npos) {
+        bytes.resize(zero);
+    }
+    base::ProjectText decoded = base::DecodeProjectText(bytes, fileName);
+    file.text = std::move(decoded.text);
+    file.wasUtf8 = decoded.wasUtf8;
+    return file;
 }
 
 std::string EscapeValue(std::string_view text) {

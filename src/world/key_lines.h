@@ -22,6 +22,19 @@ std::string Scramble(std::string_view bytes);
 // The plain text of a file: unscrambled unless it starts plain, cut at the first zero byte.
 std::string PlainKeyLines(std::string bytes);
 
+// A project's key-line file as the game reads it: plain when it starts with
+// the mark of UTF-8 (editors write it; a scrambled file never starts so),
+// else unscrambled unless it starts plain; cut at the first zero byte; and
+// turned into 1251 (base::DecodeProjectText). Saves are read with
+// PlainKeyLines alone: the program writes them, always in 1251.
+struct ProjectKeyLines {
+    std::string text;  // 1251
+    bool scrambled = false;
+    bool wasUtf8 = false;
+};
+// Throws base::FileError naming `fileName` and the line of a character 1251 lacks.
+ProjectKeyLines DecodeProjectKeyLines(std::string bytes, const std::string& fileName);
+
 // Text value escaping: backslash doubled, CR as "\n", other control characters dropped.
 std::string EscapeValue(std::string_view text);
 // "\n" gives CR LF, "\\" one backslash, a backslash with anything else (or at the end) nothing.

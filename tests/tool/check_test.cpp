@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
+#include <set>
 #include <random>
 #include <string>
 #include <vector>
@@ -244,8 +246,8 @@ TEST_F(CheckTest, StatementsNeedTheirArgumentsAndNameWhatExists) {
         {8, Severity::Error, kind::kOther, "нет файла карты map7.ini"},
         {9, Severity::Warning, kind::kNoSound, "нет звукового файла «missing.wav»"},
         {10, Severity::Warning, kind::kOther, "команды номер 99 на этой карте нет"},
-        {11, Severity::Warning, kind::kNoPicture, "нет картинки gif\\0-2.gif"},
-        {12, Severity::Warning, kind::kNoPicture, "нет картинки gif\\d4.gif"},
+        {11, Severity::Warning, kind::kNoPicture, "нет картинки gif/0-2.gif"},
+        {12, Severity::Warning, kind::kNoPicture, "нет картинки gif/d4.gif"},
         {13, Severity::Warning, kind::kNothing, "«up» не направление"},
         {14, Severity::Warning, kind::kNothing, "«x» не число"},
         {15, Severity::Warning, kind::kNothing, "не хватает аргументов"},
@@ -401,8 +403,9 @@ TEST_F(CheckTest, DeadEndsAreReported) {
          "GameGoDecHealth", "погибнет на первом же шаге"},
         {"no main menu text", [&] { std::filesystem::remove(dir.path() / "menu.txt"); },
          Severity::Warning, "", "главное меню скажет только свой заголовок"},
-        {"a menu text in UTF-8", [&] { dir.Write("gmenu.txt", "x\r\nВторая игра\r\n"); },
-         Severity::Error, "", "строка 2 в UTF-8"},
+        {"a menu text in 1251 with a line in UTF-8",
+         [&] { dir.Write("gmenu.txt", Ru("Первая") + "\r\nВторая игра\r\n"); }, Severity::Error,
+         "", "строка 2 в UTF-8"},
         {"a misspelled screen key", [&] { Map1("Scr1OnEntr=say x"); }, Severity::Warning,
          "Scr1OnEntr", "может быть, Scr1OnEnter?"},
         {"a misspelled object key", [&] { Map1("Obj0Wieght=2"); }, Severity::Warning, "Obj0Wieght",
@@ -435,6 +438,35 @@ TEST_F(CheckTest, DeadEndsAreReported) {
 
 // What a hostile file claims never sets the work, and a report never quotes
 // a whole huge line.
+// A project saved in UTF-8, with or without the mark, scrambled or plain,
+// is checked as its 1251 twin: the same findings, the same words.
+TEST_F(CheckTest, ProjectInUtf8ChecksAsIts1251Twin) {
+    Write("map1.ini", With(With(Map1Lines(), "Scr1Title=" + Ru("Двор")),
+                           "Scr0OnEnter=go " + Ru("Двр")));
+    dir.Write("menu.txt", Ru("Новая игра\r\nВыход\r\n"));
+    const std::string twin = Text(Run());
+    ASSERT_NE(twin.find("(может быть, «Двор»?)"), std::string::npos) << twin;
+    const std::vector<std::string> files = {"game.ini", "map1.ini", "map2.ini", "menu.txt"};
+    std::map<std::string, std::string> bytes;
+    for (const std::string& f : files) bytes[f] = dir.Read(f);
+    const struct {
+        const char* what;
+        std::function<std::string(const std::string&)> save;
+    } editors[] = {
+        {"UTF-8", [](const std::string& b) { return base::Cp1251ToUtf8(b); }},
+        {"UTF-8 with the mark", [](const std::string& b) { return "\xEF\xBB\xBF" + base::Cp1251ToUtf8(b); }},
+        {"UTF-8 scrambled", [](const std::string& b) { return world::Scramble(base::Cp1251ToUtf8(b)); }},
+    };
+    for (const auto& e : editors) {
+        for (const std::string& f : files) {
+            const bool keyLines = f.ends_with(".ini");
+            dir.Write(f, keyLines || std::string(e.what) != "UTF-8 scrambled" ? e.save(bytes[f])
+                                                                              : base::Cp1251ToUtf8(bytes[f]));
+        }
+        EXPECT_EQ(Text(Run()), twin) << e.what;
+    }
+}
+
 TEST_F(CheckTest, HostileFilesCostOnlyWhatTheyHold) {
     Write("game.ini", With(GameLines(), "GameITakeCnt=2147483647"));
     const auto start = std::chrono::steady_clock::now();
@@ -485,7 +517,7 @@ TEST_F(CheckTest, ExitsObjectsAndCommandsLeadToWhatExists) {
                     "лежит на экране номер 9, а такого экрана нет"));
     EXPECT_TRUE(Has(report, Severity::Error, "Cmd0cObj1", "предмета номер 7 нет"));
     EXPECT_TRUE(Has(report, Severity::Warning, "Cmd0cScr", "не работает ни на одном экране"));
-    EXPECT_TRUE(Has(report, Severity::Warning, "Scr2Title", "нет картинки gif\\2.gif"));
+    EXPECT_TRUE(Has(report, Severity::Warning, "Scr2Title", "нет картинки gif/2.gif"));
     EXPECT_TRUE(Has(report, Severity::Warning, "Scr2DescrCnt", "нет описаний"));
     EXPECT_TRUE(Has(report, Severity::Warning, "Obj0Visible",
                     "скрыт, и ни один скрипт карты его не показывает"));
@@ -530,6 +562,48 @@ TEST_F(CheckTest, WarningsFailOnlyWhenStrict) {
     EXPECT_TRUE(report.Failed(true));
 }
 
+// What the checker proves breaks a game fails --strict even when its kind is
+// allowed; plain check still passes on warnings alone.
+TEST_F(CheckTest, ProvenDeadEndsAndMisspelledKeysFailStrictWhateverIsAllowed) {
+    const std::set<std::string> every(WarningKinds().begin(), WarningKinds().end());
+    const struct {
+        const char* what;
+        std::function<void()> make;
+        std::string key;
+        std::string part;
+        bool proven;
+    } cases[] = {
+        {"a misspelled weight", [&] { Map1("Obj0Wieght=2"); }, "Obj0Wieght",
+         "может быть, Obj0Weight?", true},
+        {"a show of no object", [&] { Map1("Obj0OnTake=show kye"); }, "Obj0OnTake",
+         "предмета «kye» на этой карте нет (может быть, «key»?)", true},
+        {"a command's object hidden for good",
+         [&] { Write("map1.ini", With(With(Map1Lines(), "Obj0Visible=0"), "Obj0OnTake=say x")); },
+         "Obj0Visible", "скрыт, и ни один скрипт карты его не показывает, а команда «Open» без него",
+         true},
+        {"a command's object that cannot be carried",
+         [&] { Write("map1.ini", With(With(Map1Lines(), "Obj0Takable=0"), "Cmd0cObj1Carry=1")); },
+         "Obj0Takable", "требует нести предмет «key»", true},
+        // Suspicions stay allowable.
+        {"a hidden object no command needs",
+         [&] {
+             Write("map1.ini", With(With(With(Map1Lines(), "Obj0Visible=0"), "Obj0OnTake=say x"),
+                                    "Cmd0cObj1=-1"));
+         },
+         "Obj0Visible", "скрыт, и ни один скрипт карты его не показывает", false},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        c.make();
+        const Report report = Run();
+        EXPECT_EQ(report.errors(), 0u) << c.what << "\n" << Text(report);
+        EXPECT_TRUE(Has(report, Severity::Warning, c.key, c.part)) << c.what << "\n" << Text(report);
+        EXPECT_FALSE(report.Failed(false)) << c.what;
+        EXPECT_TRUE(report.Failed(true)) << c.what;
+        EXPECT_EQ(report.Failed(true, every), c.proven) << c.what << "\n" << Text(report);
+    }
+}
+
 TEST_F(CheckTest, PagesNameTheirFilesAndSoundsAreFoundInMedia) {
     Lines game = With(
         GameLines(),
@@ -538,7 +612,7 @@ TEST_F(CheckTest, PagesNameTheirFilesAndSoundsAreFoundInMedia) {
     Report report = Run();
     // The game goes on without a page's picture, music or sound.
     EXPECT_TRUE(Has(report, Severity::Warning, "GameIntros0",
-                    "строка 2 «#image none.gif»: нет картинки gif\\none.gif"))
+                    "строка 2 «#image none.gif»: нет картинки gif/none.gif"))
         << Text(report);
     EXPECT_TRUE(Has(report, Severity::Warning, "GameIntros0", "нет музыки «none.mid»"));
     EXPECT_TRUE(Has(report, Severity::Warning, "GameIntros0", "нет звукового файла «chime.wav»"));
@@ -561,11 +635,37 @@ TEST_F(CheckTest, DamagedFilesAreReportedNeverFatal) {
     EXPECT_TRUE(Has(report, Severity::Error, "Scr0East", "выход ведёт на экран 9"));
     Write("map2.ini", Map2Lines());
 
-    // UTF-8 with a byte-order mark, and UTF-8 without one.
-    dir.Write("map1.ini", "\xEF\xBB\xBF" + Join(Map1Lines()));
-    EXPECT_TRUE(Has(Run(), Severity::Error, "", "метки UTF-8"));
-    dir.Write("map1.ini", Join(With(Map1Lines(), "MapTitle=Замок")));
-    EXPECT_TRUE(Has(Run(), Severity::Error, "", "строка 1 в UTF-8"));
+    // A file the game refuses is one error, with no follow-on findings.
+    const struct {
+        const char* what;
+        const char* file;
+        std::string bytes;
+        std::string part;
+    } refused[] = {
+        {"a sign 1251 lacks", "map1.ini",
+         base::Cp1251ToUtf8(Join(With(Map1Lines(), "Scr1Title=Yard"))) + "Scr0Title=Gate \xE2\x9C\x93\r\n",
+         "знак «✓» (U+2713) нельзя записать в кодировке 1251"},
+        {"a sign 1251 lacks in the game file", "game.ini",
+         "\xEF\xBB\xBF" + base::Cp1251ToUtf8(Join(GameLines())) + "GameX=\xE2\x86\x92",
+         "строка 35: знак «→» (U+2192)"},
+        {"1251 after the mark of UTF-8", "map1.ini", "\xEF\xBB\xBF" + Join(Map1Lines()),
+         "строка 14: файл начинается с метки UTF-8, но здесь байты не UTF-8"},
+        {"a UTF-8 line in a 1251 file", "map1.ini",
+         Join(With(Map1Lines(), "Scr0Descr0=Ворота.")),
+         "строка 8 в UTF-8, а остальной файл в кодировке 1251"},
+        {"a scrambled file with a sign 1251 lacks", "map2.ini",
+         world::Scramble(Join(With(Map2Lines(), "Scr1Descr0=Погреб \xE2\x9C\x93"))),
+         "строка 14: знак «✓»"},
+    };
+    for (const auto& c : refused) {
+        SetUp();
+        dir.Write(c.file, c.bytes);
+        report = Run();
+        EXPECT_EQ(report.errors(), 1u) << c.what << "\n" << Text(report);
+        EXPECT_EQ(report.warnings(), 0u) << c.what << "\n" << Text(report);
+        EXPECT_TRUE(Has(report, Severity::Error, "", c.part)) << c.what << "\n" << Text(report);
+    }
+    SetUp();
 
     // A scrambled file cut in mid-line: its last section is missing.
     const std::string whole = world::Scramble(Join(Map1Lines()));

@@ -149,6 +149,41 @@ grep -qF 'GameIHaveNot: игрок услышал отказ игры: «Empty\e
 [ "$(tr -d '\000-\010\013-\037\177' < "$tmp/out" | wc -c)" = "$(wc -c < "$tmp/out")" ] ||
   fail "a control byte in the report: $(cat -A "$tmp/out")"
 
+# convert: the castle (a scrambled map, plain files) to UTF-8 and back is the
+# castle again, byte for byte; the UTF-8 twin checks clean.
+cp -r "$castle" "$tmp/twin"
+mkdir -p "$tmp/twin/Saves"; printf 'Hero=\xc7\r\n' > "$tmp/twin/Saves/1-game.ini"
+"$tool" convert --to utf8 "$tmp/twin" > "$tmp/out" || fail "convert to UTF-8: $(cat "$tmp/out")"
+tail -n 1 "$tmp/out" | grep -q '^convert: [1-9][0-9]* files\? in UTF-8' || fail "convert summary: $(cat "$tmp/out")"
+grep -q 'Старый замок' "$tmp/twin/map1.ini" || "$tool" unscramble "$tmp/twin/map1.ini" | grep -q 'Старый замок' ||
+  fail "map1.ini not in UTF-8"
+"$tool" check --strict "$tmp/twin" > "$tmp/out" || fail "the UTF-8 twin: $(cat "$tmp/out")"
+"$tool" convert --to 1251 "$tmp/twin" > /dev/null || fail "convert back"
+[ "$(printf 'Hero=\xc7\r\n')" = "$(cat "$tmp/twin/Saves/1-game.ini")" ] || fail "a save was converted"
+rm -r "$tmp/twin/Saves"
+diff -r "$castle" "$tmp/twin" || fail "converted back, not the castle"
+# A file that cannot convert leaves every file as it was, exit 1, the line named.
+cp -r "$castle" "$tmp/unfit"
+"$tool" convert --to utf8 "$tmp/unfit" > /dev/null
+printf 'Scr0Title=\xe2\x9c\x93\r\n' >> "$tmp/unfit/map2.ini"
+cp -r "$tmp/unfit" "$tmp/unfit.before"
+set +e
+"$tool" convert --to 1251 "$tmp/unfit" > "$tmp/out" 2> "$tmp/err"; status=$?
+set -e
+[ "$status" -eq 1 ] || fail "convert of a sign 1251 lacks: status $status"
+grep -q 'map2.ini: строка [0-9]*: знак «✓» (U+2713) нельзя записать в кодировке 1251' "$tmp/err" ||
+  fail "convert's refusal: $(cat "$tmp/err")"
+diff -r "$tmp/unfit.before" "$tmp/unfit" || fail "a refused convert changed files"
+cp -r "$castle" "$tmp/x98"
+printf 'Text \x98\r\n' >> "$tmp/x98/menu.txt"
+set +e
+"$tool" convert --to utf8 "$tmp/x98" > /dev/null 2> "$tmp/err"; status=$?
+"$tool" convert --to koi8 "$tmp/x98" 2> /dev/null; usage=$?
+set -e
+[ "$status" -eq 1 ] && grep -q 'menu.txt: строка 7: байт 0x98' "$tmp/err" || fail "0x98: $status $(cat "$tmp/err")"
+[ "$usage" -eq 2 ] || fail "convert --to koi8: status $usage"
+[ -z "$(ls "$tmp/x98" | grep tmp-)" ] || fail "temporary files left"
+
 # A project in the program folder itself: the checker finds its sounds in its
 # own Media, and the game plays it from --root without main.ini or Projects/.
 mkdir "$tmp/flat"
@@ -167,5 +202,26 @@ if [ -n "$velmora" ]; then
   "$velmora" --root "$tmp/empty" --keys "$tmp/go.keys" > "$tmp/out" 2>&1; status=$?
   set -e
   [ "$status" -eq 2 ] || fail "velmora --root on an empty folder: status $status"
+fi
+
+# --expect: the shipped adventure's losing walkthrough passes as death 2 (its
+# fog), fails as a win or another death naming the ending that came.
+game=$here/../../game/Projects/Default
+if [ -n "$velmora" ]; then
+  "$tool" check --walk "$here/../game/die.keys" --expect death 2 "$game" > "$tmp/out" ||
+    fail "--expect death 2: $(cat "$tmp/out")"
+  grep -q '^walk: .*die.keys: кончился, как ожидалось: смерть 2' "$tmp/out" || fail "death walk: $(cat "$tmp/out")"
+  for expect in win "death 1"; do
+    set +e
+    "$tool" check --walk "$here/../game/die.keys" --expect $expect "$game" > "$tmp/out"; status=$?
+    set -e
+    [ "$status" -eq 1 ] || fail "--expect $expect on a death: status $status"
+    grep -q '^error: .*die.keys: .*смерть 2 (строка Death номер 2)' "$tmp/out" ||
+      fail "--expect $expect: $(cat "$tmp/out")"
+  done
+  set +e
+  "$tool" check --walk "$here/../game/die.keys" --expect death x "$game" 2> /dev/null; status=$?
+  set -e
+  [ "$status" -eq 2 ] || fail "--expect death x: status $status"
 fi
 echo "velmora-tool: all checks passed"

@@ -27,6 +27,34 @@ TEST(Escaping, UnknownEscapesAndATrailingBackslashVanish) {
     EXPECT_EQ(UnescapeValue("\\"), "");
 }
 
+TEST(ProjectKeyLines, EditorsFilesReadAsTheir1251Twin) {
+    const std::string plain = "MapTitle=\xC7\xE0\xEC\xEE\xEA\r\nMapAuthor=\xDF\r\n";
+    const std::string utf8 = "MapTitle=\xD0\x97\xD0\xB0\xD0\xBC\xD0\xBE\xD0\xBA\r\nMapAuthor=\xD0\xAF\r\n";
+    const struct {
+        const char* what;
+        std::string bytes;
+        bool scrambled;
+        bool utf8;
+    } cases[] = {
+        {"1251 plain", plain, false, false},
+        {"1251 scrambled", Scramble(plain), true, false},
+        {"UTF-8 plain", utf8, false, true},
+        {"UTF-8 scrambled", Scramble(utf8), true, true},
+        {"UTF-8 with the mark", "\xEF\xBB\xBF" + utf8, false, true},
+        {"UTF-8 with the mark, scrambled", Scramble("\xEF\xBB\xBF" + utf8), true, true},
+        {"cut at a zero byte", utf8 + std::string("\0junk\xFF", 6), false, true},
+        {"with the mark, cut at a zero byte", "\xEF\xBB\xBF" + utf8 + std::string("\0\xFF", 2), false,
+         true},
+    };
+    for (const auto& c : cases) {
+        const ProjectKeyLines got = DecodeProjectKeyLines(c.bytes, "map1.ini");
+        EXPECT_EQ(got.text, plain) << c.what;
+        EXPECT_EQ(got.scrambled, c.scrambled) << c.what;
+        EXPECT_EQ(got.wasUtf8, c.utf8) << c.what;
+    }
+    EXPECT_THROW(DecodeProjectKeyLines(Scramble("MapTitle=\xE2\x9C\x93"), "map1.ini"), base::FileError);
+}
+
 TEST(Integers, OnlyWholeDecimalNumbersInRange) {
     EXPECT_EQ(ParseInt32("42", 7), 42);
     EXPECT_EQ(ParseInt32("-2", 7), -2);

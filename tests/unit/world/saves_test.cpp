@@ -99,6 +99,20 @@ TEST(SavedGames, SlotFilesHoldExactlyTheStateKeysScrambled) {
               "MapCmdCount=2\r\nCmd0used=1\r\nCmd0Enabled=1\r\nCmd1used=0\r\nCmd1Enabled=0\r\n");
 }
 
+// A save is the program's own 1251: its text is never taken for UTF-8, even
+// where its bytes would read as UTF-8 (the 1251 «Рѕ» is the UTF-8 «о»).
+TEST(SavedGames, SavesKeepTheir1251TextThatLooksLikeUtf8) {
+    SavedGame f;
+    f.Play();
+    for (const std::string said : {"\xD0\xBE", "\xEF\xBB\xBF\xD0\xBE", "\xE2\x9C\x93"}) {
+        f.gp.hero.LastMessage = said;
+        SaveSlot(f.gp, 2);
+        f.gp.hero.LastMessage.clear();
+        ASSERT_TRUE(LoadSlot(f.gp, 2));
+        EXPECT_EQ(f.gp.hero.LastMessage, said);
+    }
+}
+
 TEST(SavedGames, SaveAndLoadInOneMapRestoresThePlayedState) {
     SavedGame f;
     f.Play();
