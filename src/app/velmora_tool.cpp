@@ -18,6 +18,7 @@
 #include "base/paths.h"
 #include "base/terminal_text.h"
 #include "check/check.h"
+#include "check/explain.h"
 #include "check/files.h"
 #include "check/walk.h"
 #include "world/game_files.h"
@@ -35,6 +36,7 @@ constexpr const char* kUsage =
     "       velmora-tool info DIR\n"
     "       velmora-tool check [--strict] [--allow KIND]... [--media DIR] [--walk KEYS [--nomenu]] "
     "DIR\n"
+    "       velmora-tool check --explain [KIND]\n"
     "       velmora-tool -h | --help | --version\n";
 
 // A wrong command line, status 2: the usage, or one line naming the problem.
@@ -83,7 +85,9 @@ int Help() {
            "                   exit, one for each error the game spoke or action it\n"
            "                   stopped, a warning (refusal) for each standard refusal heard\n"
            "    --nomenu       the walk starts in the game (so does a script whose first\n"
-           "                   comment is \"# args: -nomenu\")\n";
+           "                   comment is \"# args: -nomenu\")\n"
+           "    --explain KIND what a kind means and what to do, from the authors' guide\n"
+           "                   (/usr/share/doc/velmora/guide); without KIND, every kind\n";
     return 0;
 }
 
@@ -203,6 +207,9 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::string(argv[1]) == "--version") {
         std::cout << "velmora-tool " << VELMORA_VERSION << '\n';
         return 0;
+    }
+    if (argc >= 3 && std::string(argv[1]) == "check" && std::string(argv[2]) == "--explain") {
+        return check::PrintExplanation(std::vector<std::string>(argv + 3, argv + argc), std::cout, std::cerr);
     }
     if (argc >= 3 && std::string(argv[1]) == "check") {
         try {
