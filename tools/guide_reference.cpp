@@ -92,7 +92,7 @@ class Notes {
 const char* ArgName(rules::ArgKind kind) {
     switch (kind) {
         case rules::ArgKind::Object: return "предмет";
-        case rules::ArgKind::Number: return "число";
+        case rules::ArgKind::Number: return "N";
         case rules::ArgKind::Direction: return "направление";
         case rules::ArgKind::Screen: return "экран";
         case rules::ArgKind::Text: return "текст";
@@ -106,10 +106,14 @@ std::string Usage(const std::string& keyword, const std::vector<rules::ArgKind>&
                   size_t required) {
     std::string usage = "`" + keyword;
     std::string closing;
+    bool numbered = false;
     for (size_t i = 0; i < args.size(); ++i) {
         usage += i < required ? " " : " [";
         if (i >= required) closing += "]";
-        usage += ArgName(args[i]);
+        // Two numbers are N and P, as the explanations call them.
+        const bool number = args[i] == rules::ArgKind::Number;
+        usage += number && numbered ? "P" : ArgName(args[i]);
+        numbered = numbered || number;
     }
     return usage + closing + "`";
 }
