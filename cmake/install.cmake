@@ -41,6 +41,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/lintian-overrides
 # and without a time stamp, so that two builds give the same package.
 set(velmora_gzipped)
 foreach(pair "doc/velmora.6;man/velmora.6" "doc/velmora-tool.1;man/velmora-tool.1"
+             "doc/velmora-project.5;man/velmora-project.5"
              "packaging/debian/changelog;doc/changelog")
   list(GET pair 0 source)
   list(GET pair 1 plain)
@@ -55,6 +56,33 @@ endforeach()
 add_custom_target(velmora_gzipped_docs ALL DEPENDS ${velmora_gzipped})
 install(FILES ${PROJECT_BINARY_DIR}/man/velmora.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${PROJECT_BINARY_DIR}/man/velmora-tool.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_BINARY_DIR}/man/velmora-project.5.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man5)
+
+# The authors' guide as Markdown and as HTML made from it with cmark-gfm.
+find_program(VELMORA_CMARK_GFM cmark-gfm)
+set(velmora_guide_html)
+set(velmora_guide_title_tutorial "Учебник автора Вельморы")
+set(velmora_guide_title_reference "Справочник автора Вельморы")
+foreach(page tutorial reference)
+  set(title "${velmora_guide_title_${page}}")
+  install(FILES ${PROJECT_SOURCE_DIR}/doc/guide/${page}.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/velmora/guide)
+  if(VELMORA_CMARK_GFM)
+    add_custom_command(
+      OUTPUT ${PROJECT_BINARY_DIR}/guide/${page}.html
+      COMMAND ${CMAKE_COMMAND} -DCMARK=${VELMORA_CMARK_GFM} -DINPUT=${PROJECT_SOURCE_DIR}/doc/guide/${page}.md
+              -DOUTPUT=${PROJECT_BINARY_DIR}/guide/${page}.html -DTITLE=${title}
+              -P ${PROJECT_SOURCE_DIR}/tools/guide_html.cmake
+      DEPENDS ${PROJECT_SOURCE_DIR}/doc/guide/${page}.md ${PROJECT_SOURCE_DIR}/tools/guide_html.cmake
+      VERBATIM)
+    list(APPEND velmora_guide_html ${PROJECT_BINARY_DIR}/guide/${page}.html)
+    install(FILES ${PROJECT_BINARY_DIR}/guide/${page}.html DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/velmora/guide)
+  endif()
+endforeach()
+if(VELMORA_CMARK_GFM)
+  add_custom_target(velmora_guide_html ALL DEPENDS ${velmora_guide_html})
+else()
+  message(WARNING "cmark-gfm not found: the guide is installed without its HTML (apt-get install cmark-gfm)")
+endif()
 install(FILES ${PROJECT_BINARY_DIR}/doc/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/velmora)
 
 set(CPACK_PACKAGE_NAME velmora)

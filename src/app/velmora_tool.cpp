@@ -24,6 +24,7 @@
 #include "base/paths.h"
 #include "base/terminal_text.h"
 #include "check/check.h"
+#include "check/explain.h"
 #include "check/files.h"
 #include "check/walk.h"
 #include "world/game_files.h"
@@ -41,6 +42,7 @@ constexpr const char* kUsage =
     "       velmora-tool info DIR\n"
     "       velmora-tool check [--strict] [--allow KIND]... [--media DIR]\n"
     "                          [--walk KEYS [--nomenu] [--expect win|death N]] DIR\n"
+    "       velmora-tool check --explain [KIND]\n"
     "       velmora-tool convert --to 1251|utf8 DIR\n"
     "       velmora-tool -h | --help | --version\n";
 
@@ -98,6 +100,8 @@ int Help() {
            "                   the walk must end in the hero's death, with the game over\n"
            "                   of death line N (as die N counts, from 1); an error names\n"
            "                   the ending that came instead\n"
+           "    --explain KIND what a kind means and what to do, from the authors' guide\n"
+           "                   (/usr/share/doc/velmora/guide); without KIND, every kind\n"
            "  convert --to 1251|utf8 DIR\n"
            "                   rewrites the project's text files (game.ini, map<k>.ini and\n"
            "                   the .txt files in DIR) in code page 1251 or in UTF-8 without\n"
@@ -360,6 +364,9 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::string(argv[1]) == "--version") {
         std::cout << "velmora-tool " << VELMORA_VERSION << '\n';
         return 0;
+    }
+    if (argc >= 3 && std::string(argv[1]) == "check" && std::string(argv[2]) == "--explain") {
+        return check::PrintExplanation(std::vector<std::string>(argv + 3, argv + argc), std::cout, std::cerr);
     }
     if (argc >= 3 && std::string(argv[1]) == "check") {
         try {
