@@ -116,14 +116,14 @@ bool HoldsProject(const fs::path& dir) {
     return fs::is_directory(dir, ec) && base::FindPath(dir, "game.ini").has_value();
 }
 
+}  // namespace
+
 // Where projects are offered by name: the player's own first, then the game's.
 std::vector<fs::path> ProjectsFolders(const fs::path& gameRoot) {
     const fs::path data = UserDataFolder();
     if (data.empty()) return {gameRoot / "Projects"};
     return {data / "Projects", gameRoot / "Projects"};
 }
-
-}  // namespace
 
 std::optional<std::string> RefusedGameFile(const fs::path& dir) {
     std::error_code ec;

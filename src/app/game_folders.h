@@ -59,6 +59,10 @@ std::optional<shell::ProjectChoice> FindProject(const std::string& given,
 // file gate's reason, with the file; none otherwise.
 std::optional<std::string> RefusedGameFile(const std::filesystem::path& dir);
 
+// The Projects folders whose projects are offered by name, the player's own
+// first: --project, --list-projects and the main menu's adventure chooser.
+std::vector<std::filesystem::path> ProjectsFolders(const std::filesystem::path& gameRoot);
+
 struct OfferedProject {
     std::string name;
     std::filesystem::path folder;

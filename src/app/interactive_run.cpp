@@ -78,6 +78,7 @@ int RunInteractive(const InteractiveOptions& options, shell::EventSource& events
     shell::ShellOptions shellOptions;
     shellOptions.programFolder = options.programFolder;
     shellOptions.project = options.project;
+    shellOptions.projectsFolders = options.projectsFolders;
     shellOptions.stateFolder = options.stateFolder;
     shellOptions.nomenu = options.nomenu;
     if (options.terminalKeys) shellOptions.keyHelp = shell::ShellOptions::KeyHelp::terminal;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "shell/events.h"
 #include "shell/project_choice.h"
@@ -22,6 +23,7 @@ struct InteractiveOptions {
     std::filesystem::path programFolder;
     std::filesystem::path stateFolder;
     std::optional<shell::ProjectChoice> project;  // none: main.ini's
+    std::vector<std::filesystem::path> projectsFolders;  // the adventure chooser's
     bool nomenu = false;
     bool terminalKeys = false;  // the key help names the terminal's stand-ins
     speech::SpeechChoice speech = speech::SpeechChoice::Auto;

@@ -229,6 +229,7 @@ int main(int argc, char** argv) {
         options.programFolder = root;
         options.stateFolder = state;
         options.project = project;
+        options.projectsFolders = app::ProjectsFolders(root);
         options.nomenu = cl->nomenu;
         // Played as a console's screen reader hears it: no end of speech.
         options.readerReportsNoEnd = cl->speech == speech::SpeechChoice::None;
@@ -240,6 +241,7 @@ int main(int argc, char** argv) {
     options.programFolder = root;
     options.stateFolder = state;
     options.project = project;
+    options.projectsFolders = app::ProjectsFolders(root);
     options.nomenu = cl->nomenu;
     options.speech = cl->speech;
     // The output chosen in the settings, unless --speech names one.

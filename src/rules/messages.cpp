@@ -37,6 +37,21 @@ std::filesystem::path Rules::ProjectFolder() const {
     return found ? *found : gp.folders.ProjectsRoot();
 }
 
+// A project may end its games with a line of its own instead of the
+// program's, which speaks of a dark lord that most adventures do not have.
+// Like the program's line, it asks for the key the game over waits for.
+std::string Rules::GameOverLine() {
+    std::optional<std::string> own;
+    try {
+        own = texts::ProjectText(ProjectFolder(), "death.txt");
+    } catch (const base::FileError& e) {
+        ReportRefused(e);  // the program's line is heard after it
+    }
+    if (!own) return texts::GameOverText();
+    if (!texts::AsksForKey(*own)) *own += " " + texts::KeyPrompt();
+    return *own;
+}
+
 void Rules::SayMessage(std::string_view text, bool keepLast) {
     if (errorAnswered_) return;
     if (suppressNext) {

@@ -10,6 +10,7 @@
 #include "rules/script_syntax.h"
 #include "rules/texts.h"
 #include "world/game_files.h"
+#include "world/key_access.h"
 #include "world/key_lines.h"
 #include "world/link.h"
 
@@ -180,10 +181,11 @@ void Rules::GameOver() {
     if (auto file = CheckedFile(gp.folders.program, "gif\\gameover.gif", base::FileKind::Picture)) {
         view_.LoadPagePicture(*file);
     }
+    const std::string line = GameOverLine();
     view_.ClearPageText();
-    view_.AppendPageLine(texts::GameOverText());
+    for (const std::string& part : world::SplitLines(line)) view_.AppendPageLine(part);
     sound_.PlaySoundFile("viv_hit1.mp3", true);
-    speech_.SayText(texts::GameOverText());
+    speech_.SayText(line);
     WaitKey();
     view_.OpenMainMenu();
     PlayProjectMusic("menu.mid", sound_.AppliedVolume);

@@ -98,6 +98,8 @@ public:
     void DieWithLine(int64_t deathIndex, int32_t picture);
     void DieWithText(const std::string& message, int32_t picture);
     void GameOver();
+    // What the game over says: the project's death.txt, else the program's own line.
+    std::string GameOverLine();
     void EnterMap();
     // "Экран: " + the title + the description, as arriving says it.
     std::string ArrivalText(const world::MScreen& screen, const std::string& description) const;

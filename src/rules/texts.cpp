@@ -3,6 +3,8 @@
 #include "base/cp1251.h"
 #include "base/encoding.h"
 #include "base/own_text.h"
+#include "base/project_file.h"
+#include "base/project_text.h"
 
 namespace velmora::rules::texts {
 
@@ -17,6 +19,20 @@ VELMORA_OWN_TEXT(ScreenPrefix, "Экран: ")
 VELMORA_OWN_TEXT(GameOverText,
              "Твоя игра окончена, хранитель! Теперь никто не помешает мне, великому и ужасному "
              "Чёрному Властелину, завладеть всем миром! Нажми любую клавишу.")
+std::optional<std::string> ProjectText(const std::filesystem::path& projectFolder,
+                                       std::string_view name) {
+    // In UTF-8 or 1251, as the author's editor saved it.
+    std::optional<std::string> read = base::ReadProjectText(projectFolder, name);
+    if (!read) return std::nullopt;
+    std::string text = std::move(*read);
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    size_t begin = 0, end = text.size();
+    while (begin < end && blank(text[begin])) ++begin;
+    while (end > begin && blank(text[end - 1])) --end;
+    if (begin == end) return std::nullopt;
+    return text.substr(begin, end - begin);
+}
+
 // A wait for a key says that it waits: a silent one is a key unasked for.
 VELMORA_OWN_TEXT(KeyPrompt, "Нажмите любую клавишу.")
 namespace {

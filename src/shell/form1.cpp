@@ -60,16 +60,8 @@ TForm1::TForm1(ShellOptions options, EventSource& events, FrontEnd& frontEnd,
     reader_ = std::make_unique<InstructionsReader>(static_cast<InstructionsReader::Host&>(*this), speech_, form_, KinPanel, Image2,
                                                    RichEdit2, options_.programFolder);
     gp_.folders.program = options_.programFolder;
-    gp_.folders.state = options_.stateFolder;
-    if (options_.project) {
-        // A project named on the command line keeps its saved games apart,
-        // so playing it never overwrites the slots of the game's own project.
-        const fs::path name = options_.project->root.filename();
-        gp_.folders.state = options_.stateFolder / "ProjectSaves" / (name.empty() ? fs::path("project") : name);
-        std::error_code ec;
-        fs::create_directories(gp_.folders.state, ec);
-    }
     Configure();
+    reader_->SetProjectFolder(projectFolder_);
     sound_ = std::make_unique<sound::SoundSystem>(
         projectFolder_, options_.programFolder / "Media", std::move(soundDriver),
         [this](int ticks) { rules_->WaitTicks(ticks); });
@@ -168,20 +160,25 @@ void TForm1::Resize() {
     MarkChanged();
 }
 
-// main.ini, the project (or Projects\Default), the project folder.
+// main.ini, the project (or Projects\Default), the project folder, and
+// where its saved games go. Runs again when the player chooses another
+// adventure: the records are refilled, never replaced.
 void TForm1::Configure() {
     ini_.Read();
-    projectPath_ = options_.project ? options_.project->path : ini_.Current;
+    startupError_.reset();
+    gp_.folders.projects.clear();
+    const std::string current = chosenCurrent_ ? *chosenCurrent_ : ini_.Current;
+    // Another adventure than the one that ships, named on the command line
+    // (it wins for this run) or by main.ini, is played from its own folder,
+    // as --project plays it: the same folder gives the same saves, however
+    // it was reached.
+    std::optional<ProjectChoice> choice = options_.project;
+    if (!choice) choice = ChosenProject(current);
+    shippedPlaying_ = !choice;
+    projectPath_ = choice ? choice->path : current;
     const std::string prefix = projectPath_.empty() ? std::string() : projectPath_ + "\\";
     gp_.folders.projectPath = prefix;
-    // A project named on the command line lies where it was found; one named
-    // by main.ini may be the player's own, beside their main.ini.
-    if (options_.project) {
-        gp_.folders.projects = options_.project->root;
-    } else if (!prefix.empty() && options_.stateFolder != options_.programFolder &&
-               base::FindPath(options_.stateFolder, prefix + "game.ini")) {
-        gp_.folders.projects = options_.stateFolder;
-    }
+    if (choice) gp_.folders.projects = choice->root;
     bool loaded = false;
     if (base::FindPath(gp_.folders.ProjectsRoot(), prefix + "game.ini")) {
         try {
@@ -192,6 +189,7 @@ void TForm1::Configure() {
         }
     }
     if (!loaded && !startupError_) {
+        shippedPlaying_ = true;
         gp_.folders.projects.clear();
         projectPath_ = "Projects\\Default";
         gp_.folders.projectPath = projectPath_ + "\\";
@@ -209,6 +207,15 @@ void TForm1::Configure() {
     }
     auto found = base::FindPath(gp_.folders.ProjectsRoot(), gp_.folders.projectPath);
     projectFolder_ = found ? *found : gp_.folders.ProjectsRoot() / base::Cp1251ToUtf8(projectPath_);
+    // Each adventure keeps its own slots and autosave; the one that ships
+    // keeps them where they always were, so no player's saves move.
+    gp_.folders.state = options_.stateFolder;
+    if (!shippedPlaying_) {
+        const fs::path name = projectFolder_.filename();
+        gp_.folders.state = options_.stateFolder / "ProjectSaves" / (name.empty() ? fs::path("project") : name);
+        std::error_code ec;
+        fs::create_directories(gp_.folders.state, ec);
+    }
 }
 
 void TForm1::Run() {

@@ -47,6 +47,10 @@ struct ShellOptions {
     std::filesystem::path stateFolder;    // where main.ini, Saves/ and Settings/ are written
     // The project to play instead of main.ini's: its folder is root + path.
     std::optional<ProjectChoice> project;
+    // Where the main menu's adventure chooser looks for projects, the
+    // player's own first; none given: the Projects folders of the state
+    // folder and the program folder.
+    std::vector<std::filesystem::path> projectsFolders;
     bool nomenu = false;
     // Which keys F1's help names: a terminal's stand-ins for the keys it
     // cannot send; in a web page, none of those the page leaves to the
@@ -227,6 +231,30 @@ private:
     int32_t voiceIndex_ = 0, outputIndex_ = 0;
     bool settingsAlone_ = false;  // opened from the main menu: no game shows
     int settingsLine_ = -1;       // the main menu's line for them
+
+    // The adventure chooser (src/shell/adventures.cpp).
+    struct Adventure {
+        std::string caption;                // 1251, as the chooser says it
+        std::filesystem::path folder;       // holds game.ini
+        std::optional<ProjectChoice> choice;  // none: the adventure that ships
+        std::optional<std::string> current;   // for [Proj] Current; none: 1251 cannot hold it
+    };
+    std::vector<Adventure> OfferedAdventures() const;
+    // The project a [Proj] Current names, unless it is the one that ships (or
+    // names no project: the one that ships is then played, as always).
+    std::optional<ProjectChoice> ChosenProject(const std::string& current) const;
+    bool ChooserOffered() const;
+    void ShowAdventuresAlone();
+    void LeaveAdventuresAlone();
+    void FolderChosen(const std::string& path);
+    void SwitchAdventure(const Adventure& adventure);
+    std::string AboutText();
+    std::shared_ptr<talkui::TMenuBlock> adventuresBlock_;
+    std::string folderValue_;     // the navigator's path, 1251
+    int chooserLine_ = -1;        // the main menu's line for the chooser
+    bool shippedPlaying_ = true;  // the adventure that ships, with the saves of old
+    // [Proj] Current as the player chose it this run (main.ini may not have taken it).
+    std::optional<std::string> chosenCurrent_;
 
     ShellOptions options_;
     EventSource& events_;

@@ -1,11 +1,14 @@
 #include "shell/instructions.h"
 
 #include <algorithm>
+#include <optional>
+#include <system_error>
 
 #include "base/encoding.h"
 #include "base/paths.h"
 #include "base/project_file.h"
 #include "base/project_text.h"
+#include "rules/texts.h"
 #include "shell/shell_texts.h"
 #include "world/key_access.h"
 
@@ -32,7 +35,17 @@ void InstructionsReader::Open() {
     // The program's own file, read through the same gate as a project's: a
     // pipe or a device in its place is read out as the error, not a hang.
     try {
-        if (auto text = base::ReadProjectText(programFolder_, "instruct.txt")) {
+        // A project may explain its own game instead of the program's manual
+        // (a departure: the instructions were always the program's). A
+        // project that is the program folder itself has the program's file.
+        std::error_code ec;
+        std::optional<std::string> own;
+        if (!projectFolder_.empty() && !std::filesystem::equivalent(projectFolder_, programFolder_, ec)) {
+            own = rules::texts::ProjectText(projectFolder_, "instruct.txt");
+        }
+        if (own) {
+            RichEdit2.SetLines(world::SplitLines(*own));
+        } else if (auto text = base::ReadProjectText(programFolder_, "instruct.txt")) {
             RichEdit2.SetLines(world::SplitLines(*text));
         }
     } catch (const base::FileError& e) {

@@ -29,8 +29,10 @@ public:
                        ui::Panel& KinPanel, ui::Image& Image2, ui::RichEdit& RichEdit2,
                        std::filesystem::path programFolder);
 
-    // Shows the file and reads its first line.
+    // Shows the file and reads its first line: the project's own
+    // instruct.txt when it has one, else the program's.
     void Open();
+    void SetProjectFolder(std::filesystem::path folder) { projectFolder_ = std::move(folder); }
     // Down reads the next line, Up the one before the line being read (empty
     // lines are passed over both ways); true when the key was one of them.
     bool KeyDown(int key);
@@ -56,6 +58,7 @@ private:
     ui::Image& Image2;
     ui::RichEdit& RichEdit2;
     std::filesystem::path programFolder_;
+    std::filesystem::path projectFolder_;
     int32_t readingPos_ = -1;  // the line being read; -1 before the first and after the end
     bool ended_ = false;       // "конец" was said
 };

@@ -56,7 +56,7 @@ bool MainIni::VolumeStep(int delta) {
     return true;
 }
 
-void MainIni::WriteUser(const char* key, const std::string& value) const {
+void MainIni::Write(const char* section, const char* key, const std::string& value) const {
     // The first change copies the settings that ship with the game. The
     // player's folder may not exist yet, shipped settings or none: a write
     // into it would fail.
@@ -67,7 +67,7 @@ void MainIni::WriteUser(const char* key, const std::string& value) const {
             fs::copy_file(*shipped, path_, ec);
         }
     }
-    base::WriteProfileString(path_, "User", key, value);
+    base::WriteProfileString(path_, section, key, value);
 }
 
 }  // namespace velmora::shell

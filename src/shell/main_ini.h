@@ -1,6 +1,7 @@
 // main.ini: the player's settings. [Proj] Current names the project; [User]
 // Speed, MidiVol and Voice are the speech rate, the music volume and the
-// voice. The speed and volume keys write their keys back, and --voice its own.
+// voice. The speed and volume keys write their keys back, --voice its own,
+// and the main menu's adventure chooser [Proj] Current.
 #pragma once
 
 #include <cstdint>
@@ -45,6 +46,9 @@ public:
     // The settings' voice and output, as Voice and Speech hold them now.
     void WriteVoiceSetting() const { WriteUser("Voice", Voice); }
     void WriteSpeechSetting() const { WriteUser("Speech", Speech); }
+    // [Proj] Current: the adventure the player chose in the main menu, played
+    // at the next start. (It was only ever read; the chooser writes it.)
+    void WriteCurrent(const std::string& current) const { Write("Proj", "Current", current); }
 
     const std::filesystem::path& Path() const { return path_; }
 
@@ -63,7 +67,8 @@ private:
     // (missing) path.
     static std::filesystem::path ReadFrom(const std::filesystem::path& programFolder,
                                           const std::filesystem::path& stateFolder);
-    void WriteUser(const char* key, const std::string& value) const;
+    void WriteUser(const char* key, const std::string& value) const { Write("User", key, value); }
+    void Write(const char* section, const char* key, const std::string& value) const;
 
     std::filesystem::path programFolder_;
     std::filesystem::path stateFolder_;

@@ -34,7 +34,15 @@ void TForm1::ShowPictureScreen(const std::string& name, const std::string& title
     // after the six lines whose places the main menu's actions are bound to:
     // a shorter menu (or none) keeps its places for them.
     settingsLine_ = -1;
-    if (name == "menu" && !slotChooser_ && pictureLines_.size() >= 6) {
+    // The adventure chooser is the program's too, after the project's lines
+    // whatever their number: a line the menu's text does not have was never
+    // bound to an action the player could reach.
+    chooserLine_ = -1;
+    if (name == "menu" && !slotChooser_ && ChooserOffered()) {
+        chooserLine_ = static_cast<int>(pictureLines_.size());
+        pictureLines_.push_back(texts::ChooseAdventure());
+    }
+    if (name == "menu" && !slotChooser_ && pictureLines_.size() >= 6 + (chooserLine_ >= 0 ? 1u : 0u)) {
         settingsLine_ = static_cast<int>(pictureLines_.size());
         pictureLines_.push_back(texts::Settings());
     }
@@ -64,6 +72,10 @@ std::string TForm1::PictureScreenText() const {
 }
 
 void TForm1::MainMenuAction(int index) {
+    if (!slotChooser_ && chooserLine_ >= 0 && index == chooserLine_) {
+        ShowAdventuresAlone();
+        return;
+    }
     if (!slotChooser_ && settingsLine_ >= 0 && index == settingsLine_) {
         ShowSettingsAlone();
         return;
@@ -109,7 +121,7 @@ void TForm1::MainMenuAction(int index) {
             ShowPictureScreen("menu", texts::MainMenuTitle());
             break;
         case 4:
-            speech_.SayText(texts::Credits());
+            speech_.SayText(AboutText());
             break;
         case 5:
             FormClose();

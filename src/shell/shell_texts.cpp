@@ -54,6 +54,7 @@ VELMORA_OWN_TEXT(PageHelpText,
 VELMORA_OWN_TEXT(Credits,
              "Вельмора. Проигрыватель звуковых приключений для тех, кто не видит экран. "
              "Программа написана её разработчиками с любовью к слушателям.")
+VELMORA_OWN_TEXT(ChooseAdventure, "Выбрать приключение")
 VELMORA_OWN_TEXT(Only, "Только ")
 VELMORA_OWN_TEXT(ScreenPrefix, "Экран: ")
 VELMORA_OWN_TEXT(LastMessage, ", последнее сообщение: ")
@@ -122,6 +123,7 @@ VELMORA_OWN_PLURAL(Directions, "направление", "направления
 VELMORA_OWN_PLURAL(Things, "предмет", "предмета", "предметов")
 VELMORA_OWN_PLURAL(Actions, "действие", "действия", "действий")
 VELMORA_OWN_PLURAL(Saves, "отгрузка", "отгрузки", "отгрузок")
+VELMORA_OWN_PLURAL(Adventures, "приключение", "приключения", "приключений")
 #undef VELMORA_OWN_PLURAL
 
 const std::string& Slot(int n) {

@@ -15,6 +15,7 @@ const std::string& PageHelpText();      // the same, without the browser's F5 an
 const std::string& Credits();
 const std::string& Only();            // "Только "
 const base::Plural& Items();          // пункт, пункта, пунктов
+const base::Plural& Adventures();     // приключение, приключения, приключений
 const std::string& ScreenPrefix();    // "Экран: "
 const std::string& LastMessage();     // ", последнее сообщение: "
 const std::string& ReadingEnd();      // "конец"
@@ -60,6 +61,7 @@ const std::string& HealthLabel();
 const std::string& LoadLabel();
 const std::string& ExperienceLabel();
 // The settings and their entries.
+const std::string& ChooseAdventure();    // "Выбрать приключение"
 const std::string& Settings();           // "Настройки"
 const std::string& SpeechRateSetting();  // "Скорость речи"
 const std::string& VolumeSetting();      // "Громкость музыки"

@@ -85,6 +85,8 @@ public:
     void Handle(SoundEvent event);
 
     const SoundDriver& Driver() const { return *driver_; }
+    // Another adventure chosen: its music and sounds from now on.
+    void SetProjectFolder(std::filesystem::path folder) { projectFolder_ = std::move(folder); }
 
     SoundObserver* observer = nullptr;  // not owned
     // Told of each sound or music file the gate refused, for the player to

@@ -10,6 +10,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 cp -R "$here/castle" "$tmp/root"
+# The player's own Projects folder (the adventure chooser lists it) is an
+# empty one of the run's, whoever runs the tests.
+export XDG_DATA_HOME="$tmp/data"
 # The key script's first comment lines may set up the run:
 #   "# args: -nomenu"            arguments of velmora
 #   "# overlay: NAME"            overlays/NAME copied over the castle (changed

@@ -75,6 +75,7 @@ int RunHeadless(const HeadlessOptions& options) {
     shell::ShellOptions shellOptions;
     shellOptions.programFolder = options.programFolder;
     shellOptions.project = options.project;
+    shellOptions.projectsFolders = options.projectsFolders;
     shellOptions.stateFolder = options.stateFolder;
     shellOptions.nomenu = options.nomenu;
     shellOptions.seed = 1;  // the same run gives the same transcript

@@ -106,6 +106,7 @@ struct HeadlessOptions {
     std::filesystem::path programFolder;
     std::filesystem::path stateFolder;
     std::optional<shell::ProjectChoice> project;  // none: main.ini's
+    std::vector<std::filesystem::path> projectsFolders;  // the adventure chooser's
     std::vector<KeyStep> steps;
     std::FILE* transcript = stdout;
     bool nomenu = false;

@@ -154,6 +154,7 @@ struct ShellFixture {
     bool speechReportsNoEnd = false;  // a screen reader's way: no end is ever reported
     bool terminalKeys = false;  // the player is in a terminal
     std::filesystem::path stateFolder;  // empty: the game root
+    std::optional<ProjectChoice> project;  // as --project names one
     ShellOptions::SpeechChoices speechChoices;  // what the settings offer of voices and outputs
     std::unique_ptr<TForm1> form;
 
@@ -186,6 +187,7 @@ struct ShellFixture {
             options.programFolder = root.path();
             options.stateFolder = stateFolder.empty() ? root.path() : stateFolder;
             options.nomenu = true;
+            options.project = project;
             if (terminalKeys) options.keyHelp = shell::ShellOptions::KeyHelp::terminal;
             options.speechChoices = speechChoices;
             options.seed = 1;

@@ -1,0 +1,290 @@
+// The adventure chooser of the main menu: the adventure that ships, every
+// project under the Projects folders, and any folder the player opens with
+// the talking file navigator. The choice is kept in main.ini's [Proj]
+// Current (which the documented game only ever read) and played at once;
+// the game being left is autosaved first, and the one chosen offers its own
+// autosave as a start does. Also the main menu's «Об игре» of a project that
+// tells of itself.
+#include <algorithm>
+#include <system_error>
+
+#include "base/cp1251.h"
+#include "base/encoding.h"
+#include "base/own_text.h"
+#include "base/paths.h"
+#include "base/plural.h"
+#include "rules/texts.h"
+#include "shell/form1.h"
+#include "shell/shell_texts.h"
+#include "talkui/folder_reader.h"
+#include "world/link.h"
+
+namespace fs = std::filesystem;
+
+namespace velmora::shell {
+namespace {
+namespace own {
+VELMORA_OWN_TEXT(ChooserTitle, "Выбор приключения")
+VELMORA_OWN_TEXT(Shipped, "Приключение, что идёт с игрой")
+VELMORA_OWN_TEXT(OpenFolder, "Открыть папку…")
+VELMORA_OWN_TEXT(Playing, ", играется сейчас")
+VELMORA_OWN_TEXT(NoAdventure, "В этой папке нет приключения: в ней нет файла game.ini.")
+VELMORA_OWN_TEXT(NotRemembered,
+                 "Имя этой папки не записать в main.ini: при следующем запуске будет прежнее приключение.")
+VELMORA_OWN_TEXT(Author, "Автор: ")
+}  // namespace own
+
+bool HoldsProject(const fs::path& dir) {
+    std::error_code ec;
+    return fs::is_directory(dir, ec) && base::FindPath(dir, "game.ini").has_value();
+}
+
+bool SameFolder(const fs::path& a, const fs::path& b) {
+    std::error_code ec;
+    return fs::equivalent(a, b, ec);
+}
+
+// "Projects\Default" in any letter case and with either separator: the
+// shipped adventure named as main.ini may name it.
+bool NamesShipped(const std::string& current) {
+    std::string path = base::LowerText1251(current);
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path.empty() || path == "projects\\default";
+}
+
+// A sentence of its own: a full stop unless it ends in one already.
+std::string Sentence(std::string_view text) {
+    std::string said(base::TrimBlanks(text));
+    if (said.empty()) return said;
+    const char last = said.back();
+    if (last != '.' && last != '!' && last != '?') said += '.';
+    return said + " ";
+}
+
+}  // namespace
+
+std::optional<ProjectChoice> TForm1::ChosenProject(const std::string& current) const {
+    if (NamesShipped(current)) return std::nullopt;
+    fs::path folder;
+    if (current.front() == '/') {
+        folder = base::Cp1251ToUtf8(current);
+    } else {
+        // Relative to the program folder; a player's own project may lie
+        // beside their main.ini instead.
+        std::optional<fs::path> found;
+        if (!SameFolder(options_.stateFolder, options_.programFolder)) {
+            found = base::FindPath(options_.stateFolder, current + "\\game.ini");
+        }
+        if (!found) found = base::FindPath(options_.programFolder, current + "\\game.ini");
+        if (!found) return std::nullopt;
+        folder = found->parent_path();
+    }
+    // The program folder itself is the adventure that ships when it holds one.
+    if (!HoldsProject(folder) || SameFolder(folder, options_.programFolder)) return std::nullopt;
+    return ProjectChoice{folder.lexically_normal(), ""};
+}
+
+std::vector<TForm1::Adventure> TForm1::OfferedAdventures() const {
+    std::vector<Adventure> offered;
+    // The shipped one: the program folder's own project, else Default.
+    const fs::path shipped = HoldsProject(options_.programFolder)
+                                 ? options_.programFolder
+                                 : base::FindPath(options_.programFolder, "Projects\\Default")
+                                       .value_or(options_.programFolder / "Projects" / "Default");
+    offered.push_back({own::Shipped(), shipped, std::nullopt, std::string()});
+    std::vector<fs::path> bases = options_.projectsFolders;
+    if (bases.empty()) bases = {options_.stateFolder / "Projects", options_.programFolder / "Projects"};
+    std::vector<fs::path> seenBases;
+    for (const fs::path& base : bases) {
+        if (std::any_of(seenBases.begin(), seenBases.end(),
+                        [&](const fs::path& b) { return SameFolder(b, base); }))
+            continue;
+        seenBases.push_back(base);
+        std::error_code ec;
+        std::vector<Adventure> here;
+        for (const auto& entry : fs::directory_iterator(base, ec)) {
+            const fs::path folder = entry.path();
+            if (!HoldsProject(folder) || SameFolder(folder, shipped)) continue;
+            const std::string name = folder.filename().string();
+            // A name met already is the player's own, which --project finds first.
+            if (std::any_of(offered.begin(), offered.end(), [&](const Adventure& a) {
+                    return a.choice && a.folder.filename() == folder.filename();
+                }))
+                continue;
+            Adventure a;
+            a.caption = base::Utf8ToCp1251(name);
+            a.folder = folder;
+            a.choice = ProjectChoice{folder.lexically_normal(), ""};
+            // As the documented game names a project: relative to the program
+            // folder, when the next start finds this very folder by it; else
+            // the folder's full path.
+            if (base::FitsCp1251(name)) {
+                const std::string relative = "Projects\\" + a.caption;
+                const std::optional<ProjectChoice> back = ChosenProject(relative);
+                if (back && SameFolder(back->root, folder)) a.current = relative;
+            }
+            if (!a.current && base::FitsCp1251(folder.string())) {
+                a.current = base::Utf8ToCp1251(folder.lexically_normal().string());
+            }
+            here.push_back(std::move(a));
+        }
+        std::sort(here.begin(), here.end(), [](const Adventure& a, const Adventure& b) {
+            return base::LowerText1251(a.caption) < base::LowerText1251(b.caption);
+        });
+        for (Adventure& a : here) offered.push_back(std::move(a));
+    }
+    return offered;
+}
+
+// The main menu offers the chooser when there is something to choose, or a
+// way back to the adventure that ships: a game root with that adventure
+// alone keeps its main menu exactly as it was.
+bool TForm1::ChooserOffered() const { return !shippedPlaying_ || OfferedAdventures().size() > 1; }
+
+void TForm1::ShowAdventuresAlone() {
+    if (!menu_) return;
+    const std::vector<Adventure> offered = OfferedAdventures();
+    auto block = std::make_shared<talkui::TMenuBlock>();
+    block->Help = std::string();
+    for (const Adventure& a : offered) {
+        const bool playing = a.choice ? (!shippedPlaying_ && SameFolder(a.folder, projectFolder_))
+                                      : shippedPlaying_;
+        talkui::TMenuEntry& entry =
+            block->AddEntry(a.caption + (playing ? own::Playing() : std::string()), talkui::etAction);
+        entry.OnChoose = [this, a, playing](talkui::TMenuLine&, talkui::TMenuEntry&) {
+            if (playing) {
+                LeaveAdventuresAlone();  // nothing to switch: the same game stays
+            } else {
+                SwitchAdventure(a);
+            }
+            return 3;
+        };
+    }
+    // The navigator starts in the first Projects folder there is: where a
+    // player unpacks the adventures they get.
+    if (folderValue_.empty()) {
+        fs::path start = options_.projectsFolders.empty() ? options_.stateFolder / "Projects"
+                                                          : options_.projectsFolders.front();
+        std::error_code ec;
+        if (!fs::is_directory(start, ec)) start = options_.programFolder / "Projects";
+        folderValue_ = base::Utf8ToCp1251(start.lexically_normal().string()) + "/";
+    }
+    talkui::TMenuEntry& open = block->AddEntry(own::OpenFolder(), talkui::etValue);
+    open.Aux = "f";
+    open.TextValue = &folderValue_;
+    open.OnChanged = [this](talkui::TMenuLine&, talkui::TMenuEntry&) { FolderChosen(folderValue_); };
+    adventuresBlock_ = block;
+
+    RichEdit2.SetVisible(false);
+    KinPanel.SetVisible(false);
+    Image2.SetAlign(ui::Align::Client);
+    GamePanel.SetVisible(true);
+    Image1.SetVisible(false);
+    RichEdit1.SetVisible(true);
+    RichEdit1.SetText(own::ChooserTitle());
+    SetView(vmGame, "game");
+    settingsAlone_ = true;  // no game shows: F2 and F3 have nothing to tell
+    kit_.UnitNoun = texts::Adventures();
+    menu_->OpenBlock(*block);
+    menu_->HandlerData = block.get();
+    menu_->Handler = [this](talkui::TMenuLine&, const talkui::HandlerArg& arg) {
+        if (arg.kind != talkui::HandlerArg::Back) return 0;
+        LeaveAdventuresAlone();
+        return 3;
+    };
+    if (kit_.List->Visible()) form_.Focus(kit_.List.get());
+    speech_.SayText(own::ChooserTitle() + ", " + base::CountOf(block->EntryCount(), texts::Adventures()));
+}
+
+void TForm1::LeaveAdventuresAlone() {
+    settingsAlone_ = false;
+    if (menu_) menu_->Handler = nullptr;
+    ShowPictureScreen("menu", texts::MainMenuTitle());
+}
+
+// The navigator hands back a file (game.ini, or any file beside it) or a
+// folder; either names the folder of the adventure.
+void TForm1::FolderChosen(const std::string& path) {
+    fs::path folder = talkui::ResolvePath(path);
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) folder = folder.parent_path();
+    folder = folder.lexically_normal();
+    if (!folder.has_filename()) folder = folder.parent_path();
+    if (!HoldsProject(folder)) {
+        speech_.PlayCue(13);
+        speech_.SayText(own::NoAdventure());
+        return;
+    }
+    for (const Adventure& a : OfferedAdventures()) {
+        if (SameFolder(a.folder, folder)) {
+            SwitchAdventure(a);
+            return;
+        }
+    }
+    Adventure a;
+    a.caption = base::Utf8ToCp1251(folder.filename().string());
+    a.folder = folder;
+    a.choice = ProjectChoice{folder, ""};
+    if (base::FitsCp1251(folder.string())) a.current = base::Utf8ToCp1251(folder.string());
+    SwitchAdventure(a);
+}
+
+void TForm1::SwitchAdventure(const Adventure& adventure) {
+    // The game being left is kept first, as leaving it by its menu does.
+    KeepGameOnLeaving();
+    gameRunning_ = false;
+    settingsAlone_ = false;
+    if (menu_) menu_->Handler = nullptr;
+    sound_->StopMusic();
+    std::string said;
+    if (adventure.current) {
+        try {
+            ini_.WriteCurrent(*adventure.current);
+        } catch (const base::FileError& e) {
+            // Played all the same; the player hears that it is not remembered.
+            said = ShowError(e.file(), e.problem()) + ". ";
+        }
+    } else {
+        said = own::NotRemembered() + " ";
+    }
+    // --project gave way to the player's own choice.
+    options_.project = adventure.choice;
+    chosenCurrent_ = adventure.current.value_or(std::string());
+    autosaveWriter_ = world::AutosaveWriter();
+    offered_.reset();
+    keptState_.reset();
+    savedAt_.reset();
+    thisGameKept_ = false;
+    leavePending_ = false;
+    Configure();
+    reader_->SetProjectFolder(projectFolder_);
+    sound_->SetProjectFolder(projectFolder_);
+    rules_->WorldReplaced();
+    world::StartWorld(gp_.map, gp_.hero);
+    // As at a start: what could not be read is said before anything else.
+    if (startupError_) said += ShowError(startupError_->file(), startupError_->problem()) + ". ";
+    startupError_.reset();
+    if (auto saves = RecoverSavesAtStart()) said += ShowError(saves->file(), saves->problem()) + ". ";
+    if (!said.empty()) speech_.PendingPrefix = said;
+    if (OfferContinue()) return;
+    StartAfterPrompt();
+}
+
+// «Об игре» of a project that tells of itself in about.txt: its title, its
+// author and that text (a departure: the credits were always the program's).
+// Without the file the program's own credits stay.
+std::string TForm1::AboutText() {
+    std::optional<std::string> own;
+    try {
+        own = rules::texts::ProjectText(projectFolder_, "about.txt");
+    } catch (const base::FileError& e) {
+        speech_.PendingPrefix = ShowError(e.file(), e.problem()) + ". ";
+    }
+    if (!own) return texts::Credits();
+    std::string said = Sentence(gp_.map.Title);
+    const std::string_view author = base::TrimBlanks(gp_.map.Author);
+    if (!author.empty() && author != world::MMap().Author) said += own::Author() + Sentence(author);
+    return said + *own;
+}
+
+}  // namespace velmora::shell
