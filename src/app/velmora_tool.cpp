@@ -23,6 +23,7 @@
 #include "world/game_files.h"
 #include "world/key_lines.h"
 #include "world/link.h"
+#include "app/tool_commands.h"
 
 namespace fs = std::filesystem;
 using namespace velmora;
@@ -35,6 +36,9 @@ constexpr const char* kUsage =
     "       velmora-tool info DIR\n"
     "       velmora-tool check [--strict] [--allow KIND]... [--media DIR] [--walk KEYS [--nomenu]] "
     "DIR\n"
+    "       velmora-tool new DIR\n"
+    "       velmora-tool pack DIR [ZIP]\n"
+    "       velmora-tool web [--page SITE] DIR OUT\n"
     "       velmora-tool -h | --help | --version\n";
 
 // A wrong command line, status 2: the usage, or one line naming the problem.
@@ -83,7 +87,19 @@ int Help() {
            "                   exit, one for each error the game spoke or action it\n"
            "                   stopped, a warning (refusal) for each standard refusal heard\n"
            "    --nomenu       the walk starts in the game (so does a script whose first\n"
-           "                   comment is \"# args: -nomenu\")\n";
+           "                   comment is \"# args: -nomenu\")\n"
+           "  new DIR          writes a commented starter project into DIR (new or empty):\n"
+           "                   two screens, an object, a command, its pictures and tunes,\n"
+           "                   and walkthrough.keys, which wins it; prints the walkthrough\n"
+           "  pack DIR [ZIP]   checks the project (errors stop it) and writes ZIP (default\n"
+           "                   NAME.zip here, NAME the folder's name) holding the folder\n"
+           "                   NAME/ with every file but dot files and links; the same\n"
+           "                   project gives the same bytes\n"
+           "  web DIR OUT      checks the project and writes OUT, a static site whose page\n"
+           "                   plays it (its zip beside index.html, its MIDI rendered to MP3\n"
+           "                   with fluidsynth and lame when they are installed); needs the\n"
+           "                   built page: share/velmora/web beside the program, or\n"
+           "                   build-web/site of the source checkout, or --page SITE\n";
     return 0;
 }
 
@@ -215,6 +231,7 @@ int main(int argc, char** argv) {
     }
     if (argc == 1) return Usage();
     const std::string verb = argv[1];
+    if (const int status = tool::AuthorCommand(verb, argc, argv); status >= 0) return status;
     const bool known = verb == "scramble" || verb == "unscramble" || verb == "info" || verb == "check";
     if (!known) {
         std::string why = verb.starts_with("-") ? "unknown option " : "unknown command ";
