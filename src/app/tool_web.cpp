@@ -136,12 +136,10 @@ bool RenderMusic(const fs::path& dir, const fs::path& site, std::ostream& err) {
 // The zip's name on the site: the page takes only plain ASCII names.
 std::string ZipName(const std::string& folder) {
     std::string name;
-    bool any = false;
     for (unsigned char c : folder) {
-        const bool plain = std::isalnum(c) != 0 || c == '_' || c == '-';
-        name += plain ? static_cast<char>(c) : '_';
-        any = any || std::isalnum(c) != 0;
+        if ((c < 0x80 && std::isalnum(c) != 0) || c == '_' || c == '-') name += static_cast<char>(c);
     }
+    const bool any = std::any_of(name.begin(), name.end(), [](unsigned char c) { return std::isalnum(c) != 0; });
     return any ? name + ".zip" : "game.zip";
 }
 

@@ -962,23 +962,24 @@ async function startGate(mode) {
 
 window.velmora = module;  // for the page's tests
 module.velmoraPage.speechMode = await speechMode();
-let ownGame;
+let ownGame = null;
 try {
   ownGame = await restoreProject();
 } catch (e) {
   if (!(e instanceof GameFetchError)) throw e;
-  // The game asked for is not there: said, and nothing else is started in
+  // The game asked for is not there: said, and no other game is started in
   // its place, so the player knows the link is at fault.
   status.textContent = e.message;
   say(e.message, false);
   document.body.dataset.view = 'no-game';
-  throw e;
 }
-module.preRun = [await restoreState(), ownGame, await startGate(module.velmoraPage.speechMode)];
-document.body.dataset.speech = module.velmoraPage.speechMode;
-for (const button of choices.querySelectorAll('button[data-speech]')) {
-  button.setAttribute('aria-pressed', String(button.dataset.speech === module.velmoraPage.speechMode));
+if (ownGame) {
+  module.preRun = [await restoreState(), ownGame, await startGate(module.velmoraPage.speechMode)];
+  document.body.dataset.speech = module.velmoraPage.speechMode;
+  for (const button of choices.querySelectorAll('button[data-speech]')) {
+    button.setAttribute('aria-pressed', String(button.dataset.speech === module.velmoraPage.speechMode));
+  }
+  window.createVelmora(module).catch((e) => {
+    status.textContent = `Игра не запустилась: ${e}`;
+  });
 }
-window.createVelmora(module).catch((e) => {
-  status.textContent = `Игра не запустилась: ${e}`;
-});
