@@ -166,7 +166,9 @@ std::vector<ZipEntry> ProjectEntries(const fs::path& dir, const std::string& top
             err << "velmora-tool: " << base::TerminalSafe(rel) << ": not a regular file, not packed\n";
             continue;
         }
-        total += fs::file_size(path, ec);
+        const uintmax_t size = fs::file_size(path, ec);
+        if (ec) throw base::FileError(base::DisplayPath(path), ec.message());
+        total += size;
         if (total > kMaxProjectBytes) {
             throw base::FileError(base::DisplayPath(dir), "больше 256 мегабайт: такой архив страница не откроет");
         }

@@ -13,6 +13,7 @@
 #include <system_error>
 
 #include "app/tool_pack.h"
+#include "app/tool_sha256.h"
 #include "base/file_error.h"
 #include "base/file_io.h"
 #include "base/paths.h"
@@ -151,6 +152,75 @@ bool Inside(const fs::path& inner, const fs::path& outer) {
     return !rel.empty() && !rel.starts_with("..");
 }
 
+std::string ReadAll(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in.good() && !in.eof()) throw base::FileError(base::DisplayPath(file), "не читается");
+    return bytes;
+}
+
+// A path segment as encodeURIComponent writes it.
+std::string UriComponent(const std::string& s) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : s) {
+        if ((c < 0x80 && std::isalnum(c) != 0) || std::string_view("-_.!~*'()").find(static_cast<char>(c)) != std::string_view::npos) {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        }
+    }
+    return out;
+}
+
+// The site's service worker with the list of files it keeps and the site's
+// version, as scripts/web-offline writes it after a build: every file but
+// sw.js and dot files, sorted, each with its SHA-256; what only a project's
+// MIDI needs (js/vendor/, synth/) in the version but fetched when first used.
+// The worker's code is the page's own sw.js with its list emptied again.
+// False when the page's sw.js has no such list (then the site has none).
+bool WriteWorker(const fs::path& site) {
+    const fs::path worker = site / "sw.js";
+    std::error_code ec;
+    if (!fs::is_regular_file(worker, ec)) return false;
+    std::string code = ReadAll(worker);
+    const std::string head = "\nconst kSite = ";
+    const size_t at = code.find(head);
+    const size_t end = at == std::string::npos ? at : code.find('\n', at + 1);
+    if (at == std::string::npos || end == std::string::npos || code[end - 1] != ';') return false;
+    code.replace(at + 1, end - at - 1, "const kSite = { version: 'unbuilt', files: {} };");
+    std::vector<std::string> files;
+    for (auto it = fs::recursive_directory_iterator(site); it != fs::recursive_directory_iterator(); ++it) {
+        if (it->path().filename().string().starts_with(".")) {
+            if (it->is_directory()) it.disable_recursion_pending();
+            continue;
+        }
+        if (it->is_regular_file()) files.push_back(it->path().lexically_relative(site).generic_string());
+    }
+    std::sort(files.begin(), files.end());
+    std::string version = code;
+    std::string kept;
+    for (const std::string& file : files) {
+        if (file == "sw.js") continue;
+        const auto digest = Sha256(ReadAll(site / file));
+        version += '\0';
+        version += file;
+        version += '\0';
+        version.append(reinterpret_cast<const char*>(digest.data()), digest.size());
+        if (file.starts_with("js/vendor/") || file.starts_with("synth/")) continue;
+        std::string url;
+        for (const auto& part : fs::path(file)) url += (url.empty() ? "" : "/") + UriComponent(part.string());
+        kept += (kept.empty() ? "\"" : ",\"") + url + "\":\"sha256-" + Base64(digest.data(), digest.size()) + "\"";
+    }
+    const auto hash = Sha256(version);
+    const std::string site_ = "const kSite = {\"version\":\"" + Hex(hash.data(), 8) + "\",\"files\":{" + kept + "}};";
+    code.replace(at + 1, code.find('\n', at + 1) - at - 1, site_);
+    base::WriteFileAtomic(worker, code);
+    return true;
+}
+
 }  // namespace
 
 std::vector<fs::path> PageCandidates() {
@@ -227,10 +297,8 @@ int WebSite(const fs::path& dir, const fs::path& outDir, fs::path page, std::ost
     for (auto it = fs::recursive_directory_iterator(page); it != fs::recursive_directory_iterator(); ++it) {
         const fs::path rel = it->path().lexically_relative(page);
         const std::string first = rel.begin()->string();
-        // The shipped music is not this game's. The service worker lists the
-        // shipped site's files with their hashes: kept, it would refuse this
-        // one's, so this site has none and plays online only.
-        if (first == "music" || first == "sw.js" || first.starts_with(".")) {
+        // The shipped music is not this game's.
+        if (first == "music" || first.starts_with(".")) {
             if (it->is_directory()) it.disable_recursion_pending();
             continue;
         }
@@ -240,7 +308,6 @@ int WebSite(const fs::path& dir, const fs::path& outDir, fs::path page, std::ost
             fs::copy_file(it->path(), outDir / rel, fs::copy_options::overwrite_existing);
         }
     }
-    fs::remove(outDir / "sw.js", ec);
     const std::string zipName = ZipName(folder);
     base::WriteFileAtomic(outDir / zipName, WriteZip(entries));
     const bool rendered = RenderMusic(dir, outDir, err) && !Tunes(dir).empty();
@@ -258,6 +325,13 @@ int WebSite(const fs::path& dir, const fs::path& outDir, fs::path page, std::ost
     named += ">";
     html.replace(at, tag.size(), named);
     base::WriteFileAtomic(outDir / "index.html", html);
+    // Last, as it hashes every file above. The worker of the page copied
+    // lists the shipped site's files: kept, it would refuse this site's.
+    if (!WriteWorker(outDir)) {
+        fs::remove(outDir / "sw.js", ec);
+        err << "velmora-tool: warning: " << Shown(page / "sw.js")
+            << ": no list of kept files in it; the site plays online only\n";
+    }
     out << "velmora-tool: a site in " << Shown(outDir) << " plays " << zipName << " (" << entries.size()
         << " files" << (rendered ? ", its music rendered to music/" : "") << "); the page from "
         << Shown(page) << "\n";

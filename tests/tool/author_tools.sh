@@ -3,6 +3,8 @@
 #   author_tools.sh TOOL
 set -euo pipefail
 tool=$1
+here=$(cd "$(dirname "$0")" && pwd)
+repo=$(cd "$here/../.." && pwd)
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -95,14 +97,24 @@ set +e; "$tool" pack nothing > /dev/null 2>&1; status=$?; set -e
 # the page's shipped music and service worker not copied.
 mkdir -p page/js page/music
 for f in velmora.js velmora.wasm velmora.data js/page.js; do echo "$f" > "page/$f"; done
-echo 'shipped' > page/music/lighthouse.mp3; echo 'worker' > page/sw.js
+echo 'shipped' > page/music/lighthouse.mp3
+# The page's worker as a build leaves it: the shipped site's list of files.
+sed 's|^const kSite = .*;$|const kSite = {"version":"0123456789abcdef","files":{"music/lighthouse.mp3":"sha256-x"}};|' \
+    "$repo/web/sw.js" > page/sw.js
 printf '<!DOCTYPE html>\n<html lang="ru">\n<head></head></html>\n' > page/index.html
 "$tool" web --page page Клад site > web.out 2> web.err || fail "web: $(cat web.err)"
 cmp site/Клад.zip Клад.zip 2>/dev/null && fail "the zip keeps a name the page refuses"
 zip=$(sed -n 's/.*data-game="\([^"]*\)".*/\1/p' site/index.html)
 [ -n "$zip" ] && [ -f "site/$zip" ] || fail "index.html names no zip of the site: $(cat site/index.html)"
 [[ $zip =~ ^[A-Za-z0-9_-]+\.zip$ ]] || fail "the zip's name $zip is not one the page takes"
-[ ! -e site/sw.js ] || fail "the shipped site's worker was copied"
+# Its worker keeps this site's files, as the build's own script lists them.
+grep -q lighthouse site/sw.js && fail "the worker keeps the shipped site's files"
+grep -q "\"$zip\":\"sha256-" site/sw.js || fail "the worker does not keep the game's zip"
+if command -v node > /dev/null; then
+    cp -r site site.node
+    node "$repo/scripts/web-offline" site.node > /dev/null
+    cmp site/sw.js site.node/sw.js || fail "the worker's list differs from scripts/web-offline's"
+fi
 [ ! -e site/music/lighthouse.mp3 ] || fail "the shipped music was copied"
 cmp site/velmora.wasm page/velmora.wasm || fail "the page's program was not copied"
 if command -v fluidsynth > /dev/null && command -v lame > /dev/null && ls /usr/share/sounds/sf2/*.sf2 > /dev/null 2>&1; then
