@@ -31,6 +31,13 @@ for key in GameInitHealth GameIntros MapFirstMessage Scr0North Obj0Takable Cmd0c
     case $key in Game*) ;; *) file=map1.ini.utf8 ;; esac
     grep -q "^; $key" "$file" || grep -q "^; .*$key" "$file" || fail "no comment on $key"
 done
+# A comment is a line that begins with «;»; any other line without «=» is
+# still a line the game skips, and said.
+cp -r Клад commented
+printf '  ; отступ перед пояснением\r\nпросто строка\r\n' | iconv -f utf-8 -t cp1251 >> commented/game.ini
+lines=$(wc -l < commented/game.ini)
+"$tool" check commented > out || fail "check of a commented copy: $(cat out)"
+grep -q "game.ini: строка $lines без знака «=»" out || fail "a stray line was not said: $(cat out)"
 for f in gif/0.gif gif/1.gif gif/intro.gif gif/win.gif; do
     [ "$(head -c 6 "Клад/$f")" = GIF89a ] || fail "$f is no GIF"
 done
