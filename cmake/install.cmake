@@ -105,5 +105,15 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
     "speech-dispatcher, speech-dispatcher-espeak-ng, timgm6mb-soundfont, fonts-liberation, fonts-urw-base35, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "timidity | fluidsynth, alsa-utils | pulseaudio-utils")
+# The web page, for velmora-tool web: installed when it was built
+# (scripts/build-web) before the install, into share/velmora/web, where the
+# tool looks beside its program folder. Rendering a game's music for a site
+# needs fluidsynth and lame, suggested.
+set(VELMORA_WEB_SITE "${PROJECT_SOURCE_DIR}/build-web/site" CACHE PATH
+    "The built web page velmora-tool web copies, installed when present")
+install(DIRECTORY ${VELMORA_WEB_SITE}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/velmora/web OPTIONAL
+        PATTERN ".*" EXCLUDE)
+string(APPEND CPACK_DEBIAN_PACKAGE_SUGGESTS ", fluidsynth, lame")
+
 set(CPACK_GENERATOR DEB)
 include(CPack)

@@ -30,6 +30,7 @@
 #include "world/game_files.h"
 #include "world/key_lines.h"
 #include "world/link.h"
+#include "app/tool_commands.h"
 
 namespace fs = std::filesystem;
 using namespace velmora;
@@ -44,6 +45,9 @@ constexpr const char* kUsage =
     "                          [--walk KEYS [--nomenu] [--expect win|death N]] DIR\n"
     "       velmora-tool check --explain [KIND]\n"
     "       velmora-tool convert --to 1251|utf8 DIR\n"
+    "       velmora-tool new DIR\n"
+    "       velmora-tool pack DIR [ZIP]\n"
+    "       velmora-tool web [--page SITE] DIR OUT\n"
     "       velmora-tool -h | --help | --version\n";
 
 // A wrong command line, status 2: the usage, or one line naming the problem.
@@ -109,7 +113,19 @@ int Help() {
            "                   line ends stay; each file goes to a temporary file renamed\n"
            "                   over it, and nothing is written unless every file converts.\n"
            "                   Saved games are never touched. The game and the checker\n"
-           "                   read either encoding.\n";
+           "                   read either encoding.\n"
+           "  new DIR          writes a commented starter project into DIR (new or empty):\n"
+           "                   two screens, an object, a command, its pictures and tunes,\n"
+           "                   and walkthrough.keys, which wins it; prints the walkthrough\n"
+           "  pack DIR [ZIP]   checks the project (errors stop it) and writes ZIP (default\n"
+           "                   NAME.zip here, NAME the folder's name) holding the folder\n"
+           "                   NAME/ with every file but dot files and links; the same\n"
+           "                   project gives the same bytes\n"
+           "  web DIR OUT      checks the project and writes OUT, a static site whose page\n"
+           "                   plays it (its zip beside index.html, its MIDI rendered to MP3\n"
+           "                   with fluidsynth and lame when they are installed); needs the\n"
+           "                   built page: share/velmora/web beside the program, or\n"
+           "                   build-web/site of the source checkout, or --page SITE\n";
     return 0;
 }
 
@@ -380,6 +396,7 @@ int main(int argc, char** argv) {
     if (argc >= 3 && std::string(argv[1]) == "convert") return Convert(argc, argv);
     if (argc == 1) return Usage();
     const std::string verb = argv[1];
+    if (const int status = tool::AuthorCommand(verb, argc, argv); status >= 0) return status;
     const bool known = verb == "scramble" || verb == "unscramble" || verb == "info" || verb == "check" ||
                        verb == "convert";
     if (!known) {

@@ -178,7 +178,10 @@ void CheckLineNames(const world::TMyIniList& lines, const std::string& fileName,
         const std::string_view line = lines.Line(i);
         const size_t eq = line.find('=');
         if (eq == std::string_view::npos) {
-            if (base::TrimBlanks(line).empty()) continue;
+            // Blank lines and an author's comments («; ...»), which the game
+            // skips as it skips every line without «=».
+            const std::string_view text = base::TrimBlanks(line);
+            if (text.empty() || text.front() == ';') continue;
             if (withoutEq++ == 0) firstWithoutEq = i;
             continue;
         }

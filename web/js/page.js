@@ -256,6 +256,13 @@ function loadMusic(path) {
     if (name.includes('/')) return 0;
     return addSound({ url: `music/${name}.mp3`, music: true });
   }
+  // A site that velmora-tool web wrote plays its game's MIDI as it rendered
+  // it, as the shipped music is (the file's base name, any letter case).
+  if (document.documentElement.dataset.music === 'rendered' &&
+      lower.startsWith(`${kProjectFolder}/`) && lower.endsWith('.mid')) {
+    const name = path.slice(kProjectFolder.length + 1, -'.mid'.length);
+    if (!name.includes('/')) return addSound({ url: `music/${name}.mp3`, music: true });
+  }
   // A player's own project's music, as its file holds it: MIDI for the
   // page's synthesizer, anything else for the browser to decode.
   let piece = ownMusic.get(path);
@@ -651,22 +658,25 @@ async function openProjectZip(file) {
     say(e instanceof ZipError ? e.message : `Архив не прочитан: ${e?.message ?? e}`, false);
     return;
   }
-  if (!hasGameIni(project)) {
-    const tops = new Set([...project.keys()].map((name) => name.split('/')[0]));
-    if (tops.size === 1) {
-      const [top] = tops;
-      const inner = new Map();
-      for (const [name, bytes] of project) {
-        if (name.length > top.length) inner.set(name.slice(top.length + 1), bytes);
-      }
-      project = inner;
-    }
-  }
+  project = projectInside(project);
   if (!hasGameIni(project)) {
     say('В этом архиве нет game.ini: это не архив игры.', false);
     return;
   }
   await keepProject(project);
+}
+
+// The files of a zip whose one top folder holds the project, from inside it.
+function projectInside(project) {
+  if (hasGameIni(project)) return project;
+  const tops = new Set([...project.keys()].map((name) => name.split('/')[0]));
+  if (tops.size !== 1) return project;
+  const [top] = tops;
+  const inner = new Map();
+  for (const [name, bytes] of project) {
+    if (name.length > top.length) inner.set(name.slice(top.length + 1), bytes);
+  }
+  return inner;
 }
 
 async function keepProject(project) {
@@ -681,9 +691,62 @@ async function keepProject(project) {
   await leaveFor(url);
 }
 
+// A game from the page's own site, by address: ?game=NAME.zip, or the game a
+// site made by velmora-tool web names in <html data-game>. Only a plain
+// file name beside the page is taken, never a path or an address: a link a
+// stranger sends cannot make this page fetch from another site, climb out of
+// the site's folder or ask another server under this site's name, so the
+// page only ever plays what the site's owner put there.
+const kGameZipName = /^[A-Za-z0-9_\-][A-Za-z0-9_.\-]*\.zip$/i;
+
+function gameAsked(search, html) {
+  const asked = new URLSearchParams(search).get('game') ?? html ?? null;
+  if (asked === null || asked === '') return null;
+  return kGameZipName.test(asked) && !asked.includes('..') ? { name: asked } : { bad: asked };
+}
+
+class GameFetchError extends Error {}
+
+async function fetchGame(name) {
+  let response;
+  try {
+    response = await fetch(new URL(name, location.href), { cache: 'no-cache' });
+  } catch (e) {
+    throw new GameFetchError(`Игра ${name} не загружена: нет связи с сайтом.`);
+  }
+  if (!response.ok) {
+    throw new GameFetchError(`Игра ${name} не загружена: сайт ответил ${response.status}.`);
+  }
+  const size = Number(response.headers.get('content-length') ?? 0);
+  if (size > kProjectMaxBytes) throw new GameFetchError(`Архив ${name} больше 256 мегабайт: это не игра.`);
+  let project;
+  try {
+    project = await unzip(await response.arrayBuffer(), {
+      maxBytes: kProjectMaxBytes,
+      maxFiles: kProjectMaxFiles,
+      tooBig: `В архиве ${name} больше 256 мегабайт: это не игра.`,
+      tooMany: `В архиве ${name} больше ${kProjectMaxFiles} файлов: это не игра.`,
+    });
+  } catch (e) {
+    throw new GameFetchError(e instanceof ZipError ? `${name}: ${e.message}` : `Архив ${name} не прочитан: ${e?.message ?? e}`);
+  }
+  project = projectInside(project);
+  if (!hasGameIni(project)) throw new GameFetchError(`В архиве ${name} нет game.ini: это не архив игры.`);
+  return project;
+}
+
 async function restoreProject() {
   let files = null;
-  if (module.velmoraPage.options.project === '1') {
+  const asked = gameAsked(location.search, document.documentElement.dataset.game);
+  if (asked?.bad !== undefined) {
+    throw new GameFetchError(`«${asked.bad.slice(0, 100)}» не имя архива игры: нужно имя файла .zip рядом со страницей, без папок и адреса.`);
+  }
+  if (asked) {
+    files = await fetchGame(asked.name);
+    // Played as a player's own project is, checked first; the browser keeps
+    // it no longer than the visit: the site holds it.
+    module.velmoraPage.options.project = '1';
+  } else if (module.velmoraPage.options.project === '1') {
     try {
       files = await storage.load(kProjectSet);
     } catch (e) {
@@ -899,11 +962,24 @@ async function startGate(mode) {
 
 window.velmora = module;  // for the page's tests
 module.velmoraPage.speechMode = await speechMode();
-module.preRun = [await restoreState(), await restoreProject(), await startGate(module.velmoraPage.speechMode)];
-document.body.dataset.speech = module.velmoraPage.speechMode;
-for (const button of choices.querySelectorAll('button[data-speech]')) {
-  button.setAttribute('aria-pressed', String(button.dataset.speech === module.velmoraPage.speechMode));
+let ownGame = null;
+try {
+  ownGame = await restoreProject();
+} catch (e) {
+  if (!(e instanceof GameFetchError)) throw e;
+  // The game asked for is not there: said, and no other game is started in
+  // its place, so the player knows the link is at fault.
+  status.textContent = e.message;
+  say(e.message, false);
+  document.body.dataset.view = 'no-game';
 }
-window.createVelmora(module).catch((e) => {
-  status.textContent = `Игра не запустилась: ${e}`;
-});
+if (ownGame) {
+  module.preRun = [await restoreState(), ownGame, await startGate(module.velmoraPage.speechMode)];
+  document.body.dataset.speech = module.velmoraPage.speechMode;
+  for (const button of choices.querySelectorAll('button[data-speech]')) {
+    button.setAttribute('aria-pressed', String(button.dataset.speech === module.velmoraPage.speechMode));
+  }
+  window.createVelmora(module).catch((e) => {
+    status.textContent = `Игра не запустилась: ${e}`;
+  });
+}
