@@ -34,7 +34,7 @@ status=0
 help=$("$tool" --help)
 grep -q -- '--explain' <<< "$help" || { echo "FAIL: --help does not name --explain"; failed=1; }
 # Every kind --allow takes is in the help's list of them.
-allowList=$(sed -n '/--allow KIND/,/fails anyway/p' <<< "$help")
+allowList=$(sed -n '/^ *--allow KIND  /,/fails anyway/p' <<< "$help")
 while read -r kind _; do
   case "$kind" in ''|error) continue ;; esac
   grep -q -- "$kind" <<< "$allowList" || { echo "FAIL: --help leaves $kind out of the --allow kinds"; failed=1; }
