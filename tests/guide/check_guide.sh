@@ -30,5 +30,13 @@ done <<< "$kinds"
 status=0
 "$tool" check --explain no-such-kind > /dev/null 2>&1 || status=$?
 [ "$status" = 2 ] || { echo "FAIL: an unknown kind gave status $status, not 2"; failed=1; }
-"$tool" --help | grep -q -- '--explain' || { echo "FAIL: --help does not name --explain"; failed=1; }
+# Read whole first: grep -q ending the pipe early would fail it under pipefail.
+help=$("$tool" --help)
+grep -q -- '--explain' <<< "$help" || { echo "FAIL: --help does not name --explain"; failed=1; }
+# Every kind --allow takes is in the help's list of them.
+allowList=$(sed -n '/^ *--allow KIND  /,/fails anyway/p' <<< "$help")
+while read -r kind _; do
+  case "$kind" in ''|error) continue ;; esac
+  grep -q -- "$kind" <<< "$allowList" || { echo "FAIL: --help leaves $kind out of the --allow kinds"; failed=1; }
+done <<< "$kinds"
 exit $failed
