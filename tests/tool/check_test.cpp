@@ -116,6 +116,8 @@ Lines Map2Lines() {
         "Scr0East=1",      "Scr0West=-2",        "Scr1no=1",      "Scr1Title=Cellar",
         "Scr1DescrCnt=1",  "Scr1Descr0=Cellar.", "Scr1North=-2",  "Scr1South=-2",
         "Scr1East=-2",     "Scr1West=0",         "MapObjCount=0", "MapCmdCount=0",
+        // The screens show pictures of their own, not map 1's at their places.
+        "Scr0OnEnter=frame 1", "Scr1OnEnter=frame 1",
     };
 }
 
@@ -125,7 +127,8 @@ class CheckTest : public ::testing::Test {
         Write("game.ini", GameLines());
         Write("map1.ini", Map1Lines());
         Write("map2.ini", Map2Lines());
-        for (const char* file : {"gif/0.gif", "gif/1.gif", "gif/intro.gif", "menu.mid", "map1.mid",
+        for (const char* file : {"gif/0.gif", "gif/1.gif", "gif/0-1.gif", "gif/1-1.gif",
+                                 "gif/intro.gif", "menu.mid", "map1.mid",
                                  "Snd/bell.wav", "menu.txt", "gmenu.txt"}) {
             dir.Write(file, "x");
         }
