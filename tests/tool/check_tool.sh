@@ -234,6 +234,30 @@ if [ -n "$velmora" ]; then
     grep -q '^error: .*die.keys: .*смерть 2 (строка Death номер 2)' "$tmp/out" ||
       fail "--expect $expect: $(cat "$tmp/out")"
   done
+  # A project's own game-over text (death.txt), and a death line that does
+  # not ask for the key itself (the game's prompt follows it): the ending is
+  # still death 2, and a win expected names it.
+  mkdir "$tmp/own"; cp -r "$game" "$tmp/own/death"
+  own=$tmp/own/death
+  printf 'Конец пути, путник.\r\n' > "$own/death.txt"
+  "$tool" unscramble "$game/game.ini" > "$own/game.plain"
+  cp "$own/game.plain" "$own/game.ini"
+  for variant in "its own game over" "a death line with no key asked"; do
+    if [ "$variant" = "a death line with no key asked" ]; then
+      LC_ALL=C sed "s/^\(GameDeath1=.*\) $(printf 'Нажми любую клавишу.' | iconv -f utf-8 -t cp1251)/\1/" \
+        "$own/game.plain" > "$own/game.ini"
+      cmp -s "$own/game.ini" "$own/game.plain" && fail "$variant: the death line was not changed"
+    fi
+    "$tool" check --walk "$here/../game/die.keys" --expect death 2 "$own" > "$tmp/out" ||
+      fail "$variant: --expect death 2: $(cat "$tmp/out")"
+    grep -q '^walk: .*die.keys: кончился, как ожидалось: смерть 2' "$tmp/out" || fail "$variant: $(cat "$tmp/out")"
+    set +e
+    "$tool" check --walk "$here/../game/die.keys" --expect win "$own" > "$tmp/out"; status=$?
+    set -e
+    [ "$status" -eq 1 ] || fail "$variant: --expect win on a death: status $status"
+    grep -q '^error: .*die.keys: прохождение не дошло до конца игры (до exit концовки): герой погиб, смерть 2 (строка Death номер 2)' "$tmp/out" ||
+      fail "$variant: --expect win: $(cat "$tmp/out")"
+  done
   set +e
   "$tool" check --walk "$here/../game/die.keys" --expect death x "$game" 2> /dev/null; status=$?
   set -e
