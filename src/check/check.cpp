@@ -130,7 +130,9 @@ void CheckProject(const fs::path& dir, Report& report, const fs::path& mediaFold
         CheckMapKeys(map, report);
         CheckMapLinks(map, report);
         CheckMapScripts(project, map, journeys, report);
-        CheckMapPictures(project, map, report);
+    }
+    for (const LoadedMap& map : project.maps) {
+        if (map.gp) CheckMapPictures(project, map, journeys, report);
     }
     // Where the hero can go is known only from every map: with one the game
     // refuses, its one error is all, not every screen of the others unreached.

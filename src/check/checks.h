@@ -34,6 +34,8 @@ struct Journeys {
     std::map<int32_t, std::set<size_t>> entries;    // map number: positions `map` enters at
     std::set<int32_t> enteredAnywhere;              // maps a script may enter from any position
     std::set<int32_t> opened;                       // maps where a script opens an exit
+    // map number: position: the frames a `frame` chooses on that screen
+    std::map<int32_t, std::map<size_t, std::set<int32_t>>> frames;
 };
 
 // Every script of the map: its blocks, statements and conditions, and the
@@ -45,8 +47,10 @@ void CheckMapScripts(const Project& project, const LoadedMap& map, Journeys& jou
 // scripts of every map are checked.
 void CheckReachable(const LoadedMap& map, const Journeys& journeys, Report& report);
 
-// The pictures of the map's screens.
-void CheckMapPictures(const Project& project, const LoadedMap& map, Report& report);
+// The pictures of the map's screens as arrivals and `frame` show them; run
+// once the scripts of every map are checked.
+void CheckMapPictures(const Project& project, const LoadedMap& map, const Journeys& journeys,
+                      Report& report);
 // The page sequences of Intros and the project's music.
 void CheckPagesAndMusic(const Project& project, Report& report);
 

@@ -6,6 +6,7 @@
 
 #include "base/cp1251.h"
 #include "check/checks.h"
+#include "world/link.h"
 #include "world/transfer.h"
 
 namespace velmora::check {
@@ -159,8 +160,9 @@ void CheckMisspelledKeys(const world::TMyIniList& lines, const std::string& file
 }
 
 void MissingMeans(const world::TMyIniList& lines, const std::string& fileName,
-                  const std::string& name, const std::string& meaning, Report& report) {
-    if (!Has(lines, name)) report.Warning(fileName, name, "нет строки: " + meaning);
+                  const std::string& name, const std::string& meaning, Report& report,
+                  const char* kind = kind::kOther) {
+    if (!Has(lines, name)) report.Warning(fileName, name, "нет строки: " + meaning, kind);
 }
 
 }  // namespace
@@ -197,6 +199,19 @@ void CheckMapKeys(const LoadedMap& map, Report& report) {
         const std::string o = "Obj" + std::to_string(i);
         CheckListItems(lines, file, o + "Descr", report);
         MissingMeans(lines, file, o + "Takable", "предмет нельзя взять", report);
+        const std::string title = Quoted(m.objects[i]->Title);
+        // Read as 0: the object lies on the screen numbered 0, if there is one.
+        const bool screenZero = world::ScreenIndexOf(m, 0) >= 0;
+        MissingMeans(lines, file, o + "ScrWhere",
+                     "ScrWhere читается как 0, и предмет " + title +
+                         (screenZero ? " лежит на экране номер 0"
+                                     : " лежит на экране номер 0, а такого экрана нет: предмета "
+                                       "не будет нигде"),
+                     report, kind::kKeys);
+        MissingMeans(lines, file, o + "Visible",
+                     "Visible читается как 0, и предмет " + title +
+                         " скрыт: игрок его не увидит, пока скрипт не покажет его (show)",
+                     report, kind::kKeys);
     }
     for (size_t i = 0; i < m.commands.size(); ++i) {
         const std::string c = "Cmd" + std::to_string(i);

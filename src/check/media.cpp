@@ -2,20 +2,95 @@
 #include "base/cp1251.h"
 #include "base/paths.h"
 #include "check/checks.h"
+#include "rules/rules.h"
 #include "rules/script_syntax.h"
 #include "world/key_access.h"
 
 namespace velmora::check {
 
-void CheckMapPictures(const Project& project, const LoadedMap& map, Report& report) {
+namespace {
+
+// The picture an arrival at the screen at `position` shows: named by the
+// position and the frame its entry chooses at once.
+std::string ArrivalPicture(const world::MMap& map, size_t position) {
+    return rules::ScreenPictureName(static_cast<int64_t>(position),
+                                    rules::Rules::ArrivalFrame(*map.screens[position]));
+}
+
+// A frame the game names two ways when a screen's number is not its place:
+// `frame` by the number, an arrival and a loaded game by the place. Told
+// when only the number's file is there: the arrival then keeps the picture
+// it had. (The other way round, `frame` itself finds nothing; its script
+// line is told.)
+void CheckFrameNames(const Project& project, const LoadedMap& map, size_t i, int32_t frame,
+                     Report& report) {
+    const world::MScreen& s = *map.gp->map.screens[i];
+    if (s.no == static_cast<int64_t>(i)) return;
+    const std::string byNumber = rules::ScreenPictureName(s.no, frame);
+    const std::string byPlace = rules::ScreenPictureName(static_cast<int64_t>(i), frame);
+    if (!project.HasFile(byNumber) || project.HasFile(byPlace)) return;
+    report.Warning(map.fileName, "Scr" + std::to_string(i) + "no",
+                   "кадр " + std::to_string(frame) + " экрана " + Quoted(s.Title) + " (номер " +
+                       std::to_string(s.no) + ", место в списке " + std::to_string(i) +
+                       "): есть " + ShownPath(byNumber) + ", а нет " + ShownPath(byPlace) +
+                       ": frame ищет кадр по номеру экрана, а приход на экран и загрузка игры "
+                       "по месту в списке, и тогда игра оставит прежнюю картинку",
+                   kind::kNoPicture);
+}
+
+}  // namespace
+
+void CheckMapPictures(const Project& project, const LoadedMap& map, const Journeys& journeys,
+                      Report& report) {
     const world::MMap& m = map.gp->map;
-    // A move shows the picture named by the screen's position.
+    const auto chosen = journeys.frames.find(map.number);
     for (size_t i = 0; i < m.screens.size(); ++i) {
-        const std::string name = rules::ScreenPictureName(static_cast<int64_t>(i), 0);
-        if (project.HasFile(name)) continue;
-        report.Warning(map.fileName, "Scr" + std::to_string(i) + "Title",
-                       "у экрана " + Quoted(m.screens[i]->Title) + " нет картинки " + ShownPath(name),
-                       kind::kNoPicture);
+        const world::MScreen& s = *m.screens[i];
+        const std::string key = "Scr" + std::to_string(i) + "Title";
+        // A move shows the picture named by the screen's position, in the
+        // frame the screen's entry switches to before it is seen.
+        const int32_t frame = rules::Rules::ArrivalFrame(s);
+        const std::string name = ArrivalPicture(m, i);
+        if (!project.HasFile(name)) {
+            if (frame != 0 && s.no != static_cast<int64_t>(i) &&
+                project.HasFile(rules::ScreenPictureName(s.no, frame))) {
+                CheckFrameNames(project, map, i, frame, report);
+            } else {
+                report.Warning(map.fileName, key,
+                               "у экрана " + Quoted(s.Title) + " нет картинки " + ShownPath(name) +
+                                   (frame != 0 ? " (он открывается кадром " +
+                                                     std::to_string(frame) +
+                                                     ": frame первой строкой OnEnter)"
+                                               : std::string()) +
+                                   ": игра оставит прежнюю картинку",
+                               kind::kNoPicture);
+            }
+        } else {
+            // Every map looks its pictures up in the one gif folder by
+            // place: a later map's screen whose arrival names the same file
+            // as an earlier map's screen at that place shows that one.
+            for (const LoadedMap& other : project.maps) {
+                if (other.number >= map.number) break;
+                if (!other.gp || i >= other.gp->map.screens.size()) continue;
+                if (ArrivalPicture(other.gp->map, i) != name) continue;
+                report.Warning(
+                    map.fileName, key,
+                    "у экрана " + Quoted(s.Title) + " нет своей картинки: игра покажет " +
+                        ShownPath(name) + ", картинку экрана " +
+                        Quoted(other.gp->map.screens[i]->Title) + " карты " + other.fileName +
+                        " на том же месте в списке (картинки ищутся по месту экрана, а не по "
+                        "карте; своя картинка — кадр: frame 1 первой строкой OnEnter и файл " +
+                        ShownPath(rules::ScreenPictureName(static_cast<int64_t>(i), 1)) + ")",
+                    kind::kNoPicture);
+                break;
+            }
+        }
+        if (chosen == journeys.frames.end()) continue;
+        const auto frames = chosen->second.find(i);
+        if (frames == chosen->second.end()) continue;
+        for (int32_t f : frames->second) {
+            if (f != frame) CheckFrameNames(project, map, i, f, report);
+        }
     }
 }
 

@@ -649,11 +649,21 @@ class ScriptChecker {
         for (const Place& p : where_) {
             if (p.anywhere) continue;
             for (size_t i : p.here) {
-                const std::string name = rules::ScreenPictureName(p.at->map->screens[i]->no, frame);
-                if (!project_.HasFile(name)) {
-                    Warning(n, line, "нет картинки " + ShownPath(name) + ": картинка не сменится",
-                            kind::kNoPicture);
-                }
+                journeys_.frames[p.at->number][i].insert(frame);
+                const int32_t no = p.at->map->screens[i]->no;
+                const std::string name = rules::ScreenPictureName(no, frame);
+                if (project_.HasFile(name)) continue;
+                // An arrival names the frame by the screen's place, `frame` by its number.
+                const std::string byPlace = rules::ScreenPictureName(static_cast<int64_t>(i), frame);
+                const std::string hint =
+                    no != static_cast<int64_t>(i) && project_.HasFile(byPlace)
+                        ? " (есть " + ShownPath(byPlace) + ", но так кадр зовётся по месту экрана в "
+                          "списке, " + std::to_string(i) + ", а frame ищет его по номеру экрана, " +
+                          std::to_string(no) + ")"
+                        : std::string();
+                Warning(n, line,
+                        "нет картинки " + ShownPath(name) + hint + ": картинка не сменится",
+                        kind::kNoPicture);
             }
         }
     }

@@ -180,35 +180,45 @@ bool Walk(const fs::path& dir, const fs::path& keys, bool nomenu, Report& report
     // The transcript escapes backslashes and control bytes: texts are compared as it writes them.
     const std::string errorPrefix =
         "say: " + frontend::TranscriptText(base::Cp1251ToUtf8(shell::texts::ErrorPrefix()));
-    const std::string gameOver = "say: Твоя игра окончена";
     // The death lines as the transcript writes them, to tell which one was said.
     std::vector<std::string> deathLines;
     for (const std::string& text : gp.game.Death.lines) {
         deathLines.push_back(frontend::TranscriptText(base::Cp1251ToUtf8(text)));
     }
+    // The death line among the words said since the game view opened: the
+    // latest that is one (a prompt for the key may follow it; the game-over
+    // text is the project's own or the program's, and is never looked at).
+    const auto deathNumber = [&deathLines](const std::vector<std::string>& said) {
+        for (auto it = said.rbegin(); it != said.rend(); ++it) {
+            int32_t number = 0;
+            size_t longest = 0;
+            for (size_t i = 0; i < deathLines.size(); ++i) {
+                const std::string& d = deathLines[i];
+                if (!d.empty() && d.size() > longest && it->starts_with(d)) {
+                    number = static_cast<int32_t>(i + 1);
+                    longest = d.size();
+                }
+            }
+            if (number != 0) return number;
+        }
+        return int32_t{0};
+    };
     std::vector<Ending> endings;
     bool inGame = false;
     bool died = false;
-    std::string lastSaid;  // the last words before the game over
+    std::string previous;           // the transcript's line before this one
+    std::vector<std::string> said;  // in the game view, before its end
     size_t told = 0;
     for (const std::string& line : Lines(ReadAll(transcript.get()))) {
         if (line == "view: game") {
             inGame = true;
             died = false;
-        } else if (line.starts_with(gameOver)) {
-            if (!died) {
-                // The death line said before the game over (its wait's prompt may follow it).
-                Ending death{Ending::Kind::Death, 0};
-                size_t longest = 0;
-                for (size_t i = 0; i < deathLines.size(); ++i) {
-                    const std::string& d = deathLines[i];
-                    if (!d.empty() && d.size() > longest && lastSaid.starts_with(d)) {
-                        death.death = static_cast<int32_t>(i + 1);
-                        longest = d.size();
-                    }
-                }
-                endings.push_back(death);
-            }
+            said.clear();
+        } else if (line == "view: page" && inGame && !died && !previous.starts_with("rate: ")) {
+            // A page sequence sets the pages' speech rate just before it
+            // opens the page view; the game over opens it with no rate of
+            // its own. So a page view opened without one is the hero's death.
+            endings.push_back({Ending::Kind::Death, deathNumber(said)});
             died = true;
         } else if (line == "view: picture" && inGame) {
             // The game view left for the main menu: by the ending's exit
@@ -216,8 +226,10 @@ bool Walk(const fs::path& dir, const fs::path& keys, bool nomenu, Report& report
             if (!died) endings.push_back({});
             inGame = false;
         }
-        if (line.starts_with("say: ") && line.size() > 5 && !line.starts_with(gameOver)) {
-            lastSaid = line.substr(5);
+        previous = line;
+        if (inGame && !died && line.starts_with("say: ") && line.size() > 5) {
+            if (said.size() >= 256) said.erase(said.begin(), said.begin() + 128);
+            said.push_back(line.substr(5));
         }
         if (!line.starts_with("say: ") || ++told > 1000) continue;
         if (line.starts_with(errorPrefix)) {

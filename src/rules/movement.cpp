@@ -136,7 +136,7 @@ bool Rules::WalkTo(int32_t target) {
 // island's screens choose `frame 1` first thing on entry. Showing the plain
 // picture before that showed, for a moment, the other map's picture of the
 // same number: the arrival shows the frame its entry script chooses at once.
-int32_t Rules::ArrivalFrame(const world::MScreen& screen) const {
+int32_t Rules::ArrivalFrame(const world::MScreen& screen) {
     const std::string_view script = screen.OnEnter;
     const std::vector<std::string> words =
         SplitWords(base::TrimBlanks(script.substr(0, script.find_first_of("\r\n"))));

@@ -94,7 +94,7 @@ public:
     void ShowScreenPicture(int32_t n, int32_t frame);
     // The frame an arrival at the screen shows: the one its OnEnter sets as
     // its first statement, else its own.
-    int32_t ArrivalFrame(const world::MScreen& screen) const;
+    static int32_t ArrivalFrame(const world::MScreen& screen);
     void DieWithLine(int64_t deathIndex, int32_t picture);
     void DieWithText(const std::string& message, int32_t picture);
     void GameOver();

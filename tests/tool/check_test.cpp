@@ -116,6 +116,8 @@ Lines Map2Lines() {
         "Scr0East=1",      "Scr0West=-2",        "Scr1no=1",      "Scr1Title=Cellar",
         "Scr1DescrCnt=1",  "Scr1Descr0=Cellar.", "Scr1North=-2",  "Scr1South=-2",
         "Scr1East=-2",     "Scr1West=0",         "MapObjCount=0", "MapCmdCount=0",
+        // The screens show pictures of their own, not map 1's at their places.
+        "Scr0OnEnter=frame 1", "Scr1OnEnter=frame 1",
     };
 }
 
@@ -125,7 +127,8 @@ class CheckTest : public ::testing::Test {
         Write("game.ini", GameLines());
         Write("map1.ini", Map1Lines());
         Write("map2.ini", Map2Lines());
-        for (const char* file : {"gif/0.gif", "gif/1.gif", "gif/intro.gif", "menu.mid", "map1.mid",
+        for (const char* file : {"gif/0.gif", "gif/1.gif", "gif/0-1.gif", "gif/1-1.gif",
+                                 "gif/intro.gif", "menu.mid", "map1.mid",
                                  "Snd/bell.wav", "menu.txt", "gmenu.txt"}) {
             dir.Write(file, "x");
         }
@@ -543,6 +546,92 @@ TEST_F(CheckTest, ScreensNoWayLeadsToAreWarnedAbout) {
     // The second map is entered where command 0 runs, on Yard: Cellar, then Stairs.
     Write("map2.ini", With(Map2Lines(), "Scr1West=-2"));
     EXPECT_TRUE(Has(Run(), Severity::Warning, "Scr0Title", "на экран «Stairs» не ведут"));
+}
+
+// The lines without the one of that name.
+Lines Without(Lines lines, const std::string& name) {
+    std::erase_if(lines, [&](const std::string& l) { return l.rfind(name + "=", 0) == 0; });
+    return lines;
+}
+
+// Pictures as the game looks them up: an arrival by the screen's place and
+// the frame its entry switches to, `frame` by the screen's number, and every
+// map in the one gif folder.
+TEST_F(CheckTest, PicturesAreTheOnesTheGameShows) {
+    // Yard numbered 5 at place 1 (the command names it by its number).
+    const Lines yardFive = With(With(Map1Lines(), "Scr1no=5"), "Cmd0cScr=5");
+    const struct {
+        const char* what;
+        Lines map1, map2;
+        std::vector<std::string> add, remove;
+        std::string key, part;  // the warning expected; none: no warning at all
+    } cases[] = {
+        {"a screen that opens with a frame needs no plain picture",
+         With(Map1Lines(), "Scr1OnEnter=frame 1"), With(Map2Lines(), "Scr1OnEnter=frame 2"),
+         {"gif/1-2.gif"}, {"gif/1.gif"}, "", ""},
+        {"the frame it opens with is missing", With(Map1Lines(), "Scr1OnEnter=frame 3"),
+         Map2Lines(), {}, {}, "Scr1Title",
+         "у экрана «Yard» нет картинки gif/1-3.gif (он открывается кадром 3: frame первой строкой "
+         "OnEnter): игра оставит прежнюю картинку"},
+        {"the second map shows the first map's picture at the same place", Map1Lines(),
+         With(Map2Lines(), "Scr1OnEnter=say x"), {}, {}, "Scr1Title",
+         "у экрана «Cellar» нет своей картинки: игра покажет gif/1.gif, картинку экрана «Yard» "
+         "карты"},
+        {"an entry frame only under the screen's number", With(yardFive, "Scr1OnEnter=frame 2"),
+         Map2Lines(), {"gif/5-2.gif"}, {}, "Scr1no",
+         "кадр 2 экрана «Yard» (номер 5, место в списке 1): есть gif/5-2.gif, а нет gif/1-2.gif: "
+         "frame ищет кадр по номеру экрана, а приход на экран и загрузка игры по месту в списке"},
+        {"a later frame only under the screen's number",
+         With(yardFive, "Scr1OnEnter=say x\\nframe 2"), Map2Lines(), {"gif/5-2.gif"}, {},
+         "Scr1no", "есть gif/5-2.gif, а нет gif/1-2.gif"},
+        {"a frame only under the screen's place", With(yardFive, "Scr1OnEnter=say x\\nframe 2"),
+         Map2Lines(), {"gif/1-2.gif"}, {}, "Scr1OnEnter",
+         "строка 2 «frame 2»: нет картинки gif/5-2.gif (есть gif/1-2.gif, но так кадр зовётся по "
+         "месту экрана в списке, 1, а frame ищет его по номеру экрана, 5)"},
+        {"a frame under both names", With(yardFive, "Scr1OnEnter=say x\\nframe 2"), Map2Lines(),
+         {"gif/1-2.gif", "gif/5-2.gif"}, {}, "", ""},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        Write("map1.ini", c.map1);
+        Write("map2.ini", c.map2);
+        for (const std::string& f : c.add) dir.Write(f, "x");
+        for (const std::string& f : c.remove) std::filesystem::remove(dir.path() / f);
+        const Report report = Run();
+        for (const std::string& f : c.add) std::filesystem::remove(dir.path() / f);
+        EXPECT_EQ(report.errors(), 0u) << c.what << "\n" << Text(report);
+        if (c.part.empty()) {
+            EXPECT_EQ(report.warnings(), 0u) << c.what << "\n" << Text(report);
+            continue;
+        }
+        bool found = false;
+        for (const Finding& f : report.findings()) {
+            found = found || (f.key == c.key && f.kind == kind::kNoPicture &&
+                              f.problem.find(c.part) != std::string::npos);
+        }
+        EXPECT_TRUE(found) << c.what << "\n" << Text(report);
+    }
+}
+
+// A missing key that reads as 0 is told with what the game then does.
+TEST_F(CheckTest, MissingObjectKeysSayWhatTheGameReads) {
+    const struct {
+        const char* name;
+        std::string part;
+    } cases[] = {
+        {"Obj0ScrWhere", "нет строки: ScrWhere читается как 0, и предмет «key» лежит на экране номер 0"},
+        {"Obj0Visible", "нет строки: Visible читается как 0, и предмет «key» скрыт"},
+    };
+    for (const auto& c : cases) {
+        Write("map1.ini", Without(Map1Lines(), c.name));
+        const Report report = Run();
+        bool found = false;
+        for (const Finding& f : report.findings()) {
+            found = found || (f.severity == Severity::Warning && f.key == c.name &&
+                              f.kind == kind::kKeys && f.problem.find(c.part) != std::string::npos);
+        }
+        EXPECT_TRUE(found) << c.name << "\n" << Text(report);
+    }
 }
 
 TEST_F(CheckTest, WarningsFailOnlyWhenStrict) {

@@ -47,8 +47,23 @@ set -e
 [ "$status" -eq 2 ] || fail "unscramble of a missing file: status $status"
 grep -q '^velmora-tool: .*none.ini: не открывается' "$tmp/err" || fail "missing file message: $(cat "$tmp/err")"
 
-# check: the scenario castle is clean; the summary is the last line, exit 0.
+# The scenario castle's cellar shows the pictures of the first map's screens
+# at the same places in the list: each is told, naming the screen it belongs to.
 castle=$here/../scenario/castle/Projects/Default
+"$tool" check "$castle" > "$tmp/out" || fail "check of the castle: $(cat "$tmp/out")"
+grep -q '^warning: .*map2.ini:Scr0Title: у экрана «Лестница» нет своей картинки: игра покажет gif/0.gif, картинку экрана «Ворота» карты .*map1.ini на том же месте.* \[no-picture\]$' "$tmp/out" ||
+  fail "a borrowed picture: $(cat "$tmp/out")"
+tail -n 1 "$tmp/out" | grep -q '^check: 0 errors, 2 warnings$' || fail "borrowed pictures: $(cat "$tmp/out")"
+# With frames of their own (frame 1 as the first line on entry) they are clean;
+# that copy is the castle from here on.
+cp -r "$castle" "$tmp/castle"
+castle=$tmp/castle
+sed -i 's/^Scr1OnEnter=/Scr1OnEnter=frame 1\\n/' "$castle/map2.ini"
+printf 'Scr0OnEnter=frame 1\r\n' >> "$castle/map2.ini"
+cp "$castle/gif/0.gif" "$castle/gif/0-1.gif"
+cp "$castle/gif/1.gif" "$castle/gif/1-1.gif"
+
+# check: the castle is clean; the summary is the last line, exit 0.
 "$tool" check "$castle" > "$tmp/out" || fail "check of the castle: $(cat "$tmp/out")"
 [ "$(cat "$tmp/out")" = "check: 0 errors, 0 warnings" ] || fail "castle findings: $(cat "$tmp/out")"
 
@@ -218,6 +233,30 @@ if [ -n "$velmora" ]; then
     [ "$status" -eq 1 ] || fail "--expect $expect on a death: status $status"
     grep -q '^error: .*die.keys: .*смерть 2 (строка Death номер 2)' "$tmp/out" ||
       fail "--expect $expect: $(cat "$tmp/out")"
+  done
+  # A project's own game-over text (death.txt), and a death line that does
+  # not ask for the key itself (the game's prompt follows it): the ending is
+  # still death 2, and a win expected names it.
+  mkdir "$tmp/own"; cp -r "$game" "$tmp/own/death"
+  own=$tmp/own/death
+  printf 'Конец пути, путник.\r\n' > "$own/death.txt"
+  "$tool" unscramble "$game/game.ini" > "$own/game.plain"
+  cp "$own/game.plain" "$own/game.ini"
+  for variant in "its own game over" "a death line with no key asked"; do
+    if [ "$variant" = "a death line with no key asked" ]; then
+      LC_ALL=C sed "s/^\(GameDeath1=.*\) $(printf 'Нажми любую клавишу.' | iconv -f utf-8 -t cp1251)/\1/" \
+        "$own/game.plain" > "$own/game.ini"
+      cmp -s "$own/game.ini" "$own/game.plain" && fail "$variant: the death line was not changed"
+    fi
+    "$tool" check --walk "$here/../game/die.keys" --expect death 2 "$own" > "$tmp/out" ||
+      fail "$variant: --expect death 2: $(cat "$tmp/out")"
+    grep -q '^walk: .*die.keys: кончился, как ожидалось: смерть 2' "$tmp/out" || fail "$variant: $(cat "$tmp/out")"
+    set +e
+    "$tool" check --walk "$here/../game/die.keys" --expect win "$own" > "$tmp/out"; status=$?
+    set -e
+    [ "$status" -eq 1 ] || fail "$variant: --expect win on a death: status $status"
+    grep -q '^error: .*die.keys: прохождение не дошло до конца игры (до exit концовки): герой погиб, смерть 2 (строка Death номер 2)' "$tmp/out" ||
+      fail "$variant: --expect win: $(cat "$tmp/out")"
   done
   set +e
   "$tool" check --walk "$here/../game/die.keys" --expect death x "$game" 2> /dev/null; status=$?
