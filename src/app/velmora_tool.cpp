@@ -209,6 +209,9 @@ int Check(int argc, char** argv) {
                   << '\n';
     }
     report.Print(std::cout);
+    if (strict) {
+        if (const std::string why = report.StrictVerdict(allowed); !why.empty()) std::cout << why << '\n';
+    }
     return report.Failed(strict, allowed) ? 1 : 0;
 }
 

@@ -132,7 +132,9 @@ std::optional<std::string> CheckFileBytes(const RawFile& file, Report& report) {
         return std::string();
     }
     const bool bom = bytes.rfind("\xEF\xBB\xBF", 0) == 0;
-    if (!world::IsPlainKeyLines(bom ? bytes.substr(3) : world::PlainKeyLines(bytes))) {
+    // With a byte-order mark the game reads the file as plain whatever its
+    // first line (a comment, say); without one, only a key line tells it so.
+    if (!bom && !world::IsPlainKeyLines(world::PlainKeyLines(bytes))) {
         report.Error(file.name, "",
                      "файл не начинается ни с Game, ни с Map, ни с Hero ни открытым текстом, ни "
                      "зашифрованным: игра расшифрует его в мусор");

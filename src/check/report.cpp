@@ -49,6 +49,22 @@ bool Report::Failed(bool strict, const std::set<std::string>& allowed) const {
     return false;
 }
 
+std::string Report::StrictVerdict(const std::set<std::string>& allowed) const {
+    if (errors_ > 0 || !Failed(true, allowed)) return "";
+    std::string why = "check: fails under --strict:";
+    if (proven_ > 0) {
+        why += " " + std::to_string(proven_) +
+               (proven_ == 1 ? " warning proves" : " warnings prove") +
+               " what the game cannot do as written (whatever --allow passes)";
+    }
+    std::string kinds;
+    for (const auto& [kind, count] : kinds_) {
+        if (count > 0 && !allowed.contains(kind)) kinds += (kinds.empty() ? "" : ", ") + kind;
+    }
+    if (!kinds.empty()) why += std::string(proven_ > 0 ? ";" : "") + " warnings of kinds not allowed: " + kinds;
+    return why;
+}
+
 std::string Report::Line(const Finding& f) {
     std::string line = f.severity == Severity::Error ? "error: " : "warning: ";
     line += f.file;

@@ -67,6 +67,9 @@ class Report {
     // Whether the check failed: any error, or with `strict` any warning of a
     // kind not in `allowed`, or any proven warning.
     bool Failed(bool strict, const std::set<std::string>& allowed = {}) const;
+    // Why --strict fails a report without errors, for the line after the
+    // summary (which counts only errors and warnings); empty when it passes.
+    std::string StrictVerdict(const std::set<std::string>& allowed) const;
 
     // "error: FILE:KEY: problem" or "warning: FILE: problem [kind]". A key
     // or problem is cut short: a hostile file can make either huge.

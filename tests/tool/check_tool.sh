@@ -81,6 +81,23 @@ grep -q '\[no-music\]$' "$tmp/out" || fail "warning kind: $(cat "$tmp/out")"
 set +e
 "$tool" check --strict --allow no-musik "$tmp/warned" > /dev/null 2>&1; [ $? -eq 2 ] || fail "--allow of no kind"
 set -e
+# A failure under --strict says why after the summary: a kind not allowed,
+# or a warning the checker proves, which no --allow passes.
+"$tool" check --strict "$tmp/warned" > "$tmp/out" || true
+tail -n 1 "$tmp/out" | grep -q '^check: fails under --strict: warnings of kinds not allowed: no-music$' ||
+  fail "strict verdict: $(cat "$tmp/out")"
+cp -r "$castle" "$tmp/misspelled"
+{ "$tool" unscramble "$castle/map1.ini"; printf 'Obj0Wieght=2\r\n'; } > "$tmp/misspelled/map1.ini"
+"$tool" check --strict --allow keys "$tmp/misspelled" > "$tmp/out" && fail "--allow keys passed a misspelled key"
+tail -n 1 "$tmp/out" | grep -q '^check: fails under --strict: 1 warning proves ' ||
+  fail "proven verdict: $(cat "$tmp/out")"
+"$tool" check --strict --allow no-music "$tmp/warned" > "$tmp/out"
+tail -n 1 "$tmp/out" | grep -q '^check: 0 errors, 1 warning$' || fail "a pass says no verdict: $(cat "$tmp/out")"
+# A file with a byte-order mark is plain to the game whatever its first line.
+cp -r "$castle" "$tmp/bomcomment"
+{ printf '\357\273\277; a comment first\r\n'; iconv -f CP1251 -t UTF-8 "$castle/game.ini"; } \
+  > "$tmp/bomcomment/game.ini"
+"$tool" check "$tmp/bomcomment" > "$tmp/out" || fail "a BOM file led by a comment: $(cat "$tmp/out")"
 
 # An error: its line names file and key, exit 1.
 mkdir "$tmp/broken"
