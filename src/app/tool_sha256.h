@@ -1,4 +1,4 @@
-// SHA-256, for the list of files a published site's service worker keeps
+// SHA-256 (Nettle's), for the list of files a published site's service worker keeps
 // (each with its hash, which the browser checks).
 #pragma once
 
