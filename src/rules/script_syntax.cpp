@@ -6,16 +6,8 @@
 #include "base/cp1251.h"
 
 namespace velmora::rules {
-namespace {
-
-bool StartsWith(std::string_view s, std::string_view prefix) {
-    return s.substr(0, prefix.size()) == prefix;
-}
-
-}  // namespace
-
 bool OpensBlock(std::string_view trimmedLine) {
-    return StartsWith(trimmedLine, "if ");
+    return trimmedLine.starts_with("if ");
 }
 
 BlockLines ScanBlock(std::span<const std::string> lines, size_t opener) {
@@ -25,9 +17,9 @@ BlockLines ScanBlock(std::span<const std::string> lines, size_t opener) {
         const std::string_view raw = lines[j];
         // Most lines are statements: one letter tells (a deep nest is scanned once a level).
         if (raw.empty() || (raw[0] != 'i' && raw[0] != 'e')) continue;
-        if (StartsWith(raw, "if ")) ++depth;
-        if (StartsWith(raw, "endif")) --depth;
-        if (StartsWith(raw, "else") && block.elseLine == 0 && depth == 1) block.elseLine = j;
+        if (raw.starts_with("if ")) ++depth;
+        if (raw.starts_with("endif")) --depth;
+        if (raw.starts_with("else") && block.elseLine == 0 && depth == 1) block.elseLine = j;
         if (depth == 0) {
             block.endLine = j;
             break;
@@ -54,12 +46,12 @@ BlockTable::BlockTable(std::span<const std::string> lines) : blocks_(lines.size(
     const size_t count = std::min<size_t>(lines.size(), kNone);
     for (uint32_t j = 0; j < count; ++j) {
         const std::string_view raw = lines[j];
-        if (StartsWith(raw, "if ")) {
+        if (raw.starts_with("if ")) {
             levels.push_back({j, kNone, kNone});
             continue;
         }
         Level& level = levels.back();
-        if (StartsWith(raw, "endif")) {
+        if (raw.starts_with("endif")) {
             if (level.opener != kNone) blocks_[level.opener].endLine = j;
             for (uint32_t list : {level.waiting, level.withElse}) {
                 for (uint32_t w = list; w != kNone; w = next[w]) blocks_[w].endLine = j;
@@ -69,7 +61,7 @@ BlockTable::BlockTable(std::span<const std::string> lines) : blocks_(lines.size(
             } else {
                 level.waiting = level.withElse = kNone;
             }
-        } else if (StartsWith(raw, "else")) {
+        } else if (raw.starts_with("else")) {
             if (level.opener != kNone && blocks_[level.opener].elseLine == 0) blocks_[level.opener].elseLine = j;
             while (level.waiting != kNone) {
                 const uint32_t w = level.waiting;

@@ -77,7 +77,7 @@ void ActionMenus::BuildActionMenu() {
     actionBlock_.Title = std::string();
     actionBlock_.Help = std::string();
     auto verb = [this](const std::string& caption, talkui::TEntryType type,
-                       std::function<int(talkui::TMenuEntry&)> hook) {
+                       std::function<talkui::MenuResult(talkui::TMenuEntry&)> hook) {
         talkui::TMenuEntry& e = actionBlock_.AddEntry(caption, type);
         e.OnChoose = [hook](talkui::TMenuLine&, talkui::TMenuEntry& entry) { return hook(entry); };
     };
@@ -89,7 +89,7 @@ void ActionMenus::BuildActionMenu() {
     verb(texts::Go(), etSubmenu, [this](talkui::TMenuEntry& e) { return GoHook(e); });
     verb(texts::Rest(), etCommand, [this](talkui::TMenuEntry&) {
         rules_.Rest();
-        return 0;
+        return talkui::MenuResult::GoOn;
     });
     verb(texts::Examine(), etSubmenu, [this, &g, here, examine](talkui::TMenuEntry& e) {
         return ObjectListHook(e, here(), g.NotInter, examine);
@@ -112,14 +112,14 @@ void ActionMenus::BuildActionMenu() {
         kit_.UnitNoun = texts::Things();
         rules_.SayMessage(rules_.NextMessage(gp_.game.NoSpeak));
         QuietBack(1);
-        return 0;
+        return talkui::MenuResult::GoOn;
     });
     verb(texts::Give(), etSubmenu, [this](talkui::TMenuEntry& e) { return GiveHook(e); });
     talkui::TMenuEntry& game = actionBlock_.AddEntry(texts::Game(), etSubmenu);
     game.Link = &gameBlock_;
     game.OnChoose = [this](talkui::TMenuLine&, talkui::TMenuEntry&) {
         kit_.UnitNoun = texts::Actions();
-        return 0;
+        return talkui::MenuResult::GoOn;
     };
 }
 
@@ -135,7 +135,7 @@ void ActionMenus::BuildGameBlocks() {
         e.OnChoose = [this, load](talkui::TMenuLine&, talkui::TMenuEntry&) {
             kit_.UnitNoun = texts::Saves();
             host_.SetSlotModeLoad(load);
-            return 0;
+            return talkui::MenuResult::GoOn;
         };
     };
     slotMenu(texts::LoadGame(), true);
@@ -145,19 +145,19 @@ void ActionMenus::BuildGameBlocks() {
         QuietBack(1);
         menu.Current = -1;
         host_.NewGame();
-        return 0;
+        return talkui::MenuResult::GoOn;
     };
     talkui::TMenuEntry& leave = gameBlock_.AddEntry(texts::LeaveToMenu(), talkui::etAction);
     leave.OnChoose = [this](talkui::TMenuLine&, talkui::TMenuEntry&) {
         host_.LeaveToMainMenu();
-        return 0;
+        return talkui::MenuResult::GoOn;
     };
     // The settings come last, after the entries every key script counts on.
     talkui::TMenuEntry& settings = gameBlock_.AddEntry(texts::Settings(), talkui::etSubmenu);
     settings.Link = &host_.SettingsBlock();
     settings.OnChoose = [this](talkui::TMenuLine&, talkui::TMenuEntry&) {
         host_.SettingsOpening();
-        return 0;
+        return talkui::MenuResult::GoOn;
     };
     for (int n = 1; n <= 5; ++n) {
         talkui::TMenuEntry& slot = slotBlock_.AddEntry(texts::Slot(n), talkui::etAction, n);
@@ -171,17 +171,18 @@ void ActionMenus::BuildGameBlocks() {
             QuietBack(2);
             menu.Current = -1;
             host_.LoadOrSaveSlotChosen(n);
-            return 0;
+            return talkui::MenuResult::GoOn;
         };
     }
 }
 
-int ActionMenus::ObjectListHook(talkui::TMenuEntry& entry, const std::vector<world::MObj*>& objects,
-                           world::MessageList& whenEmpty, ObjectAction action) {
+talkui::MenuResult ActionMenus::ObjectListHook(talkui::TMenuEntry& entry,
+                                               const std::vector<world::MObj*>& objects,
+                                               world::MessageList& whenEmpty, ObjectAction action) {
     kit_.UnitNoun = texts::Things();
     if (objects.empty()) {
         rules_.SayMessage(rules_.NextMessage(whenEmpty));
-        return 3;
+        return talkui::MenuResult::Stop;
     }
     auto list = MakeObjectList(objects);
     entry.Attach(talkui::BuildOwnedBlock(
@@ -190,9 +191,9 @@ int ActionMenus::ObjectListHook(talkui::TMenuEntry& entry, const std::vector<wor
             const int i = ChosenObject(*list);
             if (i >= 0) action(static_cast<size_t>(i), *list->objects[static_cast<size_t>(i)]);
             QuietBack(1);
-            return 0;
+            return talkui::MenuResult::GoOn;
         }));
-    return 0;
+    return talkui::MenuResult::GoOn;
 }
 
 // The list ends with a full stop, not with the comma after every label
@@ -214,13 +215,13 @@ std::string ActionMenus::ExitsPhrase() {
     return exits.empty() ? std::string() : ExitsPhrase(exits, plain);
 }
 
-int ActionMenus::GoHook(talkui::TMenuEntry& entry) {
+talkui::MenuResult ActionMenus::GoHook(talkui::TMenuEntry& entry) {
     kit_.UnitNoun = texts::Directions();
     std::vector<rules::Exit> exits;
     const int plain = rules_.ListExits(exits);
     if (exits.empty()) {
         rules_.SayMessage(rules_.NextMessage(gp_.game.NoGo));
-        return 3;
+        return talkui::MenuResult::Stop;
     }
     rules_.SayMessage(ExitsPhrase(exits, plain));
     auto labels = std::make_shared<std::vector<std::string>>();
@@ -235,16 +236,16 @@ int ActionMenus::GoHook(talkui::TMenuEntry& entry) {
             const int i = ChosenIndex(*labels);
             if (i < 0) {
                 QuietBack(1);
-                return 0;
+                return talkui::MenuResult::GoOn;
             }
             // A death leaves the main menu showing: nothing more to do here.
             if (rules_.WalkTo((*targets)[static_cast<size_t>(i)])) QuietBack(1);
-            return 0;
+            return talkui::MenuResult::GoOn;
         }));
-    return 0;
+    return talkui::MenuResult::GoOn;
 }
 
-int ActionMenus::UseHook(talkui::TMenuEntry& entry) {
+talkui::MenuResult ActionMenus::UseHook(talkui::TMenuEntry& entry) {
     kit_.UnitNoun = texts::Things();
     std::vector<world::MObj*> objects = gp_.hero.carried;
     if (gp_.hero.currentScreen) {
@@ -253,7 +254,7 @@ int ActionMenus::UseHook(talkui::TMenuEntry& entry) {
     }
     if (objects.empty()) {
         rules_.SayMessage(rules_.NextMessage(gp_.game.IHaveNot));
-        return 3;
+        return talkui::MenuResult::Stop;
     }
     auto list = MakeObjectList(std::move(objects));
     entry.Attach(talkui::BuildOwnedBlock(
@@ -262,7 +263,7 @@ int ActionMenus::UseHook(talkui::TMenuEntry& entry) {
             const int i = ChosenObject(*list);
             if (i < 0) {
                 QuietBack(1);
-                return 0;
+                return talkui::MenuResult::GoOn;
             }
             world::MObj& chosen = *list->objects[static_cast<size_t>(i)];
             const int32_t screenNo = gp_.hero.currentScreen ? gp_.hero.currentScreen->no : -1;
@@ -279,24 +280,24 @@ int ActionMenus::UseHook(talkui::TMenuEntry& entry) {
                     menu.ShowAllRows(-1);
                     speech_.SayText(texts::OnWhat());
                 }
-                return 0;
+                return talkui::MenuResult::GoOn;
             }
             const int32_t secondNo = chosen.no;
             QuietBack(2);
             if (world::MObj* first = world::ObjectByNumber(gp_.map, list->firstNo)) {
                 rules_.UseObjects(*first, secondNo, screenNo);
             }
-            return 0;
+            return talkui::MenuResult::GoOn;
         }));
     speech_.PendingPrefix = texts::What();
-    return 0;
+    return talkui::MenuResult::GoOn;
 }
 
-int ActionMenus::GiveHook(talkui::TMenuEntry& entry) {
+talkui::MenuResult ActionMenus::GiveHook(talkui::TMenuEntry& entry) {
     kit_.UnitNoun = texts::Things();
     if (gp_.hero.carried.empty()) {
         rules_.SayMessage(rules_.NextMessage(gp_.game.IHaveNot));
-        return 3;
+        return talkui::MenuResult::Stop;
     }
     auto gifts = std::make_shared<std::vector<std::string>>(Titles(gp_.hero.carried));
     entry.Attach(talkui::BuildOwnedBlock(
@@ -304,12 +305,12 @@ int ActionMenus::GiveHook(talkui::TMenuEntry& entry) {
             kit_.UnitNoun = texts::Things();
             if (ChosenIndex(*gifts) < 0) {
                 QuietBack(1);
-                return 0;
+                return talkui::MenuResult::GoOn;
             }
             const std::vector<world::MObj*> here = ObjectsHere();
             if (here.empty()) {
                 rules_.SayMessage(texts::NoOneToGive());
-                return 3;
+                return talkui::MenuResult::Stop;
             }
             auto receivers = std::make_shared<std::vector<std::string>>(Titles(here));
             // The gift block stands while its entry takes the new receivers' block.
@@ -320,13 +321,13 @@ int ActionMenus::GiveHook(talkui::TMenuEntry& entry) {
                     QuietBack(2);
                     // Giving never changes the world.
                     if (found) rules_.SayMessage(texts::DoesNotWork());
-                    return 0;
+                    return talkui::MenuResult::GoOn;
                 }));
             speech_.SayText(texts::ToWhom());
-            return 0;
+            return talkui::MenuResult::GoOn;
         }));
     speech_.PendingPrefix = texts::What();
-    return 0;
+    return talkui::MenuResult::GoOn;
 }
 
 }  // namespace velmora::shell

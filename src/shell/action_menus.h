@@ -56,11 +56,12 @@ private:
 
     void BuildActionMenu();
     void BuildGameBlocks();
-    int GoHook(talkui::TMenuEntry& entry);
-    int ObjectListHook(talkui::TMenuEntry& entry, const std::vector<world::MObj*>& objects,
-                       world::MessageList& whenEmpty, ObjectAction action);
-    int UseHook(talkui::TMenuEntry& entry);
-    int GiveHook(talkui::TMenuEntry& entry);
+    talkui::MenuResult GoHook(talkui::TMenuEntry& entry);
+    talkui::MenuResult ObjectListHook(talkui::TMenuEntry& entry,
+                                      const std::vector<world::MObj*>& objects,
+                                      world::MessageList& whenEmpty, ObjectAction action);
+    talkui::MenuResult UseHook(talkui::TMenuEntry& entry);
+    talkui::MenuResult GiveHook(talkui::TMenuEntry& entry);
     std::vector<world::MObj*> ObjectsHere() const;
     std::shared_ptr<ObjectList> MakeObjectList(std::vector<world::MObj*> objects);
     // The first position of the chosen entry's caption in the list shown, or -1.

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "base/cp1251.h"
+#include "base/cues.h"
 #include "base/encoding.h"
 #include "base/own_text.h"
 #include "base/paths.h"
@@ -157,7 +158,7 @@ void TForm1::ShowAdventuresAlone() {
             } else {
                 SwitchAdventure(a);
             }
-            return 3;
+            return talkui::MenuResult::Stop;
         };
     }
     // The navigator starts in the first Projects folder there is: where a
@@ -188,9 +189,9 @@ void TForm1::ShowAdventuresAlone() {
     menu_->OpenBlock(*block);
     menu_->HandlerData = block.get();
     menu_->Handler = [this](talkui::TMenuLine&, const talkui::HandlerArg& arg) {
-        if (arg.kind != talkui::HandlerArg::Back) return 0;
+        if (arg.kind != talkui::HandlerArg::Back) return talkui::MenuResult::GoOn;
         LeaveAdventuresAlone();
-        return 3;
+        return talkui::MenuResult::Stop;
     };
     if (kit_.List->Visible()) form_.Focus(kit_.List.get());
     speech_.SayText(own::ChooserTitle() + ", " + base::CountOf(block->EntryCount(), texts::Adventures()));
@@ -211,7 +212,7 @@ void TForm1::FolderChosen(const std::string& path) {
     folder = folder.lexically_normal();
     if (!folder.has_filename()) folder = folder.parent_path();
     if (!HoldsProject(folder)) {
-        speech_.PlayCue(13);
+        speech_.PlayCue(base::kCueBoundary);
         speech_.SayText(own::NoAdventure());
         return;
     }

@@ -2,6 +2,7 @@
 // way and at every change of screen or map, and offering to continue it at
 // the next start. The documented game keeps nothing at exit ("the game in
 // progress is not stored"); this program keeps it, beside the five slots.
+#include "base/cues.h"
 #include "base/encoding.h"
 #include "base/file_error.h"
 #include "base/own_text.h"
@@ -17,11 +18,6 @@ VELMORA_OWN_TEXT(ContinueQuestion, "Продолжить прошлую игру
 VELMORA_OWN_TEXT(KeptForLater, "Игра сохранена, её можно продолжить при следующем запуске.")
 VELMORA_OWN_TEXT(KeptTillFirstMove, "Прежняя игра сохранена до первого хода в новой.")
 }  // namespace own
-
-bool IsModifier(int key) {
-    return key == ui::vk::Shift || key == ui::vk::Control || key == ui::vk::Menu ||
-           key == ui::vk::Capital || key == 91 || key == 92;
-}
 
 }  // namespace
 
@@ -83,8 +79,8 @@ bool TForm1::ContinuePromptKeyUp(int& key) {
     key = 0;
     if (pressed == ui::vk::Return || pressed == ui::vk::Escape) {
         ContinueAnswered(pressed == ui::vk::Return);
-    } else if (!IsModifier(pressed)) {
-        speech_.PlayCue(13);
+    } else if (!ui::IsModifierKey(pressed)) {
+        speech_.PlayCue(base::kCueBoundary);
         speech_.SayText(own::ContinueQuestion());
     }
     return true;

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "base/cp1251.h"
+#include "base/cues.h"
 #include "base/encoding.h"
 #include "base/file_error.h"
 #include "base/paths.h"
@@ -376,9 +377,9 @@ void TForm1::OnTimer(int32_t ticks) {
     const std::string layout = frontEnd_.KeyboardLayout();
     if (layout != keyboardLayout_) {
         keyboardLayout_ = layout;
-        speech_.PlayCue(layout.find("409") != std::string::npos   ? 0
-                        : layout.find("419") != std::string::npos ? 1
-                                                                  : 2);
+        speech_.PlayCue(layout.find("409") != std::string::npos   ? base::kCueLayoutEnglish
+                        : layout.find("419") != std::string::npos ? base::kCueLayoutRussian
+                                                                  : base::kCueLayoutOther);
     }
     rules_->OnTick(ticks);
 }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <system_error>
 
+#include "base/cues.h"
 #include "base/encoding.h"
 #include "base/paths.h"
 #include "base/project_file.h"
@@ -82,7 +83,7 @@ bool InstructionsReader::KeyDown(int key) {
     const int32_t from = ended_ ? count - 1 : readingPos_ - 1;
     ended_ = false;
     if (!ReadFrom(from, -1)) {
-        speech_.PlayCue(13);
+        speech_.PlayCue(base::kCueBoundary);
         ReadFrom(0, 1);
     }
     return true;

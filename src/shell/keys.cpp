@@ -4,6 +4,7 @@
 #include <string_view>
 #include <utility>
 
+#include "base/cues.h"
 #include "base/file_error.h"
 #include "base/plural.h"
 #include "shell/form1.h"
@@ -14,13 +15,7 @@
 namespace velmora::shell {
 namespace {
 
-constexpr int kNumPlus = 107, kNumMinus = 109, kNumMultiply = 106, kNumDivide = 111;
-constexpr int kKeyM = 77;
-constexpr int kDigit1 = 49, kF2 = 113, kF3 = 114, kF4 = 115, kF11 = 122, kF12 = 123;
-
 int DigitValue(int key) { return key == ui::vk::Digit0 ? 10 : key - ui::vk::Digit0; }
-
-constexpr int kF5 = 116, kF9 = 120;
 
 // The settings' key as Ctrl gives it (with the numeric pad, or M), or 0. F5
 // and F6 (speech slower, faster), F7 and F8 (music quieter, louder) and F9
@@ -28,27 +23,22 @@ constexpr int kF5 = 116, kF9 = 120;
 // no numeric pad, and the terminal sends none of them with Ctrl.
 int SettingOf(int key, ui::ShiftState shift) {
     if (shift.Ctrl && !shift.Alt &&
-        (key == kNumPlus || key == kNumMinus || key == kNumMultiply || key == kNumDivide ||
-         key == kKeyM)) {
+        (key == ui::vk::Add || key == ui::vk::Subtract || key == ui::vk::Multiply ||
+         key == ui::vk::Divide || key == ui::vk::KeyM)) {
         return key;
     }
-    if (shift.Ctrl || shift.Alt || shift.Shift || key < kF5 || key > kF9) return 0;
-    static constexpr int kAs[] = {kNumMinus, kNumPlus, kNumDivide, kNumMultiply, kKeyM};
-    return kAs[key - kF5];
-}
-
-// Held with other keys, or the layout and Caps Lock, which have cues of their own.
-bool IsModifierKey(int key) {
-    return key == ui::vk::Shift || key == ui::vk::Control || key == ui::vk::Menu ||
-           key == ui::vk::Capital || key == 91 || key == 92;  // 91, 92: the Windows keys
+    if (shift.Ctrl || shift.Alt || shift.Shift || key < ui::vk::F5 || key > ui::vk::F9) return 0;
+    static constexpr int kAs[] = {ui::vk::Subtract, ui::vk::Add, ui::vk::Divide, ui::vk::Multiply,
+                                  ui::vk::KeyM};
+    return kAs[key - ui::vk::F5];
 }
 
 // The keys for hearing again and for silence: they change nothing in the
 // game, act in every view and during every wait, and their release ends no
 // wait (a player going back over a page's narration stays on the page).
 bool IsListeningKey(int key) {
-    return key == ui::vk::Control || key == kF4 || key == ui::vk::F10 || key == kF11 ||
-           key == kF12;
+    return key == ui::vk::Control || key == ui::vk::F4 || key == ui::vk::F10 ||
+           key == ui::vk::F11 || key == ui::vk::F12;
 }
 
 }  // namespace
@@ -60,10 +50,10 @@ bool TForm1::ListeningKey(int key, ui::ShiftState shift) {
     if (key == ui::vk::Control || shift.Ctrl || shift.Alt || !IsListeningKey(key)) return false;
     // Shift+F10 is every desktop's context-menu key: the toolkit's own.
     if (key == ui::vk::F10 && shift.Shift) return false;
-    if (key == kF4) {
+    if (key == ui::vk::F4) {
         SayWhereAmI();
     } else {
-        speech_.Review(key == kF11 ? -1 : key == kF12 ? 1 : 0);
+        speech_.Review(key == ui::vk::F11 ? -1 : key == ui::vk::F12 ? 1 : 0);
     }
     return true;
 }
@@ -109,12 +99,12 @@ void TForm1::SayWhereAmI() {
 // (Ctrl+M and the function keys; Ctrl with the numeric pad goes on to the view).
 bool TForm1::SettingKey(int key, ui::ShiftState shift) {
     const int as = SettingOf(key, shift);
-    if (as == kNumPlus) SpeedStep(10);
-    if (as == kNumMinus) SpeedStep(-10);
-    if (as == kNumMultiply) VolumeStep(5);
-    if (as == kNumDivide) VolumeStep(-5);
-    if (as == kKeyM) ToggleMusic();
-    return as == kKeyM || (as != 0 && !shift.Ctrl);
+    if (as == ui::vk::Add) SpeedStep(10);
+    if (as == ui::vk::Subtract) SpeedStep(-10);
+    if (as == ui::vk::Multiply) VolumeStep(5);
+    if (as == ui::vk::Divide) VolumeStep(-5);
+    if (as == ui::vk::KeyM) ToggleMusic();
+    return as == ui::vk::KeyM || (as != 0 && !shift.Ctrl);
 }
 
 // During a wait only the settings keys act (they change nothing in the game,
@@ -128,7 +118,7 @@ void TForm1::KeyDownInWait(int key, ui::ShiftState shift) {
     }
     // The pause only spaces the texts for a reader that reads on by itself:
     // the player's key, heard what it answers, is kept for the menu.
-    if (!rules_->waits.keysCarryOn || IsModifierKey(key)) return;
+    if (!rules_->waits.keysCarryOn || ui::IsModifierKey(key)) return;
     // A key held down repeats: it is one key.
     for (const CarriedKey& k : carried_) {
         if (k.key == key && !k.up) return;
@@ -209,11 +199,11 @@ void TForm1::FormKeyDown(int& key, ui::ShiftState shift) {
         // refused aloud rather than lost in silence.
         if (reader_->KeyDown(key)) {
             key = 0;  // the reader puts the caret on the line it reads
-        } else if (key != ui::vk::Escape && !IsModifierKey(key)) {
+        } else if (key != ui::vk::Escape && !ui::IsModifierKey(key)) {
             if (key == ui::vk::F1) {
                 SayKeyHelp();
             } else {
-                speech_.PlayCue(13);
+                speech_.PlayCue(base::kCueBoundary);
             }
         }
         return;
@@ -266,13 +256,13 @@ void TForm1::FormKeyUp(int& key, ui::ShiftState) {
         return;
     }
     if (viewMode_ != vmGame) return;
-    if (settingsAlone_ && (key == kF2 || key == kF3)) {
-        speech_.PlayCue(13);  // no game to tell of
+    if (settingsAlone_ && (key == ui::vk::F2 || key == ui::vk::F3)) {
+        speech_.PlayCue(base::kCueBoundary);  // no game to tell of
     } else if (key == ui::vk::F1) {
         SayKeyHelp();
-    } else if (key == kF2) {
+    } else if (key == ui::vk::F2) {
         rules_->SayHeroState();
-    } else if (key == kF3) {
+    } else if (key == ui::vk::F3) {
         SpeakPosition();
     } else if (ui::IsDigitKey(key)) {
         const int n = DigitValue(key);
@@ -296,10 +286,10 @@ void TForm1::SayKeyHelp() {
 // cannot tell from a lost one).
 void TForm1::PictureKeyUp(int key) {
     const int count = static_cast<int>(pictureLines_.size());
-    if (IsModifierKey(key)) return;
-    if (key >= kDigit1 && key <= ui::vk::Digit9) {
-        if (key - kDigit1 < count) {
-            MainMenuAction(key - kDigit1);
+    if (ui::IsModifierKey(key)) return;
+    if (key >= ui::vk::Digit1 && key <= ui::vk::Digit9) {
+        if (key - ui::vk::Digit1 < count) {
+            MainMenuAction(key - ui::vk::Digit1);
         } else {
             SayOnlyCount(count);
         }
@@ -332,13 +322,13 @@ void TForm1::PictureKeyUp(int key) {
         // is announced again, as it is after the instructions.
         speech_.SayText(PictureScreenText());
     } else {
-        speech_.PlayCue(13);
+        speech_.PlayCue(base::kCueBoundary);
     }
 }
 
 // A digit beyond the entries: the refusal cue and how many there are.
 void TForm1::SayOnlyCount(int entries) {
-    speech_.PlayCue(13);
+    speech_.PlayCue(base::kCueBoundary);
     speech_.SayText(texts::Only() + base::CountOf(entries, texts::Items()));
 }
 

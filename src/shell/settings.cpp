@@ -134,9 +134,9 @@ void TForm1::ShowSettingsAlone() {
     menu_->OpenBlock(settingsBlock_);
     menu_->HandlerData = &settingsBlock_;
     menu_->Handler = [this](talkui::TMenuLine&, const talkui::HandlerArg& arg) {
-        if (arg.kind != talkui::HandlerArg::Back) return 0;
+        if (arg.kind != talkui::HandlerArg::Back) return talkui::MenuResult::GoOn;
         LeaveSettingsAlone();
-        return 3;
+        return talkui::MenuResult::Stop;
     };
     if (kit_.List->Visible()) form_.Focus(kit_.List.get());
     speech_.SayText(texts::Settings() + ", " + base::CountOf(settingsBlock_.EntryCount(), texts::Items()));

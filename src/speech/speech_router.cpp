@@ -1,6 +1,7 @@
 #include "speech/speech_router.h"
 
 #include "base/cp1251.h"
+#include "base/cues.h"
 
 namespace velmora::speech {
 
@@ -61,7 +62,7 @@ void SpeechRouter::Speak(const std::string& text, bool again) {
 
 bool SpeechRouter::Review(int step) {
     if (history_.empty()) {
-        PlayCue(13);
+        PlayCue(base::kCueBoundary);
         return false;
     }
     const size_t last = history_.size() - 1;
@@ -77,7 +78,7 @@ bool SpeechRouter::Review(int step) {
         at = boundary ? last : at + 1;
     }
     reviewed_ = at;
-    if (boundary) PlayCue(13);
+    if (boundary) PlayCue(base::kCueBoundary);
     if (SpeechMuted) return true;
     SpeechBusy = true;
     Speak(history_[at], true);

@@ -21,7 +21,7 @@ public:
 
     void SayText(std::string_view text);
     void PlayCue(int number);
-    // Cue 13 for a change the words that follow tell of (see SpeechOutput).
+    // The boundary cue for a change the words that follow tell of (see SpeechOutput).
     void Acknowledge();
     void SetSpeechRate(int value);
     // The last rate set (60 before any).

@@ -17,10 +17,6 @@ ui::ListStyle StyleFor(int listStyle) {
     return ui::ListStyle::Standard;
 }
 
-bool StartsWith(std::string_view text, std::string_view start) {
-    return text.size() >= start.size() && text.compare(0, start.size(), start) == 0;
-}
-
 }  // namespace
 
 TListLine::TListLine(Toolkit& kit, ui::Panel& owner, std::shared_ptr<ui::Edit>* editSlot,
@@ -304,7 +300,7 @@ void TListLine::Filter(int requested, char) {
         bool retried = false;
         for (;;) {
             for (int i = 0; i < Captions.Count(); ++i) {
-                if (StartsWith(base::LowerText1251(Captions[i].Text), needle)) {
+                if (base::LowerText1251(Captions[i].Text).starts_with(needle)) {
                     List->Add(Captions[i].Text, Captions[i].Object);
                     Found = i;
                 }

@@ -48,11 +48,21 @@ struct HandlerArg {
     TMenuEntry* entry = nullptr;
 };
 
-// Results: 1 accept and close, 3 stop; anything else goes on.
-using ChooseHook = std::function<int(TMenuLine& menu, TMenuEntry& entry)>;
-// From Escape and Back: 3 stop, 4 uninstall, else go on.
-// From a choice: 2 Back, 1 accept, 4 uninstall.
-using MenuHandler = std::function<int(TMenuLine& menu, const HandlerArg& arg)>;
+// What a hook or a handler asks of the menu once it has run.
+enum class MenuResult : int8_t {
+    GoOn,       // the menu goes on as it would (from a choice among values: stays in the list)
+    Accept,     // the menu accepts and closes
+    Back,       // a handler, from a choice: one level back
+    Stop,       // the menu does nothing more with the key
+    Uninstall,  // a handler: the menu drops it, then goes on
+};
+
+// Accept, or Stop; anything else goes on.
+using ChooseHook = std::function<MenuResult(TMenuLine& menu, TMenuEntry& entry)>;
+// From Escape and Back: Stop, or Uninstall; else go on.
+// From a choice: Back, Accept or Uninstall; from a choice among values, any
+// result but GoOn goes back.
+using MenuHandler = std::function<MenuResult(TMenuLine& menu, const HandlerArg& arg)>;
 using ValueTextHook = std::function<void(TMenuLine& menu, TMenuEntry& entry, std::string& text)>;
 using CaptionHookFn = std::function<void(TMenuLine& menu, TMenuEntry& entry, std::string& caption)>;
 // After an entry's value changed: a switch toggled, a choice or a value stored.

@@ -57,16 +57,16 @@ void TMenuLine::Choose(char ch) {
     Kit().ChosenEntry = entry;
     if (entry->OnChoose) {
         const ChooseHook hook = entry->OnChoose;
-        int result = 0;
+        MenuResult result = MenuResult::GoOn;
         {
             FlagScope quiet(NoRepaint);
             result = hook(*this, *entry);
         }
-        if (result == 1) {
+        if (result == MenuResult::Accept) {
             Accept();
             return;
         }
-        if (result == 3) return;
+        if (result == MenuResult::Stop) return;
     }
     if (entry->Handler) {
         Handler = entry->Handler;
@@ -133,7 +133,9 @@ void TMenuLine::ChooseValue() {
     }
     if (ChoiceEntry.Handler) {
         const MenuHandler handler = ChoiceEntry.Handler;
-        if (handler(*this, HandlerArg{HandlerArg::Choice, Kit().ChosenEntry}) == 0) return;
+        if (handler(*this, HandlerArg{HandlerArg::Choice, Kit().ChosenEntry}) == MenuResult::GoOn) {
+            return;
+        }
     }
     Back();
 }
@@ -289,12 +291,12 @@ void TMenuLine::ListChoices(TMenuEntry& entry) {
 void TMenuLine::CallHandler(TMenuEntry& entry) {
     if (!Handler) return;
     const MenuHandler handler = Handler;
-    const int result = handler(*this, HandlerArg{HandlerArg::Choice, &entry});
-    if (result == 2) {
+    const MenuResult result = handler(*this, HandlerArg{HandlerArg::Choice, &entry});
+    if (result == MenuResult::Back) {
         Back();
-    } else if (result == 1) {
+    } else if (result == MenuResult::Accept) {
         Accept();
-    } else if (result == 4) {
+    } else if (result == MenuResult::Uninstall) {
         Handler = nullptr;
     }
 }

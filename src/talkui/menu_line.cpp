@@ -149,9 +149,9 @@ void TMenuLine::Describe(std::string& text) {
 bool TMenuLine::HandlerStops(HandlerArg::Kind kind) {
     if (!Handler) return false;
     const MenuHandler handler = Handler;
-    const int result = handler(*this, HandlerArg{kind, nullptr});
-    if (result == 3) return true;
-    if (result == 4) Handler = nullptr;
+    const MenuResult result = handler(*this, HandlerArg{kind, nullptr});
+    if (result == MenuResult::Stop) return true;
+    if (result == MenuResult::Uninstall) Handler = nullptr;
     return false;
 }
 

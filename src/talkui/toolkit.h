@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/cues.h"
 #include "base/plural.h"
 #include "ui/edit.h"
 #include "ui/list_box.h"
@@ -25,13 +26,13 @@ struct TMenuBlock;
 struct TMenuEntry;
 
 // Sound cues the toolkit gives.
-constexpr int kCueLineClosed = 3;
-constexpr int kCueBoundary = 13;  // boundary or refusal
-constexpr int kCueOneMatch = 14;
-constexpr int kCueNoMatch = 31;
-constexpr int kCueCapsOn = 35;
-constexpr int kCueCapsOff = 36;
-constexpr int kCueCapital = 37;
+using base::kCueBoundary;
+using base::kCueCapital;
+using base::kCueCapsOff;
+using base::kCueCapsOn;
+using base::kCueLineClosed;
+using base::kCueNoMatch;
+using base::kCueOneMatch;
 
 // Called with a line's final text when it closes.
 using CompletionFn = std::function<void(const std::string& text)>;

@@ -25,7 +25,7 @@ struct MenuTest : ::testing::Test {
     MenuTest() {
         root.AddEntry(T("Идти"), etCommand).OnChoose = [this](TMenuLine&, TMenuEntry&) {
             acted.push_back("go");
-            return 0;
+            return MenuResult::GoOn;
         };
         // Like the game's verbs: the hook builds the block it enters.
         root.AddEntry(T("Осмотреть"), etSubmenu).OnChoose = [this](TMenuLine& m, TMenuEntry& e) {
@@ -33,12 +33,12 @@ struct MenuTest : ::testing::Test {
             built = BuildMenuBlock(&m, 0, things, etCommand, nullptr, nullptr, nullptr, 0,
                                    [this](TMenuLine&, TMenuEntry& chosen) {
                                        acted.push_back(base::Cp1251ToUtf8(*chosen.Caption));
-                                       return 0;
+                                       return MenuResult::GoOn;
                                    },
                                    nullptr, nullptr);
             built->Title = T("на полу");
             e.Link = built.get();
-            return 0;
+            return MenuResult::GoOn;
         };
         root.AddEntry(T("Игра"), etSubmenu).Link = &game;
         TMenuEntry& toggle = root.AddEntry(T("Звук"), etSwitch);
@@ -296,15 +296,15 @@ TEST_F(MenuTest, BookmarksReturnToAPlace) {
 }
 
 TEST_F(MenuTest, HookResultsAndHandlers) {
-    int stopAt = 3;
+    MenuResult stopAt = MenuResult::Stop;
     root.Entries[2].OnChoose = [&](TMenuLine&, TMenuEntry&) { return stopAt; };
     Open(root);
     MoveTo(2);
     h.Enter();
-    EXPECT_EQ(menu->CurrentBlock, &root);  // 3: stays
-    stopAt = 1;
+    EXPECT_EQ(menu->CurrentBlock, &root);  // Stop: stays
+    stopAt = MenuResult::Accept;
     h.Take();
-    h.Enter();  // 1: the menu accepts and closes
+    h.Enter();  // the menu accepts and closes
     EXPECT_EQ(h.Take(), (Heard{"cue: 3"}));
     EXPECT_EQ(h.kit.ActiveLine, nullptr);
 
@@ -315,7 +315,7 @@ TEST_F(MenuTest, HookResultsAndHandlers) {
     TMenuEntry& opener = top.AddEntry(T("Настройки"), etSubmenu);
     opener.Link = &settings;
     std::vector<std::string> calls;
-    int answer = 3;
+    MenuResult answer = MenuResult::Stop;
     opener.Handler = [&](TMenuLine&, const HandlerArg& arg) {
         calls.push_back(arg.kind == HandlerArg::Choice ? "choice" : arg.kind == HandlerArg::Back ? "back" : "escape");
         return answer;
@@ -326,9 +326,9 @@ TEST_F(MenuTest, HookResultsAndHandlers) {
     h.Backspace();  // the handler says stop
     h.Escape();
     EXPECT_EQ(menu->CurrentBlock, &settings);
-    answer = 2;
+    answer = MenuResult::Back;
     h.ArrowDown();
-    h.Enter();  // 2 from a choice: Back
+    h.Enter();  // Back from a choice
     EXPECT_EQ(menu->CurrentBlock, &top);
     EXPECT_EQ(calls, (std::vector<std::string>{"back", "escape", "choice", "back"}));
 }
@@ -356,15 +356,15 @@ TEST(MenuLifetime, BuiltBlocksLiveWhileTheMenuCanReachThem) {
                 chosen.push_back(base::Cp1251ToUtf8(*e.Caption));
                 m.Back();
                 m.Back();
-                return 0;
+                return MenuResult::GoOn;
             }));
-            return 0;
+            return MenuResult::GoOn;
         });
     };
     give.OnChoose = [&](TMenuLine&, TMenuEntry& e) {
         e.Attach(gifts());
         if (firstGifts.expired()) firstGifts = e.OwnedLink;
-        return 0;
+        return MenuResult::GoOn;
     };
     h.kit.BookmarkRoot = &root;
     h.focus = h.kit.List.get();
