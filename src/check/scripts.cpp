@@ -21,10 +21,6 @@ namespace {
 
 using rules::ArgKind;
 
-bool StartsWith(std::string_view s, std::string_view prefix) {
-    return s.substr(0, prefix.size()) == prefix;
-}
-
 bool Indented(std::string_view raw) {
     return !raw.empty() && static_cast<unsigned char>(raw[0]) <= ' ';
 }
@@ -244,7 +240,7 @@ class ScriptChecker {
             if (block.endLine == 0) {
                 std::string hint;
                 for (size_t j = i + 1; j < lines.size(); ++j) {
-                    if (Indented(lines[j]) && StartsWith(base::TrimBlanks(lines[j]), "endif")) {
+                    if (Indented(lines[j]) && base::TrimBlanks(lines[j]).starts_with("endif")) {
                         hint = " (endif с отступом игра не узнаёт: только с первой колонки)";
                         break;
                     }
@@ -584,7 +580,7 @@ class ScriptChecker {
 
     void BlockWordOutOfPlace(std::string_view raw, std::string_view line, const std::string& word,
                              const std::string& keyword, size_t n) {
-        const bool exact = StartsWith(line, keyword);
+        const bool exact = line.starts_with(keyword);
         if (!exact) {
             Nothing(n, line,
                     Quoted(word) + " с большой буквы: игра узнаёт только " + keyword +
@@ -622,7 +618,7 @@ class ScriptChecker {
         const Tables& t = *where_.front().at;
         std::string hint;
         for (const auto& [name, pos] : t.screens) {
-            if (name.size() > lower.size() && StartsWith(name, lower + " ")) {
+            if (name.size() > lower.size() && name.starts_with(lower + " ")) {
                 hint = " (название " + Quoted(t.map->screens[pos]->Title) +
                        " с пробелом скрипт назвать не может: go читает одно слово)";
                 break;
