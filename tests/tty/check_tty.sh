@@ -298,10 +298,11 @@ escapes_printed() {
   echo "ok: escape sequences printed as text"
 }
 
-# Ctrl+Z gives the shell its terminal in line mode; after fg an arrow acts at
-# once (raw mode again: no ^[OB waiting for Enter).
+# Whether the terminal (a device) is out of line mode.
 raw_again() { stty -F "$1" -a | tr ' ;' '\n\n' | grep -qx -- -icanon; }
 
+# Ctrl+Z gives the shell its terminal in line mode; after fg an arrow acts at
+# once (raw mode again: no ^[OB waiting for Enter).
 stop_and_resume() {
   local session=stop
   start_shell "$session"
