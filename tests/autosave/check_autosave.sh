@@ -96,6 +96,26 @@ if command -v tmux > /dev/null; then
     screen_of "$1" > "$tmp/screen" || true
     fail "no line '$2' on the screen" "$tmp/screen"
   }
+  # Walks to the yard and takes the key there, each key once the game has
+  # answered the one before.
+  take_key() {
+    tm send-keys -t "$1" 1
+    wait_for "$1" 'Идти, 2 направления'
+    tm send-keys -t "$1" 1
+    wait_for "$1" 'Экран: Двор\. Пустой двор\.'
+    tm send-keys -t "$1" 6
+    wait_for "$1" 'Взять, 2 предмета'
+    tm send-keys -t "$1" 1
+    wait_for "$1" 'Взял\.'
+  }
+  game_pid() { pgrep -P "$(tm display-message -p -t "$1" '#{pane_pid}')" -x velmora; }
+  gone() {  # gone PID: waits for the game to end
+    for _ in $(seq 200); do
+      if ! kill -0 "$1" 2> /dev/null; then return 0; fi
+      sleep 0.1
+    done
+    fail "the game $1 did not end"
+  }
   run_tty() {  # run_tty SESSION ARGS: the game in a fresh tmux session
     tm new-session -d -s "$1" -x 200 -y 50 "env PS1='$ ' sh"
     wait_for "$1" '\$'
@@ -105,12 +125,11 @@ if command -v tmux > /dev/null; then
     fresh
     run_tty "$how" -nomenu
     wait_for "$how" 'Ты стоишь у ворот старого замка.'
-    for key in 1 1 6 1; do tm send-keys -t "$how" "$key"; sleep 0.3; done
-    wait_for "$how" 'Взял.'
+    take_key "$how"
     case $how in
       ctrl-c) tm send-keys -t "$how" C-c; wait_for "$how" 'EXIT=0' ;;
       term) pkill -TERM -P "$(tm display-message -p -t "$how" '#{pane_pid}')"; wait_for "$how" 'EXIT=0' ;;
-      hangup) tm kill-session -t "$how"; sleep 1 ;;
+      hangup) pid=$(game_pid "$how"); tm kill-session -t "$how"; gone "$pid" ;;
     esac
     printf 'Enter\nF2\n' | play "tty-$how"
     has "tty-$how" "$WHERE"
@@ -121,22 +140,13 @@ if command -v tmux > /dev/null; then
   # lost most times); and a hang-up with a SIGTERM right behind it, which
   # is that race every time (two different signals are both delivered).
   # Neither may end the game before it keeps the game whole.
-  game_pid() { pgrep -P "$(tm display-message -p -t "$1" '#{pane_pid}')" -x velmora; }
-  gone() {  # gone PID: waits for the game to end
-    for _ in $(seq 200); do
-      if ! kill -0 "$1" 2> /dev/null; then return 0; fi
-      sleep 0.1
-    done
-    fail "the game $1 did not end"
-  }
   for how in close close close twice; do
     fresh
     tm new-session -d -s "$how" -x 200 -y 50 "env PS1='$ ' bash --norc"
     wait_for "$how" '\$ ?'
     tm send-keys -t "$how" "$velmora --frontend tty --root $tmp/root --speech none --sound none -nomenu" Enter
     wait_for "$how" 'Ты стоишь у ворот старого замка.'
-    for key in 1 1 6 1; do tm send-keys -t "$how" "$key"; sleep 0.3; done
-    wait_for "$how" 'Взял.'
+    take_key "$how"
     pid=$(game_pid "$how")
     case $how in
       close) tm kill-session -t "$how" ;;
@@ -160,9 +170,21 @@ if command -v tmux > /dev/null; then
   fresh
   run_tty kill ' -nomenu'
   wait_for kill 'Ты стоишь у ворот старого замка.'
-  for key in 1 1; do tm send-keys -t kill "$key"; sleep 0.3; done
-  wait_for kill 'Экран: Двор. Пустой двор.'
-  sleep 0.5
+  tm send-keys -t kill 1
+  wait_for kill 'Идти, 2 направления'
+  tm send-keys -t kill 1
+  wait_for kill 'Экран: Двор\. Пустой двор\.'
+  # The kill comes once the yard is kept: a copy of the folder, continued
+  # headless, is there.
+  for _ in $(seq 200); do
+    rm -rf "$tmp/probe"
+    cp -R "$tmp/root" "$tmp/probe"
+    printf 'Enter\n' | XDG_DATA_HOME="$tmp/probe-data" "$velmora" --root "$tmp/probe" --keys - \
+      > "$tmp/probe.out" 2>&1 || true
+    if grep -qxF 'say: Экран: Двор, последнее сообщение: Пустой двор.' "$tmp/probe.out"; then break; fi
+    sleep 0.1
+  done
+  has probe.out 'say: Экран: Двор, последнее сообщение: Пустой двор.'
   pkill -KILL -P "$(tm display-message -p -t kill '#{pane_pid}')"
   wait_for kill 'EXIT=137'
   printf 'Enter\n' | play tty-kill

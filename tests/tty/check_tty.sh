@@ -51,6 +51,18 @@ wait_for() {
   fail "no line '$line' on the screen" "$session"
 }
 
+# Waits until the command succeeds, up to 20 seconds; fails with what was
+# on the screen.
+wait_until() {
+  local session=$1 what=$2
+  shift 2
+  for _ in $(seq 200); do
+    if "$@"; then return 0; fi
+    sleep 0.1
+  done
+  fail "$what" "$session"
+}
+
 # A shell in a new session; the game (GAME_ROOT unless named) runs in it as
 # the player would start it.
 start_shell() {
@@ -113,6 +125,10 @@ play() {
 
 # How many lines of the screen are exactly the text.
 count_lines() { screen_of "$1" | grep -cxF -- "$2" || true; }
+# Whether COUNT lines of the screen are exactly the text.
+lines_are() { [ "$(count_lines "$1" "$2")" = "$3" ]; }
+# Whether COUNT lines of the screen begin with the text.
+lines_begin() { [ "$(screen_of "$1" | grep -c -- "^$2")" = "$3" ]; }
 
 printed() {
   local session=print
@@ -163,6 +179,13 @@ printed() {
 
 # The last line of the screen that holds text.
 last_line() { screen_of "$1" | grep -v '^$' | tail -n 1; }
+# The lines holding text after the last line that is exactly the text.
+lines_after() {
+  screen_of "$1" | grep -v '^$' | awk -v line="$2" '$0 == line { n = 0; next } { after[++n] = $0 }
+    END { for (i = 1; i <= n; i++) print after[i] }'
+}
+# Whether COUNT lines holding text follow the last line that is exactly the text.
+lines_after_are() { [ "$(lines_after "$1" "$2" | wc -l)" = "$3" ]; }
 
 # With no sound at all, what a cue or the beep marks is printed as a word:
 # Escape at the top of the menu, the speech rate at its limit; the music key
@@ -174,17 +197,16 @@ boundaries_printed() {
   wait_for "$session" "Ты стоишь у ворот старого замка\."
   tm send-keys -t "$session" Escape
   wait_for "$session" "\(стоп\)"
-  sleep 0.3
-  for _ in 1 2 3 4 5 6 7; do tm send-keys -t "$session" F6; sleep 0.1; done
+  for rate in 70 80 90 100 110 120; do
+    tm send-keys -t "$session" F6
+    wait_for "$session" "Скорость речи $rate"
+  done
+  tm send-keys -t "$session" F6
   wait_for "$session" "Скорость речи 120, быстрее нельзя"
   tm send-keys -t "$session" F9
-  sleep 0.3
+  wait_until "$session" "the music key's first answer" lines_are "$session" "Музыка не играет: звука нет" 1
   tm send-keys -t "$session" F9
-  for _ in $(seq 100); do
-    [ "$(count_lines "$session" "Музыка не играет: звука нет")" = 2 ] && break
-    sleep 0.1
-  done
-  [ "$(count_lines "$session" "Музыка не играет: звука нет")" = 2 ] || fail "the music key's answer" "$session"
+  wait_until "$session" "the music key's answer" lines_are "$session" "Музыка не играет: звука нет" 2
   tm send-keys -t "$session" C-c
   wait_for "$session" "EXIT=0"
   tm kill-session -t "$session"
@@ -203,24 +225,25 @@ no_key_lost() {
   wait_for "$session" "Выход"
   # Instructions: Down, Down, Up as fast as they come land on the second line.
   tm send-keys -t "$session" Home
-  sleep 0.3
+  wait_for "$session" "Новая игра"
   tm send-keys -t "$session" 3
   wait_for "$session" "Вельмора. Инструкция игрока."
   tm send-keys -t "$session" Down Down Up
-  sleep 1
-  local second
-  second=$(screen_of "$session" | grep -v '^$' | tail -n 3 | head -n 1)
-  [ "$(last_line "$session")" = "$second" ] || fail "Up did not come back to the line before" "$session"
+  # Three lines after the title, the last the same as the first.
+  wait_until "$session" "no three lines after the instructions' title" \
+    lines_after_are "$session" "Вельмора. Инструкция игрока." 3
+  local after
+  after=$(lines_after "$session" "Вельмора. Инструкция игрока.")
+  [ "$(sed -n 3p <<< "$after")" = "$(sed -n 1p <<< "$after")" ] ||
+    fail "Up did not come back to the line before" "$session"
   # (A key within the escape timeout after Escape would make one Alt+key.)
   tm send-keys -t "$session" Escape
-  sleep 0.5
-  [ "$(screen_of "$session" | grep -c '^Главное меню')" = 2 ] || fail "Escape did not leave the instructions" "$session"
+  wait_until "$session" "Escape did not leave the instructions" lines_begin "$session" "Главное меню" 2
   # The chooser is left with Escape.
   tm send-keys -t "$session" 2
   wait_for "$session" "Выберите отгрузку: .*"
   tm send-keys -t "$session" Escape
-  sleep 0.5
-  [ "$(screen_of "$session" | grep -c '^Главное меню')" = 3 ] || fail "Escape did not leave the chooser" "$session"
+  wait_until "$session" "Escape did not leave the chooser" lines_begin "$session" "Главное меню" 3
   tm send-keys -t "$session" 1
   wait_for "$session" "Сторожка маяка. Ты один.*"
   # A text heard again is printed again, marked for the braille reader.
@@ -247,12 +270,17 @@ escapes_printed() {
   wait_for "$session" "Идти, 2 направления"
   tm send-keys -t "$session" 1
   wait_for "$session" 'Экран: Двор ]0;title  \[2J \[\?1049h \[6n\. Пустой двор\.'
-  sleep 0.5
+  # A reply the terminal typed would reach the game before a key sent now,
+  # and whatever it printed would come before that key's answer.
+  tm send-keys -t "$session" F2
+  wait_for "$session" "Здоровье - 10, нагрузка - 0, опыт - 0"
   [ "$(tm display-message -p -t "$session" '#{pane_title}')" = "$title" ] || fail "the pane's title changed" "$session"
   [ "$(tm display-message -p -t "$session" '#{alternate_on}')" = 0 ] || fail "the alternate screen is on" "$session"
   [ "$(count_lines "$session" "Ты стоишь у ворот старого замка.")" = 1 ] || fail "the screen was cleared" "$session"
-  # Nothing came after the title: no cursor report typed into the game.
-  last_line "$session" | grep -q '^Экран: Двор' || fail "something answered the title" "$session"
+  # Nothing came between the title and the key's answer: no cursor report
+  # typed into the game.
+  screen_of "$session" | grep -v '^$' | tail -n 2 | head -n 1 | grep -q '^Экран: Двор' ||
+    fail "something answered the title" "$session"
   tm send-keys -t "$session" C-c
   wait_for "$session" "EXIT=0"
   # The window with --speech print writes each text to standard output: the pane.
@@ -270,6 +298,9 @@ escapes_printed() {
   echo "ok: escape sequences printed as text"
 }
 
+# Whether the terminal (a device) is out of line mode.
+raw_again() { stty -F "$1" -a | tr ' ;' '\n\n' | grep -qx -- -icanon; }
+
 # Ctrl+Z gives the shell its terminal in line mode; after fg an arrow acts at
 # once (raw mode again: no ^[OB waiting for Enter).
 stop_and_resume() {
@@ -284,7 +315,8 @@ stop_and_resume() {
   check_restored "$session"
   tm send-keys -t "$session" "fg" Enter
   wait_for "$session" "$velmora --frontend tty .*"
-  sleep 0.3
+  # The arrow is sent once the game has its terminal in raw mode again.
+  wait_until "$session" "the terminal is not raw again after fg" raw_again "$(tm display-message -p -t "$session" '#{pane_tty}')"
   tm send-keys -t "$session" Down
   wait_for "$session" "Загрузить игру"
   if screen_of "$session" | grep -qF '^[O'; then fail "an arrow was echoed" "$session"; fi

@@ -48,7 +48,11 @@ wait_for_said() {
 
 cp -R "$shipped" "$tmp/root"
 tm new-session -d -s "$session" -x 200 -y 50 "env PS1='$ ' sh"
-sleep 0.3
+# The command is typed once the shell's prompt is there.
+for _ in $(seq 200); do
+  tm capture-pane -p -t "$session" | grep -qx '\$ *' && break
+  sleep 0.1
+done
 tm send-keys -t "$session" "$velmora --frontend tty --root $tmp/root --speech none --sound none -nomenu --transcript $tmp/tty.tr; echo EXIT=\$?" Enter
 wait_for_said '^say: Сторожка маяка'
 
@@ -70,6 +74,7 @@ for _ in $(seq 100); do
   tm capture-pane -p -t "$session" | grep -q '^EXIT=0$' && break
   sleep 0.1
 done
+tm capture-pane -p -t "$session" | grep -q '^EXIT=0$' || fail "the game did not end as its exit does"
 
 # The same keys headless, each pause run out before the next key.
 rm -rf "$tmp/root2"

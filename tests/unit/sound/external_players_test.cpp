@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <chrono>
 #include <string>
@@ -93,14 +94,28 @@ TEST(ExternalPlayers, MusicRunsUntilClosedWithTheVolume) {
     // Dropping the driver ends it too.
 }
 
+// Whether this process has a child, running or ended and not yet reaped:
+// a player started, whether or not it has got as far as its log.
+bool HasChild() {
+    siginfo_t info{};
+    return ::waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT) == 0;
+}
+
 TEST(ExternalPlayers, AMissingMusicFileStartsNoPlayer) {
     FakePlayers fake;
     fake.Add("timidity", "exec sleep 600");
     ExternalPlayersDriver driver(FindExternalPlayers(fake.Bin(), ""));
+    ASSERT_FALSE(HasChild());
     EXPECT_FALSE(driver.OpenMusic(fake.folder.path() / "missing.mid"));
     EXPECT_FALSE(driver.OpenMusic(fake.folder.path()));  // a folder is no music either
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    EXPECT_EQ(fake.Log("timidity"), "");
+    EXPECT_FALSE(HasChild());
+    // The same look sees a player that is started, and its log holds that one call.
+    const fs::path song = fake.folder.Write("song.mid", std::string("MThd\0\0\0\6", 8));
+    ASSERT_TRUE(driver.OpenMusic(song));
+    EXPECT_TRUE(HasChild());
+    EXPECT_EQ(fake.AwaitLog("timidity"), "-id -A70 " + song.string() + "\n");
+    driver.CloseMusic();
+    EXPECT_FALSE(HasChild());
 }
 
 TEST(ExternalPlayers, CuesGoToThePlayersInput) {

@@ -231,6 +231,16 @@ struct Events {
         std::lock_guard lock(m);
         return got.size();
     }
+    // Polls (bounded) until the condition holds.
+    template <class Condition>
+    static bool Until(Condition condition) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!condition()) {
+            if (std::chrono::steady_clock::now() > until) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return true;
+    }
 };
 
 TEST(Espeak, TheSilenceBeforeATextIsDroppedAndThatWithinItKept) {
@@ -272,20 +282,27 @@ TEST(Espeak, PlaysThroughTheStreamAndIsCutOffWithoutAFalseEnd) {
     Events events;
     auto voice = EspeakOutput::Open("", events.Post(), nullptr);
     if (!voice) GTEST_SKIP() << "espeak-ng with a Russian voice, or SDL audio, is missing here";
+    EspeakOutput* out = voice.get();
     SpeechRouter router;
     router.OpenSpeech(std::move(voice));
     router.SayText(base::Utf8ToCp1251(
         "Длинный текст, который не успеет прозвучать до конца, потому что его перебьют."));
     ASSERT_TRUE(router.SpeechBusy);
-    // Give the device a moment to start; the text lasts several seconds.
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    // Cut off once it is heard; the text lasts several seconds.
+    ASSERT_TRUE(Events::Until([&] { return out->timings().firstSample.load() != 0; }));
     router.SayText(base::Utf8ToCp1251("Да."));
     // The cut-off text reports one stop, which the router ignores; the short one ends speech.
     ASSERT_TRUE(events.WaitFor(2));
     for (SpeechEvent e : events.got) router.Handle(e);
     EXPECT_FALSE(router.SpeechBusy);
     EXPECT_FALSE(router.IgnoreNextStop);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // A false end of the cut-off text would come before the short text is
+    // heard out, and the short one's end before a next text's first sample
+    // (the device's thread sends both, in order): at that sample the count
+    // is final.
+    ASSERT_TRUE(Events::Until([&] { return !out->Speaking(); }));
+    router.SayText(base::Utf8ToCp1251("Третий текст, который звучит долго."));
+    ASSERT_TRUE(Events::Until([&] { return out->timings().firstSample.load() != 0; }));
     EXPECT_EQ(events.Count(), 2u);
 }
 
@@ -695,8 +712,12 @@ TEST(Speechd, AVoiceLostIsSoughtAgainWithItsSettingsAndItsLossToldOnce) {
     }
     ASSERT_FALSE(out->Lost());
     out->Speak(base::Utf8ToCp1251("Третий"));
-    std::this_thread::sleep_for(milliseconds(100));
-    const std::vector<std::string> heard = daemon->Heard();
+    // The last text sent: once the daemon has it, it has all that came before.
+    std::vector<std::string> heard;
+    ASSERT_TRUE(Events::Until([&] {
+        heard = daemon->Heard();
+        return std::find(heard.begin(), heard.end(), "Третий") != heard.end();
+    }));
     auto count = [&](const std::string& line) { return std::count(heard.begin(), heard.end(), line); };
     EXPECT_EQ(count("SET SELF LANGUAGE ru"), 1);
     EXPECT_EQ(count("SET SELF SYNTHESIS_VOICE Елена"), 1);

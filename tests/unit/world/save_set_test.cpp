@@ -1,5 +1,6 @@
 // Saves replaced as one unit, the autosave, and the reasons of failures.
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -141,20 +142,36 @@ TEST(SaveSets, KilledWritersLeaveWholePairs) {
     std::mt19937 random(7);
     int torn = 0;
     for (int kill = 0; kill < 40; ++kill) {
+        int writing[2];
+        ASSERT_EQ(::pipe(writing), 0);
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
             // The child never returns into the test runner, whatever happens.
+            ::close(writing[0]);
             try {
                 for (int i = 1;; ++i) {
                     std::string v(1, 'v');  // appended, not "v" + …: GCC 12 at -O3 warns wrongly
                     v += std::to_string(i);
                     v.append(static_cast<size_t>(i % 5000), 'x');
                     ReplaceAsOne(saves, "1-", {{"1-game.ini", v}, {"1-map1.ini", v}});
+                    if (i == 1 && ::write(writing[1], "w", 1) != 1) ::_exit(2);
                 }
             } catch (...) {
             }
             ::_exit(1);
+        }
+        // The kill falls among replacements, not before the first: the child
+        // says when it has made one.
+        ::close(writing[1]);
+        pollfd made{writing[0], POLLIN, 0};
+        char said = 0;
+        const bool one = ::poll(&made, 1, 30000) == 1 && ::read(writing[0], &said, 1) == 1;
+        ::close(writing[0]);
+        if (!one) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, nullptr, 0);
+            FAIL() << "the writer made no replacement within 30 s";
         }
         std::this_thread::sleep_for(std::chrono::microseconds(200 + random() % 3000));
         ::kill(child, SIGKILL);
