@@ -14,10 +14,13 @@
 #include "base/own_text.h"
 #include "base/paths.h"
 #include "base/plural.h"
+#include "base/project_file.h"
 #include "rules/texts.h"
 #include "shell/form1.h"
 #include "shell/shell_texts.h"
 #include "talkui/folder_reader.h"
+#include "world/key_access.h"
+#include "world/key_lines.h"
 #include "world/link.h"
 
 namespace fs = std::filesystem;
@@ -33,11 +36,29 @@ VELMORA_OWN_TEXT(NoAdventure, "В этой папке нет приключен�
 VELMORA_OWN_TEXT(NotRemembered,
                  "Имя этой папки не записать в main.ini: при следующем запуске будет прежнее приключение.")
 VELMORA_OWN_TEXT(Author, "Автор: ")
+VELMORA_OWN_TEXT(FolderOf, ", папка ")
 }  // namespace own
 
 bool HoldsProject(const fs::path& dir) {
     std::error_code ec;
     return fs::is_directory(dir, ec) && base::FindPath(dir, "game.ini").has_value();
+}
+
+// The title the project's first map gives (1251), for the chooser to say
+// what a player knows the game by; empty when it has none or cannot be read.
+std::string MapTitleOf(const fs::path& folder) {
+    try {
+        std::optional<std::string> bytes = base::ReadProjectFile(folder, "map1.ini", base::FileKind::Text);
+        if (!bytes) return "";
+        const world::ProjectKeyLines read = world::DecodeProjectKeyLines(std::move(*bytes), "map1.ini");
+        for (const std::string& line : world::SplitLines(read.text)) {
+            if (base::LowerAscii(line.substr(0, 9)) == "maptitle=")
+                return std::string(base::TrimBlanks(std::string_view(line).substr(9)));
+        }
+    } catch (const base::FileError&) {
+        // Said when the project is chosen and loaded; here its folder's name does.
+    }
+    return "";
 }
 
 bool SameFolder(const fs::path& a, const fs::path& b) {
@@ -113,14 +134,18 @@ std::vector<TForm1::Adventure> TForm1::OfferedAdventures() const {
                 }))
                 continue;
             Adventure a;
-            a.caption = base::Utf8ToCp1251(name);
+            const std::string folderName = base::Utf8ToCp1251(name);
+            // Its title first, as the player knows the game; the folder's name
+            // after it tells two of one title apart.
+            const std::string title = MapTitleOf(folder);
+            a.caption = title.empty() || title == folderName ? folderName : title + own::FolderOf() + folderName;
             a.folder = folder;
             a.choice = ProjectChoice{folder.lexically_normal(), ""};
             // As the documented game names a project: relative to the program
             // folder, when the next start finds this very folder by it; else
             // the folder's full path.
             if (base::FitsCp1251(name)) {
-                const std::string relative = "Projects\\" + a.caption;
+                const std::string relative = "Projects\\" + folderName;
                 const std::optional<ProjectChoice> back = ChosenProject(relative);
                 if (back && SameFolder(back->root, folder)) a.current = relative;
             }
