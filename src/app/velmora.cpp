@@ -138,15 +138,6 @@ int main(int argc, char** argv) {
         if (!project) return NotFound("no project '" + cl->project + "' (a folder with game.ini)", sought);
     }
 
-    // Before anything opens SDL's audio; not when neither the voice (which the
-    // settings may choose) nor the music can go through SDL.
-    const bool voiceOutsideSdl = cl->speechGiven && cl->speech != speech::SpeechChoice::Auto &&
-                                 cl->speech != speech::SpeechChoice::Espeak;
-    const bool soundOutsideSdl =
-        cl->sound == sound::SoundChoice::None || cl->sound == sound::SoundChoice::Players;
-    std::optional<sound::PreferPipeWire> audioDriver;
-    if (!(voiceOutsideSdl && soundOutsideSdl)) audioDriver.emplace();
-
     // --voice in code page 1251, as main.ini keeps it; none when not given,
     // or when 1251 cannot hold it (refused below, once the front end is known).
     std::optional<std::string> voice;
@@ -252,6 +243,15 @@ int main(int argc, char** argv) {
     }
     options.voice = voice;
     options.sound = cl->sound;
+    // Before anything opens SDL's audio, and only for a game that has a voice
+    // or music (a headless run has neither): not when neither the voice nor
+    // the music can go through SDL.
+    const bool voiceOutsideSdl =
+        options.speech != speech::SpeechChoice::Auto && options.speech != speech::SpeechChoice::Espeak;
+    const bool soundOutsideSdl =
+        options.sound == sound::SoundChoice::None || options.sound == sound::SoundChoice::Players;
+    std::optional<sound::PreferPipeWire> audioDriver;
+    if (!(voiceOutsideSdl && soundOutsideSdl)) audioDriver.emplace();
     options.transcript = transcript.get();
     if (frontEnd == app::FrontEndChoice::Window) {
         return app::RunWindow(options, std::move(keys), cl->screenshotFile);
