@@ -201,15 +201,7 @@ void TForm1::ShowAdventuresAlone() {
     open.OnChanged = [this](talkui::TMenuLine&, talkui::TMenuEntry&) { FolderChosen(folderValue_); };
     adventuresBlock_ = block;
 
-    RichEdit2.SetVisible(false);
-    KinPanel.SetVisible(false);
-    Image2.SetAlign(ui::Align::Client);
-    GamePanel.SetVisible(true);
-    Image1.SetVisible(false);
-    RichEdit1.SetVisible(true);
-    RichEdit1.SetText(own::ChooserTitle());
-    SetView(vmGame, "game");
-    settingsAlone_ = true;  // no game shows: F2 and F3 have nothing to tell
+    ShowMenuAlone(own::ChooserTitle());
     kit_.UnitNoun = texts::Adventures();
     menu_->OpenBlock(*block);
     menu_->HandlerData = block.get();

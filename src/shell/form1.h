@@ -219,6 +219,9 @@ private:
     void SyncSettings();
     void SwitchMusic(bool on);
     void ShowSettingsAlone();
+    // A menu of the program's own (settings, the adventures) on the game's
+    // menu line, its title where the game's text is, no game picture.
+    void ShowMenuAlone(const std::string& title);
     void LeaveSettingsAlone();
     talkui::TMenuBlock settingsBlock_;
     std::vector<std::string> speedChoices_, volumeChoices_;

@@ -117,19 +117,23 @@ void TForm1::SwitchMusic(bool on) {
     musicSwitch_ = sound_->MusicPlaying ? 1 : 0;
 }
 
-// From the main menu: the settings on the game's menu line, with the game's
-// picture hidden; going back from their top returns to the main menu.
-void TForm1::ShowSettingsAlone() {
-    if (!menu_) return;
+void TForm1::ShowMenuAlone(const std::string& title) {
     RichEdit2.SetVisible(false);
     KinPanel.SetVisible(false);
     Image2.SetAlign(ui::Align::Client);
     GamePanel.SetVisible(true);
     Image1.SetVisible(false);
     RichEdit1.SetVisible(true);
-    RichEdit1.SetText(texts::Settings());
+    RichEdit1.SetText(title);
     SetView(vmGame, "game");
-    settingsAlone_ = true;
+    settingsAlone_ = true;  // no game shows: F2 and F3 have nothing to tell
+}
+
+// From the main menu: the settings on the game's menu line, with the game's
+// picture hidden; going back from their top returns to the main menu.
+void TForm1::ShowSettingsAlone() {
+    if (!menu_) return;
+    ShowMenuAlone(texts::Settings());
     SettingsOpening();
     menu_->OpenBlock(settingsBlock_);
     menu_->HandlerData = &settingsBlock_;
