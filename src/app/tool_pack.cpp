@@ -185,21 +185,26 @@ std::vector<ZipEntry> ProjectEntries(const fs::path& dir, const std::string& top
     return entries;
 }
 
+int CheckBeforeSharing(const fs::path& dir, std::ostream& err, const std::string& nothingDone) {
+    check::Report report;
+    check::CheckProject(dir, report);
+    if (report.Failed(false)) {
+        report.Print(err);
+        err << "velmora-tool: the project has errors; " << nothingDone << '\n';
+        return 1;
+    }
+    // Warnings do not stop it, but the author hears them.
+    if (report.warnings() > 0) report.Print(err);
+    return 0;
+}
+
 int PackProject(const fs::path& dir, fs::path zip, std::ostream& out, std::ostream& err) {
     const std::string top = FolderName(dir);
     if (top.empty() || top == "." || top == "..") {
         err << "velmora-tool: " << base::TerminalSafe(base::DisplayPath(dir)) << ": no folder name to pack under\n";
         return 2;
     }
-    check::Report report;
-    check::CheckProject(dir, report);
-    if (report.Failed(false)) {
-        report.Print(err);
-        err << "velmora-tool: the project has errors; nothing packed\n";
-        return 1;
-    }
-    // Warnings do not stop it, but the author hears them.
-    if (report.warnings() > 0) report.Print(err);
+    if (const int status = CheckBeforeSharing(dir, err, "nothing packed")) return status;
     if (zip.empty()) zip = top + ".zip";
     // A zip written into the project itself would be packed by the next run.
     std::error_code ec;

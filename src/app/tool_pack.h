@@ -27,6 +27,10 @@ std::vector<ZipEntry> ProjectEntries(const std::filesystem::path& dir, const std
 // The folder's own name, also for "DIR/" and ".".
 std::string FolderName(const std::filesystem::path& dir);
 
+// The checker's verdict before a project is shared: 1 with its report and
+// nothingDone ("nothing packed") on err when it has errors; else 0, its warnings on err.
+int CheckBeforeSharing(const std::filesystem::path& dir, std::ostream& err, const std::string& nothingDone);
+
 // Checks dir as `check` does, then writes zip (empty: NAME.zip in the
 // current folder); returns the exit status.
 int PackProject(const std::filesystem::path& dir, std::filesystem::path zip, std::ostream& out,

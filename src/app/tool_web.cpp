@@ -18,8 +18,6 @@
 #include "base/file_io.h"
 #include "base/paths.h"
 #include "base/terminal_text.h"
-#include "check/check.h"
-#include "check/report.h"
 
 extern char** environ;
 
@@ -283,14 +281,7 @@ int WebSite(const fs::path& dir, const fs::path& outDir, fs::path page, std::ost
         return 2;
     }
     const std::string folder = FolderName(dir);
-    check::Report report;
-    check::CheckProject(dir, report);
-    if (report.Failed(false)) {
-        report.Print(err);
-        err << "velmora-tool: the project has errors; no site written\n";
-        return 1;
-    }
-    if (report.warnings() > 0) report.Print(err);
+    if (const int status = CheckBeforeSharing(dir, err, "no site written")) return status;
     const std::vector<ZipEntry> entries = ProjectEntries(dir, folder, err);
 
     fs::create_directories(outDir);
