@@ -733,7 +733,8 @@ TEST(Speechd, AVoiceLostIsSoughtAgainWithItsSettingsAndItsLossToldOnce) {
     daemon.reset();
     report.str("");
     const size_t before = events.Count();
-    for (int i = 0; i < 100 && report.str().find("did not come back") == std::string::npos; ++i) {
+    const auto giveUp = Clock::now() + std::chrono::seconds(20);
+    while (report.str().find("did not come back") == std::string::npos && Clock::now() < giveUp) {
         std::this_thread::sleep_for(milliseconds(20));
         out->Speak(base::Utf8ToCp1251("Никому"));
     }
