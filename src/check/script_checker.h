@@ -104,6 +104,15 @@ class ScriptChecker {
     void ExtraWords(const std::vector<std::string>& words, size_t used, size_t n,
                     std::string_view line, const std::string& what);
     Where AnyScreen() const;
+    // Calls fn(tables, position) for each screen the hero may be known to
+    // stand on (not where he may be anywhere on a map).
+    template <typename Fn>
+    void ForEachKnownScreen(Fn fn) const {
+        for (const Place& p : where_) {
+            if (p.anywhere) continue;
+            for (size_t i : p.here) fn(*p.at, i);
+        }
+    }
     const Tables& TablesOf(const LoadedMap& map);
     // The map the script's lines now act on, for what names one map only
     // (commands): the first the hero may be on.

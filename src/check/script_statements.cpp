@@ -193,27 +193,24 @@ void ScriptChecker::Frame(int32_t frame, size_t n, std::string_view line) {
         Nothing(n, line, "отрицательный кадр: строка ничего не меняет");
         return;
     }
-    for (const Place& p : where_) {
-        if (p.anywhere) continue;
-        for (size_t i : p.here) {
-            journeys_.frames[p.at->number][i].insert(frame);
-            const int32_t no = p.at->map->screens[i]->no;
-            const std::string name = rules::ScreenPictureName(no, frame);
-            if (project_.HasFile(name)) continue;
-            // An arrival names the frame by the screen's place, `frame` by its number.
-            const std::string byPlace = rules::ScreenPictureName(static_cast<int64_t>(i), frame);
-            const std::string hint = no != static_cast<int64_t>(i) && project_.HasFile(byPlace)
-                                         ? " (есть " + ShownPath(byPlace) +
-                                               ", но так кадр зовётся по месту экрана в "
-                                               "списке, " +
-                                               std::to_string(i) +
-                                               ", а frame ищет его по номеру экрана, " +
-                                               std::to_string(no) + ")"
-                                         : std::string();
-            Warning(n, line, "нет картинки " + ShownPath(name) + hint + ": картинка не сменится",
-                    kind::kNoPicture);
-        }
-    }
+    ForEachKnownScreen([&](const Tables& at, size_t i) {
+        journeys_.frames[at.number][i].insert(frame);
+        const int32_t no = at.map->screens[i]->no;
+        const std::string name = rules::ScreenPictureName(no, frame);
+        if (project_.HasFile(name)) return;
+        // An arrival names the frame by the screen's place, `frame` by its number.
+        const std::string byPlace = rules::ScreenPictureName(static_cast<int64_t>(i), frame);
+        const std::string hint = no != static_cast<int64_t>(i) && project_.HasFile(byPlace)
+                                     ? " (есть " + ShownPath(byPlace) +
+                                           ", но так кадр зовётся по месту экрана в "
+                                           "списке, " +
+                                           std::to_string(i) +
+                                           ", а frame ищет его по номеру экрана, " +
+                                           std::to_string(no) + ")"
+                                     : std::string();
+        Warning(n, line, "нет картинки " + ShownPath(name) + hint + ": картинка не сменится",
+                kind::kNoPicture);
+    });
 }
 
 // On a screen that describes itself by its state, a state past its
@@ -223,20 +220,17 @@ void ScriptChecker::State(int32_t state, size_t n, std::string_view line) {
         Nothing(n, line, "отрицательное состояние: строка ничего не меняет");
         return;
     }
-    for (const Place& p : where_) {
-        if (p.anywhere) continue;
-        for (size_t i : p.here) {
-            const world::MScreen& s = *p.at->map->screens[i];
-            if (s.DescrOnState == 0 || static_cast<size_t>(state) < s.Descr.lines.size()) continue;
-            Warning(n, line,
-                    "экран " + Quoted(s.Title) +
-                        " описывается по состоянию, а описаний у "
-                        "него " +
-                        std::to_string(s.Descr.lines.size()) +
-                        ": игрок услышит «Экран: " + Shown(s.Title) + " 0»",
-                    kind::kDeadEnd);
-        }
-    }
+    ForEachKnownScreen([&](const Tables& at, size_t i) {
+        const world::MScreen& s = *at.map->screens[i];
+        if (s.DescrOnState == 0 || static_cast<size_t>(state) < s.Descr.lines.size()) return;
+        Warning(n, line,
+                "экран " + Quoted(s.Title) +
+                    " описывается по состоянию, а описаний у "
+                    "него " +
+                    std::to_string(s.Descr.lines.size()) +
+                    ": игрок услышит «Экран: " + Shown(s.Title) + " 0»",
+                kind::kDeadEnd);
+    });
 }
 
 void ScriptChecker::Die(int32_t line1, int32_t picture, size_t n, std::string_view line) {
