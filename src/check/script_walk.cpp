@@ -16,9 +16,6 @@ bool Indented(std::string_view raw) {
     return !raw.empty() && static_cast<unsigned char>(raw[0]) <= ' ';
 }
 
-// `screens`: the positions the hero may stand on when the script runs;
-// none: any screen. Returns whether a run may execute no statement (the
-// script then returns false).
 bool ScriptChecker::Check(const std::string& key, const std::string& text,
                           const std::vector<size_t>& screens) {
     if (text.empty()) return false;
@@ -72,8 +69,6 @@ void ScriptChecker::Nothing(size_t n, std::string_view line, const std::string& 
     Problem(Severity::Warning, n, line, text, kind::kNothing);
 }
 
-// The runner's walk over one script or branch. Returns whether every run
-// of it executes at least one statement.
 // Branches are walked in place (spans of the script's lines), so a deep
 // nest costs no copy of the lines per level.
 bool ScriptChecker::Lines(std::span<const std::string> lines, std::span<const size_t> numbers,
