@@ -7,6 +7,7 @@
 #include "app/tool_new.h"
 #include "app/tool_pack.h"
 #include "app/tool_web.h"
+#include "base/cp1251.h"
 #include "base/file_error.h"
 #include "base/terminal_text.h"
 
@@ -27,9 +28,7 @@ bool IsProject(const fs::path& dir) {
         return false;
     }
     for (const auto& e : fs::directory_iterator(dir, ec)) {
-        std::string name = e.path().filename().string();
-        for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (name == "game.ini") return true;
+        if (base::LowerAscii(e.path().filename().string()) == "game.ini") return true;
     }
     std::cerr << "velmora-tool: " << base::TerminalSafe(dir.string())
               << ": no game.ini here; a project is a folder under Projects/ of a game\n";

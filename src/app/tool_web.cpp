@@ -14,6 +14,7 @@
 
 #include "app/tool_pack.h"
 #include "app/tool_sha256.h"
+#include "base/cp1251.h"
 #include "base/file_error.h"
 #include "base/file_io.h"
 #include "base/paths.h"
@@ -87,8 +88,7 @@ std::vector<fs::path> Tunes(const fs::path& dir) {
     std::vector<fs::path> tunes;
     std::error_code ec;
     for (const auto& e : fs::directory_iterator(dir, ec)) {
-        std::string ext = e.path().extension().string();
-        std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+        const std::string ext = base::LowerAscii(e.path().extension().string());
         if (ext == ".mid" && e.is_regular_file(ec) && !e.is_symlink(ec)) tunes.push_back(e.path());
     }
     std::sort(tunes.begin(), tunes.end());

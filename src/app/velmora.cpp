@@ -215,13 +215,18 @@ int main(int argc, char** argv) {
                       << ": " << base::TerminalSafe(e.problem()) << '\n';
         }
     }
-    if (frontEnd == app::FrontEndChoice::Headless) {
-        frontend::HeadlessOptions options;
+    // Where the game and the player's state are, and what it starts with:
+    // the same for a headless run and a played one.
+    const auto startWith = [&](auto& options) {
         options.programFolder = root;
         options.stateFolder = state;
         options.project = project;
         options.projectsFolders = app::ProjectsFolders(root);
         options.nomenu = cl->nomenu;
+    };
+    if (frontEnd == app::FrontEndChoice::Headless) {
+        frontend::HeadlessOptions options;
+        startWith(options);
         // Played as a console's screen reader hears it: no end of speech.
         options.readerReportsNoEnd = cl->speech == speech::SpeechChoice::None;
         options.steps = std::move(*keys);
@@ -229,11 +234,7 @@ int main(int argc, char** argv) {
         return frontend::RunHeadless(options);
     }
     app::InteractiveOptions options;
-    options.programFolder = root;
-    options.stateFolder = state;
-    options.project = project;
-    options.projectsFolders = app::ProjectsFolders(root);
-    options.nomenu = cl->nomenu;
+    startWith(options);
     options.speech = cl->speech;
     // The output chosen in the settings, unless --speech names one.
     if (!cl->speechGiven) {

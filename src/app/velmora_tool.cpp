@@ -270,7 +270,7 @@ std::string ConvertBytes(const std::string& bytes, const std::string& shown, boo
     std::string text;
     bool scrambled = false;
     if (keyLines) {
-        const bool bom = bytes.rfind("\xEF\xBB\xBF", 0) == 0;
+        const bool bom = world::StartsWithUtf8Mark(bytes);
         const std::string plain = bom || world::IsPlainKeyLines(bytes) ? bytes : world::Scramble(bytes);
         // The game stops reading at a zero byte: what follows would be lost.
         if (plain.find('\0') != std::string::npos) {
@@ -332,7 +332,7 @@ int Convert(int argc, char** argv) {
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
         const std::string lower = base::LowerAscii(name);
-        const bool keyLines = lower == "game.ini" || (lower.rfind("map", 0) == 0 &&
+        const bool keyLines = lower == "game.ini" || (lower.starts_with("map") &&
                                                       lower.size() > 7 && lower.ends_with(".ini") &&
                                                       lower.find_first_not_of("0123456789", 3) ==
                                                           lower.size() - 4);

@@ -50,10 +50,6 @@ bool LooksLikeUtf8(std::string_view text) {
     return multi > 0;
 }
 
-std::string Lower(std::string_view s) {
-    return base::LowerText1251(s);
-}
-
 }  // namespace
 
 std::vector<int32_t> MapNumbers(const fs::path& dir) {
@@ -61,8 +57,8 @@ std::vector<int32_t> MapNumbers(const fs::path& dir) {
     std::error_code ec;
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = base::LowerAscii(it->path().filename().string());
-        if (name.size() <= 7 || name.rfind("map", 0) != 0 ||
-            name.compare(name.size() - 4, 4, ".ini") != 0) {
+        if (name.size() <= 7 || !name.starts_with("map") ||
+            !name.ends_with(".ini")) {
             continue;
         }
         const std::string digits = name.substr(3, name.size() - 7);
@@ -131,7 +127,7 @@ std::optional<std::string> CheckFileBytes(const RawFile& file, Report& report) {
         report.Error(file.name, "", "файл пуст");
         return std::string();
     }
-    const bool bom = bytes.rfind("\xEF\xBB\xBF", 0) == 0;
+    const bool bom = world::StartsWithUtf8Mark(bytes);
     // With a byte-order mark the game reads the file as plain whatever its
     // first line (a comment, say); without one, only a key line tells it so.
     if (!bom && !world::IsPlainKeyLines(world::PlainKeyLines(bytes))) {
@@ -188,7 +184,7 @@ void CheckLineNames(const world::TMyIniList& lines, const std::string& fileName,
             continue;
         }
         const std::string_view name = line.substr(0, eq);
-        const auto [at, fresh] = first.emplace(Lower(name), i);
+        const auto [at, fresh] = first.emplace(base::LowerText1251(name), i);
         if (fresh) continue;
         if (++repeated <= kMaxPerKind) {
             report.Warning(fileName, base::Cp1251ToUtf8(name),

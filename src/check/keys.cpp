@@ -224,25 +224,18 @@ void CheckGameKeys(const Project& project, Report& report) {
     const world::TMyIniList& lines = project.gameLines;
     const std::string& file = project.gameFileName;
     CheckMisspelledKeys(lines, file, report);
-    for (const char* list :
-         {"NotInter", "NotExam", "Death", "Intros", "Ok", "ITake", "IDrop", "NoTake", "NoDrop",
-          "NoSpeak", "NoGo", "IHaveNot", "ICant", "ICantTake", "TooHavy", "StdRest", "LongRest"}) {
-        CheckListItems(lines, file, std::string("Game") + list, report);
+    for (const world::GameListKey& list : world::GameListKeys()) {
+        CheckListItems(lines, file, std::string("Game") + list.name, report);
     }
     const world::MGame* game = project.Game();
     if (game == nullptr) return;
     // The standard messages the player hears; an empty list is said as "не задано".
-    const std::pair<const char*, const world::MessageList*> spoken[] = {
-        {"NotInter", &game->NotInter},   {"NotExam", &game->NotExam},
-        {"ITake", &game->ITake},         {"IDrop", &game->IDrop},
-        {"NoTake", &game->NoTake},       {"NoDrop", &game->NoDrop},
-        {"NoSpeak", &game->NoSpeak},     {"NoGo", &game->NoGo},
-        {"IHaveNot", &game->IHaveNot},   {"ICant", &game->ICant},
-        {"ICantTake", &game->ICantTake}, {"TooHavy", &game->TooHavy},
-        {"StdRest", &game->StdRest},     {"LongRest", &game->LongRest},
-    };
-    for (const auto& [name, list] : spoken) {
-        if (list->lines.empty()) {
+    // Death is told below, Intros are pages, and Ok the game never says.
+    for (const auto& [name, list] : world::GameListKeys()) {
+        if (list == &world::MGame::Death || list == &world::MGame::Intros ||
+            list == &world::MGame::Ok)
+            continue;
+        if ((game->*list).lines.empty()) {
             report.Warning(file, std::string("Game") + name + "Cnt",
                            "список пуст: игрок услышит «не задано»");
         }

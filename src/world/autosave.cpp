@@ -22,8 +22,8 @@ constexpr std::string_view kCurPrefix = "cur-map";
 // A working-state map file: "cur-map<k>.ini" in any letter case.
 bool IsWorkingMapFile(const std::string& name) {
     const std::string lower = base::LowerText1251(name);
-    if (lower.size() <= kCurPrefix.size() + 4 || lower.compare(0, kCurPrefix.size(), kCurPrefix) != 0 ||
-        lower.compare(lower.size() - 4, 4, ".ini") != 0) {
+    if (lower.size() <= kCurPrefix.size() + 4 || !lower.starts_with(kCurPrefix) ||
+        !lower.ends_with(".ini")) {
         return false;
     }
     const std::string digits = lower.substr(kCurPrefix.size(), lower.size() - kCurPrefix.size() - 4);

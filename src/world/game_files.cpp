@@ -162,8 +162,8 @@ std::optional<int32_t> MapIndexOfStateFile(const std::string& fileName, const st
     const std::string name = base::LowerText1251(fileName);
     const std::string head = prefix + "map";
     const std::string tail = ".ini";
-    if (name.size() <= head.size() + tail.size() || name.compare(0, head.size(), head) != 0 ||
-        name.compare(name.size() - tail.size(), tail.size(), tail) != 0) {
+    if (name.size() <= head.size() + tail.size() || !name.starts_with(head) ||
+        !name.ends_with(tail)) {
         return std::nullopt;
     }
     const std::string digits = name.substr(head.size(), name.size() - head.size() - tail.size());
@@ -331,7 +331,7 @@ void RecoverSaves(const GameProject& gp) {
     std::error_code ec;
     for (const fs::directory_entry& entry : fs::directory_iterator(gp.folders.state, ec)) {
         const std::string name = entry.path().filename().string();
-        if (base::IsTemporaryName(name) && base::LowerText1251(name).rfind("main.ini.tmp-", 0) == 0) {
+        if (base::IsTemporaryName(name) && base::LowerText1251(name).starts_with("main.ini.tmp-")) {
             base::RemoveFile(entry.path());
         }
     }

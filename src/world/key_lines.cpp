@@ -45,9 +45,13 @@ std::string PlainKeyLines(std::string text) {
     return text;
 }
 
+bool StartsWithUtf8Mark(std::string_view bytes) {
+    return bytes.starts_with("\xEF\xBB\xBF");
+}
+
 ProjectKeyLines DecodeProjectKeyLines(std::string bytes, const std::string& fileName) {
     ProjectKeyLines file;
-    if (bytes.rfind("\xEF\xBB\xBF", 0) != 0) {
+    if (!StartsWithUtf8Mark(bytes)) {
         file.scrambled = !IsPlainKeyLines(bytes);
         bytes = PlainKeyLines(std::move(bytes));
     } else if (const size_t zero = bytes.find('\0'); zero != std::string::npos) {

@@ -22,6 +22,10 @@ std::string Scramble(std::string_view bytes);
 // The plain text of a file: unscrambled unless it starts plain, cut at the first zero byte.
 std::string PlainKeyLines(std::string bytes);
 
+// True when a project file starts with the mark of UTF-8: the game reads it
+// as plain text, never unscrambled.
+bool StartsWithUtf8Mark(std::string_view bytes);
+
 // A project's key-line file as the game reads it: plain when it starts with
 // the mark of UTF-8 (editors write it; a scrambled file never starts so),
 // else unscrambled unless it starts plain; cut at the first zero byte; and

@@ -68,7 +68,7 @@ void MakeNewest(const fs::path& folder, std::string_view unit, const SetFile& fi
     // Letter case as a load finds the files: in any (saves copied from Windows).
     const std::string head = base::LowerText1251(std::string(unit) + "map");
     const auto isMapFile = [&head](const std::string& name) {
-        return base::LowerText1251(name).compare(0, head.size(), head) == 0;
+        return base::LowerText1251(name).starts_with(head);
     };
     if (!isMapFile(file.name) || !file.bytes) return;
     struct stat own {};
@@ -124,8 +124,8 @@ void RollBack(const fs::path& folder, std::string_view unit) {
     std::vector<fs::path> staged;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
         const std::string name = entry.path().filename().string();
-        if (name.size() > unit.size() + 4 && name.compare(0, unit.size(), unit) == 0 &&
-            name.compare(name.size() - 4, 4, ".new") == 0) {
+        if (name.size() > unit.size() + 4 && name.starts_with(unit) &&
+            name.ends_with(".new")) {
             staged.push_back(entry.path());
         }
     }
@@ -287,7 +287,7 @@ void RecoverFolder(const fs::path& folder) {
         const std::string name = entry.path().filename().string();
         if (base::IsTemporaryName(name)) {
             temporary.push_back(entry.path());
-        } else if (name.size() > 7 && name.compare(name.size() - 7, 7, "pending") == 0) {
+        } else if (name.size() > 7 && name.ends_with("pending")) {
             units.push_back(name.substr(0, name.size() - 7));
         }
     }
@@ -304,7 +304,7 @@ void RecoverFolder(const fs::path& folder) {
     std::vector<fs::path> staged;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
         const std::string name = entry.path().filename().string();
-        if (name.size() > 4 && name.compare(name.size() - 4, 4, ".new") == 0 && entry.is_regular_file(ec)) {
+        if (name.size() > 4 && name.ends_with(".new") && entry.is_regular_file(ec)) {
             staged.push_back(entry.path());
         }
     }

@@ -142,25 +142,24 @@ void TransferMapFile(MMap& map, RuleVariables& vars, KeyAccessor& keys, bool sta
                     TransferCommand);
 }
 
+std::span<const GameListKey> GameListKeys() {
+    static constexpr GameListKey kLists[] = {
+        {"NotInter", &MGame::NotInter},   {"NotExam", &MGame::NotExam},
+        {"Death", &MGame::Death},         {"Intros", &MGame::Intros},
+        {"Ok", &MGame::Ok},               {"ITake", &MGame::ITake},
+        {"IDrop", &MGame::IDrop},         {"NoTake", &MGame::NoTake},
+        {"NoDrop", &MGame::NoDrop},       {"NoSpeak", &MGame::NoSpeak},
+        {"NoGo", &MGame::NoGo},           {"IHaveNot", &MGame::IHaveNot},
+        {"ICant", &MGame::ICant},         {"ICantTake", &MGame::ICantTake},
+        {"TooHavy", &MGame::TooHavy},     {"StdRest", &MGame::StdRest},
+        {"LongRest", &MGame::LongRest},
+    };
+    return kLists;
+}
+
 void TransferGameSection(MGame& g, KeyAccessor& keys) {
     keys.currentSection = "Game";
-    keys.List("NotInter", g.NotInter);
-    keys.List("NotExam", g.NotExam);
-    keys.List("Death", g.Death);
-    keys.List("Intros", g.Intros);
-    keys.List("Ok", g.Ok);
-    keys.List("ITake", g.ITake);
-    keys.List("IDrop", g.IDrop);
-    keys.List("NoTake", g.NoTake);
-    keys.List("NoDrop", g.NoDrop);
-    keys.List("NoSpeak", g.NoSpeak);
-    keys.List("NoGo", g.NoGo);
-    keys.List("IHaveNot", g.IHaveNot);
-    keys.List("ICant", g.ICant);
-    keys.List("ICantTake", g.ICantTake);
-    keys.List("TooHavy", g.TooHavy);
-    keys.List("StdRest", g.StdRest);
-    keys.List("LongRest", g.LongRest);
+    for (const auto& [name, list] : GameListKeys()) keys.List(name, g.*list);
     keys.Int("InitHealth", g.InitHealth);
     keys.Int("GoDecHealth", g.GoDecHealth);
     keys.Int("RestIncHealth", g.RestIncHealth);

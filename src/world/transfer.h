@@ -2,6 +2,8 @@
 // carries the whole record; a saved state only what play can change.
 #pragma once
 
+#include <span>
+
 #include "world/key_access.h"
 #include "world/records.h"
 
@@ -16,6 +18,14 @@ void TransferCommand(MScript& command, KeyAccessor& keys, bool stateOnly);
 // project read appends new records to the (emptied) lists; a state read
 // updates the records already there, matched by position, and keeps the counts.
 void TransferMapFile(MMap& map, RuleVariables& vars, KeyAccessor& keys, bool stateOnly);
+
+// The message lists of the "Game" section, in the order the file holds them:
+// the key after "Game" ("ITake" for GameITakeCnt, GameITake0 ...) and the list.
+struct GameListKey {
+    const char* name;
+    MessageList MGame::*list;
+};
+std::span<const GameListKey> GameListKeys();
 
 // The "Game" section of a project's game.ini. Reading appends to the (emptied) lists.
 void TransferGameSection(MGame& game, KeyAccessor& keys);
