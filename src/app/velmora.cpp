@@ -25,9 +25,9 @@
 #include "frontend/headless/headless_run.h"
 #include "frontend/headless/key_script.h"
 #include "shell/main_ini.h"
-#include "sound/alsa_quiet.h"
-#include "sound/sdl_audio_choice.h"
-#include "speech/open_speech.h"
+#include "sound/drivers/alsa_quiet.h"
+#include "sound/drivers/sdl_audio_choice.h"
+#include "speech/drivers/open_speech.h"
 
 using namespace velmora;
 

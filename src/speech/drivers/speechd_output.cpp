@@ -1,4 +1,4 @@
-#include "speech/speechd_output.h"
+#include "speech/drivers/speechd_output.h"
 
 #include <libspeechd.h>
 
