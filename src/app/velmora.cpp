@@ -23,7 +23,7 @@
 #include "base/file_error.h"
 #include "base/terminal_text.h"
 #include "frontend/headless/headless_run.h"
-#include "frontend/headless/key_script.h"
+#include "frontend/common/key_script.h"
 #include "shell/main_ini.h"
 #include "sound/drivers/alsa_quiet.h"
 #include "sound/drivers/sdl_audio_choice.h"
