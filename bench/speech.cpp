@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "base/encoding.h"
-#include "speech/espeak_output.h"
+#include "speech/drivers/espeak_output.h"
 #include "speech/speech_router.h"
-#include "speech/speechd_output.h"
+#include "speech/drivers/speechd_output.h"
 
 using namespace velmora;
 using namespace velmora::speech;

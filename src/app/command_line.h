@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "sound/sound_drivers.h"
-#include "speech/open_speech.h"
+#include "sound/drivers/sound_drivers.h"
+#include "speech/drivers/open_speech.h"
 
 namespace velmora::app {
 

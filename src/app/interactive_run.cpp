@@ -7,7 +7,7 @@
 
 #include "base/encoding.h"
 
-#include "app/transcript_tee.h"
+#include "frontend/common/transcript_tee.h"
 #include "frontend/headless/headless_run.h"
 #include "shell/form1.h"
 #include "shell/main_ini.h"

@@ -12,8 +12,8 @@
 
 #include "shell/events.h"
 #include "shell/project_choice.h"
-#include "sound/sound_drivers.h"
-#include "speech/open_speech.h"
+#include "sound/drivers/sound_drivers.h"
+#include "speech/drivers/open_speech.h"
 #include "speech/speech_output.h"
 #include "ui/form.h"
 

@@ -6,7 +6,7 @@
 #include <chrono>
 #include <string>
 
-#include "speech/open_speech.h"
+#include "speech/drivers/open_speech.h"
 
 namespace velmora::app {
 

@@ -23,11 +23,11 @@
 #include "base/file_error.h"
 #include "base/terminal_text.h"
 #include "frontend/headless/headless_run.h"
-#include "frontend/headless/key_script.h"
+#include "frontend/common/key_script.h"
 #include "shell/main_ini.h"
-#include "sound/alsa_quiet.h"
-#include "sound/sdl_audio_choice.h"
-#include "speech/open_speech.h"
+#include "sound/drivers/alsa_quiet.h"
+#include "sound/drivers/sdl_audio_choice.h"
+#include "speech/drivers/open_speech.h"
 
 using namespace velmora;
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/interactive_run.h"
-#include "frontend/headless/key_script.h"
+#include "frontend/common/key_script.h"
 
 namespace velmora::app {
 

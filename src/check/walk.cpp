@@ -16,8 +16,8 @@
 #include "base/paths.h"
 #include "base/project_file.h"
 #include "frontend/headless/headless_run.h"
-#include "frontend/headless/key_script.h"
-#include "frontend/headless/transcript.h"
+#include "frontend/common/key_script.h"
+#include "frontend/common/transcript.h"
 #include "shell/shell_texts.h"
 #include "world/game_files.h"
 

@@ -18,7 +18,7 @@
 #include "page_front_end.h"
 #include "page_sound.h"
 #include "page_speech.h"
-#include "app/transcript_tee.h"
+#include "frontend/common/transcript_tee.h"
 #include "base/encoding.h"
 #include "base/paths.h"
 #include "check/check.h"

@@ -5,7 +5,7 @@
 #include <chrono>
 
 #include "base/encoding.h"
-#include "frontend/headless/key_script.h"
+#include "frontend/common/key_script.h"
 #include "page_bridge.h"
 
 namespace velmora::web {

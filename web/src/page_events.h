@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "frontend/headless/real_time.h"
+#include "frontend/common/real_time.h"
 #include "shell/events.h"
 #include "shell/posted_events.h"
 

@@ -9,8 +9,8 @@
 #include <optional>
 #include <vector>
 
-#include "frontend/headless/key_script.h"
-#include "frontend/headless/transcript.h"
+#include "frontend/common/key_script.h"
+#include "frontend/common/transcript.h"
 #include "shell/events.h"
 #include "shell/posted_events.h"
 #include "shell/project_choice.h"

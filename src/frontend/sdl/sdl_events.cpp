@@ -5,7 +5,7 @@
 #include <string_view>
 #include <utility>
 
-#include "frontend/headless/key_script.h"
+#include "frontend/common/key_script.h"
 #include "frontend/sdl/key_map.h"
 #include "frontend/sdl/sdl_front_end.h"
 

@@ -21,8 +21,8 @@
 
 #include <SDL.h>
 
-#include "frontend/headless/key_script.h"
-#include "frontend/headless/real_time.h"
+#include "frontend/common/key_script.h"
+#include "frontend/common/real_time.h"
 #include "shell/events.h"
 #include "shell/posted_events.h"
 

@@ -12,7 +12,7 @@
 #include <optional>
 #include <vector>
 
-#include "frontend/headless/key_script.h"
+#include "frontend/common/key_script.h"
 #include "frontend/sdl/font_set.h"
 #include "frontend/sdl/sdl_events.h"
 #include "frontend/sdl/sdl_front_end.h"

@@ -4,7 +4,7 @@
 #include <charconv>
 
 #include "base/encoding.h"
-#include "frontend/headless/key_script.h"
+#include "frontend/common/key_script.h"
 
 namespace velmora::frontend {
 namespace {

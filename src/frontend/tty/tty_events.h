@@ -21,8 +21,8 @@
 #include <vector>
 
 #include "base/unique_fd.h"
-#include "frontend/headless/key_script.h"
-#include "frontend/headless/real_time.h"
+#include "frontend/common/key_script.h"
+#include "frontend/common/real_time.h"
 #include "frontend/tty/key_decoder.h"
 #include "frontend/tty/terminal.h"
 #include "shell/events.h"

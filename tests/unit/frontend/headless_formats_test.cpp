@@ -6,8 +6,8 @@
 
 #include "base/encoding.h"
 #include "frontend/headless/headless_run.h"
-#include "frontend/headless/key_script.h"
-#include "frontend/headless/transcript.h"
+#include "frontend/common/key_script.h"
+#include "frontend/common/transcript.h"
 
 namespace velmora::frontend {
 namespace {

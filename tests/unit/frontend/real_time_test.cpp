@@ -1,8 +1,8 @@
 // The timer and a key script in real time, on a clock the test moves by hand.
 #include <gtest/gtest.h>
 
-#include "frontend/headless/key_script.h"
-#include "frontend/headless/real_time.h"
+#include "frontend/common/key_script.h"
+#include "frontend/common/real_time.h"
 
 namespace velmora::frontend {
 namespace {

@@ -1,6 +1,6 @@
 // The external players driver with stand-in players: small shell scripts that
 // write down how they were called.
-#include "sound/external_players_driver.h"
+#include "sound/drivers/external_players_driver.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,6 +1,6 @@
 // SDL_mixer itself, on SDL's dummy audio device (no sound card needed). A
 // machine without the library's audio, MIDI or a sound font skips, saying why.
-#include "sound/sdl_mixer_driver.h"
+#include "sound/drivers/sdl_mixer_driver.h"
 
 #include <sys/stat.h>
 
@@ -18,7 +18,7 @@
 
 #include "base/project_file.h"
 #include "sound/cue_sounds.h"
-#include "sound/sound_drivers.h"
+#include "sound/drivers/sound_drivers.h"
 #include "sound/sound_system.h"
 #include "unit/test_folder.h"
 

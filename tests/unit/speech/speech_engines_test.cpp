@@ -32,12 +32,12 @@
 #include "base/cp1251.h"
 #include "base/encoding.h"
 #include "base/unique_fd.h"
-#include "speech/espeak_output.h"
-#include "speech/open_speech.h"
-#include "speech/pcm_queue.h"
-#include "speech/pcm_stream.h"
+#include "speech/drivers/espeak_output.h"
+#include "speech/drivers/open_speech.h"
+#include "speech/drivers/pcm_queue.h"
+#include "speech/drivers/pcm_stream.h"
 #include "speech/speech_router.h"
-#include "speech/speechd_output.h"
+#include "speech/drivers/speechd_output.h"
 #include "unit/test_folder.h"
 
 namespace velmora::speech {

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "sound/child_process.h"
+#include "sound/drivers/child_process.h"
 #include "sound/sound_driver.h"
 
 namespace velmora::sound {

@@ -1,4 +1,4 @@
-#include "speech/pcm_queue.h"
+#include "speech/drivers/pcm_queue.h"
 
 #include <algorithm>
 

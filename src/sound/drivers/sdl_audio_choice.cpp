@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "sound/sdl_audio_choice.h"
+#include "sound/drivers/sdl_audio_choice.h"
 
 #include <SDL.h>
 

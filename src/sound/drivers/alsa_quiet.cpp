@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "sound/alsa_quiet.h"
+#include "sound/drivers/alsa_quiet.h"
 
 #include <alsa/asoundlib.h>
 

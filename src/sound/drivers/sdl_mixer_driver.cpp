@@ -1,4 +1,4 @@
-#include "sound/sdl_mixer_driver.h"
+#include "sound/drivers/sdl_mixer_driver.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>

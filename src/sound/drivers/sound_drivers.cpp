@@ -1,11 +1,11 @@
-#include "sound/sound_drivers.h"
+#include "sound/drivers/sound_drivers.h"
 
 #include <cstdlib>
 #include <string>
 
 #include "base/cp1251.h"
-#include "sound/external_players_driver.h"
-#include "sound/sdl_mixer_driver.h"
+#include "sound/drivers/external_players_driver.h"
+#include "sound/drivers/sdl_mixer_driver.h"
 
 namespace velmora::sound {
 

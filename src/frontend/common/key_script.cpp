@@ -1,4 +1,4 @@
-#include "frontend/headless/key_script.h"
+#include "frontend/common/key_script.h"
 
 #include <array>
 #include <map>

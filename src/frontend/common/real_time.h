@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "frontend/headless/key_script.h"
+#include "frontend/common/key_script.h"
 #include "shell/events.h"
 
 namespace velmora::frontend {

@@ -1,4 +1,4 @@
-#include "sound/external_players_driver.h"
+#include "sound/drivers/external_players_driver.h"
 
 #include <sys/socket.h>
 #include <unistd.h>

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "speech/pcm_queue.h"
-#include "speech/pcm_stream.h"
+#include "speech/drivers/pcm_queue.h"
+#include "speech/drivers/pcm_stream.h"
 #include "speech/speech_output.h"
 
 namespace velmora::speech {

@@ -1,4 +1,4 @@
-#include "frontend/headless/real_time.h"
+#include "frontend/common/real_time.h"
 
 #include <algorithm>
 #include <cstdint>

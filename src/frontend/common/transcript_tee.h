@@ -6,7 +6,7 @@
 #include <memory>
 #include <utility>
 
-#include "frontend/headless/transcript.h"
+#include "frontend/common/transcript.h"
 #include "shell/events.h"
 #include "speech/speech_output.h"
 

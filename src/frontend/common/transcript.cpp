@@ -1,4 +1,4 @@
-#include "frontend/headless/transcript.h"
+#include "frontend/common/transcript.h"
 
 #include "base/encoding.h"
 #include "base/terminal_text.h"

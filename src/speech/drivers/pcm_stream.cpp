@@ -1,4 +1,4 @@
-#include "speech/pcm_stream.h"
+#include "speech/drivers/pcm_stream.h"
 
 #include <string_view>
 

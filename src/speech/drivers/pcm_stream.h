@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-#include "speech/pcm_queue.h"
+#include "speech/drivers/pcm_queue.h"
 
 namespace velmora::speech {
 

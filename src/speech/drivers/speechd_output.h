@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "speech/drivers/speechd_calls.h"  // WithoutSigpipe, for calls of its callers
 #include "speech/speech_output.h"
 
 namespace velmora::speech {
@@ -36,10 +37,6 @@ int SpeechdRateFor(int setting);
 enum class SpeechdNotice { Begin, End, Cancel };
 bool SpeechdNoticeEndsSpeech(SpeechdNotice notice, long long messageId, long long latestId,
                              bool handing);
-
-// Runs call with SIGPIPE held back in this thread: libspeechd writes with
-// write(2), and a daemon gone meanwhile would otherwise end the game.
-void WithoutSigpipe(const std::function<void()>& call);
 
 class SpeechdOutput : public SpeechOutput {
 public:

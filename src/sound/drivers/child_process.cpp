@@ -1,4 +1,4 @@
-#include "sound/child_process.h"
+#include "sound/drivers/child_process.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -1,4 +1,4 @@
-#include "speech/open_speech.h"
+#include "speech/drivers/open_speech.h"
 
 #include <cctype>
 #include <cstdio>
@@ -8,9 +8,9 @@
 #include "base/cp1251.h"
 #include "base/encoding.h"
 #include "base/terminal_text.h"
-#include "speech/espeak_output.h"
+#include "speech/drivers/espeak_output.h"
 #include "speech/simple_outputs.h"
-#include "speech/speechd_output.h"
+#include "speech/drivers/speechd_output.h"
 
 namespace velmora::speech {
 namespace {

@@ -1,4 +1,4 @@
-#include "speech/espeak_output.h"
+#include "speech/drivers/espeak_output.h"
 
 #include <espeak-ng/espeak_ng.h>
 #include <espeak-ng/speak_lib.h>
