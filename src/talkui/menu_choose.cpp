@@ -68,11 +68,6 @@ void TMenuLine::Choose(char ch) {
         }
         if (result == MenuResult::Stop) return;
     }
-    if (entry->Handler) {
-        Handler = entry->Handler;
-        HandlerData = entry->Link;
-        heldHandlerData_ = entry->Link ? entry->Link->Shared() : nullptr;
-    }
     switch (entry->Type) {
         case etSubmenu:
             EnterSubmenu(*entry, ch);
@@ -86,17 +81,8 @@ void TMenuLine::Choose(char ch) {
         case etValue:
             EditValue(*entry);
             break;
-        case etReaderValue:
-            EditInReader(*entry);
-            break;
-        case etTextWindow:
-            EditInTextWindow(*entry);
-            break;
         case etChoice:
             ListChoices(*entry);
-            break;
-        case etHandler:
-            CallHandler(*entry);
             break;
         default:
             break;
@@ -129,12 +115,6 @@ void TMenuLine::ChooseValue() {
         if (ChoiceEntry.OnChanged) {
             const ChangedHook changed = ChoiceEntry.OnChanged;
             changed(*this, ChoiceEntry);
-        }
-    }
-    if (ChoiceEntry.Handler) {
-        const MenuHandler handler = ChoiceEntry.Handler;
-        if (handler(*this, HandlerArg{HandlerArg::Choice, Kit().ChosenEntry}) == MenuResult::GoOn) {
-            return;
         }
     }
     Back();
@@ -230,42 +210,6 @@ void TMenuLine::EditValue(TMenuEntry& entry) {
     Edit->SetFocus();
 }
 
-void TMenuLine::EditInReader(TMenuEntry& entry) {
-    const std::string value = entry.TextValue ? *entry.TextValue : std::string();
-    bool sent = false;
-    if (Kit().ReaderRequestHook) {
-        const auto hook = Kit().ReaderRequestHook;
-        sent = hook(value);
-    }
-    if (!sent) {
-        Kit().Signal(kCueBoundary);
-        return;
-    }
-    TMenuEntry* target = &entry;
-    Kit().ReaderReplyHook = [this, target](const std::string& text) {
-        if (target->TextValue) *target->TextValue = text;
-        Repaint();
-        Kit().Beep();
-    };
-}
-
-void TMenuLine::EditInTextWindow(TMenuEntry& entry) {
-    if (!TextWindow || !entry.TextValue) {
-        Kit().Signal(kCueBoundary);
-        return;
-    }
-    Kit().Speak(Texts().TextWindowHint + entry.Prompt.value_or(std::string()));
-    TextWindow->SetText(*entry.TextValue);
-    TMenuEntry* target = &entry;
-    TextWindow->SetCompletion([this, target] {
-        *target->TextValue = TextWindow->Text();
-        List->SetFocus();
-        Repaint();
-        Kit().Beep();
-    });
-    TextWindow->TakeFocus();
-}
-
 void TMenuLine::ListChoices(TMenuEntry& entry) {
     const int count = entry.ChoiceTotal();
     // Back from the choices comes to this entry again.
@@ -286,19 +230,6 @@ void TMenuLine::ListChoices(TMenuEntry& entry) {
     }
     if (count == 0) Kit().Signal(kCueBoundary);
     SelectCurrent(true);
-}
-
-void TMenuLine::CallHandler(TMenuEntry& entry) {
-    if (!Handler) return;
-    const MenuHandler handler = Handler;
-    const MenuResult result = handler(*this, HandlerArg{HandlerArg::Choice, &entry});
-    if (result == MenuResult::Back) {
-        Back();
-    } else if (result == MenuResult::Accept) {
-        Accept();
-    } else if (result == MenuResult::Uninstall) {
-        Handler = nullptr;
-    }
 }
 
 }  // namespace velmora::talkui

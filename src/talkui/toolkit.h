@@ -64,12 +64,6 @@ public:
     std::function<void(char kind, const std::string& title, const std::string& text,
                        CompletionFn completion)>
         EditorHook;
-    // True closes the menu.
-    std::function<bool(const std::string& help)> HelpHook;
-    // Hands a text to the reader program's input window; false if it cannot.
-    std::function<bool(const std::string& text)> ReaderRequestHook;
-    // Set by a menu while it waits for the reader's reply; the shell calls it.
-    std::function<void(const std::string& text)> ReaderReplyHook;
     // A menu command: its code, and whether it is meant for the active line.
     // True when the shell performed it; otherwise a line command goes to the
     // line the menu was opened from.

@@ -17,7 +17,7 @@ struct MenuTest : ::testing::Test {
     std::vector<std::string> things = {T("меч"), T("щит"), T("лук")};
     std::vector<std::string> nothing;
     std::vector<std::string> colours = {T("красный"), T("зелёный"), T("синий")};
-    std::unique_ptr<TMenuBlock> built;
+    std::shared_ptr<TMenuBlock> built;
     int32_t sound = 0, speed = 60, colour = 1;
     std::vector<std::string> acted;  // choice hooks that ran
     std::unique_ptr<TMenuLine> menu = h.MakeList<TMenuLine>();
@@ -28,14 +28,12 @@ struct MenuTest : ::testing::Test {
             return MenuResult::GoOn;
         };
         // Like the game's verbs: the hook builds the block it enters.
-        root.AddEntry(T("Осмотреть"), etSubmenu).OnChoose = [this](TMenuLine& m, TMenuEntry& e) {
+        root.AddEntry(T("Осмотреть"), etSubmenu).OnChoose = [this](TMenuLine&, TMenuEntry& e) {
             h.kit.UnitNoun = {T("предмет"), T("предмета"), T("предметов")};
-            built = BuildMenuBlock(&m, 0, things, etCommand, nullptr, nullptr, nullptr, 0,
-                                   [this](TMenuLine&, TMenuEntry& chosen) {
-                                       acted.push_back(base::Cp1251ToUtf8(*chosen.Caption));
-                                       return MenuResult::GoOn;
-                                   },
-                                   nullptr, nullptr);
+            built = BuildOwnedBlock(things, etCommand, [this](TMenuLine&, TMenuEntry& chosen) {
+                acted.push_back(base::Cp1251ToUtf8(*chosen.Caption));
+                return MenuResult::GoOn;
+            });
             built->Title = T("на полу");
             e.Link = built.get();
             return MenuResult::GoOn;
@@ -295,7 +293,7 @@ TEST_F(MenuTest, BookmarksReturnToAPlace) {
     EXPECT_EQ(acted, (std::vector<std::string>{"щит"}));
 }
 
-TEST_F(MenuTest, HookResultsAndHandlers) {
+TEST_F(MenuTest, HookResults) {
     MenuResult stopAt = MenuResult::Stop;
     root.Entries[2].OnChoose = [&](TMenuLine&, TMenuEntry&) { return stopAt; };
     Open(root);
@@ -308,29 +306,26 @@ TEST_F(MenuTest, HookResultsAndHandlers) {
     EXPECT_EQ(h.Take(), (Heard{"cue: 3"}));
     EXPECT_EQ(h.kit.ActiveLine, nullptr);
 
-    // A handler installed by the entry that enters its block.
-    TMenuBlock settings;
-    settings.AddEntry(T("Применить"), etHandler);
-    TMenuBlock top;
-    TMenuEntry& opener = top.AddEntry(T("Настройки"), etSubmenu);
-    opener.Link = &settings;
+    // The menu's handler, as the shell sets it on a block shown alone: Back
+    // at that block and Escape reach it, and Stop keeps the menu there.
+    TMenuBlock alone;
+    alone.AddEntry(T("Применить"), etCommand);
     std::vector<std::string> calls;
     MenuResult answer = MenuResult::Stop;
-    opener.Handler = [&](TMenuLine&, const HandlerArg& arg) {
-        calls.push_back(arg.kind == HandlerArg::Choice ? "choice" : arg.kind == HandlerArg::Back ? "back" : "escape");
+    Open(alone);
+    menu->HandlerData = &alone;
+    menu->Handler = [&](TMenuLine&, const HandlerArg& arg) {
+        calls.push_back(arg.kind == HandlerArg::Back ? "back" : "escape");
         return answer;
     };
-    Open(top);
-    MoveTo(0);
-    h.Enter();
-    h.Backspace();  // the handler says stop
+    h.Backspace();
     h.Escape();
-    EXPECT_EQ(menu->CurrentBlock, &settings);
-    answer = MenuResult::Back;
-    h.ArrowDown();
-    h.Enter();  // Back from a choice
-    EXPECT_EQ(menu->CurrentBlock, &top);
-    EXPECT_EQ(calls, (std::vector<std::string>{"back", "escape", "choice", "back"}));
+    EXPECT_TRUE(h.Take().empty());
+    EXPECT_EQ(menu->CurrentBlock, &alone);
+    answer = MenuResult::GoOn;
+    h.Backspace();  // the handler goes on: the top refuses
+    EXPECT_EQ(h.Take(), (Heard{"cue: 13"}));
+    EXPECT_EQ(calls, (std::vector<std::string>{"back", "escape", "back"}));
 }
 
 // Blocks built at run time are owned by the entries that link them and held
