@@ -23,7 +23,7 @@ enum TEntryType : int8_t {
     etCommand = 1,  // hands Code to the command handler
     etAction = 2,   // only OnChoose
     etSwitch = 3,   // toggles IntValue between 0 and 1
-    etValue = 4,    // edits IntValue (kind "d") or TextValue in an editor line
+    etValue = 4,    // edits TextValue in the editor of its kind
     etChoice = 7,   // picks IntValue from the choices
 };
 
@@ -59,7 +59,7 @@ using ChangedHook = std::function<void(TMenuLine& menu, TMenuEntry& entry)>;
 struct TMenuEntry {
     // The caller's text, not a copy; null ends the block.
     const std::string* Caption = nullptr;
-    // etValue: the kind letter ('d' number, 's' text, 'f' file path, 'l' list);
+    // etValue: the kind letter of its editor ('f' a file path);
     // etAction: the key text spoken after " клавиша ".
     std::string Aux;
     // etChoice: the number of fixed choices in Choices; 0: all of Choices.

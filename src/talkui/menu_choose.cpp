@@ -1,37 +1,10 @@
 // Choosing an entry of a talking menu: its hook, then the action of its type.
-#include <limits>
-
 #include "base/plural.h"
 #include "talkui/flag_scope.h"
 #include "talkui/menu_line.h"
 #include "talkui/texts.h"
 
 namespace velmora::talkui {
-namespace {
-
-// The whole text as a 32-bit decimal number, or 0.
-int32_t ParseDecimal(const std::string& text) {
-    size_t i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-    if (i == text.size()) return 0;
-    int64_t value = 0;
-    for (; i < text.size(); ++i) {
-        if (text[i] < '0' || text[i] > '9') return 0;
-        value = value * 10 + (text[i] - '0');
-        if (value > int64_t{std::numeric_limits<int32_t>::max()} + 1) return 0;
-    }
-    if (negative) value = -value;
-    if (value > std::numeric_limits<int32_t>::max()) return 0;
-    return static_cast<int32_t>(value);
-}
-
-std::string ValueText(const TMenuEntry& entry, char kind) {
-    if (kind == 'd') return std::to_string(entry.IntValue ? *entry.IntValue : 0);
-    return entry.TextValue ? *entry.TextValue : std::string();
-}
-
-}  // namespace
 
 void TMenuLine::Choose(char ch) {
     // The entry's block and its parents live until the choice is done, even
@@ -184,21 +157,17 @@ void TMenuLine::ToggleSwitch(TMenuEntry& entry) {
 
 void TMenuLine::EditValue(TMenuEntry& entry) {
     const char kind = entry.Aux.empty() ? '\0' : entry.Aux[0];
-    const std::string value = ValueText(entry, kind);
+    const std::string value = entry.TextValue ? *entry.TextValue : std::string();
     Kit().Speak(value + " " + entry.Prompt.value_or(std::string()));
     if (!Kit().EditorHook) {
         Kit().Signal(kCueBoundary);
         return;
     }
     TMenuEntry* target = &entry;
-    CompletionFn edited = [this, target, kind](const std::string& text) {
+    CompletionFn edited = [this, target](const std::string& text) {
         // Escape gives an empty text: the value stays.
         if (text.empty()) return;
-        if (kind == 'd') {
-            if (target->IntValue) *target->IntValue = ParseDecimal(text);
-        } else if (target->TextValue) {
-            *target->TextValue = text;
-        }
+        if (target->TextValue) *target->TextValue = text;
         if (target->OnChanged) {
             const ChangedHook changed = target->OnChanged;
             changed(*this, *target);

@@ -9,9 +9,6 @@ namespace velmora::talkui {
 namespace {
 
 std::string ValueString(const TMenuEntry& entry) {
-    if (!entry.Aux.empty() && entry.Aux[0] == 'd') {
-        return std::to_string(entry.IntValue ? *entry.IntValue : 0);
-    }
     return entry.TextValue ? *entry.TextValue : std::string();
 }
 
@@ -112,10 +109,7 @@ void TMenuLine::Describe(std::string& text) {
             text += t.Value;
             text += value.empty() ? t.EmptyString : value;
             text += t.InputLine;
-            const char kind = entry->Aux.empty() ? '\0' : entry->Aux[0];
-            if (kind == 'd') text += t.Numbers;
-            if (kind == 's') text += t.Texts;
-            if (kind == 'f') text += t.FilePaths;
+            if (!entry->Aux.empty() && entry->Aux[0] == 'f') text += t.FilePaths;
             text += description;
             break;
         }

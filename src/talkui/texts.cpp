@@ -24,8 +24,6 @@ const ToolkitTexts& Texts() {
         .Value = Cp(" значение "),
         .EmptyString = Cp(" пустая строка"),
         .InputLine = Cp(" строка для ввода "),
-        .Numbers = Cp("числа "),
-        .Texts = Cp("текста "),
         .FilePaths = Cp("пути к файлам "),
         .KeyWord = Cp(" клавиша "),
         .EmptyBookmark = Cp("пустая закладка меню."),

@@ -25,8 +25,6 @@ struct ToolkitTexts {
     std::string Value;          // " значение "
     std::string EmptyString;    // " пустая строка"
     std::string InputLine;      // " строка для ввода "
-    std::string Numbers;        // "числа "
-    std::string Texts;          // "текста "
     std::string FilePaths;      // "пути к файлам "
     std::string KeyWord;        // " клавиша "
     std::string EmptyBookmark;  // "пустая закладка меню."

@@ -60,7 +60,7 @@ public:
     std::function<void(int hz, int ms)> ToneHook;  // a plain tone
     // Handles pending events for about ms milliseconds (the click wait).
     std::function<void(int ms)> WaitHook;
-    // Opens a value editor of kind 'd', 's', 'f' or 'l' as a child of ActiveLine.
+    // Opens the value editor of a kind ('f' the file navigator) as a child of ActiveLine.
     std::function<void(char kind, const std::string& title, const std::string& text,
                        CompletionFn completion)>
         EditorHook;

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "talkui/editor_lines.h"
 #include "unit/talkui/harness.h"
 
 namespace velmora::talkui::test {
@@ -18,7 +17,8 @@ struct MenuTest : ::testing::Test {
     std::vector<std::string> nothing;
     std::vector<std::string> colours = {T("красный"), T("зелёный"), T("синий")};
     std::shared_ptr<TMenuBlock> built;
-    int32_t sound = 0, speed = 60, colour = 1;
+    int32_t sound = 0, colour = 1;
+    std::string folder = "/home/";
     std::vector<std::string> acted;  // choice hooks that ran
     std::unique_ptr<TMenuLine> menu = h.MakeList<TMenuLine>();
 
@@ -42,10 +42,10 @@ struct MenuTest : ::testing::Test {
         TMenuEntry& toggle = root.AddEntry(T("Звук"), etSwitch);
         toggle.IntValue = &sound;
         toggle.Description = T("музыка и шумы");
-        TMenuEntry& value = root.AddEntry(T("Скорость"), etValue);
-        value.Aux = "d";
-        value.IntValue = &speed;
-        value.Prompt = T("введите число");
+        TMenuEntry& value = root.AddEntry(T("Папка"), etValue);
+        value.Aux = "f";
+        value.TextValue = &folder;
+        value.Prompt = T("выберите папку");
         TMenuEntry& choice = root.AddEntry(T("Цвет"), etChoice);
         choice.Choices = &colours;
         choice.IntValue = &colour;
@@ -208,40 +208,6 @@ TEST_F(MenuTest, SwitchesToggleWithEnterAndSpace) {
     h.Press(ui::vk::F1);
     EXPECT_EQ(h.Take(), (Heard{"say: музыка и шумы"}));
     EXPECT_EQ(h.kit.ChosenEntry, &root.Entries[3]);
-}
-
-TEST_F(MenuTest, ValueEditorTakesNumbersOnlyAndEscapeKeepsTheValue) {
-    EditorLines editors(h.kit, h.panel);
-    editors.Install();
-    Open(root);
-    MoveTo(4);
-    h.Enter();
-    EXPECT_EQ(h.Take(), (Heard{"say: 60 введите число"}));
-    ASSERT_EQ(h.kit.ActiveLine, editors.TextLine());
-    EXPECT_EQ(editors.TextLine()->Parent, menu.get());
-    EXPECT_TRUE(h.kit.Edit->Focused());
-    EXPECT_EQ(h.kit.Edit->SelText(), "60");
-    h.Type("1x2");
-    EXPECT_EQ(h.Take(), (Heard{"say: 1", "cue: 13", "say: 2"}));
-    h.Enter();  // the menu shows itself again with its cue
-    EXPECT_EQ(h.Take(), (Heard{"cue: 13"}));
-    EXPECT_EQ(speed, 12);
-    EXPECT_EQ(h.kit.ActiveLine, menu.get());
-    h.ArrowUp();
-    h.ArrowDown();
-    EXPECT_EQ(h.Take()[1], "say: Скорость значение 12 строка для ввода числа . ");
-
-    h.Enter();
-    h.Type("9");
-    h.Take();
-    h.Escape();
-    EXPECT_EQ(h.Take(), (Heard{"cue: 13"}));
-    EXPECT_EQ(speed, 12);
-
-    h.Enter();
-    h.Type("99999999999");  // beyond 32 bits: not a number
-    h.Enter();
-    EXPECT_EQ(speed, 0);
 }
 
 TEST_F(MenuTest, ChoicesListAndStoreTheValue) {
