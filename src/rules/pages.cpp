@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "base/cp1251.h"
+#include "base/key_codes.h"
 #include "base/paths.h"
 #include "rules/nesting.h"
 #include "rules/rules.h"
@@ -13,12 +14,6 @@
 #include "world/key_lines.h"
 
 namespace velmora::rules {
-namespace {
-
-constexpr int kEscape = 27;
-constexpr int kAlt = 18;
-
-}  // namespace
 
 void Rules::OnKeyDown(int /*key*/) { waits.keyHeld = true; }
 
@@ -26,7 +21,7 @@ bool Rules::OnKeyUp(int key) {
     waits.keyHeld = false;
     if (!waits.waiting) return false;
     waits.waiting = false;
-    if (key == kEscape || key == kAlt) waits.abort = true;
+    if (key == base::vk::Escape || key == base::vk::Menu) waits.abort = true;
     return true;
 }
 

@@ -22,32 +22,6 @@ namespace fs = std::filesystem;
 
 namespace velmora::shell {
 
-// The message area as the menu's text window: the menu edits long texts in it.
-class TForm1::TextWindow : public talkui::TextWindowPort {
-public:
-    TextWindow(ui::Form& form, ui::RichEdit& edit) : form_(form), edit_(edit) {
-        edit_.OnExit = [this] { Done(); };
-        edit_.OnKeyDown = [this](int& key, ui::ShiftState shift) {
-            if (key == ui::vk::Return && shift.Ctrl) {
-                key = 0;
-                Done();
-            }
-        };
-    }
-    void SetText(const std::string& text) override { edit_.SetText(text); }
-    std::string Text() const override { return edit_.Text(); }
-    void SetCompletion(std::function<void()> done) override { done_ = std::move(done); }
-    void TakeFocus() override { form_.Focus(&edit_); }
-
-private:
-    void Done() {
-        if (auto done = std::exchange(done_, nullptr)) done();
-    }
-    ui::Form& form_;
-    ui::RichEdit& edit_;
-    std::function<void()> done_;
-};
-
 TForm1::TForm1(ShellOptions options, EventSource& events, FrontEnd& frontEnd,
                std::unique_ptr<speech::SpeechOutput> speechOutput,
                std::unique_ptr<sound::SoundDriver> soundDriver,
@@ -395,13 +369,11 @@ void TForm1::FirstTick() {
     kit_.CommandHook = [](int, bool forLine) { return !forLine; };
     kit_.ProgramFolder = options_.stateFolder;
     MarkChanged();  // the menu, its edit and list, the indicator strip
-    textWindow_ = std::make_unique<TextWindow>(form_, RichEdit1);
     keyboardLayout_ = frontEnd_.KeyboardLayout();
     kit_.BookmarkRoot = &actions_->ActionBlock();
     if (!menu_) {
         menu_ = std::make_unique<talkui::TMenuLine>(kit_, IkPanel, &kit_.Edit, &kit_.List,
                                                     &kit_.Settings);
-        menu_->TextWindow = textWindow_.get();
         actions_->AttachMenu(*menu_);
     }
     editors_ = std::make_unique<talkui::EditorLines>(kit_, IkPanel);

@@ -291,8 +291,6 @@ private:
     std::unique_ptr<ActionMenus> actions_;
     std::unique_ptr<talkui::TMenuLine> menu_;
     std::unique_ptr<talkui::EditorLines> editors_;
-    class TextWindow;
-    std::unique_ptr<TextWindow> textWindow_;
 
     // Configuration and folders.
     MainIni ini_;

@@ -35,28 +35,6 @@ TMenuEntry& TMenuBlock::AddEntry(std::string caption, TEntryType type, int32_t c
     return entry;
 }
 
-std::unique_ptr<TMenuBlock> BuildMenuBlock(TMenuLine*, int extra, const std::vector<std::string>& list,
-                                           TEntryType type, TMenuBlock* link, int32_t* value,
-                                           const std::vector<std::string>* choices, int32_t flags,
-                                           ChooseHook onChoose, MenuHandler handler,
-                                           ValueTextHook valueText) {
-    auto block = std::make_unique<TMenuBlock>();
-    block->Entries.resize(list.size() + static_cast<size_t>(std::max(extra, 0)));
-    for (size_t i = 0; i < list.size(); ++i) {
-        TMenuEntry& entry = block->Entries[i];
-        entry.Caption = &list[i];
-        entry.Type = type;
-        entry.Link = link;
-        entry.IntValue = value;
-        entry.Choices = choices;
-        entry.Flags = flags;
-        entry.OnChoose = onChoose;
-        entry.Handler = handler;
-        entry.ValueText = valueText;
-    }
-    return block;
-}
-
 std::shared_ptr<TMenuBlock> BuildOwnedBlock(std::vector<std::string> captions, TEntryType type,
                                             const ChooseHook& onChoose) {
     auto block = std::make_shared<TMenuBlock>();

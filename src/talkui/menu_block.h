@@ -19,20 +19,15 @@ struct TMenuBlock;
 struct TMenuEntry;
 
 enum TEntryType : int8_t {
-    etSubmenu = 0,      // enters Link
-    etCommand = 1,      // hands Code to the command handler
-    etAction = 2,       // only OnChoose
-    etSwitch = 3,       // toggles IntValue between 0 and 1
-    etValue = 4,        // edits IntValue (kind "d") or TextValue in an editor line
-    etReaderValue = 5,  // edits TextValue in the reader program's input window
-    etTextWindow = 6,   // edits TextValue in the shell's text window
-    etChoice = 7,       // picks IntValue from the choices
-    etHandler = 8,      // calls the menu's handler
+    etSubmenu = 0,  // enters Link
+    etCommand = 1,  // hands Code to the command handler
+    etAction = 2,   // only OnChoose
+    etSwitch = 3,   // toggles IntValue between 0 and 1
+    etValue = 4,    // edits TextValue in the editor of its kind
+    etChoice = 7,   // picks IntValue from the choices
 };
 
 enum EntryFlags : int32_t {
-    efValueHook = 1,
-    efUnavailable = 2,
     efCaptionHook = 4,
 };
 
@@ -40,30 +35,23 @@ enum EntryFlags : int32_t {
 constexpr int32_t kCommandMask = 0x3FFF;
 constexpr int32_t kLineCommand = 0x4000;
 
-// What a handler is called for: a chosen etHandler entry, Back at the
-// handler's own block, or Escape.
+// What the menu's handler is called for: Back at the handler's own block, or Escape.
 struct HandlerArg {
-    enum Kind { Choice, Back, Escape };
-    Kind kind = Choice;
-    TMenuEntry* entry = nullptr;
+    enum Kind { Back, Escape };
+    Kind kind = Back;
 };
 
 // What a hook or a handler asks of the menu once it has run.
 enum class MenuResult : int8_t {
-    GoOn,       // the menu goes on as it would (from a choice among values: stays in the list)
-    Accept,     // the menu accepts and closes
-    Back,       // a handler, from a choice: one level back
-    Stop,       // the menu does nothing more with the key
-    Uninstall,  // a handler: the menu drops it, then goes on
+    GoOn,    // the menu goes on as it would
+    Accept,  // the menu accepts and closes
+    Stop,    // the menu does nothing more with the key
 };
 
 // Accept, or Stop; anything else goes on.
 using ChooseHook = std::function<MenuResult(TMenuLine& menu, TMenuEntry& entry)>;
-// From Escape and Back: Stop, or Uninstall; else go on.
-// From a choice: Back, Accept or Uninstall; from a choice among values, any
-// result but GoOn goes back.
+// Stop, or else the menu goes on.
 using MenuHandler = std::function<MenuResult(TMenuLine& menu, const HandlerArg& arg)>;
-using ValueTextHook = std::function<void(TMenuLine& menu, TMenuEntry& entry, std::string& text)>;
 using CaptionHookFn = std::function<void(TMenuLine& menu, TMenuEntry& entry, std::string& caption)>;
 // After an entry's value changed: a switch toggled, a choice or a value stored.
 using ChangedHook = std::function<void(TMenuLine& menu, TMenuEntry& entry)>;
@@ -71,14 +59,14 @@ using ChangedHook = std::function<void(TMenuLine& menu, TMenuEntry& entry)>;
 struct TMenuEntry {
     // The caller's text, not a copy; null ends the block.
     const std::string* Caption = nullptr;
-    // etValue: the kind letter ('d' number, 's' text, 'f' file path, 'l' list);
+    // etValue: the kind letter of its editor ('f' a file path);
     // etAction: the key text spoken after " клавиша ".
     std::string Aux;
     // etChoice: the number of fixed choices in Choices; 0: all of Choices.
     int32_t ChoiceCount = 0;
     TEntryType Type = etSubmenu;
     int32_t Code = 0;
-    TMenuBlock* Link = nullptr;  // etSubmenu: the child; otherwise data for the handler
+    TMenuBlock* Link = nullptr;  // etSubmenu: the child
     std::shared_ptr<TMenuBlock> OwnedLink;  // a built child that this entry keeps alive
     std::optional<std::string> Description;
     std::optional<std::string> Prompt;
@@ -88,8 +76,6 @@ struct TMenuEntry {
     const std::vector<std::string>* Choices = nullptr;
     int32_t Flags = 0;
     ChooseHook OnChoose;  // first, when the entry is chosen
-    MenuHandler Handler;  // becomes the menu's handler when the entry is chosen
-    ValueTextHook ValueText;  // with efValueHook
     // Puts a changed value to use at once (a setting heard as it changes),
     // before the menu says the entry again.
     ChangedHook OnChanged;
@@ -121,17 +107,6 @@ struct TMenuBlock : std::enable_shared_from_this<TMenuBlock> {
 private:
     std::deque<std::string> ownTexts_;  // stable addresses
 };
-
-// A block of n + extra entries for the n texts of list (their captions point
-// into list, which must stay unchanged while the block is used), each with the
-// given type, link, value, choices, flags and hooks. The extra entries stay
-// empty for the caller to fill; an empty entry ends the block.
-std::unique_ptr<TMenuBlock> BuildMenuBlock(TMenuLine* menu, int extra,
-                                           const std::vector<std::string>& list, TEntryType type,
-                                           TMenuBlock* link, int32_t* value,
-                                           const std::vector<std::string>* choices, int32_t flags,
-                                           ChooseHook onChoose, MenuHandler handler,
-                                           ValueTextHook valueText);
 
 // A block built at run time that keeps its own captions: one entry of the
 // given type and choice hook for each text.

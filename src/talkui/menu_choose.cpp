@@ -1,37 +1,10 @@
 // Choosing an entry of a talking menu: its hook, then the action of its type.
-#include <limits>
-
 #include "base/plural.h"
 #include "talkui/flag_scope.h"
 #include "talkui/menu_line.h"
 #include "talkui/texts.h"
 
 namespace velmora::talkui {
-namespace {
-
-// The whole text as a 32-bit decimal number, or 0.
-int32_t ParseDecimal(const std::string& text) {
-    size_t i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-    if (i == text.size()) return 0;
-    int64_t value = 0;
-    for (; i < text.size(); ++i) {
-        if (text[i] < '0' || text[i] > '9') return 0;
-        value = value * 10 + (text[i] - '0');
-        if (value > int64_t{std::numeric_limits<int32_t>::max()} + 1) return 0;
-    }
-    if (negative) value = -value;
-    if (value > std::numeric_limits<int32_t>::max()) return 0;
-    return static_cast<int32_t>(value);
-}
-
-std::string ValueText(const TMenuEntry& entry, char kind) {
-    if (kind == 'd') return std::to_string(entry.IntValue ? *entry.IntValue : 0);
-    return entry.TextValue ? *entry.TextValue : std::string();
-}
-
-}  // namespace
 
 void TMenuLine::Choose(char ch) {
     // The entry's block and its parents live until the choice is done, even
@@ -68,11 +41,6 @@ void TMenuLine::Choose(char ch) {
         }
         if (result == MenuResult::Stop) return;
     }
-    if (entry->Handler) {
-        Handler = entry->Handler;
-        HandlerData = entry->Link;
-        heldHandlerData_ = entry->Link ? entry->Link->Shared() : nullptr;
-    }
     switch (entry->Type) {
         case etSubmenu:
             EnterSubmenu(*entry, ch);
@@ -86,17 +54,8 @@ void TMenuLine::Choose(char ch) {
         case etValue:
             EditValue(*entry);
             break;
-        case etReaderValue:
-            EditInReader(*entry);
-            break;
-        case etTextWindow:
-            EditInTextWindow(*entry);
-            break;
         case etChoice:
             ListChoices(*entry);
-            break;
-        case etHandler:
-            CallHandler(*entry);
             break;
         default:
             break;
@@ -129,12 +88,6 @@ void TMenuLine::ChooseValue() {
         if (ChoiceEntry.OnChanged) {
             const ChangedHook changed = ChoiceEntry.OnChanged;
             changed(*this, ChoiceEntry);
-        }
-    }
-    if (ChoiceEntry.Handler) {
-        const MenuHandler handler = ChoiceEntry.Handler;
-        if (handler(*this, HandlerArg{HandlerArg::Choice, Kit().ChosenEntry}) == MenuResult::GoOn) {
-            return;
         }
     }
     Back();
@@ -204,21 +157,17 @@ void TMenuLine::ToggleSwitch(TMenuEntry& entry) {
 
 void TMenuLine::EditValue(TMenuEntry& entry) {
     const char kind = entry.Aux.empty() ? '\0' : entry.Aux[0];
-    const std::string value = ValueText(entry, kind);
+    const std::string value = entry.TextValue ? *entry.TextValue : std::string();
     Kit().Speak(value + " " + entry.Prompt.value_or(std::string()));
     if (!Kit().EditorHook) {
         Kit().Signal(kCueBoundary);
         return;
     }
     TMenuEntry* target = &entry;
-    CompletionFn edited = [this, target, kind](const std::string& text) {
+    CompletionFn edited = [this, target](const std::string& text) {
         // Escape gives an empty text: the value stays.
         if (text.empty()) return;
-        if (kind == 'd') {
-            if (target->IntValue) *target->IntValue = ParseDecimal(text);
-        } else if (target->TextValue) {
-            *target->TextValue = text;
-        }
+        if (target->TextValue) *target->TextValue = text;
         if (target->OnChanged) {
             const ChangedHook changed = target->OnChanged;
             changed(*this, *target);
@@ -228,42 +177,6 @@ void TMenuLine::EditValue(TMenuEntry& entry) {
     const auto hook = Kit().EditorHook;
     hook(kind, std::string(), value, std::move(edited));
     Edit->SetFocus();
-}
-
-void TMenuLine::EditInReader(TMenuEntry& entry) {
-    const std::string value = entry.TextValue ? *entry.TextValue : std::string();
-    bool sent = false;
-    if (Kit().ReaderRequestHook) {
-        const auto hook = Kit().ReaderRequestHook;
-        sent = hook(value);
-    }
-    if (!sent) {
-        Kit().Signal(kCueBoundary);
-        return;
-    }
-    TMenuEntry* target = &entry;
-    Kit().ReaderReplyHook = [this, target](const std::string& text) {
-        if (target->TextValue) *target->TextValue = text;
-        Repaint();
-        Kit().Beep();
-    };
-}
-
-void TMenuLine::EditInTextWindow(TMenuEntry& entry) {
-    if (!TextWindow || !entry.TextValue) {
-        Kit().Signal(kCueBoundary);
-        return;
-    }
-    Kit().Speak(Texts().TextWindowHint + entry.Prompt.value_or(std::string()));
-    TextWindow->SetText(*entry.TextValue);
-    TMenuEntry* target = &entry;
-    TextWindow->SetCompletion([this, target] {
-        *target->TextValue = TextWindow->Text();
-        List->SetFocus();
-        Repaint();
-        Kit().Beep();
-    });
-    TextWindow->TakeFocus();
 }
 
 void TMenuLine::ListChoices(TMenuEntry& entry) {
@@ -286,19 +199,6 @@ void TMenuLine::ListChoices(TMenuEntry& entry) {
     }
     if (count == 0) Kit().Signal(kCueBoundary);
     SelectCurrent(true);
-}
-
-void TMenuLine::CallHandler(TMenuEntry& entry) {
-    if (!Handler) return;
-    const MenuHandler handler = Handler;
-    const MenuResult result = handler(*this, HandlerArg{HandlerArg::Choice, &entry});
-    if (result == MenuResult::Back) {
-        Back();
-    } else if (result == MenuResult::Accept) {
-        Accept();
-    } else if (result == MenuResult::Uninstall) {
-        Handler = nullptr;
-    }
 }
 
 }  // namespace velmora::talkui

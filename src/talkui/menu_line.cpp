@@ -9,9 +9,6 @@ namespace velmora::talkui {
 namespace {
 
 std::string ValueString(const TMenuEntry& entry) {
-    if (!entry.Aux.empty() && entry.Aux[0] == 'd') {
-        return std::to_string(entry.IntValue ? *entry.IntValue : 0);
-    }
     return entry.TextValue ? *entry.TextValue : std::string();
 }
 
@@ -97,12 +94,6 @@ void TMenuLine::Describe(std::string& text) {
     TMenuEntry* entry = ChoiceMode ? nullptr : RowEntry(Current);
     if (!entry) return;
     const ToolkitTexts& t = Texts();
-    if ((entry->Flags & efValueHook) && entry->ValueText) {
-        text += t.ValueDot;
-        const ValueTextHook hook = entry->ValueText;
-        hook(*this, *entry, text);
-    }
-    if (entry->Flags & efUnavailable) text += t.Unavailable;
     const std::string description = t.Dot + entry->Description.value_or(std::string());
     switch (entry->Type) {
         case etSubmenu:
@@ -118,18 +109,7 @@ void TMenuLine::Describe(std::string& text) {
             text += t.Value;
             text += value.empty() ? t.EmptyString : value;
             text += t.InputLine;
-            const char kind = entry->Aux.empty() ? '\0' : entry->Aux[0];
-            if (kind == 'd') text += t.Numbers;
-            if (kind == 's') text += t.Texts;
-            if (kind == 'f') text += t.FilePaths;
-            text += description;
-            break;
-        }
-        case etReaderValue: {
-            const std::string value = entry->TextValue ? *entry->TextValue : std::string();
-            text += t.Value;
-            text += value.empty() ? t.EmptyString : value;
-            text += t.InputWindow;
+            if (!entry->Aux.empty() && entry->Aux[0] == 'f') text += t.FilePaths;
             text += description;
             break;
         }
@@ -149,10 +129,8 @@ void TMenuLine::Describe(std::string& text) {
 bool TMenuLine::HandlerStops(HandlerArg::Kind kind) {
     if (!Handler) return false;
     const MenuHandler handler = Handler;
-    const MenuResult result = handler(*this, HandlerArg{kind, nullptr});
-    if (result == MenuResult::Stop) return true;
-    if (result == MenuResult::Uninstall) Handler = nullptr;
-    return false;
+    const MenuResult result = handler(*this, HandlerArg{kind});
+    return result == MenuResult::Stop;
 }
 
 void TMenuLine::Back() {
@@ -197,12 +175,7 @@ void TMenuLine::Help() {
         return;
     }
     if (!CurrentBlock) return;
-    if (CurrentBlock->Help && Kit().HelpHook) {
-        const auto hook = Kit().HelpHook;
-        if (hook(*CurrentBlock->Help)) Accept();
-    } else if (CurrentBlock->Title) {
-        Kit().Speak(*CurrentBlock->Title);
-    }
+    if (CurrentBlock->Title) Kit().Speak(*CurrentBlock->Title);
 }
 
 void TMenuLine::KeyDown(int& key, ui::ShiftState shift) {
@@ -269,27 +242,22 @@ std::optional<ui::ItemPaint> TMenuLine::DrawItem(int row, ui::Rect box, bool sel
     std::optional<ui::Colour> colour;
     if (TMenuEntry* entry = ChoiceMode ? nullptr : RowEntry(row)) {
         colour = s.File;
-        if ((entry->Flags & efValueHook) && entry->ValueText) {
-            const ValueTextHook hook = entry->ValueText;
-            hook(*this, *entry, value);
-        } else {
-            switch (entry->Type) {
-                case etCommand:
-                case etAction:
-                    colour = ui::kYellow;
-                    break;
-                case etSwitch:
-                    value = IntOf(*entry) != 0 ? t.YesShown : t.NoShown;
-                    break;
-                case etValue:
-                    value = ValueString(*entry);
-                    break;
-                case etChoice:
-                    if (const std::string* choice = entry->ChoiceAt(IntOf(*entry))) value = *choice;
-                    break;
-                default:
-                    break;
-            }
+        switch (entry->Type) {
+            case etCommand:
+            case etAction:
+                colour = ui::kYellow;
+                break;
+            case etSwitch:
+                value = IntOf(*entry) != 0 ? t.YesShown : t.NoShown;
+                break;
+            case etValue:
+                value = ValueString(*entry);
+                break;
+            case etChoice:
+                if (const std::string* choice = entry->ChoiceAt(IntOf(*entry))) value = *choice;
+                break;
+            default:
+                break;
         }
     }
     if (selected) colour = s.CursorFont;

@@ -16,18 +16,6 @@
 
 namespace velmora::talkui {
 
-// The shell's text window (the rich edit of the message area) as a menu uses
-// it to edit a long text.
-class TextWindowPort {
-public:
-    virtual ~TextWindowPort() = default;
-    virtual void SetText(const std::string& text) = 0;
-    virtual std::string Text() const = 0;
-    // Called when the window loses the focus or gets Ctrl+Enter.
-    virtual void SetCompletion(std::function<void()> done) = 0;
-    virtual void TakeFocus() = 0;
-};
-
 class TMenuLine : public TListLine {
 public:
     TMenuLine(Toolkit& kit, ui::Panel& owner, std::shared_ptr<ui::Edit>* editSlot,
@@ -64,7 +52,6 @@ public:
     TMenuEntry ChoiceEntry;
     int Depth = 1;
     std::array<uint8_t, 9> Path{};  // cursor row at each level, level 1 first
-    TextWindowPort* TextWindow = nullptr;
 
 private:
     // Enter with no row heard under the cursor: the row, or the rows there are.
@@ -73,11 +60,8 @@ private:
     void RunCommand(int32_t code);
     void ToggleSwitch(TMenuEntry& entry);
     void EditValue(TMenuEntry& entry);
-    void EditInReader(TMenuEntry& entry);
-    void EditInTextWindow(TMenuEntry& entry);
     void ListChoices(TMenuEntry& entry);
     void ChooseValue();
-    void CallHandler(TMenuEntry& entry);
     // Runs the handler for Back or Escape; true when it said stop.
     bool HandlerStops(HandlerArg::Kind kind);
     void RecordPath();
@@ -85,7 +69,6 @@ private:
     void HoldPath();
 
     std::vector<std::shared_ptr<TMenuBlock>> held_;
-    std::shared_ptr<TMenuBlock> heldHandlerData_;
 };
 
 }  // namespace velmora::talkui

@@ -127,11 +127,6 @@ void TSpLine::KeyPress(char& ch) {
             kit_.Signal(kCueBoundary);
         }
     } else if (code >= 32) {
-        if (NumericOnly && !(ch >= '0' && ch <= '9') && ch != '-') {
-            ch = 0;
-            kit_.Signal(kCueBoundary);
-            return;
-        }
         if (base::IsCapital1251(ch)) kit_.Signal(kCueCapital);
         SpeakCharName(ch);
     }
@@ -184,7 +179,6 @@ void TSpLine::KeyUp(int& key, ui::ShiftState) {
 }
 
 void TSpLine::Reset() {
-    NumericOnly = false;
     Text.clear();
     Title.clear();
     Completion = nullptr;

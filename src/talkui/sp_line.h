@@ -53,7 +53,6 @@ public:
     bool EditShown = false;
     bool KeyHeld = false;  // a key went down and has not come up: it acts once
     std::string Title;
-    bool NumericOnly = false;
 
 protected:
     void SpeakCharName(char c) const;

@@ -15,8 +15,6 @@ struct ToolkitTexts {
     std::string FileContext;    // "файловая строка. контекстное меню"
 
     // Details of menu entries.
-    std::string ValueDot;       // ". значение "
-    std::string Unavailable;    // " недоступно "
     std::string Dot;            // ". "
     std::string YesSuffix;      // " да"
     std::string NoSuffix;       // " нет"
@@ -27,13 +25,9 @@ struct ToolkitTexts {
     std::string Value;          // " значение "
     std::string EmptyString;    // " пустая строка"
     std::string InputLine;      // " строка для ввода "
-    std::string Numbers;        // "числа "
-    std::string Texts;          // "текста "
     std::string FilePaths;      // "пути к файлам "
-    std::string InputWindow;    // " окно для ввода "
     std::string KeyWord;        // " клавиша "
     std::string EmptyBookmark;  // "пустая закладка меню."
-    std::string TextWindowHint; // "после ввода текста нажмите таб или контрол+энтэр."
     std::string SearchCleared;  // "Поиск очищен."
 
     // The file navigator.

@@ -60,16 +60,10 @@ public:
     std::function<void(int hz, int ms)> ToneHook;  // a plain tone
     // Handles pending events for about ms milliseconds (the click wait).
     std::function<void(int ms)> WaitHook;
-    // Opens a value editor of kind 'd', 's', 'f' or 'l' as a child of ActiveLine.
+    // Opens the value editor of a kind ('f' the file navigator) as a child of ActiveLine.
     std::function<void(char kind, const std::string& title, const std::string& text,
                        CompletionFn completion)>
         EditorHook;
-    // True closes the menu.
-    std::function<bool(const std::string& help)> HelpHook;
-    // Hands a text to the reader program's input window; false if it cannot.
-    std::function<bool(const std::string& text)> ReaderRequestHook;
-    // Set by a menu while it waits for the reader's reply; the shell calls it.
-    std::function<void(const std::string& text)> ReaderReplyHook;
     // A menu command: its code, and whether it is meant for the active line.
     // True when the shell performed it; otherwise a line command goes to the
     // line the menu was opened from.

@@ -1,49 +1,11 @@
 // Key codes are the Windows virtual-key numbers on every front end.
 #pragma once
 
+#include "base/key_codes.h"
+
 namespace velmora::ui {
 
-namespace vk {
-constexpr int Back = 8;
-constexpr int Tab = 9;
-constexpr int Return = 13;
-constexpr int Shift = 16;
-constexpr int Control = 17;
-constexpr int Menu = 18;  // Alt
-constexpr int Capital = 20;
-constexpr int Escape = 27;
-constexpr int Space = 32;
-constexpr int Prior = 33;  // Page Up
-constexpr int Next = 34;   // Page Down
-constexpr int End = 35;
-constexpr int Home = 36;
-constexpr int Left = 37;
-constexpr int Up = 38;
-constexpr int Right = 39;
-constexpr int Down = 40;
-constexpr int Insert = 45;
-constexpr int Delete = 46;
-constexpr int Digit0 = 48;
-constexpr int Digit1 = 49;
-constexpr int Digit9 = 57;
-constexpr int KeyM = 77;
-constexpr int LWin = 91;  // the Windows keys
-constexpr int RWin = 92;
-constexpr int Apps = 93;  // the context-menu key
-constexpr int Multiply = 106;  // the numeric pad's *, +, - and /
-constexpr int Add = 107;
-constexpr int Subtract = 109;
-constexpr int Divide = 111;
-constexpr int F1 = 112;
-constexpr int F2 = 113;
-constexpr int F3 = 114;
-constexpr int F4 = 115;
-constexpr int F5 = 116;
-constexpr int F9 = 120;
-constexpr int F10 = 121;
-constexpr int F11 = 122;
-constexpr int F12 = 123;
-}  // namespace vk
+namespace vk = base::vk;
 
 inline bool IsDigitKey(int key) { return key >= vk::Digit0 && key <= vk::Digit9; }
 

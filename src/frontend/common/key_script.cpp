@@ -9,6 +9,8 @@
 namespace velmora::frontend {
 namespace {
 
+namespace vk = ui::vk;
+
 // Named keys and the character each types (none: 0).
 struct NamedKey {
     int key;
@@ -18,16 +20,20 @@ struct NamedKey {
 const std::map<std::string, NamedKey>& NamedKeys() {
     static const std::map<std::string, NamedKey> keys = [] {
         std::map<std::string, NamedKey> k = {
-            {"enter", {kVkEnter, 13}},   {"escape", {kVkEscape, 27}}, {"space", {kVkSpace, 32}},
-            {"backspace", {kVkBackspace, 8}}, {"tab", {kVkTab, 9}},   {"delete", {46, 0}},
-            {"insert", {45, 0}},          {"up", {38, 0}},             {"down", {40, 0}},
-            {"left", {37, 0}},            {"right", {39, 0}},          {"home", {36, 0}},
-            {"end", {35, 0}},             {"pageup", {33, 0}},         {"pagedown", {34, 0}},
-            {"capslock", {kVkCapsLock, 0}}, {"apps", {93, 0}},         {"numplus", {107, '+'}},
-            {"numminus", {109, '-'}},     {"nummultiply", {106, '*'}}, {"numdivide", {111, '/'}},
-            {"control", {17, 0}},  // Ctrl pressed and let go alone: the voice falls silent
+            {"enter", {vk::Return, 13}},       {"escape", {vk::Escape, 27}},
+            {"space", {vk::Space, 32}},        {"backspace", {vk::Back, 8}},
+            {"tab", {vk::Tab, 9}},             {"delete", {vk::Delete, 0}},
+            {"insert", {vk::Insert, 0}},       {"up", {vk::Up, 0}},
+            {"down", {vk::Down, 0}},           {"left", {vk::Left, 0}},
+            {"right", {vk::Right, 0}},         {"home", {vk::Home, 0}},
+            {"end", {vk::End, 0}},             {"pageup", {vk::Prior, 0}},
+            {"pagedown", {vk::Next, 0}},       {"capslock", {vk::Capital, 0}},
+            {"apps", {vk::Apps, 0}},           {"numplus", {vk::Add, '+'}},
+            {"numminus", {vk::Subtract, '-'}}, {"nummultiply", {vk::Multiply, '*'}},
+            {"numdivide", {vk::Divide, '/'}},
+            {"control", {vk::Control, 0}},  // Ctrl pressed and let go alone: the voice falls silent
         };
-        for (int i = 1; i <= 12; ++i) k[std::string("f").append(std::to_string(i))] = {111 + i, 0};
+        for (int i = 1; i <= 12; ++i) k[std::string("f").append(std::to_string(i))] = {vk::F1 - 1 + i, 0};
         return k;
     }();
     return keys;
@@ -40,14 +46,17 @@ struct Punct {
     bool shift;
 };
 constexpr std::array<Punct, 32> kPunct = {{
-    {' ', kVkSpace, false}, {'!', '1', true},  {'@', '2', true},  {'#', '3', true},
-    {'$', '4', true},       {'%', '5', true},  {'^', '6', true},  {'&', '7', true},
-    {'*', '8', true},       {'(', '9', true},  {')', '0', true},  {'-', 189, false},
-    {'_', 189, true},       {'=', 187, false}, {'+', 187, true},  {'[', 219, false},
-    {'{', 219, true},       {']', 221, false}, {'}', 221, true},  {';', 186, false},
-    {':', 186, true},       {'\'', 222, false}, {'"', 222, true}, {',', 188, false},
-    {'<', 188, true},       {'.', 190, false}, {'>', 190, true},  {'/', 191, false},
-    {'?', 191, true},       {'`', 192, false}, {'~', 192, true},  {'\\', 220, false},
+    {' ', vk::Space, false},    {'!', '1', true},           {'@', '2', true},
+    {'#', '3', true},           {'$', '4', true},           {'%', '5', true},
+    {'^', '6', true},           {'&', '7', true},           {'*', '8', true},
+    {'(', '9', true},           {')', '0', true},           {'-', vk::OemMinus, false},
+    {'_', vk::OemMinus, true},  {'=', vk::OemPlus, false},  {'+', vk::OemPlus, true},
+    {'[', vk::Oem4, false},     {'{', vk::Oem4, true},      {']', vk::Oem6, false},
+    {'}', vk::Oem6, true},      {';', vk::Oem1, false},     {':', vk::Oem1, true},
+    {'\'', vk::Oem7, false},    {'"', vk::Oem7, true},      {',', vk::OemComma, false},
+    {'<', vk::OemComma, true},  {'.', vk::OemPeriod, false}, {'>', vk::OemPeriod, true},
+    {'/', vk::Oem2, false},     {'?', vk::Oem2, true},      {'`', vk::Oem3, false},
+    {'~', vk::Oem3, true},      {'\\', vk::Oem5, false},
 }};
 
 // The Latin key of each small Cyrillic letter on the Russian layout.

@@ -15,10 +15,6 @@ namespace velmora::frontend {
 
 enum Modifier : uint8_t { kShift = 1, kCtrl = 2, kAlt = 4 };
 
-// Windows virtual-key numbers of the keys a script can name.
-inline constexpr int kVkBackspace = 8, kVkTab = 9, kVkEnter = 13, kVkShift = 16, kVkCtrl = 17,
-                     kVkAlt = 18, kVkCapsLock = 20, kVkEscape = 27, kVkSpace = 32;
-
 struct KeyStep {
     enum class Kind { Press, Down, Up, Wait };
     Kind kind = Kind::Press;

@@ -14,7 +14,7 @@ void ScriptEvents::Post(const Event& event) {
 void ScriptEvents::Deliver(const KeyStep& step) {
     // The lock turns over as its key goes down, as a keyboard's does; every
     // key event then carries it.
-    if (step.key == kVkCapsLock &&
+    if (step.key == ui::vk::Capital &&
         (step.kind == KeyStep::Kind::Down || step.kind == KeyStep::Kind::Press)) {
         capsLock_ = !capsLock_;
     }

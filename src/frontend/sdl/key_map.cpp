@@ -9,11 +9,6 @@ namespace {
 
 namespace vk = ui::vk;
 
-// Windows numbers that ui/keys.h does not name.
-constexpr int kVkClear = 12, kVkPause = 19, kVkSnapshot = 44, kVkLWin = 91, kVkRWin = 92,
-              kVkNumpad0 = 96, kVkMultiply = 106, kVkAdd = 107, kVkSubtract = 109, kVkDecimal = 110,
-              kVkDivide = 111, kVkNumLock = 144, kVkScroll = 145;
-
 // The numeric pad's keys that Num Lock turns into digits, and what they are without it.
 struct PadKey {
     SDL_Scancode scancode;
@@ -21,24 +16,24 @@ struct PadKey {
     int navigation;  // without
 };
 constexpr PadKey kPad[] = {
-    {SDL_SCANCODE_KP_0, kVkNumpad0 + 0, vk::Insert},
-    {SDL_SCANCODE_KP_1, kVkNumpad0 + 1, vk::End},
-    {SDL_SCANCODE_KP_2, kVkNumpad0 + 2, vk::Down},
-    {SDL_SCANCODE_KP_3, kVkNumpad0 + 3, vk::Next},
-    {SDL_SCANCODE_KP_4, kVkNumpad0 + 4, vk::Left},
-    {SDL_SCANCODE_KP_5, kVkNumpad0 + 5, kVkClear},
-    {SDL_SCANCODE_KP_6, kVkNumpad0 + 6, vk::Right},
-    {SDL_SCANCODE_KP_7, kVkNumpad0 + 7, vk::Home},
-    {SDL_SCANCODE_KP_8, kVkNumpad0 + 8, vk::Up},
-    {SDL_SCANCODE_KP_9, kVkNumpad0 + 9, vk::Prior},
-    {SDL_SCANCODE_KP_PERIOD, kVkDecimal, vk::Delete},
+    {SDL_SCANCODE_KP_0, vk::Numpad0 + 0, vk::Insert},
+    {SDL_SCANCODE_KP_1, vk::Numpad0 + 1, vk::End},
+    {SDL_SCANCODE_KP_2, vk::Numpad0 + 2, vk::Down},
+    {SDL_SCANCODE_KP_3, vk::Numpad0 + 3, vk::Next},
+    {SDL_SCANCODE_KP_4, vk::Numpad0 + 4, vk::Left},
+    {SDL_SCANCODE_KP_5, vk::Numpad0 + 5, vk::Clear},
+    {SDL_SCANCODE_KP_6, vk::Numpad0 + 6, vk::Right},
+    {SDL_SCANCODE_KP_7, vk::Numpad0 + 7, vk::Home},
+    {SDL_SCANCODE_KP_8, vk::Numpad0 + 8, vk::Up},
+    {SDL_SCANCODE_KP_9, vk::Numpad0 + 9, vk::Prior},
+    {SDL_SCANCODE_KP_PERIOD, vk::Decimal, vk::Delete},
 };
 
 int ByScancode(SDL_Scancode s) {
     if (s >= SDL_SCANCODE_A && s <= SDL_SCANCODE_Z) return 'A' + (s - SDL_SCANCODE_A);
     if (s >= SDL_SCANCODE_1 && s <= SDL_SCANCODE_9) return '1' + (s - SDL_SCANCODE_1);
     if (s >= SDL_SCANCODE_F1 && s <= SDL_SCANCODE_F12) return vk::F1 + (s - SDL_SCANCODE_F1);
-    if (s >= SDL_SCANCODE_F13 && s <= SDL_SCANCODE_F24) return vk::F1 + 12 + (s - SDL_SCANCODE_F13);
+    if (s >= SDL_SCANCODE_F13 && s <= SDL_SCANCODE_F24) return vk::F12 + 1 + (s - SDL_SCANCODE_F13);
     switch (s) {
         case SDL_SCANCODE_0:
             return '0';
@@ -64,19 +59,19 @@ int ByScancode(SDL_Scancode s) {
         case SDL_SCANCODE_RALT:
             return vk::Menu;
         case SDL_SCANCODE_LGUI:
-            return kVkLWin;
+            return vk::LWin;
         case SDL_SCANCODE_RGUI:
-            return kVkRWin;
+            return vk::RWin;
         case SDL_SCANCODE_CAPSLOCK:
             return vk::Capital;
         case SDL_SCANCODE_NUMLOCKCLEAR:
-            return kVkNumLock;
+            return vk::NumLock;
         case SDL_SCANCODE_SCROLLLOCK:
-            return kVkScroll;
+            return vk::Scroll;
         case SDL_SCANCODE_PAUSE:
-            return kVkPause;
+            return vk::Pause;
         case SDL_SCANCODE_PRINTSCREEN:
-            return kVkSnapshot;
+            return vk::Snapshot;
         case SDL_SCANCODE_APPLICATION:
         case SDL_SCANCODE_MENU:
             return vk::Apps;
@@ -101,38 +96,38 @@ int ByScancode(SDL_Scancode s) {
         case SDL_SCANCODE_DELETE:
             return vk::Delete;
         case SDL_SCANCODE_KP_MULTIPLY:
-            return kVkMultiply;
+            return vk::Multiply;
         case SDL_SCANCODE_KP_PLUS:
-            return kVkAdd;
+            return vk::Add;
         case SDL_SCANCODE_KP_MINUS:
-            return kVkSubtract;
+            return vk::Subtract;
         case SDL_SCANCODE_KP_DIVIDE:
-            return kVkDivide;
+            return vk::Divide;
         // The punctuation keys keep their US numbers on the Russian layout too.
         case SDL_SCANCODE_SEMICOLON:
-            return 186;
+            return vk::Oem1;
         case SDL_SCANCODE_EQUALS:
-            return 187;
+            return vk::OemPlus;
         case SDL_SCANCODE_COMMA:
-            return 188;
+            return vk::OemComma;
         case SDL_SCANCODE_MINUS:
-            return 189;
+            return vk::OemMinus;
         case SDL_SCANCODE_PERIOD:
-            return 190;
+            return vk::OemPeriod;
         case SDL_SCANCODE_SLASH:
-            return 191;
+            return vk::Oem2;
         case SDL_SCANCODE_GRAVE:
-            return 192;
+            return vk::Oem3;
         case SDL_SCANCODE_LEFTBRACKET:
-            return 219;
+            return vk::Oem4;
         case SDL_SCANCODE_BACKSLASH:
-            return 220;
+            return vk::Oem5;
         case SDL_SCANCODE_RIGHTBRACKET:
-            return 221;
+            return vk::Oem6;
         case SDL_SCANCODE_APOSTROPHE:
-            return 222;
+            return vk::Oem7;
         case SDL_SCANCODE_NONUSBACKSLASH:
-            return 226;
+            return vk::Oem102;
         default:
             return 0;
     }

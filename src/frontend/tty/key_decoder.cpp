@@ -10,9 +10,6 @@ namespace velmora::frontend {
 namespace {
 
 constexpr char kEsc = '\x1b';
-constexpr int kVkClear = 12, kVkNumpad0 = 96, kVkMultiply = 106, kVkAdd = 107, kVkSeparator = 108,
-              kVkSubtract = 109, kVkDecimal = 110, kVkDivide = 111, kVkOemMinus = 189,
-              kVkOemOpenBracket = 219, kVkOemBackslash = 220, kVkOemCloseBracket = 221;
 
 // The key and Shift of each character, as a key script types it: the same
 // keys for the same letters on every front end (Cyrillic on the Russian layout).
@@ -88,7 +85,7 @@ KeyEvent ControlEvent(unsigned char b) {
     if (b <= 0x1a) {
         e.key = 'A' + b - 1;
     } else {
-        static constexpr int kSigns[] = {kVkOemBackslash, kVkOemCloseBracket, '6', kVkOemMinus};
+        static constexpr int kSigns[] = {ui::vk::Oem5, ui::vk::Oem6, '6', ui::vk::OemMinus};
         e.key = kSigns[b - 0x1c];
     }
     return e;
@@ -164,7 +161,7 @@ std::optional<KeyEvent> LetterKey(char f) {
         case 'D': return Key(ui::vk::Left);
         case 'H': return Key(ui::vk::Home);
         case 'F': return Key(ui::vk::End);
-        case 'E': return Key(kVkClear);
+        case 'E': return Key(ui::vk::Clear);
         case 'P': case 'Q': case 'R': case 'S': return Key(ui::vk::F1 + (f - 'P'));
         default: return std::nullopt;
     }
@@ -172,14 +169,14 @@ std::optional<KeyEvent> LetterKey(char f) {
 
 // The numeric pad in its application mode (SS3 only).
 std::optional<KeyEvent> KeypadKey(char f) {
-    if (f >= 'p' && f <= 'y') return Key(kVkNumpad0 + (f - 'p'), static_cast<char>('0' + (f - 'p')));
+    if (f >= 'p' && f <= 'y') return Key(ui::vk::Numpad0 + (f - 'p'), static_cast<char>('0' + (f - 'p')));
     switch (f) {
-        case 'j': return Key(kVkMultiply, '*');
-        case 'k': return Key(kVkAdd, '+');
-        case 'l': return Key(kVkSeparator, ',');
-        case 'm': return Key(kVkSubtract, '-');
-        case 'n': return Key(kVkDecimal, '.');
-        case 'o': return Key(kVkDivide, '/');
+        case 'j': return Key(ui::vk::Multiply, '*');
+        case 'k': return Key(ui::vk::Add, '+');
+        case 'l': return Key(ui::vk::Separator, ',');
+        case 'm': return Key(ui::vk::Subtract, '-');
+        case 'n': return Key(ui::vk::Decimal, '.');
+        case 'o': return Key(ui::vk::Divide, '/');
         case 'M': return Key(ui::vk::Return, '\r');
         case 'X': return CharEvent('=');
         default: return std::nullopt;
@@ -456,7 +453,7 @@ KeyEvent TtyAlternative(const KeyEvent& e) {
     KeyEvent ctrl;
     ctrl.shift.Ctrl = true;
     if (plain && e.key >= ui::vk::F1 + 4 && e.key <= ui::vk::F1 + 8) {
-        static constexpr int kTargets[] = {kVkSubtract, kVkAdd, kVkDivide, kVkMultiply, 'M'};
+        static constexpr int kTargets[] = {ui::vk::Subtract, ui::vk::Add, ui::vk::Divide, ui::vk::Multiply, 'M'};
         ctrl.key = kTargets[e.key - (ui::vk::F1 + 4)];
         return ctrl;
     }
@@ -471,7 +468,7 @@ KeyEvent TtyAlternative(const KeyEvent& e) {
         return ctrl;
     }
     // Some terminals keep F10 for their own menu: Shift+F12 repeats the last text too.
-    if (e.key == ui::vk::F1 + 11 && e.shift.Shift && !e.shift.Alt && !e.shift.Ctrl) {
+    if (e.key == ui::vk::F12 && e.shift.Shift && !e.shift.Alt && !e.shift.Ctrl) {
         return Key(ui::vk::F10);
     }
     return e;

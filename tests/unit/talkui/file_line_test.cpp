@@ -247,6 +247,18 @@ TEST_F(FileLineTest, OpensAsTheEditorOfAPathValue) {
     h.Enter();
     EXPECT_EQ(base::Cp1251ToUtf8(path), Root() + "A_dir/z.txt");
     EXPECT_EQ(h.kit.ActiveLine, menu.get());
+
+    // Escape leaves the navigator, and the path stays.
+    h.Enter();
+    h.Escape();
+    EXPECT_EQ(h.kit.ActiveLine, menu.get());
+    EXPECT_EQ(base::Cp1251ToUtf8(path), Root() + "A_dir/z.txt");
+    // A kind with no editor is refused.
+    entry.Aux = "d";
+    h.Take();
+    h.Enter();
+    EXPECT_EQ(h.Take().back(), "cue: 13");
+    EXPECT_EQ(h.kit.ActiveLine, menu.get());
 }
 
 TEST(FolderReader, MasksPathsAndDescriptionLines) {

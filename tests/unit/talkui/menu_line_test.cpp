@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "talkui/editor_lines.h"
 #include "unit/talkui/harness.h"
 
 namespace velmora::talkui::test {
@@ -17,8 +16,9 @@ struct MenuTest : ::testing::Test {
     std::vector<std::string> things = {T("меч"), T("щит"), T("лук")};
     std::vector<std::string> nothing;
     std::vector<std::string> colours = {T("красный"), T("зелёный"), T("синий")};
-    std::unique_ptr<TMenuBlock> built;
-    int32_t sound = 0, speed = 60, colour = 1;
+    std::shared_ptr<TMenuBlock> built;
+    int32_t sound = 0, colour = 1;
+    std::string folder = "/home/";
     std::vector<std::string> acted;  // choice hooks that ran
     std::unique_ptr<TMenuLine> menu = h.MakeList<TMenuLine>();
 
@@ -28,14 +28,12 @@ struct MenuTest : ::testing::Test {
             return MenuResult::GoOn;
         };
         // Like the game's verbs: the hook builds the block it enters.
-        root.AddEntry(T("Осмотреть"), etSubmenu).OnChoose = [this](TMenuLine& m, TMenuEntry& e) {
+        root.AddEntry(T("Осмотреть"), etSubmenu).OnChoose = [this](TMenuLine&, TMenuEntry& e) {
             h.kit.UnitNoun = {T("предмет"), T("предмета"), T("предметов")};
-            built = BuildMenuBlock(&m, 0, things, etCommand, nullptr, nullptr, nullptr, 0,
-                                   [this](TMenuLine&, TMenuEntry& chosen) {
-                                       acted.push_back(base::Cp1251ToUtf8(*chosen.Caption));
-                                       return MenuResult::GoOn;
-                                   },
-                                   nullptr, nullptr);
+            built = BuildOwnedBlock(things, etCommand, [this](TMenuLine&, TMenuEntry& chosen) {
+                acted.push_back(base::Cp1251ToUtf8(*chosen.Caption));
+                return MenuResult::GoOn;
+            });
             built->Title = T("на полу");
             e.Link = built.get();
             return MenuResult::GoOn;
@@ -44,10 +42,10 @@ struct MenuTest : ::testing::Test {
         TMenuEntry& toggle = root.AddEntry(T("Звук"), etSwitch);
         toggle.IntValue = &sound;
         toggle.Description = T("музыка и шумы");
-        TMenuEntry& value = root.AddEntry(T("Скорость"), etValue);
-        value.Aux = "d";
-        value.IntValue = &speed;
-        value.Prompt = T("введите число");
+        TMenuEntry& value = root.AddEntry(T("Папка"), etValue);
+        value.Aux = "f";
+        value.TextValue = &folder;
+        value.Prompt = T("выберите папку");
         TMenuEntry& choice = root.AddEntry(T("Цвет"), etChoice);
         choice.Choices = &colours;
         choice.IntValue = &colour;
@@ -212,40 +210,6 @@ TEST_F(MenuTest, SwitchesToggleWithEnterAndSpace) {
     EXPECT_EQ(h.kit.ChosenEntry, &root.Entries[3]);
 }
 
-TEST_F(MenuTest, ValueEditorTakesNumbersOnlyAndEscapeKeepsTheValue) {
-    EditorLines editors(h.kit, h.panel);
-    editors.Install();
-    Open(root);
-    MoveTo(4);
-    h.Enter();
-    EXPECT_EQ(h.Take(), (Heard{"say: 60 введите число"}));
-    ASSERT_EQ(h.kit.ActiveLine, editors.TextLine());
-    EXPECT_EQ(editors.TextLine()->Parent, menu.get());
-    EXPECT_TRUE(h.kit.Edit->Focused());
-    EXPECT_EQ(h.kit.Edit->SelText(), "60");
-    h.Type("1x2");
-    EXPECT_EQ(h.Take(), (Heard{"say: 1", "cue: 13", "say: 2"}));
-    h.Enter();  // the menu shows itself again with its cue
-    EXPECT_EQ(h.Take(), (Heard{"cue: 13"}));
-    EXPECT_EQ(speed, 12);
-    EXPECT_EQ(h.kit.ActiveLine, menu.get());
-    h.ArrowUp();
-    h.ArrowDown();
-    EXPECT_EQ(h.Take()[1], "say: Скорость значение 12 строка для ввода числа . ");
-
-    h.Enter();
-    h.Type("9");
-    h.Take();
-    h.Escape();
-    EXPECT_EQ(h.Take(), (Heard{"cue: 13"}));
-    EXPECT_EQ(speed, 12);
-
-    h.Enter();
-    h.Type("99999999999");  // beyond 32 bits: not a number
-    h.Enter();
-    EXPECT_EQ(speed, 0);
-}
-
 TEST_F(MenuTest, ChoicesListAndStoreTheValue) {
     Open(root);
     MoveTo(4);
@@ -295,7 +259,7 @@ TEST_F(MenuTest, BookmarksReturnToAPlace) {
     EXPECT_EQ(acted, (std::vector<std::string>{"щит"}));
 }
 
-TEST_F(MenuTest, HookResultsAndHandlers) {
+TEST_F(MenuTest, HookResults) {
     MenuResult stopAt = MenuResult::Stop;
     root.Entries[2].OnChoose = [&](TMenuLine&, TMenuEntry&) { return stopAt; };
     Open(root);
@@ -308,29 +272,26 @@ TEST_F(MenuTest, HookResultsAndHandlers) {
     EXPECT_EQ(h.Take(), (Heard{"cue: 3"}));
     EXPECT_EQ(h.kit.ActiveLine, nullptr);
 
-    // A handler installed by the entry that enters its block.
-    TMenuBlock settings;
-    settings.AddEntry(T("Применить"), etHandler);
-    TMenuBlock top;
-    TMenuEntry& opener = top.AddEntry(T("Настройки"), etSubmenu);
-    opener.Link = &settings;
+    // The menu's handler, as the shell sets it on a block shown alone: Back
+    // at that block and Escape reach it, and Stop keeps the menu there.
+    TMenuBlock alone;
+    alone.AddEntry(T("Применить"), etCommand);
     std::vector<std::string> calls;
     MenuResult answer = MenuResult::Stop;
-    opener.Handler = [&](TMenuLine&, const HandlerArg& arg) {
-        calls.push_back(arg.kind == HandlerArg::Choice ? "choice" : arg.kind == HandlerArg::Back ? "back" : "escape");
+    Open(alone);
+    menu->HandlerData = &alone;
+    menu->Handler = [&](TMenuLine&, const HandlerArg& arg) {
+        calls.push_back(arg.kind == HandlerArg::Back ? "back" : "escape");
         return answer;
     };
-    Open(top);
-    MoveTo(0);
-    h.Enter();
-    h.Backspace();  // the handler says stop
+    h.Backspace();
     h.Escape();
-    EXPECT_EQ(menu->CurrentBlock, &settings);
-    answer = MenuResult::Back;
-    h.ArrowDown();
-    h.Enter();  // Back from a choice
-    EXPECT_EQ(menu->CurrentBlock, &top);
-    EXPECT_EQ(calls, (std::vector<std::string>{"back", "escape", "choice", "back"}));
+    EXPECT_TRUE(h.Take().empty());
+    EXPECT_EQ(menu->CurrentBlock, &alone);
+    answer = MenuResult::GoOn;
+    h.Backspace();  // the handler goes on: the top refuses
+    EXPECT_EQ(h.Take(), (Heard{"cue: 13"}));
+    EXPECT_EQ(calls, (std::vector<std::string>{"back", "escape", "back"}));
 }
 
 // Blocks built at run time are owned by the entries that link them and held

@@ -13,8 +13,7 @@ struct SpLineTest : ::testing::Test {
     std::unique_ptr<TSpLine> line = std::make_unique<TSpLine>(h.kit, h.panel, &h.kit.Edit, &h.kit.Settings);
     std::vector<std::string> completed;
 
-    void Open(const char* text, bool numeric = false) {
-        line->NumericOnly = numeric;
+    void Open(const char* text) {
         OpenLine(*line, T(text), [this](const std::string& t) { completed.push_back(base::Cp1251ToUtf8(t)); });
         h.Take();
     }
@@ -29,13 +28,6 @@ TEST_F(SpLineTest, TypingSpeaksEachCharacterAndMarksCapitals) {
     EXPECT_EQ(EditText(), "Да б");
     h.Type("Ё");  // not a capital of the cue's class, but named by its small letter
     EXPECT_EQ(h.Take(), (Heard{"say: ё"}));
-}
-
-TEST_F(SpLineTest, NumericEditorTakesDigitsAndMinusOnly) {
-    Open("", true);
-    h.Type("-5x7");
-    EXPECT_EQ(h.Take(), (Heard{"say: -", "say: 5", "cue: 13", "say: 7"}));
-    EXPECT_EQ(EditText(), "-57");
 }
 
 TEST_F(SpLineTest, HeldKeyTypesOnceUntilReleased) {
