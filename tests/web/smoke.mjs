@@ -199,14 +199,19 @@ test('the shipped adventure starts in the page', { skip }, async () => {
     // page still loads, they must not let the page start without the key.
     for (let i = 0; i < 10; ++i) await b.page.evaluate(() => 1);
     await b.page.waitForFunction(() => document.body.dataset.gate === 'waiting');
-    await new Promise((done) => setTimeout(done, 1000));
+    // Loaded, the program waits for the key alone: it has not started, and
+    // nothing but the request was said.
+    await b.page.waitForFunction(() => document.body.dataset.held === 'start-key');
+    assert.equal(await b.page.evaluate(() => document.body.dataset.view), 'loading');
     assert.deepEqual(await spoken(b.page), [kStartPrompt]);
     assert.equal(await b.page.$eval('#status', (e) => e.textContent), kStartPrompt);
     // Shown there, heard once: the status is kept from the reader meanwhile.
     assert.equal(await b.page.$eval('#status', (e) => e.getAttribute('aria-hidden')), 'true');
     await b.page.keyboard.press('Space');
     await heard(b.page, 'Над озером Вельмой');
-    await new Promise((done) => setTimeout(done, 500));
+    // Once the game has taken every event it was given, the key has not
+    // turned the page.
+    await until(b.page, () => window.velmora._velmora_busy() === 0);
     assert.equal((await spoken(b.page)).length, 2, (await spoken(b.page)).join('\n'));
     assert.equal(await b.page.$eval('#status', (e) => e.textContent), '');
     assert.equal(await b.page.$eval('#status', (e) => e.getAttribute('aria-hidden')), null);
