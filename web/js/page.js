@@ -4,11 +4,11 @@
 // page's modules give it (Module.velmoraPage: its words, its window, its
 // sounds, the player's files), and leaves it when the player goes.
 //
-//   live.js    the live region          draw.js     the game's window
-//   menu.js    the game's list          input.js    keys, buttons, gestures
-//   gate.js    the first key            audio.js    the sounds by number
+//   game.js    the running program      live.js     the live region
+//   draw.js    the game's window        menu.js     the game's list
+//   input.js   keys, buttons, gestures  gate.js     the first key
+//   audio.js   the sounds, by number    speech.js   the page's voice
 //   storage.js the player's files       project.js  a player's own project
-//   speech.js  the page's voice
 
 import * as audio from './audio.js';
 import { layoutSize, render } from './draw.js';
