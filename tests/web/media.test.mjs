@@ -132,9 +132,16 @@ describe('audio', () => {
       const run = async (steps, channels = 1, rate = 22050) => {
         const ctx = new OfflineAudioContext(channels, rate, rate);
         a.useContext(ctx);
+        // A silent sound that ends after every test piece (0.5 s) would:
+        // once its end is heard, so are theirs.
+        const probe = ctx.createBufferSource();
+        probe.buffer = ctx.createBuffer(1, Math.trunc(rate * 0.9), rate);
+        probe.connect(ctx.destination);
+        const probeEnded = new Promise((done) => { probe.onended = done; });
+        probe.start();
         const plays = await steps(a);
         const data = (await ctx.startRendering()).getChannelData(0);
-        await new Promise((r) => setTimeout(r, 50)); // let the ended events arrive
+        await probeEnded;
         let sum = 0;
         for (let i = 1000; i < 10000; ++i) sum += data[i];
         let late = 0;
@@ -236,7 +243,8 @@ describe('audio', () => {
 
 // A speechSynthesis that records what it is asked; finish() ends the text
 // it speaks, and a cancel sends the cancelled texts an "interrupted" error
-// a moment later, as Chrome does.
+// a moment later, as Chrome does (interrupted() resolves once every one
+// sent so far has come). polls counts the page's looks at speaking.
 function recordingSpeech() {
   window.spoken = [];
   const synth = {
@@ -244,8 +252,11 @@ function recordingSpeech() {
     listeners: new Map(),
     queue: [],
     refuse: false,
-    get speaking() { return this.queue.length > 0 && !this.mute; },
+    get speaking() { this.polls += 1; return this.queue.length > 0 && !this.mute; },
+    polls: 0,
     pending: false,
+    sent: [],
+    interrupted() { return Promise.all(this.sent); },
     getVoices() { return this.voices; },
     addEventListener(type, f) { this.listeners.set(f, type); },
     removeEventListener(type, f) { this.listeners.delete(f); },
@@ -258,7 +269,10 @@ function recordingSpeech() {
     cancel() {
       window.spoken.push({ op: 'cancel' });
       const cut = this.queue.splice(0);
-      setTimeout(() => cut.forEach((u) => u.onerror?.({ error: 'interrupted' })), 0);
+      this.sent.push(new Promise((done) => setTimeout(() => {
+        cut.forEach((u) => u.onerror?.({ error: 'interrupted' }));
+        done();
+      }, 0)));
     },
     finish() { this.queue.shift()?.onend?.({}); },
   };
@@ -319,7 +333,7 @@ describe('speech', () => {
       s.speak('один');
       s.speak('два');
       out.cutOff = { spoken: [...window.spoken], ends: [...ends], speaking: s.speaking() };
-      await tick();
+      await synth.interrupted();
       synth.finish();
       out.afterEnd = { ends: [...ends], speaking: s.speaking() };
       ends.length = 0;
@@ -330,10 +344,10 @@ describe('speech', () => {
       s.cancel();
       s.speak('   ');
       const blankAtOnce = ends.length;
-      await tick();
+      await synth.interrupted();
       synth.refuse = true;
       s.speak('четыре');
-      await tick();
+      await synth.interrupted();
       out.rest = { spoken: [...window.spoken], ends: [...ends], blankAtOnce, speaking: s.speaking() };
 
       // A voice that falls silent without an end event.
@@ -341,9 +355,10 @@ describe('speech', () => {
       ends.length = 0;
       s.setWatchInterval(5);
       s.speak('пять');
-      await tick();
-      await tick();
-      out.heldWhileSpeaking = s.speaking();
+      // Three looks at a voice still speaking: two would end a silent one.
+      const polled = synth.polls;
+      for (let i = 0; i < 200 && synth.polls < polled + 3; ++i) await tick();
+      out.heldWhileSpeaking = { speaking: s.speaking(), looked: synth.polls - polled >= 3 };
       synth.mute = true;
       for (let i = 0; i < 200 && s.speaking(); ++i) await tick();
       out.silentEnd = [...ends];
@@ -370,7 +385,7 @@ describe('speech', () => {
     ], 'a cancel, a blank text and a refused text each end once, so no wait hangs');
     assert.equal(r.rest.blankAtOnce, 1, 'a blank text ends after speak() returns, not inside it');
     assert.equal(r.rest.speaking, false);
-    assert.equal(r.heldWhileSpeaking, true, 'a text the browser still speaks is not taken for ended');
+    assert.deepEqual(r.heldWhileSpeaking, { speaking: true, looked: true }, 'a text the browser still speaks is not taken for ended');
     assert.deepEqual(r.silentEnd, [{ text: 'пять', finished: true }], 'a voice that stops unreported still ends the text');
   });
 });

@@ -2,7 +2,8 @@
 //
 // The page's sounds through Web Audio: the game's cue sounds and beep (the
 // same tones and shapes the desktop makes), the project's effects and sound
-// files, and one piece of music at a time under the game's volume rule.
+// files, and one piece of music at a time under the game's volume rule;
+// and the game's sounds by the numbers the program holds them by.
 //
 // Browsers keep audio silent until the player's first key or click: the
 // page calls unlock() from its first key handler. Cues, effects and sounds
@@ -298,4 +299,119 @@ export function setMusicVolume(percent) {
     musicGainValue = gain;
   }
   if (musicGain) musicGain.gain.value = musicGainValue;
+}
+
+// --- The game's sounds by number, as the program holds them. ---
+
+// Sounds by the game's number: { url, music, midi, keyed }. A sample read
+// from a file keeps one URL per file, so a sound played again is decoded once.
+const sounds = new Map();
+const urlByFile = new Map();
+const ownMusic = new Map(); // a player's own music file -> { url, midi }
+let lastSound = 0;
+let readGameFile = null;
+let renderedFolder = null;
+let midiMissingHandler = null;
+
+// The shipped adventure's music, rendered at build time (scripts/build-web).
+const kShippedProject = '/game/Projects/Default/';
+
+/** Where the game's files are read (readFile(path): their bytes), and the project folder whose MIDI the site rendered (null: none). */
+export function useGameFiles(readFile, folder = null) {
+  readGameFile = readFile;
+  renderedFolder = folder;
+}
+
+/** Calls handler() when a piece of MIDI music is asked for and no synthesizer can play it. */
+export function onMidiMissing(handler) {
+  midiMissingHandler = handler;
+}
+
+function addSound(entry) {
+  sounds.set(++lastSound, entry);
+  return lastSound;
+}
+
+/** A sound of the game's, from its wave bytes (file: the file they were read from, if any); its number. */
+export function makeSound(bytes, file) {
+  let url = file ? urlByFile.get(file) : undefined;
+  if (!url) {
+    url = URL.createObjectURL(new Blob([bytes], { type: 'audio/wav' }));
+    if (file) urlByFile.set(file, url);
+  }
+  return addSound({ url, music: false, keyed: Boolean(file) });
+}
+
+// A standard MIDI file, bare or in a RIFF RMID wrapper.
+function isMidi(bytes) {
+  const tag = (at) => String.fromCharCode(...bytes.subarray(at, at + 4));
+  return bytes.length >= 14 && (tag(0) === 'MThd' || (tag(0) === 'RIFF' && tag(8) === 'RMID'));
+}
+
+/** A piece of the game's music by its file's path; its number, or 0 when it cannot be read. */
+export function loadMusic(path) {
+  const lower = path.toLowerCase();
+  if (lower.startsWith(kShippedProject.toLowerCase()) && lower.endsWith('.mid')) {
+    // The shipped music, rendered at build time.
+    const name = path.slice(kShippedProject.length, -'.mid'.length);
+    if (name.includes('/')) return 0;
+    return addSound({ url: `music/${name}.mp3`, music: true });
+  }
+  // A site that velmora-tool web wrote plays its game's MIDI as it rendered
+  // it, as the shipped music is (the file's base name, any letter case).
+  if (renderedFolder !== null && lower.startsWith(`${renderedFolder}/`) && lower.endsWith('.mid')) {
+    const name = path.slice(renderedFolder.length + 1, -'.mid'.length);
+    if (!name.includes('/')) return addSound({ url: `music/${name}.mp3`, music: true });
+  }
+  // A player's own project's music, as its file holds it: MIDI for the
+  // page's synthesizer, anything else for the browser to decode.
+  let piece = ownMusic.get(path);
+  if (!piece) {
+    let bytes;
+    try {
+      bytes = readGameFile(path);
+    } catch {
+      return 0;  // as the desktop's library refuses a file it cannot read
+    }
+    piece = { url: URL.createObjectURL(new Blob([bytes])), midi: isMidi(bytes) };
+    ownMusic.set(path, piece);
+  }
+  if (piece.midi) midiReady().then((ok) => ok || midiMissingHandler?.());
+  return addSound({ ...piece, music: true, keyed: true });
+}
+
+/** Starts the game's sound number id; false when there is none. */
+export function playNumbered(id) {
+  const s = sounds.get(id);
+  if (!s) return false;
+  // Both start once decoded; the game hears at once that they play.
+  if (s.music) playMusic(s.url, false, { midi: s.midi });
+  else playEffect(s.url);
+  return true;
+}
+
+/** Stops the game's music number id if it is the one playing; false when id is no music. */
+export function stopNumbered(id) {
+  const s = sounds.get(id);
+  if (!s || !s.music) return false;
+  if (musicUrl() === s.url) stopMusic();
+  return true;
+}
+
+/** Lets the game's sound number id go. */
+export function freeNumbered(id) {
+  const s = sounds.get(id);
+  if (!s) return;
+  // A song let go stops, as the desktop's mixer halts freed music (looked
+  // up before it is forgotten).
+  if (s.music) stopNumbered(id);
+  else if (!s.keyed) URL.revokeObjectURL(s.url);
+  sounds.delete(id);
+}
+
+/** Sets the music volume from the game's channel levels (0..1 each). */
+export function setChannelVolume(left, right) {
+  // The channels' mean as a percent gives the desktop mixer's gain. Silence
+  // must stay silence, not "as before".
+  setMusicVolume(Math.max(((left + right) / 2) * 100, 1e-9));
 }

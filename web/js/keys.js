@@ -6,6 +6,7 @@
 //
 //   const k = mapKey(event);   // { key, mods, typed } or null
 //   // mods: 1 Shift, 2 Ctrl, 4 Alt, 8 Caps Lock on
+//   isBrowserKey(event)        // the browser's own key, never the game's
 
 const kByCode = new Map([
   ['Enter', 13], ['NumpadEnter', 13], ['Escape', 27], ['Backspace', 8], ['Tab', 9],
@@ -72,4 +73,15 @@ export function mapKey(event) {
     else if ([...event.key].length === 1) typed = event.key;
   }
   return { key, mods, typed };
+}
+
+// Keys that stay the browser's: reload, the address bar, find, the
+// browser's panes, history, tabs, and Tab itself, which leaves the game
+// for the page's buttons.
+export function isBrowserKey(event) {
+  const { code } = event;
+  const ctrl = event.ctrlKey || event.metaKey;
+  if (code === 'Tab' || code === 'F5' || code === 'F6') return true;
+  if (ctrl && !event.altKey && ['KeyR', 'KeyL', 'KeyF', 'KeyG', 'PageUp', 'PageDown'].includes(code)) return true;
+  return event.altKey && !ctrl && ['KeyD', 'ArrowLeft', 'ArrowRight', 'Home'].includes(code);
 }

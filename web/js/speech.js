@@ -159,3 +159,30 @@ export function speak(text) {
 export function speaking() {
   return current !== null;
 }
+
+// How the game speaks: 'reader' (the player's screen reader, through the
+// live region) or 'voice' (the page's own). ?speech= chooses, and is
+// remembered for the next visit.
+const kSpeechKey = 'velmora.speech';
+
+function chosenMode(search) {
+  const asked = new URLSearchParams(search).get('speech');
+  let stored = null;
+  try {
+    if (asked === 'voice' || asked === 'reader') localStorage.setItem(kSpeechKey, asked);
+    stored = localStorage.getItem(kSpeechKey);
+  } catch {
+    // Storage refused (a private window): the choice lasts this visit.
+  }
+  const mode = asked ?? stored;
+  return mode === 'voice' ? 'voice' : 'reader';
+}
+
+/** The way the game speaks for the page's address (search): 'voice' or 'reader'; noVoice() is called when the voice is asked for and the browser has no Russian one. */
+export async function speechMode(search, noVoice) {
+  if (chosenMode(search) !== 'voice') return 'reader';
+  if (await init()) return 'voice';
+  // Nobody may be left in silence: the screen reader gets the texts.
+  noVoice();
+  return 'reader';
+}

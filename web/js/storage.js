@@ -105,3 +105,96 @@ export async function list() {
   const keys = await transaction('readonly', (store) => request(store.getAllKeys()));
   return keys.map(String).sort();
 }
+
+// --- A folder of the program's file system kept as one set. ---
+
+/** The files under folder of the file system FS (emscripten's), as a Map of relative name -> bytes. */
+export function readTree(FS, folder, out = new Map(), prefix = '') {
+  for (const name of FS.readdir(folder)) {
+    if (name === '.' || name === '..') continue;
+    const path = `${folder}/${name}`;
+    const relative = prefix + name;
+    if (FS.isDir(FS.stat(path).mode)) readTree(FS, path, out, `${relative}/`);
+    else out.set(relative, FS.readFile(path));
+  }
+  return out;
+}
+
+function sameTree(a, b) {
+  if (a.size !== b.size) return false;
+  for (const [name, bytes] of a) {
+    const other = b.get(name);
+    if (!other || other.length !== bytes.length) return false;
+    for (let i = 0; i < bytes.length; ++i) if (bytes[i] !== other[i]) return false;
+  }
+  return true;
+}
+
+/** Writes files (relative name -> bytes) under folder of the file system FS, which is made. */
+export function writeTree(FS, folder, files) {
+  const mkdir = (path) => {
+    try {
+      FS.mkdir(path);
+    } catch {
+      // already there
+    }
+  };
+  let path = '';
+  for (const part of folder.split('/').slice(1)) mkdir((path += `/${part}`));
+  for (const [name, bytes] of files) {
+    // A name from storage never leaves the folder.
+    const parts = name.split('/');
+    if (parts.some((p) => p === '' || p === '.' || p === '..')) continue;
+    let at = folder;
+    for (const part of parts.slice(0, -1)) mkdir((at += `/${part}`));
+    FS.writeFile(`${folder}/${name}`, bytes);
+  }
+}
+
+/**
+ * A folder of the program's files kept as the set name: fs() gives the file
+ * system (none before the program has loaded). keep() stores the folder
+ * when it changed, at most every everyMs unless forced; onKept() follows
+ * each write, onFailed(error) each write refused.
+ */
+export class KeptFolder {
+  constructor(fs, folder, name, { everyMs, onKept, onFailed }) {
+    Object.assign(this, { fs, folder, name, everyMs, onKept, onFailed });
+    this.kept = new Map();
+    this.keptAt = 0;
+    this.keeping = Promise.resolve();
+  }
+
+  /** Reads the set kept last (none when it cannot be read: the error is thrown). */
+  async load() {
+    this.kept = new Map();
+    this.kept = (await load(this.name)) ?? new Map();
+  }
+
+  /** Writes the set read by load() into the folder. */
+  restore() {
+    writeTree(this.fs(), this.folder, this.kept);
+  }
+
+  keep(force = false) {
+    const FS = this.fs();
+    const now = performance.now();
+    if (!FS || (!force && now - this.keptAt < this.everyMs)) return;
+    this.keptAt = now;
+    let files;
+    try {
+      files = readTree(FS, this.folder);
+    } catch {
+      return;  // no folder yet
+    }
+    if (sameTree(files, this.kept)) return;
+    this.kept = files;
+    // One write after another, so the last state is the one that stays.
+    this.keeping = this.keeping.then(() => store(this.name, files)).then(() => this.onKept(), (e) => this.onFailed(e));
+  }
+
+  /** Resolves once every write asked for so far is done. */
+  flushed() {
+    return this.keeping;
+  }
+}
