@@ -215,7 +215,6 @@ void TForm1::ShowAdventuresAlone() {
 }
 
 void TForm1::LeaveAdventuresAlone() {
-    settingsAlone_ = false;
     if (menu_) menu_->Handler = nullptr;
     ShowPictureScreen("menu", texts::MainMenuTitle());
 }
@@ -251,7 +250,8 @@ void TForm1::SwitchAdventure(const Adventure& adventure) {
     // The game being left is kept first, as leaving it by its menu does.
     KeepGameOnLeaving();
     gameRunning_ = false;
-    settingsAlone_ = false;
+    // Left: the menu line shows on, as the game's, until what the new one starts with.
+    if (mode_ == Mode::MenuAlone) mode_ = Mode::Game;
     if (menu_) menu_->Handler = nullptr;
     sound_->StopMusic();
     std::string said;

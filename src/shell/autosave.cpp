@@ -54,7 +54,6 @@ bool TForm1::OfferContinue() {
         offered_.reset();
         return false;
     }
-    continuePrompt_ = true;
     // The question on the start picture, for the companion who watches.
     GamePanel.SetVisible(false);
     KinPanel.SetVisible(true);
@@ -65,7 +64,7 @@ bool TForm1::OfferContinue() {
     RichEdit2.SetVisible(true);
     RichEdit2.Clear();
     RichEdit2.AddLine(own::ContinueQuestion());
-    SetView(vmPage, "page");
+    SetMode(Mode::Question);
     speech_.SayText(own::ContinueQuestion());
     return true;
 }
@@ -74,7 +73,7 @@ bool TForm1::OfferContinue() {
 // is refused aloud and hears the question again (a modifier alone is part
 // of a chord and says nothing).
 bool TForm1::ContinuePromptKeyUp(int& key) {
-    if (!continuePrompt_) return false;
+    if (mode_ != Mode::Question) return false;
     const int pressed = key;
     key = 0;
     if (pressed == ui::vk::Return || pressed == ui::vk::Escape) {
@@ -87,7 +86,7 @@ bool TForm1::ContinuePromptKeyUp(int& key) {
 }
 
 void TForm1::ContinueAnswered(bool yes) {
-    continuePrompt_ = false;
+    mode_ = Mode::Page;  // answered: the page shows on until what follows
     RichEdit2.Clear();
     RichEdit2.SetVisible(false);
     std::optional<world::Autosave> save = std::move(offered_);

@@ -67,6 +67,7 @@ TForm1::TForm1(ShellOptions options, EventSource& events, FrontEnd& frontEnd,
         projectFolder_, options_.programFolder / "Media", std::move(soundDriver),
         [this](int ticks) { rules_->WaitTicks(ticks); });
     sound_->observer = soundObserver;
+    if (options_.signals) options_.signals->Attach(sound_.get());
     rules_ = std::make_unique<rules::Rules>(gp_, speech_, *sound_, *this, *this);
     rules_->random.seed(options_.seed ? *options_.seed
                                       : static_cast<uint32_t>(std::chrono::system_clock::now()
@@ -82,7 +83,9 @@ TForm1::TForm1(ShellOptions options, EventSource& events, FrontEnd& frontEnd,
     speech_.onSpeechEnded = [this] { reader_->SpeechEnded(); };
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    if (options_.signals) options_.signals->Attach(nullptr);
+}
 
 void TForm1::BuildComponents() {
     kit_.Measure = &frontEnd_.TextMeasure();
@@ -234,11 +237,6 @@ bool TForm1::DispatchNext() {
     return true;
 }
 
-bool TForm1::TakeDownInWait(int key) {
-    if (key < 0 || key >= static_cast<int>(downInWait_.size())) return false;
-    return std::exchange(downInWait_[static_cast<size_t>(key)], false);
-}
-
 void TForm1::Dispatch(const Event& e) {
     using K = Event::Kind;
     switch (e.kind) {
@@ -251,18 +249,13 @@ void TForm1::Dispatch(const Event& e) {
         case K::KeyDown:
             // Only the character of the keystroke that set it is eaten: a key
             // that types none (Ctrl+M on Linux) must not eat the next key's.
-            swallowNextChar_ = false;
+            keys_.swallowNextChar = false;
             CtrlKey(e.key, true);
             rules_->OnKeyDown(e.key);
-            if (e.key >= 0 && e.key < static_cast<int>(downInWait_.size())) {
-                downInWait_[static_cast<size_t>(e.key)] = rules_->InWait();
-            }
+            keys_.Down(e.key, rules_->InWait(), View());
             if (rules_->InWait()) {
                 KeyDownInWait(e.key, e.shift);
             } else {
-                if (e.key >= 0 && e.key < static_cast<int>(downView_.size())) {
-                    downView_[static_cast<size_t>(e.key)] = static_cast<int8_t>(viewMode_);
-                }
                 rules_->ActionStarts();
                 form_.DeliverKeyDown(e.key, e.shift);
             }
@@ -275,13 +268,13 @@ void TForm1::Dispatch(const Event& e) {
             }
             break;
         case K::KeyUp:
-            swallowNextChar_ = false;
+            keys_.swallowNextChar = false;
             CtrlKey(e.key, false);
             // A key pressed during a wait belongs to it, even when the wait
             // ended by itself (its time, the voice) before the key came up:
             // a digit pressed during the death's pages must not choose in
             // the main menu that follows them.
-            if (rules_->InWait() || TakeDownInWait(e.key) || ReleasedInOtherView(e.key)) {
+            if (rules_->InWait() || keys_.TakeDownInWait(e.key) || keys_.ReleasedInOtherView(e.key, View())) {
                 KeyUpInWait(e.key);
             } else {
                 form_.DeliverKeyUp(e.key, e.shift);
@@ -337,43 +330,8 @@ void TForm1::FlushChanges() {
     lastShown_ = ShownByToolkit();
 }
 
-int TForm1::ListRowAt(int x, int y) const {
-    const ui::ListBox& list = *kit_.List;
-    if (!list.Showing()) return -1;
-    for (const ui::Control* c = &list; c != nullptr && c != &form_; c = c->Parent()) {
-        x -= c->Left();
-        y -= c->Top();
-    }
-    if (x < 0 || y < 0 || x >= list.Width() || y >= list.Height()) return -1;
-    for (const auto& [row, box] : list.VisibleRows()) {
-        if (y >= box.Top && y < box.Bottom) return row;
-    }
-    return -1;
-}
-
-// A click speaks its row at once, as the arrow keys would, and a double
-// click chooses it as Enter does. The toolkit's own click first waits about
-// 200 ms for a double click before it speaks; here the front end tells a
-// double click apart itself, and a wait of the rules would end at the next
-// tick, well before a double click's second press.
-void TForm1::ListClick(int x, int y, bool twice) {
-    if (viewMode_ != vmGame) return;
-    auto* line = dynamic_cast<talkui::TListLine*>(kit_.ActiveLine);
-    if (line == nullptr || line->List != kit_.List) return;
-    const int row = ListRowAt(x, y);
-    if (row < 0) return;
-    rules_->ActionStarts();
-    if (twice) {
-        line->DoubleClick(row);
-    } else {
-        line->ClickPending = false;
-        line->Current = row;
-        line->SelectCurrent(true);
-    }
-}
-
 void TForm1::OnTimer(int32_t ticks) {
-    if (firstTick_) FirstTick();
+    if (mode_ == Mode::Starting) FirstTick();
     const std::string layout = frontEnd_.KeyboardLayout();
     if (layout != keyboardLayout_) {
         keyboardLayout_ = layout;
@@ -385,7 +343,7 @@ void TForm1::OnTimer(int32_t ticks) {
 }
 
 void TForm1::FirstTick() {
-    firstTick_ = false;
+    mode_ = Mode::Picture;  // the start's own screen until its pages or menu show
     speech_.OpenSpeech(std::move(pendingOutput_));
     kit_.SpeakHook = [this](const std::string& text) { speech_.SayText(text); };
     kit_.SignalHook = [this](int cue) { speech_.PlayCue(cue); };
@@ -450,106 +408,10 @@ void TForm1::LoadPicture(ui::Image& image, const char* name, const fs::path& fil
     MarkChanged();
 }
 
-void TForm1::SetView(ViewMode mode, const char* name) {
-    viewMode_ = mode;
-    frontEnd_.ViewChanged(name);
+void TForm1::SetMode(Mode mode) {
+    mode_ = mode;
+    frontEnd_.ViewChanged(ViewName(ViewOf(mode)));
     MarkChanged();
-}
-
-// The rules' side of the window.
-
-void TForm1::SetGameText(const std::string& text) {
-    RichEdit1.SetText(text);
-    MarkChanged();
-}
-
-void TForm1::ClearPageText() {
-    RichEdit2.Clear();
-    MarkChanged();
-}
-
-void TForm1::AppendPageLine(const std::string& line) {
-    RichEdit2.AddLine(line);
-    MarkChanged();
-}
-
-std::string TForm1::PageText() const { return RichEdit2.Text(); }
-void TForm1::LoadGamePicture(const fs::path& file) { LoadPicture(Image1, "Image1", file); }
-
-// The size as the front end measured it; none when it could not, and the
-// rules then leave the picture where it was.
-std::optional<rules::PictureSize> TForm1::LoadPagePicture(const fs::path& file) {
-    LoadPicture(Image2, "Image2", file);
-    const std::optional<WindowSize> size = frontEnd_.MeasurePicture(file);
-    if (!size) return std::nullopt;
-    // A GIF is at most 65535 pixels each way; the scaled size stays an int.
-    constexpr int kMaxSide = 65535;
-    return rules::PictureSize{std::clamp(size->width, 0, kMaxSide),
-                              std::clamp(size->height, 0, kMaxSide)};
-}
-
-void TForm1::ReleasePagePicture() {
-    Image2.SetAlign(ui::Align::None);
-    MarkChanged();
-}
-
-void TForm1::PlacePagePicture(int left, int top, int width, int height) {
-    Image2.SetBounds(left, top, width, height);
-    MarkChanged();
-}
-
-rules::PageLayout TForm1::ShowPageView() {
-    SetView(vmPage, "page");
-    GamePanel.SetVisible(false);
-    KinPanel.SetVisible(true);
-    RichEdit2.SetVisible(true);
-    const int width = form_.Width();
-    rules::PageLayout layout;
-    layout.PageScreenWidth = width;
-    layout.PageScale = width > 1536 ? 5 : width > 1280 ? 4 : width > 1024 ? 3 : 2;
-    layout.windowHeight = form_.Height();
-    Image2.SetTop(100);
-    RichEdit2.SetHeight(form_.Height() / 4);
-    return layout;
-}
-
-void TForm1::ShowGameView() {
-    settingsAlone_ = false;
-    RichEdit2.SetVisible(false);
-    KinPanel.SetVisible(false);
-    Image2.SetAlign(ui::Align::Client);
-    GamePanel.SetVisible(true);
-    Image1.SetVisible(true);
-    RichEdit1.SetVisible(true);
-    SetView(vmGame, "game");
-    if (menu_) menu_->OpenBlock(actions_->ActionBlock());
-    if (kit_.List->Visible()) form_.Focus(kit_.List.get());
-}
-
-void TForm1::OpenMainMenu() {
-    // Only a death or a script's exit comes here: the game is over.
-    GameEnded();
-    ShowPictureScreen("menu", texts::MainMenuTitle());
-    pictureCursor_ = -1;
-}
-
-void TForm1::ShowHeroStatus(int32_t health, int32_t load, int32_t experience) {
-    Label1.Caption = texts::HealthLabel() + std::to_string(health);
-    Label2.Caption = texts::LoadLabel() + std::to_string(load);
-    Label3.Caption = texts::ExperienceLabel() + std::to_string(experience);
-    MarkChanged();
-}
-
-std::string TForm1::ShowError(const std::string& fileUtf8, const std::string& problemUtf8) {
-    const std::string text = texts::ErrorPrefix() + base::Utf8ToCp1251(fileUtf8 + ": " + problemUtf8);
-    RichEdit1.SetText(text);
-    MarkChanged();
-    return text;
-}
-
-void TForm1::ReportError(const std::string& fileUtf8, const std::string& problemUtf8) {
-    // The player hears which file failed and why; the game goes on.
-    speech_.SayText(ShowError(fileUtf8, problemUtf8));
 }
 
 }  // namespace velmora::shell

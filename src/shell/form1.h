@@ -18,8 +18,10 @@
 #include "shell/action_menus.h"
 #include "shell/events.h"
 #include "shell/instructions.h"
+#include "shell/key_tracker.h"
 #include "shell/main_ini.h"
 #include "shell/mirror.h"
+#include "shell/shell_mode.h"
 #include "sound/sound_system.h"
 #include "speech/speech_router.h"
 #include "talkui/menu_block.h"
@@ -30,7 +32,7 @@
 #include "ui/list_box.h"
 #include "ui/panel.h"
 #include "ui/rich_edit.h"
-#include "shell/project_choice.h"
+#include "shell/shell_options.h"
 #include "world/autosave.h"
 #include "world/game_project.h"
 
@@ -39,39 +41,6 @@ class EditorLines;
 }
 
 namespace velmora::shell {
-
-enum ViewMode : uint8_t { vmPicture = 0, vmPage = 1, vmGame = 2, vmReading = 3 };
-
-struct ShellOptions {
-    std::filesystem::path programFolder;  // the game root
-    std::filesystem::path stateFolder;    // where main.ini, Saves/ and Settings/ are written
-    // The project to play instead of main.ini's: its folder is root + path.
-    std::optional<ProjectChoice> project;
-    // Where the main menu's adventure chooser looks for projects, the
-    // player's own first; none given: the Projects folders of the state
-    // folder and the program folder.
-    std::vector<std::filesystem::path> projectsFolders;
-    bool nomenu = false;
-    // Which keys F1's help names: a terminal's stand-ins for the keys it
-    // cannot send; in a web page, none of those the page leaves to the
-    // browser (F5 reloads, F6 is the address bar), so the speech rate is
-    // sent to the settings.
-    enum class KeyHelp : uint8_t { window, terminal, page };
-    KeyHelp keyHelp = KeyHelp::window;
-    std::optional<uint32_t> seed;         // the message picker's; none: from the clock
-    // The voices and speech outputs the settings offer, and how a front end
-    // opens one while the game runs; without `open` (headless, the page) the
-    // settings have neither.
-    struct SpeechChoices {
-        // The voices as --voice names them (code page 1251), asked when the
-        // settings first open: listing them may take a moment.
-        std::function<std::vector<std::string>()> listVoices;
-        std::string output = "auto";  // as --speech names it
-        std::function<std::unique_ptr<speech::SpeechOutput>(const std::string& output,
-                                                            const std::string& voice1251)>
-            open;
-    } speechChoices;
-};
 
 class TForm1 : public rules::RulesView,
                public rules::EventPump,
@@ -116,7 +85,9 @@ public:
     void ReportError(const std::string& fileUtf8, const std::string& problemUtf8) override;
 
     // Views and the main menu.
-    void ShowPictureScreen(const std::string& name, const std::string& title);
+    void ShowPictureScreen(const std::string& name, const std::string& title) {
+        ShowPicture(name, title, Mode::Picture);
+    }
     void MainMenuAction(int index);
     void SpeakPosition();
 
@@ -131,7 +102,8 @@ public:
     speech::SpeechRouter& Speech() { return speech_; }
     sound::SoundSystem& Sound() { return *sound_; }
     talkui::TMenuLine* Menu() { return menu_.get(); }
-    ViewMode View() const { return viewMode_; }
+    ViewMode View() const { return ViewOf(mode_); }
+    Mode CurrentMode() const { return mode_; }
     int32_t Speed() const { return ini_.Speed; }
     int32_t MidiVol() const { return ini_.MidiVol; }
     const MainIni& Settings() const { return ini_; }
@@ -144,6 +116,9 @@ public:
     MenuMirror Mirror() const;
 
 private:
+    // A picture screen in its mode: the chooser of saved games says what each slot holds.
+    void ShowPicture(const std::string& name, const std::string& title, Mode mode);
+    void ShowSlotChooser();
     void BuildComponents();
     void Resize();
     void Configure();
@@ -152,7 +127,8 @@ private:
     void LoadPicture(ui::Image& image, const char* name, const std::filesystem::path& file);
     // "Ошибка: FILE: problem" into the message area; the text shown.
     std::string ShowError(const std::string& fileUtf8, const std::string& problemUtf8);
-    void SetView(ViewMode mode, const char* name);
+    // The mode changes; the front end hears of the view it shows.
+    void SetMode(Mode mode);
     // Something the front end draws changed; it hears of it once per event.
     void MarkChanged() { dirty_ = true; }
     void FlushChanges();
@@ -169,9 +145,6 @@ private:
     void KeyDownInWait(int key, ui::ShiftState shift);
     void KeyPressInWait(char ch);
     void KeyUpInWait(int key);
-    // A release whose key went down in another view (the Enter that left a
-    // game for the main menu): true, and the key is let go unheard.
-    bool ReleasedInOtherView(int key);
     // Keys carried over a script's pause (see rules::WaitFlags::keysCarryOn):
     // played in their order as soon as nothing waits any more, each in the
     // view it was pressed in.
@@ -189,6 +162,8 @@ private:
     void SayOnlyCount(int entries);
     void SpeedStep(int delta);
     void VolumeStep(int delta);
+    void SettingStepped(bool stepped, const std::string& setting, const std::string& atLimit,
+                        void (MainIni::*write)() const);
     void ToggleMusic();
     void DigitDown(int n);
     void DigitUp(int n);
@@ -197,7 +172,7 @@ private:
 
     // InstructionsReader::Host
     void ShowReadingView() override;
-    bool InReadingView() const override { return viewMode_ == vmReading; }
+    bool InReadingView() const override { return mode_ == Mode::Reading; }
     void ReadingLeft() override;
     void ReadingMoved() override { MarkChanged(); }
 
@@ -232,7 +207,6 @@ private:
     std::vector<std::string> voiceChoices_, voiceNames_, outputChoices_;
     bool voicesListed_ = false;
     int32_t voiceIndex_ = 0, outputIndex_ = 0;
-    bool settingsAlone_ = false;  // opened from the main menu: no game shows
     int settingsLine_ = -1;       // the main menu's line for them
 
     // The adventure chooser (src/shell/adventures.cpp).
@@ -300,30 +274,16 @@ private:
     std::filesystem::path projectFolder_;
 
     // Shell state.
-    ViewMode viewMode_ = vmPicture;
-    bool firstTick_ = true;
+    Mode mode_ = Mode::Starting;
     bool closed_ = false;
     std::string keyboardLayout_;
     std::vector<std::string> pictureLines_;
     int32_t pictureCursor_ = -1;
-    bool slotChooser_ = false;
     bool slotModeLoad_ = false;
     int32_t pendingDigit_ = 0;
     bool togglingMusic_ = false;
-    bool swallowNextChar_ = false;
-    int settingKeyDown_ = 0;  // a settings key went down: its release is not a key of its own
-    bool ctrlHeld_ = false;   // Ctrl is down
-    bool ctrlAlone_ = false;  // ...and no other key went down since
+    KeyTracker keys_;
     std::string pictureTitle_;
-    // Keys that went down during a wait and are not up yet, by key code.
-    std::array<bool, 256> downInWait_{};
-    bool TakeDownInWait(int key);
-    // The view each key went down in, -1 for none (a key down not seen).
-    std::array<int8_t, 256> downView_ = [] {
-        std::array<int8_t, 256> none{};
-        none.fill(-1);
-        return none;
-    }();
     struct CarriedKey {
         int key = 0;
         ui::ShiftState shift{};
@@ -378,7 +338,6 @@ private:
     void KeepGameBeforeLeaving(bool newGame);
     world::AutosaveWriter autosaveWriter_;
     std::optional<world::Autosave> offered_;
-    bool continuePrompt_ = false;
     bool gameRunning_ = false;
     // The state as last kept (or as the game began): leaving writes only a change.
     std::optional<world::StateBytes> keptState_;

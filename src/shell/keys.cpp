@@ -62,18 +62,7 @@ bool TForm1::ListeningKey(int key, ui::ShiftState shift) {
 // release, so that Ctrl held for Ctrl+numeric-pad plus (a faster voice during
 // a page) neither cuts the page short nor the new rate's word off.
 void TForm1::CtrlKey(int key, bool down) {
-    if (key != ui::vk::Control) {
-        if (down) ctrlAlone_ = false;
-        return;
-    }
-    if (down) {
-        if (!ctrlHeld_) ctrlAlone_ = true;  // a held Ctrl repeats
-        ctrlHeld_ = true;
-        return;
-    }
-    if (ctrlAlone_) speech_.Silence();
-    ctrlAlone_ = false;
-    ctrlHeld_ = false;
+    if (keys_.CtrlAloneReleased(key, down)) speech_.Silence();
 }
 
 // Where am I: the screen's title and description as arriving says them, and
@@ -81,14 +70,14 @@ void TForm1::CtrlKey(int key, bool down) {
 // main menu, its title and lines again; elsewhere the last text.
 void TForm1::SayWhereAmI() {
     const world::MScreen* screen = gp_.hero.currentScreen;
-    if (viewMode_ == vmGame && settingsAlone_) {
+    if (mode_ == Mode::MenuAlone) {
         speech_.SayText(texts::Settings());
-    } else if (viewMode_ == vmGame && screen) {
+    } else if (View() == vmGame && screen) {
         std::string text = rules_->ArrivalText(*screen, rules_->CurrentDescription(*screen));
         const std::string exits = actions_->ExitsPhrase();
         if (!exits.empty()) text += (text.back() == '.' ? " " : ". ") + exits;
         speech_.SayText(text);
-    } else if (viewMode_ == vmPicture) {
+    } else if (View() == vmPicture) {
         speech_.SayText(PictureScreenText());
     } else {
         speech_.Review(0);
@@ -123,17 +112,11 @@ void TForm1::KeyDownInWait(int key, ui::ShiftState shift) {
     for (const CarriedKey& k : carried_) {
         if (k.key == key && !k.up) return;
     }
-    if (carried_.size() < kMaxCarriedKeys) carried_.push_back({key, shift, 0, viewMode_, false});
+    if (carried_.size() < kMaxCarriedKeys) carried_.push_back({key, shift, 0, View(), false});
 }
 
 void TForm1::KeyPressInWait(char ch) {
     if (!carried_.empty() && !carried_.back().up && carried_.back().ch == 0) carried_.back().ch = ch;
-}
-
-bool TForm1::ReleasedInOtherView(int key) {
-    if (key < 0 || key >= static_cast<int>(downView_.size())) return false;
-    const int8_t view = std::exchange(downView_[static_cast<size_t>(key)], int8_t{-1});
-    return view >= 0 && view != static_cast<int8_t>(viewMode_);
 }
 
 void TForm1::ReplayCarriedKey() {
@@ -143,7 +126,7 @@ void TForm1::ReplayCarriedKey() {
         const CarriedKey k = carried_.front();
         carried_.pop_front();
         // A pause that ended the game (a death, the main menu) took the key's view with it.
-        if (k.view != viewMode_) continue;
+        if (k.view != View()) continue;
         Event e;
         e.kind = Event::Kind::KeyDown;
         e.key = k.key;
@@ -180,21 +163,21 @@ void TForm1::KeyUpInWait(int key) {
 
 void TForm1::FormKeyDown(int& key, ui::ShiftState shift) {
     // A settings key answers on its way down; its release is not another key.
-    settingKeyDown_ = SettingOf(key, shift) != 0 ? key : 0;
+    keys_.settingKeyDown = SettingOf(key, shift) != 0 ? key : 0;
     if (ListeningKey(key, shift)) {
-        settingKeyDown_ = key;
+        keys_.settingKeyDown = key;
         key = 0;
         return;
     }
     if (SettingKey(key, shift)) {
         key = 0;
-        swallowNextChar_ = true;
+        keys_.swallowNextChar = true;
         return;
     }
     // A reader that reports no end reads the instructions line by line too,
     // with the arrows: handing the file to another program would leave the
     // player outside the game.
-    if (viewMode_ == vmReading) {
+    if (mode_ == Mode::Reading) {
         // Escape leaves on its release; any other key that moves nothing is
         // refused aloud rather than lost in silence.
         if (reader_->KeyDown(key)) {
@@ -208,13 +191,13 @@ void TForm1::FormKeyDown(int& key, ui::ShiftState shift) {
         }
         return;
     }
-    if (viewMode_ != vmGame) return;
+    if (View() != vmGame) return;
     // The talking menu keeps the focus in the game view: Tab would leave the
     // list for a control that speaks nothing. Only the text window of an
     // entry being edited there is left with Tab, which ends the edit.
     if (key == ui::vk::Tab && form_.ActiveControl() != &RichEdit1) {
         key = 0;
-        swallowNextChar_ = true;
+        keys_.swallowNextChar = true;
         pendingDigit_ = 0;
         return;
     }
@@ -224,7 +207,7 @@ void TForm1::FormKeyDown(int& key, ui::ShiftState shift) {
     if (ui::IsDigitKey(key)) {
         const int n = DigitValue(key);
         key = 0;
-        swallowNextChar_ = true;  // the digit is a choice, not a search letter
+        keys_.swallowNextChar = true;  // the digit is a choice, not a search letter
         DigitDown(n);
     } else {
         pendingDigit_ = 0;
@@ -232,8 +215,8 @@ void TForm1::FormKeyDown(int& key, ui::ShiftState shift) {
 }
 
 void TForm1::FormKeyPress(char& ch) {
-    if (swallowNextChar_) {
-        swallowNextChar_ = false;
+    if (keys_.swallowNextChar) {
+        keys_.swallowNextChar = false;
         ch = 0;
         return;
     }
@@ -245,18 +228,18 @@ void TForm1::FormKeyUp(int& key, ui::ShiftState) {
         key = 0;
         return;
     }
-    if (settingKeyDown_ != 0 && key == settingKeyDown_) {
-        settingKeyDown_ = 0;
+    if (keys_.settingKeyDown != 0 && key == keys_.settingKeyDown) {
+        keys_.settingKeyDown = 0;
         key = 0;
         return;
     }
     if (ContinuePromptKeyUp(key)) return;  // the start's question to continue (autosave.cpp)
-    if (viewMode_ == vmPicture) {
+    if (View() == vmPicture) {
         PictureKeyUp(key);
         return;
     }
-    if (viewMode_ != vmGame) return;
-    if (settingsAlone_ && (key == ui::vk::F2 || key == ui::vk::F3)) {
+    if (View() != vmGame) return;
+    if (mode_ == Mode::MenuAlone && (key == ui::vk::F2 || key == ui::vk::F3)) {
         speech_.PlayCue(base::kCueBoundary);  // no game to tell of
     } else if (key == ui::vk::F1) {
         SayKeyHelp();
@@ -313,9 +296,8 @@ void TForm1::PictureKeyUp(int key) {
         MainMenuAction(pictureCursor_);
     } else if (key == ui::vk::F1) {
         SayKeyHelp();
-    } else if ((key == ui::vk::Escape || key == ui::vk::Back) && slotChooser_) {
+    } else if ((key == ui::vk::Escape || key == ui::vk::Back) && mode_ == Mode::SlotChooser) {
         // The chooser is left as its last line leaves it.
-        slotChooser_ = false;
         ShowPictureScreen("menu", texts::MainMenuTitle());
     } else if (key == ui::vk::Escape || key == ui::vk::Back) {
         // Back on the main menu after the credits (or anything it said): it
@@ -363,35 +345,32 @@ void TForm1::DigitUp(int n) {
 // the player guessing). During a wait only the cue or the beep sounds: words
 // would cut off the narration that the wait is for.
 void TForm1::SpeedStep(int delta) {
-    if (!ini_.SpeedStep(delta)) {
-        frontEnd_.Beep();
-        if (!rules_->InWait()) {
-            speech_.SayText(texts::SpeedIs() + std::to_string(ini_.Speed) +
-                            (delta > 0 ? texts::NoFaster() : texts::NoSlower()));
-        }
-        return;
-    }
-    speech_.SetSpeechRate(ini_.Speed);
-    SyncSettings();
-    speech_.Acknowledge();
-    if (!rules_->InWait()) speech_.SayText(texts::SpeedIs() + std::to_string(ini_.Speed));
-    WriteSetting(&MainIni::WriteSpeed);
+    const bool stepped = ini_.SpeedStep(delta);
+    if (stepped) speech_.SetSpeechRate(ini_.Speed);
+    SettingStepped(stepped, texts::SpeedIs() + std::to_string(ini_.Speed),
+                   delta > 0 ? texts::NoFaster() : texts::NoSlower(), &MainIni::WriteSpeed);
 }
 
 void TForm1::VolumeStep(int delta) {
-    if (!ini_.VolumeStep(delta)) {
+    const bool stepped = ini_.VolumeStep(delta);
+    if (stepped) sound_->SetMusicVolume(ini_.MidiVol);
+    SettingStepped(stepped, texts::VolumeIs() + std::to_string(ini_.MidiVol),
+                   delta > 0 ? texts::NoLouder() : texts::NoQuieter(), &MainIni::WriteMidiVol);
+}
+
+// What the player hears of a step (the setting as it is now, and why it did
+// not change at a limit), and the step kept.
+void TForm1::SettingStepped(bool stepped, const std::string& setting, const std::string& atLimit,
+                            void (MainIni::*write)() const) {
+    if (!stepped) {
         frontEnd_.Beep();
-        if (!rules_->InWait()) {
-            speech_.SayText(texts::VolumeIs() + std::to_string(ini_.MidiVol) +
-                            (delta > 0 ? texts::NoLouder() : texts::NoQuieter()));
-        }
+        if (!rules_->InWait()) speech_.SayText(setting + atLimit);
         return;
     }
-    sound_->SetMusicVolume(ini_.MidiVol);
     SyncSettings();
     speech_.Acknowledge();
-    if (!rules_->InWait()) speech_.SayText(texts::VolumeIs() + std::to_string(ini_.MidiVol));
-    WriteSetting(&MainIni::WriteMidiVol);
+    if (!rules_->InWait()) speech_.SayText(setting);
+    WriteSetting(write);
 }
 
 void TForm1::ToggleMusic() {
@@ -403,7 +382,7 @@ void TForm1::ToggleMusic() {
     speech_.Acknowledge();
     // Without a sound device nothing can play: starting the music would only
     // report a start that is never heard, and every press would say "off".
-    if (std::string_view(sound_->Driver().Name()) == "none") {
+    if (!sound_->HasDevice()) {
         if (!inWait) speech_.SayText(texts::NoSoundForMusic());
         return;
     }
@@ -435,7 +414,7 @@ void TForm1::WriteSetting(void (MainIni::*write)() const) {
 }
 
 void TForm1::RichEdit2KeyUp(int& key, ui::ShiftState) {
-    if (key == ui::vk::Escape && viewMode_ == vmReading) {
+    if (key == ui::vk::Escape && mode_ == Mode::Reading) {
         key = 0;
         reader_->Leave();
     }

@@ -12,7 +12,8 @@ namespace fs = std::filesystem;
 
 namespace velmora::shell {
 
-void TForm1::ShowPictureScreen(const std::string& name, const std::string& title) {
+void TForm1::ShowPicture(const std::string& name, const std::string& title, Mode mode) {
+    const bool slotChooser = mode == Mode::SlotChooser;
     KinPanel.SetVisible(false);
     RichEdit2.SetVisible(false);
     Image2.SetAlign(ui::Align::Client);
@@ -38,16 +39,16 @@ void TForm1::ShowPictureScreen(const std::string& name, const std::string& title
     // whatever their number: a line the menu's text does not have was never
     // bound to an action the player could reach.
     chooserLine_ = -1;
-    if (name == "menu" && !slotChooser_ && ChooserOffered()) {
+    if (name == "menu" && !slotChooser && ChooserOffered()) {
         chooserLine_ = static_cast<int>(pictureLines_.size());
         pictureLines_.push_back(texts::ChooseAdventure());
     }
-    if (name == "menu" && !slotChooser_ && pictureLines_.size() >= 6 + (chooserLine_ >= 0 ? 1u : 0u)) {
+    if (name == "menu" && !slotChooser && pictureLines_.size() >= 6 + (chooserLine_ >= 0 ? 1u : 0u)) {
         settingsLine_ = static_cast<int>(pictureLines_.size());
         pictureLines_.push_back(texts::Settings());
     }
     // The chooser's first five lines are the slots: each says what it holds.
-    if (slotChooser_) {
+    if (slotChooser) {
         for (size_t i = 0; i < pictureLines_.size() && i < 5; ++i) {
             pictureLines_[i] += SlotContents(static_cast<int32_t>(i + 1));
         }
@@ -56,7 +57,7 @@ void TForm1::ShowPictureScreen(const std::string& name, const std::string& title
     RichEdit1.SetVisible(false);
     GamePanel.SetVisible(false);
     KinPanel.SetVisible(true);
-    SetView(vmPicture, "picture");
+    SetMode(mode);
     pictureCursor_ = 0;
     pictureTitle_ = title;
     // A menu is never the standard message that a script's say replaces: after
@@ -65,6 +66,8 @@ void TForm1::ShowPictureScreen(const std::string& name, const std::string& title
     rules_->SayMessage(PictureScreenText());
 }
 
+void TForm1::ShowSlotChooser() { ShowPicture("gmenu", texts::ChooserTitle(), Mode::SlotChooser); }
+
 std::string TForm1::PictureScreenText() const {
     std::string said = pictureTitle_ + ": ";
     for (const std::string& line : pictureLines_) said += line + "\r\n";
@@ -72,16 +75,17 @@ std::string TForm1::PictureScreenText() const {
 }
 
 void TForm1::MainMenuAction(int index) {
-    if (!slotChooser_ && chooserLine_ >= 0 && index == chooserLine_) {
+    const bool slotChooser = mode_ == Mode::SlotChooser;
+    if (!slotChooser && chooserLine_ >= 0 && index == chooserLine_) {
         ShowAdventuresAlone();
         return;
     }
-    if (!slotChooser_ && settingsLine_ >= 0 && index == settingsLine_) {
+    if (!slotChooser && settingsLine_ >= 0 && index == settingsLine_) {
         ShowSettingsAlone();
         return;
     }
-    if (slotChooser_) {
-        slotChooser_ = false;
+    if (slotChooser) {
+        mode_ = Mode::Picture;  // chosen: the chooser shows on until what follows
         if (index == 5) {
             ShowPictureScreen("menu", texts::MainMenuTitle());
             return;
@@ -92,8 +96,7 @@ void TForm1::MainMenuAction(int index) {
             // A damaged slot starts nothing: the player hears why, then the
             // chooser again, in one utterance so that neither cuts the other off.
             speech_.PendingPrefix = RichEdit1.Text() + " ";
-            slotChooser_ = true;
-            ShowPictureScreen("gmenu", texts::ChooserTitle());
+            ShowSlotChooser();
             return;
         }
         ShowGameView();
@@ -108,8 +111,7 @@ void TForm1::MainMenuAction(int index) {
             NewGame();
             break;
         case 1:
-            slotChooser_ = true;
-            ShowPictureScreen("gmenu", texts::ChooserTitle());
+            ShowSlotChooser();
             break;
         case 2:
             reader_->Open();
@@ -141,7 +143,7 @@ void TForm1::SpeakPosition() {
                        true);
 }
 
-void TForm1::ShowReadingView() { SetView(vmReading, "reading"); }
+void TForm1::ShowReadingView() { SetMode(Mode::Reading); }
 
 void TForm1::ReadingLeft() { ShowPictureScreen("menu", texts::MainMenuTitle()); }
 

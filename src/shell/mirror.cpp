@@ -22,7 +22,7 @@ talkui::TListLine* TForm1::ShowingList() const {
 MenuMirror TForm1::Mirror() const {
     using K = MenuMirror::Kind;
     MenuMirror m;
-    if (continuePrompt_) {
+    if (mode_ == Mode::Question) {
         m.kind = K::Menu;
         m.title = RichEdit2.Text();
         m.entries = {own::Yes(), own::No()};
@@ -30,10 +30,10 @@ MenuMirror TForm1::Mirror() const {
     }
     if (rules_->InWait()) {
         m.kind = K::Wait;
-        if (viewMode_ == vmPage) m.title = PageText();
+        if (View() == vmPage) m.title = PageText();
         return m;
     }
-    switch (viewMode_) {
+    switch (View()) {
         case vmPicture:
             m.kind = K::Menu;
             m.title = pictureTitle_;
@@ -67,15 +67,15 @@ MenuMirror TForm1::Mirror() const {
 // As a double click on the row: the entry is said, then chosen, as Enter
 // chooses it (the player who touched it may not have heard it said).
 void TForm1::ChooseRow(int row) {
-    if (continuePrompt_) {
+    if (mode_ == Mode::Question) {
         if (row == 0 || row == 1) ContinueAnswered(row == 0);
         return;
     }
-    if (viewMode_ == vmPicture) {
+    if (View() == vmPicture) {
         if (row < 0 || row >= static_cast<int>(pictureLines_.size())) return;
         pictureCursor_ = row;
         MainMenuAction(row);
-    } else if (viewMode_ == vmGame) {
+    } else if (View() == vmGame) {
         talkui::TListLine* line = ShowingList();
         if (line == nullptr || !line->ValidRow(row)) return;
         rules_->ActionStarts();

@@ -108,7 +108,7 @@ void TForm1::SwitchMusic(bool on) {
     if (on && !sound_->MusicPlaying) {
         sound_->PlayMusic(sound_->CurrentMusicFile);
         sound_->SetMusicVolume(sound_->AppliedVolume);
-        if (!sound_->MusicPlaying && std::string_view(sound_->Driver().Name()) == "none") {
+        if (!sound_->MusicPlaying && !sound_->HasDevice()) {
             speech_.SayText(texts::NoSoundForMusic());
         }
     } else if (!on) {
@@ -125,8 +125,7 @@ void TForm1::ShowMenuAlone(const std::string& title) {
     Image1.SetVisible(false);
     RichEdit1.SetVisible(true);
     RichEdit1.SetText(title);
-    SetView(vmGame, "game");
-    settingsAlone_ = true;  // no game shows: F2 and F3 have nothing to tell
+    SetMode(Mode::MenuAlone);  // no game shows: F2 and F3 have nothing to tell
 }
 
 // From the main menu: the settings on the game's menu line, with the game's
@@ -147,7 +146,6 @@ void TForm1::ShowSettingsAlone() {
 }
 
 void TForm1::LeaveSettingsAlone() {
-    settingsAlone_ = false;
     if (menu_) menu_->Handler = nullptr;
     ShowPictureScreen("menu", texts::MainMenuTitle());
 }
