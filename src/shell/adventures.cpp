@@ -269,7 +269,7 @@ void TForm1::SwitchAdventure(const Adventure& adventure) {
     options_.project = adventure.choice;
     chosenCurrent_ = adventure.current.value_or(std::string());
     autosaveWriter_ = world::AutosaveWriter();
-    offered_.reset();
+    question_.Forget();
     keptState_.reset();
     savedAt_.reset();
     thisGameKept_ = false;
@@ -284,7 +284,7 @@ void TForm1::SwitchAdventure(const Adventure& adventure) {
     startupError_.reset();
     if (auto saves = RecoverSavesAtStart()) said += ShowError(saves->file(), saves->problem()) + ". ";
     if (!said.empty()) speech_.PendingPrefix = said;
-    if (OfferContinue()) return;
+    if (question_.Offer()) return;
     StartAfterPrompt();
 }
 

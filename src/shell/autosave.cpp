@@ -1,8 +1,8 @@
 // The autosave: keeping the running game when the player leaves it in any
-// way and at every change of screen or map, and offering to continue it at
-// the next start. The documented game keeps nothing at exit ("the game in
-// progress is not stored"); this program keeps it, beside the five slots.
-#include "base/cues.h"
+// way and at every change of screen or map, and continuing it at the next
+// start when the player says so (the question: start_question.cpp). The
+// documented game keeps nothing at exit ("the game in progress is not
+// stored"); this program keeps it, beside the five slots.
 #include "base/encoding.h"
 #include "base/file_error.h"
 #include "base/own_text.h"
@@ -14,7 +14,6 @@
 namespace velmora::shell {
 namespace {
 namespace own {
-VELMORA_OWN_TEXT(ContinueQuestion, "Продолжить прошлую игру? Энтэр — да, Эскейп — нет.")
 VELMORA_OWN_TEXT(KeptForLater, "Игра сохранена, её можно продолжить при следующем запуске.")
 VELMORA_OWN_TEXT(KeptTillFirstMove, "Прежняя игра сохранена до первого хода в новой.")
 }  // namespace own
@@ -36,25 +35,8 @@ std::optional<base::FileError> TForm1::RecoverSavesAtStart() {
     return std::nullopt;
 }
 
-bool TForm1::OfferContinue() {
-    try {
-        offered_ = world::ReadAutosave(gp_);
-        // Only a game that can be continued is offered: one the project no
-        // longer fits is refused now, not after the player said yes.
-        if (offered_ && world::AutosaveBelongs(*offered_, gp_)) world::CheckAutosave(gp_, *offered_);
-    } catch (const base::FileError& e) {
-        // A damaged autosave is refused aloud, as a damaged slot is, and the
-        // game starts as if there were none; the file stays for a look.
-        speech_.PendingPrefix = ShowError(e.file(), e.problem()) + ". ";
-        offered_.reset();
-        return false;
-    }
-    // Another project's game (main.ini now names another) is not offered.
-    if (!offered_ || !world::AutosaveBelongs(*offered_, gp_)) {
-        offered_.reset();
-        return false;
-    }
-    // The question on the start picture, for the companion who watches.
+// The question on the start picture, for the companion who watches.
+void TForm1::ShowQuestion(const std::string& question) {
     GamePanel.SetVisible(false);
     KinPanel.SetVisible(true);
     Image2.SetAlign(ui::Align::Client);
@@ -63,36 +45,15 @@ bool TForm1::OfferContinue() {
     }
     RichEdit2.SetVisible(true);
     RichEdit2.Clear();
-    RichEdit2.AddLine(own::ContinueQuestion());
+    RichEdit2.AddLine(question);
     SetMode(Mode::Question);
-    speech_.SayText(own::ContinueQuestion());
-    return true;
 }
 
-// One key answers: Enter continues, Escape declines, and every other key
-// is refused aloud and hears the question again (a modifier alone is part
-// of a chord and says nothing).
-bool TForm1::ContinuePromptKeyUp(int& key) {
-    if (mode_ != Mode::Question) return false;
-    const int pressed = key;
-    key = 0;
-    if (pressed == ui::vk::Return || pressed == ui::vk::Escape) {
-        ContinueAnswered(pressed == ui::vk::Return);
-    } else if (!ui::IsModifierKey(pressed)) {
-        speech_.PlayCue(base::kCueBoundary);
-        speech_.SayText(own::ContinueQuestion());
-    }
-    return true;
-}
-
-void TForm1::ContinueAnswered(bool yes) {
+void TForm1::QuestionAnswered(std::optional<world::Autosave> save) {
     mode_ = Mode::Page;  // answered: the page shows on until what follows
     RichEdit2.Clear();
     RichEdit2.SetVisible(false);
-    std::optional<world::Autosave> save = std::move(offered_);
-    offered_.reset();
-    if (!yes || !save) {
-        // Declined: the autosave stays until a game is kept over it.
+    if (!save) {
         StartAfterPrompt();
         return;
     }

@@ -390,7 +390,7 @@ void TForm1::FirstTick() {
     // starts a new game at once, as it always did: it is what scripts and
     // authors use to get the first screen every time, and the autosave is
     // kept until the new game changes something.
-    if (!options_.nomenu && OfferContinue()) return;
+    if (!options_.nomenu && question_.Offer()) return;
     StartAfterPrompt();
 }
 

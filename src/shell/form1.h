@@ -22,6 +22,7 @@
 #include "shell/main_ini.h"
 #include "shell/mirror.h"
 #include "shell/shell_mode.h"
+#include "shell/start_question.h"
 #include "sound/sound_system.h"
 #include "speech/speech_router.h"
 #include "talkui/menu_block.h"
@@ -45,7 +46,8 @@ namespace velmora::shell {
 class TForm1 : public rules::RulesView,
                public rules::EventPump,
                private ActionMenus::Host,
-               private InstructionsReader::Host {
+               private InstructionsReader::Host,
+               private StartQuestion::Host {
 public:
     // Construction: configuration, the project, the world, sound. Nothing is spoken.
     TForm1(ShellOptions options, EventSource& events, FrontEnd& frontEnd,
@@ -126,7 +128,7 @@ private:
     void FirstTick();
     void LoadPicture(ui::Image& image, const char* name, const std::filesystem::path& file);
     // "Ошибка: FILE: problem" into the message area; the text shown.
-    std::string ShowError(const std::string& fileUtf8, const std::string& problemUtf8);
+    std::string ShowError(const std::string& fileUtf8, const std::string& problemUtf8) override;
     // The mode changes; the front end hears of the view it shows.
     void SetMode(Mode mode);
     // Something the front end draws changed; it hears of it once per event.
@@ -180,6 +182,10 @@ private:
     // failure is shown, and spoken unless the caller speaks it itself.
     SlotResult TransferSlot(int32_t n, bool speakError);
     void ShowLoadedSlot(SlotResult result);
+
+    // StartQuestion::Host (src/shell/autosave.cpp)
+    void ShowQuestion(const std::string& question) override;
+    void QuestionAnswered(std::optional<world::Autosave> save) override;
 
     // ActionMenus::Host
     void SetSlotModeLoad(bool load) override;
@@ -324,9 +330,6 @@ private:
     };
     PlayedAt PlayedNow() const;
     std::optional<base::FileError> RecoverSavesAtStart();
-    bool OfferContinue();                // true: the question was asked
-    bool ContinuePromptKeyUp(int& key);  // true: the key answered the question
-    void ContinueAnswered(bool yes);
     void StartAfterPrompt();             // the introduction and main menu, or -nomenu's game
     void GameStarted(bool saveNow);
     void GameEnded();
@@ -337,7 +340,7 @@ private:
     // Keeps a running game, and says so, before a new game or the main menu.
     void KeepGameBeforeLeaving(bool newGame);
     world::AutosaveWriter autosaveWriter_;
-    std::optional<world::Autosave> offered_;
+    StartQuestion question_{static_cast<StartQuestion::Host&>(*this), gp_, speech_};
     bool gameRunning_ = false;
     // The state as last kept (or as the game began): leaving writes only a change.
     std::optional<world::StateBytes> keptState_;

@@ -233,7 +233,10 @@ void TForm1::FormKeyUp(int& key, ui::ShiftState) {
         key = 0;
         return;
     }
-    if (ContinuePromptKeyUp(key)) return;  // the start's question to continue (autosave.cpp)
+    if (mode_ == Mode::Question) {
+        question_.KeyUp(key);
+        return;
+    }
     if (View() == vmPicture) {
         PictureKeyUp(key);
         return;

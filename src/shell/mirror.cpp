@@ -1,17 +1,9 @@
 // The menu mirror: what the player can act on now, for a front end that
 // shows it as elements of its own (the web page's list a screen reader, or a
 // touch screen, moves through), and choosing one of its entries by place.
-#include "base/own_text.h"
 #include "shell/form1.h"
 
 namespace velmora::shell {
-namespace {
-namespace own {
-// The answers to the question whether to continue the last game.
-VELMORA_OWN_TEXT(Yes, "Да, продолжить")
-VELMORA_OWN_TEXT(No, "Нет, начать заново")
-}  // namespace own
-}  // namespace
 
 talkui::TListLine* TForm1::ShowingList() const {
     auto* line = dynamic_cast<talkui::TListLine*>(kit_.ActiveLine);
@@ -25,7 +17,7 @@ MenuMirror TForm1::Mirror() const {
     if (mode_ == Mode::Question) {
         m.kind = K::Menu;
         m.title = RichEdit2.Text();
-        m.entries = {own::Yes(), own::No()};
+        m.entries = StartQuestion::Answers();
         return m;
     }
     if (rules_->InWait()) {
@@ -68,7 +60,7 @@ MenuMirror TForm1::Mirror() const {
 // chooses it (the player who touched it may not have heard it said).
 void TForm1::ChooseRow(int row) {
     if (mode_ == Mode::Question) {
-        if (row == 0 || row == 1) ContinueAnswered(row == 0);
+        if (row == 0 || row == 1) question_.Answer(row == 0);
         return;
     }
     if (View() == vmPicture) {
