@@ -21,6 +21,7 @@
 #include "shell/key_tracker.h"
 #include "shell/main_ini.h"
 #include "shell/mirror.h"
+#include "shell/picture_screen.h"
 #include "shell/shell_mode.h"
 #include "shell/start_question.h"
 #include "sound/sound_system.h"
@@ -47,7 +48,8 @@ class TForm1 : public rules::RulesView,
                public rules::EventPump,
                private ActionMenus::Host,
                private InstructionsReader::Host,
-               private StartQuestion::Host {
+               private StartQuestion::Host,
+               private PictureScreen::Host {
 public:
     // Construction: configuration, the project, the world, sound. Nothing is spoken.
     TForm1(ShellOptions options, EventSource& events, FrontEnd& frontEnd,
@@ -90,7 +92,7 @@ public:
     void ShowPictureScreen(const std::string& name, const std::string& title) {
         ShowPicture(name, title, Mode::Picture);
     }
-    void MainMenuAction(int index);
+    void MainMenuAction(int index) override;
     void SpeakPosition();
 
     // Saved-game slots.
@@ -155,13 +157,15 @@ private:
     void FormKeyPress(char& ch);
     void FormKeyUp(int& key, ui::ShiftState shift);
     void RichEdit2KeyUp(int& key, ui::ShiftState shift);
-    void PictureKeyUp(int key);
     bool ListeningKey(int key, ui::ShiftState shift);
     void CtrlKey(int key, bool down);
     void SayWhereAmI();
-    std::string PictureScreenText() const;  // the title and lines, as the screen says them
-    void SayKeyHelp();
-    void SayOnlyCount(int entries);
+    // PictureScreen::Host
+    void SayKeyHelp() override;
+    void SayOnlyCount(int entries) override;
+    void SayLine(const std::string& line) override { rules_->SayMessage(line); }
+    void PictureBack() override;
+    void Beep() override { frontEnd_.Beep(); }
     void SpeedStep(int delta);
     void VolumeStep(int delta);
     void SettingStepped(bool stepped, const std::string& setting, const std::string& atLimit,
@@ -213,7 +217,6 @@ private:
     std::vector<std::string> voiceChoices_, voiceNames_, outputChoices_;
     bool voicesListed_ = false;
     int32_t voiceIndex_ = 0, outputIndex_ = 0;
-    int settingsLine_ = -1;       // the main menu's line for them
 
     // The adventure chooser (src/shell/adventures.cpp).
     struct Adventure {
@@ -234,7 +237,6 @@ private:
     std::string AboutText();
     std::shared_ptr<talkui::TMenuBlock> adventuresBlock_;
     std::string folderValue_;     // the navigator's path, 1251
-    int chooserLine_ = -1;        // the main menu's line for the chooser
     bool shippedPlaying_ = true;  // the adventure that ships, with the saves of old
     // [Proj] Current as the player chose it this run (main.ini may not have taken it).
     std::optional<std::string> chosenCurrent_;
@@ -283,13 +285,11 @@ private:
     Mode mode_ = Mode::Starting;
     bool closed_ = false;
     std::string keyboardLayout_;
-    std::vector<std::string> pictureLines_;
-    int32_t pictureCursor_ = -1;
+    PictureScreen picture_{static_cast<PictureScreen::Host&>(*this), speech_};
     bool slotModeLoad_ = false;
     int32_t pendingDigit_ = 0;
     bool togglingMusic_ = false;
     KeyTracker keys_;
-    std::string pictureTitle_;
     struct CarriedKey {
         int key = 0;
         ui::ShiftState shift{};

@@ -78,7 +78,7 @@ void TForm1::SayWhereAmI() {
         if (!exits.empty()) text += (text.back() == '.' ? " " : ". ") + exits;
         speech_.SayText(text);
     } else if (View() == vmPicture) {
-        speech_.SayText(PictureScreenText());
+        speech_.SayText(picture_.Text());
     } else {
         speech_.Review(0);
     }
@@ -238,7 +238,7 @@ void TForm1::FormKeyUp(int& key, ui::ShiftState) {
         return;
     }
     if (View() == vmPicture) {
-        PictureKeyUp(key);
+        picture_.KeyUp(key);
         return;
     }
     if (View() != vmGame) return;
@@ -266,48 +266,14 @@ void TForm1::SayKeyHelp() {
                        true);
 }
 
-// The main menu and the saved-game chooser. Every key is answered: it acts,
-// or the refusal cue says that it does nothing here (the menu that the
-// player walks is a list of lines, and a silent key is a key the player
-// cannot tell from a lost one).
-void TForm1::PictureKeyUp(int key) {
-    const int count = static_cast<int>(pictureLines_.size());
-    if (ui::IsModifierKey(key)) return;
-    if (key >= ui::vk::Digit1 && key <= ui::vk::Digit9) {
-        if (key - ui::vk::Digit1 < count) {
-            MainMenuAction(key - ui::vk::Digit1);
-        } else {
-            SayOnlyCount(count);
-        }
-    } else if (key == ui::vk::Down || key == ui::vk::Up || key == ui::vk::Home ||
-               key == ui::vk::End) {
-        if (count == 0) {
-            frontEnd_.Beep();
-            return;
-        }
-        if (key == ui::vk::Home || key == ui::vk::End) {
-            pictureCursor_ = key == ui::vk::Home ? 0 : count - 1;
-        } else {
-            pictureCursor_ += key == ui::vk::Down ? 1 : -1;
-            if (pictureCursor_ >= count || pictureCursor_ < 0) {
-                pictureCursor_ = pictureCursor_ < 0 ? 0 : count - 1;
-                frontEnd_.Beep();
-            }
-        }
-        rules_->SayMessage(pictureLines_[static_cast<size_t>(pictureCursor_)]);
-    } else if (key == ui::vk::Return && pictureCursor_ >= 0) {
-        MainMenuAction(pictureCursor_);
-    } else if (key == ui::vk::F1) {
-        SayKeyHelp();
-    } else if ((key == ui::vk::Escape || key == ui::vk::Back) && mode_ == Mode::SlotChooser) {
+void TForm1::PictureBack() {
+    if (mode_ == Mode::SlotChooser) {
         // The chooser is left as its last line leaves it.
         ShowPictureScreen("menu", texts::MainMenuTitle());
-    } else if (key == ui::vk::Escape || key == ui::vk::Back) {
+    } else {
         // Back on the main menu after the credits (or anything it said): it
         // is announced again, as it is after the instructions.
-        speech_.SayText(PictureScreenText());
-    } else {
-        speech_.PlayCue(base::kCueBoundary);
+        speech_.SayText(picture_.Text());
     }
 }
 

@@ -20,13 +20,13 @@ void TForm1::ShowPicture(const std::string& name, const std::string& title, Mode
     if (auto picture = base::FindPath(options_.programFolder, "gif\\" + name + ".gif")) {
         LoadPicture(Image2, "Image2", *picture);
     }
-    pictureLines_.clear();
+    picture_.lines.clear();
     // Through the project's file gate: a pipe or a device in place of the
     // menu's text is named to the player (before the title, in one
     // utterance), and the menu shows its title alone.
     try {
         if (auto text = base::ReadProjectText(projectFolder_, name + ".txt")) {
-            pictureLines_ = world::SplitLines(*text);
+            picture_.lines = world::SplitLines(*text);
         }
     } catch (const base::FileError& e) {
         speech_.PendingPrefix = ShowError(e.file(), e.problem()) + " ";
@@ -34,23 +34,24 @@ void TForm1::ShowPicture(const std::string& name, const std::string& title, Mode
     // The main menu's last line is the program's own: the settings. Only
     // after the six lines whose places the main menu's actions are bound to:
     // a shorter menu (or none) keeps its places for them.
-    settingsLine_ = -1;
+    picture_.settingsLine = -1;
     // The adventure chooser is the program's too, after the project's lines
     // whatever their number: a line the menu's text does not have was never
     // bound to an action the player could reach.
-    chooserLine_ = -1;
+    picture_.chooserLine = -1;
+    std::vector<std::string>& lines = picture_.lines;
     if (name == "menu" && !slotChooser && ChooserOffered()) {
-        chooserLine_ = static_cast<int>(pictureLines_.size());
-        pictureLines_.push_back(texts::ChooseAdventure());
+        picture_.chooserLine = static_cast<int>(lines.size());
+        lines.push_back(texts::ChooseAdventure());
     }
-    if (name == "menu" && !slotChooser && pictureLines_.size() >= 6 + (chooserLine_ >= 0 ? 1u : 0u)) {
-        settingsLine_ = static_cast<int>(pictureLines_.size());
-        pictureLines_.push_back(texts::Settings());
+    if (name == "menu" && !slotChooser && lines.size() >= 6 + (picture_.chooserLine >= 0 ? 1u : 0u)) {
+        picture_.settingsLine = static_cast<int>(lines.size());
+        lines.push_back(texts::Settings());
     }
     // The chooser's first five lines are the slots: each says what it holds.
     if (slotChooser) {
-        for (size_t i = 0; i < pictureLines_.size() && i < 5; ++i) {
-            pictureLines_[i] += SlotContents(static_cast<int32_t>(i + 1));
+        for (size_t i = 0; i < lines.size() && i < 5; ++i) {
+            lines[i] += SlotContents(static_cast<int32_t>(i + 1));
         }
     }
     Image1.SetVisible(false);
@@ -58,29 +59,22 @@ void TForm1::ShowPicture(const std::string& name, const std::string& title, Mode
     GamePanel.SetVisible(false);
     KinPanel.SetVisible(true);
     SetMode(mode);
-    pictureCursor_ = 0;
-    pictureTitle_ = title;
+    picture_.Show(title);
     // A menu is never the standard message that a script's say replaces: after
     // a script ends the game with a line and `exit`, the player still hears it.
     rules_->suppressNext = false;
-    rules_->SayMessage(PictureScreenText());
+    rules_->SayMessage(picture_.Text());
 }
 
 void TForm1::ShowSlotChooser() { ShowPicture("gmenu", texts::ChooserTitle(), Mode::SlotChooser); }
 
-std::string TForm1::PictureScreenText() const {
-    std::string said = pictureTitle_ + ": ";
-    for (const std::string& line : pictureLines_) said += line + "\r\n";
-    return said;
-}
-
 void TForm1::MainMenuAction(int index) {
     const bool slotChooser = mode_ == Mode::SlotChooser;
-    if (!slotChooser && chooserLine_ >= 0 && index == chooserLine_) {
+    if (!slotChooser && picture_.chooserLine >= 0 && index == picture_.chooserLine) {
         ShowAdventuresAlone();
         return;
     }
-    if (!slotChooser && settingsLine_ >= 0 && index == settingsLine_) {
+    if (!slotChooser && picture_.settingsLine >= 0 && index == picture_.settingsLine) {
         ShowSettingsAlone();
         return;
     }

@@ -28,9 +28,9 @@ MenuMirror TForm1::Mirror() const {
     switch (View()) {
         case vmPicture:
             m.kind = K::Menu;
-            m.title = pictureTitle_;
-            m.entries = pictureLines_;
-            m.active = pictureCursor_;
+            m.title = picture_.Title();
+            m.entries = picture_.lines;
+            m.active = picture_.Cursor();
             break;
         case vmGame:
             if (talkui::TListLine* line = ShowingList()) {
@@ -64,9 +64,7 @@ void TForm1::ChooseRow(int row) {
         return;
     }
     if (View() == vmPicture) {
-        if (row < 0 || row >= static_cast<int>(pictureLines_.size())) return;
-        pictureCursor_ = row;
-        MainMenuAction(row);
+        picture_.Choose(row);
     } else if (View() == vmGame) {
         talkui::TListLine* line = ShowingList();
         if (line == nullptr || !line->ValidRow(row)) return;

@@ -89,7 +89,7 @@ void TForm1::LeaveToMainMenu() {
     sound_->StopMusic();
     ShowPictureScreen("menu", texts::MainMenuTitle());
     rules_->PlayProjectMusic("menu.mid", sound_->AppliedVolume);
-    pictureCursor_ = -1;
+    picture_.Left();
 }
 
 }  // namespace velmora::shell

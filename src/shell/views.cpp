@@ -119,7 +119,7 @@ void TForm1::OpenMainMenu() {
     // Only a death or a script's exit comes here: the game is over.
     GameEnded();
     ShowPictureScreen("menu", texts::MainMenuTitle());
-    pictureCursor_ = -1;
+    picture_.Left();
 }
 
 void TForm1::ShowHeroStatus(int32_t health, int32_t load, int32_t experience) {
