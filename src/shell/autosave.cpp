@@ -21,14 +21,14 @@ VELMORA_OWN_TEXT(KeptTillFirstMove, "Прежняя игра сохранена 
 }  // namespace
 
 TForm1::PlayedAt TForm1::PlayedNow() const {
-    return {rules_->worldGeneration, gp_.map.mapIndex, gp_.hero.CurScrNo};
+    return {session_.rules->worldGeneration, session_.gp.map.mapIndex, session_.gp.hero.CurScrNo};
 }
 
 // Saves that a kill interrupted are finished, and its temporary files
 // removed, before anything reads a save; what failed, for the player.
 std::optional<base::FileError> TForm1::RecoverSavesAtStart() {
     try {
-        world::RecoverSaves(gp_);
+        world::RecoverSaves(session_.gp);
     } catch (const base::FileError& e) {
         return e;
     }
@@ -40,7 +40,7 @@ void TForm1::ShowQuestion(const std::string& question) {
     GamePanel.SetVisible(false);
     KinPanel.SetVisible(true);
     Image2.SetAlign(ui::Align::Client);
-    if (auto picture = base::FindPath(options_.programFolder, "gif\\menu.gif")) {
+    if (auto picture = base::FindPath(session_.options.programFolder, "gif\\menu.gif")) {
         LoadPicture(Image2, "Image2", *picture);
     }
     RichEdit2.SetVisible(true);
@@ -58,34 +58,34 @@ void TForm1::QuestionAnswered(std::optional<world::Autosave> save) {
         return;
     }
     try {
-        world::LoadAutosave(gp_, *save);
+        world::LoadAutosave(session_.gp, *save);
     } catch (const base::FileError& e) {
         // Nothing of it was applied: the player hears why, then the start
         // goes on as if there were no autosave.
-        speech_.PendingPrefix = ShowError(e.file(), e.problem()) + ". ";
+        session_.speech.PendingPrefix = ShowError(e.file(), e.problem()) + ". ";
         StartAfterPrompt();
         return;
     }
-    rules_->WorldReplaced();
+    session_.rules->WorldReplaced();
     ShowGameView();
-    rules_->PlayMapMusic();
-    if (const world::MScreen* s = gp_.hero.currentScreen) {
-        rules_->ShowScreenPicture(gp_.hero.CurScrNo, s->ScrFrame);
+    session_.rules->PlayMapMusic();
+    if (const world::MScreen* s = session_.gp.hero.currentScreen) {
+        session_.rules->ShowScreenPicture(session_.gp.hero.CurScrNo, s->ScrFrame);
     }
-    rules_->ShowHeroStatus();
+    session_.rules->ShowHeroStatus();
     SpeakPosition();
     GameStarted(false);
     thisGameKept_ = true;
 }
 
 void TForm1::StartAfterPrompt() {
-    if (options_.nomenu) {
+    if (session_.options.nomenu) {
         ShowGameView();
         NewGame();
         return;
     }
-    rules_->PlayPages(0);
-    rules_->PlayProjectMusic("menu.mid", ini_.MidiVol);
+    session_.rules->PlayPages(0);
+    session_.rules->PlayProjectMusic("menu.mid", session_.ini.MidiVol);
     ShowPictureScreen("menu", texts::MainMenuTitle());
 }
 
@@ -100,7 +100,7 @@ void TForm1::GameStarted(bool saveNow) {
     keptState_.reset();
     if (!saveNow) {
         savedAt_ = PlayedNow();
-        keptState_ = world::StateFileBytes(gp_, std::string());
+        keptState_ = world::StateFileBytes(session_.gp, std::string());
     }
 }
 
@@ -109,7 +109,7 @@ void TForm1::GameEnded() {
     gameRunning_ = false;
     leavePending_ = false;
     try {
-        world::ForgetAutosave(gp_);
+        world::ForgetAutosave(session_.gp);
     } catch (const base::FileError& e) {
         ShowError(e.file(), e.problem());
     }
@@ -117,18 +117,18 @@ void TForm1::GameEnded() {
 
 bool TForm1::KeepGame(bool reportAlways) {
     try {
-        autosaveWriter_.Write(gp_);
+        autosaveWriter_.Write(session_.gp);
     } catch (const base::FileError& e) {
         // A full disk would otherwise be heard at every step: the same
         // failure is spoken once until a save succeeds again.
         const std::string text = ShowError(e.file(), e.problem());
-        if (reportAlways || text != lastAutosaveError_) speech_.SayText(text);
+        if (reportAlways || text != lastAutosaveError_) session_.speech.SayText(text);
         lastAutosaveError_ = text;
         return false;
     }
     lastAutosaveError_.clear();
     savedAt_ = PlayedNow();
-    keptState_ = world::StateFileBytes(gp_, std::string());
+    keptState_ = world::StateFileBytes(session_.gp, std::string());
     thisGameKept_ = true;
     return true;
 }
@@ -137,7 +137,7 @@ bool TForm1::KeepGame(bool reportAlways) {
 // the middle of an action): the arrival's words are already with the voice,
 // so the files are written while it speaks.
 void TForm1::AutosaveAfterEvent() {
-    if (rules_->InWait()) return;
+    if (session_.rules->InWait()) return;
     if (leavePending_) {
         leavePending_ = false;
         if (gameRunning_) KeepGame(true);
@@ -152,7 +152,7 @@ void TForm1::AutosaveAfterEvent() {
 // played leaves the game kept before it in place).
 bool TForm1::UnchangedSinceKept() {
     return savedAt_ && *savedAt_ == PlayedNow() && keptState_ &&
-           *keptState_ == world::StateFileBytes(gp_, std::string());
+           *keptState_ == world::StateFileBytes(session_.gp, std::string());
 }
 
 // Leaving in any way (the menu's exit, the window closed, a signal, a
@@ -161,7 +161,7 @@ bool TForm1::UnchangedSinceKept() {
 // progress then ends the game instead of keeping its last moment.
 void TForm1::KeepGameOnLeaving() {
     if (!gameRunning_) return;
-    if (rules_->InWait()) {
+    if (session_.rules->InWait()) {
         leavePending_ = true;
         return;
     }
@@ -178,7 +178,7 @@ void TForm1::KeepGameBeforeLeaving(bool newGame) {
     // before it in place, and says nothing of a save it did not make.
     const bool kept = UnchangedSinceKept() ? thisGameKept_ : KeepGame(true);
     gameRunning_ = false;
-    if (kept) speech_.PendingPrefix = (newGame ? own::KeptTillFirstMove() : own::KeptForLater()) + " ";
+    if (kept) session_.speech.PendingPrefix = (newGame ? own::KeptTillFirstMove() : own::KeptForLater()) + " ";
 }
 
 }  // namespace velmora::shell

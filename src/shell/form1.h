@@ -22,6 +22,7 @@
 #include "shell/main_ini.h"
 #include "shell/mirror.h"
 #include "shell/picture_screen.h"
+#include "shell/session.h"
 #include "shell/shell_mode.h"
 #include "shell/start_question.h"
 #include "sound/sound_system.h"
@@ -101,19 +102,19 @@ public:
     void NewGame() override;
 
     // Read access for tests and front ends.
-    world::GameProject& Project() { return gp_; }
-    rules::Rules& Rules() { return *rules_; }
-    speech::SpeechRouter& Speech() { return speech_; }
-    sound::SoundSystem& Sound() { return *sound_; }
+    world::GameProject& Project() { return session_.gp; }
+    rules::Rules& Rules() { return *session_.rules; }
+    speech::SpeechRouter& Speech() { return session_.speech; }
+    sound::SoundSystem& Sound() { return *session_.sound; }
     talkui::TMenuLine* Menu() { return menu_.get(); }
     ViewMode View() const { return ViewOf(mode_); }
     Mode CurrentMode() const { return mode_; }
-    int32_t Speed() const { return ini_.Speed; }
-    int32_t MidiVol() const { return ini_.MidiVol; }
-    const MainIni& Settings() const { return ini_; }
+    int32_t Speed() const { return session_.ini.Speed; }
+    int32_t MidiVol() const { return session_.ini.MidiVol; }
+    const MainIni& Settings() const { return session_.ini; }
     ActionMenus& Actions() { return *actions_; }
     InstructionsReader& Instructions() { return *reader_; }
-    const std::filesystem::path& ProjectFolder() const { return projectFolder_; }
+    const std::filesystem::path& ProjectFolder() const { return session_.projectFolder; }
     ui::Form& Form() { return form_; }
     // What the player can act on now, and choosing an entry of it by its
     // place (src/shell/mirror.cpp).
@@ -163,7 +164,7 @@ private:
     // PictureScreen::Host
     void SayKeyHelp() override;
     void SayOnlyCount(int entries) override;
-    void SayLine(const std::string& line) override { rules_->SayMessage(line); }
+    void SayLine(const std::string& line) override { session_.rules->SayMessage(line); }
     void PictureBack() override;
     void Beep() override { frontEnd_.Beep(); }
     void SpeedStep(int delta);
@@ -241,7 +242,6 @@ private:
     // [Proj] Current as the player chose it this run (main.ini may not have taken it).
     std::optional<std::string> chosenCurrent_;
 
-    ShellOptions options_;
     EventSource& events_;
     FrontEnd& frontEnd_;
 
@@ -263,11 +263,8 @@ private:
     ui::Image Image2{"Image2"};
     ui::RichEdit RichEdit2{"RichEdit2"};
 
-    world::GameProject gp_;
-    speech::SpeechRouter speech_;
+    Session session_;
     std::unique_ptr<speech::SpeechOutput> pendingOutput_;
-    std::unique_ptr<sound::SoundSystem> sound_;
-    std::unique_ptr<rules::Rules> rules_;
     talkui::Toolkit kit_;
     // Before the menu line: it goes after the line that may still hold its blocks.
     std::unique_ptr<ActionMenus> actions_;
@@ -276,16 +273,11 @@ private:
     class TextWindow;
     std::unique_ptr<TextWindow> textWindow_;
 
-    // Configuration and folders.
-    MainIni ini_;
-    std::string projectPath_;  // 1251, relative to the program folder
-    std::filesystem::path projectFolder_;
-
     // Shell state.
     Mode mode_ = Mode::Starting;
     bool closed_ = false;
     std::string keyboardLayout_;
-    PictureScreen picture_{static_cast<PictureScreen::Host&>(*this), speech_};
+    PictureScreen picture_{static_cast<PictureScreen::Host&>(*this), session_.speech};
     bool slotModeLoad_ = false;
     int32_t pendingDigit_ = 0;
     bool togglingMusic_ = false;
@@ -340,7 +332,7 @@ private:
     // Keeps a running game, and says so, before a new game or the main menu.
     void KeepGameBeforeLeaving(bool newGame);
     world::AutosaveWriter autosaveWriter_;
-    StartQuestion question_{static_cast<StartQuestion::Host&>(*this), gp_, speech_};
+    StartQuestion question_{static_cast<StartQuestion::Host&>(*this), session_.gp, session_.speech};
     bool gameRunning_ = false;
     // The state as last kept (or as the game began): leaving writes only a change.
     std::optional<world::StateBytes> keptState_;

@@ -53,7 +53,7 @@ bool TForm1::ListeningKey(int key, ui::ShiftState shift) {
     if (key == ui::vk::F4) {
         SayWhereAmI();
     } else {
-        speech_.Review(key == ui::vk::F11 ? -1 : key == ui::vk::F12 ? 1 : 0);
+        session_.speech.Review(key == ui::vk::F11 ? -1 : key == ui::vk::F12 ? 1 : 0);
     }
     return true;
 }
@@ -62,25 +62,25 @@ bool TForm1::ListeningKey(int key, ui::ShiftState shift) {
 // release, so that Ctrl held for Ctrl+numeric-pad plus (a faster voice during
 // a page) neither cuts the page short nor the new rate's word off.
 void TForm1::CtrlKey(int key, bool down) {
-    if (keys_.CtrlAloneReleased(key, down)) speech_.Silence();
+    if (keys_.CtrlAloneReleased(key, down)) session_.speech.Silence();
 }
 
 // Where am I: the screen's title and description as arriving says them, and
 // the exits, spending nothing and changing no message the game keeps. On the
 // main menu, its title and lines again; elsewhere the last text.
 void TForm1::SayWhereAmI() {
-    const world::MScreen* screen = gp_.hero.currentScreen;
+    const world::MScreen* screen = session_.gp.hero.currentScreen;
     if (mode_ == Mode::MenuAlone) {
-        speech_.SayText(texts::Settings());
+        session_.speech.SayText(texts::Settings());
     } else if (View() == vmGame && screen) {
-        std::string text = rules_->ArrivalText(*screen, rules_->CurrentDescription(*screen));
+        std::string text = session_.rules->ArrivalText(*screen, session_.rules->CurrentDescription(*screen));
         const std::string exits = actions_->ExitsPhrase();
         if (!exits.empty()) text += (text.back() == '.' ? " " : ". ") + exits;
-        speech_.SayText(text);
+        session_.speech.SayText(text);
     } else if (View() == vmPicture) {
-        speech_.SayText(picture_.Text());
+        session_.speech.SayText(picture_.Text());
     } else {
-        speech_.Review(0);
+        session_.speech.Review(0);
     }
 }
 
@@ -107,7 +107,7 @@ void TForm1::KeyDownInWait(int key, ui::ShiftState shift) {
     }
     // The pause only spaces the texts for a reader that reads on by itself:
     // the player's key, heard what it answers, is kept for the menu.
-    if (!rules_->waits.keysCarryOn || ui::IsModifierKey(key)) return;
+    if (!session_.rules->waits.keysCarryOn || ui::IsModifierKey(key)) return;
     // A key held down repeats: it is one key.
     for (const CarriedKey& k : carried_) {
         if (k.key == key && !k.up) return;
@@ -122,7 +122,7 @@ void TForm1::KeyPressInWait(char ch) {
 void TForm1::ReplayCarriedKey() {
     if (replaying_) return;  // the outermost replay plays them all, one after another
     const talkui::FlagScope replaying(replaying_);
-    while (!carried_.empty() && carried_.front().up && !rules_->InWait() && !closed_) {
+    while (!carried_.empty() && carried_.front().up && !session_.rules->InWait() && !closed_) {
         const CarriedKey k = carried_.front();
         carried_.pop_front();
         // A pause that ended the game (a death, the main menu) took the key's view with it.
@@ -152,9 +152,9 @@ void TForm1::KeyUpInWait(int key) {
         }
     }
     if (IsListeningKey(key)) {
-        rules_->waits.keyHeld = false;
+        session_.rules->waits.keyHeld = false;
     } else {
-        rules_->OnKeyUp(key);
+        session_.rules->OnKeyUp(key);
     }
     pendingDigit_ = 0;
     kit_.KeyLock = false;
@@ -186,7 +186,7 @@ void TForm1::FormKeyDown(int& key, ui::ShiftState shift) {
             if (key == ui::vk::F1) {
                 SayKeyHelp();
             } else {
-                speech_.PlayCue(base::kCueBoundary);
+                session_.speech.PlayCue(base::kCueBoundary);
             }
         }
         return;
@@ -220,11 +220,11 @@ void TForm1::FormKeyPress(char& ch) {
         ch = 0;
         return;
     }
-    if (rules_->waits.waiting) ch = 0;
+    if (session_.rules->waits.waiting) ch = 0;
 }
 
 void TForm1::FormKeyUp(int& key, ui::ShiftState) {
-    if (rules_->OnKeyUp(key)) {  // the release ended a wait
+    if (session_.rules->OnKeyUp(key)) {  // the release ended a wait
         key = 0;
         return;
     }
@@ -243,11 +243,11 @@ void TForm1::FormKeyUp(int& key, ui::ShiftState) {
     }
     if (View() != vmGame) return;
     if (mode_ == Mode::MenuAlone && (key == ui::vk::F2 || key == ui::vk::F3)) {
-        speech_.PlayCue(base::kCueBoundary);  // no game to tell of
+        session_.speech.PlayCue(base::kCueBoundary);  // no game to tell of
     } else if (key == ui::vk::F1) {
         SayKeyHelp();
     } else if (key == ui::vk::F2) {
-        rules_->SayHeroState();
+        session_.rules->SayHeroState();
     } else if (key == ui::vk::F3) {
         SpeakPosition();
     } else if (ui::IsDigitKey(key)) {
@@ -259,8 +259,8 @@ void TForm1::FormKeyUp(int& key, ui::ShiftState) {
 
 void TForm1::SayKeyHelp() {
     using KeyHelp = ShellOptions::KeyHelp;
-    const KeyHelp help = options_.keyHelp;
-    rules_->SayMessage(help == KeyHelp::terminal ? texts::TerminalHelpText()
+    const KeyHelp help = session_.options.keyHelp;
+    session_.rules->SayMessage(help == KeyHelp::terminal ? texts::TerminalHelpText()
                        : help == KeyHelp::page   ? texts::PageHelpText()
                                                  : texts::HelpText(),
                        true);
@@ -273,14 +273,14 @@ void TForm1::PictureBack() {
     } else {
         // Back on the main menu after the credits (or anything it said): it
         // is announced again, as it is after the instructions.
-        speech_.SayText(picture_.Text());
+        session_.speech.SayText(picture_.Text());
     }
 }
 
 // A digit beyond the entries: the refusal cue and how many there are.
 void TForm1::SayOnlyCount(int entries) {
-    speech_.PlayCue(base::kCueBoundary);
-    speech_.SayText(texts::Only() + base::CountOf(entries, texts::Items()));
+    session_.speech.PlayCue(base::kCueBoundary);
+    session_.speech.SayText(texts::Only() + base::CountOf(entries, texts::Items()));
 }
 
 void TForm1::DigitDown(int n) {
@@ -314,16 +314,16 @@ void TForm1::DigitUp(int n) {
 // the player guessing). During a wait only the cue or the beep sounds: words
 // would cut off the narration that the wait is for.
 void TForm1::SpeedStep(int delta) {
-    const bool stepped = ini_.SpeedStep(delta);
-    if (stepped) speech_.SetSpeechRate(ini_.Speed);
-    SettingStepped(stepped, texts::SpeedIs() + std::to_string(ini_.Speed),
+    const bool stepped = session_.ini.SpeedStep(delta);
+    if (stepped) session_.speech.SetSpeechRate(session_.ini.Speed);
+    SettingStepped(stepped, texts::SpeedIs() + std::to_string(session_.ini.Speed),
                    delta > 0 ? texts::NoFaster() : texts::NoSlower(), &MainIni::WriteSpeed);
 }
 
 void TForm1::VolumeStep(int delta) {
-    const bool stepped = ini_.VolumeStep(delta);
-    if (stepped) sound_->SetMusicVolume(ini_.MidiVol);
-    SettingStepped(stepped, texts::VolumeIs() + std::to_string(ini_.MidiVol),
+    const bool stepped = session_.ini.VolumeStep(delta);
+    if (stepped) session_.sound->SetMusicVolume(session_.ini.MidiVol);
+    SettingStepped(stepped, texts::VolumeIs() + std::to_string(session_.ini.MidiVol),
                    delta > 0 ? texts::NoLouder() : texts::NoQuieter(), &MainIni::WriteMidiVol);
 }
 
@@ -333,12 +333,12 @@ void TForm1::SettingStepped(bool stepped, const std::string& setting, const std:
                             void (MainIni::*write)() const) {
     if (!stepped) {
         frontEnd_.Beep();
-        if (!rules_->InWait()) speech_.SayText(setting + atLimit);
+        if (!session_.rules->InWait()) session_.speech.SayText(setting + atLimit);
         return;
     }
     SyncSettings();
-    speech_.Acknowledge();
-    if (!rules_->InWait()) speech_.SayText(setting);
+    session_.speech.Acknowledge();
+    if (!session_.rules->InWait()) session_.speech.SayText(setting);
     WriteSetting(write);
 }
 
@@ -347,36 +347,36 @@ void TForm1::ToggleMusic() {
     // second toggle inside the first.
     if (togglingMusic_) return;
     const talkui::FlagScope busy(togglingMusic_);
-    const bool inWait = rules_->InWait();
-    speech_.Acknowledge();
+    const bool inWait = session_.rules->InWait();
+    session_.speech.Acknowledge();
     // Without a sound device nothing can play: starting the music would only
     // report a start that is never heard, and every press would say "off".
-    if (!sound_->HasDevice()) {
-        if (!inWait) speech_.SayText(texts::NoSoundForMusic());
+    if (!session_.sound->HasDevice()) {
+        if (!inWait) session_.speech.SayText(texts::NoSoundForMusic());
         return;
     }
-    if (!sound_->MusicPlaying) {
+    if (!session_.sound->MusicPlaying) {
         // Music turned on is on for good, also after the settings' switch was off.
-        if (!sound_->MusicWanted) {
-            sound_->MusicWanted = ini_.Music = true;
+        if (!session_.sound->MusicWanted) {
+            session_.sound->MusicWanted = session_.ini.Music = true;
             WriteSetting(&MainIni::WriteMusic);
         }
-        sound_->PlayMusic(sound_->CurrentMusicFile);
-        sound_->SetMusicVolume(sound_->AppliedVolume);
-    } else if (!sound_->StopMusic()) {
-        rules_->WaitTicks(5);
-        sound_->StopMusic();
+        session_.sound->PlayMusic(session_.sound->CurrentMusicFile);
+        session_.sound->SetMusicVolume(session_.sound->AppliedVolume);
+    } else if (!session_.sound->StopMusic()) {
+        session_.rules->WaitTicks(5);
+        session_.sound->StopMusic();
     }
     // What the music now is, not what was asked: a map without music stays silent.
     if (!inWait) {
-        speech_.SayText(sound_->MusicPlaying ? texts::MusicOn() : texts::MusicOff());
+        session_.speech.SayText(session_.sound->MusicPlaying ? texts::MusicOn() : texts::MusicOff());
     }
     SyncSettings();
 }
 
 void TForm1::WriteSetting(void (MainIni::*write)() const) {
     try {
-        (ini_.*write)();
+        (session_.ini.*write)();
     } catch (const base::FileError& e) {
         ReportError(e.file(), e.problem());
     }

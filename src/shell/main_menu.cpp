@@ -17,7 +17,7 @@ void TForm1::ShowPicture(const std::string& name, const std::string& title, Mode
     KinPanel.SetVisible(false);
     RichEdit2.SetVisible(false);
     Image2.SetAlign(ui::Align::Client);
-    if (auto picture = base::FindPath(options_.programFolder, "gif\\" + name + ".gif")) {
+    if (auto picture = base::FindPath(session_.options.programFolder, "gif\\" + name + ".gif")) {
         LoadPicture(Image2, "Image2", *picture);
     }
     picture_.lines.clear();
@@ -25,11 +25,11 @@ void TForm1::ShowPicture(const std::string& name, const std::string& title, Mode
     // menu's text is named to the player (before the title, in one
     // utterance), and the menu shows its title alone.
     try {
-        if (auto text = base::ReadProjectText(projectFolder_, name + ".txt")) {
+        if (auto text = base::ReadProjectText(session_.projectFolder, name + ".txt")) {
             picture_.lines = world::SplitLines(*text);
         }
     } catch (const base::FileError& e) {
-        speech_.PendingPrefix = ShowError(e.file(), e.problem()) + " ";
+        session_.speech.PendingPrefix = ShowError(e.file(), e.problem()) + " ";
     }
     // The main menu's last line is the program's own: the settings. Only
     // after the six lines whose places the main menu's actions are bound to:
@@ -62,8 +62,8 @@ void TForm1::ShowPicture(const std::string& name, const std::string& title, Mode
     picture_.Show(title);
     // A menu is never the standard message that a script's say replaces: after
     // a script ends the game with a line and `exit`, the player still hears it.
-    rules_->suppressNext = false;
-    rules_->SayMessage(picture_.Text());
+    session_.rules->suppressNext = false;
+    session_.rules->SayMessage(picture_.Text());
 }
 
 void TForm1::ShowSlotChooser() { ShowPicture("gmenu", texts::ChooserTitle(), Mode::SlotChooser); }
@@ -89,12 +89,12 @@ void TForm1::MainMenuAction(int index) {
         if (result == SlotResult::Failed) {
             // A damaged slot starts nothing: the player hears why, then the
             // chooser again, in one utterance so that neither cuts the other off.
-            speech_.PendingPrefix = RichEdit1.Text() + " ";
+            session_.speech.PendingPrefix = RichEdit1.Text() + " ";
             ShowSlotChooser();
             return;
         }
         ShowGameView();
-        rules_->PlayMapMusic();  // the loaded game's map, not always the first
+        session_.rules->PlayMapMusic();  // the loaded game's map, not always the first
         ShowLoadedSlot(result);
         if (result == SlotResult::Empty) NewGame();
         return;
@@ -111,13 +111,13 @@ void TForm1::MainMenuAction(int index) {
             reader_->Open();
             break;
         case 3:
-            rules_->PlayPages(0);
-            speech_.SetSpeechRate(ini_.Speed);
-            rules_->PlayProjectMusic("menu.mid", ini_.MidiVol);
+            session_.rules->PlayPages(0);
+            session_.speech.SetSpeechRate(session_.ini.Speed);
+            session_.rules->PlayProjectMusic("menu.mid", session_.ini.MidiVol);
             ShowPictureScreen("menu", texts::MainMenuTitle());
             break;
         case 4:
-            speech_.SayText(AboutText());
+            session_.speech.SayText(AboutText());
             break;
         case 5:
             FormClose();
@@ -128,12 +128,12 @@ void TForm1::MainMenuAction(int index) {
 }
 
 void TForm1::SpeakPosition() {
-    const world::MScreen* screen = gp_.hero.currentScreen;
+    const world::MScreen* screen = session_.gp.hero.currentScreen;
     // Blanks at the ends of a title or a message would be heard as pauses
     // and shown as a double space after the colon.
     const std::string_view title = screen ? base::TrimBlanks(screen->Title) : std::string_view();
-    rules_->SayMessage(texts::ScreenPrefix() + std::string(title) + texts::LastMessage() +
-                           std::string(base::TrimBlanks(gp_.hero.LastMessage)),
+    session_.rules->SayMessage(texts::ScreenPrefix() + std::string(title) + texts::LastMessage() +
+                           std::string(base::TrimBlanks(session_.gp.hero.LastMessage)),
                        true);
 }
 

@@ -20,7 +20,7 @@ MenuMirror TForm1::Mirror() const {
         m.entries = StartQuestion::Answers();
         return m;
     }
-    if (rules_->InWait()) {
+    if (session_.rules->InWait()) {
         m.kind = K::Wait;
         if (View() == vmPage) m.title = PageText();
         return m;
@@ -68,7 +68,7 @@ void TForm1::ChooseRow(int row) {
     } else if (View() == vmGame) {
         talkui::TListLine* line = ShowingList();
         if (line == nullptr || !line->ValidRow(row)) return;
-        rules_->ActionStarts();
+        session_.rules->ActionStarts();
         line->DoubleClick(row);
     }
 }

@@ -36,7 +36,7 @@ void TForm1::ListClick(int x, int y, bool twice) {
     if (line == nullptr || line->List != kit_.List) return;
     const int row = ListRowAt(x, y);
     if (row < 0) return;
-    rules_->ActionStarts();
+    session_.rules->ActionStarts();
     if (twice) {
         line->DoubleClick(row);
     } else {
@@ -138,7 +138,7 @@ std::string TForm1::ShowError(const std::string& fileUtf8, const std::string& pr
 
 void TForm1::ReportError(const std::string& fileUtf8, const std::string& problemUtf8) {
     // The player hears which file failed and why; the game goes on.
-    speech_.SayText(ShowError(fileUtf8, problemUtf8));
+    session_.speech.SayText(ShowError(fileUtf8, problemUtf8));
 }
 
 }  // namespace velmora::shell
