@@ -17,6 +17,7 @@
 #include "rules/rules.h"
 #include "shell/action_menus.h"
 #include "shell/events.h"
+#include "shell/carried_keys.h"
 #include "shell/instructions.h"
 #include "shell/key_tracker.h"
 #include "shell/main_ini.h"
@@ -282,15 +283,7 @@ private:
     int32_t pendingDigit_ = 0;
     bool togglingMusic_ = false;
     KeyTracker keys_;
-    struct CarriedKey {
-        int key = 0;
-        ui::ShiftState shift{};
-        char ch = 0;
-        ViewMode view = vmGame;
-        bool up = false;  // released: complete
-    };
-    std::deque<CarriedKey> carried_;
-    static constexpr size_t kMaxCarriedKeys = 64;  // a key held down repeats
+    CarriedKeys carried_;
     bool replaying_ = false;
     std::optional<base::FileError> startupError_;
 

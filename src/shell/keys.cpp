@@ -1,6 +1,7 @@
 // The window's own keys: speed, volume, music, reading, picture screens,
 // help and position, and the digit quick-select of the game's menu.
 
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -108,23 +109,20 @@ void TForm1::KeyDownInWait(int key, ui::ShiftState shift) {
     // The pause only spaces the texts for a reader that reads on by itself:
     // the player's key, heard what it answers, is kept for the menu.
     if (!session_.rules->waits.keysCarryOn || ui::IsModifierKey(key)) return;
-    // A key held down repeats: it is one key.
-    for (const CarriedKey& k : carried_) {
-        if (k.key == key && !k.up) return;
-    }
-    if (carried_.size() < kMaxCarriedKeys) carried_.push_back({key, shift, 0, View(), false});
+    carried_.Down(key, shift, View());
 }
 
 void TForm1::KeyPressInWait(char ch) {
-    if (!carried_.empty() && !carried_.back().up && carried_.back().ch == 0) carried_.back().ch = ch;
+    carried_.Press(ch);
 }
 
 void TForm1::ReplayCarriedKey() {
     if (replaying_) return;  // the outermost replay plays them all, one after another
     const talkui::FlagScope replaying(replaying_);
-    while (!carried_.empty() && carried_.front().up && !session_.rules->InWait() && !closed_) {
-        const CarriedKey k = carried_.front();
-        carried_.pop_front();
+    while (!session_.rules->InWait() && !closed_) {
+        const std::optional<CarriedKeys::Key> carried = carried_.TakeComplete();
+        if (!carried) break;
+        const CarriedKeys::Key& k = *carried;
         // A pause that ended the game (a death, the main menu) took the key's view with it.
         if (k.view != View()) continue;
         Event e;
@@ -145,12 +143,7 @@ void TForm1::ReplayCarriedKey() {
 // A release that ends a wait, or comes while one runs, reaches no control;
 // the key is let go all the same, or the next key would count as held.
 void TForm1::KeyUpInWait(int key) {
-    for (CarriedKey& k : carried_) {
-        if (k.key == key && !k.up) {
-            k.up = true;
-            break;
-        }
-    }
+    carried_.Up(key);
     if (IsListeningKey(key)) {
         session_.rules->waits.keyHeld = false;
     } else {
