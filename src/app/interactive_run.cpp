@@ -11,6 +11,7 @@
 #include "frontend/headless/headless_run.h"
 #include "shell/form1.h"
 #include "shell/main_ini.h"
+#include "sound/sound_system.h"
 
 namespace velmora::app {
 
@@ -28,29 +29,16 @@ int RunInteractive(const InteractiveOptions& options, shell::EventSource& events
     };
 
     // Cues and the beep go through the game's sound system, which the shell
-    // builds; they are only played once the game runs.
-    shell::TForm1* form = nullptr;
-    // Without a sound device a beep is the front end's bell: a cue or a
-    // refused key must still be heard.
-    auto beep = [&form, &options] {
-        if (!form) return;
-        const bool silent = dynamic_cast<const sound::NoneDriver*>(&form->Sound().Driver());
-        if (silent && options.bell) {
-            options.bell();
-        } else {
-            form->Sound().Beep();
-        }
-    };
+    // builds and attaches; they are only played once the game runs.
+    sound::SignalSounds signals(options.bell);
     speech::SpeechSetup setup;
     setup.choice = options.speech;
     setup.voiceName = options.voice ? *options.voice
                                     : shell::MainIni::ReadVoice(options.programFolder,
                                                                 options.stateFolder);
     setup.post = postSpeech;
-    setup.cue = [&form](int number) {
-        if (form) form->Sound().PlayCueSound(number);
-    };
-    setup.beep = beep;
+    setup.cue = [&signals](int number) { signals.Cue(number); };
+    setup.beep = [&signals] { signals.Beep(); };
 
     std::optional<frontend::TranscriptWriter> transcript;
     std::optional<frontend::TranscriptSound> transcriptSound;
@@ -75,12 +63,7 @@ int RunInteractive(const InteractiveOptions& options, shell::EventSource& events
     };
     std::unique_ptr<speech::SpeechOutput> speech = openSpeech(setup.choice, setup.voiceName);
 
-    shell::ShellOptions shellOptions;
-    shellOptions.programFolder = options.programFolder;
-    shellOptions.project = options.project;
-    shellOptions.projectsFolders = options.projectsFolders;
-    shellOptions.stateFolder = options.stateFolder;
-    shellOptions.nomenu = options.nomenu;
+    shell::ShellOptions shellOptions = shell::ShellOptions::From(options);
     if (options.terminalKeys) shellOptions.keyHelp = shell::ShellOptions::KeyHelp::terminal;
     shellOptions.speechChoices.output = speech::SpeechChoiceName(options.speech);
     shellOptions.speechChoices.open = [openSpeech](const std::string& output, const std::string& voice) {
@@ -94,21 +77,20 @@ int RunInteractive(const InteractiveOptions& options, shell::EventSource& events
         }
         return names;
     };
+    shellOptions.signals = &signals;
     shell::TForm1 window(shellOptions, events, *shownTo, std::move(speech),
                          sound::ChooseSoundDriver(options.sound, postSound, &std::cerr),
                          transcriptSound ? &*transcriptSound : nullptr);
-    form = &window;
     if (sounds) {
-        sounds->beep = beep;
+        sounds->beep = [&signals] { signals.Beep(); };
         // A tone is heard as the beep: the device plays made sounds only.
-        sounds->tone = [beep](int, int) { beep(); };
+        sounds->tone = [&signals](int, int) { signals.Beep(); };
     }
     if (options.showForm) options.showForm(&window.Form());
     window.Run();
     window.FormClose();
     if (options.showForm) options.showForm(nullptr);
     if (sounds) *sounds = {};
-    form = nullptr;
     return 0;
 }
 

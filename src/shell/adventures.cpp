@@ -94,28 +94,28 @@ std::optional<ProjectChoice> TForm1::ChosenProject(const std::string& current) c
         // Relative to the program folder; a player's own project may lie
         // beside their main.ini instead.
         std::optional<fs::path> found;
-        if (!SameFolder(options_.stateFolder, options_.programFolder)) {
-            found = base::FindPath(options_.stateFolder, current + "\\game.ini");
+        if (!SameFolder(session_.options.stateFolder, session_.options.programFolder)) {
+            found = base::FindPath(session_.options.stateFolder, current + "\\game.ini");
         }
-        if (!found) found = base::FindPath(options_.programFolder, current + "\\game.ini");
+        if (!found) found = base::FindPath(session_.options.programFolder, current + "\\game.ini");
         if (!found) return std::nullopt;
         folder = found->parent_path();
     }
     // The program folder itself is the adventure that ships when it holds one.
-    if (!HoldsProject(folder) || SameFolder(folder, options_.programFolder)) return std::nullopt;
+    if (!HoldsProject(folder) || SameFolder(folder, session_.options.programFolder)) return std::nullopt;
     return ProjectChoice{folder.lexically_normal(), ""};
 }
 
 std::vector<TForm1::Adventure> TForm1::OfferedAdventures() const {
     std::vector<Adventure> offered;
     // The shipped one: the program folder's own project, else Default.
-    const fs::path shipped = HoldsProject(options_.programFolder)
-                                 ? options_.programFolder
-                                 : base::FindPath(options_.programFolder, "Projects\\Default")
-                                       .value_or(options_.programFolder / "Projects" / "Default");
+    const fs::path shipped = HoldsProject(session_.options.programFolder)
+                                 ? session_.options.programFolder
+                                 : base::FindPath(session_.options.programFolder, "Projects\\Default")
+                                       .value_or(session_.options.programFolder / "Projects" / "Default");
     offered.push_back({own::Shipped(), shipped, std::nullopt, std::string()});
-    std::vector<fs::path> bases = options_.projectsFolders;
-    if (bases.empty()) bases = {options_.stateFolder / "Projects", options_.programFolder / "Projects"};
+    std::vector<fs::path> bases = session_.options.projectsFolders;
+    if (bases.empty()) bases = {session_.options.stateFolder / "Projects", session_.options.programFolder / "Projects"};
     std::vector<fs::path> seenBases;
     for (const fs::path& base : bases) {
         if (std::any_of(seenBases.begin(), seenBases.end(),
@@ -173,7 +173,7 @@ void TForm1::ShowAdventuresAlone() {
     auto block = std::make_shared<talkui::TMenuBlock>();
     block->Help = std::string();
     for (const Adventure& a : offered) {
-        const bool playing = a.choice ? (!shippedPlaying_ && SameFolder(a.folder, projectFolder_))
+        const bool playing = a.choice ? (!shippedPlaying_ && SameFolder(a.folder, session_.projectFolder))
                                       : shippedPlaying_;
         talkui::TMenuEntry& entry =
             block->AddEntry(a.caption + (playing ? own::Playing() : std::string()), talkui::etAction);
@@ -189,10 +189,10 @@ void TForm1::ShowAdventuresAlone() {
     // The navigator starts in the first Projects folder there is: where a
     // player unpacks the adventures they get.
     if (folderValue_.empty()) {
-        fs::path start = options_.projectsFolders.empty() ? options_.stateFolder / "Projects"
-                                                          : options_.projectsFolders.front();
+        fs::path start = session_.options.projectsFolders.empty() ? session_.options.stateFolder / "Projects"
+                                                          : session_.options.projectsFolders.front();
         std::error_code ec;
-        if (!fs::is_directory(start, ec)) start = options_.programFolder / "Projects";
+        if (!fs::is_directory(start, ec)) start = session_.options.programFolder / "Projects";
         folderValue_ = base::Utf8ToCp1251(start.lexically_normal().string()) + "/";
     }
     talkui::TMenuEntry& open = block->AddEntry(own::OpenFolder(), talkui::etValue);
@@ -211,11 +211,10 @@ void TForm1::ShowAdventuresAlone() {
         return talkui::MenuResult::Stop;
     };
     if (kit_.List->Visible()) form_.Focus(kit_.List.get());
-    speech_.SayText(own::ChooserTitle() + ", " + base::CountOf(block->EntryCount(), texts::Adventures()));
+    session_.speech.SayText(own::ChooserTitle() + ", " + base::CountOf(block->EntryCount(), texts::Adventures()));
 }
 
 void TForm1::LeaveAdventuresAlone() {
-    settingsAlone_ = false;
     if (menu_) menu_->Handler = nullptr;
     ShowPictureScreen("menu", texts::MainMenuTitle());
 }
@@ -229,8 +228,8 @@ void TForm1::FolderChosen(const std::string& path) {
     folder = folder.lexically_normal();
     if (!folder.has_filename()) folder = folder.parent_path();
     if (!HoldsProject(folder)) {
-        speech_.PlayCue(base::kCueBoundary);
-        speech_.SayText(own::NoAdventure());
+        session_.speech.PlayCue(base::kCueBoundary);
+        session_.speech.SayText(own::NoAdventure());
         return;
     }
     for (const Adventure& a : OfferedAdventures()) {
@@ -251,13 +250,14 @@ void TForm1::SwitchAdventure(const Adventure& adventure) {
     // The game being left is kept first, as leaving it by its menu does.
     KeepGameOnLeaving();
     gameRunning_ = false;
-    settingsAlone_ = false;
+    // Left: the menu line shows on, as the game's, until what the new one starts with.
+    if (mode_ == Mode::MenuAlone) mode_ = Mode::Game;
     if (menu_) menu_->Handler = nullptr;
-    sound_->StopMusic();
+    session_.sound->StopMusic();
     std::string said;
     if (adventure.current) {
         try {
-            ini_.WriteCurrent(*adventure.current);
+            session_.ini.WriteCurrent(*adventure.current);
         } catch (const base::FileError& e) {
             // Played all the same; the player hears that it is not remembered.
             said = ShowError(e.file(), e.problem()) + ". ";
@@ -266,25 +266,25 @@ void TForm1::SwitchAdventure(const Adventure& adventure) {
         said = own::NotRemembered() + " ";
     }
     // --project gave way to the player's own choice.
-    options_.project = adventure.choice;
+    session_.options.project = adventure.choice;
     chosenCurrent_ = adventure.current.value_or(std::string());
     autosaveWriter_ = world::AutosaveWriter();
-    offered_.reset();
+    question_.Forget();
     keptState_.reset();
     savedAt_.reset();
     thisGameKept_ = false;
     leavePending_ = false;
     Configure();
-    reader_->SetProjectFolder(projectFolder_);
-    sound_->SetProjectFolder(projectFolder_);
-    rules_->WorldReplaced();
-    world::StartWorld(gp_.map, gp_.hero);
+    reader_->SetProjectFolder(session_.projectFolder);
+    session_.sound->SetProjectFolder(session_.projectFolder);
+    session_.rules->WorldReplaced();
+    world::StartWorld(session_.gp.map, session_.gp.hero);
     // As at a start: what could not be read is said before anything else.
     if (startupError_) said += ShowError(startupError_->file(), startupError_->problem()) + ". ";
     startupError_.reset();
     if (auto saves = RecoverSavesAtStart()) said += ShowError(saves->file(), saves->problem()) + ". ";
-    if (!said.empty()) speech_.PendingPrefix = said;
-    if (OfferContinue()) return;
+    if (!said.empty()) session_.speech.PendingPrefix = said;
+    if (question_.Offer()) return;
     StartAfterPrompt();
 }
 
@@ -294,13 +294,13 @@ void TForm1::SwitchAdventure(const Adventure& adventure) {
 std::string TForm1::AboutText() {
     std::optional<std::string> own;
     try {
-        own = rules::texts::ProjectText(projectFolder_, "about.txt");
+        own = rules::texts::ProjectText(session_.projectFolder, "about.txt");
     } catch (const base::FileError& e) {
-        speech_.PendingPrefix = ShowError(e.file(), e.problem()) + ". ";
+        session_.speech.PendingPrefix = ShowError(e.file(), e.problem()) + ". ";
     }
     if (!own) return texts::Credits();
-    std::string said = Sentence(gp_.map.Title);
-    const std::string_view author = base::TrimBlanks(gp_.map.Author);
+    std::string said = Sentence(session_.gp.map.Title);
+    const std::string_view author = base::TrimBlanks(session_.gp.map.Author);
     if (!author.empty() && author != world::MMap().Author) said += own::Author() + Sentence(author);
     return said + *own;
 }

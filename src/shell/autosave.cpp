@@ -1,8 +1,8 @@
 // The autosave: keeping the running game when the player leaves it in any
-// way and at every change of screen or map, and offering to continue it at
-// the next start. The documented game keeps nothing at exit ("the game in
-// progress is not stored"); this program keeps it, beside the five slots.
-#include "base/cues.h"
+// way and at every change of screen or map, and continuing it at the next
+// start when the player says so (the question: start_question.cpp). The
+// documented game keeps nothing at exit ("the game in progress is not
+// stored"); this program keeps it, beside the five slots.
 #include "base/encoding.h"
 #include "base/file_error.h"
 #include "base/own_text.h"
@@ -14,7 +14,6 @@
 namespace velmora::shell {
 namespace {
 namespace own {
-VELMORA_OWN_TEXT(ContinueQuestion, "Продолжить прошлую игру? Энтэр — да, Эскейп — нет.")
 VELMORA_OWN_TEXT(KeptForLater, "Игра сохранена, её можно продолжить при следующем запуске.")
 VELMORA_OWN_TEXT(KeptTillFirstMove, "Прежняя игра сохранена до первого хода в новой.")
 }  // namespace own
@@ -22,110 +21,71 @@ VELMORA_OWN_TEXT(KeptTillFirstMove, "Прежняя игра сохранена 
 }  // namespace
 
 TForm1::PlayedAt TForm1::PlayedNow() const {
-    return {rules_->worldGeneration, gp_.map.mapIndex, gp_.hero.CurScrNo};
+    return {session_.rules->worldGeneration, session_.gp.map.mapIndex, session_.gp.hero.CurScrNo};
 }
 
 // Saves that a kill interrupted are finished, and its temporary files
 // removed, before anything reads a save; what failed, for the player.
 std::optional<base::FileError> TForm1::RecoverSavesAtStart() {
     try {
-        world::RecoverSaves(gp_);
+        world::RecoverSaves(session_.gp);
     } catch (const base::FileError& e) {
         return e;
     }
     return std::nullopt;
 }
 
-bool TForm1::OfferContinue() {
-    try {
-        offered_ = world::ReadAutosave(gp_);
-        // Only a game that can be continued is offered: one the project no
-        // longer fits is refused now, not after the player said yes.
-        if (offered_ && world::AutosaveBelongs(*offered_, gp_)) world::CheckAutosave(gp_, *offered_);
-    } catch (const base::FileError& e) {
-        // A damaged autosave is refused aloud, as a damaged slot is, and the
-        // game starts as if there were none; the file stays for a look.
-        speech_.PendingPrefix = ShowError(e.file(), e.problem()) + ". ";
-        offered_.reset();
-        return false;
-    }
-    // Another project's game (main.ini now names another) is not offered.
-    if (!offered_ || !world::AutosaveBelongs(*offered_, gp_)) {
-        offered_.reset();
-        return false;
-    }
-    continuePrompt_ = true;
-    // The question on the start picture, for the companion who watches.
+// The question on the start picture, for the companion who watches.
+void TForm1::ShowQuestion(const std::string& question) {
     GamePanel.SetVisible(false);
     KinPanel.SetVisible(true);
     Image2.SetAlign(ui::Align::Client);
-    if (auto picture = base::FindPath(options_.programFolder, "gif\\menu.gif")) {
+    if (auto picture = base::FindPath(session_.options.programFolder, "gif\\menu.gif")) {
         LoadPicture(Image2, "Image2", *picture);
     }
     RichEdit2.SetVisible(true);
     RichEdit2.Clear();
-    RichEdit2.AddLine(own::ContinueQuestion());
-    SetView(vmPage, "page");
-    speech_.SayText(own::ContinueQuestion());
-    return true;
+    RichEdit2.AddLine(question);
+    SetMode(Mode::Question);
 }
 
-// One key answers: Enter continues, Escape declines, and every other key
-// is refused aloud and hears the question again (a modifier alone is part
-// of a chord and says nothing).
-bool TForm1::ContinuePromptKeyUp(int& key) {
-    if (!continuePrompt_) return false;
-    const int pressed = key;
-    key = 0;
-    if (pressed == ui::vk::Return || pressed == ui::vk::Escape) {
-        ContinueAnswered(pressed == ui::vk::Return);
-    } else if (!ui::IsModifierKey(pressed)) {
-        speech_.PlayCue(base::kCueBoundary);
-        speech_.SayText(own::ContinueQuestion());
-    }
-    return true;
-}
-
-void TForm1::ContinueAnswered(bool yes) {
-    continuePrompt_ = false;
+void TForm1::QuestionAnswered(std::optional<world::Autosave> save) {
+    mode_ = Mode::Page;  // answered: the page shows on until what follows
     RichEdit2.Clear();
     RichEdit2.SetVisible(false);
-    std::optional<world::Autosave> save = std::move(offered_);
-    offered_.reset();
-    if (!yes || !save) {
-        // Declined: the autosave stays until a game is kept over it.
+    if (!save) {
         StartAfterPrompt();
         return;
     }
     try {
-        world::LoadAutosave(gp_, *save);
+        world::LoadAutosave(session_.gp, *save);
     } catch (const base::FileError& e) {
         // Nothing of it was applied: the player hears why, then the start
         // goes on as if there were no autosave.
-        speech_.PendingPrefix = ShowError(e.file(), e.problem()) + ". ";
+        session_.speech.PendingPrefix = ShowError(e.file(), e.problem()) + ". ";
         StartAfterPrompt();
         return;
     }
-    rules_->WorldReplaced();
+    session_.rules->WorldReplaced();
     ShowGameView();
-    rules_->PlayMapMusic();
-    if (const world::MScreen* s = gp_.hero.currentScreen) {
-        rules_->ShowScreenPicture(gp_.hero.CurScrNo, s->ScrFrame);
+    session_.rules->PlayMapMusic();
+    if (const world::MScreen* s = session_.gp.hero.currentScreen) {
+        session_.rules->ShowScreenPicture(session_.gp.hero.CurScrNo, s->ScrFrame);
     }
-    rules_->ShowHeroStatus();
+    session_.rules->ShowHeroStatus();
     SpeakPosition();
     GameStarted(false);
     thisGameKept_ = true;
 }
 
 void TForm1::StartAfterPrompt() {
-    if (options_.nomenu) {
+    if (session_.options.nomenu) {
         ShowGameView();
         NewGame();
         return;
     }
-    rules_->PlayPages(0);
-    rules_->PlayProjectMusic("menu.mid", ini_.MidiVol);
+    session_.rules->PlayPages(0);
+    session_.rules->PlayProjectMusic("menu.mid", session_.ini.MidiVol);
     ShowPictureScreen("menu", texts::MainMenuTitle());
 }
 
@@ -140,7 +100,7 @@ void TForm1::GameStarted(bool saveNow) {
     keptState_.reset();
     if (!saveNow) {
         savedAt_ = PlayedNow();
-        keptState_ = world::StateFileBytes(gp_, std::string());
+        keptState_ = world::StateFileBytes(session_.gp, std::string());
     }
 }
 
@@ -149,7 +109,7 @@ void TForm1::GameEnded() {
     gameRunning_ = false;
     leavePending_ = false;
     try {
-        world::ForgetAutosave(gp_);
+        world::ForgetAutosave(session_.gp);
     } catch (const base::FileError& e) {
         ShowError(e.file(), e.problem());
     }
@@ -157,18 +117,18 @@ void TForm1::GameEnded() {
 
 bool TForm1::KeepGame(bool reportAlways) {
     try {
-        autosaveWriter_.Write(gp_);
+        autosaveWriter_.Write(session_.gp);
     } catch (const base::FileError& e) {
         // A full disk would otherwise be heard at every step: the same
         // failure is spoken once until a save succeeds again.
         const std::string text = ShowError(e.file(), e.problem());
-        if (reportAlways || text != lastAutosaveError_) speech_.SayText(text);
+        if (reportAlways || text != lastAutosaveError_) session_.speech.SayText(text);
         lastAutosaveError_ = text;
         return false;
     }
     lastAutosaveError_.clear();
     savedAt_ = PlayedNow();
-    keptState_ = world::StateFileBytes(gp_, std::string());
+    keptState_ = world::StateFileBytes(session_.gp, std::string());
     thisGameKept_ = true;
     return true;
 }
@@ -177,7 +137,7 @@ bool TForm1::KeepGame(bool reportAlways) {
 // the middle of an action): the arrival's words are already with the voice,
 // so the files are written while it speaks.
 void TForm1::AutosaveAfterEvent() {
-    if (rules_->InWait()) return;
+    if (session_.rules->InWait()) return;
     if (leavePending_) {
         leavePending_ = false;
         if (gameRunning_) KeepGame(true);
@@ -192,7 +152,7 @@ void TForm1::AutosaveAfterEvent() {
 // played leaves the game kept before it in place).
 bool TForm1::UnchangedSinceKept() {
     return savedAt_ && *savedAt_ == PlayedNow() && keptState_ &&
-           *keptState_ == world::StateFileBytes(gp_, std::string());
+           *keptState_ == world::StateFileBytes(session_.gp, std::string());
 }
 
 // Leaving in any way (the menu's exit, the window closed, a signal, a
@@ -201,7 +161,7 @@ bool TForm1::UnchangedSinceKept() {
 // progress then ends the game instead of keeping its last moment.
 void TForm1::KeepGameOnLeaving() {
     if (!gameRunning_) return;
-    if (rules_->InWait()) {
+    if (session_.rules->InWait()) {
         leavePending_ = true;
         return;
     }
@@ -218,7 +178,7 @@ void TForm1::KeepGameBeforeLeaving(bool newGame) {
     // before it in place, and says nothing of a save it did not make.
     const bool kept = UnchangedSinceKept() ? thisGameKept_ : KeepGame(true);
     gameRunning_ = false;
-    if (kept) speech_.PendingPrefix = (newGame ? own::KeptTillFirstMove() : own::KeptForLater()) + " ";
+    if (kept) session_.speech.PendingPrefix = (newGame ? own::KeptTillFirstMove() : own::KeptForLater()) + " ";
 }
 
 }  // namespace velmora::shell

@@ -26,37 +26,39 @@ TForm1::TForm1(ShellOptions options, EventSource& events, FrontEnd& frontEnd,
                std::unique_ptr<speech::SpeechOutput> speechOutput,
                std::unique_ptr<sound::SoundDriver> soundDriver,
                sound::SoundObserver* soundObserver)
-    : options_(std::move(options)),
-      events_(events),
+    : events_(events),
       frontEnd_(frontEnd),
-      pendingOutput_(std::move(speechOutput)),
-      ini_(options_.programFolder, options_.stateFolder) {
+      session_(std::move(options)),
+      pendingOutput_(std::move(speechOutput)) {
     BuildComponents();
-    reader_ = std::make_unique<InstructionsReader>(static_cast<InstructionsReader::Host&>(*this), speech_, form_, KinPanel, Image2,
-                                                   RichEdit2, options_.programFolder);
-    gp_.folders.program = options_.programFolder;
+    reader_ = std::make_unique<InstructionsReader>(static_cast<InstructionsReader::Host&>(*this), session_.speech, form_, KinPanel, Image2,
+                                                   RichEdit2, session_.options.programFolder);
+    session_.gp.folders.program = session_.options.programFolder;
     Configure();
-    reader_->SetProjectFolder(projectFolder_);
-    sound_ = std::make_unique<sound::SoundSystem>(
-        projectFolder_, options_.programFolder / "Media", std::move(soundDriver),
-        [this](int ticks) { rules_->WaitTicks(ticks); });
-    sound_->observer = soundObserver;
-    rules_ = std::make_unique<rules::Rules>(gp_, speech_, *sound_, *this, *this);
-    rules_->random.seed(options_.seed ? *options_.seed
+    reader_->SetProjectFolder(session_.projectFolder);
+    session_.sound = std::make_unique<sound::SoundSystem>(
+        session_.projectFolder, session_.options.programFolder / "Media", std::move(soundDriver),
+        [this](int ticks) { session_.rules->WaitTicks(ticks); });
+    session_.sound->observer = soundObserver;
+    if (session_.options.signals) session_.options.signals->Attach(session_.sound.get());
+    session_.rules = std::make_unique<rules::Rules>(session_.gp, session_.speech, *session_.sound, *this, *this);
+    session_.rules->random.seed(session_.options.seed ? *session_.options.seed
                                       : static_cast<uint32_t>(std::chrono::system_clock::now()
                                                                   .time_since_epoch()
                                                                   .count()));
-    world::StartWorld(gp_.map, gp_.hero);
-    sound_->InitSound();
+    world::StartWorld(session_.gp.map, session_.gp.hero);
+    session_.sound->InitSound();
     BuildSettings();
-    actions_ = std::make_unique<ActionMenus>(static_cast<ActionMenus::Host&>(*this), gp_, *rules_, speech_, kit_);
-    speech_.onSpeechEnding = [this] {
-        if (rules_->waits.waiting) sound_->PlayEffect(2);
+    actions_ = std::make_unique<ActionMenus>(static_cast<ActionMenus::Host&>(*this), session_.gp, *session_.rules, session_.speech, kit_);
+    session_.speech.onSpeechEnding = [this] {
+        if (session_.rules->waits.waiting) session_.sound->PlayEffect(2);
     };
-    speech_.onSpeechEnded = [this] { reader_->SpeechEnded(); };
+    session_.speech.onSpeechEnded = [this] { reader_->SpeechEnded(); };
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    if (session_.options.signals) session_.options.signals->Attach(nullptr);
+}
 
 void TForm1::BuildComponents() {
     kit_.Measure = &frontEnd_.TextMeasure();
@@ -139,25 +141,25 @@ void TForm1::Resize() {
 // where its saved games go. Runs again when the player chooses another
 // adventure: the records are refilled, never replaced.
 void TForm1::Configure() {
-    ini_.Read();
+    session_.ini.Read();
     startupError_.reset();
-    gp_.folders.projects.clear();
-    const std::string current = chosenCurrent_ ? *chosenCurrent_ : ini_.Current;
+    session_.gp.folders.projects.clear();
+    const std::string current = chosenCurrent_ ? *chosenCurrent_ : session_.ini.Current;
     // Another adventure than the one that ships, named on the command line
     // (it wins for this run) or by main.ini, is played from its own folder,
     // as --project plays it: the same folder gives the same saves, however
     // it was reached.
-    std::optional<ProjectChoice> choice = options_.project;
+    std::optional<ProjectChoice> choice = session_.options.project;
     if (!choice) choice = ChosenProject(current);
     shippedPlaying_ = !choice;
-    projectPath_ = choice ? choice->path : current;
-    const std::string prefix = projectPath_.empty() ? std::string() : projectPath_ + "\\";
-    gp_.folders.projectPath = prefix;
-    if (choice) gp_.folders.projects = choice->root;
+    session_.projectPath = choice ? choice->path : current;
+    const std::string prefix = session_.projectPath.empty() ? std::string() : session_.projectPath + "\\";
+    session_.gp.folders.projectPath = prefix;
+    if (choice) session_.gp.folders.projects = choice->root;
     bool loaded = false;
-    if (base::FindPath(gp_.folders.ProjectsRoot(), prefix + "game.ini")) {
+    if (base::FindPath(session_.gp.folders.ProjectsRoot(), prefix + "game.ini")) {
         try {
-            loaded = world::LoadProject(gp_);
+            loaded = world::LoadProject(session_.gp);
         } catch (const base::FileError& e) {
             // A damaged project is reported once speech is open.
             startupError_ = e;
@@ -165,31 +167,31 @@ void TForm1::Configure() {
     }
     if (!loaded && !startupError_) {
         shippedPlaying_ = true;
-        gp_.folders.projects.clear();
-        projectPath_ = "Projects\\Default";
-        gp_.folders.projectPath = projectPath_ + "\\";
+        session_.gp.folders.projects.clear();
+        session_.projectPath = "Projects\\Default";
+        session_.gp.folders.projectPath = session_.projectPath + "\\";
         std::error_code ec;  // a read-only game root keeps an empty world all the same
-        if (auto folder = base::PathForWriting(options_.programFolder, projectPath_)) {
+        if (auto folder = base::PathForWriting(session_.options.programFolder, session_.projectPath)) {
             fs::create_directories(*folder, ec);
         }
         // The adventure that ships in Default is loaded too, so that its
         // introduction and menu play at the first start.
         try {
-            world::LoadProject(gp_);
+            world::LoadProject(session_.gp);
         } catch (const base::FileError& e) {
             startupError_ = e;
         }
     }
-    auto found = base::FindPath(gp_.folders.ProjectsRoot(), gp_.folders.projectPath);
-    projectFolder_ = found ? *found : gp_.folders.ProjectsRoot() / base::Cp1251ToUtf8(projectPath_);
+    auto found = base::FindPath(session_.gp.folders.ProjectsRoot(), session_.gp.folders.projectPath);
+    session_.projectFolder = found ? *found : session_.gp.folders.ProjectsRoot() / base::Cp1251ToUtf8(session_.projectPath);
     // Each adventure keeps its own slots and autosave; the one that ships
     // keeps them where they always were, so no player's saves move.
-    gp_.folders.state = options_.stateFolder;
+    session_.gp.folders.state = session_.options.stateFolder;
     if (!shippedPlaying_) {
-        const fs::path name = projectFolder_.filename();
-        gp_.folders.state = options_.stateFolder / "ProjectSaves" / (name.empty() ? fs::path("project") : name);
+        const fs::path name = session_.projectFolder.filename();
+        session_.gp.folders.state = session_.options.stateFolder / "ProjectSaves" / (name.empty() ? fs::path("project") : name);
         std::error_code ec;
-        fs::create_directories(gp_.folders.state, ec);
+        fs::create_directories(session_.gp.folders.state, ec);
     }
 }
 
@@ -208,11 +210,6 @@ bool TForm1::DispatchNext() {
     return true;
 }
 
-bool TForm1::TakeDownInWait(int key) {
-    if (key < 0 || key >= static_cast<int>(downInWait_.size())) return false;
-    return std::exchange(downInWait_[static_cast<size_t>(key)], false);
-}
-
 void TForm1::Dispatch(const Event& e) {
     using K = Event::Kind;
     switch (e.kind) {
@@ -225,50 +222,45 @@ void TForm1::Dispatch(const Event& e) {
         case K::KeyDown:
             // Only the character of the keystroke that set it is eaten: a key
             // that types none (Ctrl+M on Linux) must not eat the next key's.
-            swallowNextChar_ = false;
+            keys_.swallowNextChar = false;
             CtrlKey(e.key, true);
-            rules_->OnKeyDown(e.key);
-            if (e.key >= 0 && e.key < static_cast<int>(downInWait_.size())) {
-                downInWait_[static_cast<size_t>(e.key)] = rules_->InWait();
-            }
-            if (rules_->InWait()) {
+            session_.rules->OnKeyDown(e.key);
+            keys_.Down(e.key, session_.rules->InWait(), View());
+            if (session_.rules->InWait()) {
                 KeyDownInWait(e.key, e.shift);
             } else {
-                if (e.key >= 0 && e.key < static_cast<int>(downView_.size())) {
-                    downView_[static_cast<size_t>(e.key)] = static_cast<int8_t>(viewMode_);
-                }
-                rules_->ActionStarts();
+                session_.rules->ActionStarts();
                 form_.DeliverKeyDown(e.key, e.shift);
             }
             break;
         case K::KeyPress:
-            if (!rules_->InWait()) {
+            if (!session_.rules->InWait()) {
                 form_.DeliverKeyPress(e.ch);
             } else {
                 KeyPressInWait(e.ch);
             }
             break;
         case K::KeyUp:
-            swallowNextChar_ = false;
+            keys_.swallowNextChar = false;
             CtrlKey(e.key, false);
             // A key pressed during a wait belongs to it, even when the wait
             // ended by itself (its time, the voice) before the key came up:
             // a digit pressed during the death's pages must not choose in
             // the main menu that follows them.
-            if (rules_->InWait() || TakeDownInWait(e.key) || ReleasedInOtherView(e.key)) {
+            if (session_.rules->InWait() || keys_.TakeDownInWait(e.key) || keys_.ReleasedInOtherView(e.key, View())) {
                 KeyUpInWait(e.key);
             } else {
                 form_.DeliverKeyUp(e.key, e.shift);
             }
             break;
         case K::SpeechEnded:
-            speech_.Handle(speech::SpeechEvent::SpeechEnded);
+            session_.speech.Handle(speech::SpeechEvent::SpeechEnded);
             break;
         case K::VoiceStopped:
-            speech_.Handle(speech::SpeechEvent::VoiceStopped);
+            session_.speech.Handle(speech::SpeechEvent::VoiceStopped);
             break;
         case K::MusicEnded:
-            sound_->Handle(sound::SoundEvent::MusicFinished);
+            session_.sound->Handle(sound::SoundEvent::MusicFinished);
             break;
         case K::Quit:
             // Every wait ends with it: no event is dispatched once closed.
@@ -281,10 +273,10 @@ void TForm1::Dispatch(const Event& e) {
         case K::MouseClick:
         case K::MouseDoubleClick:
             // Like a key during a wait, a click then does nothing at all.
-            if (!rules_->InWait()) ListClick(e.x, e.y, e.kind == K::MouseDoubleClick);
+            if (!session_.rules->InWait()) ListClick(e.x, e.y, e.kind == K::MouseDoubleClick);
             break;
         case K::ChooseRow:
-            if (!rules_->InWait()) ChooseRow(e.row);
+            if (!session_.rules->InWait()) ChooseRow(e.row);
             break;
     }
     FlushChanges();
@@ -292,7 +284,7 @@ void TForm1::Dispatch(const Event& e) {
     ReplayCarriedKey();
 }
 
-int32_t TForm1::TimedWaitTicksLeft() const { return rules_->TimedWaitTicksLeft(); }
+int32_t TForm1::TimedWaitTicksLeft() const { return session_.rules->TimedWaitTicksLeft(); }
 
 TForm1::ToolkitShown TForm1::ShownByToolkit() const {
     const ui::Edit& edit = *kit_.Edit;
@@ -311,63 +303,28 @@ void TForm1::FlushChanges() {
     lastShown_ = ShownByToolkit();
 }
 
-int TForm1::ListRowAt(int x, int y) const {
-    const ui::ListBox& list = *kit_.List;
-    if (!list.Showing()) return -1;
-    for (const ui::Control* c = &list; c != nullptr && c != &form_; c = c->Parent()) {
-        x -= c->Left();
-        y -= c->Top();
-    }
-    if (x < 0 || y < 0 || x >= list.Width() || y >= list.Height()) return -1;
-    for (const auto& [row, box] : list.VisibleRows()) {
-        if (y >= box.Top && y < box.Bottom) return row;
-    }
-    return -1;
-}
-
-// A click speaks its row at once, as the arrow keys would, and a double
-// click chooses it as Enter does. The toolkit's own click first waits about
-// 200 ms for a double click before it speaks; here the front end tells a
-// double click apart itself, and a wait of the rules would end at the next
-// tick, well before a double click's second press.
-void TForm1::ListClick(int x, int y, bool twice) {
-    if (viewMode_ != vmGame) return;
-    auto* line = dynamic_cast<talkui::TListLine*>(kit_.ActiveLine);
-    if (line == nullptr || line->List != kit_.List) return;
-    const int row = ListRowAt(x, y);
-    if (row < 0) return;
-    rules_->ActionStarts();
-    if (twice) {
-        line->DoubleClick(row);
-    } else {
-        line->ClickPending = false;
-        line->Current = row;
-        line->SelectCurrent(true);
-    }
-}
-
 void TForm1::OnTimer(int32_t ticks) {
-    if (firstTick_) FirstTick();
+    if (mode_ == Mode::Starting) FirstTick();
     const std::string layout = frontEnd_.KeyboardLayout();
     if (layout != keyboardLayout_) {
         keyboardLayout_ = layout;
-        speech_.PlayCue(layout.find("409") != std::string::npos   ? base::kCueLayoutEnglish
+        session_.speech.PlayCue(layout.find("409") != std::string::npos   ? base::kCueLayoutEnglish
                         : layout.find("419") != std::string::npos ? base::kCueLayoutRussian
                                                                   : base::kCueLayoutOther);
     }
-    rules_->OnTick(ticks);
+    session_.rules->OnTick(ticks);
 }
 
 void TForm1::FirstTick() {
-    firstTick_ = false;
-    speech_.OpenSpeech(std::move(pendingOutput_));
-    kit_.SpeakHook = [this](const std::string& text) { speech_.SayText(text); };
-    kit_.SignalHook = [this](int cue) { speech_.PlayCue(cue); };
+    mode_ = Mode::Picture;  // the start's own screen until its pages or menu show
+    session_.speech.OpenSpeech(std::move(pendingOutput_));
+    kit_.SpeakHook = [this](const std::string& text) { session_.speech.SayText(text); };
+    kit_.SignalHook = [this](int cue) { session_.speech.PlayCue(cue); };
     kit_.BeepHook = [this] { frontEnd_.Beep(); };
     kit_.ToneHook = [this](int hz, int ms) { frontEnd_.Tone(hz, ms); };
-    kit_.WaitHook = [this](int ms) { rules_->WaitTicks(ms / 100); };
+    kit_.WaitHook = [this](int ms) { session_.rules->WaitTicks(ms / 100); };
     kit_.CommandHook = [](int, bool forLine) { return !forLine; };
-    kit_.ProgramFolder = options_.stateFolder;
+    kit_.ProgramFolder = session_.options.stateFolder;
     MarkChanged();  // the menu, its edit and list, the indicator strip
     keyboardLayout_ = frontEnd_.KeyboardLayout();
     kit_.BookmarkRoot = &actions_->ActionBlock();
@@ -378,17 +335,17 @@ void TForm1::FirstTick() {
     }
     editors_ = std::make_unique<talkui::EditorLines>(kit_, IkPanel);
     editors_->Install();
-    if (auto indi = base::FindPath(options_.programFolder, "gif\\indi.gif")) {
+    if (auto indi = base::FindPath(session_.options.programFolder, "gif\\indi.gif")) {
         LoadPicture(Image3, "Image3", *indi);
     }
-    speech_.SetSpeechRate(ini_.Speed);
-    sound_->AppliedVolume = ini_.MidiVol;
-    sound_->MusicWanted = ini_.Music;
+    session_.speech.SetSpeechRate(session_.ini.Speed);
+    session_.sound->AppliedVolume = session_.ini.MidiVol;
+    session_.sound->MusicWanted = session_.ini.Music;
     // Settings that could not be read (the defaults stand), a damaged
     // project and saves that could not be recovered, in one utterance: a
     // second would cut the first off.
     std::vector<base::FileError> problems;
-    if (ini_.Problem) problems.push_back(*ini_.Problem);
+    if (session_.ini.Problem) problems.push_back(*session_.ini.Problem);
     if (kit_.Settings && kit_.Settings->LoadProblem) problems.push_back(*kit_.Settings->LoadProblem);
     if (startupError_) problems.push_back(*std::exchange(startupError_, std::nullopt));
     if (auto saves = RecoverSavesAtStart()) problems.push_back(*saves);
@@ -398,21 +355,21 @@ void TForm1::FirstTick() {
             said += (said.empty() ? "" : ". ") + ShowError(e.file(), e.problem());
         }
         RichEdit1.SetText(said);
-        speech_.SayText(said);
+        session_.speech.SayText(said);
     }
     // A game left running last time is offered first, in one key. -nomenu
     // starts a new game at once, as it always did: it is what scripts and
     // authors use to get the first screen every time, and the autosave is
     // kept until the new game changes something.
-    if (!options_.nomenu && OfferContinue()) return;
+    if (!session_.options.nomenu && question_.Offer()) return;
     StartAfterPrompt();
 }
 
 void TForm1::FormClose() {
     if (closed_) return;
     KeepGameOnLeaving();
-    sound_->StopMusic();
-    sound_->SetMusicVolume(0);
+    session_.sound->StopMusic();
+    session_.sound->SetMusicVolume(0);
     closed_ = true;
 }
 
@@ -422,106 +379,10 @@ void TForm1::LoadPicture(ui::Image& image, const char* name, const fs::path& fil
     MarkChanged();
 }
 
-void TForm1::SetView(ViewMode mode, const char* name) {
-    viewMode_ = mode;
-    frontEnd_.ViewChanged(name);
+void TForm1::SetMode(Mode mode) {
+    mode_ = mode;
+    frontEnd_.ViewChanged(ViewName(ViewOf(mode)));
     MarkChanged();
-}
-
-// The rules' side of the window.
-
-void TForm1::SetGameText(const std::string& text) {
-    RichEdit1.SetText(text);
-    MarkChanged();
-}
-
-void TForm1::ClearPageText() {
-    RichEdit2.Clear();
-    MarkChanged();
-}
-
-void TForm1::AppendPageLine(const std::string& line) {
-    RichEdit2.AddLine(line);
-    MarkChanged();
-}
-
-std::string TForm1::PageText() const { return RichEdit2.Text(); }
-void TForm1::LoadGamePicture(const fs::path& file) { LoadPicture(Image1, "Image1", file); }
-
-// The size as the front end measured it; none when it could not, and the
-// rules then leave the picture where it was.
-std::optional<rules::PictureSize> TForm1::LoadPagePicture(const fs::path& file) {
-    LoadPicture(Image2, "Image2", file);
-    const std::optional<WindowSize> size = frontEnd_.MeasurePicture(file);
-    if (!size) return std::nullopt;
-    // A GIF is at most 65535 pixels each way; the scaled size stays an int.
-    constexpr int kMaxSide = 65535;
-    return rules::PictureSize{std::clamp(size->width, 0, kMaxSide),
-                              std::clamp(size->height, 0, kMaxSide)};
-}
-
-void TForm1::ReleasePagePicture() {
-    Image2.SetAlign(ui::Align::None);
-    MarkChanged();
-}
-
-void TForm1::PlacePagePicture(int left, int top, int width, int height) {
-    Image2.SetBounds(left, top, width, height);
-    MarkChanged();
-}
-
-rules::PageLayout TForm1::ShowPageView() {
-    SetView(vmPage, "page");
-    GamePanel.SetVisible(false);
-    KinPanel.SetVisible(true);
-    RichEdit2.SetVisible(true);
-    const int width = form_.Width();
-    rules::PageLayout layout;
-    layout.PageScreenWidth = width;
-    layout.PageScale = width > 1536 ? 5 : width > 1280 ? 4 : width > 1024 ? 3 : 2;
-    layout.windowHeight = form_.Height();
-    Image2.SetTop(100);
-    RichEdit2.SetHeight(form_.Height() / 4);
-    return layout;
-}
-
-void TForm1::ShowGameView() {
-    settingsAlone_ = false;
-    RichEdit2.SetVisible(false);
-    KinPanel.SetVisible(false);
-    Image2.SetAlign(ui::Align::Client);
-    GamePanel.SetVisible(true);
-    Image1.SetVisible(true);
-    RichEdit1.SetVisible(true);
-    SetView(vmGame, "game");
-    if (menu_) menu_->OpenBlock(actions_->ActionBlock());
-    if (kit_.List->Visible()) form_.Focus(kit_.List.get());
-}
-
-void TForm1::OpenMainMenu() {
-    // Only a death or a script's exit comes here: the game is over.
-    GameEnded();
-    ShowPictureScreen("menu", texts::MainMenuTitle());
-    pictureCursor_ = -1;
-}
-
-void TForm1::ShowHeroStatus(int32_t health, int32_t load, int32_t experience) {
-    Label1.Caption = texts::HealthLabel() + std::to_string(health);
-    Label2.Caption = texts::LoadLabel() + std::to_string(load);
-    Label3.Caption = texts::ExperienceLabel() + std::to_string(experience);
-    MarkChanged();
-}
-
-std::string TForm1::ShowError(const std::string& fileUtf8, const std::string& problemUtf8) {
-    const std::string text = texts::ErrorPrefix() + base::Utf8ToCp1251(fileUtf8 + ": " + problemUtf8);
-    RichEdit1.SetText(text);
-    MarkChanged();
-    return text;
-}
-
-void TForm1::ReportError(const std::string& fileUtf8, const std::string& problemUtf8) {
-    // The player hears which file failed and why; the game goes on.
-    speech_.SayText(ShowError(fileUtf8, problemUtf8));
 }
 
 }  // namespace velmora::shell

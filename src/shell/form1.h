@@ -17,9 +17,15 @@
 #include "rules/rules.h"
 #include "shell/action_menus.h"
 #include "shell/events.h"
+#include "shell/carried_keys.h"
 #include "shell/instructions.h"
+#include "shell/key_tracker.h"
 #include "shell/main_ini.h"
 #include "shell/mirror.h"
+#include "shell/picture_screen.h"
+#include "shell/session.h"
+#include "shell/shell_mode.h"
+#include "shell/start_question.h"
 #include "sound/sound_system.h"
 #include "speech/speech_router.h"
 #include "talkui/menu_block.h"
@@ -30,7 +36,7 @@
 #include "ui/list_box.h"
 #include "ui/panel.h"
 #include "ui/rich_edit.h"
-#include "shell/project_choice.h"
+#include "shell/shell_options.h"
 #include "world/autosave.h"
 #include "world/game_project.h"
 
@@ -40,43 +46,12 @@ class EditorLines;
 
 namespace velmora::shell {
 
-enum ViewMode : uint8_t { vmPicture = 0, vmPage = 1, vmGame = 2, vmReading = 3 };
-
-struct ShellOptions {
-    std::filesystem::path programFolder;  // the game root
-    std::filesystem::path stateFolder;    // where main.ini, Saves/ and Settings/ are written
-    // The project to play instead of main.ini's: its folder is root + path.
-    std::optional<ProjectChoice> project;
-    // Where the main menu's adventure chooser looks for projects, the
-    // player's own first; none given: the Projects folders of the state
-    // folder and the program folder.
-    std::vector<std::filesystem::path> projectsFolders;
-    bool nomenu = false;
-    // Which keys F1's help names: a terminal's stand-ins for the keys it
-    // cannot send; in a web page, none of those the page leaves to the
-    // browser (F5 reloads, F6 is the address bar), so the speech rate is
-    // sent to the settings.
-    enum class KeyHelp : uint8_t { window, terminal, page };
-    KeyHelp keyHelp = KeyHelp::window;
-    std::optional<uint32_t> seed;         // the message picker's; none: from the clock
-    // The voices and speech outputs the settings offer, and how a front end
-    // opens one while the game runs; without `open` (headless, the page) the
-    // settings have neither.
-    struct SpeechChoices {
-        // The voices as --voice names them (code page 1251), asked when the
-        // settings first open: listing them may take a moment.
-        std::function<std::vector<std::string>()> listVoices;
-        std::string output = "auto";  // as --speech names it
-        std::function<std::unique_ptr<speech::SpeechOutput>(const std::string& output,
-                                                            const std::string& voice1251)>
-            open;
-    } speechChoices;
-};
-
 class TForm1 : public rules::RulesView,
                public rules::EventPump,
                private ActionMenus::Host,
-               private InstructionsReader::Host {
+               private InstructionsReader::Host,
+               private StartQuestion::Host,
+               private PictureScreen::Host {
 public:
     // Construction: configuration, the project, the world, sound. Nothing is spoken.
     TForm1(ShellOptions options, EventSource& events, FrontEnd& frontEnd,
@@ -116,8 +91,10 @@ public:
     void ReportError(const std::string& fileUtf8, const std::string& problemUtf8) override;
 
     // Views and the main menu.
-    void ShowPictureScreen(const std::string& name, const std::string& title);
-    void MainMenuAction(int index);
+    void ShowPictureScreen(const std::string& name, const std::string& title) {
+        ShowPicture(name, title, Mode::Picture);
+    }
+    void MainMenuAction(int index) override;
     void SpeakPosition();
 
     // Saved-game slots.
@@ -126,24 +103,28 @@ public:
     void NewGame() override;
 
     // Read access for tests and front ends.
-    world::GameProject& Project() { return gp_; }
-    rules::Rules& Rules() { return *rules_; }
-    speech::SpeechRouter& Speech() { return speech_; }
-    sound::SoundSystem& Sound() { return *sound_; }
+    world::GameProject& Project() { return session_.gp; }
+    rules::Rules& Rules() { return *session_.rules; }
+    speech::SpeechRouter& Speech() { return session_.speech; }
+    sound::SoundSystem& Sound() { return *session_.sound; }
     talkui::TMenuLine* Menu() { return menu_.get(); }
-    ViewMode View() const { return viewMode_; }
-    int32_t Speed() const { return ini_.Speed; }
-    int32_t MidiVol() const { return ini_.MidiVol; }
-    const MainIni& Settings() const { return ini_; }
+    ViewMode View() const { return ViewOf(mode_); }
+    Mode CurrentMode() const { return mode_; }
+    int32_t Speed() const { return session_.ini.Speed; }
+    int32_t MidiVol() const { return session_.ini.MidiVol; }
+    const MainIni& Settings() const { return session_.ini; }
     ActionMenus& Actions() { return *actions_; }
     InstructionsReader& Instructions() { return *reader_; }
-    const std::filesystem::path& ProjectFolder() const { return projectFolder_; }
+    const std::filesystem::path& ProjectFolder() const { return session_.projectFolder; }
     ui::Form& Form() { return form_; }
     // What the player can act on now, and choosing an entry of it by its
     // place (src/shell/mirror.cpp).
     MenuMirror Mirror() const;
 
 private:
+    // A picture screen in its mode: the chooser of saved games says what each slot holds.
+    void ShowPicture(const std::string& name, const std::string& title, Mode mode);
+    void ShowSlotChooser();
     void BuildComponents();
     void Resize();
     void Configure();
@@ -151,8 +132,9 @@ private:
     void FirstTick();
     void LoadPicture(ui::Image& image, const char* name, const std::filesystem::path& file);
     // "Ошибка: FILE: problem" into the message area; the text shown.
-    std::string ShowError(const std::string& fileUtf8, const std::string& problemUtf8);
-    void SetView(ViewMode mode, const char* name);
+    std::string ShowError(const std::string& fileUtf8, const std::string& problemUtf8) override;
+    // The mode changes; the front end hears of the view it shows.
+    void SetMode(Mode mode);
     // Something the front end draws changed; it hears of it once per event.
     void MarkChanged() { dirty_ = true; }
     void FlushChanges();
@@ -169,9 +151,6 @@ private:
     void KeyDownInWait(int key, ui::ShiftState shift);
     void KeyPressInWait(char ch);
     void KeyUpInWait(int key);
-    // A release whose key went down in another view (the Enter that left a
-    // game for the main menu): true, and the key is let go unheard.
-    bool ReleasedInOtherView(int key);
     // Keys carried over a script's pause (see rules::WaitFlags::keysCarryOn):
     // played in their order as soon as nothing waits any more, each in the
     // view it was pressed in.
@@ -180,15 +159,19 @@ private:
     void FormKeyPress(char& ch);
     void FormKeyUp(int& key, ui::ShiftState shift);
     void RichEdit2KeyUp(int& key, ui::ShiftState shift);
-    void PictureKeyUp(int key);
     bool ListeningKey(int key, ui::ShiftState shift);
     void CtrlKey(int key, bool down);
     void SayWhereAmI();
-    std::string PictureScreenText() const;  // the title and lines, as the screen says them
-    void SayKeyHelp();
-    void SayOnlyCount(int entries);
+    // PictureScreen::Host
+    void SayKeyHelp() override;
+    void SayOnlyCount(int entries) override;
+    void SayLine(const std::string& line) override { session_.rules->SayMessage(line); }
+    void PictureBack() override;
+    void Beep() override { frontEnd_.Beep(); }
     void SpeedStep(int delta);
     void VolumeStep(int delta);
+    void SettingStepped(bool stepped, const std::string& setting, const std::string& atLimit,
+                        void (MainIni::*write)() const);
     void ToggleMusic();
     void DigitDown(int n);
     void DigitUp(int n);
@@ -197,7 +180,7 @@ private:
 
     // InstructionsReader::Host
     void ShowReadingView() override;
-    bool InReadingView() const override { return viewMode_ == vmReading; }
+    bool InReadingView() const override { return mode_ == Mode::Reading; }
     void ReadingLeft() override;
     void ReadingMoved() override { MarkChanged(); }
 
@@ -205,6 +188,10 @@ private:
     // failure is shown, and spoken unless the caller speaks it itself.
     SlotResult TransferSlot(int32_t n, bool speakError);
     void ShowLoadedSlot(SlotResult result);
+
+    // StartQuestion::Host (src/shell/autosave.cpp)
+    void ShowQuestion(const std::string& question) override;
+    void QuestionAnswered(std::optional<world::Autosave> save) override;
 
     // ActionMenus::Host
     void SetSlotModeLoad(bool load) override;
@@ -232,8 +219,6 @@ private:
     std::vector<std::string> voiceChoices_, voiceNames_, outputChoices_;
     bool voicesListed_ = false;
     int32_t voiceIndex_ = 0, outputIndex_ = 0;
-    bool settingsAlone_ = false;  // opened from the main menu: no game shows
-    int settingsLine_ = -1;       // the main menu's line for them
 
     // The adventure chooser (src/shell/adventures.cpp).
     struct Adventure {
@@ -254,12 +239,10 @@ private:
     std::string AboutText();
     std::shared_ptr<talkui::TMenuBlock> adventuresBlock_;
     std::string folderValue_;     // the navigator's path, 1251
-    int chooserLine_ = -1;        // the main menu's line for the chooser
     bool shippedPlaying_ = true;  // the adventure that ships, with the saves of old
     // [Proj] Current as the player chose it this run (main.ini may not have taken it).
     std::optional<std::string> chosenCurrent_;
 
-    ShellOptions options_;
     EventSource& events_;
     FrontEnd& frontEnd_;
 
@@ -281,56 +264,24 @@ private:
     ui::Image Image2{"Image2"};
     ui::RichEdit RichEdit2{"RichEdit2"};
 
-    world::GameProject gp_;
-    speech::SpeechRouter speech_;
+    Session session_;
     std::unique_ptr<speech::SpeechOutput> pendingOutput_;
-    std::unique_ptr<sound::SoundSystem> sound_;
-    std::unique_ptr<rules::Rules> rules_;
     talkui::Toolkit kit_;
     // Before the menu line: it goes after the line that may still hold its blocks.
     std::unique_ptr<ActionMenus> actions_;
     std::unique_ptr<talkui::TMenuLine> menu_;
     std::unique_ptr<talkui::EditorLines> editors_;
 
-    // Configuration and folders.
-    MainIni ini_;
-    std::string projectPath_;  // 1251, relative to the program folder
-    std::filesystem::path projectFolder_;
-
     // Shell state.
-    ViewMode viewMode_ = vmPicture;
-    bool firstTick_ = true;
+    Mode mode_ = Mode::Starting;
     bool closed_ = false;
     std::string keyboardLayout_;
-    std::vector<std::string> pictureLines_;
-    int32_t pictureCursor_ = -1;
-    bool slotChooser_ = false;
+    PictureScreen picture_{static_cast<PictureScreen::Host&>(*this), session_.speech};
     bool slotModeLoad_ = false;
     int32_t pendingDigit_ = 0;
     bool togglingMusic_ = false;
-    bool swallowNextChar_ = false;
-    int settingKeyDown_ = 0;  // a settings key went down: its release is not a key of its own
-    bool ctrlHeld_ = false;   // Ctrl is down
-    bool ctrlAlone_ = false;  // ...and no other key went down since
-    std::string pictureTitle_;
-    // Keys that went down during a wait and are not up yet, by key code.
-    std::array<bool, 256> downInWait_{};
-    bool TakeDownInWait(int key);
-    // The view each key went down in, -1 for none (a key down not seen).
-    std::array<int8_t, 256> downView_ = [] {
-        std::array<int8_t, 256> none{};
-        none.fill(-1);
-        return none;
-    }();
-    struct CarriedKey {
-        int key = 0;
-        ui::ShiftState shift{};
-        char ch = 0;
-        ViewMode view = vmGame;
-        bool up = false;  // released: complete
-    };
-    std::deque<CarriedKey> carried_;
-    static constexpr size_t kMaxCarriedKeys = 64;  // a key held down repeats
+    KeyTracker keys_;
+    CarriedKeys carried_;
     bool replaying_ = false;
     std::optional<base::FileError> startupError_;
 
@@ -362,9 +313,6 @@ private:
     };
     PlayedAt PlayedNow() const;
     std::optional<base::FileError> RecoverSavesAtStart();
-    bool OfferContinue();                // true: the question was asked
-    bool ContinuePromptKeyUp(int& key);  // true: the key answered the question
-    void ContinueAnswered(bool yes);
     void StartAfterPrompt();             // the introduction and main menu, or -nomenu's game
     void GameStarted(bool saveNow);
     void GameEnded();
@@ -375,8 +323,7 @@ private:
     // Keeps a running game, and says so, before a new game or the main menu.
     void KeepGameBeforeLeaving(bool newGame);
     world::AutosaveWriter autosaveWriter_;
-    std::optional<world::Autosave> offered_;
-    bool continuePrompt_ = false;
+    StartQuestion question_{static_cast<StartQuestion::Host&>(*this), session_.gp, session_.speech};
     bool gameRunning_ = false;
     // The state as last kept (or as the game began): leaving writes only a change.
     std::optional<world::StateBytes> keptState_;

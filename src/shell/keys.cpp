@@ -1,6 +1,7 @@
 // The window's own keys: speed, volume, music, reading, picture screens,
 // help and position, and the digit quick-select of the game's menu.
 
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -53,7 +54,7 @@ bool TForm1::ListeningKey(int key, ui::ShiftState shift) {
     if (key == ui::vk::F4) {
         SayWhereAmI();
     } else {
-        speech_.Review(key == ui::vk::F11 ? -1 : key == ui::vk::F12 ? 1 : 0);
+        session_.speech.Review(key == ui::vk::F11 ? -1 : key == ui::vk::F12 ? 1 : 0);
     }
     return true;
 }
@@ -62,36 +63,25 @@ bool TForm1::ListeningKey(int key, ui::ShiftState shift) {
 // release, so that Ctrl held for Ctrl+numeric-pad plus (a faster voice during
 // a page) neither cuts the page short nor the new rate's word off.
 void TForm1::CtrlKey(int key, bool down) {
-    if (key != ui::vk::Control) {
-        if (down) ctrlAlone_ = false;
-        return;
-    }
-    if (down) {
-        if (!ctrlHeld_) ctrlAlone_ = true;  // a held Ctrl repeats
-        ctrlHeld_ = true;
-        return;
-    }
-    if (ctrlAlone_) speech_.Silence();
-    ctrlAlone_ = false;
-    ctrlHeld_ = false;
+    if (keys_.CtrlAloneReleased(key, down)) session_.speech.Silence();
 }
 
 // Where am I: the screen's title and description as arriving says them, and
 // the exits, spending nothing and changing no message the game keeps. On the
 // main menu, its title and lines again; elsewhere the last text.
 void TForm1::SayWhereAmI() {
-    const world::MScreen* screen = gp_.hero.currentScreen;
-    if (viewMode_ == vmGame && settingsAlone_) {
-        speech_.SayText(texts::Settings());
-    } else if (viewMode_ == vmGame && screen) {
-        std::string text = rules_->ArrivalText(*screen, rules_->CurrentDescription(*screen));
+    const world::MScreen* screen = session_.gp.hero.currentScreen;
+    if (mode_ == Mode::MenuAlone) {
+        session_.speech.SayText(texts::Settings());
+    } else if (View() == vmGame && screen) {
+        std::string text = session_.rules->ArrivalText(*screen, session_.rules->CurrentDescription(*screen));
         const std::string exits = actions_->ExitsPhrase();
         if (!exits.empty()) text += (text.back() == '.' ? " " : ". ") + exits;
-        speech_.SayText(text);
-    } else if (viewMode_ == vmPicture) {
-        speech_.SayText(PictureScreenText());
+        session_.speech.SayText(text);
+    } else if (View() == vmPicture) {
+        session_.speech.SayText(picture_.Text());
     } else {
-        speech_.Review(0);
+        session_.speech.Review(0);
     }
 }
 
@@ -118,32 +108,23 @@ void TForm1::KeyDownInWait(int key, ui::ShiftState shift) {
     }
     // The pause only spaces the texts for a reader that reads on by itself:
     // the player's key, heard what it answers, is kept for the menu.
-    if (!rules_->waits.keysCarryOn || ui::IsModifierKey(key)) return;
-    // A key held down repeats: it is one key.
-    for (const CarriedKey& k : carried_) {
-        if (k.key == key && !k.up) return;
-    }
-    if (carried_.size() < kMaxCarriedKeys) carried_.push_back({key, shift, 0, viewMode_, false});
+    if (!session_.rules->waits.keysCarryOn || ui::IsModifierKey(key)) return;
+    carried_.Down(key, shift, View());
 }
 
 void TForm1::KeyPressInWait(char ch) {
-    if (!carried_.empty() && !carried_.back().up && carried_.back().ch == 0) carried_.back().ch = ch;
-}
-
-bool TForm1::ReleasedInOtherView(int key) {
-    if (key < 0 || key >= static_cast<int>(downView_.size())) return false;
-    const int8_t view = std::exchange(downView_[static_cast<size_t>(key)], int8_t{-1});
-    return view >= 0 && view != static_cast<int8_t>(viewMode_);
+    carried_.Press(ch);
 }
 
 void TForm1::ReplayCarriedKey() {
     if (replaying_) return;  // the outermost replay plays them all, one after another
     const talkui::FlagScope replaying(replaying_);
-    while (!carried_.empty() && carried_.front().up && !rules_->InWait() && !closed_) {
-        const CarriedKey k = carried_.front();
-        carried_.pop_front();
+    while (!session_.rules->InWait() && !closed_) {
+        const std::optional<CarriedKeys::Key> carried = carried_.TakeComplete();
+        if (!carried) break;
+        const CarriedKeys::Key& k = *carried;
         // A pause that ended the game (a death, the main menu) took the key's view with it.
-        if (k.view != viewMode_) continue;
+        if (k.view != View()) continue;
         Event e;
         e.kind = Event::Kind::KeyDown;
         e.key = k.key;
@@ -162,16 +143,11 @@ void TForm1::ReplayCarriedKey() {
 // A release that ends a wait, or comes while one runs, reaches no control;
 // the key is let go all the same, or the next key would count as held.
 void TForm1::KeyUpInWait(int key) {
-    for (CarriedKey& k : carried_) {
-        if (k.key == key && !k.up) {
-            k.up = true;
-            break;
-        }
-    }
+    carried_.Up(key);
     if (IsListeningKey(key)) {
-        rules_->waits.keyHeld = false;
+        session_.rules->waits.keyHeld = false;
     } else {
-        rules_->OnKeyUp(key);
+        session_.rules->OnKeyUp(key);
     }
     pendingDigit_ = 0;
     kit_.KeyLock = false;
@@ -180,21 +156,21 @@ void TForm1::KeyUpInWait(int key) {
 
 void TForm1::FormKeyDown(int& key, ui::ShiftState shift) {
     // A settings key answers on its way down; its release is not another key.
-    settingKeyDown_ = SettingOf(key, shift) != 0 ? key : 0;
+    keys_.settingKeyDown = SettingOf(key, shift) != 0 ? key : 0;
     if (ListeningKey(key, shift)) {
-        settingKeyDown_ = key;
+        keys_.settingKeyDown = key;
         key = 0;
         return;
     }
     if (SettingKey(key, shift)) {
         key = 0;
-        swallowNextChar_ = true;
+        keys_.swallowNextChar = true;
         return;
     }
     // A reader that reports no end reads the instructions line by line too,
     // with the arrows: handing the file to another program would leave the
     // player outside the game.
-    if (viewMode_ == vmReading) {
+    if (mode_ == Mode::Reading) {
         // Escape leaves on its release; any other key that moves nothing is
         // refused aloud rather than lost in silence.
         if (reader_->KeyDown(key)) {
@@ -203,18 +179,18 @@ void TForm1::FormKeyDown(int& key, ui::ShiftState shift) {
             if (key == ui::vk::F1) {
                 SayKeyHelp();
             } else {
-                speech_.PlayCue(base::kCueBoundary);
+                session_.speech.PlayCue(base::kCueBoundary);
             }
         }
         return;
     }
-    if (viewMode_ != vmGame) return;
+    if (View() != vmGame) return;
     // The talking menu keeps the focus in the game view: Tab would leave the
     // list for a control that speaks nothing. Only the text window of an
     // entry being edited there is left with Tab, which ends the edit.
     if (key == ui::vk::Tab && form_.ActiveControl() != &RichEdit1) {
         key = 0;
-        swallowNextChar_ = true;
+        keys_.swallowNextChar = true;
         pendingDigit_ = 0;
         return;
     }
@@ -224,7 +200,7 @@ void TForm1::FormKeyDown(int& key, ui::ShiftState shift) {
     if (ui::IsDigitKey(key)) {
         const int n = DigitValue(key);
         key = 0;
-        swallowNextChar_ = true;  // the digit is a choice, not a search letter
+        keys_.swallowNextChar = true;  // the digit is a choice, not a search letter
         DigitDown(n);
     } else {
         pendingDigit_ = 0;
@@ -232,36 +208,39 @@ void TForm1::FormKeyDown(int& key, ui::ShiftState shift) {
 }
 
 void TForm1::FormKeyPress(char& ch) {
-    if (swallowNextChar_) {
-        swallowNextChar_ = false;
+    if (keys_.swallowNextChar) {
+        keys_.swallowNextChar = false;
         ch = 0;
         return;
     }
-    if (rules_->waits.waiting) ch = 0;
+    if (session_.rules->waits.waiting) ch = 0;
 }
 
 void TForm1::FormKeyUp(int& key, ui::ShiftState) {
-    if (rules_->OnKeyUp(key)) {  // the release ended a wait
+    if (session_.rules->OnKeyUp(key)) {  // the release ended a wait
         key = 0;
         return;
     }
-    if (settingKeyDown_ != 0 && key == settingKeyDown_) {
-        settingKeyDown_ = 0;
+    if (keys_.settingKeyDown != 0 && key == keys_.settingKeyDown) {
+        keys_.settingKeyDown = 0;
         key = 0;
         return;
     }
-    if (ContinuePromptKeyUp(key)) return;  // the start's question to continue (autosave.cpp)
-    if (viewMode_ == vmPicture) {
-        PictureKeyUp(key);
+    if (mode_ == Mode::Question) {
+        question_.KeyUp(key);
         return;
     }
-    if (viewMode_ != vmGame) return;
-    if (settingsAlone_ && (key == ui::vk::F2 || key == ui::vk::F3)) {
-        speech_.PlayCue(base::kCueBoundary);  // no game to tell of
+    if (View() == vmPicture) {
+        picture_.KeyUp(key);
+        return;
+    }
+    if (View() != vmGame) return;
+    if (mode_ == Mode::MenuAlone && (key == ui::vk::F2 || key == ui::vk::F3)) {
+        session_.speech.PlayCue(base::kCueBoundary);  // no game to tell of
     } else if (key == ui::vk::F1) {
         SayKeyHelp();
     } else if (key == ui::vk::F2) {
-        rules_->SayHeroState();
+        session_.rules->SayHeroState();
     } else if (key == ui::vk::F3) {
         SpeakPosition();
     } else if (ui::IsDigitKey(key)) {
@@ -273,63 +252,28 @@ void TForm1::FormKeyUp(int& key, ui::ShiftState) {
 
 void TForm1::SayKeyHelp() {
     using KeyHelp = ShellOptions::KeyHelp;
-    const KeyHelp help = options_.keyHelp;
-    rules_->SayMessage(help == KeyHelp::terminal ? texts::TerminalHelpText()
+    const KeyHelp help = session_.options.keyHelp;
+    session_.rules->SayMessage(help == KeyHelp::terminal ? texts::TerminalHelpText()
                        : help == KeyHelp::page   ? texts::PageHelpText()
                                                  : texts::HelpText(),
                        true);
 }
 
-// The main menu and the saved-game chooser. Every key is answered: it acts,
-// or the refusal cue says that it does nothing here (the menu that the
-// player walks is a list of lines, and a silent key is a key the player
-// cannot tell from a lost one).
-void TForm1::PictureKeyUp(int key) {
-    const int count = static_cast<int>(pictureLines_.size());
-    if (ui::IsModifierKey(key)) return;
-    if (key >= ui::vk::Digit1 && key <= ui::vk::Digit9) {
-        if (key - ui::vk::Digit1 < count) {
-            MainMenuAction(key - ui::vk::Digit1);
-        } else {
-            SayOnlyCount(count);
-        }
-    } else if (key == ui::vk::Down || key == ui::vk::Up || key == ui::vk::Home ||
-               key == ui::vk::End) {
-        if (count == 0) {
-            frontEnd_.Beep();
-            return;
-        }
-        if (key == ui::vk::Home || key == ui::vk::End) {
-            pictureCursor_ = key == ui::vk::Home ? 0 : count - 1;
-        } else {
-            pictureCursor_ += key == ui::vk::Down ? 1 : -1;
-            if (pictureCursor_ >= count || pictureCursor_ < 0) {
-                pictureCursor_ = pictureCursor_ < 0 ? 0 : count - 1;
-                frontEnd_.Beep();
-            }
-        }
-        rules_->SayMessage(pictureLines_[static_cast<size_t>(pictureCursor_)]);
-    } else if (key == ui::vk::Return && pictureCursor_ >= 0) {
-        MainMenuAction(pictureCursor_);
-    } else if (key == ui::vk::F1) {
-        SayKeyHelp();
-    } else if ((key == ui::vk::Escape || key == ui::vk::Back) && slotChooser_) {
+void TForm1::PictureBack() {
+    if (mode_ == Mode::SlotChooser) {
         // The chooser is left as its last line leaves it.
-        slotChooser_ = false;
         ShowPictureScreen("menu", texts::MainMenuTitle());
-    } else if (key == ui::vk::Escape || key == ui::vk::Back) {
+    } else {
         // Back on the main menu after the credits (or anything it said): it
         // is announced again, as it is after the instructions.
-        speech_.SayText(PictureScreenText());
-    } else {
-        speech_.PlayCue(base::kCueBoundary);
+        session_.speech.SayText(picture_.Text());
     }
 }
 
 // A digit beyond the entries: the refusal cue and how many there are.
 void TForm1::SayOnlyCount(int entries) {
-    speech_.PlayCue(base::kCueBoundary);
-    speech_.SayText(texts::Only() + base::CountOf(entries, texts::Items()));
+    session_.speech.PlayCue(base::kCueBoundary);
+    session_.speech.SayText(texts::Only() + base::CountOf(entries, texts::Items()));
 }
 
 void TForm1::DigitDown(int n) {
@@ -363,35 +307,32 @@ void TForm1::DigitUp(int n) {
 // the player guessing). During a wait only the cue or the beep sounds: words
 // would cut off the narration that the wait is for.
 void TForm1::SpeedStep(int delta) {
-    if (!ini_.SpeedStep(delta)) {
-        frontEnd_.Beep();
-        if (!rules_->InWait()) {
-            speech_.SayText(texts::SpeedIs() + std::to_string(ini_.Speed) +
-                            (delta > 0 ? texts::NoFaster() : texts::NoSlower()));
-        }
-        return;
-    }
-    speech_.SetSpeechRate(ini_.Speed);
-    SyncSettings();
-    speech_.Acknowledge();
-    if (!rules_->InWait()) speech_.SayText(texts::SpeedIs() + std::to_string(ini_.Speed));
-    WriteSetting(&MainIni::WriteSpeed);
+    const bool stepped = session_.ini.SpeedStep(delta);
+    if (stepped) session_.speech.SetSpeechRate(session_.ini.Speed);
+    SettingStepped(stepped, texts::SpeedIs() + std::to_string(session_.ini.Speed),
+                   delta > 0 ? texts::NoFaster() : texts::NoSlower(), &MainIni::WriteSpeed);
 }
 
 void TForm1::VolumeStep(int delta) {
-    if (!ini_.VolumeStep(delta)) {
+    const bool stepped = session_.ini.VolumeStep(delta);
+    if (stepped) session_.sound->SetMusicVolume(session_.ini.MidiVol);
+    SettingStepped(stepped, texts::VolumeIs() + std::to_string(session_.ini.MidiVol),
+                   delta > 0 ? texts::NoLouder() : texts::NoQuieter(), &MainIni::WriteMidiVol);
+}
+
+// What the player hears of a step (the setting as it is now, and why it did
+// not change at a limit), and the step kept.
+void TForm1::SettingStepped(bool stepped, const std::string& setting, const std::string& atLimit,
+                            void (MainIni::*write)() const) {
+    if (!stepped) {
         frontEnd_.Beep();
-        if (!rules_->InWait()) {
-            speech_.SayText(texts::VolumeIs() + std::to_string(ini_.MidiVol) +
-                            (delta > 0 ? texts::NoLouder() : texts::NoQuieter()));
-        }
+        if (!session_.rules->InWait()) session_.speech.SayText(setting + atLimit);
         return;
     }
-    sound_->SetMusicVolume(ini_.MidiVol);
     SyncSettings();
-    speech_.Acknowledge();
-    if (!rules_->InWait()) speech_.SayText(texts::VolumeIs() + std::to_string(ini_.MidiVol));
-    WriteSetting(&MainIni::WriteMidiVol);
+    session_.speech.Acknowledge();
+    if (!session_.rules->InWait()) session_.speech.SayText(setting);
+    WriteSetting(write);
 }
 
 void TForm1::ToggleMusic() {
@@ -399,43 +340,43 @@ void TForm1::ToggleMusic() {
     // second toggle inside the first.
     if (togglingMusic_) return;
     const talkui::FlagScope busy(togglingMusic_);
-    const bool inWait = rules_->InWait();
-    speech_.Acknowledge();
+    const bool inWait = session_.rules->InWait();
+    session_.speech.Acknowledge();
     // Without a sound device nothing can play: starting the music would only
     // report a start that is never heard, and every press would say "off".
-    if (std::string_view(sound_->Driver().Name()) == "none") {
-        if (!inWait) speech_.SayText(texts::NoSoundForMusic());
+    if (!session_.sound->HasDevice()) {
+        if (!inWait) session_.speech.SayText(texts::NoSoundForMusic());
         return;
     }
-    if (!sound_->MusicPlaying) {
+    if (!session_.sound->MusicPlaying) {
         // Music turned on is on for good, also after the settings' switch was off.
-        if (!sound_->MusicWanted) {
-            sound_->MusicWanted = ini_.Music = true;
+        if (!session_.sound->MusicWanted) {
+            session_.sound->MusicWanted = session_.ini.Music = true;
             WriteSetting(&MainIni::WriteMusic);
         }
-        sound_->PlayMusic(sound_->CurrentMusicFile);
-        sound_->SetMusicVolume(sound_->AppliedVolume);
-    } else if (!sound_->StopMusic()) {
-        rules_->WaitTicks(5);
-        sound_->StopMusic();
+        session_.sound->PlayMusic(session_.sound->CurrentMusicFile);
+        session_.sound->SetMusicVolume(session_.sound->AppliedVolume);
+    } else if (!session_.sound->StopMusic()) {
+        session_.rules->WaitTicks(5);
+        session_.sound->StopMusic();
     }
     // What the music now is, not what was asked: a map without music stays silent.
     if (!inWait) {
-        speech_.SayText(sound_->MusicPlaying ? texts::MusicOn() : texts::MusicOff());
+        session_.speech.SayText(session_.sound->MusicPlaying ? texts::MusicOn() : texts::MusicOff());
     }
     SyncSettings();
 }
 
 void TForm1::WriteSetting(void (MainIni::*write)() const) {
     try {
-        (ini_.*write)();
+        (session_.ini.*write)();
     } catch (const base::FileError& e) {
         ReportError(e.file(), e.problem());
     }
 }
 
 void TForm1::RichEdit2KeyUp(int& key, ui::ShiftState) {
-    if (key == ui::vk::Escape && viewMode_ == vmReading) {
+    if (key == ui::vk::Escape && mode_ == Mode::Reading) {
         key = 0;
         reader_->Leave();
     }

@@ -12,76 +12,74 @@ namespace fs = std::filesystem;
 
 namespace velmora::shell {
 
-void TForm1::ShowPictureScreen(const std::string& name, const std::string& title) {
+void TForm1::ShowPicture(const std::string& name, const std::string& title, Mode mode) {
+    const bool slotChooser = mode == Mode::SlotChooser;
     KinPanel.SetVisible(false);
     RichEdit2.SetVisible(false);
     Image2.SetAlign(ui::Align::Client);
-    if (auto picture = base::FindPath(options_.programFolder, "gif\\" + name + ".gif")) {
+    if (auto picture = base::FindPath(session_.options.programFolder, "gif\\" + name + ".gif")) {
         LoadPicture(Image2, "Image2", *picture);
     }
-    pictureLines_.clear();
+    picture_.lines.clear();
     // Through the project's file gate: a pipe or a device in place of the
     // menu's text is named to the player (before the title, in one
     // utterance), and the menu shows its title alone.
     try {
-        if (auto text = base::ReadProjectText(projectFolder_, name + ".txt")) {
-            pictureLines_ = world::SplitLines(*text);
+        if (auto text = base::ReadProjectText(session_.projectFolder, name + ".txt")) {
+            picture_.lines = world::SplitLines(*text);
         }
     } catch (const base::FileError& e) {
-        speech_.PendingPrefix = ShowError(e.file(), e.problem()) + " ";
+        session_.speech.PendingPrefix = ShowError(e.file(), e.problem()) + " ";
     }
     // The main menu's last line is the program's own: the settings. Only
     // after the six lines whose places the main menu's actions are bound to:
     // a shorter menu (or none) keeps its places for them.
-    settingsLine_ = -1;
+    picture_.settingsLine = -1;
     // The adventure chooser is the program's too, after the project's lines
     // whatever their number: a line the menu's text does not have was never
     // bound to an action the player could reach.
-    chooserLine_ = -1;
-    if (name == "menu" && !slotChooser_ && ChooserOffered()) {
-        chooserLine_ = static_cast<int>(pictureLines_.size());
-        pictureLines_.push_back(texts::ChooseAdventure());
+    picture_.chooserLine = -1;
+    std::vector<std::string>& lines = picture_.lines;
+    if (name == "menu" && !slotChooser && ChooserOffered()) {
+        picture_.chooserLine = static_cast<int>(lines.size());
+        lines.push_back(texts::ChooseAdventure());
     }
-    if (name == "menu" && !slotChooser_ && pictureLines_.size() >= 6 + (chooserLine_ >= 0 ? 1u : 0u)) {
-        settingsLine_ = static_cast<int>(pictureLines_.size());
-        pictureLines_.push_back(texts::Settings());
+    if (name == "menu" && !slotChooser && lines.size() >= 6 + (picture_.chooserLine >= 0 ? 1u : 0u)) {
+        picture_.settingsLine = static_cast<int>(lines.size());
+        lines.push_back(texts::Settings());
     }
     // The chooser's first five lines are the slots: each says what it holds.
-    if (slotChooser_) {
-        for (size_t i = 0; i < pictureLines_.size() && i < 5; ++i) {
-            pictureLines_[i] += SlotContents(static_cast<int32_t>(i + 1));
+    if (slotChooser) {
+        for (size_t i = 0; i < lines.size() && i < 5; ++i) {
+            lines[i] += SlotContents(static_cast<int32_t>(i + 1));
         }
     }
     Image1.SetVisible(false);
     RichEdit1.SetVisible(false);
     GamePanel.SetVisible(false);
     KinPanel.SetVisible(true);
-    SetView(vmPicture, "picture");
-    pictureCursor_ = 0;
-    pictureTitle_ = title;
+    SetMode(mode);
+    picture_.Show(title);
     // A menu is never the standard message that a script's say replaces: after
     // a script ends the game with a line and `exit`, the player still hears it.
-    rules_->suppressNext = false;
-    rules_->SayMessage(PictureScreenText());
+    session_.rules->suppressNext = false;
+    session_.rules->SayMessage(picture_.Text());
 }
 
-std::string TForm1::PictureScreenText() const {
-    std::string said = pictureTitle_ + ": ";
-    for (const std::string& line : pictureLines_) said += line + "\r\n";
-    return said;
-}
+void TForm1::ShowSlotChooser() { ShowPicture("gmenu", texts::ChooserTitle(), Mode::SlotChooser); }
 
 void TForm1::MainMenuAction(int index) {
-    if (!slotChooser_ && chooserLine_ >= 0 && index == chooserLine_) {
+    const bool slotChooser = mode_ == Mode::SlotChooser;
+    if (!slotChooser && picture_.chooserLine >= 0 && index == picture_.chooserLine) {
         ShowAdventuresAlone();
         return;
     }
-    if (!slotChooser_ && settingsLine_ >= 0 && index == settingsLine_) {
+    if (!slotChooser && picture_.settingsLine >= 0 && index == picture_.settingsLine) {
         ShowSettingsAlone();
         return;
     }
-    if (slotChooser_) {
-        slotChooser_ = false;
+    if (slotChooser) {
+        mode_ = Mode::Picture;  // chosen: the chooser shows on until what follows
         if (index == 5) {
             ShowPictureScreen("menu", texts::MainMenuTitle());
             return;
@@ -91,13 +89,12 @@ void TForm1::MainMenuAction(int index) {
         if (result == SlotResult::Failed) {
             // A damaged slot starts nothing: the player hears why, then the
             // chooser again, in one utterance so that neither cuts the other off.
-            speech_.PendingPrefix = RichEdit1.Text() + " ";
-            slotChooser_ = true;
-            ShowPictureScreen("gmenu", texts::ChooserTitle());
+            session_.speech.PendingPrefix = RichEdit1.Text() + " ";
+            ShowSlotChooser();
             return;
         }
         ShowGameView();
-        rules_->PlayMapMusic();  // the loaded game's map, not always the first
+        session_.rules->PlayMapMusic();  // the loaded game's map, not always the first
         ShowLoadedSlot(result);
         if (result == SlotResult::Empty) NewGame();
         return;
@@ -108,20 +105,19 @@ void TForm1::MainMenuAction(int index) {
             NewGame();
             break;
         case 1:
-            slotChooser_ = true;
-            ShowPictureScreen("gmenu", texts::ChooserTitle());
+            ShowSlotChooser();
             break;
         case 2:
             reader_->Open();
             break;
         case 3:
-            rules_->PlayPages(0);
-            speech_.SetSpeechRate(ini_.Speed);
-            rules_->PlayProjectMusic("menu.mid", ini_.MidiVol);
+            session_.rules->PlayPages(0);
+            session_.speech.SetSpeechRate(session_.ini.Speed);
+            session_.rules->PlayProjectMusic("menu.mid", session_.ini.MidiVol);
             ShowPictureScreen("menu", texts::MainMenuTitle());
             break;
         case 4:
-            speech_.SayText(AboutText());
+            session_.speech.SayText(AboutText());
             break;
         case 5:
             FormClose();
@@ -132,16 +128,16 @@ void TForm1::MainMenuAction(int index) {
 }
 
 void TForm1::SpeakPosition() {
-    const world::MScreen* screen = gp_.hero.currentScreen;
+    const world::MScreen* screen = session_.gp.hero.currentScreen;
     // Blanks at the ends of a title or a message would be heard as pauses
     // and shown as a double space after the colon.
     const std::string_view title = screen ? base::TrimBlanks(screen->Title) : std::string_view();
-    rules_->SayMessage(texts::ScreenPrefix() + std::string(title) + texts::LastMessage() +
-                           std::string(base::TrimBlanks(gp_.hero.LastMessage)),
+    session_.rules->SayMessage(texts::ScreenPrefix() + std::string(title) + texts::LastMessage() +
+                           std::string(base::TrimBlanks(session_.gp.hero.LastMessage)),
                        true);
 }
 
-void TForm1::ShowReadingView() { SetView(vmReading, "reading"); }
+void TForm1::ShowReadingView() { SetMode(Mode::Reading); }
 
 void TForm1::ReadingLeft() { ShowPictureScreen("menu", texts::MainMenuTitle()); }
 

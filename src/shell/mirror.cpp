@@ -1,17 +1,9 @@
 // The menu mirror: what the player can act on now, for a front end that
 // shows it as elements of its own (the web page's list a screen reader, or a
 // touch screen, moves through), and choosing one of its entries by place.
-#include "base/own_text.h"
 #include "shell/form1.h"
 
 namespace velmora::shell {
-namespace {
-namespace own {
-// The answers to the question whether to continue the last game.
-VELMORA_OWN_TEXT(Yes, "Да, продолжить")
-VELMORA_OWN_TEXT(No, "Нет, начать заново")
-}  // namespace own
-}  // namespace
 
 talkui::TListLine* TForm1::ShowingList() const {
     auto* line = dynamic_cast<talkui::TListLine*>(kit_.ActiveLine);
@@ -22,23 +14,23 @@ talkui::TListLine* TForm1::ShowingList() const {
 MenuMirror TForm1::Mirror() const {
     using K = MenuMirror::Kind;
     MenuMirror m;
-    if (continuePrompt_) {
+    if (mode_ == Mode::Question) {
         m.kind = K::Menu;
         m.title = RichEdit2.Text();
-        m.entries = {own::Yes(), own::No()};
+        m.entries = StartQuestion::Answers();
         return m;
     }
-    if (rules_->InWait()) {
+    if (session_.rules->InWait()) {
         m.kind = K::Wait;
-        if (viewMode_ == vmPage) m.title = PageText();
+        if (View() == vmPage) m.title = PageText();
         return m;
     }
-    switch (viewMode_) {
+    switch (View()) {
         case vmPicture:
             m.kind = K::Menu;
-            m.title = pictureTitle_;
-            m.entries = pictureLines_;
-            m.active = pictureCursor_;
+            m.title = picture_.Title();
+            m.entries = picture_.lines;
+            m.active = picture_.Cursor();
             break;
         case vmGame:
             if (talkui::TListLine* line = ShowingList()) {
@@ -67,18 +59,16 @@ MenuMirror TForm1::Mirror() const {
 // As a double click on the row: the entry is said, then chosen, as Enter
 // chooses it (the player who touched it may not have heard it said).
 void TForm1::ChooseRow(int row) {
-    if (continuePrompt_) {
-        if (row == 0 || row == 1) ContinueAnswered(row == 0);
+    if (mode_ == Mode::Question) {
+        if (row == 0 || row == 1) question_.Answer(row == 0);
         return;
     }
-    if (viewMode_ == vmPicture) {
-        if (row < 0 || row >= static_cast<int>(pictureLines_.size())) return;
-        pictureCursor_ = row;
-        MainMenuAction(row);
-    } else if (viewMode_ == vmGame) {
+    if (View() == vmPicture) {
+        picture_.Choose(row);
+    } else if (View() == vmGame) {
         talkui::TListLine* line = ShowingList();
         if (line == nullptr || !line->ValidRow(row)) return;
-        rules_->ActionStarts();
+        session_.rules->ActionStarts();
         line->DoubleClick(row);
     }
 }

@@ -19,8 +19,8 @@ void TForm1::BuildSettings() {
     speed.Choices = &speedChoices_;
     speed.IntValue = &speedIndex_;
     speed.OnChanged = [this](talkui::TMenuLine&, talkui::TMenuEntry&) {
-        ini_.Speed = speedIndex_ * 10;
-        speech_.SetSpeechRate(ini_.Speed);
+        session_.ini.Speed = speedIndex_ * 10;
+        session_.speech.SetSpeechRate(session_.ini.Speed);
         WriteSetting(&MainIni::WriteSpeed);
     };
 
@@ -28,15 +28,15 @@ void TForm1::BuildSettings() {
     volume.Choices = &volumeChoices_;
     volume.IntValue = &volumeIndex_;
     volume.OnChanged = [this](talkui::TMenuLine&, talkui::TMenuEntry&) {
-        ini_.MidiVol = volumeIndex_ * 5;
-        sound_->SetMusicVolume(ini_.MidiVol);
+        session_.ini.MidiVol = volumeIndex_ * 5;
+        session_.sound->SetMusicVolume(session_.ini.MidiVol);
         WriteSetting(&MainIni::WriteMidiVol);
     };
 
     talkui::TMenuEntry& music = settingsBlock_.AddEntry(texts::MusicSetting(), talkui::etSwitch);
     music.IntValue = &musicSwitch_;
     music.OnChanged = [this](talkui::TMenuLine&, talkui::TMenuEntry&) { SwitchMusic(musicSwitch_ != 0); };
-    if (options_.speechChoices.open) AddSpeechSettings();
+    if (session_.options.speechChoices.open) AddSpeechSettings();
 }
 
 namespace {
@@ -52,46 +52,46 @@ void TForm1::AddSpeechSettings() {
     voice.IntValue = &voiceIndex_;
     voice.OnChanged = [this](talkui::TMenuLine&, talkui::TMenuEntry&) {
         const auto at = static_cast<size_t>(voiceIndex_);
-        ini_.Voice = at >= 1 && at <= voiceNames_.size() ? voiceNames_[at - 1] : std::string();
+        session_.ini.Voice = at >= 1 && at <= voiceNames_.size() ? voiceNames_[at - 1] : std::string();
         WriteSetting(&MainIni::WriteVoiceSetting);
-        ReopenSpeech(options_.speechChoices.output, ini_.Voice);
+        ReopenSpeech(session_.options.speechChoices.output, session_.ini.Voice);
     };
     talkui::TMenuEntry& output = settingsBlock_.AddEntry(texts::OutputSetting(), talkui::etChoice);
     output.Choices = &outputChoices_;
     output.IntValue = &outputIndex_;
     output.OnChanged = [this](talkui::TMenuLine&, talkui::TMenuEntry&) {
         const auto at = std::clamp<size_t>(static_cast<size_t>(outputIndex_), 0, std::size(kOutputs) - 1);
-        options_.speechChoices.output = kOutputs[at];
-        ini_.Speech = kOutputs[at];
+        session_.options.speechChoices.output = kOutputs[at];
+        session_.ini.Speech = kOutputs[at];
         WriteSetting(&MainIni::WriteSpeechSetting);
-        ReopenSpeech(options_.speechChoices.output, ini_.Voice);
+        ReopenSpeech(session_.options.speechChoices.output, session_.ini.Voice);
     };
 }
 
 // The new output speaks from the next text on: the entry said again after
 // the choice is heard through it, at the player's rate.
 void TForm1::ReopenSpeech(const std::string& output, const std::string& voice) {
-    speech_.OpenSpeech(options_.speechChoices.open(output, voice));
-    speech_.SetSpeechRate(ini_.Speed);
+    session_.speech.OpenSpeech(session_.options.speechChoices.open(output, voice));
+    session_.speech.SetSpeechRate(session_.ini.Speed);
 }
 
 // The values as they are now: the keys for the rate, the volume and the
 // music change them outside the menu too.
 void TForm1::SyncSettings() {
-    speedIndex_ = std::clamp(ini_.Speed / 10, 0, static_cast<int32_t>(speedChoices_.size()) - 1);
-    volumeIndex_ = std::clamp(ini_.MidiVol / 5, 0, static_cast<int32_t>(volumeChoices_.size()) - 1);
-    musicSwitch_ = sound_->MusicPlaying ? 1 : 0;
-    if (!options_.speechChoices.open) return;
-    const auto output = std::find(std::begin(kOutputs), std::end(kOutputs), options_.speechChoices.output);
+    speedIndex_ = std::clamp(session_.ini.Speed / 10, 0, static_cast<int32_t>(speedChoices_.size()) - 1);
+    volumeIndex_ = std::clamp(session_.ini.MidiVol / 5, 0, static_cast<int32_t>(volumeChoices_.size()) - 1);
+    musicSwitch_ = session_.sound->MusicPlaying ? 1 : 0;
+    if (!session_.options.speechChoices.open) return;
+    const auto output = std::find(std::begin(kOutputs), std::end(kOutputs), session_.options.speechChoices.output);
     outputIndex_ = output == std::end(kOutputs) ? 0 : static_cast<int32_t>(output - std::begin(kOutputs));
-    const auto voice = std::find(voiceNames_.begin(), voiceNames_.end(), ini_.Voice);
+    const auto voice = std::find(voiceNames_.begin(), voiceNames_.end(), session_.ini.Voice);
     voiceIndex_ = voice == voiceNames_.end() ? 0 : static_cast<int32_t>(voice - voiceNames_.begin()) + 1;
 }
 
 void TForm1::SettingsOpening() {
-    if (options_.speechChoices.open && !voicesListed_) {
+    if (session_.options.speechChoices.open && !voicesListed_) {
         voicesListed_ = true;
-        if (options_.speechChoices.listVoices) voiceNames_ = options_.speechChoices.listVoices();
+        if (session_.options.speechChoices.listVoices) voiceNames_ = session_.options.speechChoices.listVoices();
         voiceChoices_ = {texts::DefaultVoice()};
         voiceChoices_.insert(voiceChoices_.end(), voiceNames_.begin(), voiceNames_.end());
     }
@@ -102,19 +102,19 @@ void TForm1::SettingsOpening() {
 // The switch is kept: off, no map or page starts music until it is on again.
 // With no sound device nothing plays, and the switch stays off.
 void TForm1::SwitchMusic(bool on) {
-    ini_.Music = on;
-    sound_->MusicWanted = on;
+    session_.ini.Music = on;
+    session_.sound->MusicWanted = on;
     WriteSetting(&MainIni::WriteMusic);
-    if (on && !sound_->MusicPlaying) {
-        sound_->PlayMusic(sound_->CurrentMusicFile);
-        sound_->SetMusicVolume(sound_->AppliedVolume);
-        if (!sound_->MusicPlaying && std::string_view(sound_->Driver().Name()) == "none") {
-            speech_.SayText(texts::NoSoundForMusic());
+    if (on && !session_.sound->MusicPlaying) {
+        session_.sound->PlayMusic(session_.sound->CurrentMusicFile);
+        session_.sound->SetMusicVolume(session_.sound->AppliedVolume);
+        if (!session_.sound->MusicPlaying && !session_.sound->HasDevice()) {
+            session_.speech.SayText(texts::NoSoundForMusic());
         }
     } else if (!on) {
-        sound_->StopMusic();
+        session_.sound->StopMusic();
     }
-    musicSwitch_ = sound_->MusicPlaying ? 1 : 0;
+    musicSwitch_ = session_.sound->MusicPlaying ? 1 : 0;
 }
 
 void TForm1::ShowMenuAlone(const std::string& title) {
@@ -125,8 +125,7 @@ void TForm1::ShowMenuAlone(const std::string& title) {
     Image1.SetVisible(false);
     RichEdit1.SetVisible(true);
     RichEdit1.SetText(title);
-    SetView(vmGame, "game");
-    settingsAlone_ = true;  // no game shows: F2 and F3 have nothing to tell
+    SetMode(Mode::MenuAlone);  // no game shows: F2 and F3 have nothing to tell
 }
 
 // From the main menu: the settings on the game's menu line, with the game's
@@ -143,11 +142,10 @@ void TForm1::ShowSettingsAlone() {
         return talkui::MenuResult::Stop;
     };
     if (kit_.List->Visible()) form_.Focus(kit_.List.get());
-    speech_.SayText(texts::Settings() + ", " + base::CountOf(settingsBlock_.EntryCount(), texts::Items()));
+    session_.speech.SayText(texts::Settings() + ", " + base::CountOf(settingsBlock_.EntryCount(), texts::Items()));
 }
 
 void TForm1::LeaveSettingsAlone() {
-    settingsAlone_ = false;
     if (menu_) menu_->Handler = nullptr;
     ShowPictureScreen("menu", texts::MainMenuTitle());
 }

@@ -11,34 +11,34 @@ namespace velmora::shell {
 TForm1::SlotResult TForm1::TransferSlot(int32_t n, bool speakError) {
     try {
         if (!slotModeLoad_) {
-            world::SaveSlot(gp_, n);
+            world::SaveSlot(session_.gp, n);
             return SlotResult::Done;
         }
-        if (!world::LoadSlot(gp_, n)) return SlotResult::Empty;
+        if (!world::LoadSlot(session_.gp, n)) return SlotResult::Empty;
     } catch (const base::FileError& e) {
         // A damaged slot or a failed write: the game is as it was.
         const std::string text = ShowError(e.file(), e.problem());
-        if (speakError) speech_.SayText(text);
+        if (speakError) session_.speech.SayText(text);
         return SlotResult::Failed;
     }
-    rules_->WorldReplaced();
+    session_.rules->WorldReplaced();
     if (slotModeLoad_) GameStarted(true);  // the loaded game is the one kept from now on
     return SlotResult::Done;
 }
 
 void TForm1::ShowLoadedSlot(SlotResult result) {
     if (result == SlotResult::Empty) {
-        speech_.SayText(texts::EmptySlot());
+        session_.speech.SayText(texts::EmptySlot());
         return;
     }
     if (result != SlotResult::Done || !slotModeLoad_) return;
-    if (const world::MScreen* s = gp_.hero.currentScreen) {
-        rules_->ShowScreenPicture(gp_.hero.CurScrNo, s->ScrFrame);
+    if (const world::MScreen* s = session_.gp.hero.currentScreen) {
+        session_.rules->ShowScreenPicture(session_.gp.hero.CurScrNo, s->ScrFrame);
     }
-    rules_->ShowHeroStatus();
+    session_.rules->ShowHeroStatus();
     // A game saved on another map brings that map's music; the same map's
     // music plays on (or stays off, if the player stopped it).
-    if (rules_->MapMusicFile() != sound_->CurrentMusicFile) rules_->PlayMapMusic();
+    if (session_.rules->MapMusicFile() != session_.sound->CurrentMusicFile) session_.rules->PlayMapMusic();
     SpeakPosition();
 }
 
@@ -47,7 +47,7 @@ TForm1::SlotResult TForm1::LoadOrSaveSlot(int32_t n) {
     ShowLoadedSlot(result);
     // A save is confirmed: in silence the player cannot tell it from a lost key.
     if (result == SlotResult::Done && !slotModeLoad_ && n >= 1 && n <= 5) {
-        speech_.SayText(texts::Saved() + texts::Slot(n) + ".");
+        session_.speech.SayText(texts::Saved() + texts::Slot(n) + ".");
     }
     return result;
 }
@@ -58,20 +58,20 @@ void TForm1::NewGame() {
     try {
         // A new game starts on the first map, and no map takes back a state
         // that an earlier game left in the working files.
-        if (world::LoadProjectMap(gp_, 0)) world::ForgetWorkingState(gp_);
+        if (world::LoadProjectMap(session_.gp, 0)) world::ForgetWorkingState(session_.gp);
     } catch (const base::FileError& e) {
         ReportError(e.file(), e.problem());
     }
-    rules_->WorldReplaced();
-    world::StartWorld(gp_.map, gp_.hero);
-    rules_->EnterMap();
-    rules_->ShowHeroStatus();
+    session_.rules->WorldReplaced();
+    world::StartWorld(session_.gp.map, session_.gp.hero);
+    session_.rules->EnterMap();
+    session_.rules->ShowHeroStatus();
     GameStarted(false);
 }
 
 std::string TForm1::SlotContents(int32_t n) {
     try {
-        const std::optional<std::string> title = world::SlotScreenTitle(gp_, n);
+        const std::optional<std::string> title = world::SlotScreenTitle(session_.gp, n);
         if (!title) return texts::SlotEmpty();
         const std::string_view trimmed = base::TrimBlanks(*title);
         return trimmed.empty() ? texts::SlotTaken() : ", " + std::string(trimmed);
@@ -86,10 +86,10 @@ void TForm1::LoadOrSaveSlotChosen(int32_t n) { LoadOrSaveSlot(n); }
 
 void TForm1::LeaveToMainMenu() {
     KeepGameBeforeLeaving(false);
-    sound_->StopMusic();
+    session_.sound->StopMusic();
     ShowPictureScreen("menu", texts::MainMenuTitle());
-    rules_->PlayProjectMusic("menu.mid", sound_->AppliedVolume);
-    pictureCursor_ = -1;
+    session_.rules->PlayProjectMusic("menu.mid", session_.sound->AppliedVolume);
+    picture_.Left();
 }
 
 }  // namespace velmora::shell

@@ -6,6 +6,8 @@
 #include <initializer_list>
 #include <numbers>
 
+#include "base/cues.h"
+
 namespace velmora::sound {
 namespace {
 
@@ -56,16 +58,16 @@ void PutLe(std::string& out, std::uint32_t value, int bytes) {
 
 bool HasCueSound(int number) {
     switch (number) {
-        case 0:
-        case 1:
-        case 2:
-        case 3:
-        case 13:
-        case 14:
-        case 31:
-        case 35:
-        case 36:
-        case 37:
+        case base::kCueLayoutEnglish:
+        case base::kCueLayoutRussian:
+        case base::kCueLayoutOther:
+        case base::kCueLineClosed:
+        case base::kCueBoundary:
+        case base::kCueOneMatch:
+        case base::kCueNoMatch:
+        case base::kCueCapsOn:
+        case base::kCueCapsOff:
+        case base::kCueCapital:
             return true;
         default:
             return false;
@@ -74,25 +76,25 @@ bool HasCueSound(int number) {
 
 PcmSound MakeCueSound(int number) {
     switch (number) {
-        case 0:
+        case base::kCueLayoutEnglish:
             return Render({{660, 660, 70}, {0, 0, 20}, {990, 990, 70}});
-        case 1:
+        case base::kCueLayoutRussian:
             return Render({{990, 990, 70}, {0, 0, 20}, {660, 660, 70}});
-        case 2:
+        case base::kCueLayoutOther:
             return Render({{820, 820, 60}, {0, 0, 40}, {820, 820, 60}});
-        case 3:
+        case base::kCueLineClosed:
             return Render({{900, 450, 110}});
-        case 13:
+        case base::kCueBoundary:
             return Render({{520, 520, 70, true}});
-        case 14:
+        case base::kCueOneMatch:
             return Render({{1568, 1568, 120, true}});
-        case 31:
+        case base::kCueNoMatch:
             return Render({{300, 220, 160}});
-        case 35:
+        case base::kCueCapsOn:
             return Render({{600, 1200, 90}});
-        case 36:
+        case base::kCueCapsOff:
             return Render({{1200, 600, 90}});
-        case 37:
+        case base::kCueCapital:
             return Render({{2093, 2093, 40, true}});
         default:
             return MakeBeepSound();

@@ -203,4 +203,19 @@ void SoundSystem::PlayMadeSound(int key) {
 
 void SoundSystem::Handle(SoundEvent) {}
 
+bool SoundSystem::HasDevice() const { return std::string_view(driver_->Name()) != "none"; }
+
+void SignalSounds::Cue(int number) {
+    if (sound_) sound_->PlayCueSound(number);
+}
+
+void SignalSounds::Beep() {
+    if (!sound_) return;
+    if (bell_ && !sound_->HasDevice()) {
+        bell_();
+    } else {
+        sound_->Beep();
+    }
+}
+
 }  // namespace velmora::sound

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "base/file_error.h"
 #include "base/project_file.h"
@@ -85,6 +86,8 @@ public:
     void Handle(SoundEvent event);
 
     const SoundDriver& Driver() const { return *driver_; }
+    // False with the driver of silence: nothing the game plays is heard.
+    bool HasDevice() const;
     // Another adventure chosen: its music and sounds from now on.
     void SetProjectFolder(std::filesystem::path folder) { projectFolder_ = std::move(folder); }
 
@@ -121,6 +124,23 @@ private:
     std::array<std::unique_ptr<Sample>, 4> effects_;
     std::map<int, std::unique_ptr<Sample>> madeSounds_;
     std::optional<ChannelVolume> savedVolume_;
+};
+
+// Cues and the beep for what is built before the game's sound system (the
+// speech outputs, the front end's beep and tone): played through it while it
+// is attached; a beep with no sound device is the front end's own bell (a
+// terminal's), so that a refused key is still heard.
+class SignalSounds {
+public:
+    explicit SignalSounds(std::function<void()> bell = nullptr) : bell_(std::move(bell)) {}
+    // The game's sound system, from its start to its end (null then).
+    void Attach(SoundSystem* sound) { sound_ = sound; }
+    void Cue(int number);
+    void Beep();
+
+private:
+    SoundSystem* sound_ = nullptr;
+    std::function<void()> bell_;
 };
 
 }  // namespace velmora::sound

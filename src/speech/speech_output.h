@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/cues.h"
+
 namespace velmora::speech {
 
 // A language code for Russian, as the engines name it: "ru", "ru-RU",
@@ -43,10 +45,10 @@ public:
     virtual void SpeakAgain(const std::string& text) { Speak(text); }
     // A numbered cue; outputs without cues of their own beep.
     virtual void Cue(int number) = 0;
-    // Cue 13 as an acknowledgement that comes with words of its own (a
+    // The boundary cue as an acknowledgement that comes with words of its own (a
     // setting changed), not as a boundary or a refusal: an output that also
     // writes a boundary as a word writes nothing for it.
-    virtual void Acknowledge() { Cue(13); }
+    virtual void Acknowledge() { Cue(base::kCueBoundary); }
     // The rate setting of the shell (0 to 120, 60 by default).
     virtual void SetRate(int setting) = 0;
     // A voice: whether it is still speaking, and cutting it off.

@@ -6,6 +6,7 @@
 #include <memory>
 #include <utility>
 
+#include "base/cues.h"
 #include "frontend/common/transcript.h"
 #include "shell/events.h"
 #include "speech/speech_output.h"
@@ -30,7 +31,7 @@ public:
         inner_->Cue(number);
     }
     void Acknowledge() override {
-        t_.Cue(13);
+        t_.Cue(base::kCueBoundary);
         inner_->Acknowledge();
     }
     void SetRate(int setting) override {

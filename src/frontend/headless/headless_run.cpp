@@ -72,12 +72,7 @@ int RunHeadless(const HeadlessOptions& options) {
     auto speech = std::make_unique<TranscriptSpeech>(transcript, std::move(post));
     TranscriptSound sound(transcript);
     TranscriptFrontEnd frontEnd(transcript);
-    shell::ShellOptions shellOptions;
-    shellOptions.programFolder = options.programFolder;
-    shellOptions.project = options.project;
-    shellOptions.projectsFolders = options.projectsFolders;
-    shellOptions.stateFolder = options.stateFolder;
-    shellOptions.nomenu = options.nomenu;
+    shell::ShellOptions shellOptions = shell::ShellOptions::From(options);
     shellOptions.seed = 1;  // the same run gives the same transcript
     shell::TForm1 window(shellOptions, events, frontEnd, std::move(speech),
                          std::make_unique<PretendSoundDriver>(), &sound);

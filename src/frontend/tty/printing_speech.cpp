@@ -1,5 +1,6 @@
 #include "frontend/tty/printing_speech.h"
 
+#include "base/cues.h"
 #include "base/encoding.h"
 #include "speech/simple_outputs.h"
 
@@ -67,8 +68,8 @@ void PrintingSpeech::SpeakAgain(const std::string& text) {
 }
 
 void PrintingSpeech::Cue(int number) {
-    if (print_ && number == 13) print_(kBoundaryWord);
-    if (print_ && number == 31) print_("(нет такого)");
+    if (print_ && number == base::kCueBoundary) print_(kBoundaryWord);
+    if (print_ && number == base::kCueNoMatch) print_("(нет такого)");
     if (inner_) inner_->Cue(number);
 }
 
