@@ -23,6 +23,7 @@
 #include "shell/main_ini.h"
 #include "shell/mirror.h"
 #include "shell/picture_screen.h"
+#include "shell/quick_select.h"
 #include "shell/session.h"
 #include "shell/shell_mode.h"
 #include "shell/start_question.h"
@@ -173,8 +174,6 @@ private:
     void SettingStepped(bool stepped, const std::string& setting, const std::string& atLimit,
                         void (MainIni::*write)() const);
     void ToggleMusic();
-    void DigitDown(int n);
-    void DigitUp(int n);
     // Writes a setting the player changed; a failure is reported.
     void WriteSetting(void (MainIni::*write)() const);
 
@@ -278,7 +277,7 @@ private:
     std::string keyboardLayout_;
     PictureScreen picture_{static_cast<PictureScreen::Host&>(*this), session_.speech};
     bool slotModeLoad_ = false;
-    int32_t pendingDigit_ = 0;
+    QuickSelect digits_{kit_, [this](int entries) { SayOnlyCount(entries); }};
     bool togglingMusic_ = false;
     KeyTracker keys_;
     CarriedKeys carried_;

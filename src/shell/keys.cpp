@@ -149,7 +149,7 @@ void TForm1::KeyUpInWait(int key) {
     } else {
         session_.rules->OnKeyUp(key);
     }
-    pendingDigit_ = 0;
+    digits_.Forget();
     kit_.KeyLock = false;
     if (kit_.ActiveLine) kit_.ActiveLine->KeyHeld = false;
 }
@@ -191,7 +191,7 @@ void TForm1::FormKeyDown(int& key, ui::ShiftState shift) {
     if (key == ui::vk::Tab && form_.ActiveControl() != &RichEdit1) {
         key = 0;
         keys_.swallowNextChar = true;
-        pendingDigit_ = 0;
+        digits_.Forget();
         return;
     }
     // Every digit is the window's quick-select, with modifiers or without:
@@ -201,9 +201,9 @@ void TForm1::FormKeyDown(int& key, ui::ShiftState shift) {
         const int n = DigitValue(key);
         key = 0;
         keys_.swallowNextChar = true;  // the digit is a choice, not a search letter
-        DigitDown(n);
+        digits_.Down(n, menu_.get());
     } else {
-        pendingDigit_ = 0;
+        digits_.Forget();
     }
 }
 
@@ -246,7 +246,7 @@ void TForm1::FormKeyUp(int& key, ui::ShiftState) {
     } else if (ui::IsDigitKey(key)) {
         const int n = DigitValue(key);
         key = 0;
-        DigitUp(n);
+        digits_.Up(n, menu_.get());
     }
 }
 
@@ -274,31 +274,6 @@ void TForm1::PictureBack() {
 void TForm1::SayOnlyCount(int entries) {
     session_.speech.PlayCue(base::kCueBoundary);
     session_.speech.SayText(texts::Only() + base::CountOf(entries, texts::Items()));
-}
-
-void TForm1::DigitDown(int n) {
-    kit_.KeyLock = true;
-    if (n == pendingDigit_ || !menu_) return;  // the key repeats while held
-    const int entries = menu_->CurrentBlock ? menu_->CurrentBlock->EntryCount() : kit_.List->Count();
-    if (entries < n) {
-        SayOnlyCount(entries);
-        return;
-    }
-    pendingDigit_ = n;
-    if (!menu_->Search.empty()) {
-        menu_->Search.clear();
-        menu_->Filter(n - 1, 0);
-        menu_->SelectCurrent(true);
-    } else if (kit_.List->Count() > n - 1) {
-        menu_->Current = n - 1;
-        menu_->SelectCurrent(true);
-    }
-}
-
-void TForm1::DigitUp(int n) {
-    if (n == pendingDigit_ && menu_) menu_->Enter(0);
-    kit_.KeyLock = false;
-    pendingDigit_ = 0;
 }
 
 // A step of the speech rate or the music volume says the new setting, at the
