@@ -7,7 +7,7 @@ import math
 
 from . import png
 from .canvas import Canvas
-from .scenes import FLAME_CORE, FLAME_MID, FLAME_OUT
+from .scenes.look import FLAME_CORE, FLAME_MID, FLAME_OUT
 
 GRID = 64
 RADIUS = 12  # of the rounded corners, in grid units
