@@ -47,7 +47,7 @@ const char* const kOwnProject = "own";
 constexpr size_t kFindingsSaid = 20;
 
 // The checker's findings, at most kFindingsSaid of them, and its summary.
-std::string CheckReport(const std::filesystem::path& dir) {
+velmora::base::Utf8 CheckReport(const std::filesystem::path& dir) {
     velmora::check::Report report;
     try {
         velmora::check::CheckProject(dir, report, "/game/Media");
@@ -65,7 +65,7 @@ std::string CheckReport(const std::filesystem::path& dir) {
     }
     const size_t all = report.errors() + report.warnings();
     if (all > kFindingsSaid) lines.append("... ").append(std::to_string(all - kFindingsSaid)).append(" more\n");
-    return lines.append(report.Summary());
+    return velmora::base::Utf8(lines.append(report.Summary()));
 }
 
 // Closes the transcript file when the game is over.
@@ -129,7 +129,7 @@ EMSCRIPTEN_KEEPALIVE void velmora_choose(int row) {
 // The page's own words (UTF-8), said as the game says its texts: by the
 // page's voice or into the live region, and kept for F10.
 EMSCRIPTEN_KEEPALIVE void velmora_say(const char* utf8) {
-    if (g_form && utf8) g_form->Speech().SayText(velmora::base::Utf8ToCp1251(utf8));
+    if (g_form && utf8) g_form->Speech().SayText(velmora::base::ToCp1251(velmora::base::Utf8(utf8)));
 }
 
 EMSCRIPTEN_KEEPALIVE void velmora_quit() {
@@ -164,7 +164,7 @@ int main() {
             web::PageReport(CheckReport(dir));
             options.project = shell::ProjectChoice{kOwnProjects, kOwnProject};
         } else {
-            web::PageReport("Своей игры в браузере нет: откройте её папку ещё раз.");
+            web::PageReport(base::Utf8("Своей игры в браузере нет: откройте её папку ещё раз."));
         }
     }
     shell::TForm1* form = nullptr;
