@@ -183,7 +183,7 @@ void TForm1::Configure() {
         }
     }
     auto found = base::FindPath(session_.gp.folders.ProjectsRoot(), session_.gp.folders.projectPath);
-    session_.projectFolder = found ? *found : session_.gp.folders.ProjectsRoot() / base::Cp1251ToUtf8(session_.projectPath);
+    session_.projectFolder = found ? *found : session_.gp.folders.ProjectsRoot() / base::PathOf1251(session_.projectPath);
     // Each adventure keeps its own slots and autosave; the one that ships
     // keeps them where they always were, so no player's saves move.
     session_.gp.folders.state = session_.options.stateFolder;
@@ -352,7 +352,7 @@ void TForm1::FirstTick() {
     if (!problems.empty()) {
         std::string said;
         for (const base::FileError& e : problems) {
-            said += (said.empty() ? "" : ". ") + ShowError(e.file(), e.problem());
+            said += (said.empty() ? "" : ". ") + ShowError(e);
         }
         RichEdit1.SetText(said);
         session_.speech.SayText(said);

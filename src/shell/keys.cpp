@@ -346,7 +346,7 @@ void TForm1::WriteSetting(void (MainIni::*write)() const) {
     try {
         (session_.ini.*write)();
     } catch (const base::FileError& e) {
-        ReportError(e.file(), e.problem());
+        ReportError(e);
     }
 }
 

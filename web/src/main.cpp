@@ -167,10 +167,10 @@ int main() {
             web::PageReport(base::Utf8("Своей игры в браузере нет: откройте её папку ещё раз."));
         }
     }
-    shell::TForm1* form = nullptr;
-    auto cue = [&form](int number) {
-        if (form) form->Sound().PlayCueSound(number);
-    };
+    // Cues and the beep through the game's sound system, once it is built.
+    sound::SignalSounds signals;
+    options.signals = &signals;
+    auto cue = [&signals](int number) { signals.Cue(number); };
     std::unique_ptr<speech::SpeechOutput> output;
     if (web::PageWantsVoice()) {
         output = std::make_unique<web::PageVoiceSpeech>(cue);
@@ -209,9 +209,8 @@ int main() {
         }
         shell::TForm1 window(options, events, *shownTo, std::move(output), std::move(driver),
                              transcriptSound ? &*transcriptSound : nullptr);
-        form = &window;
         g_form = &window;
-        frontEnd.Show(&window.Form(), [&window] { window.Sound().Beep(); });
+        frontEnd.Show(&window.Form(), [&signals] { signals.Beep(); });
         // The page's menu hears of what the player can act on once a batch
         // of events is handled, when it changed.
         std::string mirrorShown;
@@ -225,7 +224,6 @@ int main() {
         events.SetBeforeWait({});
         window.FormClose();
         frontEnd.Show(nullptr, {});
-        form = nullptr;
         g_form = nullptr;
         // A window closes; a page stays: it tells the player the game is over.
         web::PageView("closed");
