@@ -327,7 +327,6 @@ void TForm1::FirstTick() {
     kit_.ProgramFolder = session_.options.stateFolder;
     MarkChanged();  // the menu, its edit and list, the indicator strip
     keyboardLayout_ = frontEnd_.KeyboardLayout();
-    kit_.BookmarkRoot = &actions_->ActionBlock();
     if (!menu_) {
         menu_ = std::make_unique<talkui::TMenuLine>(kit_, IkPanel, &kit_.Edit, &kit_.List,
                                                     &kit_.Settings);
