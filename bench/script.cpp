@@ -36,7 +36,7 @@ class QuietView : public rules::RulesView {
     void ShowGameView() override {}
     void OpenMainMenu() override {}
     void ShowHeroStatus(int32_t, int32_t, int32_t) override {}
-    void ReportError(const std::string&, const std::string&) override {}
+    void ReportError(const base::FileError&) override {}
 };
 
 class NoEvents : public rules::EventPump {

@@ -25,7 +25,7 @@ int Play(InteractiveOptions options, frontend::TtyEvents& events,
     frontend::TtyFrontEnd frontEnd(
         events,
         [&sounds, print] {
-            print(frontend::kBoundaryWord);
+            print(base::Utf8(frontend::kBoundaryWord));
             if (sounds.beep) sounds.beep();
         },
         [&sounds](int hz, int ms) { if (sounds.tone) sounds.tone(hz, ms); });
@@ -44,8 +44,8 @@ int RunTty(const InteractiveOptions& options, std::optional<std::vector<frontend
         // A script in real time: the terminal is not read, and the lines go
         // to standard output, wherever it leads.
         frontend::TtyEvents events(std::move(*keys));
-        return Play(options, events, [](std::string_view line) {
-            std::cout << line << '\n' << std::flush;
+        return Play(options, events, [](const base::Utf8& line) {
+            std::cout << line.str() << '\n' << std::flush;
         });
     }
     std::string why;
@@ -57,7 +57,7 @@ int RunTty(const InteractiveOptions& options, std::optional<std::vector<frontend
     frontend::TtyEvents events(*term);
     InteractiveOptions withBell = options;
     withBell.bell = [&term] { term->Write("\a"); };
-    return Play(withBell, events, [&term](std::string_view line) { term->WriteLine(line); });
+    return Play(withBell, events, [&term](const base::Utf8& line) { term->WriteLine(line); });
 }
 
 }  // namespace velmora::app

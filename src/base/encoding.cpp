@@ -1,4 +1,5 @@
 #include "base/encoding.h"
+#include "base/utf8.h"
 
 #include <iconv.h>
 
@@ -130,5 +131,9 @@ std::optional<char> Cp1251Of(char32_t cp) {
     if (!ToCp1251(utf8, out) || out.size() != 1) return std::nullopt;
     return out[0];
 }
+
+Utf8 ToUtf8(std::string_view cp1251) { return Utf8(Cp1251ToUtf8(cp1251)); }
+
+std::string ToCp1251(const Utf8& text) { return Utf8ToCp1251(text.view()); }
 
 }  // namespace velmora::base

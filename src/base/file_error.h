@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "base/utf8.h"
+
 namespace velmora::base {
 
 class FileError : public std::runtime_error {
@@ -16,6 +18,8 @@ public:
 
     const std::string& file() const { return file_; }
     const std::string& problem() const { return problem_; }
+    // "file: problem", as the player is told it.
+    Utf8 Said() const { return Utf8(std::string_view(what())); }
 
 private:
     std::string file_;

@@ -5,6 +5,7 @@
 
 #include "base/cp1251.h"
 #include "base/encoding.h"
+#include "base/utf8.h"
 
 namespace fs = std::filesystem;
 
@@ -13,14 +14,14 @@ namespace {
 
 // The entry of dir named `name1251`: exact first, else without regard to case.
 std::optional<fs::path> FindEntry(const fs::path& dir, const std::string& name1251) {
-    const fs::path exact = dir / Cp1251ToUtf8(name1251);
+    const fs::path exact = dir / PathOf1251(name1251);
     std::error_code ec;
     if (fs::exists(fs::symlink_status(exact, ec))) return exact;
     std::vector<fs::path> matches;
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string utf8 = it->path().filename().string();
         if (!FitsCp1251(utf8)) continue;
-        if (EqualsNoCase1251(Utf8ToCp1251(utf8), name1251)) matches.push_back(it->path());
+        if (EqualsNoCase1251(ToCp1251(Utf8(utf8)), name1251)) matches.push_back(it->path());
     }
     if (matches.empty()) return std::nullopt;
     // Several spellings of one name: take the same one every time.
@@ -91,12 +92,16 @@ std::optional<fs::path> PathForWriting(const fs::path& root, std::string_view re
             at = std::move(*next);
         } else {
             found = false;
-            at /= Cp1251ToUtf8(part);
+            at /= PathOf1251(part);
         }
     }
     return at;
 }
 
 std::string DisplayPath(const fs::path& path) { return path.lexically_normal().string(); }
+
+fs::path PathOf1251(std::string_view name1251) { return fs::path(ToUtf8(name1251).str()); }
+
+std::string NameOf(const fs::path& path) { return ToCp1251(Utf8(path.string())); }
 
 }  // namespace velmora::base

@@ -33,6 +33,12 @@ std::optional<std::filesystem::path> FindEntryPath(const std::filesystem::path& 
 std::optional<std::filesystem::path> PathForWriting(const std::filesystem::path& root,
                                                     std::string_view relative);
 
+// The one crossing between a name as the game holds it (1251) and the file
+// system's (UTF-8, on Linux): a path of a 1251 name, and the 1251 name of a
+// path, with '?' for what 1251 cannot hold.
+std::filesystem::path PathOf1251(std::string_view name1251);
+std::string NameOf(const std::filesystem::path& path);
+
 // A path for messages: UTF-8, as the user would type it.
 std::string DisplayPath(const std::filesystem::path& path);
 

@@ -10,6 +10,7 @@
 #include "base/file_io.h"
 #include "base/paths.h"
 #include "base/project_file.h"
+#include "base/terminal_text.h"
 #include "world/key_access.h"
 
 namespace fs = std::filesystem;
@@ -23,29 +24,15 @@ constexpr size_t kMaxPerKind = 10;
 // True for text that is valid UTF-8 with at least one letter beyond ASCII:
 // a 1251 text of Russian words almost never is.
 bool LooksLikeUtf8(std::string_view text) {
+    // One decoder for the whole program: overlong forms, surrogates and
+    // code points past U+10FFFF are not UTF-8, so a 1251 line that happens to
+    // read as one of them is not called UTF-8.
     size_t multi = 0;
-    for (size_t i = 0; i < text.size();) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        size_t extra = 0;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        if ((c & 0xE0) == 0xC0 && c >= 0xC2) {
-            extra = 1;
-        } else if ((c & 0xF0) == 0xE0) {
-            extra = 2;
-        } else if ((c & 0xF8) == 0xF0 && c <= 0xF4) {
-            extra = 3;
-        } else {
-            return false;
-        }
-        if (i + extra >= text.size()) return false;
-        for (size_t k = 1; k <= extra; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-        }
-        ++multi;
-        i += extra + 1;
+    while (!text.empty()) {
+        const size_t length = base::ValidUtf8Length(text);
+        if (length == 0) return false;
+        if (length > 1) ++multi;
+        text.remove_prefix(length);
     }
     return multi > 0;
 }

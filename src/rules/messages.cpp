@@ -29,7 +29,7 @@ std::optional<std::filesystem::path> Rules::CheckedFile(const std::filesystem::p
 void Rules::ReportRefused(const base::FileError& error) {
     // A picture met at every step would otherwise be announced at every step.
     if (!refusedReported_.insert(error.file()).second) return;
-    view_.ReportError(error.file(), error.problem());
+    view_.ReportError(error);
 }
 
 std::filesystem::path Rules::ProjectFolder() const {

@@ -241,7 +241,7 @@ bool Rules::ChangeMap(int32_t mapIndex) {
     } catch (const base::FileError& e) {
         // The game goes on in the map it was in. The error is the answer to
         // the action: no message of it is spoken over the error.
-        view_.ReportError(e.file(), e.problem());
+        view_.ReportError(e);
         errorAnswered_ = true;
         return false;
     }

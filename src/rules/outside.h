@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "base/file_error.h"
+
 namespace velmora::rules {
 
 struct PictureSize {
@@ -41,7 +43,7 @@ public:
     virtual void OpenMainMenu() = 0;
     virtual void ShowHeroStatus(int32_t health, int32_t load, int32_t experience) = 0;
     // A damaged file met during play (a map that cannot be loaded): shown and spoken.
-    virtual void ReportError(const std::string& fileUtf8, const std::string& problemUtf8) = 0;
+    virtual void ReportError(const base::FileError& error) = 0;
 };
 
 // Handles the next event (a key, a timer tick, a speech or sound report),

@@ -89,7 +89,7 @@ std::optional<ProjectChoice> TForm1::ChosenProject(const std::string& current) c
     if (NamesShipped(current)) return std::nullopt;
     fs::path folder;
     if (current.front() == '/') {
-        folder = base::Cp1251ToUtf8(current);
+        folder = base::PathOf1251(current);
     } else {
         // Relative to the program folder; a player's own project may lie
         // beside their main.ini instead.
@@ -134,7 +134,7 @@ std::vector<TForm1::Adventure> TForm1::OfferedAdventures() const {
                 }))
                 continue;
             Adventure a;
-            const std::string folderName = base::Utf8ToCp1251(name);
+            const std::string folderName = base::NameOf(folder.filename());
             // Its title first, as the player knows the game; the folder's name
             // after it tells two of one title apart.
             const std::string title = MapTitleOf(folder);
@@ -150,7 +150,7 @@ std::vector<TForm1::Adventure> TForm1::OfferedAdventures() const {
                 if (back && SameFolder(back->root, folder)) a.current = relative;
             }
             if (!a.current && base::FitsCp1251(folder.string())) {
-                a.current = base::Utf8ToCp1251(folder.lexically_normal().string());
+                a.current = base::NameOf(folder.lexically_normal());
             }
             here.push_back(std::move(a));
         }
@@ -193,7 +193,7 @@ void TForm1::ShowAdventuresAlone() {
                                                           : session_.options.projectsFolders.front();
         std::error_code ec;
         if (!fs::is_directory(start, ec)) start = session_.options.programFolder / "Projects";
-        folderValue_ = base::Utf8ToCp1251(start.lexically_normal().string()) + "/";
+        folderValue_ = base::NameOf(start.lexically_normal()) + "/";
     }
     talkui::TMenuEntry& open = block->AddEntry(own::OpenFolder(), talkui::etValue);
     open.Aux = "f";
@@ -239,10 +239,10 @@ void TForm1::FolderChosen(const std::string& path) {
         }
     }
     Adventure a;
-    a.caption = base::Utf8ToCp1251(folder.filename().string());
+    a.caption = base::NameOf(folder.filename());
     a.folder = folder;
     a.choice = ProjectChoice{folder, ""};
-    if (base::FitsCp1251(folder.string())) a.current = base::Utf8ToCp1251(folder.string());
+    if (base::FitsCp1251(folder.string())) a.current = base::NameOf(folder);
     SwitchAdventure(a);
 }
 
@@ -260,7 +260,7 @@ void TForm1::SwitchAdventure(const Adventure& adventure) {
             session_.ini.WriteCurrent(*adventure.current);
         } catch (const base::FileError& e) {
             // Played all the same; the player hears that it is not remembered.
-            said = ShowError(e.file(), e.problem()) + ". ";
+            said = ShowError(e) + ". ";
         }
     } else {
         said = own::NotRemembered() + " ";
@@ -280,9 +280,9 @@ void TForm1::SwitchAdventure(const Adventure& adventure) {
     session_.rules->WorldReplaced();
     world::StartWorld(session_.gp.map, session_.gp.hero);
     // As at a start: what could not be read is said before anything else.
-    if (startupError_) said += ShowError(startupError_->file(), startupError_->problem()) + ". ";
+    if (startupError_) said += ShowError(*startupError_) + ". ";
     startupError_.reset();
-    if (auto saves = RecoverSavesAtStart()) said += ShowError(saves->file(), saves->problem()) + ". ";
+    if (auto saves = RecoverSavesAtStart()) said += ShowError(*saves) + ". ";
     if (!said.empty()) session_.speech.PendingPrefix = said;
     if (question_.Offer()) return;
     StartAfterPrompt();
@@ -296,7 +296,7 @@ std::string TForm1::AboutText() {
     try {
         own = rules::texts::ProjectText(session_.projectFolder, "about.txt");
     } catch (const base::FileError& e) {
-        session_.speech.PendingPrefix = ShowError(e.file(), e.problem()) + ". ";
+        session_.speech.PendingPrefix = ShowError(e) + ". ";
     }
     if (!own) return texts::Credits();
     std::string said = Sentence(session_.gp.map.Title);

@@ -62,7 +62,7 @@ void TForm1::QuestionAnswered(std::optional<world::Autosave> save) {
     } catch (const base::FileError& e) {
         // Nothing of it was applied: the player hears why, then the start
         // goes on as if there were no autosave.
-        session_.speech.PendingPrefix = ShowError(e.file(), e.problem()) + ". ";
+        session_.speech.PendingPrefix = ShowError(e) + ". ";
         StartAfterPrompt();
         return;
     }
@@ -111,7 +111,7 @@ void TForm1::GameEnded() {
     try {
         world::ForgetAutosave(session_.gp);
     } catch (const base::FileError& e) {
-        ShowError(e.file(), e.problem());
+        ShowError(e);
     }
 }
 
@@ -121,7 +121,7 @@ bool TForm1::KeepGame(bool reportAlways) {
     } catch (const base::FileError& e) {
         // A full disk would otherwise be heard at every step: the same
         // failure is spoken once until a save succeeds again.
-        const std::string text = ShowError(e.file(), e.problem());
+        const std::string text = ShowError(e);
         if (reportAlways || text != lastAutosaveError_) session_.speech.SayText(text);
         lastAutosaveError_ = text;
         return false;

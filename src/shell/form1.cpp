@@ -183,7 +183,7 @@ void TForm1::Configure() {
         }
     }
     auto found = base::FindPath(session_.gp.folders.ProjectsRoot(), session_.gp.folders.projectPath);
-    session_.projectFolder = found ? *found : session_.gp.folders.ProjectsRoot() / base::Cp1251ToUtf8(session_.projectPath);
+    session_.projectFolder = found ? *found : session_.gp.folders.ProjectsRoot() / base::PathOf1251(session_.projectPath);
     // Each adventure keeps its own slots and autosave; the one that ships
     // keeps them where they always were, so no player's saves move.
     session_.gp.folders.state = session_.options.stateFolder;
@@ -327,7 +327,6 @@ void TForm1::FirstTick() {
     kit_.ProgramFolder = session_.options.stateFolder;
     MarkChanged();  // the menu, its edit and list, the indicator strip
     keyboardLayout_ = frontEnd_.KeyboardLayout();
-    kit_.BookmarkRoot = &actions_->ActionBlock();
     if (!menu_) {
         menu_ = std::make_unique<talkui::TMenuLine>(kit_, IkPanel, &kit_.Edit, &kit_.List,
                                                     &kit_.Settings);
@@ -352,7 +351,7 @@ void TForm1::FirstTick() {
     if (!problems.empty()) {
         std::string said;
         for (const base::FileError& e : problems) {
-            said += (said.empty() ? "" : ". ") + ShowError(e.file(), e.problem());
+            said += (said.empty() ? "" : ". ") + ShowError(e);
         }
         RichEdit1.SetText(said);
         session_.speech.SayText(said);

@@ -89,7 +89,7 @@ public:
     void ShowGameView() override;
     void OpenMainMenu() override;
     void ShowHeroStatus(int32_t health, int32_t load, int32_t experience) override;
-    void ReportError(const std::string& fileUtf8, const std::string& problemUtf8) override;
+    void ReportError(const base::FileError& error) override;
 
     // Views and the main menu.
     void ShowPictureScreen(const std::string& name, const std::string& title) {
@@ -133,7 +133,7 @@ private:
     void FirstTick();
     void LoadPicture(ui::Image& image, const char* name, const std::filesystem::path& file);
     // "Ошибка: FILE: problem" into the message area; the text shown.
-    std::string ShowError(const std::string& fileUtf8, const std::string& problemUtf8) override;
+    std::string ShowError(const base::FileError& error) override;
     // The mode changes; the front end hears of the view it shows.
     void SetMode(Mode mode);
     // Something the front end draws changed; it hears of it once per event.

@@ -50,7 +50,7 @@ void InstructionsReader::Open() {
             RichEdit2.SetLines(world::SplitLines(*text));
         }
     } catch (const base::FileError& e) {
-        RichEdit2.SetLines({texts::ErrorPrefix() + base::Utf8ToCp1251(e.file() + ": " + e.problem())});
+        RichEdit2.SetLines({texts::ErrorPrefix() + base::ToCp1251(e.Said())});
     }
     Image2.SetVisible(false);
     KinPanel.SetVisible(true);

@@ -186,17 +186,14 @@ void TForm1::FormKeyDown(int& key, ui::ShiftState shift) {
     }
     if (View() != vmGame) return;
     // The talking menu keeps the focus in the game view: Tab would leave the
-    // list for a control that speaks nothing. Only the text window of an
-    // entry being edited there is left with Tab, which ends the edit.
-    if (key == ui::vk::Tab && form_.ActiveControl() != &RichEdit1) {
+    // list for a control that speaks nothing.
+    if (key == ui::vk::Tab) {
         key = 0;
         keys_.swallowNextChar = true;
         digits_.Forget();
         return;
     }
-    // Every digit is the window's quick-select, with modifiers or without:
-    // the menu's bookmark keys (Alt, Ctrl, Ctrl+Shift with a digit) never
-    // reach it in this program.
+    // Every digit is the window's quick-select, with modifiers or without.
     if (ui::IsDigitKey(key)) {
         const int n = DigitValue(key);
         key = 0;
@@ -346,7 +343,7 @@ void TForm1::WriteSetting(void (MainIni::*write)() const) {
     try {
         (session_.ini.*write)();
     } catch (const base::FileError& e) {
-        ReportError(e.file(), e.problem());
+        ReportError(e);
     }
 }
 

@@ -29,7 +29,7 @@ void TForm1::ShowPicture(const std::string& name, const std::string& title, Mode
             picture_.lines = world::SplitLines(*text);
         }
     } catch (const base::FileError& e) {
-        session_.speech.PendingPrefix = ShowError(e.file(), e.problem()) + " ";
+        session_.speech.PendingPrefix = ShowError(e) + " ";
     }
     // The main menu's last line is the program's own: the settings. Only
     // after the six lines whose places the main menu's actions are bound to:

@@ -17,7 +17,7 @@ TForm1::SlotResult TForm1::TransferSlot(int32_t n, bool speakError) {
         if (!world::LoadSlot(session_.gp, n)) return SlotResult::Empty;
     } catch (const base::FileError& e) {
         // A damaged slot or a failed write: the game is as it was.
-        const std::string text = ShowError(e.file(), e.problem());
+        const std::string text = ShowError(e);
         if (speakError) session_.speech.SayText(text);
         return SlotResult::Failed;
     }
@@ -60,7 +60,7 @@ void TForm1::NewGame() {
         // that an earlier game left in the working files.
         if (world::LoadProjectMap(session_.gp, 0)) world::ForgetWorkingState(session_.gp);
     } catch (const base::FileError& e) {
-        ReportError(e.file(), e.problem());
+        ReportError(e);
     }
     session_.rules->WorldReplaced();
     world::StartWorld(session_.gp.map, session_.gp.hero);

@@ -26,7 +26,7 @@ bool StartQuestion::Offer() {
     } catch (const base::FileError& e) {
         // A damaged autosave is refused aloud, as a damaged slot is, and the
         // game starts as if there were none; the file stays for a look.
-        speech_.PendingPrefix = host_.ShowError(e.file(), e.problem()) + ". ";
+        speech_.PendingPrefix = host_.ShowError(e) + ". ";
         offered_.reset();
         return false;
     }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/file_error.h"
 #include "speech/speech_router.h"
 #include "world/autosave.h"
 #include "world/game_project.h"
@@ -20,7 +21,7 @@ public:
     public:
         virtual ~Host() = default;
         // Shows a failure in the message area; the text shown.
-        virtual std::string ShowError(const std::string& fileUtf8, const std::string& problemUtf8) = 0;
+        virtual std::string ShowError(const base::FileError& error) = 0;
         // The question on the start's picture, the shell in its mode.
         virtual void ShowQuestion(const std::string& question) = 0;
         // Answered: the game to continue, or none for a start as if there were no autosave.

@@ -129,16 +129,16 @@ void TForm1::ShowHeroStatus(int32_t health, int32_t load, int32_t experience) {
     MarkChanged();
 }
 
-std::string TForm1::ShowError(const std::string& fileUtf8, const std::string& problemUtf8) {
-    const std::string text = texts::ErrorPrefix() + base::Utf8ToCp1251(fileUtf8 + ": " + problemUtf8);
+std::string TForm1::ShowError(const base::FileError& error) {
+    const std::string text = texts::ErrorPrefix() + base::ToCp1251(error.Said());
     RichEdit1.SetText(text);
     MarkChanged();
     return text;
 }
 
-void TForm1::ReportError(const std::string& fileUtf8, const std::string& problemUtf8) {
+void TForm1::ReportError(const base::FileError& error) {
     // The player hears which file failed and why; the game goes on.
-    session_.speech.SayText(ShowError(fileUtf8, problemUtf8));
+    session_.speech.SayText(ShowError(error));
 }
 
 }  // namespace velmora::shell

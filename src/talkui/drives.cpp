@@ -8,6 +8,7 @@
 
 #include "base/encoding.h"
 #include "base/file_error.h"
+#include "base/paths.h"
 #include "base/project_file.h"
 #include "talkui/string_list.h"
 
@@ -66,7 +67,7 @@ std::vector<DriveInfo> ParseMounts(std::string_view mounts) {
         if (f.size() < 3) continue;
         const std::string path = Unescape(f[1]);
         const std::string_view type = f[2];
-        DriveInfo drive{base::Utf8ToCp1251(path), DriveInfo::Kind::Fixed, {}, {}};
+        DriveInfo drive{base::NameOf(path), DriveInfo::Kind::Fixed, {}, {}};
         if (OneOf(type, kNetworkTypes)) {
             drive.Type = DriveInfo::Kind::Network;
         } else if (OneOf(type, kCdTypes)) {
@@ -95,7 +96,7 @@ std::vector<DriveInfo> SystemDrives() {
     for (DriveInfo& drive : drives) {
         if (drive.Type != DriveInfo::Kind::Fixed) continue;
         std::error_code ec;
-        const fs::space_info space = fs::space(base::Cp1251ToUtf8(drive.Path), ec);
+        const fs::space_info space = fs::space(base::PathOf1251(drive.Path), ec);
         if (ec) continue;
         drive.Free = space.available;
         drive.Total = space.capacity;

@@ -80,7 +80,7 @@ std::string Extension(std::string_view path) {
 fs::path ResolvePath(std::string_view path) {
     fs::path result = "/";
     for (const std::string& part : Components(path)) {
-        const fs::path exact = result / base::Cp1251ToUtf8(part);
+        const fs::path exact = result / base::PathOf1251(part);
         std::error_code ec;
         if (fs::exists(exact, ec)) {
             result = exact;
@@ -89,7 +89,7 @@ fs::path ResolvePath(std::string_view path) {
         fs::path found;
         fs::directory_iterator it(result, fs::directory_options::skip_permission_denied, ec);
         for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-            if (base::Utf8ToCp1251(it->path().filename().string()) == part) {
+            if (base::NameOf(it->path().filename()) == part) {
                 found = it->path();
                 break;
             }
@@ -112,7 +112,7 @@ std::vector<FolderEntry> ListFolder(std::string_view folder) {
     for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
         std::error_code typeError;
         const bool folderEntry = it->is_directory(typeError);
-        entries.push_back({base::Utf8ToCp1251(it->path().filename().string()), folderEntry && !typeError});
+        entries.push_back({base::NameOf(it->path().filename()), folderEntry && !typeError});
     }
     return entries;
 }

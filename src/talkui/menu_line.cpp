@@ -184,19 +184,6 @@ void TMenuLine::KeyDown(int& key, ui::ShiftState shift) {
         Help();
         return;
     }
-    if (ui::IsDigitKey(key) && (shift.Alt || shift.Ctrl)) {
-        const auto slot = static_cast<size_t>(key - ui::vk::Digit0);
-        key = 0;
-        if (shift.Ctrl) {
-            GoToBookmark(static_cast<int>(slot), shift.Shift);
-        } else {
-            MenuBookmark& mark = Kit().Bookmarks[slot];
-            mark.Depth = static_cast<uint8_t>(std::clamp(Depth, 0, 255));
-            mark.Path = Path;
-            Kit().Signal(kCueBoundary);
-        }
-        return;
-    }
     TListLine::KeyDown(key, shift);
 }
 
@@ -269,30 +256,6 @@ std::optional<ui::ItemPaint> TMenuLine::DrawItem(int row, ui::Rect box, bool sel
         paint->Runs.push_back({value, valueBox, s.Mark, paint->Runs.front().FontSize});
     }
     return paint;
-}
-
-void TMenuLine::GoToBookmark(int slot, bool act) {
-    if (slot < 0 || slot >= static_cast<int>(Kit().Bookmarks.size())) return;
-    const MenuBookmark mark = Kit().Bookmarks[static_cast<size_t>(slot)];
-    const int levels = mark.Depth + (act ? 1 : 0);
-    if (levels == 0) {
-        Kit().Speak(Texts().EmptyBookmark);
-        return;
-    }
-    if (!Kit().BookmarkRoot) {
-        Kit().Signal(kCueBoundary);
-        return;
-    }
-    ChoiceMode = false;
-    Depth = 1;
-    Prefix.clear();
-    LoadBlock(*Kit().BookmarkRoot);
-    Current = mark.Path[0];
-    for (int k = 2; k <= levels; ++k) {
-        Choose('\0');
-        if (k <= static_cast<int>(mark.Path.size())) Current = mark.Path[static_cast<size_t>(k - 1)];
-    }
-    if (!act) SelectCurrent(true);
 }
 
 }  // namespace velmora::talkui

@@ -1,7 +1,6 @@
 // TMenuLine: the talking menu on which every menu of the game is built. It
 // shows a block's entries as list rows, speaks each entry with its details,
-// enters submenus, performs entries by their type, goes back up, and keeps
-// bookmarks of places in the menu tree.
+// enters submenus, performs entries by their type and goes back up.
 #pragma once
 
 #include <array>
@@ -39,7 +38,6 @@ public:
     // it (13 Enter, 32 Space) or 0 (a bookmark or the shell chose it): with 0
     // an entered submenu announces its caption first.
     void Choose(char ch);
-    void GoToBookmark(int slot, bool act);
 
     // The entry of a row of the current block, or null.
     TMenuEntry* RowEntry(int row) const;

@@ -26,7 +26,6 @@ const ToolkitTexts& Texts() {
         .InputLine = Cp(" строка для ввода "),
         .FilePaths = Cp("пути к файлам "),
         .KeyWord = Cp(" клавиша "),
-        .EmptyBookmark = Cp("пустая закладка меню."),
         .SearchCleared = Cp("Поиск очищен."),
         .DescriptionWord = Cp(" описание "),
         .FreeWord = Cp(" свободно "),

@@ -27,7 +27,6 @@ struct ToolkitTexts {
     std::string InputLine;      // " строка для ввода "
     std::string FilePaths;      // "пути к файлам "
     std::string KeyWord;        // " клавиша "
-    std::string EmptyBookmark;  // "пустая закладка меню."
     std::string SearchCleared;  // "Поиск очищен."
 
     // The file navigator.

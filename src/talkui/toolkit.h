@@ -37,12 +37,6 @@ using base::kCueOneMatch;
 // Called with a line's final text when it closes.
 using CompletionFn = std::function<void(const std::string& text)>;
 
-// Depth and the cursor index at each of the first nine levels.
-struct MenuBookmark {
-    uint8_t Depth = 0;
-    std::array<uint8_t, 9> Path{};
-};
-
 // Folder bookmarks hold paths of up to this many characters.
 constexpr size_t kMaxBookmarkPath = 259;
 
@@ -76,8 +70,6 @@ public:
     // The noun of the counts that entering a block announces, in the three
     // forms that agree with a number ("1 предмет", "3 предмета", "5 предметов").
     base::Plural UnitNoun;
-    TMenuBlock* BookmarkRoot = nullptr;
-    std::array<MenuBookmark, 10> Bookmarks{};
     TMenuEntry* ChosenEntry = nullptr;
     // Ten folder bookmarks for the digit keys and an eleventh that no key sets.
     std::array<std::string, 11> FolderBookmarks;

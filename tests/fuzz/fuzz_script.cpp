@@ -33,7 +33,7 @@ public:
     void ShowGameView() override {}
     void OpenMainMenu() override {}
     void ShowHeroStatus(int32_t, int32_t, int32_t) override {}
-    void ReportError(const std::string&, const std::string&) override {}
+    void ReportError(const base::FileError&) override {}
 
 private:
     std::string page_;

@@ -227,7 +227,7 @@ TEST_F(Drawing, RichEditScrollsToTheCaretLine) {
     ASSERT_TRUE(edit.Focused());
     Paint();
     TTF_Font* font = fonts.Get(edit.Font);
-    const int caretX = 8 + FontSet::Size(font, "ЖЖ").first;  // after the text's margin
+    const int caretX = 8 + FontSet::Size(font, base::Utf8("ЖЖ")).first;  // after the text's margin
     EXPECT_EQ(canvas.Count({caretX, 0, 2, TTF_FontLineSkip(font)}, kLimePx), 2 * TTF_FontLineSkip(font));
     EXPECT_GT(canvas.Count({0, 0, 200, 40}, kLimePx), unfocused);
 }
@@ -343,7 +343,7 @@ TEST(TextCacheTest, KeepsWhatTheLastFrameUsed) {
     const std::string first = base::Utf8ToCp1251("Идти");
     const TextCache::Drawn a = texts.Get(font, first, ui::kLime);
     ASSERT_NE(a.texture, nullptr);
-    EXPECT_EQ(a.width, FontSet::Size(font, "Идти").first);
+    EXPECT_EQ(a.width, FontSet::Size(font, base::Utf8("Идти")).first);
     EXPECT_EQ(texts.Get(font, first, ui::kLime).texture, a.texture);
     EXPECT_NE(texts.Get(font, first, ui::kYellow).texture, a.texture);
     EXPECT_EQ(texts.Get(font, "", ui::kLime).texture, nullptr);

@@ -33,13 +33,13 @@ private:
 };
 
 TEST(PrintingSpeech, EachTextIsOneSafeLine) {
-    EXPECT_EQ(PrintableLine(Cp("Главное меню: Новая игра\r\nЗагрузить игру\r\nВыход")),
+    EXPECT_EQ(PrintableLine(Cp("Главное меню: Новая игра\r\nЗагрузить игру\r\nВыход")).str(),
               "Главное меню: Новая игра, Загрузить игру, Выход");
-    EXPECT_EQ(PrintableLine(Cp("Как играть.\r\n\r\nСтрелки выбирают.\n")), "Как играть. Стрелки выбирают.");
-    EXPECT_EQ(PrintableLine(Cp("\r\nПусто \r\n")), "Пусто");
+    EXPECT_EQ(PrintableLine(Cp("Как играть.\r\n\r\nСтрелки выбирают.\n")).str(), "Как играть. Стрелки выбирают.");
+    EXPECT_EQ(PrintableLine(Cp("\r\nПусто \r\n")).str(), "Пусто");
     // A text from a game file cannot send the terminal commands.
-    EXPECT_EQ(PrintableLine("a\x1b]0;title\x07z"), "a ]0;title z");
-    EXPECT_EQ(PrintableLine("\x98"), "\xef\xbf\xbd");
+    EXPECT_EQ(PrintableLine("a\x1b]0;title\x07z").str(), "a ]0;title z");
+    EXPECT_EQ(PrintableLine("\x98").str(), "\xef\xbf\xbd");
 }
 
 TEST(PrintingSpeech, WithSilentSpeechTheRouterStillHandsOverEveryText) {
@@ -47,7 +47,7 @@ TEST(PrintingSpeech, WithSilentSpeechTheRouterStillHandsOverEveryText) {
     int beeps = 0;
     speech::SpeechRouter router;
     router.OpenSpeech(std::make_unique<PrintingSpeech>(
-        [&lines](std::string_view line) { lines.emplace_back(line); },
+        [&lines](const base::Utf8& line) { lines.push_back(line.str()); },
         std::make_unique<speech::NoneOutput>([&beeps] { ++beeps; })));
     // It takes texts as a screen reader that never reports an end: speech is
     // never busy, and a page's voice wait is a pause of its own.
@@ -60,7 +60,7 @@ TEST(PrintingSpeech, WithSilentSpeechTheRouterStillHandsOverEveryText) {
     EXPECT_FALSE(router.SpeechBusy);
     EXPECT_EQ(beeps, 1);
 
-    PrintingSpeech alone([&lines](std::string_view line) { lines.emplace_back(line); }, nullptr);
+    PrintingSpeech alone([&lines](const base::Utf8& line) { lines.push_back(line.str()); }, nullptr);
     EXPECT_EQ(alone.Kind(), SpeechOutputKind::soJaws);
     alone.Speak("x");
     alone.Cue(1);
@@ -71,7 +71,7 @@ TEST(PrintingSpeech, WithSilentSpeechTheRouterStillHandsOverEveryText) {
 TEST(PrintingSpeech, ARealOutputGetsEverythingAsWell) {
     for (SpeechOutputKind kind : {SpeechOutputKind::soReader, SpeechOutputKind::soSapi}) {
         std::vector<std::string> lines, log;
-        PrintingSpeech speech([&lines](std::string_view line) { lines.emplace_back(line); },
+        PrintingSpeech speech([&lines](const base::Utf8& line) { lines.push_back(line.str()); },
                               std::make_unique<RecordingOutput>(kind, &log));
         EXPECT_EQ(speech.Kind(), kind);
         speech.Speak(Cp("Вельмора"));
@@ -98,7 +98,7 @@ TEST(PrintingSpeech, ThePrintOutputLeavesThePrintingToTheTerminal) {
     int ended = 0;
     speech::SpeechRouter router;
     router.OpenSpeech(std::make_unique<PrintingSpeech>(
-        [&lines](std::string_view line) { lines.emplace_back(line); },
+        [&lines](const base::Utf8& line) { lines.push_back(line.str()); },
         std::make_unique<speech::PrintOutput>(
             mem, [&ended](speech::SpeechEvent e) { ended += e == speech::SpeechEvent::SpeechEnded; }),
         [&cues](int n) { cues.push_back(n); }));

@@ -104,7 +104,7 @@ TEST(Terminal, RawWhileOpenAndRestoredAfter) {
         EXPECT_FALSE(Terminal::OpenOn(pty.slave.Get(), &second, "xterm"));
         EXPECT_FALSE(second.empty());
 
-        term->WriteLine(base::Cp1251ToUtf8("\xcc\xe5\xed\xfe"));
+        term->WriteLine(base::ToUtf8("\xcc\xe5\xed\xfe"));
         EXPECT_EQ(pty.Output(), "\x1b[?1h\x1b=" "Меню\r\n");  // keypad on, then the line
         // Moved, the terminal is restored once, by its new owner.
         std::optional<Terminal> moved(std::move(*term));
@@ -274,7 +274,7 @@ TEST(Terminal, LinesAndKeysInTheTerminalsOwnSet) {
     auto term = Terminal::OpenOn(pty.slave.Get(), &why, "linux", "KOI8-R");
     ASSERT_TRUE(term) << why;
     pty.Output();
-    term->WriteLine("Да \x1b[2J");
+    term->WriteLine(base::Utf8("Да \x1b[2J"));
     EXPECT_EQ(pty.Output(), "\xE4\xC1 ?[2J\r\n");
     TtyEvents events(*term);
     events.Next();

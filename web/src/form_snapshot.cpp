@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "base/encoding.h"
+#include "base/utf8.h"
 #include "ui/edit.h"
 #include "ui/list_box.h"
 #include "ui/panel.h"
@@ -32,9 +32,9 @@ public:
     void Int(const char* name, long long v) { Key(name).out_ += std::to_string(v); }
     void Bool(const char* name, bool v) { Key(name).out_ += v ? "true" : "false"; }
     void Text(const char* name, std::string_view text1251) {
-        Key(name).out_ += JsonString(base::Cp1251ToUtf8(text1251));
+        Key(name).out_ += JsonString(base::ToUtf8(text1251));
     }
-    void Colour(const char* name, ui::Colour c) { Key(name).out_ += JsonString(Css(c)); }
+    void Colour(const char* name, ui::Colour c) { Key(name).out_ += JsonString(base::Utf8(Css(c))); }
     void Box(const ui::Rect& r) {
         Int("x", r.Left);
         Int("y", r.Top);
@@ -98,7 +98,7 @@ void Control(std::string& out, ui::Control& c) {
     if (auto* image = dynamic_cast<ui::Image*>(&c)) {
         w.Text("kind", "image");
         // A path is the file system's own bytes, not code page 1251.
-        w.Key("picture").Out() += JsonString(image->Picture().string());
+        w.Key("picture").Out() += JsonString(base::Utf8(image->Picture().string()));
         w.Int("version", image->PictureVersion());
         w.Bool("stretch", image->Stretch);
     } else if (auto* label = dynamic_cast<ui::Label*>(&c)) {
@@ -140,9 +140,9 @@ void Control(std::string& out, ui::Control& c) {
 
 }  // namespace
 
-std::string JsonString(std::string_view utf8) {
+std::string JsonString(const base::Utf8& text) {
     std::string out = "\"";
-    for (const char ch : utf8) {
+    for (const char ch : text.view()) {
         const auto b = static_cast<unsigned char>(ch);
         if (ch == '"' || ch == '\\') {
             out += '\\';
@@ -180,7 +180,7 @@ std::string MirrorSnapshot(const shell::MenuMirror& mirror) {
     w.Key("entries").Out() += '[';
     for (size_t i = 0; i < mirror.entries.size(); ++i) {
         if (i > 0) out += ',';
-        out += JsonString(base::Cp1251ToUtf8(mirror.entries[i]));
+        out += JsonString(base::ToUtf8(mirror.entries[i]));
     }
     out += "]}";
     return out;

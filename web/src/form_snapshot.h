@@ -7,13 +7,14 @@
 #include <string>
 #include <string_view>
 
+#include "base/utf8.h"
 #include "shell/mirror.h"
 #include "ui/form.h"
 
 namespace velmora::web {
 
 // A JSON string literal of UTF-8 text, quotes included.
-std::string JsonString(std::string_view utf8);
+std::string JsonString(const base::Utf8& text);
 
 // Owner-drawn lists are asked for their rows, which clears their repaint requests.
 std::string FormSnapshot(ui::Form& form);

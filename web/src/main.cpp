@@ -47,7 +47,7 @@ const char* const kOwnProject = "own";
 constexpr size_t kFindingsSaid = 20;
 
 // The checker's findings, at most kFindingsSaid of them, and its summary.
-std::string CheckReport(const std::filesystem::path& dir) {
+velmora::base::Utf8 CheckReport(const std::filesystem::path& dir) {
     velmora::check::Report report;
     try {
         velmora::check::CheckProject(dir, report, "/game/Media");
@@ -65,7 +65,7 @@ std::string CheckReport(const std::filesystem::path& dir) {
     }
     const size_t all = report.errors() + report.warnings();
     if (all > kFindingsSaid) lines.append("... ").append(std::to_string(all - kFindingsSaid)).append(" more\n");
-    return lines.append(report.Summary());
+    return velmora::base::Utf8(lines.append(report.Summary()));
 }
 
 // Closes the transcript file when the game is over.
@@ -129,7 +129,7 @@ EMSCRIPTEN_KEEPALIVE void velmora_choose(int row) {
 // The page's own words (UTF-8), said as the game says its texts: by the
 // page's voice or into the live region, and kept for F10.
 EMSCRIPTEN_KEEPALIVE void velmora_say(const char* utf8) {
-    if (g_form && utf8) g_form->Speech().SayText(velmora::base::Utf8ToCp1251(utf8));
+    if (g_form && utf8) g_form->Speech().SayText(velmora::base::ToCp1251(velmora::base::Utf8(utf8)));
 }
 
 EMSCRIPTEN_KEEPALIVE void velmora_quit() {
@@ -164,13 +164,13 @@ int main() {
             web::PageReport(CheckReport(dir));
             options.project = shell::ProjectChoice{kOwnProjects, kOwnProject};
         } else {
-            web::PageReport("Своей игры в браузере нет: откройте её папку ещё раз.");
+            web::PageReport(base::Utf8("Своей игры в браузере нет: откройте её папку ещё раз."));
         }
     }
-    shell::TForm1* form = nullptr;
-    auto cue = [&form](int number) {
-        if (form) form->Sound().PlayCueSound(number);
-    };
+    // Cues and the beep through the game's sound system, once it is built.
+    sound::SignalSounds signals;
+    options.signals = &signals;
+    auto cue = [&signals](int number) { signals.Cue(number); };
     std::unique_ptr<speech::SpeechOutput> output;
     if (web::PageWantsVoice()) {
         output = std::make_unique<web::PageVoiceSpeech>(cue);
@@ -209,9 +209,8 @@ int main() {
         }
         shell::TForm1 window(options, events, *shownTo, std::move(output), std::move(driver),
                              transcriptSound ? &*transcriptSound : nullptr);
-        form = &window;
         g_form = &window;
-        frontEnd.Show(&window.Form(), [&window] { window.Sound().Beep(); });
+        frontEnd.Show(&window.Form(), [&signals] { signals.Beep(); });
         // The page's menu hears of what the player can act on once a batch
         // of events is handled, when it changed.
         std::string mirrorShown;
@@ -225,7 +224,6 @@ int main() {
         events.SetBeforeWait({});
         window.FormClose();
         frontEnd.Show(nullptr, {});
-        form = nullptr;
         g_form = nullptr;
         // A window closes; a page stays: it tells the player the game is over.
         web::PageView("closed");

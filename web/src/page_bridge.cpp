@@ -109,13 +109,13 @@ EM_ASYNC_JS(void, JsWait, (int ms), {
 
 }  // namespace
 
-void PageSay(const std::string& utf8, bool again) { JsSay(utf8.c_str(), again ? 1 : 0); }
+void PageSay(const base::Utf8& text, bool again) { JsSay(text.c_str(), again ? 1 : 0); }
 bool PageWantsVoice() { return JsWantsVoice() != 0; }
-void PageVoiceSpeak(const std::string& utf8) { JsVoiceSpeak(utf8.c_str()); }
+void PageVoiceSpeak(const base::Utf8& text) { JsVoiceSpeak(text.c_str()); }
 void PageVoiceCancel() { JsVoiceCancel(); }
 bool PageVoiceSpeaking() { return JsVoiceSpeaking() != 0; }
 void PageVoiceRate(int setting) { JsVoiceRate(setting); }
-void PageReport(const std::string& utf8Lines) { JsReport(utf8Lines.c_str()); }
+void PageReport(const base::Utf8& lines) { JsReport(lines.c_str()); }
 std::string PageOption(const char* name) {
     char* value = JsOption(name);
     if (value == nullptr) return {};

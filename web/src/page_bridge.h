@@ -7,20 +7,22 @@
 #include <cstdint>
 #include <string>
 
+#include "base/utf8.h"
+
 namespace velmora::web {
 
 // Speech: the live region, or the page's own voice (the Web Speech API),
 // as the player chose in the page.
-void PageSay(const std::string& utf8, bool again);
+void PageSay(const base::Utf8& text, bool again);
 bool PageWantsVoice();
-void PageVoiceSpeak(const std::string& utf8);
+void PageVoiceSpeak(const base::Utf8& text);
 void PageVoiceCancel();
 bool PageVoiceSpeaking();
 void PageVoiceRate(int setting);
 
 // The checker's findings on a player's own project, UTF-8 lines, shown and
 // handed to the live region before the game starts.
-void PageReport(const std::string& utf8Lines);
+void PageReport(const base::Utf8& lines);
 
 // A setting of the page (its address's ?name=value); empty when not given.
 std::string PageOption(const char* name);

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "page_speech.h"
 
-#include "base/encoding.h"
+#include "base/utf8.h"
 #include "page_bridge.h"
 
 namespace velmora::web {
 
-std::string LiveRegionText(std::string_view text1251) {
+base::Utf8 LiveRegionText(std::string_view text1251) {
     std::string text;
     text.reserve(text1251.size());
     for (size_t i = 0; i < text1251.size(); ++i) {
@@ -21,10 +21,10 @@ std::string LiveRegionText(std::string_view text1251) {
         }
     }
     const size_t first = text.find_first_not_of(" \n");
-    if (first == std::string::npos) return {};
+    if (first == std::string::npos) return base::Utf8();
     text.erase(text.find_last_not_of(" \n") + 1);
     text.erase(0, first);
-    return base::Cp1251ToUtf8(text);
+    return base::ToUtf8(text);
 }
 
 void LiveRegionSpeech::Speak(const std::string& text) {

@@ -11,13 +11,15 @@
 #include <string>
 #include <string_view>
 
+#include "base/utf8.h"
+
 #include "speech/speech_output.h"
 
 namespace velmora::web {
 
 // A 1251 text as the live region gets it: UTF-8, lines kept, other control
 // characters made spaces, the ends trimmed.
-std::string LiveRegionText(std::string_view text1251);
+base::Utf8 LiveRegionText(std::string_view text1251);
 
 class LiveRegionSpeech : public speech::SpeechOutput {
 public:

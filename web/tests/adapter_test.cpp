@@ -137,7 +137,7 @@ TEST(PageSpeech, LiveRegionTextKeepsLinesAndDropsControls) {
         {"\xA8\xB8", "Ёё"},
         {"a\x98" "b", "a\xEF\xBF\xBD" "b"},  // the one byte 1251 leaves unassigned
     };
-    for (const auto& c : cases) EXPECT_EQ(LiveRegionText(c.text1251), c.utf8) << c.text1251;
+    for (const auto& c : cases) EXPECT_EQ(LiveRegionText(c.text1251).str(), c.utf8) << c.text1251;
 }
 
 TEST(PageSound, WaveDefaultsReadOnlyWhatTheFileHolds) {
@@ -215,9 +215,9 @@ TEST(PagePictures, SizeFromTheHeaderOfEachFormat) {
 }
 
 TEST(PageScreen, JsonStringEscapesWhatJsonMust) {
-    EXPECT_EQ(JsonString("a\"b\\c"), "\"a\\\"b\\\\c\"");
-    EXPECT_EQ(JsonString(std::string("\r\n\x01", 3)), "\"\\u000d\\u000a\\u0001\"");
-    EXPECT_EQ(JsonString("Сторожка"), "\"Сторожка\"");
+    EXPECT_EQ(JsonString(base::Utf8("a\"b\\c")), "\"a\\\"b\\\\c\"");
+    EXPECT_EQ(JsonString(base::Utf8(std::string("\r\n\x01", 3))), "\"\\u000d\\u000a\\u0001\"");
+    EXPECT_EQ(JsonString(base::Utf8("Сторожка")), "\"Сторожка\"");
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 
 #include <fontconfig/fontconfig.h>
 
-#include "base/encoding.h"
+#include "base/utf8.h"
 
 namespace velmora::frontend::sdl {
 
@@ -116,11 +116,10 @@ TTF_Font* FontSet::Get(const std::string& face, int points, bool italic) {
     return raw;
 }
 
-std::pair<int, int> FontSet::Size(TTF_Font* font, std::string_view utf8) {
+std::pair<int, int> FontSet::Size(TTF_Font* font, const base::Utf8& text) {
     if (!font) return {0, 0};
-    if (utf8.empty()) return {0, TTF_FontHeight(font)};
+    if (text.empty()) return {0, TTF_FontHeight(font)};
     int w = 0, h = 0;
-    const std::string text(utf8);
     if (TTF_SizeUTF8(font, text.c_str(), &w, &h) != 0) return {0, 0};
     return {w, h};
 }
@@ -141,7 +140,7 @@ int FontSet::LineHeight(TTF_Font* font) {
 int SdlTextMeasure::TextHeight(const ui::FontInfo& font, std::string_view text) const {
     TTF_Font* f = fonts_.Get(font);
     if (!f) return ui::DefaultTextMeasure().TextHeight(font, text);
-    return std::max(FontSet::Size(f, base::Cp1251ToUtf8(text)).second, FontSet::LineHeight(f));
+    return std::max(FontSet::Size(f, base::ToUtf8(text)).second, FontSet::LineHeight(f));
 }
 
 }  // namespace velmora::frontend::sdl

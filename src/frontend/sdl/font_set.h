@@ -8,6 +8,7 @@
 #include <string_view>
 #include <tuple>
 
+#include "base/utf8.h"
 #include "frontend/sdl/sdl_handles.h"
 #include "ui/text_measure.h"
 
@@ -27,7 +28,7 @@ public:
     TTF_Font* Get(const std::string& face, int points, bool italic);
 
     // Width and height in pixels of UTF-8 text; 0 × 0 without a font.
-    static std::pair<int, int> Size(TTF_Font* font, std::string_view utf8);
+    static std::pair<int, int> Size(TTF_Font* font, const base::Utf8& text);
     // The height a line of Russian text takes: the font's height, or more
     // where a letter reaches further below the line (the tails of д, ц, щ
     // go below the descent some fonts give).

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "base/encoding.h"
+#include "base/utf8.h"
 #include "frontend/sdl/text_layout.h"
 #include "ui/edit.h"
 #include "ui/form.h"
@@ -17,7 +17,7 @@ namespace {
 
 // The width of 1251 text as the font draws it, measured without drawing.
 int TextWidth(TTF_Font* font, std::string_view text1251) {
-    return FontSet::Size(font, base::Cp1251ToUtf8(text1251)).first;
+    return FontSet::Size(font, base::ToUtf8(text1251)).first;
 }
 
 SDL_Rect Intersect(const SDL_Rect& a, const SDL_Rect& b) {

@@ -1,6 +1,6 @@
 #include "frontend/sdl/text_cache.h"
 
-#include "base/encoding.h"
+#include "base/utf8.h"
 
 namespace velmora::frontend::sdl {
 
@@ -10,7 +10,7 @@ TextCache::Drawn TextCache::Get(TTF_Font* font, std::string_view text1251, ui::C
     auto found = entries_.find(key);
     if (found == entries_.end()) {
         Entry entry;
-        SurfacePtr surface(TTF_RenderUTF8_Blended(font, base::Cp1251ToUtf8(text1251).c_str(), ToSdl(colour)));
+        SurfacePtr surface(TTF_RenderUTF8_Blended(font, base::ToUtf8(text1251).c_str(), ToSdl(colour)));
         if (surface) {
             entry.texture.reset(SDL_CreateTextureFromSurface(renderer_, surface.get()));
             entry.width = surface->w;

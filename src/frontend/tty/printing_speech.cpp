@@ -2,13 +2,14 @@
 
 #include "base/cues.h"
 #include "base/encoding.h"
+#include "base/utf8.h"
 #include "speech/simple_outputs.h"
 
 namespace velmora::frontend {
 
 using speech::SpeechOutputKind;
 
-std::string PrintableLine(std::string_view text1251) {
+base::Utf8 PrintableLine(std::string_view text1251) {
     std::string line;
     line.reserve(text1251.size());
     bool lineBreak = false;
@@ -32,7 +33,7 @@ std::string PrintableLine(std::string_view text1251) {
         line += b < 0x20 || b == 0x7f ? ' ' : c;
     }
     while (!line.empty() && line.back() == ' ') line.pop_back();
-    return base::Cp1251ToUtf8(line);
+    return base::ToUtf8(line);
 }
 
 PrintingSpeech::PrintingSpeech(LineWriter print, std::unique_ptr<speech::SpeechOutput> inner,
@@ -45,7 +46,7 @@ PrintingSpeech::PrintingSpeech(LineWriter print, std::unique_ptr<speech::SpeechO
 
 PrintingSpeech::PrintingSpeech(Terminal& term, std::unique_ptr<speech::SpeechOutput> inner,
                                std::function<void(int)> cue)
-    : PrintingSpeech([&term](std::string_view line) { term.WriteLine(line); }, std::move(inner),
+    : PrintingSpeech([&term](const base::Utf8& line) { term.WriteLine(line); }, std::move(inner),
                      std::move(cue)) {}
 
 // Printing alone, or printing for --speech none, is for the console's screen
@@ -68,8 +69,8 @@ void PrintingSpeech::SpeakAgain(const std::string& text) {
 }
 
 void PrintingSpeech::Cue(int number) {
-    if (print_ && number == base::kCueBoundary) print_(kBoundaryWord);
-    if (print_ && number == base::kCueNoMatch) print_("(нет такого)");
+    if (print_ && number == base::kCueBoundary) print_(base::Utf8(kBoundaryWord));
+    if (print_ && number == base::kCueNoMatch) print_(base::Utf8("(нет такого)"));
     if (inner_) inner_->Cue(number);
 }
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/utf8.h"
 #include "frontend/tty/terminal.h"
 #include "speech/speech_output.h"
 
@@ -20,14 +21,14 @@ namespace velmora::frontend {
 
 // A code page 1251 text as one printable UTF-8 line: line breaks joined,
 // control characters (which could drive the terminal) made spaces.
-std::string PrintableLine(std::string_view text1251);
+base::Utf8 PrintableLine(std::string_view text1251);
 
 // The word printed for a boundary or refusal that a cue or the beep marks.
 inline constexpr std::string_view kBoundaryWord = "(стоп)";
 
 class PrintingSpeech : public speech::SpeechOutput {
 public:
-    using LineWriter = std::function<void(std::string_view utf8Line)>;
+    using LineWriter = std::function<void(const base::Utf8& line)>;
 
     // `inner` may be null: printing alone, for the console's screen reader.
     // An inner print output (--speech print) writes nothing more, so each

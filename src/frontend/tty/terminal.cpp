@@ -338,10 +338,10 @@ void Terminal::Write(std::string_view bytes) {
     }
 }
 
-void Terminal::WriteLine(std::string_view utf8) {
-    std::string line = encoding_.Out(base::TerminalSafe(utf8));
-    line += newline_;
-    Write(line);
+void Terminal::WriteLine(const base::Utf8& line) {
+    std::string out = encoding_.Out(base::TerminalSafe(line.view()));
+    out += newline_;
+    Write(out);
 }
 
 }  // namespace velmora::frontend

@@ -3,7 +3,7 @@
 //   std::string why;
 //   std::optional<Terminal> term = Terminal::Open(&why);
 //   if (!term) { std::cerr << "velmora: " << why << '\n'; return 2; }
-//   term->WriteLine("Привет");  // UTF-8, one line
+//   term->WriteLine(base::Utf8("Привет"));  // one line
 //
 // Keys arrive as bytes (no echo, no line editing; Ctrl+C is a byte too).
 // SIGINT, SIGTERM and SIGHUP become a byte on SignalFd(), for the event loop
@@ -22,6 +22,7 @@
 #include <string_view>
 
 #include "base/unique_fd.h"
+#include "base/utf8.h"
 #include "frontend/tty/key_decoder.h"
 #include "frontend/tty/terminal_encoding.h"
 
@@ -55,7 +56,7 @@ public:
 
     // Writes a line and a line break, its control characters made harmless
     // and in the terminal's set; output errors (a hung-up terminal) are ignored.
-    void WriteLine(std::string_view utf8);
+    void WriteLine(const base::Utf8& line);
     // The bytes as they are: the terminal's own sequences (the bell).
     void Write(std::string_view bytes);
 

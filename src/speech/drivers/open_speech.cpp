@@ -7,6 +7,7 @@
 
 #include "base/cp1251.h"
 #include "base/encoding.h"
+#include "base/utf8.h"
 #include "base/terminal_text.h"
 #include "speech/drivers/espeak_output.h"
 #include "speech/simple_outputs.h"
@@ -63,7 +64,7 @@ std::unique_ptr<SpeechOutput> TryStep(Step step, const SpeechSetup& s, std::ostr
                            : SpeechdOutput::Open(true, s.spawnTimeoutMs, s.post, s.cue);
             if (!out) return nullptr;
             out->report = report;
-            if (!s.voiceName.empty() && !out->SetVoice(base::Cp1251ToUtf8(s.voiceName))) {
+            if (!s.voiceName.empty() && !out->SetVoice(base::ToUtf8(s.voiceName))) {
                 TellUnknownVoice(s, "speech-dispatcher", report);
             }
             return out;

@@ -212,14 +212,14 @@ bool SpeechdOutput::Call(const std::function<void()>& call) {
     return false;
 }
 
-bool SpeechdOutput::SetVoice(const std::string& utf8Name) {
+bool SpeechdOutput::SetVoice(const base::Utf8& name) {
     std::vector<SpeechdVoice> voices;
     Call([&] { voices = VoicesOn(Conn(connection_)); });
     auto found = std::find_if(voices.begin(), voices.end(),
-                              [&](const SpeechdVoice& v) { return v.name == utf8Name; });
+                              [&](const SpeechdVoice& v) { return v.name == name.str(); });
     if (found == voices.end()) {
         found = std::find_if(voices.begin(), voices.end(), [&](const SpeechdVoice& v) {
-            return ::strcasecmp(v.name.c_str(), utf8Name.c_str()) == 0;
+            return ::strcasecmp(v.name.c_str(), name.c_str()) == 0;
         });
     }
     voice_ = found == voices.end() ? std::string() : found->name;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/utf8.h"
 #include "speech/drivers/speechd_calls.h"  // WithoutSigpipe, for calls of its callers
 #include "speech/speech_output.h"
 
@@ -62,7 +63,7 @@ public:
     // The daemon's voice named (UTF-8; exactly, else without regard to the
     // case of Latin letters), kept across reconnections. False, and the
     // daemon's default voice, when it has none of that name.
-    bool SetVoice(const std::string& utf8Name);
+    bool SetVoice(const base::Utf8& name);
 
     // Where the loss of the daemon and its return are told (one line each).
     std::ostream* report = nullptr;

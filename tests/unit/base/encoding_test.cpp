@@ -1,4 +1,7 @@
 #include "base/encoding.h"
+#include "base/utf8.h"
+
+#include <type_traits>
 
 #include <gtest/gtest.h>
 
@@ -40,6 +43,21 @@ TEST(Encoding, Cp1251OfACodePoint) {
         {0xD800, std::nullopt}, {0x110000, std::nullopt},
     };
     for (const auto& c : cases) EXPECT_EQ(Cp1251Of(c.cp), c.expected) << static_cast<uint32_t>(c.cp);
+}
+
+// The two encodings meet only through the conversions: neither converts into
+// the other by itself, so a 1251 text handed where UTF-8 is wanted (a file
+// name, a message, a voice, a terminal line) does not compile.
+static_assert(!std::is_convertible_v<std::string, Utf8>);
+static_assert(!std::is_convertible_v<const char*, Utf8>);
+static_assert(!std::is_convertible_v<Utf8, std::string>);
+
+TEST(Encoding, Utf8TextCrossesOnlyByConversion) {
+    const Utf8 shown = ToUtf8("\xCC\xE0\xFF\xEA");  // «Маяк» in 1251
+    EXPECT_EQ(shown.str(), "Маяк");
+    EXPECT_EQ(ToCp1251(shown), "\xCC\xE0\xFF\xEA");
+    EXPECT_EQ(ToCp1251(Utf8("中")), "?");
+    EXPECT_EQ(ToUtf8("a\x98").str(), "a\xEF\xBF\xBD");
 }
 
 }  // namespace

@@ -122,6 +122,14 @@ TEST_F(CheckTest, DamagedFilesAreReportedNeverFatal) {
         EXPECT_EQ(report.warnings(), 0u) << c.what << "\n" << Text(report);
         EXPECT_TRUE(Has(report, Severity::Error, "", c.part)) << c.what << "\n" << Text(report);
     }
+    // 1251 words whose bytes only look like UTF-8's overlong forms,
+    // surrogates or code points past U+10FFFF («аЂЂ», «н Ђ», «фђЂЂ») are 1251.
+    for (const char* bytes : {"\xE0\x80\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80"}) {
+        SetUp();
+        dir.Write("map1.ini", Join(With(Map1Lines(), std::string("Scr0Descr0=") + bytes)));
+        report = Run();
+        EXPECT_FALSE(Has(report, Severity::Error, "", "в UTF-8, а остальной файл")) << Text(report);
+    }
     SetUp();
 
     // A scrambled file cut in mid-line: its last section is missing.

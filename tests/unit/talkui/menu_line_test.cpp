@@ -7,9 +7,6 @@
 namespace velmora::talkui::test {
 namespace {
 
-ui::ShiftState Alt() { return {.Alt = true}; }
-ui::ShiftState Ctrl() { return {.Ctrl = true}; }
-
 struct MenuTest : ::testing::Test {
     Harness h;
     TMenuBlock root, game;
@@ -58,7 +55,6 @@ struct MenuTest : ::testing::Test {
         root.Title = T("главное");
         game.AddEntry(T("Сохранить"), etAction).Aux = "F5";
         game.AddEntry(T("Загрузить"), etCommand);
-        h.kit.BookmarkRoot = &root;
         h.focus = h.kit.List.get();
     }
 
@@ -235,30 +231,6 @@ TEST_F(MenuTest, ChoicesListAndStoreTheValue) {
     EXPECT_EQ(menu->Captions.Count(), 6);
 }
 
-TEST_F(MenuTest, BookmarksReturnToAPlace) {
-    Open(root);
-    MoveTo(1);
-    h.Enter();
-    h.ArrowDown();
-    h.ArrowDown();
-    h.Take();
-    h.Press('1', 0, Alt());
-    EXPECT_EQ(h.Take(), (Heard{"cue: 13"}));
-    h.Backspace();
-    MoveTo(5);
-    h.Take();
-
-    h.Press('1', 0, Ctrl());
-    EXPECT_EQ(h.Take(), (Heard{"say: Осмотреть, 3 предмета на полу", "say: щит. "}));
-    EXPECT_EQ(menu->CurrentBlock, built.get());
-    EXPECT_TRUE(acted.empty());
-    h.Press('2', 0, Ctrl());
-    EXPECT_EQ(h.Take(), (Heard{"say: пустая закладка меню."}));
-
-    h.Press('1', 0, ui::ShiftState{.Shift = true, .Ctrl = true});  // and chosen
-    EXPECT_EQ(acted, (std::vector<std::string>{"щит"}));
-}
-
 TEST_F(MenuTest, HookResults) {
     MenuResult stopAt = MenuResult::Stop;
     root.Entries[2].OnChoose = [&](TMenuLine&, TMenuEntry&) { return stopAt; };
@@ -327,7 +299,6 @@ TEST(MenuLifetime, BuiltBlocksLiveWhileTheMenuCanReachThem) {
         if (firstGifts.expired()) firstGifts = e.OwnedLink;
         return MenuResult::GoOn;
     };
-    h.kit.BookmarkRoot = &root;
     h.focus = h.kit.List.get();
     menu->OpenBlock(root);
     for (int round = 0; round < 20; ++round) {
