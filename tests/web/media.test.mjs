@@ -39,12 +39,19 @@ function constantWave(value, seconds, rate = 22050) {
 // The desktop's cue table, read from its source so the two cannot drift apart.
 function desktopCues() {
   const source = readFileSync(join(root, 'src/sound/cue_sounds.cpp'), 'utf8');
+  // The table names its cues as src/base/cues.h numbers them.
+  const numbers = new Map(
+    [...readFileSync(join(root, 'src/base/cues.h'), 'utf8').matchAll(/constexpr int (kCue\w+) = (\d+);/g)].map(
+      (m) => [m[1], +m[2]]));
   const notes = (text) =>
     [...text.matchAll(/\{(\d+),\s*(\d+),\s*(\d+)(,\s*true)?\}/g)].map((m) => ({
       from: +m[1], to: +m[2], ms: +m[3], ping: !!m[4],
     }));
   const cues = new Map();
-  for (const m of source.matchAll(/case (\d+):\s*return Render\(\{(.*?)\}\);/gs)) cues.set(+m[1], notes(m[2]));
+  for (const m of source.matchAll(/case base::(kCue\w+):\s*return Render\(\{(.*?)\}\);/gs)) {
+    assert.ok(numbers.has(m[1]), `${m[1]} is numbered in cues.h`);
+    cues.set(numbers.get(m[1]), notes(m[2]));
+  }
   const beep = notes(/MakeBeepSound\(\) \{\s*return Render\(\{(.*?)\}\);/s.exec(source)[1]);
   assert.ok(cues.size >= 10 && beep.length === 1, 'the desktop cue table was found');
   return { cues, beep };
