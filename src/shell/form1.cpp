@@ -48,7 +48,6 @@ TForm1::TForm1(ShellOptions options, EventSource& events, FrontEnd& frontEnd,
                                                                   .count()));
     world::StartWorld(session_.gp.map, session_.gp.hero);
     session_.sound->InitSound();
-    BuildSettings();
     actions_ = std::make_unique<ActionMenus>(static_cast<ActionMenus::Host&>(*this), session_.gp, *session_.rules, session_.speech, kit_);
     session_.speech.onSpeechEnding = [this] {
         if (session_.rules->waits.waiting) session_.sound->PlayEffect(2);

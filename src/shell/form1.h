@@ -25,6 +25,7 @@
 #include "shell/picture_screen.h"
 #include "shell/quick_select.h"
 #include "shell/session.h"
+#include "shell/settings_menu.h"
 #include "shell/shell_mode.h"
 #include "shell/start_question.h"
 #include "sound/sound_system.h"
@@ -52,7 +53,8 @@ class TForm1 : public rules::RulesView,
                private ActionMenus::Host,
                private InstructionsReader::Host,
                private StartQuestion::Host,
-               private PictureScreen::Host {
+               private PictureScreen::Host,
+               private SettingsMenu::Host {
 public:
     // Construction: configuration, the project, the world, sound. Nothing is spoken.
     TForm1(ShellOptions options, EventSource& events, FrontEnd& frontEnd,
@@ -174,8 +176,8 @@ private:
     void SettingStepped(bool stepped, const std::string& setting, const std::string& atLimit,
                         void (MainIni::*write)() const);
     void ToggleMusic();
-    // Writes a setting the player changed; a failure is reported.
-    void WriteSetting(void (MainIni::*write)() const);
+    // SettingsMenu::Host
+    void WriteSetting(void (MainIni::*write)() const) override;
 
     // InstructionsReader::Host
     void ShowReadingView() override;
@@ -197,27 +199,16 @@ private:
     void LoadOrSaveSlotChosen(int32_t n) override;
     void LeaveToMainMenu() override;
     std::string SlotContents(int32_t n) override;
-    talkui::TMenuBlock& SettingsBlock() override { return settingsBlock_; }
-    void SettingsOpening() override;
+    talkui::TMenuBlock& SettingsBlock() override { return settings_.Block(); }
+    void SettingsOpening() override { settings_.Opening(); }
 
-    // The settings (src/shell/settings.cpp).
-    void BuildSettings();
-    void SyncSettings();
-    void SwitchMusic(bool on);
-    void ShowSettingsAlone();
     // A menu of the program's own (settings, the adventures) on the game's
-    // menu line, its title where the game's text is, no game picture.
-    void ShowMenuAlone(const std::string& title);
-    void LeaveSettingsAlone();
-    talkui::TMenuBlock settingsBlock_;
-    std::vector<std::string> speedChoices_, volumeChoices_;
-    int32_t speedIndex_ = 0, volumeIndex_ = 0, musicSwitch_ = 0;
-    // The voice and the speech output, when the front end can change them.
-    void AddSpeechSettings();
-    void ReopenSpeech(const std::string& output, const std::string& voice);
-    std::vector<std::string> voiceChoices_, voiceNames_, outputChoices_;
-    bool voicesListed_ = false;
-    int32_t voiceIndex_ = 0, outputIndex_ = 0;
+    // menu line, its title where the game's text is, no game picture
+    // (src/shell/menu_alone.cpp).
+    talkui::TMenuLine* MenuLine() override { return menu_.get(); }
+    void ShowMenuAlone(const std::string& title) override;
+    void OpenMenuAlone(talkui::TMenuBlock& block) override;
+    void LeaveMenuAlone();
 
     // The adventure chooser (src/shell/adventures.cpp).
     struct Adventure {
@@ -266,6 +257,8 @@ private:
     Session session_;
     std::unique_ptr<speech::SpeechOutput> pendingOutput_;
     talkui::Toolkit kit_;
+    // Before the menu line, which may still hold their blocks.
+    SettingsMenu settings_{static_cast<SettingsMenu::Host&>(*this), session_, kit_};
     // Before the menu line: it goes after the line that may still hold its blocks.
     std::unique_ptr<ActionMenus> actions_;
     std::unique_ptr<talkui::TMenuLine> menu_;

@@ -75,7 +75,7 @@ void TForm1::MainMenuAction(int index) {
         return;
     }
     if (!slotChooser && picture_.settingsLine >= 0 && index == picture_.settingsLine) {
-        ShowSettingsAlone();
+        settings_.ShowAlone();
         return;
     }
     if (slotChooser) {
