@@ -16,6 +16,7 @@
 #include "base/file_error.h"
 #include "rules/rules.h"
 #include "shell/action_menus.h"
+#include "shell/adventure_chooser.h"
 #include "shell/events.h"
 #include "shell/carried_keys.h"
 #include "shell/instructions.h"
@@ -54,7 +55,8 @@ class TForm1 : public rules::RulesView,
                private InstructionsReader::Host,
                private StartQuestion::Host,
                private PictureScreen::Host,
-               private SettingsMenu::Host {
+               private SettingsMenu::Host,
+               private AdventureChooser::Host {
 public:
     // Construction: configuration, the project, the world, sound. Nothing is spoken.
     TForm1(ShellOptions options, EventSource& events, FrontEnd& frontEnd,
@@ -208,30 +210,11 @@ private:
     talkui::TMenuLine* MenuLine() override { return menu_.get(); }
     void ShowMenuAlone(const std::string& title) override;
     void OpenMenuAlone(talkui::TMenuBlock& block) override;
-    void LeaveMenuAlone();
+    void LeaveMenuAlone() override;
 
-    // The adventure chooser (src/shell/adventures.cpp).
-    struct Adventure {
-        std::string caption;                // 1251, as the chooser says it
-        std::filesystem::path folder;       // holds game.ini
-        std::optional<ProjectChoice> choice;  // none: the adventure that ships
-        std::optional<std::string> current;   // for [Proj] Current; none: 1251 cannot hold it
-    };
-    std::vector<Adventure> OfferedAdventures() const;
-    // The project a [Proj] Current names, unless it is the one that ships (or
-    // names no project: the one that ships is then played, as always).
-    std::optional<ProjectChoice> ChosenProject(const std::string& current) const;
-    bool ChooserOffered() const;
-    void ShowAdventuresAlone();
-    void LeaveAdventuresAlone();
-    void FolderChosen(const std::string& path);
-    void SwitchAdventure(const Adventure& adventure);
-    std::string AboutText();
-    std::shared_ptr<talkui::TMenuBlock> adventuresBlock_;
-    std::string folderValue_;     // the navigator's path, 1251
-    bool shippedPlaying_ = true;  // the adventure that ships, with the saves of old
-    // [Proj] Current as the player chose it this run (main.ini may not have taken it).
-    std::optional<std::string> chosenCurrent_;
+    // AdventureChooser::Host: another adventure played in this run (src/shell/form1.cpp).
+    void LeaveForAnotherAdventure() override;
+    void StartAnotherAdventure(std::string said) override;
 
     EventSource& events_;
     FrontEnd& frontEnd_;
@@ -259,6 +242,7 @@ private:
     talkui::Toolkit kit_;
     // Before the menu line, which may still hold their blocks.
     SettingsMenu settings_{static_cast<SettingsMenu::Host&>(*this), session_, kit_};
+    AdventureChooser chooser_{static_cast<AdventureChooser::Host&>(*this), session_, kit_};
     // Before the menu line: it goes after the line that may still hold its blocks.
     std::unique_ptr<ActionMenus> actions_;
     std::unique_ptr<talkui::TMenuLine> menu_;
