@@ -13,9 +13,9 @@
 
 #include "base/file_error.h"
 #include "shell/project_choice.h"
+#include "shell/menu_alone.h"
 #include "shell/session.h"
 #include "talkui/menu_block.h"
-#include "talkui/menu_line.h"
 #include "talkui/toolkit.h"
 
 namespace velmora::shell {
@@ -23,16 +23,8 @@ namespace velmora::shell {
 class AdventureChooser {
 public:
     // The window around the chooser.
-    class Host {
+    class Host : public MenuAloneHost {
     public:
-        virtual ~Host() = default;
-        // The game's menu line; none before the first tick.
-        virtual talkui::TMenuLine* MenuLine() = 0;
-        // The program's own menu on the game's menu line, its title where the game's text is.
-        virtual void ShowMenuAlone(const std::string& title) = 0;
-        // The block opened there; going back from its top returns to the main menu.
-        virtual void OpenMenuAlone(talkui::TMenuBlock& block) = 0;
-        virtual void LeaveMenuAlone() = 0;
         // Shows a failure in the message area; the text shown.
         virtual std::string ShowError(const base::FileError& error) = 0;
         // The game being left is kept and stopped.

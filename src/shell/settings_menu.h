@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "shell/main_ini.h"
+#include "shell/menu_alone.h"
 #include "shell/session.h"
 #include "talkui/menu_block.h"
-#include "talkui/menu_line.h"
 #include "talkui/toolkit.h"
 
 namespace velmora::shell {
@@ -19,15 +19,8 @@ namespace velmora::shell {
 class SettingsMenu {
 public:
     // The window around the settings.
-    class Host {
+    class Host : public MenuAloneHost {
     public:
-        virtual ~Host() = default;
-        // The game's menu line; none before the first tick.
-        virtual talkui::TMenuLine* MenuLine() = 0;
-        // The program's own menu on the game's menu line, its title where the game's text is.
-        virtual void ShowMenuAlone(const std::string& title) = 0;
-        // The block opened there; going back from its top returns to the main menu.
-        virtual void OpenMenuAlone(talkui::TMenuBlock& block) = 0;
         // Writes a setting the player changed; a failure is reported.
         virtual void WriteSetting(void (MainIni::*write)() const) = 0;
     };
