@@ -48,7 +48,6 @@ TForm1::TForm1(ShellOptions options, EventSource& events, FrontEnd& frontEnd,
                                                                   .count()));
     world::StartWorld(session_.gp.map, session_.gp.hero);
     session_.sound->InitSound();
-    BuildSettings();
     actions_ = std::make_unique<ActionMenus>(static_cast<ActionMenus::Host&>(*this), session_.gp, *session_.rules, session_.speech, kit_);
     session_.speech.onSpeechEnding = [this] {
         if (session_.rules->waits.waiting) session_.sound->PlayEffect(2);
@@ -144,14 +143,14 @@ void TForm1::Configure() {
     session_.ini.Read();
     startupError_.reset();
     session_.gp.folders.projects.clear();
-    const std::string current = chosenCurrent_ ? *chosenCurrent_ : session_.ini.Current;
+    const std::string current = chooser_.Current();
     // Another adventure than the one that ships, named on the command line
     // (it wins for this run) or by main.ini, is played from its own folder,
     // as --project plays it: the same folder gives the same saves, however
     // it was reached.
     std::optional<ProjectChoice> choice = session_.options.project;
-    if (!choice) choice = ChosenProject(current);
-    shippedPlaying_ = !choice;
+    if (!choice) choice = chooser_.ChosenProject(current);
+    chooser_.SetShippedPlaying(!choice);
     session_.projectPath = choice ? choice->path : current;
     const std::string prefix = session_.projectPath.empty() ? std::string() : session_.projectPath + "\\";
     session_.gp.folders.projectPath = prefix;
@@ -166,7 +165,7 @@ void TForm1::Configure() {
         }
     }
     if (!loaded && !startupError_) {
-        shippedPlaying_ = true;
+        chooser_.SetShippedPlaying(true);
         session_.gp.folders.projects.clear();
         session_.projectPath = "Projects\\Default";
         session_.gp.folders.projectPath = session_.projectPath + "\\";
@@ -187,12 +186,44 @@ void TForm1::Configure() {
     // Each adventure keeps its own slots and autosave; the one that ships
     // keeps them where they always were, so no player's saves move.
     session_.gp.folders.state = session_.options.stateFolder;
-    if (!shippedPlaying_) {
+    if (!chooser_.ShippedPlaying()) {
         const fs::path name = session_.projectFolder.filename();
         session_.gp.folders.state = session_.options.stateFolder / "ProjectSaves" / (name.empty() ? fs::path("project") : name);
         std::error_code ec;
         fs::create_directories(session_.gp.folders.state, ec);
     }
+}
+
+void TForm1::LeaveForAnotherAdventure() {
+    KeepGameOnLeaving();
+    gameRunning_ = false;
+    // Left: the menu line shows on, as the game's, until what the new one starts with.
+    if (mode_ == Mode::MenuAlone) mode_ = Mode::Game;
+    if (menu_) menu_->Handler = nullptr;
+    session_.sound->StopMusic();
+}
+
+// The configuration, the project and the world again, the autosave's and
+// the question's memory of the game left forgotten.
+void TForm1::StartAnotherAdventure(std::string said) {
+    autosaveWriter_ = world::AutosaveWriter();
+    question_.Forget();
+    keptState_.reset();
+    savedAt_.reset();
+    thisGameKept_ = false;
+    leavePending_ = false;
+    Configure();
+    reader_->SetProjectFolder(session_.projectFolder);
+    session_.sound->SetProjectFolder(session_.projectFolder);
+    session_.rules->WorldReplaced();
+    world::StartWorld(session_.gp.map, session_.gp.hero);
+    // As at a start: what could not be read is said before anything else.
+    if (startupError_) said += ShowError(*startupError_) + ". ";
+    startupError_.reset();
+    if (auto saves = RecoverSavesAtStart()) said += ShowError(*saves) + ". ";
+    if (!said.empty()) session_.speech.PendingPrefix = said;
+    if (question_.Offer()) return;
+    StartAfterPrompt();
 }
 
 void TForm1::Run() {

@@ -16,6 +16,7 @@
 #include "base/file_error.h"
 #include "rules/rules.h"
 #include "shell/action_menus.h"
+#include "shell/adventure_chooser.h"
 #include "shell/events.h"
 #include "shell/carried_keys.h"
 #include "shell/instructions.h"
@@ -25,6 +26,7 @@
 #include "shell/picture_screen.h"
 #include "shell/quick_select.h"
 #include "shell/session.h"
+#include "shell/settings_menu.h"
 #include "shell/shell_mode.h"
 #include "shell/start_question.h"
 #include "sound/sound_system.h"
@@ -52,7 +54,9 @@ class TForm1 : public rules::RulesView,
                private ActionMenus::Host,
                private InstructionsReader::Host,
                private StartQuestion::Host,
-               private PictureScreen::Host {
+               private PictureScreen::Host,
+               private SettingsMenu::Host,
+               private AdventureChooser::Host {
 public:
     // Construction: configuration, the project, the world, sound. Nothing is spoken.
     TForm1(ShellOptions options, EventSource& events, FrontEnd& frontEnd,
@@ -174,8 +178,8 @@ private:
     void SettingStepped(bool stepped, const std::string& setting, const std::string& atLimit,
                         void (MainIni::*write)() const);
     void ToggleMusic();
-    // Writes a setting the player changed; a failure is reported.
-    void WriteSetting(void (MainIni::*write)() const);
+    // SettingsMenu::Host
+    void WriteSetting(void (MainIni::*write)() const) override;
 
     // InstructionsReader::Host
     void ShowReadingView() override;
@@ -197,50 +201,20 @@ private:
     void LoadOrSaveSlotChosen(int32_t n) override;
     void LeaveToMainMenu() override;
     std::string SlotContents(int32_t n) override;
-    talkui::TMenuBlock& SettingsBlock() override { return settingsBlock_; }
-    void SettingsOpening() override;
+    talkui::TMenuBlock& SettingsBlock() override { return settings_.Block(); }
+    void SettingsOpening() override { settings_.Opening(); }
 
-    // The settings (src/shell/settings.cpp).
-    void BuildSettings();
-    void SyncSettings();
-    void SwitchMusic(bool on);
-    void ShowSettingsAlone();
     // A menu of the program's own (settings, the adventures) on the game's
-    // menu line, its title where the game's text is, no game picture.
-    void ShowMenuAlone(const std::string& title);
-    void LeaveSettingsAlone();
-    talkui::TMenuBlock settingsBlock_;
-    std::vector<std::string> speedChoices_, volumeChoices_;
-    int32_t speedIndex_ = 0, volumeIndex_ = 0, musicSwitch_ = 0;
-    // The voice and the speech output, when the front end can change them.
-    void AddSpeechSettings();
-    void ReopenSpeech(const std::string& output, const std::string& voice);
-    std::vector<std::string> voiceChoices_, voiceNames_, outputChoices_;
-    bool voicesListed_ = false;
-    int32_t voiceIndex_ = 0, outputIndex_ = 0;
+    // menu line, its title where the game's text is, no game picture
+    // (src/shell/menu_alone.cpp).
+    talkui::TMenuLine* MenuLine() override { return menu_.get(); }
+    void ShowMenuAlone(const std::string& title) override;
+    void OpenMenuAlone(talkui::TMenuBlock& block) override;
+    void LeaveMenuAlone() override;
 
-    // The adventure chooser (src/shell/adventures.cpp).
-    struct Adventure {
-        std::string caption;                // 1251, as the chooser says it
-        std::filesystem::path folder;       // holds game.ini
-        std::optional<ProjectChoice> choice;  // none: the adventure that ships
-        std::optional<std::string> current;   // for [Proj] Current; none: 1251 cannot hold it
-    };
-    std::vector<Adventure> OfferedAdventures() const;
-    // The project a [Proj] Current names, unless it is the one that ships (or
-    // names no project: the one that ships is then played, as always).
-    std::optional<ProjectChoice> ChosenProject(const std::string& current) const;
-    bool ChooserOffered() const;
-    void ShowAdventuresAlone();
-    void LeaveAdventuresAlone();
-    void FolderChosen(const std::string& path);
-    void SwitchAdventure(const Adventure& adventure);
-    std::string AboutText();
-    std::shared_ptr<talkui::TMenuBlock> adventuresBlock_;
-    std::string folderValue_;     // the navigator's path, 1251
-    bool shippedPlaying_ = true;  // the adventure that ships, with the saves of old
-    // [Proj] Current as the player chose it this run (main.ini may not have taken it).
-    std::optional<std::string> chosenCurrent_;
+    // AdventureChooser::Host: another adventure played in this run (src/shell/form1.cpp).
+    void LeaveForAnotherAdventure() override;
+    void StartAnotherAdventure(std::string said) override;
 
     EventSource& events_;
     FrontEnd& frontEnd_;
@@ -266,6 +240,9 @@ private:
     Session session_;
     std::unique_ptr<speech::SpeechOutput> pendingOutput_;
     talkui::Toolkit kit_;
+    // Before the menu line, which may still hold their blocks.
+    SettingsMenu settings_{static_cast<SettingsMenu::Host&>(*this), session_, kit_};
+    AdventureChooser chooser_{static_cast<AdventureChooser::Host&>(*this), session_, kit_};
     // Before the menu line: it goes after the line that may still hold its blocks.
     std::unique_ptr<ActionMenus> actions_;
     std::unique_ptr<talkui::TMenuLine> menu_;

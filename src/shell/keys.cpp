@@ -301,7 +301,7 @@ void TForm1::SettingStepped(bool stepped, const std::string& setting, const std:
         if (!session_.rules->InWait()) session_.speech.SayText(setting + atLimit);
         return;
     }
-    SyncSettings();
+    settings_.Sync();
     session_.speech.Acknowledge();
     if (!session_.rules->InWait()) session_.speech.SayText(setting);
     WriteSetting(write);
@@ -336,7 +336,7 @@ void TForm1::ToggleMusic() {
     if (!inWait) {
         session_.speech.SayText(session_.sound->MusicPlaying ? texts::MusicOn() : texts::MusicOff());
     }
-    SyncSettings();
+    settings_.Sync();
 }
 
 void TForm1::WriteSetting(void (MainIni::*write)() const) {

@@ -40,7 +40,7 @@ void TForm1::ShowPicture(const std::string& name, const std::string& title, Mode
     // bound to an action the player could reach.
     picture_.chooserLine = -1;
     std::vector<std::string>& lines = picture_.lines;
-    if (name == "menu" && !slotChooser && ChooserOffered()) {
+    if (name == "menu" && !slotChooser && chooser_.Offered()) {
         picture_.chooserLine = static_cast<int>(lines.size());
         lines.push_back(texts::ChooseAdventure());
     }
@@ -71,11 +71,11 @@ void TForm1::ShowSlotChooser() { ShowPicture("gmenu", texts::ChooserTitle(), Mod
 void TForm1::MainMenuAction(int index) {
     const bool slotChooser = mode_ == Mode::SlotChooser;
     if (!slotChooser && picture_.chooserLine >= 0 && index == picture_.chooserLine) {
-        ShowAdventuresAlone();
+        chooser_.ShowAlone();
         return;
     }
     if (!slotChooser && picture_.settingsLine >= 0 && index == picture_.settingsLine) {
-        ShowSettingsAlone();
+        settings_.ShowAlone();
         return;
     }
     if (slotChooser) {
@@ -117,7 +117,7 @@ void TForm1::MainMenuAction(int index) {
             ShowPictureScreen("menu", texts::MainMenuTitle());
             break;
         case 4:
-            session_.speech.SayText(AboutText());
+            session_.speech.SayText(chooser_.AboutText());
             break;
         case 5:
             FormClose();

@@ -1,12 +1,11 @@
-// The adventure chooser of the main menu: the adventure that ships, every
-// project under the Projects folders, and any folder the player opens with
-// the talking file navigator. The choice is kept in main.ini's [Proj]
-// Current (which the documented game only ever read) and played at once;
-// the game being left is autosaved first, and the one chosen offers its own
-// autosave as a start does. Also the main menu's «Об игре» of a project that
-// tells of itself.
+// The adventure chooser (src/shell/adventure_chooser.h). The game being left
+// is autosaved first, and the one chosen offers its own autosave as a start
+// does.
+#include "shell/adventure_chooser.h"
+
 #include <algorithm>
 #include <system_error>
+#include <utility>
 
 #include "base/cp1251.h"
 #include "base/cues.h"
@@ -16,7 +15,6 @@
 #include "base/plural.h"
 #include "base/project_file.h"
 #include "rules/texts.h"
-#include "shell/form1.h"
 #include "shell/shell_texts.h"
 #include "talkui/folder_reader.h"
 #include "world/key_access.h"
@@ -85,7 +83,7 @@ std::string Sentence(std::string_view text) {
 
 }  // namespace
 
-std::optional<ProjectChoice> TForm1::ChosenProject(const std::string& current) const {
+std::optional<ProjectChoice> AdventureChooser::ChosenProject(const std::string& current) const {
     if (NamesShipped(current)) return std::nullopt;
     fs::path folder;
     if (current.front() == '/') {
@@ -106,7 +104,7 @@ std::optional<ProjectChoice> TForm1::ChosenProject(const std::string& current) c
     return ProjectChoice{folder.lexically_normal(), ""};
 }
 
-std::vector<TForm1::Adventure> TForm1::OfferedAdventures() const {
+std::vector<AdventureChooser::Adventure> AdventureChooser::OfferedAdventures() const {
     std::vector<Adventure> offered;
     // The shipped one: the program folder's own project, else Default.
     const fs::path shipped = HoldsProject(session_.options.programFolder)
@@ -165,10 +163,10 @@ std::vector<TForm1::Adventure> TForm1::OfferedAdventures() const {
 // The main menu offers the chooser when there is something to choose, or a
 // way back to the adventure that ships: a game root with that adventure
 // alone keeps its main menu exactly as it was.
-bool TForm1::ChooserOffered() const { return !shippedPlaying_ || OfferedAdventures().size() > 1; }
+bool AdventureChooser::Offered() const { return !shippedPlaying_ || OfferedAdventures().size() > 1; }
 
-void TForm1::ShowAdventuresAlone() {
-    if (!menu_) return;
+void AdventureChooser::ShowAlone() {
+    if (!host_.MenuLine()) return;
     const std::vector<Adventure> offered = OfferedAdventures();
     auto block = std::make_shared<talkui::TMenuBlock>();
     block->Help = std::string();
@@ -179,7 +177,7 @@ void TForm1::ShowAdventuresAlone() {
             block->AddEntry(a.caption + (playing ? own::Playing() : std::string()), talkui::etAction);
         entry.OnChoose = [this, a, playing](talkui::TMenuLine&, talkui::TMenuEntry&) {
             if (playing) {
-                LeaveAdventuresAlone();  // nothing to switch: the same game stays
+                host_.LeaveMenuAlone();  // nothing to switch: the same game stays
             } else {
                 SwitchAdventure(a);
             }
@@ -199,29 +197,17 @@ void TForm1::ShowAdventuresAlone() {
     open.Aux = "f";
     open.TextValue = &folderValue_;
     open.OnChanged = [this](talkui::TMenuLine&, talkui::TMenuEntry&) { FolderChosen(folderValue_); };
-    adventuresBlock_ = block;
+    block_ = block;
 
-    ShowMenuAlone(own::ChooserTitle());
+    host_.ShowMenuAlone(own::ChooserTitle());
     kit_.UnitNoun = texts::Adventures();
-    menu_->OpenBlock(*block);
-    menu_->HandlerData = block.get();
-    menu_->Handler = [this](talkui::TMenuLine&, const talkui::HandlerArg& arg) {
-        if (arg.kind != talkui::HandlerArg::Back) return talkui::MenuResult::GoOn;
-        LeaveAdventuresAlone();
-        return talkui::MenuResult::Stop;
-    };
-    if (kit_.List->Visible()) form_.Focus(kit_.List.get());
+    host_.OpenMenuAlone(*block);
     session_.speech.SayText(own::ChooserTitle() + ", " + base::CountOf(block->EntryCount(), texts::Adventures()));
-}
-
-void TForm1::LeaveAdventuresAlone() {
-    if (menu_) menu_->Handler = nullptr;
-    ShowPictureScreen("menu", texts::MainMenuTitle());
 }
 
 // The navigator hands back a file (game.ini, or any file beside it) or a
 // folder; either names the folder of the adventure.
-void TForm1::FolderChosen(const std::string& path) {
+void AdventureChooser::FolderChosen(const std::string& path) {
     fs::path folder = talkui::ResolvePath(path);
     std::error_code ec;
     if (!fs::is_directory(folder, ec)) folder = folder.parent_path();
@@ -246,21 +232,16 @@ void TForm1::FolderChosen(const std::string& path) {
     SwitchAdventure(a);
 }
 
-void TForm1::SwitchAdventure(const Adventure& adventure) {
+void AdventureChooser::SwitchAdventure(const Adventure& adventure) {
     // The game being left is kept first, as leaving it by its menu does.
-    KeepGameOnLeaving();
-    gameRunning_ = false;
-    // Left: the menu line shows on, as the game's, until what the new one starts with.
-    if (mode_ == Mode::MenuAlone) mode_ = Mode::Game;
-    if (menu_) menu_->Handler = nullptr;
-    session_.sound->StopMusic();
+    host_.LeaveForAnotherAdventure();
     std::string said;
     if (adventure.current) {
         try {
             session_.ini.WriteCurrent(*adventure.current);
         } catch (const base::FileError& e) {
             // Played all the same; the player hears that it is not remembered.
-            said = ShowError(e) + ". ";
+            said = host_.ShowError(e) + ". ";
         }
     } else {
         said = own::NotRemembered() + " ";
@@ -268,35 +249,18 @@ void TForm1::SwitchAdventure(const Adventure& adventure) {
     // --project gave way to the player's own choice.
     session_.options.project = adventure.choice;
     chosenCurrent_ = adventure.current.value_or(std::string());
-    autosaveWriter_ = world::AutosaveWriter();
-    question_.Forget();
-    keptState_.reset();
-    savedAt_.reset();
-    thisGameKept_ = false;
-    leavePending_ = false;
-    Configure();
-    reader_->SetProjectFolder(session_.projectFolder);
-    session_.sound->SetProjectFolder(session_.projectFolder);
-    session_.rules->WorldReplaced();
-    world::StartWorld(session_.gp.map, session_.gp.hero);
-    // As at a start: what could not be read is said before anything else.
-    if (startupError_) said += ShowError(*startupError_) + ". ";
-    startupError_.reset();
-    if (auto saves = RecoverSavesAtStart()) said += ShowError(*saves) + ". ";
-    if (!said.empty()) session_.speech.PendingPrefix = said;
-    if (question_.Offer()) return;
-    StartAfterPrompt();
+    host_.StartAnotherAdventure(std::move(said));
 }
 
 // «Об игре» of a project that tells of itself in about.txt: its title, its
 // author and that text (a departure: the credits were always the program's).
 // Without the file the program's own credits stay.
-std::string TForm1::AboutText() {
+std::string AdventureChooser::AboutText() {
     std::optional<std::string> own;
     try {
         own = rules::texts::ProjectText(session_.projectFolder, "about.txt");
     } catch (const base::FileError& e) {
-        session_.speech.PendingPrefix = ShowError(e) + ". ";
+        session_.speech.PendingPrefix = host_.ShowError(e) + ". ";
     }
     if (!own) return texts::Credits();
     std::string said = Sentence(session_.gp.map.Title);
