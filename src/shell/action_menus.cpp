@@ -75,7 +75,6 @@ std::vector<world::MObj*> ActionMenus::ObjectsHere() const {
 
 void ActionMenus::BuildActionMenu() {
     actionBlock_.Title = std::string();
-    actionBlock_.Help = std::string();
     auto verb = [this](const std::string& caption, talkui::TEntryType type,
                        std::function<talkui::MenuResult(talkui::TMenuEntry&)> hook) {
         talkui::TMenuEntry& e = actionBlock_.AddEntry(caption, type);
@@ -126,9 +125,7 @@ void ActionMenus::BuildActionMenu() {
 // The game block: loading and saving in five slots, a new game, leaving.
 void ActionMenus::BuildGameBlocks() {
     gameBlock_.Title = std::string();
-    gameBlock_.Help = std::string();
     slotBlock_.Title = std::string();
-    slotBlock_.Help = std::string();
     auto slotMenu = [this](const std::string& caption, bool load) {
         talkui::TMenuEntry& e = gameBlock_.AddEntry(caption, talkui::etSubmenu);
         e.Link = &slotBlock_;

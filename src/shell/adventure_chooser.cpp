@@ -169,7 +169,6 @@ void AdventureChooser::ShowAlone() {
     if (!host_.MenuLine()) return;
     const std::vector<Adventure> offered = OfferedAdventures();
     auto block = std::make_shared<talkui::TMenuBlock>();
-    block->Help = std::string();
     for (const Adventure& a : offered) {
         const bool playing = a.choice ? (!shippedPlaying_ && SameFolder(a.folder, session_.projectFolder))
                                       : shippedPlaying_;

@@ -12,7 +12,6 @@ namespace velmora::shell {
 SettingsMenu::SettingsMenu(Host& host, Session& session, talkui::Toolkit& kit)
     : host_(host), session_(session), kit_(kit) {
     // No title: entered from the game block its caption is said already.
-    block_.Help = std::string();
     for (int v = 0; v <= 120; v += 10) speedChoices_.push_back(std::to_string(v));
     for (int v = 0; v <= 100; v += 5) volumeChoices_.push_back(std::to_string(v));
 

@@ -93,7 +93,6 @@ struct TMenuBlock : std::enable_shared_from_this<TMenuBlock> {
     int32_t SavedIndex = 0;  // the entry a child was last entered from
     int32_t Number = 0;      // spoken when the block is entered
     std::optional<std::string> Title;
-    std::optional<std::string> Help;
     std::vector<TMenuEntry> Entries;
 
     // The entries before the first without a caption.
