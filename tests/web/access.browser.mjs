@@ -12,7 +12,7 @@ import assert from 'node:assert/strict';
 import { existsSync, readFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { test } from 'node:test';
-import { inPage, openPage, heard, spoken, until, menuOf, root, site } from './play.mjs';
+import { inPage, openPage, heard, playKeyScript, spoken, until, menuOf, root, site } from './play.mjs';
 
 const skip = existsSync(join(site, 'velmora.wasm')) ? false : `no page built in ${site}`;
 
@@ -207,22 +207,13 @@ async function winByTouch(b, url, query, act) {
   }));
   const tail = () => b.page.evaluate(() =>
     new TextDecoder().decode(window.velmora.FS.readFile('/transcript.txt')).split('\n').slice(-12).join('\n'));
-  const lines = readFileSync(join(root, 'tests/game/win.keys'), 'utf8').split('\n');
-  for (const [n, line] of lines.entries()) {
-    const step = line.trim();
-    if (!step || step.startsWith('#')) continue;
-    await until(b.page, () => window.velmora._velmora_busy() === 0);
-    // The script's own pause (pages heard to their end): as much time.
-    if (step.startsWith('wait ')) {
-      await new Promise((done) => setTimeout(done, Number(step.slice(5))));
-      continue;
-    }
+  await playKeyScript(b.page, readFileSync(join(root, 'tests/game/win.keys'), 'utf8'), async (step, n) => {
     try {
       await act(step, look);
     } catch (e) {
-      throw new Error(`win.keys:${n + 1} ${step}: ${e.message}\n${await tail()}`);
+      throw new Error(`win.keys:${n} ${step}: ${e.message}\n${await tail()}`);
     }
-  }
+  });
   await until(b.page, () => window.velmora._velmora_busy() === 0);
   const transcript = await b.page.evaluate(() => new TextDecoder().decode(window.velmora.FS.readFile('/transcript.txt')));
   assert.match(transcript, /say: Победа! Колокол снова звонит/, 'won');

@@ -29,6 +29,23 @@ export async function inPage(launchOptions, body) {
   }
 }
 
+// Plays a key script as the headless game reads one: blank lines and
+// comments skipped, the game settled before each step (a timed wait runs
+// out), a `wait N` as much time (pages heard to their end); every other step
+// goes to act(step, its line number).
+export async function playKeyScript(page, text, act) {
+  for (const [n, line] of text.split('\n').entries()) {
+    const step = line.trim();
+    if (!step || step.startsWith('#')) continue;
+    await until(page, () => window.velmora._velmora_busy() === 0);
+    if (step.startsWith('wait ')) {
+      await new Promise((done) => setTimeout(done, Number(step.slice(5))));
+      continue;
+    }
+    await act(step, n + 1);
+  }
+}
+
 // Waits until fn (run in the page, awaited) gives a true value.
 export async function until(page, fn, arg, timeoutMs = 20000) {
   const end = Date.now() + timeoutMs;

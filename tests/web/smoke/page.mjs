@@ -6,7 +6,7 @@ import { existsSync } from 'node:fs';
 import { join } from 'node:path';
 import { heard, root, site } from '../play.mjs';
 
-export { heard, inPage, root, spoken, until } from '../play.mjs';
+export { heard, inPage, playKeyScript, root, spoken, until } from '../play.mjs';
 
 export const shot = process.env.VELMORA_SMOKE_SHOT ?? join(root, 'build-web/smoke.png');
 

@@ -9,7 +9,7 @@ import { execFileSync } from 'node:child_process';
 import { cpSync, existsSync, mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
-import { heard, inPage, root, skip, until } from './page.mjs';
+import { heard, inPage, playKeyScript, root, skip, until } from './page.mjs';
 
 // Where each Russian letter lies on a Russian keyboard (ЙЦУКЕН).
 const kRussianKeys = {
@@ -60,22 +60,13 @@ test('the winning walkthrough wins in the page, heard as on the desktop', { skip
       await cdp.send('Input.dispatchKeyEvent', { type: 'keyUp', ...key });
     };
     const keyNames = { Down: 'ArrowDown', Up: 'ArrowUp', Left: 'ArrowLeft', Right: 'ArrowRight' };
-    for (const line of readFileSync(keys, 'utf8').split('\n')) {
-      const step = line.trim();
-      if (!step || step.startsWith('#')) continue;
-      // As the headless game settles before each key: a timed wait runs out.
-      await until(b.page, () => window.velmora._velmora_busy() === 0);
-      // The script's own pause (pages heard to their end): as much time.
-      if (step.startsWith('wait ')) {
-        await new Promise((done) => setTimeout(done, Number(step.slice(5))));
-        continue;
-      }
+    await playKeyScript(b.page, readFileSync(keys, 'utf8'), async (step) => {
       if (step.startsWith('type ')) {
         for (const ch of step.slice(5)) await typeLetter(ch);
       } else {
         await b.page.keyboard.press(keyNames[step] ?? step);
       }
-    }
+    });
     await heard(b.page, 'Победа! Колокол снова звонит');
     // The key script is over: the game closes, as the headless game does.
     await until(b.page, () => window.velmora._velmora_busy() === 0);
