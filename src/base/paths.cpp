@@ -21,7 +21,7 @@ std::optional<fs::path> FindEntry(const fs::path& dir, const std::string& name12
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string utf8 = it->path().filename().string();
         if (!FitsCp1251(utf8)) continue;
-        if (EqualsNoCase1251(ToCp1251(Utf8(utf8)), name1251)) matches.push_back(it->path());
+        if (EqualsNoCase1251(Utf8ToCp1251(utf8), name1251)) matches.push_back(it->path());
     }
     if (matches.empty()) return std::nullopt;
     // Several spellings of one name: take the same one every time.
